@@ -1,0 +1,16 @@
+# Warning and sanitizer flags for the project's own targets (not for GoogleTest).
+function(vantrel_target_options target)
+  target_compile_options(${target} PRIVATE -Wall -Wextra -Werror=return-type)
+  if(VANTREL_WERROR)
+    target_compile_options(${target} PRIVATE -Werror)
+  endif()
+  if(WIN32)
+    target_compile_definitions(${target} PRIVATE UNICODE _UNICODE WIN32_LEAN_AND_MEAN NOMINMAX
+                               _WIN32_WINNT=0x0A00 WINVER=0x0A00)
+  endif()
+endfunction()
+
+if(VANTREL_SANITIZE)
+  add_compile_options(-fsanitize=address,undefined -fno-sanitize-recover=all -fno-omit-frame-pointer)
+  add_link_options(-fsanitize=address,undefined)
+endif()
