@@ -1,19 +1,63 @@
 #include "app/program.h"
 
-#include <windows.h>
+#include <commctrl.h>
+#include <objbase.h>
+
+#include <memory>
+
+#include "app/main_window.h"
+#include "app/single_instance.h"
+#include "app/splash_window.h"
+#include "controls/message_dialogs.h"
+#include "core/shell/command_line.h"
 
 namespace vantrel::app {
 
-int RunProgram(const wchar_t*, int showCommand) {
-  HWND w = ::CreateWindowExW(0, L"STATIC", L"Vantrel", WS_OVERLAPPEDWINDOW, 0, 0, 600, 400, nullptr, nullptr,
-                             ::GetModuleHandleW(nullptr), nullptr);
-  ::ShowWindow(w, showCommand);
-  MSG msg;
-  while (::GetMessageW(&msg, nullptr, 0, 0) > 0) {
-    ::TranslateMessage(&msg);
-    ::DispatchMessageW(&msg);
+void DispatchProgramMessage(Twnd_tm_Main* main, MSG& msg) {
+  if (main && main->PreTranslateMessage(msg)) return;
+  ::TranslateMessage(&msg);
+  ::DispatchMessageW(&msg);
+}
+
+int RunProgram(const wchar_t* commandLine, int showCommand) {
+  // 1. Library start-up: computed once, before any window exists.
+  const std::vector<std::wstring> words = SplitCommandLine(commandLine ? commandLine : L"");
+  const TCommandLineSwitches switches(std::vector<std::wstring>(words.begin() + 1, words.end()));
+
+  // 2. One instance per logon session.
+  if (CheckRunningInstance(kProgramId, kMainWindowClass, true)) return 0;
+
+  // 3. Application objects.
+  const HRESULT com = ::CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
+  INITCOMMONCONTROLSEX icc{sizeof(icc), ICC_WIN95_CLASSES | ICC_TAB_CLASSES | ICC_UPDOWN_CLASS |
+                                            ICC_STANDARD_CLASSES | ICC_LISTVIEW_CLASSES};
+  ::InitCommonControlsEx(&icc);
+  // While a message box is up during start-up, the splash steps aside.
+  SetModalBoxHooks([] { SuspendSplash(true); }, [] { SuspendSplash(false); });
+
+  // 6-8. Splash while the main window is built.
+  ShowSplash();
+  auto main = std::make_unique<Twnd_tm_Main>(switches);
+  const bool started = main->CreateAndStart();
+  HideSplash();
+
+  int exitCode = 0;
+  if (started) {
+    // 4. With HIDE the window stays hidden; ShowAtStart knows.
+    main->ShowAtStart(showCommand);
+    // 9. The message loop, until the main window closes.
+    MSG msg;
+    BOOL got;
+    while ((got = ::GetMessageW(&msg, nullptr, 0, 0)) != 0) {
+      if (got == -1) break;
+      DispatchProgramMessage(main.get(), msg);
+    }
+    exitCode = msg.message == WM_QUIT ? static_cast<int>(msg.wParam) : 0;
   }
-  return 0;
+  main.reset();
+  SetModalBoxHooks(nullptr, nullptr);
+  if (SUCCEEDED(com)) ::CoUninitialize();
+  return exitCode;
 }
 
 }  // namespace vantrel::app

@@ -1,0 +1,11 @@
+#include "app/pages/environment_page.h"
+
+namespace vantrel::app {
+
+void EnvironmentPage::RefreshEnvironment(const std::wstring& /*filter*/) {
+  // The reader that fills this list is not built yet: the list is rebuilt empty.
+  ui::TreeGrid::UpdateBlock block(tree());
+  tree().Clear();
+}
+
+}  // namespace vantrel::app

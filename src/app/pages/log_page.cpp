@@ -1,0 +1,52 @@
+#include "app/pages/log_page.h"
+
+namespace vantrel::app {
+
+bool LogPage::Create(HWND parent) {
+  memo_ = ::CreateWindowExW(0, L"EDIT", L"",
+                            WS_CHILD | WS_BORDER | WS_VSCROLL | WS_HSCROLL | ES_MULTILINE | ES_READONLY |
+                                ES_AUTOVSCROLL | ES_AUTOHSCROLL,
+                            0, 0, 0, 0, parent, nullptr, ::GetModuleHandleW(nullptr), nullptr);
+  if (!memo_) return false;
+  // The default limit of an edit control would silently stop taking lines.
+  ::SendMessageW(memo_, EM_SETLIMITTEXT, 0, 0);
+  ApplyDpi(ui::Dpi::ForWindow(parent));
+  return true;
+}
+
+void LogPage::ApplyDpi(const ui::Dpi& dpi) {
+  // Courier New at 8 points.
+  font_.reset(ui::CreateUiFont(dpi, 8, false, L"Courier New"));
+  ::SendMessageW(memo_, WM_SETFONT, reinterpret_cast<WPARAM>(font_.get()), TRUE);
+}
+
+void LogPage::Layout(const RECT& area) {
+  ::MoveWindow(memo_, area.left, area.top, area.right - area.left, area.bottom - area.top, TRUE);
+}
+
+void LogPage::Show(bool visible) { ::ShowWindow(memo_, visible ? SW_SHOW : SW_HIDE); }
+
+void LogPage::WriteLog(const std::wstring& text) {
+  const size_t dropped = log_.Write(text);
+  if (dropped > 0) {
+    // Cut the oldest lines from the top of the control.
+    const LRESULT end = ::SendMessageW(memo_, EM_LINEINDEX, static_cast<WPARAM>(dropped), 0);
+    if (end > 0) {
+      ::SendMessageW(memo_, EM_SETSEL, 0, end);
+      ::SendMessageW(memo_, EM_REPLACESEL, FALSE, reinterpret_cast<LPARAM>(L""));
+    }
+  }
+  const std::wstring line = (::GetWindowTextLengthW(memo_) > 0 ? L"\r\n" : L"") + log_.Lines().back();
+  const int length = ::GetWindowTextLengthW(memo_);
+  ::SendMessageW(memo_, EM_SETSEL, length, length);
+  ::SendMessageW(memo_, EM_REPLACESEL, FALSE, reinterpret_cast<LPARAM>(line.c_str()));
+  if (onCaptionChanged) onCaptionChanged(log_.Caption());
+}
+
+void LogPage::ClearLog() {
+  log_.Clear();
+  ::SetWindowTextW(memo_, L"");
+  if (onCaptionChanged) onCaptionChanged(log_.Caption());
+}
+
+}  // namespace vantrel::app

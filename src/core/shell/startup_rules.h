@@ -1,0 +1,53 @@
+// Decisions of the start-up sequence and the refresh cycle that need no window.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+namespace vantrel {
+
+struct TRect {
+  int left = 0, top = 0, right = 0, bottom = 0;
+  int Width() const { return right - left; }
+  int Height() const { return bottom - top; }
+  bool operator==(const TRect&) const = default;
+};
+
+// The main window's bounds: 1024 wide on a screen wider than 800 pixels (else the design width), the full
+// work-area height (50 pixels less in a remote session), centred in the work area. The three constants are
+// sizes at 96 DPI and scale with dpi; everything else is in device pixels.
+TRect MainWindowBounds(const TRect& workArea, int screenWidth, bool remoteSession, int designWidth, int dpi = 96);
+
+// The elevation button is hidden when the program already has administrative rights.
+constexpr bool ElevationButtonVisible(bool osOlderThanVista, bool isAdmin, bool isElevated) {
+  return !((osOlderThanVista && isAdmin) || (isElevated && isAdmin));
+}
+
+// With automatic refresh off, a process row gets a check box when it may be terminated.
+constexpr bool ProcessRowGetsCheckBox(uint32_t pid, uint32_t ownPid, bool canBeKilled) {
+  return pid >= 10 && pid != ownPid && canBeKilled;
+}
+
+// The refresh interval of the spin edit, 1 to 3600 seconds, in milliseconds.
+constexpr int kIntervalMinSeconds = 1;
+constexpr int kIntervalMaxSeconds = 3600;
+constexpr int kIntervalInitialSeconds = 10;
+int RefreshIntervalMs(double seconds);
+
+// Session-change registration is retried while the terminal-services service is not yet up (1702),
+// at most this many attempts, this far apart.
+constexpr int kSessionNotifyAttempts = 10;
+constexpr int kSessionNotifyRetryMs = 100;
+constexpr uint32_t kRpcInvalidBinding = 1702;
+constexpr bool RetrySessionNotification(int attemptsMade, uint32_t lastError) {
+  return lastError == kRpcInvalidBinding && attemptsMade < kSessionNotifyAttempts;
+}
+
+// The hint of the program-menu button: "%s (%s) - %s" with title, file version and copyright.
+std::wstring ProgramButtonHint(const std::wstring& title, const std::wstring& fileVersion,
+                               const std::wstring& copyright);
+
+// The about box text: title and file version, then the copyright, joined by CR LF.
+std::wstring AboutText(const std::wstring& title, const std::wstring& fileVersion, const std::wstring& copyright);
+
+}  // namespace vantrel

@@ -1,0 +1,184 @@
+// The refresh plans, the page-dependent visibility table, the start-up rules and the activity log.
+#include <gtest/gtest.h>
+
+#include "core/shell/activity_log.h"
+#include "core/shell/frame_controls.h"
+#include "core/shell/pages.h"
+#include "core/shell/refresh_plan.h"
+#include "core/shell/startup_rules.h"
+
+namespace vantrel {
+namespace {
+
+using R = Refresher;
+
+TEST(RefreshPlan, FullRefreshRunsEveryListWithTheFilterOnTheActivePageOnly) {
+  const std::vector<RefreshStep> expected = {
+      {R::Sessions, L""},  {R::Services, L"svc"},   {R::Processes, L""},
+      {R::Windows, L""},   {R::Environment, L""},   {R::Autoruns, L""},
+  };
+  EXPECT_EQ(PlanRefreshData(-1, kPageServices, L"svc"), expected);
+}
+
+TEST(RefreshPlan, ManualRefreshOnAnyPageRebuildsEveryListAndRenewsTheSessionProcessesFirst) {
+  const std::vector<RefreshStep> expected = {
+      {R::Sessions, L"ab"}, {R::Services, L""},  {R::SessionProcesses, L""}, {R::Processes, L""},
+      {R::Windows, L""},    {R::Environment, L""}, {R::Autoruns, L""},
+  };
+  // On the sessions page the filter reaches the sessions list, and nothing after it undoes that.
+  EXPECT_EQ(PlanRefreshData(kPageSessions, kPageSessions, L"ab"), expected);
+
+  const auto onStartup = PlanRefreshData(kPageStartup, kPageStartup, L"run");
+  ASSERT_EQ(onStartup.size(), 7u);
+  EXPECT_EQ(onStartup.back(), (RefreshStep{R::Autoruns, L"run"}));
+  const auto onProcesses = PlanRefreshData(kPageProcesses, kPageProcesses, L"note");
+  EXPECT_EQ(onProcesses[3], (RefreshStep{R::Processes, L"note"}));
+}
+
+TEST(RefreshPlan, APageThatIsNotTheActivePageRefreshesNothing) {
+  EXPECT_TRUE(PlanRefreshData(kPageSessions, kPageProcesses, L"x").empty());
+  EXPECT_TRUE(PlanRefreshData(kPageLog, kPagePerformance, L"").empty());
+}
+
+TEST(RefreshPlan, TimerRefreshesOnlyTheActivePageAndNothingOnPagesFourToSeven) {
+  EXPECT_EQ(PlanTimerRefresh(kPageProcesses, L"f"),
+            (std::vector<RefreshStep>{{R::Sessions, L""}, {R::Processes, L"f"}, {R::Windows, L""}}));
+  EXPECT_EQ(PlanTimerRefresh(kPageWindows, L"f"), (std::vector<RefreshStep>{{R::Windows, L""}}));
+  EXPECT_EQ(PlanTimerRefresh(kPageServices, L"f"), (std::vector<RefreshStep>{{R::Services, L"f"}}));
+  EXPECT_EQ(PlanTimerRefresh(kPageSessions, L"f"), (std::vector<RefreshStep>{{R::Sessions, L"f"}}));
+  for (int page = kPageStartup; page < kPageCount; ++page) EXPECT_TRUE(PlanTimerRefresh(page, L"f").empty()) << page;
+}
+
+TEST(FrameControls, VisibilityFollowsTheActivePage) {
+  using C = FrameControl;
+  // One row per control: the pages on which it is visible (service row focused).
+  struct Row {
+    C control;
+    const char* pages;  // '1' at index p = visible on page p
+  } rows[] = {
+      {C::bKill, "10000000"},      {C::cbProcFilter, "10000000"}, {C::pTree, "10000000"},
+      {C::eFilter, "10111100"},    {C::cbWinFilter, "01000000"},  {C::pWinInv, "01000000"},
+      {C::bWinVis, "01000000"},    {C::bWinClose, "01000000"},    {C::bSvcCtrl, "00100000"},
+      {C::bSvcDel, "00100000"},    {C::bSvcMan, "00100000"},      {C::bSendMsg, "00010000"},
+      {C::bSesDiscon, "00010000"}, {C::bSesLogoff, "00010000"},   {C::bDel, "00001000"},
+      {C::lOS, "00000010"},        {C::lSes, "00000010"},
+  };
+  ASSERT_EQ(std::size(rows), static_cast<size_t>(kFrameControlCount));
+  for (const Row& row : rows)
+    for (int page = 0; page < kPageCount; ++page)
+      EXPECT_EQ(FrameControlVisible(row.control, page, true), row.pages[page] == '1')
+          << static_cast<int>(row.control) << " on page " << page;
+}
+
+TEST(FrameControls, ServiceRowButtonsNeedAFocusedRow) {
+  EXPECT_FALSE(FrameControlVisible(FrameControl::bSvcCtrl, kPageServices, false));
+  EXPECT_FALSE(FrameControlVisible(FrameControl::bSvcDel, kPageServices, false));
+  EXPECT_TRUE(FrameControlVisible(FrameControl::bSvcMan, kPageServices, false));
+}
+
+TEST(StartupRules, MainWindowBounds) {
+  struct Case {
+    TRect work;
+    int screenWidth;
+    bool remote;
+    TRect expected;
+  } cases[] = {
+      {{0, 0, 1280, 1024}, 1280, false, {128, 0, 1152, 1024}},
+      {{0, 0, 1280, 1024}, 1280, true, {128, 25, 1152, 999}},
+      {{0, 0, 800, 600}, 800, false, {-16, 0, 816, 600}},  // design width 832 stays on an 800-pixel screen
+      {{100, 30, 1381, 1000}, 1281, false, {228, 30, 1252, 1000}},  // odd halves truncate
+      {{0, 0, 1000, 600}, 1000, true, {-12, 25, 1012, 575}},   // narrower than 1024: negative half toward zero
+  };
+  for (const Case& c : cases)
+    EXPECT_EQ(MainWindowBounds(c.work, c.screenWidth, c.remote, 832), c.expected)
+        << c.work.right << "x" << c.work.bottom << " remote=" << c.remote;
+}
+
+TEST(StartupRules, ElevationButtonHiddenOnlyWithAdministrativeRights) {
+  struct Case {
+    bool older, admin, elevated, visible;
+  } cases[] = {
+      {true, true, false, false},  {false, true, true, false}, {false, true, false, true},
+      {false, false, true, true},  {true, false, false, true}, {false, false, false, true},
+  };
+  for (const Case& c : cases)
+    EXPECT_EQ(ElevationButtonVisible(c.older, c.admin, c.elevated), c.visible)
+        << c.older << c.admin << c.elevated;
+}
+
+TEST(StartupRules, CheckBoxesOnlyOnRowsThatMayBeTerminated) {
+  EXPECT_FALSE(ProcessRowGetsCheckBox(4, 1000, true));
+  EXPECT_FALSE(ProcessRowGetsCheckBox(9, 1000, true));
+  EXPECT_TRUE(ProcessRowGetsCheckBox(10, 1000, true));
+  EXPECT_FALSE(ProcessRowGetsCheckBox(1000, 1000, true));
+  EXPECT_FALSE(ProcessRowGetsCheckBox(1200, 1000, false));
+}
+
+TEST(StartupRules, RefreshIntervalIsClampedToTheSpinRange) {
+  EXPECT_EQ(RefreshIntervalMs(1), 1000);
+  EXPECT_EQ(RefreshIntervalMs(10), 10000);
+  EXPECT_EQ(RefreshIntervalMs(3600), 3600000);
+  EXPECT_EQ(RefreshIntervalMs(0), 1000);
+  EXPECT_EQ(RefreshIntervalMs(99999), 3600000);
+  EXPECT_EQ(RefreshIntervalMs(2.6), 3000);
+}
+
+TEST(StartupRules, SessionNotificationRetriesAreBounded) {
+  EXPECT_TRUE(RetrySessionNotification(1, 1702));
+  EXPECT_TRUE(RetrySessionNotification(9, 1702));
+  EXPECT_FALSE(RetrySessionNotification(10, 1702));
+  EXPECT_FALSE(RetrySessionNotification(1, 5));
+  EXPECT_FALSE(RetrySessionNotification(1, 0));
+}
+
+TEST(StartupRules, HintAndAboutTexts) {
+  EXPECT_EQ(ProgramButtonHint(L"Vantrel", L"1.2.3.4", L"(C) X"), L"Vantrel (1.2.3.4) - (C) X");
+  EXPECT_EQ(AboutText(L"Vantrel", L"1.2.3.4", L"(C) X"), L"Vantrel 1.2.3.4\r\n(C) X");
+}
+
+TEST(ActivityLog, CaptionCountsLinesAndClearingSaysLog) {
+  TActivityLog log;
+  EXPECT_EQ(log.Caption(), L" 日志 ");
+  log.Write(L"RefreshServices: access denied");
+  log.Write(L"RefreshSessions: x");
+  EXPECT_EQ(log.Caption(), L" 日志 (2) ");
+  EXPECT_EQ(log.Lines().front(), L"RefreshServices: access denied");
+  log.Clear();
+  EXPECT_EQ(log.Caption(), L" Log ");
+  EXPECT_EQ(log.LineCount(), 0u);
+}
+
+TEST(ActivityLog, KeepsTheNewestLinesWithinTheBound) {
+  TActivityLog log;
+  size_t dropped = 0;
+  for (size_t i = 0; i < TActivityLog::kMaxLines + 3; ++i) dropped += log.Write(L"line " + std::to_wstring(i));
+  EXPECT_EQ(dropped, 3u);
+  EXPECT_EQ(log.LineCount(), TActivityLog::kMaxLines);
+  EXPECT_EQ(log.Lines().front(), L"line 3");
+  EXPECT_EQ(log.Caption(), L" 日志 (5000) ");
+}
+
+TEST(ActivityLog, AMessageWithLineBreaksStaysOneLine) {
+  TActivityLog log;
+  log.Write(L"RefreshServices: Access is denied.\r\n");
+  log.Write(L"a\r\nb");
+  EXPECT_EQ(log.LineCount(), 2u);
+  EXPECT_EQ(log.Lines()[0], L"RefreshServices: Access is denied.");
+  EXPECT_EQ(log.Lines()[1], L"a  b");
+  EXPECT_EQ(LogLine(L"RefreshWindows", L"boom"), L"RefreshWindows: boom");
+}
+
+}  // namespace
+}  // namespace vantrel
+
+namespace vantrel {
+namespace {
+
+TEST(StartupRules, MainWindowBoundsScaleWithDpi) {
+  // 144 DPI: 1536 wide when the screen is wider than 1200, the remote cut is 75.
+  EXPECT_EQ(MainWindowBounds({0, 0, 1920, 1080}, 1920, true, 1248, 144), (TRect{192, 37, 1728, 1042}));
+  EXPECT_EQ(MainWindowBounds({0, 0, 1200, 900}, 1200, false, 1248, 144), (TRect{-24, 0, 1224, 900}));
+}
+
+}  // namespace
+}  // namespace vantrel
