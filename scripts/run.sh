@@ -22,6 +22,8 @@ fi
 scripts/wine-fixture.sh start "$prefix" >/dev/null
 trap 'scripts/wine-fixture.sh stop "$prefix" >/dev/null' EXIT
 source scripts/wine-env.sh "$prefix"
+# Without arguments the log tab is shown too, so the picture has all eight pages.
+[ $# -gt 0 ] || set -- /DEBUG
 wine "$exe" /NUC "$@" </dev/null >/dev/null 2>&1 &
 
 # The main window is the top-level "Vantrel" window at least 700 pixels wide (the splash is smaller).

@@ -2,7 +2,10 @@
 
 #include <commctrl.h>
 
+#include <algorithm>
+
 #include "controls/dpi.h"
+#include "system/raii.h"
 
 namespace vantrel::ui {
 namespace {
@@ -22,10 +25,11 @@ bool FilterEdit::Create(HWND parent, int id, const std::wstring& hint) {
   // The hint doubles as the accessible name of the box.
   edit_ = ::CreateWindowExW(0, L"EDIT", L"", WS_CHILD | WS_VISIBLE | WS_TABSTOP | ES_AUTOHSCROLL, 0, 0, 0, 0, host_,
                             reinterpret_cast<HMENU>(kEditId), instance, nullptr);
-  apply_ = ::CreateWindowExW(0, L"BUTTON", L"\u2315", WS_CHILD | WS_VISIBLE | BS_PUSHBUTTON | BS_FLAT, 0, 0, 0, 0,
-                             host_, reinterpret_cast<HMENU>(kApplyId), instance, nullptr);
-  clear_ = ::CreateWindowExW(0, L"BUTTON", L"\u00D7", WS_CHILD | WS_VISIBLE | BS_PUSHBUTTON | BS_FLAT, 0, 0, 0, 0,
-                             host_, reinterpret_cast<HMENU>(kClearId), instance, nullptr);
+  // The texts name the buttons for screen readers; the pictures are drawn.
+  apply_ = ::CreateWindowExW(0, L"BUTTON", L"刷新", WS_CHILD | WS_VISIBLE | BS_OWNERDRAW, 0, 0, 0, 0, host_,
+                             reinterpret_cast<HMENU>(kApplyId), instance, nullptr);
+  clear_ = ::CreateWindowExW(0, L"BUTTON", L"清除", WS_CHILD | WS_VISIBLE | BS_OWNERDRAW, 0, 0, 0, 0, host_,
+                             reinterpret_cast<HMENU>(kClearId), instance, nullptr);
   if (!edit_ || !apply_ || !clear_) return false;
   ::SendMessageW(edit_, EM_SETCUEBANNER, TRUE, reinterpret_cast<LPARAM>(hint.c_str()));
   ::SetWindowSubclass(edit_, &FilterEdit::EditProc, 1, reinterpret_cast<DWORD_PTR>(this));
@@ -95,9 +99,46 @@ LRESULT CALLBACK FilterEdit::EditProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM
   return ::DefSubclassProc(hwnd, msg, wParam, lParam);
 }
 
+namespace {
+
+// A magnifier for the apply button, a cross for the clear button.
+void DrawFilterButton(const DRAWITEMSTRUCT& di, bool magnifier) {
+  HDC dc = di.hDC;
+  RECT rc = di.rcItem;
+  ::FillRect(dc, &rc, ::GetSysColorBrush(COLOR_WINDOW));
+  const bool pressed = di.itemState & ODS_SELECTED;
+  const int w = rc.right - rc.left, h = rc.bottom - rc.top;
+  const int unit = std::max(1, std::min(w, h) / 16);
+  win::UniquePen pen(::CreatePen(PS_SOLID, std::max(1, unit * 2),
+                                 pressed ? ::GetSysColor(COLOR_HIGHLIGHT) : RGB(0x60, 0x60, 0x60)));
+  win::SelectScope selPen(dc, pen.get());
+  win::SelectScope selBrush(dc, ::GetStockObject(NULL_BRUSH));
+  const int cx = rc.left + w / 2, cy = rc.top + h / 2;
+  if (magnifier) {
+    const int r = std::min(w, h) / 4;
+    ::Ellipse(dc, cx - r - unit, cy - r - unit, cx + r - unit, cy + r - unit);
+    ::MoveToEx(dc, cx + r / 2, cy + r / 2, nullptr);
+    ::LineTo(dc, cx + r + unit * 2, cy + r + unit * 2);
+  } else {
+    const int r = std::min(w, h) / 5;
+    ::MoveToEx(dc, cx - r, cy - r, nullptr);
+    ::LineTo(dc, cx + r + 1, cy + r + 1);
+    ::MoveToEx(dc, cx + r, cy - r, nullptr);
+    ::LineTo(dc, cx - r - 1, cy + r + 1);
+  }
+  if (di.itemState & ODS_FOCUS) ::DrawFocusRect(dc, &rc);
+}
+
+}  // namespace
+
 LRESULT CALLBACK FilterEdit::HostProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam, UINT_PTR, DWORD_PTR data) {
   auto* self = reinterpret_cast<FilterEdit*>(data);
   switch (msg) {
+    case WM_DRAWITEM: {
+      const auto* di = reinterpret_cast<const DRAWITEMSTRUCT*>(lParam);
+      DrawFilterButton(*di, di->CtlID == kApplyId);
+      return TRUE;
+    }
     case WM_COMMAND:
       if (HIWORD(wParam) == BN_CLICKED) {
         if (LOWORD(wParam) == kApplyId) self->ClickApply();
