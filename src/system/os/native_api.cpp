@@ -1,0 +1,61 @@
+#include "system/os/native_api.h"
+
+namespace vantrel {
+namespace {
+
+struct State {
+  TNativeApi api;
+  HMODULE module = nullptr;
+  bool ownLoad = false;
+  bool bound = false;
+};
+
+State& GetState() {
+  static State state;
+  return state;
+}
+
+template <typename F>
+void Bind(HMODULE m, F& slot, const char* name) {
+  slot = reinterpret_cast<F>(reinterpret_cast<void*>(::GetProcAddress(m, name)));
+}
+
+}  // namespace
+
+bool LoadNativeAPI() {
+  State& s = GetState();
+  s.bound = true;
+  if (!s.module) {
+    s.module = ::GetModuleHandleW(L"NTDLL.DLL");
+    s.ownLoad = s.module == nullptr;
+    if (s.ownLoad) s.module = ::LoadLibraryW(L"NTDLL.DLL");
+  }
+  if (!s.module) return false;
+  TNativeApi& a = s.api;
+  Bind(s.module, a.NtClose, "NtClose");
+  Bind(s.module, a.NtQuerySystemInformation, "NtQuerySystemInformation");
+  Bind(s.module, a.NtQueryObject, "NtQueryObject");
+  Bind(s.module, a.NtQueryInformationProcess, "NtQueryInformationProcess");
+  Bind(s.module, a.NtQueryInformationThread, "NtQueryInformationThread");
+  Bind(s.module, a.NtQueryInformationFile, "NtQueryInformationFile");
+  Bind(s.module, a.NtDuplicateObject, "NtDuplicateObject");
+  Bind(s.module, a.RtlAdjustPrivilege, "RtlAdjustPrivilege");
+  return a.NtQueryObject != nullptr;
+}
+
+void UnloadNativeAPI() {
+  State& s = GetState();
+  if (!s.module || !s.ownLoad) return;
+  // A failure to unload at the end is of no consequence; it must never end the program.
+  if (::FreeLibrary(s.module)) s.module = nullptr;
+}
+
+const TNativeApi& NativeApi() {
+  State& s = GetState();
+  if (!s.bound) LoadNativeAPI();
+  return s.api;
+}
+
+bool NativeApiOwnLoad() { return GetState().ownLoad; }
+
+}  // namespace vantrel

@@ -1,0 +1,156 @@
+#include "system/os/wts_api.h"
+
+namespace vantrel {
+
+const std::array<const wchar_t*, 10> WTSConnectStateNames{
+    L"WTSActive", L"WTSConnected", L"WTSConnectQuery", L"WTSShadow", L"WTSDisconnected",
+    L"WTSIdle",   L"WTSListen",    L"WTSReset",        L"WTSDown",   L"WTSInit"};
+
+std::wstring ConnectStateText(int state) {
+  if (state < 0 || static_cast<size_t>(state) >= WTSConnectStateNames.size()) return std::to_wstring(state);
+  return WTSConnectStateNames[static_cast<size_t>(state)] + 3;
+}
+
+namespace {
+
+constexpr const char* kNames[] = {
+    "WTSEnumerateSessionsW",   "WTSEnumerateProcessesW", "WTSEnumerateProcessesExW",       "WTSTerminateProcess",
+    "WTSQuerySessionInformationW", "WTSGetActiveConsoleSessionId", "WTSSendMessageW",       "WTSDisconnectSession",
+    "WTSLogoffSession",        "WTSFreeMemory",          "WTSFreeMemoryExW", "WTSRegisterSessionNotification",
+    "WTSUnRegisterSessionNotification", "WTSEnumerateServersA"};
+
+}  // namespace
+
+TWtsBinding::TWtsBinding(const wchar_t* wtsLibrary, const wchar_t* kernelLibrary)
+    : wtsLibrary_(wtsLibrary), kernelLibrary_(kernelLibrary) {
+  available_ = Proc<FARPROC>(kEnumerateServers) != nullptr;
+}
+
+HMODULE TWtsBinding::Library(bool kernel) {
+  HMODULE& module = kernel ? kernel_ : wts_;
+  if (module) return module;
+  const std::wstring& name = kernel ? kernelLibrary_ : wtsLibrary_;
+  module = ::GetModuleHandleW(name.c_str());
+  if (!module) {
+    win::UniqueModule& owned = kernel ? ownedKernel_ : ownedWts_;
+    owned.reset(::LoadLibraryW(name.c_str()));
+    module = owned.get();
+  }
+  return module;
+}
+
+template <typename F>
+F TWtsBinding::Proc(Slot slot) {
+  if (!slots_[slot]) {
+    const HMODULE m = Library(slot == kGetActiveConsoleSessionId);
+    if (!m) return nullptr;
+    slots_[slot] = ::GetProcAddress(m, kNames[slot]);
+  }
+  return reinterpret_cast<F>(reinterpret_cast<void*>(slots_[slot]));
+}
+
+BOOL TWtsBinding::WTSEnumerateSessionsW(HANDLE server, DWORD reserved, DWORD version, PWTS_SESSION_INFOW* sessions,
+                                        DWORD* count) {
+  using F = BOOL(WINAPI*)(HANDLE, DWORD, DWORD, PWTS_SESSION_INFOW*, DWORD*);
+  const F f = Proc<F>(kEnumerateSessions);
+  return f ? f(server, reserved, version, sessions, count) : FALSE;
+}
+
+BOOL TWtsBinding::WTSEnumerateProcessesW(HANDLE server, DWORD reserved, DWORD version, PWTS_PROCESS_INFOW* processes,
+                                         DWORD* count) {
+  using F = BOOL(WINAPI*)(HANDLE, DWORD, DWORD, PWTS_PROCESS_INFOW*, DWORD*);
+  const F f = Proc<F>(kEnumerateProcesses);
+  return f ? f(server, reserved, version, processes, count) : FALSE;
+}
+
+BOOL TWtsBinding::WTSEnumerateProcessesExW(HANDLE server, DWORD* level, DWORD sessionId, LPWSTR* processes,
+                                           DWORD* count) {
+  using F = BOOL(WINAPI*)(HANDLE, DWORD*, DWORD, LPWSTR*, DWORD*);
+  const F f = Proc<F>(kEnumerateProcessesEx);
+  return f ? f(server, level, sessionId, processes, count) : FALSE;
+}
+
+BOOL TWtsBinding::WTSTerminateProcess(HANDLE server, DWORD processId, DWORD exitCode) {
+  using F = BOOL(WINAPI*)(HANDLE, DWORD, DWORD);
+  const F f = Proc<F>(kTerminateProcess);
+  return f ? f(server, processId, exitCode) : FALSE;
+}
+
+BOOL TWtsBinding::WTSQuerySessionInformationW(HANDLE server, DWORD sessionId, WTS_INFO_CLASS infoClass,
+                                              LPWSTR* buffer, DWORD* bytes) {
+  using F = BOOL(WINAPI*)(HANDLE, DWORD, WTS_INFO_CLASS, LPWSTR*, DWORD*);
+  const F f = Proc<F>(kQuerySessionInformation);
+  return f ? f(server, sessionId, infoClass, buffer, bytes) : FALSE;
+}
+
+DWORD TWtsBinding::WTSGetActiveConsoleSessionId() {
+  using F = DWORD(WINAPI*)();
+  const F f = Proc<F>(kGetActiveConsoleSessionId);
+  return f ? f() : kNoConsoleSession;
+}
+
+BOOL TWtsBinding::WTSSendMessageW(HANDLE server, DWORD sessionId, LPWSTR title, DWORD titleBytes, LPWSTR message,
+                                  DWORD messageBytes, DWORD style, DWORD timeout, DWORD* response, BOOL wait) {
+  using F = BOOL(WINAPI*)(HANDLE, DWORD, LPWSTR, DWORD, LPWSTR, DWORD, DWORD, DWORD, DWORD*, BOOL);
+  const F f = Proc<F>(kSendMessage);
+  return f ? f(server, sessionId, title, titleBytes, message, messageBytes, style, timeout, response, wait) : FALSE;
+}
+
+BOOL TWtsBinding::WTSDisconnectSession(HANDLE server, DWORD sessionId, BOOL wait) {
+  using F = BOOL(WINAPI*)(HANDLE, DWORD, BOOL);
+  const F f = Proc<F>(kDisconnectSession);
+  return f ? f(server, sessionId, wait) : FALSE;
+}
+
+BOOL TWtsBinding::WTSLogoffSession(HANDLE server, DWORD sessionId, BOOL wait) {
+  using F = BOOL(WINAPI*)(HANDLE, DWORD, BOOL);
+  const F f = Proc<F>(kLogoffSession);
+  return f ? f(server, sessionId, wait) : FALSE;
+}
+
+void TWtsBinding::WTSFreeMemory(PVOID memory) {
+  using F = void(WINAPI*)(PVOID);
+  const F f = Proc<F>(kFreeMemory);
+  if (f && memory) f(memory);
+}
+
+void TWtsBinding::WTSFreeMemoryEx(int typeClass, PVOID memory, ULONG count) {
+  using F = BOOL(WINAPI*)(int, PVOID, ULONG);
+  const F f = Proc<F>(kFreeMemoryEx);
+  if (f && memory) f(typeClass, memory, count);
+}
+
+BOOL TWtsBinding::WTSRegisterSessionNotification(HWND window, DWORD flags) {
+  using F = BOOL(WINAPI*)(HWND, DWORD);
+  const F f = Proc<F>(kRegisterSessionNotification);
+  if (!f) {
+    // A cleared last error tells the caller that retrying is pointless.
+    ::SetLastError(ERROR_SUCCESS);
+    return FALSE;
+  }
+  return f(window, flags);
+}
+
+BOOL TWtsBinding::WTSUnRegisterSessionNotification(HWND window) {
+  using F = BOOL(WINAPI*)(HWND);
+  const F f = Proc<F>(kUnRegisterSessionNotification);
+  return f ? f(window) : FALSE;
+}
+
+IWtsApi& WtsApi() {
+  static TWtsBinding binding;
+  return binding;
+}
+
+bool RegisterSessionNotifications(IWtsApi& api, HWND window, int attempts, DWORD pauseMs) {
+  for (int i = 0; i < attempts; ++i) {
+    if (api.WTSRegisterSessionNotification(window, NOTIFY_FOR_ALL_SESSIONS)) return true;
+    if (::GetLastError() != RPC_S_INVALID_BINDING) return false;
+    if (i + 1 < attempts) ::Sleep(pauseMs);
+  }
+  return false;
+}
+
+void UnregisterSessionNotifications(IWtsApi& api, HWND window) { api.WTSUnRegisterSessionNotification(window); }
+
+}  // namespace vantrel
