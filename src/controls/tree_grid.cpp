@@ -1,8 +1,8 @@
 #include "controls/tree_grid.h"
 
 #include <algorithm>
-#include <cstring>
 
+#include "controls/paint_buffer.h"
 #include "core/text/text_compare.h"
 
 namespace vantrel::ui {
@@ -39,12 +39,9 @@ TreeGrid::~TreeGrid() {
   rowDc_.reset();
   if (list_) ::RemoveWindowSubclass(list_, &TreeGrid::ListProc, kListSubclass);
   if (tooltip_) ::DestroyWindow(tooltip_);
-  // The base destructor destroys the window (and the list with it); the list shares the spacer list, so free it
-  // only after the window is gone.
-  if (HWND h = hwnd()) {
-    ::SetWindowLongPtrW(h, GWLP_USERDATA, 0);
-    ::DestroyWindow(h);
-  }
+  // The list only shares the spacer image list, so it is freed after the windows are gone; the members are still
+  // alive for the messages of the destruction.
+  if (HWND h = hwnd()) ::DestroyWindow(h);
   if (spacer_) ::ImageList_Destroy(spacer_);
 }
 
@@ -253,7 +250,7 @@ TreeNode* TreeGrid::AddNode(TreeNode* parent, std::unique_ptr<grid::RecordHolder
   TreeNode* node = model_.Add(parent, std::move(record));
   needsSort_ = true;
   // Outside an update block the list catches up once, when the owner's adding is over.
-  if (updateDepth_ == 0 && hwnd()) ::PostMessageW(hwnd(), kFlushMessage, 0, 0);
+  if (updateDepth_ == 0 && hwnd() && !flushPosted_) flushPosted_ = ::PostMessageW(hwnd(), kFlushMessage, 0, 0) != FALSE;
   return node;
 }
 
@@ -303,7 +300,9 @@ void TreeGrid::SyncList() {
   }
   if (!list_) return;
   syncing_ = true;
-  ListView_SetItemCountEx(list_, static_cast<int>(rows.size()), LVSICF_NOINVALIDATEALL | LVSICF_NOSCROLL);
+  // Setting the count redoes the scroll bars, which is slow on some systems even for the same count.
+  if (ListView_GetItemCount(list_) != static_cast<int>(rows.size()))
+    ListView_SetItemCountEx(list_, static_cast<int>(rows.size()), LVSICF_NOINVALIDATEALL | LVSICF_NOSCROLL);
   MarkRow(focused_ ? focused_->row() : -1);
   syncing_ = false;
   ::InvalidateRect(list_, nullptr, FALSE);
@@ -544,24 +543,7 @@ std::wstring TreeGrid::FocusedRowText() {
   return text;
 }
 
-bool TreeGrid::CopyFocusedRow() {
-  if (!focused_) return false;
-  const std::wstring text = FocusedRowText();
-  if (!::OpenClipboard(hwnd())) return false;
-  bool ok = false;
-  ::EmptyClipboard();
-  const size_t bytes = (text.size() + 1) * sizeof(wchar_t);
-  if (HGLOBAL mem = ::GlobalAlloc(GMEM_MOVEABLE, bytes)) {
-    if (void* p = ::GlobalLock(mem)) {
-      std::memcpy(p, text.c_str(), bytes);
-      ::GlobalUnlock(mem);
-      ok = ::SetClipboardData(CF_UNICODETEXT, mem) != nullptr;
-    }
-    if (!ok) ::GlobalFree(mem);  // the clipboard owns it only after a successful set
-  }
-  ::CloseClipboard();
-  return ok;
-}
+bool TreeGrid::CopyFocusedRow() { return focused_ && CopyTextToClipboard(hwnd(), FocusedRowText()); }
 
 // --- geometry and hit testing ---
 
@@ -783,7 +765,7 @@ LRESULT TreeGrid::OnCustomDraw(NMLVCUSTOMDRAW* cd) {
 // --- messages ---
 
 LRESULT TreeGrid::OnNotify(NMHDR* hdr) {
-  if (hdr->hwndFrom == header_ || (header_ && hdr->hwndFrom == nullptr)) {
+  if (header_ && hdr->hwndFrom == header_) {
     switch (hdr->code) {
       case HDN_ITEMCHANGINGW:
       case HDN_ITEMCHANGINGA: {
@@ -985,6 +967,7 @@ LRESULT TreeGrid::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
     case WM_NOTIFY:
       return OnNotify(reinterpret_cast<NMHDR*>(lParam));
     case kFlushMessage:
+      flushPosted_ = false;
       Flush();
       return 0;
     case WM_DPICHANGED_AFTERPARENT:

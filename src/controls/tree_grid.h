@@ -232,6 +232,7 @@ class TreeGrid : public Window {
   int focusedColumn_ = 0;
   bool fitting_ = false;
   bool needsSort_ = false;
+  bool flushPosted_ = false;
   int tipRow_ = -1;
   int tipColumn_ = -1;
   std::wstring tipText_;
