@@ -166,7 +166,8 @@ bool Twnd_tm_Main::FormCreate() {
   SetActivePage(kPageProcesses);
   ::SendMessageW(iconImage_, STM_SETICON, reinterpret_cast<WPARAM>(appIcon_.get()), 0);
 
-  // 13. Debug privilege: added with the system access layer.
+  // 13. Debug privilege, so that other users' processes can be opened; the outcome is not needed.
+  if (env_.enableDebugPrivilege) env_.enableDebugPrivilege();
 
   // 14. Elevation button; without administrative rights the list starts on the user's own processes.
   const bool elevationVisible = env_.elevationButtonVisible && env_.elevationButtonVisible();
@@ -204,17 +205,8 @@ bool Twnd_tm_Main::FormCreate() {
 }
 
 void Twnd_tm_Main::RegisterSessionNotifications() {
-  FSN = false;
-  if (!env_.registerSessionNotification) return;
-  for (int attempt = 1;; ++attempt) {
-    ::SetLastError(0);
-    if (env_.registerSessionNotification(hwnd())) {
-      FSN = true;
-      return;
-    }
-    if (!RetrySessionNotification(attempt, ::GetLastError())) return;
-    ::Sleep(kSessionNotifyRetryMs);
-  }
+  // The registration itself retries, a bounded number of times, while the service is not up yet.
+  FSN = env_.registerSessionNotification && env_.registerSessionNotification(hwnd());
 }
 
 HWND Twnd_tm_Main::CreateButton(int id, const wchar_t* caption, HWND* slot) {

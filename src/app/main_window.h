@@ -36,8 +36,9 @@ namespace vantrel::app {
 struct StartupEnvironment {
   std::function<bool()> isRemoteSession;
   std::function<bool()> elevationButtonVisible;  // the program lacks administrative rights
-  std::function<bool(HWND)> registerSessionNotification;  // sets the thread's last error on failure
+  std::function<bool(HWND)> registerSessionNotification;  // true when registered
   std::function<bool(HWND)> unregisterSessionNotification;
+  std::function<bool()> enableDebugPrivilege;
   std::function<std::wstring()> osCaption;
   std::function<std::wstring()> sessionLabel;
   std::function<std::wstring()> programButtonHint;

@@ -10,6 +10,7 @@
 #include "app/splash_window.h"
 #include "controls/message_dialogs.h"
 #include "core/shell/command_line.h"
+#include "system/os/system_facts.h"
 
 namespace vantrel::app {
 
@@ -20,7 +21,8 @@ void DispatchProgramMessage(Twnd_tm_Main* main, MSG& msg) {
 }
 
 int RunProgram(const wchar_t* commandLine, int showCommand) {
-  // 1. Library start-up: computed once, before any window exists.
+  // 1. Library start-up: the system facts are computed once, before any window exists.
+  InitSystemFacts();
   const std::vector<std::wstring> words = SplitCommandLine(commandLine ? commandLine : L"");
   const TCommandLineSwitches switches(std::vector<std::wstring>(words.begin() + 1, words.end()));
 

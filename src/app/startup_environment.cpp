@@ -1,19 +1,29 @@
 // The system facts the start-up sequence reads, from the system access layer.
-#include <windows.h>
-#include <wtsapi32.h>
-
 #include "app/main_window.h"
+#include "core/os/os_naming.h"
+#include "core/shell/startup_rules.h"
+#include "system/os/accounts.h"
+#include "system/os/system_facts.h"
+#include "system/os/wts_api.h"
 
 namespace vantrel::app {
 
 StartupEnvironment StartupEnvironment::Default() {
   StartupEnvironment env;
-  env.isRemoteSession = [] { return ::GetSystemMetrics(SM_REMOTESESSION) != 0; };
-  env.elevationButtonVisible = [] { return false; };
-  env.registerSessionNotification = [](HWND hwnd) {
-    return ::WTSRegisterSessionNotification(hwnd, NOTIFY_FOR_ALL_SESSIONS) != FALSE;
+  env.isRemoteSession = [] { return IsRemoteSession(); };
+  env.elevationButtonVisible = [] { return ElevationButtonVisible(SystemFacts().OS < osVista, IsAdmin(), IsElevated()); };
+  env.registerSessionNotification = [](HWND hwnd) { return RegisterSessionNotifications(WtsApi(), hwnd); };
+  env.unregisterSessionNotification = [](HWND hwnd) {
+    UnregisterSessionNotifications(WtsApi(), hwnd);
+    return true;
   };
-  env.unregisterSessionNotification = [](HWND hwnd) { return ::WTSUnRegisterSessionNotification(hwnd) != FALSE; };
+  env.enableDebugPrivilege = [] { return AdjustDebugPrivilege(); };
+  env.osCaption = [] { return SystemFacts().OSCaption; };
+  env.sessionLabel = [] { return SessionLabel(); };
+  env.programButtonHint = [] {
+    const TVersionInfo& vi = SystemFacts().ExeVersionInfo;
+    return ProgramButtonHint(L"Vantrel", vi.FileVersion, vi.Copyright);
+  };
   return env;
 }
 

@@ -46,23 +46,23 @@ struct Find {
   int count = 0;
 };
 
+BOOL CALLBACK VisitWindow(HWND hwnd, LPARAM lp) {
+  auto* f = reinterpret_cast<Find*>(lp);
+  wchar_t name[64] = {};
+  ::GetClassNameW(hwnd, name, 64);
+  DWORD owner = 0;
+  ::GetWindowThreadProcessId(hwnd, &owner);
+  if (std::wstring(name) == f->cls && (f->pid == 0 || owner == f->pid)) {
+    if (!f->found) f->found = hwnd;
+    ++f->count;
+  }
+  return TRUE;
+}
+
 // Top-level windows of a class, of one process (pid 0: any).
 Find FindWindows(DWORD pid, const wchar_t* cls) {
   Find f{pid, cls};
-  ::EnumWindows(
-      [](HWND hwnd, LPARAM lp) -> BOOL {
-        auto* f = reinterpret_cast<Find*>(lp);
-        wchar_t name[64] = {};
-        ::GetClassNameW(hwnd, name, 64);
-        DWORD owner = 0;
-        ::GetWindowThreadProcessId(hwnd, &owner);
-        if (std::wstring(name) == f->cls && (f->pid == 0 || owner == f->pid)) {
-          if (!f->found) f->found = hwnd;
-          ++f->count;
-        }
-        return TRUE;
-      },
-      reinterpret_cast<LPARAM>(&f));
+  ::EnumWindows(&VisitWindow, reinterpret_cast<LPARAM>(&f));
   return f;
 }
 

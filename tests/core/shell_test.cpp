@@ -123,14 +123,6 @@ TEST(StartupRules, RefreshIntervalIsClampedToTheSpinRange) {
   EXPECT_EQ(RefreshIntervalMs(2.6), 3000);
 }
 
-TEST(StartupRules, SessionNotificationRetriesAreBounded) {
-  EXPECT_TRUE(RetrySessionNotification(1, 1702));
-  EXPECT_TRUE(RetrySessionNotification(9, 1702));
-  EXPECT_FALSE(RetrySessionNotification(10, 1702));
-  EXPECT_FALSE(RetrySessionNotification(1, 5));
-  EXPECT_FALSE(RetrySessionNotification(1, 0));
-}
-
 TEST(StartupRules, HintAndAboutTexts) {
   EXPECT_EQ(ProgramButtonHint(L"Vantrel", L"1.2.3.4", L"(C) X"), L"Vantrel (1.2.3.4) - (C) X");
   EXPECT_EQ(AboutText(L"Vantrel", L"1.2.3.4", L"(C) X"), L"Vantrel 1.2.3.4\r\n(C) X");

@@ -34,15 +34,6 @@ constexpr int kIntervalMaxSeconds = 3600;
 constexpr int kIntervalInitialSeconds = 10;
 int RefreshIntervalMs(double seconds);
 
-// Session-change registration is retried while the terminal-services service is not yet up (1702),
-// at most this many attempts, this far apart.
-constexpr int kSessionNotifyAttempts = 10;
-constexpr int kSessionNotifyRetryMs = 100;
-constexpr uint32_t kRpcInvalidBinding = 1702;
-constexpr bool RetrySessionNotification(int attemptsMade, uint32_t lastError) {
-  return lastError == kRpcInvalidBinding && attemptsMade < kSessionNotifyAttempts;
-}
-
 // The hint of the program-menu button: "%s (%s) - %s" with title, file version and copyright.
 std::wstring ProgramButtonHint(const std::wstring& title, const std::wstring& fileVersion,
                                const std::wstring& copyright);
