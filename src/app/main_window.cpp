@@ -5,6 +5,8 @@
 #include <wtsapi32.h>
 
 #include <exception>
+#include <initializer_list>
+#include <tuple>
 
 #include "app/splash_window.h"
 #include "controls/message_dialogs.h"
@@ -40,7 +42,13 @@ enum ControlId : int {
   kIdCheckAll,
   kIdUncheckAll,
   kIdAcRefresh,
+  kIdNewTask,
+  kIdHelp,
+  kIdAbout,
+  kIdExit,
 };
+
+constexpr wchar_t kApplicationTitle[] = L"Vantrel";
 
 // Restores the cursor it replaced when the scope ends, also when a refresh fails.
 class CursorScope {
@@ -116,7 +124,7 @@ bool Twnd_tm_Main::CreateAndStart() {
   cls.icon = appIcon_.get();
   cls.smallIcon = appIconSmall_.get();
   cls.background = ::GetSysColorBrush(COLOR_BTNFACE);
-  if (!Create(cls, WS_EX_CONTROLPARENT, L"Vantrel", WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN, CW_USEDEFAULT,
+  if (!Create(cls, WS_EX_CONTROLPARENT, kApplicationTitle, WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN, CW_USEDEFAULT,
               CW_USEDEFAULT, kClientWidth, kClientHeight, nullptr, nullptr))
     return false;
   SetDialogOwner(hwnd());
@@ -150,7 +158,9 @@ bool Twnd_tm_Main::FormCreate() {
                  SWP_NOZORDER | SWP_NOACTIVATE);
 
   // 3. Hint of the program-menu button.
-  if (env_.programButtonHint) programButtonHint_ = env_.programButtonHint();
+  if (env_.programVersion) std::tie(fileVersion_, copyright_) = env_.programVersion();
+  programButtonHint_ = ProgramButtonHint(kApplicationTitle, fileVersion_, copyright_);
+  pncaToolbar_.SetHint(0, programButtonHint_);
 
   // 4. The log tab only with DEBUG.
   SetLogTabVisible(switches_.Has(Switch::DEBUG));
@@ -189,17 +199,17 @@ bool Twnd_tm_Main::FormCreate() {
 
   // 19. Switches, in this order.
   if (switches_.Has(Switch::AUTO)) {
-    cbxAuto_.SetChecked(true);
+    cbxAuto_.SetOn(true);
     SetAutoRefresh(true);
   }
-  if (switches_.Has(Switch::TREE)) cbxTree_.SetChecked(true);
+  if (switches_.Has(Switch::TREE)) cbxTree_.SetOn(true);
   if (switches_.Has(Switch::SES)) SetActivePage(kPageSessions);
   if (switches_.Has(Switch::PERF)) SetActivePage(kPagePerformance);
   // MAX is applied when the window is first shown; CPUICON with the tray icon.
 
   // 20. First full refresh; the tree switch now refreshes on click.
   started_ = true;
-  processes_.ApplyTreeLayout(cbxTree_.Checked());
+  processes_.ApplyTreeLayout(cbxTree_.On());
   RefreshData(-1);
   return true;
 }
@@ -228,21 +238,33 @@ void Twnd_tm_Main::CreateControls() {
                                  0, 0, 0, hwnd(), nullptr, instance, nullptr);
   CreateLabel(L"", &lOS_, SS_LEFTNOWORDWRAP);
   CreateLabel(L"", &lSes_, SS_LEFTNOWORDWRAP);
-  eFilter_.Create(hwnd(), kIdFilter, L"名称过滤器");
+  const RECT none{0, 0, 0, 0};
+  eFilter_.Create(hwnd(), kIdFilter, none, L"名称过滤器");
+  eFilter_.onEnter = [this] { cmRefresh(); };
+  eFilter_.onLeftButton = [this] { cmRefresh(); };
+  eFilter_.onRightButton = [this] { cmRefresh(); };
   cbProcFilter_ = ::CreateWindowExW(0, L"COMBOBOX", L"", WS_CHILD | WS_TABSTOP | WS_VSCROLL | CBS_DROPDOWNLIST, 0, 0,
                                     0, 0, hwnd(), reinterpret_cast<HMENU>(kIdProcFilter), instance, nullptr);
   for (const wchar_t* item : kProcessFilters)
     ::SendMessageW(cbProcFilter_, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(item));
   ::SendMessageW(cbProcFilter_, CB_SETCURSEL, 0, 0);
   CreateLabel(L"显示为树", &pTree_, SS_RIGHT | SS_CENTERIMAGE);
-  cbxTree_.Create(hwnd(), kIdTreeSwitch);
+  cbxTree_.Create(hwnd(), kIdTreeSwitch, none);
+  cbxTree_.onChanged = [this](bool) {
+    if (started_) cmRefresh();
+  };
   cbWinFilter_ = ::CreateWindowExW(0, L"COMBOBOX", L"", WS_CHILD | WS_TABSTOP | WS_VSCROLL | CBS_DROPDOWNLIST, 0, 0,
                                    0, 0, hwnd(), reinterpret_cast<HMENU>(kIdWinFilter), instance, nullptr);
   CreateLabel(L"显示不可见窗口", &pWinInv_, SS_RIGHT | SS_CENTERIMAGE);
-  cbxWinInv_.Create(hwnd(), kIdWinInvSwitch);
+  cbxWinInv_.Create(hwnd(), kIdWinInvSwitch, none);
+  cbxWinInv_.onChanged = [this](bool) {
+    if (started_) cmRefresh();
+  };
   CreateLabel(L"自动刷新", &pAuto_, SS_RIGHT | SS_CENTERIMAGE | WS_VISIBLE);
-  se_.Create(hwnd(), kIdInterval, kIntervalMinSeconds, kIntervalMaxSeconds, kIntervalInitialSeconds);
-  cbxAuto_.Create(hwnd(), kIdAutoSwitch);
+  se_.Create(hwnd(), kIdInterval, none, kIntervalMinSeconds, kIntervalMaxSeconds, kIntervalInitialSeconds);
+  se_.onChanged = [this](int) { seChange(); };
+  cbxAuto_.Create(hwnd(), kIdAutoSwitch, none);
+  cbxAuto_.onChanged = [this](bool on) { SetAutoRefresh(on); };
 
   // The pages: the page control at the bottom of the z-order, each page's windows over its display area.
   pc_ = ::CreateWindowExW(0, WC_TABCONTROLW, L"", WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS | WS_TABSTOP, 0, 0, 0, 0,
@@ -282,7 +304,7 @@ void Twnd_tm_Main::CreateControls() {
   set(C::bKill, bKill_);
   set(C::cbProcFilter, cbProcFilter_);
   set(C::pTree, pTree_);
-  set(C::eFilter, eFilter_.edit());
+  set(C::eFilter, eFilter_.hwnd());
   set(C::cbWinFilter, cbWinFilter_);
   set(C::pWinInv, pWinInv_);
   set(C::bWinVis, bWinVis_);
@@ -305,8 +327,48 @@ void Twnd_tm_Main::CreateControls() {
   ACCEL f5{FVIRTKEY, VK_F5, kIdAcRefresh};
   accelerators_ = ::CreateAcceleratorTableW(&f5, 1);
 
+  CreateCaptionToolbar();
   ApplyFonts();
 }
+
+void Twnd_tm_Main::CreateCaptionToolbar() {
+  // The program menu; the items of features not built yet join it with them.
+  Menu_.reset(::CreatePopupMenu());
+  ::AppendMenuW(Menu_.get(), MF_STRING, kIdNewTask, L"新建任务...");
+  ::AppendMenuW(Menu_.get(), MF_SEPARATOR, 0, nullptr);
+  ::AppendMenuW(Menu_.get(), MF_STRING, kIdHelp, L"命令行帮助...");
+  ::AppendMenuW(Menu_.get(), MF_STRING, kIdAbout, L"关于...");
+  ::AppendMenuW(Menu_.get(), MF_SEPARATOR, 0, nullptr);
+  ::AppendMenuW(Menu_.get(), MF_STRING, kIdExit, L"退出");
+
+  ui::CaptionButton menuButton;
+  menuButton.caption = kApplicationTitle;
+  menuButton.dropDown = Menu_.get();
+  menuButton.handCursor = true;
+  pncaToolbar_.AddButton(menuButton);
+  ui::CaptionButton clock;
+  clock.width = 250;
+  clock.enabled = false;
+  pncaToolbar_.AddButton(clock);
+  pncaToolbar_.onDrawButton = [this](ui::CaptionToolbar& bar, int button, HDC dc, const RECT& barRect,
+                                     const RECT& buttonRect) { pncaToolbarDrawButton(bar, button, dc, barRect, buttonRect); };
+  pncaToolbar_.Attach(hwnd(), ui::CaptionToolbar::Mode::NonClient);
+}
+
+void Twnd_tm_Main::pncaToolbarDrawButton(ui::CaptionToolbar& bar, int button, HDC dc, const RECT&,
+                                         const RECT& buttonRect) {
+  RECT text = buttonRect;
+  text.right -= dpi_.Scale(14);
+  if (button == 0) text.bottom -= dpi_.Scale(2);
+  ui::CaptionToolbar::DrawButtonText(dc, bar.Button(button).caption, text, RGB(255, 255, 255),
+                                     ui::CaptionToolbar::CaptionComposited());
+}
+
+void Twnd_tm_Main::cmHelp() { InfoDlg(CommandLineHelpText(), L"命令行开关"); }
+
+void Twnd_tm_Main::acAboutExecute() { InfoDlg(AboutText(kApplicationTitle, fileVersion_, copyright_)); }
+
+void Twnd_tm_Main::bRunClick() { ShowRunDialog(hwnd(), appIconSmall_.get(), L"", L""); }
 
 void Twnd_tm_Main::ApplyFonts() {
   font_.reset(ui::CreateUiFont(dpi_));
@@ -314,10 +376,18 @@ void Twnd_tm_Main::ApplyFonts() {
   for (HWND child = ::GetWindow(hwnd(), GW_CHILD); child; child = ::GetWindow(child, GW_HWNDNEXT))
     ::SendMessageW(child, WM_SETFONT, reinterpret_cast<WPARAM>(font_.get()), FALSE);
   ::SendMessageW(lOS_, WM_SETFONT, reinterpret_cast<WPARAM>(boldFont_.get()), FALSE);
-  eFilter_.SetFont(font_.get());
-  cbxTree_.SetFont(font_.get());
-  cbxWinInv_.SetFont(font_.get());
-  cbxAuto_.SetFont(font_.get());
+}
+
+void Twnd_tm_Main::ApplyDpiToControls() {
+  ApplyFonts();
+  eFilter_.ApplyDpi(dpi_);
+  cbxTree_.ApplyDpi(dpi_);
+  cbxWinInv_.ApplyDpi(dpi_);
+  cbxAuto_.ApplyDpi(dpi_);
+  se_.ApplyDpi(dpi_);
+  for (TreePage* page : std::initializer_list<TreePage*>{&processes_, &windows_, &services_, &sessions_, &startup_,
+                                                          &environment_})
+    page->tree().ApplyDpi(dpi_);
   log_.ApplyDpi(dpi_);
 }
 
@@ -343,7 +413,7 @@ void Twnd_tm_Main::LayoutControls() {
   const int left = S(48);
   move(lOS_, left, S(6), std::max(w - left - S(320), S(100)), S(18));
   move(lSes_, left, S(26), std::max(w - left - S(320), S(100)), S(18));
-  eFilter_.Move(left, y, S(200), row);
+  move(eFilter_.hwnd(), left, y, S(200), row);
   move(cbProcFilter_, left + S(208), y, S(160), S(200));
   move(pTree_, left + S(376), y, S(72), row);
   move(cbxTree_.hwnd(), left + S(452), y, S(52), row);
@@ -353,7 +423,7 @@ void Twnd_tm_Main::LayoutControls() {
   int x = w - S(kMargin) - S(52);
   move(cbxAuto_.hwnd(), x, y, S(52), row);
   x -= S(6) + S(64);
-  se_.Move(x, y, S(64), row);
+  move(se_.hwnd(), x, y, S(64), row);
   x -= S(6) + S(80);
   move(pAuto_, x, y, S(80), row);
 
@@ -506,7 +576,7 @@ void Twnd_tm_Main::ApplyTimer() {
 }
 
 void Twnd_tm_Main::cmRefresh() {
-  processes_.ApplyTreeLayout(cbxTree_.Checked());
+  processes_.ApplyTreeLayout(cbxTree_.On());
   timerTag_ = timerEnabled_ ? 1 : 0;
   timerEnabled_ = false;
   ApplyTimer();
@@ -567,7 +637,6 @@ void Twnd_tm_Main::pcChange() {
     ::ShowWindow(Control(control), visible ? SW_SHOW : SW_HIDE);
   }
   // Parts that go with a control of the table.
-  eFilter_.Show(FrameControlVisible(FrameControl::eFilter, activePage_, serviceFocused));
   ::ShowWindow(cbxTree_.hwnd(), FrameControlVisible(FrameControl::pTree, activePage_, false) ? SW_SHOW : SW_HIDE);
   ::ShowWindow(cbxWinInv_.hwnd(), FrameControlVisible(FrameControl::pWinInv, activePage_, false) ? SW_SHOW : SW_HIDE);
   FocusActiveTree();
@@ -610,26 +679,25 @@ void Twnd_tm_Main::OnCommand(WORD id, WORD code, HWND /*control*/) {
     case kIdRefresh:
       if (code == 0 || code == 1 || code == BN_CLICKED) cmRefreshAll();
       break;
-    case kIdFilter:
-      if (code == ui::FilterEdit::kApply || code == ui::FilterEdit::kClear) cmRefresh();
-      break;
     case kIdProcFilter:
     case kIdWinFilter:
       if (code == CBN_SELCHANGE) cmRefresh();
       break;
-    case kIdTreeSwitch:
-    case kIdWinInvSwitch:
-      if (code == BN_CLICKED && started_) cmRefresh();
-      break;
-    case kIdAutoSwitch:
-      if (code == BN_CLICKED) SetAutoRefresh(cbxAuto_.Checked());
-      break;
-    case kIdInterval:
-      if (code == EN_CHANGE && started_) seChange();
-      break;
     case kIdClose:
       // Hides to the tray; until the tray icon exists the window is minimised instead, so it stays reachable.
       ::ShowWindow(hwnd(), SW_MINIMIZE);
+      break;
+    case kIdNewTask:
+      bRunClick();
+      break;
+    case kIdHelp:
+      cmHelp();
+      break;
+    case kIdAbout:
+      acAboutExecute();
+      break;
+    case kIdExit:
+      ::PostMessageW(hwnd(), WM_CLOSE, 0, 0);
       break;
     case kIdCheckAll:
     case kIdUncheckAll:
@@ -681,7 +749,7 @@ LRESULT Twnd_tm_Main::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
     }
     case WM_DPICHANGED: {
       dpi_ = ui::Dpi(HIWORD(wParam));
-      ApplyFonts();
+      ApplyDpiToControls();
       const RECT* suggested = reinterpret_cast<const RECT*>(lParam);
       ::SetWindowPos(hwnd(), nullptr, suggested->left, suggested->top, suggested->right - suggested->left,
                      suggested->bottom - suggested->top, SWP_NOZORDER | SWP_NOACTIVATE);

@@ -9,6 +9,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "app/pages/environment_page.h"
@@ -20,9 +21,8 @@
 #include "app/pages/startup_page.h"
 #include "app/pages/windows_page.h"
 #include "controls/dpi.h"
-#include "controls/filter_edit.h"
-#include "controls/spin_edit.h"
-#include "controls/toggle_switch.h"
+#include "controls/caption_toolbar.h"
+#include "controls/simple_controls.h"
 #include "controls/window.h"
 #include "core/shell/command_line.h"
 #include "core/shell/frame_controls.h"
@@ -41,7 +41,8 @@ struct StartupEnvironment {
   std::function<bool()> enableDebugPrivilege;
   std::function<std::wstring()> osCaption;
   std::function<std::wstring()> sessionLabel;
-  std::function<std::wstring()> programButtonHint;
+  // The program's own FileVersion and Copyright.
+  std::function<std::pair<std::wstring, std::wstring>()> programVersion;
   static StartupEnvironment Default();
 };
 
@@ -97,10 +98,12 @@ class Twnd_tm_Main : public ui::Window {
   HWND ProcessFilter() const { return cbProcFilter_; }
   HWND OsLabel() const { return lOS_; }
   HWND SessionLabel() const { return lSes_; }
-  ui::FilterEdit& NameFilter() { return eFilter_; }
-  ui::SpinEdit& IntervalEdit() { return se_; }
-  ui::ToggleSwitch& AutoSwitch() { return cbxAuto_; }
-  ui::ToggleSwitch& TreeSwitch() { return cbxTree_; }
+  ui::FilterBox& NameFilter() { return eFilter_; }
+  ui::SpinBox& IntervalEdit() { return se_; }
+  ui::OnOffSwitch& AutoSwitch() { return cbxAuto_; }
+  ui::OnOffSwitch& TreeSwitch() { return cbxTree_; }
+  ui::CaptionToolbar& CaptionBar() { return pncaToolbar_; }
+  HMENU ProgramMenu() const { return Menu_.get(); }
   ProcessesPage& Processes() { return processes_; }
   LogPage& Log() { return log_; }
   const std::wstring& ProgramButtonHintText() const { return programButtonHint_; }
@@ -119,6 +122,12 @@ class Twnd_tm_Main : public ui::Window {
   void LayoutControls();
   RECT PageArea() const;
   void OnCommand(WORD id, WORD code, HWND control);
+  void CreateCaptionToolbar();
+  void pncaToolbarDrawButton(ui::CaptionToolbar& bar, int button, HDC dc, const RECT& barRect, const RECT& buttonRect);
+  void cmHelp();
+  void acAboutExecute();
+  void bRunClick();
+  void ApplyDpiToControls();
   void ExecuteRefreshStep(const RefreshStep& step);
   void AttachSystemImageLists();
   void FocusActiveTree();
@@ -141,14 +150,17 @@ class Twnd_tm_Main : public ui::Window {
 
   // Above the pages.
   HWND iconImage_ = nullptr, lOS_ = nullptr, lSes_ = nullptr;
-  ui::FilterEdit eFilter_;
+  ui::FilterBox eFilter_;
   HWND cbProcFilter_ = nullptr, pTree_ = nullptr;
-  ui::ToggleSwitch cbxTree_;
+  ui::OnOffSwitch cbxTree_;
   HWND cbWinFilter_ = nullptr, pWinInv_ = nullptr;
-  ui::ToggleSwitch cbxWinInv_;
+  ui::OnOffSwitch cbxWinInv_;
   HWND pAuto_ = nullptr;
-  ui::SpinEdit se_;
-  ui::ToggleSwitch cbxAuto_;
+  ui::SpinBox se_;
+  ui::OnOffSwitch cbxAuto_;
+  // The caption-bar buttons: the program menu and the clock/CPU text.
+  ui::CaptionToolbar pncaToolbar_;
+  win::UniqueMenu Menu_;
   // The pages.
   HWND pc_ = nullptr;
   std::vector<int> tabPages_;  // page index of each tab; the log tab can be hidden
@@ -175,6 +187,7 @@ class Twnd_tm_Main : public ui::Window {
   bool FSN = false;
   bool started_ = false;
   std::wstring programButtonHint_;
+  std::wstring fileVersion_, copyright_;
   HIMAGELIST ilSystem16_ = nullptr;  // the shell's lists: not owned
   HIMAGELIST ilSystem32_ = nullptr;
   int FiiApp = -1, FiiReg = -1, FiiIE = -1;

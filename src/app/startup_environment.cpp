@@ -20,9 +20,9 @@ StartupEnvironment StartupEnvironment::Default() {
   env.enableDebugPrivilege = [] { return AdjustDebugPrivilege(); };
   env.osCaption = [] { return SystemFacts().OSCaption; };
   env.sessionLabel = [] { return SessionLabel(); };
-  env.programButtonHint = [] {
+  env.programVersion = [] {
     const TVersionInfo& vi = SystemFacts().ExeVersionInfo;
-    return ProgramButtonHint(L"Vantrel", vi.FileVersion, vi.Copyright);
+    return std::make_pair(vi.FileVersion, vi.Copyright);
   };
   return env;
 }

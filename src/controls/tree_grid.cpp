@@ -67,6 +67,7 @@ bool TreeGrid::Create(HWND parent, int id, const RECT& rect) {
   ListView_SetCallbackMask(list_, LVIS_STATEIMAGEMASK);
   ::SetWindowSubclass(list_, &TreeGrid::ListProc, kListSubclass, reinterpret_cast<DWORD_PTR>(this));
   header_ = ListView_GetHeader(list_);
+  ShowHeader();
 
   tooltip_ = ::CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr, WS_POPUP | TTS_NOPREFIX | TTS_ALWAYSTIP,
                                CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, hwnd(), nullptr,
@@ -149,8 +150,16 @@ void TreeGrid::ApplyColumns() {
     widthsPx_.push_back(col.cx);
   }
   fitting_ = false;
+  ShowHeader();
   FitColumns();
   UpdateSortArrows();
+}
+
+void TreeGrid::ShowHeader() {
+  // A header without columns would paint an empty black strip.
+  const LONG_PTR style = ::GetWindowLongPtrW(list_, GWL_STYLE);
+  const LONG_PTR wanted = columns_.empty() ? (style | LVS_NOCOLUMNHEADER) : (style & ~LONG_PTR{LVS_NOCOLUMNHEADER});
+  if (wanted != style) ::SetWindowLongPtrW(list_, GWL_STYLE, wanted);
 }
 
 void TreeGrid::FitColumns() {

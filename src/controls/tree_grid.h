@@ -192,6 +192,7 @@ class TreeGrid : public Window {
   void Flush();              // catches up with rows added or re-sorted outside an update block
   void FitColumns();         // spare column width
   void ApplyColumns();
+  void ShowHeader();
   void UpdateSortArrows();
   void FocusRow(int row, bool fire);
   void MarkRow(int row);  // the only selected and focused row of the list, or none

@@ -146,16 +146,16 @@ TEST(MainWindow, AutoAndTreeSwitches) {
   Frame plain({});
   ASSERT_TRUE(plain.Start());
   EXPECT_FALSE(plain.main->TimerEnabled());
-  EXPECT_FALSE(plain.main->AutoSwitch().Checked());
-  EXPECT_FALSE(plain.main->TreeSwitch().Checked());
+  EXPECT_FALSE(plain.main->AutoSwitch().On());
+  EXPECT_FALSE(plain.main->TreeSwitch().On());
   EXPECT_EQ(Text(plain.main->KillButton()), L"确认终止进程");
 
   Frame f({L"/AUTO", L"/tree"});
   ASSERT_TRUE(f.Start());
-  EXPECT_TRUE(f.main->AutoSwitch().Checked());
+  EXPECT_TRUE(f.main->AutoSwitch().On());
   EXPECT_TRUE(f.main->TimerEnabled());
   EXPECT_EQ(Text(f.main->KillButton()), L"Terminate process");
-  EXPECT_TRUE(f.main->TreeSwitch().Checked());
+  EXPECT_TRUE(f.main->TreeSwitch().On());
   EXPECT_TRUE(f.main->Processes().tree().TreeLayout());
 }
 
@@ -189,23 +189,23 @@ TEST(MainWindow, NameFilterEnterAndButtonsRefresh) {
   Frame f({});
   ASSERT_TRUE(f.Start());
   f.main->ShowAtStart(SW_SHOWNORMAL);
-  ui::FilterEdit& filter = f.main->NameFilter();
+  ui::FilterBox& filter = f.main->NameFilter();
   filter.SetText(L"note");
 
   f.steps.clear();
-  f.Key(filter.edit(), VK_RETURN);
+  f.Key(filter.editHwnd(), VK_RETURN);
   EXPECT_EQ(f.steps, PlanRefreshData(kPageProcesses, kPageProcesses, L"note"));
 
   f.steps.clear();
-  f.Key(filter.edit(), VK_RETURN, /*ctrl=*/true);
+  f.Key(filter.editHwnd(), VK_RETURN, /*ctrl=*/true);
   EXPECT_TRUE(f.steps.empty()) << "Enter with a modifier does not refresh";
 
   f.steps.clear();
-  ::SendMessageW(filter.applyButton(), BM_CLICK, 0, 0);
+  ::SendMessageW(filter.leftButtonHwnd(), BM_CLICK, 0, 0);
   EXPECT_EQ(f.steps, PlanRefreshData(kPageProcesses, kPageProcesses, L"note"));
 
   f.steps.clear();
-  ::SendMessageW(filter.clearButton(), BM_CLICK, 0, 0);
+  ::SendMessageW(filter.rightButtonHwnd(), BM_CLICK, 0, 0);
   EXPECT_EQ(filter.Text(), L"");
   // The box takes the focus, then the refresh hands it to the active page's tree as every refresh does.
   HWND tree = f.main->Processes().tree().hwnd();
@@ -224,7 +224,7 @@ TEST(MainWindow, ProcessFilterAndTreeSwitchRefresh) {
   EXPECT_EQ(f.steps, PlanRefreshData(kPageProcesses, kPageProcesses, L""));
 
   f.steps.clear();
-  ::SendMessageW(f.main->TreeSwitch().hwnd(), BM_CLICK, 0, 0);
+  ::SendMessageW(f.main->TreeSwitch().buttonHwnd(), BM_CLICK, 0, 0);
   EXPECT_TRUE(f.main->Processes().tree().TreeLayout());
   EXPECT_EQ(f.steps, PlanRefreshData(kPageProcesses, kPageProcesses, L""));
 }
@@ -308,7 +308,8 @@ TEST(MainWindow, IntervalComesFromTheSpinEditAndFollowsIt) {
   ASSERT_TRUE(f.Start());
   EXPECT_EQ(f.main->TimerIntervalMs(), 10000u);
   for (auto [value, ms] : {std::pair{1, 1000u}, std::pair{3600, 3600000u}, std::pair{25, 25000u}}) {
-    f.main->IntervalEdit().SetValue(value);  // the box's text changes: EN_CHANGE reaches the window
+    // Typing into the box: its change notification reaches the window.
+    ::SetWindowTextW(f.main->IntervalEdit().editHwnd(), std::to_wstring(value).c_str());
     EXPECT_EQ(f.main->TimerIntervalMs(), ms) << value;
   }
 }
@@ -316,11 +317,11 @@ TEST(MainWindow, IntervalComesFromTheSpinEditAndFollowsIt) {
 TEST(MainWindow, AutoSwitchClickTurnsTheModeOnAndOff) {
   Frame f({});
   ASSERT_TRUE(f.Start());
-  ::SendMessageW(f.main->AutoSwitch().hwnd(), BM_CLICK, 0, 0);
+  ::SendMessageW(f.main->AutoSwitch().buttonHwnd(), BM_CLICK, 0, 0);
   EXPECT_TRUE(f.main->TimerEnabled());
   EXPECT_EQ(Text(f.main->KillButton()), L"Terminate process");
   EXPECT_FALSE(::IsWindowEnabled(f.main->KillButton())) << "no focused row";
-  ::SendMessageW(f.main->AutoSwitch().hwnd(), BM_CLICK, 0, 0);
+  ::SendMessageW(f.main->AutoSwitch().buttonHwnd(), BM_CLICK, 0, 0);
   EXPECT_FALSE(f.main->TimerEnabled());
   EXPECT_EQ(Text(f.main->KillButton()), L"Terminate checked processes");
   EXPECT_FALSE(::IsWindowEnabled(f.main->KillButton())) << "nothing checked";
@@ -363,6 +364,26 @@ TEST(MainWindow, SummaryLabelsShowTheSystemFacts) {
   EXPECT_EQ(Text(f.main->OsLabel()), L"Microsoft Windows 10");
   EXPECT_EQ(Text(f.main->SessionLabel()), L"本地 会话");
   EXPECT_TRUE(HasVisibleStyle(f.main->OsLabel()));
+}
+
+TEST(MainWindow, ProgramMenuButtonCarriesTheVersionHintAndTheMenu) {
+  StartupEnvironment env = Frame::QuietEnvironment();
+  env.programVersion = [] { return std::make_pair(std::wstring(L"0.1.0.7"), std::wstring(L"Copyright (C) X")); };
+  Frame f({}, env);
+  ASSERT_TRUE(f.Start());
+  ui::CaptionToolbar& bar = f.main->CaptionBar();
+  ASSERT_EQ(bar.ButtonCount(), 2);
+  EXPECT_EQ(bar.Button(0).caption, L"Vantrel");
+  EXPECT_EQ(bar.Button(0).hint, L"Vantrel (0.1.0.7) - Copyright (C) X");
+  EXPECT_EQ(bar.Button(0).dropDown, f.main->ProgramMenu());
+  EXPECT_FALSE(bar.Button(1).enabled);
+  std::vector<std::wstring> items;
+  for (int i = 0; i < ::GetMenuItemCount(f.main->ProgramMenu()); ++i) {
+    wchar_t text[64] = {};
+    ::GetMenuStringW(f.main->ProgramMenu(), static_cast<UINT>(i), text, 64, MF_BYPOSITION);
+    if (*text) items.push_back(text);
+  }
+  EXPECT_EQ(items, (std::vector<std::wstring>{L"新建任务...", L"命令行帮助...", L"关于...", L"退出"}));
 }
 
 TEST(MainWindow, GeometryIsCentredInTheWorkArea) {
