@@ -5,6 +5,8 @@
 #include <wtsapi32.h>
 
 #include <exception>
+#include <memory>
+#include <thread>
 #include <initializer_list>
 #include <tuple>
 
@@ -187,6 +189,11 @@ bool Twnd_tm_Main::FormCreate() {
   // 15. System summary labels.
   if (env_.osCaption) ::SetWindowTextW(lOS_, env_.osCaption().c_str());
   if (env_.sessionLabel) ::SetWindowTextW(lSes_, env_.sessionLabel().c_str());
+  if (env_.systemFactLines) {
+    const auto lines = env_.systemFactLines();
+    performance_.SetFacts(lines[0], lines[1], lines[2], L"");
+  }
+  ReadMacAddressesInBackground();
 
   // 16. Details panels start collapsed: added with the details panels.
 
@@ -364,6 +371,15 @@ void Twnd_tm_Main::pncaToolbarDrawButton(ui::CaptionToolbar& bar, int button, HD
                                      ui::CaptionToolbar::CaptionComposited());
 }
 
+void Twnd_tm_Main::ReadMacAddressesInBackground() {
+  if (!env_.macAddressLine) return;
+  // The worker only reads and posts; a window that is gone by then never receives the line, which is freed here.
+  std::thread([read = env_.macAddressLine, target = hwnd()] {
+    auto line = std::make_unique<std::wstring>(read());
+    if (::PostMessageW(target, kMacLineMessage, 0, reinterpret_cast<LPARAM>(line.get()))) line.release();
+  }).detach();
+}
+
 void Twnd_tm_Main::cmHelp() { InfoDlg(CommandLineHelpText(), L"命令行开关"); }
 
 void Twnd_tm_Main::acAboutExecute() { InfoDlg(AboutText(kApplicationTitle, fileVersion_, copyright_)); }
@@ -376,6 +392,7 @@ void Twnd_tm_Main::ApplyFonts() {
   for (HWND child = ::GetWindow(hwnd(), GW_CHILD); child; child = ::GetWindow(child, GW_HWNDNEXT))
     ::SendMessageW(child, WM_SETFONT, reinterpret_cast<WPARAM>(font_.get()), FALSE);
   ::SendMessageW(lOS_, WM_SETFONT, reinterpret_cast<WPARAM>(boldFont_.get()), FALSE);
+  performance_.SetFont(font_.get());
 }
 
 void Twnd_tm_Main::ApplyDpiToControls() {
@@ -754,6 +771,11 @@ LRESULT Twnd_tm_Main::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
       ::SetWindowPos(hwnd(), nullptr, suggested->left, suggested->top, suggested->right - suggested->left,
                      suggested->bottom - suggested->top, SWP_NOZORDER | SWP_NOACTIVATE);
       LayoutControls();
+      return 0;
+    }
+    case kMacLineMessage: {
+      std::unique_ptr<std::wstring> line(reinterpret_cast<std::wstring*>(lParam));
+      if (line) ::SetWindowTextW(performance_.lMAC(), line->c_str());
       return 0;
     }
     case WM_WTSSESSION_CHANGE:

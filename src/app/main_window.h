@@ -41,6 +41,10 @@ struct StartupEnvironment {
   std::function<bool()> enableDebugPrivilege;
   std::function<std::wstring()> osCaption;
   std::function<std::wstring()> sessionLabel;
+  // The performance page's facts, read at start: logged-on user, IP addresses, build number; then the MAC
+  // addresses, which NetBIOS may take seconds to answer, so they are read on a worker thread.
+  std::function<std::array<std::wstring, 3>()> systemFactLines;
+  std::function<std::wstring()> macAddressLine;
   // The program's own FileVersion and Copyright.
   std::function<std::pair<std::wstring, std::wstring>()> programVersion;
   static StartupEnvironment Default();
@@ -50,6 +54,8 @@ class Twnd_tm_Main : public ui::Window {
  public:
   static constexpr UINT_PTR kRefreshTimerId = 1;
   static constexpr UINT kDesignTimerIntervalMs = 5000;
+  // Carries a heap-held std::wstring (lParam) that the window takes over: the MAC addresses line.
+  static constexpr UINT kMacLineMessage = WM_APP + 1;
 
   Twnd_tm_Main(TCommandLineSwitches switches, StartupEnvironment env = StartupEnvironment::Default());
   ~Twnd_tm_Main() override;
@@ -106,6 +112,7 @@ class Twnd_tm_Main : public ui::Window {
   HMENU ProgramMenu() const { return Menu_.get(); }
   ProcessesPage& Processes() { return processes_; }
   LogPage& Log() { return log_; }
+  PerformancePage& Performance() { return performance_; }
   const std::wstring& ProgramButtonHintText() const { return programButtonHint_; }
   // How each step of a refresh is carried out; tests record the steps instead.
   std::function<void(const RefreshStep&)> refreshExecutor;
@@ -128,6 +135,7 @@ class Twnd_tm_Main : public ui::Window {
   void acAboutExecute();
   void bRunClick();
   void ApplyDpiToControls();
+  void ReadMacAddressesInBackground();
   void ExecuteRefreshStep(const RefreshStep& step);
   void AttachSystemImageLists();
   void FocusActiveTree();

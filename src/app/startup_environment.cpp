@@ -3,6 +3,7 @@
 #include "core/os/os_naming.h"
 #include "core/shell/startup_rules.h"
 #include "system/os/accounts.h"
+#include "system/os/network.h"
 #include "system/os/system_facts.h"
 #include "system/os/wts_api.h"
 
@@ -20,6 +21,11 @@ StartupEnvironment StartupEnvironment::Default() {
   env.enableDebugPrivilege = [] { return AdjustDebugPrivilege(); };
   env.osCaption = [] { return SystemFacts().OSCaption; };
   env.sessionLabel = [] { return SessionLabel(); };
+  env.systemFactLines = [] {
+    const std::wstring build = L"内部版本号: " + std::to_wstring(SystemFacts().OSVersionInfo.dwBuildNumber);
+    return std::array<std::wstring, 3>{LoggedUserLine(), IpAddressLine(), build};
+  };
+  env.macAddressLine = [] { return MacAddressLine(); };
   env.programVersion = [] {
     const TVersionInfo& vi = SystemFacts().ExeVersionInfo;
     return std::make_pair(vi.FileVersion, vi.Copyright);

@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <array>
 #include <memory>
 #include <stdexcept>
 #include <string>
@@ -359,11 +360,27 @@ TEST(MainWindow, SummaryLabelsShowTheSystemFacts) {
   StartupEnvironment env = Frame::QuietEnvironment();
   env.osCaption = [] { return std::wstring(L"Microsoft Windows 10"); };
   env.sessionLabel = [] { return std::wstring(L"本地 会话"); };
+  env.systemFactLines = [] {
+    return std::array<std::wstring, 3>{L"已记录用户: root 在 VM 连接到 VM", L"IP 地址: 192.0.2.2", L"内部版本号: 18362"};
+  };
+  env.macAddressLine = [] {
+    ::Sleep(50);
+    return std::wstring(L"MAC 地址: 02-FC-00-00-00-01");
+  };
   Frame f({L"/perf"}, env);
   ASSERT_TRUE(f.Start());
   EXPECT_EQ(Text(f.main->OsLabel()), L"Microsoft Windows 10");
   EXPECT_EQ(Text(f.main->SessionLabel()), L"本地 会话");
   EXPECT_TRUE(HasVisibleStyle(f.main->OsLabel()));
+  EXPECT_EQ(Text(f.main->Performance().lIP()), L"IP 地址: 192.0.2.2");
+  // The MAC line arrives from its worker through the message loop.
+  for (int i = 0; i < 200 && Text(f.main->Performance().lMAC()).empty(); ++i) {
+    ::Sleep(10);
+    f.Pump();
+  }
+  EXPECT_EQ(Text(f.main->Performance().lMAC()), L"MAC 地址: 02-FC-00-00-00-01");
+  EXPECT_EQ(Text(f.main->Performance().lBN()), L"内部版本号: 18362");
+  EXPECT_TRUE(HasVisibleStyle(f.main->Performance().lCU()));
 }
 
 TEST(MainWindow, ProgramMenuButtonCarriesTheVersionHintAndTheMenu) {

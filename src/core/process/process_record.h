@@ -1,0 +1,78 @@
+// The per-process record of the process list, and of the session process list.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "core/text/date_time.h"
+
+namespace vantrel {
+
+// Memory counters in bytes (the fault count excepted); 64-bit so that sizes above 4 GiB survive.
+struct VM_COUNTERS {
+  uint64_t PeakVirtualSize = 0;
+  uint64_t VirtualSize = 0;
+  uint64_t PageFaultCount = 0;
+  uint64_t PeakWorkingSetSize = 0;
+  uint64_t WorkingSetSize = 0;
+  uint64_t QuotaPeakPagedPoolUsage = 0;
+  uint64_t QuotaPagedPoolUsage = 0;
+  uint64_t QuotaPeakNonPagedPoolUsage = 0;
+  uint64_t QuotaNonPagedPoolUsage = 0;
+  uint64_t PagefileUsage = 0;
+  uint64_t PeakPagefileUsage = 0;
+};
+
+struct IO_COUNTERSEX {
+  uint64_t ReadOperationCount = 0;
+  uint64_t WriteOperationCount = 0;
+  uint64_t OtherOperationCount = 0;
+  uint64_t ReadTransferCount = 0;
+  uint64_t WriteTransferCount = 0;
+  uint64_t OtherTransferCount = 0;
+};
+
+// 100-ns counts; CreateTime and ExitTime are UTC file times.
+struct TProcessTimes {
+  uint64_t CreateTime = 0;
+  uint64_t ExitTime = 0;
+  uint64_t KernelTime = 0;
+  uint64_t UserTime = 0;
+};
+
+struct TProcessRecord {
+  uint32_t PID = 0;
+  uint32_t PPID = 0;
+  int32_t Session = 0;
+  std::wstring Name;
+  std::wstring ImageName;
+  std::wstring Username;
+  std::wstring Domain;
+  std::wstring CommandLine;
+  uint64_t WorkingSet = 0;
+  uint64_t PeakWorkingSet = 0;
+  bool IsAccesible = false;
+  bool Is64bit = false;
+  bool System = false;
+  bool IsResponding = false;
+  bool CanBeKilled = false;
+  TDateTime CreationTime = 0;  // local time
+  int32_t ThreadCount = 0;
+  int32_t WinCount = 0;
+  int32_t HandleCount = 0;
+  VM_COUNTERS VMCounters;
+  IO_COUNTERSEX IOCounters;
+  TProcessTimes CPUTimes;  // CreateTime is known from the first phase on when the system reports it
+  int64_t Size = 0;
+  int32_t Priority = 0;
+  std::wstring Desc;
+  std::wstring Company;
+  std::wstring Version;
+  std::wstring Copyright;
+  int32_t _ImageIndex = 0;
+};
+
+using TProcesses = std::vector<TProcessRecord>;
+
+}  // namespace vantrel

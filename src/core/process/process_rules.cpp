@@ -1,0 +1,110 @@
+#include "core/process/process_rules.h"
+
+#include <unordered_set>
+
+#include "core/os/ascii.h"
+#include "core/text/str_utils.h"
+
+namespace vantrel {
+
+std::wstring ProcessDisplayName(uint32_t pid, std::wstring_view exeFile) {
+  if (pid == 0) return kIdleProcessName;
+  exeFile = exeFile.substr(0, std::min<size_t>(exeFile.size(), 260));
+  if (const size_t nul = exeFile.find(L'\0'); nul != std::wstring_view::npos) exeFile = exeFile.substr(0, nul);
+  const size_t slash = exeFile.find_last_of(L"\\/:");
+  return std::wstring(slash == std::wstring_view::npos ? exeFile : exeFile.substr(slash + 1));
+}
+
+void MatchSessionProcesses(TProcessRecord& record, const TProcesses& sessionProcesses) {
+  for (const TProcessRecord& e : sessionProcesses) {
+    if (e.PID != record.PID) continue;
+    if (record.Session == 0) record.Session = e.Session;
+    if (IsBlank(record.Username)) record.Username = e.Username;
+    record.WorkingSet = e.WorkingSet;
+    record.PeakWorkingSet = e.PeakWorkingSet;
+    record.ThreadCount = e.ThreadCount;
+    record.HandleCount = e.HandleCount;
+    record.CreationTime = e.CreationTime;
+    record.VMCounters.PagefileUsage = e.VMCounters.PagefileUsage;
+    record.VMCounters.PeakPagefileUsage = e.VMCounters.PeakPagefileUsage;
+    record.CPUTimes.KernelTime = e.CPUTimes.KernelTime;
+    record.CPUTimes.UserTime = e.CPUTimes.UserTime;
+  }
+}
+
+void ApplyWellKnownOwner(TProcessRecord& record) {
+  if (record.PID < 10) {
+    record.Username = L"SYSTEM";
+    record.Domain = L"NT AUTHORITY";
+  }
+}
+
+bool IsSystemProcess(const TProcessRecord& r) {
+  using detail::EqualsNoCase;
+  return EqualsNoCase(r.Domain, L"NT AUTHORITY") || EqualsNoCase(r.Domain, L"Window Manager") ||
+         EqualsNoCase(r.Username, L"SYSTEM") || EqualsNoCase(r.Username, L"LOCAL SERVICE") ||
+         EqualsNoCase(r.Username, L"NETWORK SERVICE") ||
+         (r.Username.empty() && (r.Session == 0 || r.Session == 1)) || r.PID < 10;
+}
+
+bool ProcessPassesFilter(const TProcessRecord& r, int filterKind, std::wstring_view currentUserName,
+                         std::wstring_view nameFilter) {
+  bool shown = true;
+  switch (filterKind) {
+    case pfNonSystem: shown = !r.System; break;
+    case pfSystem: shown = r.System; break;
+    case pfLoggedOnUser: shown = detail::EqualsNoCase(r.Username, currentUserName); break;
+    case pfNotResponding: shown = !r.IsResponding; break;
+    default: break;
+  }
+  return shown && (nameFilter.empty() || PosText(nameFilter, r.Name) == 1);
+}
+
+std::vector<int> BuildProcessTreeParents(const TProcesses& rows, bool treeMode, std::wstring_view nameFilter) {
+  std::vector<int> parents(rows.size(), -1);
+  if (!treeMode || !nameFilter.empty()) return parents;
+  std::unordered_map<uint32_t, int> firstRowOfPid;
+  firstRowOfPid.reserve(rows.size());
+  for (size_t i = 0; i < rows.size(); ++i) {
+    const TProcessRecord& child = rows[i];
+    if (child.PID >= 10) {
+      const auto it = firstRowOfPid.find(child.PPID);
+      if (it != firstRowOfPid.end()) {
+        const uint64_t parentTime = rows[static_cast<size_t>(it->second)].CPUTimes.CreateTime;
+        const uint64_t childTime = child.CPUTimes.CreateTime;
+        if (parentTime == 0 || childTime == 0 || parentTime <= childTime) parents[i] = it->second;
+      }
+    }
+    firstRowOfPid.emplace(child.PID, static_cast<int>(i));
+  }
+  return parents;
+}
+
+std::wstring RemoveNtPathPrefix(std::wstring_view path) {
+  std::wstring s(path);
+  if (const size_t at = s.find(L"\\??\\"); at != std::wstring::npos) s.erase(at, 4);
+  return s;
+}
+
+std::wstring WmiTextOrEmpty(std::wstring_view value) {
+  return detail::EqualsNoCase(value, L"null") ? std::wstring() : std::wstring(value);
+}
+
+std::unordered_map<uint32_t, TProcessWindows> BuildProcessWindowMap(const std::vector<TTopLevelWindow>& windows) {
+  std::unordered_map<uint32_t, TProcessWindows> map;
+  std::unordered_set<uint32_t> runClosed;
+  uint32_t previous = 0;
+  bool havePrevious = false;
+  for (const TTopLevelWindow& w : windows) {
+    TProcessWindows& entry = map[w.PID];
+    ++entry.Count;
+    // A run ends at the first window of another process; later windows of the same PID do not replace it.
+    if (havePrevious && previous != w.PID && map.count(previous)) runClosed.insert(previous);
+    if (!runClosed.count(w.PID)) entry.Candidate = w.Handle;
+    previous = w.PID;
+    havePrevious = true;
+  }
+  return map;
+}
+
+}  // namespace vantrel

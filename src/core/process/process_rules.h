@@ -1,0 +1,67 @@
+// Decisions about process records that need no system calls: names, the session-list merge, the system class,
+// the row filters, the tree parents and the top-level window map.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <unordered_map>
+#include <vector>
+
+#include "core/process/process_record.h"
+
+namespace vantrel {
+
+inline constexpr wchar_t kIdleProcessName[] = L"系统空闲进程";
+
+// The file-name part of a snapshot entry's executable name (at most 260 characters); the idle name for PID 0.
+std::wstring ProcessDisplayName(uint32_t pid, std::wstring_view exeFile);
+
+// Takes what the session process list knows about this PID (every entry with that PID, in order).
+void MatchSessionProcesses(TProcessRecord& record, const TProcesses& sessionProcesses);
+
+// Owner facts for the first phase: PIDs below 10 always belong to SYSTEM of NT AUTHORITY.
+void ApplyWellKnownOwner(TProcessRecord& record);
+
+bool IsSystemProcess(const TProcessRecord& record);
+
+// The items of the process filter, by index.
+enum TProcessFilterKind : int {
+  pfAllProcesses = 0,
+  pfNonSystem = 1,
+  pfSystem = 2,
+  pfLoggedOnUser = 3,
+  pfNotResponding = 4,
+};
+
+// Process filter and name filter together; an unknown filter index shows everything.
+bool ProcessPassesFilter(const TProcessRecord& record, int filterKind, std::wstring_view currentUserName,
+                         std::wstring_view nameFilter);
+
+// Parent row index for each record in snapshot order, -1 for the top level. In tree mode with no name filter a
+// record of PID 10 or above hangs under the first earlier record whose PID is its PPID, but only when that
+// record was not created after it (a reused PID is not a parent). Creation times of 0 are unknown and never
+// veto.
+std::vector<int> BuildProcessTreeParents(const TProcesses& rows, bool treeMode, std::wstring_view nameFilter);
+
+// "\??\" removed once, as the native image path may carry it.
+std::wstring RemoveNtPathPrefix(std::wstring_view path);
+
+// A WMI text, empty when the value was "null" in any case.
+std::wstring WmiTextOrEmpty(std::wstring_view value);
+
+// One top-level window as the enumeration gives it, in z-order.
+struct TTopLevelWindow {
+  uint64_t Handle = 0;
+  uint32_t PID = 0;
+};
+
+struct TProcessWindows {
+  int32_t Count = 0;
+  uint64_t Candidate = 0;  // the window asked whether the process responds
+};
+
+// Window count per PID, and the window to ask: the last one of the first unbroken run of that PID's windows.
+std::unordered_map<uint32_t, TProcessWindows> BuildProcessWindowMap(const std::vector<TTopLevelWindow>& windows);
+
+}  // namespace vantrel
