@@ -773,6 +773,16 @@ LRESULT Twnd_tm_Main::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
       LayoutControls();
       return 0;
     }
+    case WM_CTLCOLORSTATIC: {
+      // The performance page's labels sit on its white face.
+      const HWND label = reinterpret_cast<HWND>(lParam);
+      if (label == performance_.lCU() || label == performance_.lIP() || label == performance_.lBN() ||
+          label == performance_.lMAC()) {
+        ::SetBkColor(reinterpret_cast<HDC>(wParam), ::GetSysColor(COLOR_WINDOW));
+        return reinterpret_cast<LRESULT>(::GetSysColorBrush(COLOR_WINDOW));
+      }
+      break;
+    }
     case kMacLineMessage: {
       std::unique_ptr<std::wstring> line(reinterpret_cast<std::wstring*>(lParam));
       if (line) ::SetWindowTextW(performance_.lMAC(), line->c_str());
