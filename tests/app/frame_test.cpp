@@ -244,6 +244,30 @@ TEST(MainWindow, TimerRefreshesOnlyTheActivePageAndNeverClearsTheLog) {
   EXPECT_EQ(f.main->Log().log().LineCount(), 1u);
 }
 
+TEST(MainWindow, TheRealTimerFiresAtTheSpinEditsInterval) {
+  Frame f({L"/auto"});
+  ASSERT_TRUE(f.Start());
+  ::SetWindowTextW(f.main->IntervalEdit().editHwnd(), L"1");
+  ASSERT_EQ(f.main->TimerIntervalMs(), 1000u);
+  f.main->SetActivePage(kPageServices);
+  f.steps.clear();
+  const DWORD start = ::GetTickCount();
+  while (f.steps.empty() && ::GetTickCount() - start < 5000) {
+    ::MsgWaitForMultipleObjects(0, nullptr, FALSE, 100, QS_ALLINPUT);
+    f.Pump();
+  }
+  EXPECT_EQ(f.steps, PlanTimerRefresh(kPageServices, L""));
+  // Switched off, the timer stays quiet.
+  ::SendMessageW(f.main->AutoSwitch().buttonHwnd(), BM_CLICK, 0, 0);
+  f.steps.clear();
+  const DWORD quiet = ::GetTickCount();
+  while (::GetTickCount() - quiet < 1500) {
+    ::MsgWaitForMultipleObjects(0, nullptr, FALSE, 100, QS_ALLINPUT);
+    f.Pump();
+  }
+  EXPECT_TRUE(f.steps.empty());
+}
+
 TEST(MainWindow, PageChangeSetsVisibilityAndRefreshesNothing) {
   Frame f({L"/debug"});
   ASSERT_TRUE(f.Start());
