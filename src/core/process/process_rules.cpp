@@ -60,6 +60,13 @@ bool ProcessPassesFilter(const TProcessRecord& r, int filterKind, std::wstring_v
   return shown && (nameFilter.empty() || PosText(nameFilter, r.Name) == 1);
 }
 
+uint32_t ProcessRowColour(const TProcessRecord& r, std::wstring_view currentUserName) {
+  if (!r.IsResponding) return 0x0000FF;
+  if (r.System) return 0x808080;
+  if (detail::EqualsNoCase(r.Username, currentUserName)) return 0xFF0000;
+  return kProcessDefaultColour;
+}
+
 std::vector<int> BuildProcessTreeParents(const TProcesses& rows, bool treeMode, std::wstring_view nameFilter) {
   std::vector<int> parents(rows.size(), -1);
   if (!treeMode || !nameFilter.empty()) return parents;

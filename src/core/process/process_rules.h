@@ -50,6 +50,10 @@ std::wstring RemoveNtPathPrefix(std::wstring_view path);
 // A WMI text, empty when the value was "null" in any case.
 std::wstring WmiTextOrEmpty(std::wstring_view value);
 
+// Text colour of a row that is not selected, red in the low byte; kProcessDefaultColour keeps the tree's own.
+inline constexpr uint32_t kProcessDefaultColour = 0xFFFFFFFFu;
+uint32_t ProcessRowColour(const TProcessRecord& record, std::wstring_view currentUserName);
+
 // One top-level window as the enumeration gives it, in z-order.
 struct TTopLevelWindow {
   uint64_t Handle = 0;

@@ -1,0 +1,190 @@
+#include "core/process/process_rules.h"
+
+#include <gtest/gtest.h>
+
+namespace vantrel {
+namespace {
+
+TProcessRecord Rec(uint32_t pid, std::wstring user = L"", std::wstring domain = L"", int32_t session = 0) {
+  TProcessRecord r;
+  r.PID = pid;
+  r.Username = std::move(user);
+  r.Domain = std::move(domain);
+  r.Session = session;
+  return r;
+}
+
+TEST(ProcessDisplayName, IdleAndPathParts) {
+  EXPECT_EQ(ProcessDisplayName(0, L"[System Process]"), L"系统空闲进程");
+  EXPECT_EQ(ProcessDisplayName(4, L"System"), L"System");
+  EXPECT_EQ(ProcessDisplayName(100, L"C:\\w\\notepad.exe"), L"notepad.exe");
+  EXPECT_EQ(ProcessDisplayName(100, std::wstring(300, L'a')).size(), 260u);
+}
+
+TEST(IsSystemProcess, Classification) {
+  struct Case {
+    TProcessRecord r;
+    bool system;
+  } cases[] = {
+      {Rec(0), true},
+      {Rec(8, L"root", L"VM", 2), true},  // below 10 whatever the owner
+      {Rec(500, L"local service", L"NT AUTHORITY", 0), true},
+      {Rec(500, L"LOCAL SERVICE", L"X", 2), true},
+      {Rec(500, L"Network Service", L"X", 2), true},
+      {Rec(500, L"system", L"X", 2), true},
+      {Rec(500, L"DWM-1", L"Window Manager", 1), true},
+      {Rec(500, L"", L"", 0), true},
+      {Rec(500, L"", L"", 1), true},
+      {Rec(500, L"", L"", 2), false},  // no owner, but a user's session
+      {Rec(500, L"alice", L"PC", 1), false},
+  };
+  for (Case& c : cases) {
+    ApplyWellKnownOwner(c.r);
+    EXPECT_EQ(IsSystemProcess(c.r), c.system) << c.r.PID << " " << c.r.Session;
+  }
+  TProcessRecord pid0 = Rec(0, L"root", L"VM");
+  ApplyWellKnownOwner(pid0);
+  EXPECT_EQ(pid0.Username, L"SYSTEM");
+  EXPECT_EQ(pid0.Domain, L"NT AUTHORITY");
+}
+
+TEST(MatchSessionProcesses, TakesCountersAndOnlyMissingOwnerFacts) {
+  TProcessRecord wts1 = Rec(700, L"bob", L"", 3);
+  wts1.WorkingSet = 5ull << 30;  // above 4 GiB stays whole
+  wts1.PeakWorkingSet = 6ull << 30;
+  wts1.ThreadCount = 9;
+  wts1.HandleCount = 44;
+  wts1.CreationTime = 45000.5;
+  wts1.VMCounters.PagefileUsage = 123;
+  wts1.VMCounters.PeakPagefileUsage = 456;
+  wts1.VMCounters.VirtualSize = 999;  // not taken
+  wts1.CPUTimes = {1, 2, 3, 4};
+  TProcessRecord wts2 = Rec(700, L"carol", L"", 4);
+  wts2.ThreadCount = 11;
+  const TProcesses wtsp{Rec(1), wts1, Rec(2), wts2};
+
+  TProcessRecord opened = Rec(700, L"alice", L"PC", 2);  // known owner and session are kept
+  MatchSessionProcesses(opened, wtsp);
+  EXPECT_EQ(opened.Username, L"alice");
+  EXPECT_EQ(opened.Session, 2);
+  EXPECT_EQ(opened.ThreadCount, 11);  // the last entry wins for counters
+
+  TProcessRecord closed = Rec(700, L"  ");
+  MatchSessionProcesses(closed, {wts1});
+  EXPECT_EQ(closed.Username, L"bob");
+  EXPECT_EQ(closed.Session, 3);
+  EXPECT_EQ(closed.WorkingSet, 5ull << 30);
+  EXPECT_EQ(closed.PeakWorkingSet, 6ull << 30);
+  EXPECT_EQ(closed.HandleCount, 44);
+  EXPECT_EQ(closed.CreationTime, 45000.5);
+  EXPECT_EQ(closed.VMCounters.PagefileUsage, 123u);
+  EXPECT_EQ(closed.VMCounters.PeakPagefileUsage, 456u);
+  EXPECT_EQ(closed.VMCounters.VirtualSize, 0u);
+  EXPECT_EQ(closed.CPUTimes.CreateTime, 0u);
+  EXPECT_EQ(closed.CPUTimes.KernelTime, 3u);
+  EXPECT_EQ(closed.CPUTimes.UserTime, 4u);
+
+  TProcessRecord other = Rec(701);
+  MatchSessionProcesses(other, wtsp);
+  EXPECT_EQ(other.ThreadCount, 0);
+}
+
+TEST(ProcessPassesFilter, FilterKindsAndName) {
+  TProcessRecord sys = Rec(4, L"SYSTEM", L"NT AUTHORITY");
+  sys.Name = L"System";
+  sys.System = true;
+  sys.IsResponding = true;
+  TProcessRecord mine = Rec(400, L"Alice", L"PC", 1);
+  mine.Name = L"Notepad.exe";
+  mine.IsResponding = true;
+  TProcessRecord hung = Rec(404, L"bob", L"PC", 1);
+  hung.Name = L"hung.exe";
+  struct Case {
+    int kind;
+    const wchar_t* name;
+    bool sys, mine, hung;
+  } cases[] = {
+      {pfAllProcesses, L"", true, true, true},  {pfNonSystem, L"", false, true, true},
+      {pfSystem, L"", true, false, false},      {pfLoggedOnUser, L"", false, true, false},
+      {pfNotResponding, L"", false, false, true}, {99, L"", true, true, true},
+      {pfAllProcesses, L"note", false, true, false},  // prefix, any case
+      {pfAllProcesses, L"pad", false, false, false},  // inside the name is not enough
+      {pfLoggedOnUser, L"hung", false, false, false},
+  };
+  for (const Case& c : cases) {
+    EXPECT_EQ(ProcessPassesFilter(sys, c.kind, L"alice", c.name), c.sys) << c.kind << " " << c.name;
+    EXPECT_EQ(ProcessPassesFilter(mine, c.kind, L"alice", c.name), c.mine) << c.kind << " " << c.name;
+    EXPECT_EQ(ProcessPassesFilter(hung, c.kind, L"alice", c.name), c.hung) << c.kind << " " << c.name;
+  }
+}
+
+TEST(ProcessRowColour, FirstRuleThatHolds) {
+  struct Case {
+    bool responding, system;
+    const wchar_t* user;
+    uint32_t colour;
+  } cases[] = {
+      {false, true, L"alice", 0x0000FF}, {true, true, L"ALICE", 0x808080}, {true, false, L"Alice", 0xFF0000},
+      {true, false, L"bob", kProcessDefaultColour},
+  };
+  for (const Case& c : cases) {
+    TProcessRecord r = Rec(500, c.user);
+    r.IsResponding = c.responding;
+    r.System = c.system;
+    EXPECT_EQ(ProcessRowColour(r, L"alice"), c.colour) << c.user;
+  }
+}
+
+TProcessRecord Node(uint32_t pid, uint32_t ppid, uint64_t created) {
+  TProcessRecord r = Rec(pid);
+  r.PPID = ppid;
+  r.CPUTimes.CreateTime = created;
+  return r;
+}
+
+TEST(BuildProcessTreeParents, SnapshotOrderAndReusedPids) {
+  const TProcesses rows{
+      Node(0, 0, 0),         // 0
+      Node(4, 0, 0),         // 1: below 10, stays on top
+      Node(900, 800, 50),    // 2: listed before its parent: top level
+      Node(800, 100, 40),    // 3: parent 100 not present: top level
+      Node(1000, 800, 60),   // 4: under 800
+      Node(1004, 1000, 70),  // 5: grandchild under 1000
+      Node(1200, 1300, 20),  // 6: 1300 comes later
+      Node(1300, 4, 10),     // 7: parent 4 is PID < 10's row: attaches
+      Node(1400, 1300, 5),   // 8: 1300 is newer than this process: a reused PID, top level
+      Node(1500, 1300, 0),   // 9: unknown creation time: attaches as listed
+      Node(1000, 1300, 80),  // 10: duplicate PID; children keep the first row
+      Node(1600, 1000, 90),  // 11
+  };
+  EXPECT_EQ(BuildProcessTreeParents(rows, true, L""),
+            (std::vector<int>{-1, -1, -1, -1, 3, 4, -1, 1, -1, 7, 7, 4}));
+  EXPECT_EQ(BuildProcessTreeParents(rows, true, L"x"), std::vector<int>(rows.size(), -1));
+  EXPECT_EQ(BuildProcessTreeParents(rows, false, L""), std::vector<int>(rows.size(), -1));
+}
+
+TEST(ProcessTexts, NtPrefixAndWmiNull) {
+  EXPECT_EQ(RemoveNtPathPrefix(L"\\??\\C:\\w\\a.exe"), L"C:\\w\\a.exe");
+  EXPECT_EQ(RemoveNtPathPrefix(L"C:\\a\\??\\b\\??\\c"), L"C:\\ab\\??\\c");  // the first one only
+  EXPECT_EQ(RemoveNtPathPrefix(L"\\?" L"?/x"), L"\\?" L"?/x");
+  EXPECT_EQ(WmiTextOrEmpty(L"NULL"), L"");
+  EXPECT_EQ(WmiTextOrEmpty(L"null"), L"");
+  EXPECT_EQ(WmiTextOrEmpty(L"nullx"), L"nullx");
+}
+
+TEST(BuildProcessWindowMap, CountsAndFirstRunCandidate) {
+  const std::vector<TTopLevelWindow> windows{
+      {0x10, 7}, {0x11, 7}, {0x20, 8}, {0x12, 7}, {0x30, 9}, {0x21, 8}, {0x22, 8},
+  };
+  const auto map = BuildProcessWindowMap(windows);
+  ASSERT_EQ(map.size(), 3u);
+  EXPECT_EQ(map.at(7).Count, 3);
+  EXPECT_EQ(map.at(7).Candidate, 0x11u);  // last of the first run, not the later 0x12
+  EXPECT_EQ(map.at(8).Count, 3);
+  EXPECT_EQ(map.at(8).Candidate, 0x20u);
+  EXPECT_EQ(map.at(9).Candidate, 0x30u);
+  EXPECT_TRUE(BuildProcessWindowMap({}).empty());
+}
+
+}  // namespace
+}  // namespace vantrel
