@@ -286,6 +286,18 @@ void Twnd_tm_Main::CreateControls() {
   for (int p = 0; p < kPageCount; ++p) PageAt(p).Create(hwnd());
   ::SetWindowPos(pc_, HWND_BOTTOM, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
   log_.onCaptionChanged = [this](const std::wstring& caption) { SetTabCaption(kPageLog, caption); };
+  processes_.context = [this] {
+    ProcessesPage::Context ctx;
+    ctx.processFilter = static_cast<int>(::SendMessageW(cbProcFilter_, CB_GETCURSEL, 0, 0));
+    ctx.treeMode = cbxTree_.On();
+    ctx.autoRefresh = cbxAuto_.On();
+    ctx.timerEnabled = timerEnabled_;
+    ctx.windowFilter = cbWinFilter_;
+    return ctx;
+  };
+  processes_.onCaptionChanged = [this](const std::wstring& caption) { SetTabCaption(kPageProcesses, caption); };
+  processes_.onRowsChanged = [this] { UpdateKillButton(); };
+  processes_.log = [this](const std::wstring& line) { WriteLog(line); };
 
   // Below the pages.
   CreateButton(kIdKill, L"确认终止进程", &bKill_);
@@ -561,8 +573,10 @@ void Twnd_tm_Main::ExecuteRefreshStep(const RefreshStep& step) {
 
 void Twnd_tm_Main::AttachSystemImageLists() {
   SHFILEINFOW info{};
-  if (auto small = ::SHGetFileInfoW(L"", 0, &info, sizeof(info), SHGFI_SYSICONINDEX | SHGFI_SMALLICON))
+  if (auto small = ::SHGetFileInfoW(L"", 0, &info, sizeof(info), SHGFI_SYSICONINDEX | SHGFI_SMALLICON)) {
     ilSystem16_ = reinterpret_cast<HIMAGELIST>(small);
+    processes_.tree().SetImageList(ilSystem16_);
+  }
   if (auto large = ::SHGetFileInfoW(L"", 0, &info, sizeof(info), SHGFI_SYSICONINDEX))
     ilSystem32_ = reinterpret_cast<HIMAGELIST>(large);
 
@@ -580,6 +594,7 @@ void Twnd_tm_Main::AttachSystemImageLists() {
   if (!systemDir.empty()) iconIndex(systemDir + L"\\regedit.exe", FiiReg);
   if (SUCCEEDED(::SHGetFolderPathW(nullptr, CSIDL_PROGRAM_FILES, nullptr, 0, dir)))
     iconIndex(std::wstring(dir) + L"\\Internet Explorer\\iexplore.exe", FiiIE);
+  if (FiiApp >= 0) processes_.SetDefaultImageIndex(FiiApp);
 }
 
 void Twnd_tm_Main::FocusActiveTree() {
@@ -626,14 +641,10 @@ void Twnd_tm_Main::SetAutoRefresh(bool value) {
 }
 
 void Twnd_tm_Main::UpdateKillButton() {
-  if (!autoRefreshModeSet_) return;  // the design caption stays until the mode is first switched
-  if (timerEnabled_) {
-    ::SetWindowTextW(bKill_, L"Terminate process");
-    ::EnableWindow(bKill_, processes_.FocusedRowCanBeKilled());
-  } else {
-    ::SetWindowTextW(bKill_, L"Terminate checked processes");
-    ::EnableWindow(bKill_, processes_.CheckedCount() > 0);
-  }
+  // The caption follows the mode once it was first switched; the state follows the rows at every change.
+  if (autoRefreshModeSet_)
+    ::SetWindowTextW(bKill_, timerEnabled_ ? L"Terminate process" : L"Terminate checked processes");
+  ::EnableWindow(bKill_, timerEnabled_ ? processes_.FocusedRowCanBeKilled() : processes_.CheckedCount() > 0);
 }
 
 void Twnd_tm_Main::seChange() {

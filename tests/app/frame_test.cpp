@@ -292,7 +292,7 @@ TEST(MainWindow, LogCaptionsAndTheLogClearedOnlyOnceTheProcessListHasRows) {
   // The process list is still empty: a manual refresh keeps the lines.
   f.main->cmRefresh();
   EXPECT_EQ(f.main->Log().log().LineCount(), 2u);
-  f.main->Processes().tree().AddRow<int>(nullptr, 1);
+  f.main->Processes().tree().AddRow(nullptr, TProcessRecord{});
   f.main->cmRefresh();
   EXPECT_EQ(f.main->Log().log().LineCount(), 0u);
   EXPECT_EQ(f.TabText(7), L" Log ");

@@ -68,23 +68,27 @@ uint32_t ProcessRowColour(const TProcessRecord& r, std::wstring_view currentUser
 }
 
 std::vector<int> BuildProcessTreeParents(const TProcesses& rows, bool treeMode, std::wstring_view nameFilter) {
-  std::vector<int> parents(rows.size(), -1);
-  if (!treeMode || !nameFilter.empty()) return parents;
-  std::unordered_map<uint32_t, int> firstRowOfPid;
-  firstRowOfPid.reserve(rows.size());
-  for (size_t i = 0; i < rows.size(); ++i) {
-    const TProcessRecord& child = rows[i];
-    if (child.PID >= 10) {
-      const auto it = firstRowOfPid.find(child.PPID);
-      if (it != firstRowOfPid.end()) {
-        const uint64_t parentTime = rows[static_cast<size_t>(it->second)].CPUTimes.CreateTime;
-        const uint64_t childTime = child.CPUTimes.CreateTime;
-        if (parentTime == 0 || childTime == 0 || parentTime <= childTime) parents[i] = it->second;
-      }
-    }
-    firstRowOfPid.emplace(child.PID, static_cast<int>(i));
-  }
+  std::vector<int> parents;
+  parents.reserve(rows.size());
+  TProcessParentFinder finder(treeMode, nameFilter);
+  for (const TProcessRecord& row : rows) parents.push_back(finder.Add(row));
   return parents;
+}
+
+int TProcessParentFinder::Add(const TProcessRecord& child) {
+  const int index = count_++;
+  if (!active_) return -1;
+  int parent = -1;
+  if (child.PID >= 10) {
+    const auto it = firstRowOfPid_.find(child.PPID);
+    if (it != firstRowOfPid_.end()) {
+      const uint64_t parentTime = it->second.createTime;
+      const uint64_t childTime = child.CPUTimes.CreateTime;
+      if (parentTime == 0 || childTime == 0 || parentTime <= childTime) parent = it->second.index;
+    }
+  }
+  firstRowOfPid_.emplace(child.PID, Row{index, child.CPUTimes.CreateTime});
+  return parent;
 }
 
 std::wstring RemoveNtPathPrefix(std::wstring_view path) {

@@ -44,6 +44,23 @@ bool ProcessPassesFilter(const TProcessRecord& record, int filterKind, std::wstr
 // veto.
 std::vector<int> BuildProcessTreeParents(const TProcesses& rows, bool treeMode, std::wstring_view nameFilter);
 
+// The same decision made one row at a time, as a list is built in snapshot order: Add returns the index (in Add
+// order) of the row the record hangs under, or -1, and then remembers the record as the next row.
+class TProcessParentFinder {
+ public:
+  TProcessParentFinder(bool treeMode, std::wstring_view nameFilter) : active_(treeMode && nameFilter.empty()) {}
+  int Add(const TProcessRecord& record);
+
+ private:
+  struct Row {
+    int index;
+    uint64_t createTime;
+  };
+  bool active_;
+  int count_ = 0;
+  std::unordered_map<uint32_t, Row> firstRowOfPid_;
+};
+
 // "\??\" removed once, as the native image path may carry it.
 std::wstring RemoveNtPathPrefix(std::wstring_view path);
 

@@ -1,0 +1,134 @@
+// The processes page with the real snapshot under Wine: rows, caption, filters, tree layout, focus, sorting.
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "app/main_window.h"
+#include "app/program.h"
+#include "core/process/process_texts.h"
+
+namespace vantrel::app {
+namespace {
+
+// A notepad started by this test process, ended when the test ends.
+class Notepad {
+ public:
+  Notepad() {
+    wchar_t dir[MAX_PATH];
+    ::GetWindowsDirectoryW(dir, MAX_PATH);
+    std::wstring line = std::wstring(L"\"") + dir + L"\\notepad.exe\"";
+    STARTUPINFOW si{sizeof(si)};
+    if (::CreateProcessW(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi_)) {
+      ::WaitForInputIdle(pi_.hProcess, 5000);
+    }
+  }
+  ~Notepad() {
+    if (!pi_.hProcess) return;
+    ::TerminateProcess(pi_.hProcess, 0);
+    ::WaitForSingleObject(pi_.hProcess, 5000);
+    ::CloseHandle(pi_.hProcess);
+    ::CloseHandle(pi_.hThread);
+  }
+  uint32_t pid() const { return pi_.dwProcessId; }
+
+ private:
+  PROCESS_INFORMATION pi_{};
+};
+
+struct Window {
+  std::unique_ptr<Twnd_tm_Main> main;
+  Window() {
+    StartupEnvironment env;
+    env.isRemoteSession = [] { return false; };
+    env.elevationButtonVisible = [] { return false; };
+    main = std::make_unique<Twnd_tm_Main>(TCommandLineSwitches(std::vector<std::wstring>{}), env);
+  }
+  ProcessesPage& page() { return main->Processes(); }
+  ui::TreeGrid& grid() { return main->Processes().tree(); }
+  const TProcessRecord* Row(uint32_t pid) {
+    ui::TreeNode* node = page().FindProcessNode(pid);
+    return node ? node->As<TProcessRecord>() : nullptr;
+  }
+  std::wstring Cell(uint32_t pid, int column) {
+    ui::TreeNode* node = page().FindProcessNode(pid);
+    return node ? grid().onGetText(*node, column) : L"<no row>";
+  }
+};
+
+TEST(ProcessesPage, ListsTheRunningProcessesWithTheirFacts) {
+  Notepad notepad;
+  ASSERT_NE(notepad.pid(), 0u);
+  Window w;
+  ASSERT_TRUE(w.main->CreateAndStart());
+  const size_t rows = w.grid().RowCount();
+  EXPECT_GT(rows, 3u);
+  EXPECT_EQ(w.main->TabCaption(kPageProcesses), L" 进程 (" + std::to_wstring(rows) + L") ");
+
+  const uint32_t self = ::GetCurrentProcessId();
+  ASSERT_NE(w.Row(self), nullptr);
+  EXPECT_EQ(w.Cell(self, pcName), L"app_frame_tests.exe");
+  EXPECT_EQ(w.Cell(self, pcType), L"64-bit");
+  EXPECT_FALSE(w.page().FindProcessNode(self)->hasCheckBox()) << "never the program itself";
+
+  ASSERT_NE(w.Row(notepad.pid()), nullptr);
+  EXPECT_EQ(w.Cell(notepad.pid(), pcName), L"notepad.exe");
+  EXPECT_NE(w.Cell(notepad.pid(), pcFileName).find(L"notepad.exe"), std::wstring::npos);
+  EXPECT_NE(w.Cell(notepad.pid(), pcWorkingSet).find(L" K"), std::wstring::npos);
+  EXPECT_TRUE(w.page().FindProcessNode(notepad.pid())->hasCheckBox()) << "automatic refresh is off";
+  EXPECT_EQ(w.page().FindProcessNode(-1), nullptr);
+}
+
+TEST(ProcessesPage, TreeLayoutNameFilterAndProcessFilter) {
+  Notepad notepad;
+  Window w;
+  ASSERT_TRUE(w.main->CreateAndStart());
+
+  ::SendMessageW(w.main->TreeSwitch().buttonHwnd(), BM_CLICK, 0, 0);  // refreshes in tree layout
+  ui::TreeNode* child = w.page().FindProcessNode(notepad.pid());
+  ASSERT_NE(child, nullptr);
+  ASSERT_NE(child->parent(), nullptr);
+  EXPECT_EQ(child->parent()->As<TProcessRecord>()->PID, ::GetCurrentProcessId());
+
+  // A name filter lists the matching processes only, all at the top level.
+  w.main->NameFilter().SetText(L"NOTEPAD");
+  w.main->cmRefresh();
+  ASSERT_GE(w.grid().RowCount(), 1u);
+  for (ui::TreeNode* n = w.grid().First(); n; n = w.grid().Next(n)) {
+    EXPECT_EQ(n->parent(), nullptr);
+    EXPECT_EQ(n->As<TProcessRecord>()->Name.rfind(L"notepad", 0), 0u);
+  }
+
+  // Every process answers: the not-responding filter lists none.
+  w.main->NameFilter().SetText(L"");
+  ::SendMessageW(w.main->ProcessFilter(), CB_SETCURSEL, 4, 0);
+  w.main->cmRefresh();
+  EXPECT_EQ(w.grid().RowCount(), 0u);
+  EXPECT_EQ(w.main->TabCaption(kPageProcesses), L" 进程 (0) ");
+  EXPECT_FALSE(::IsWindowEnabled(w.main->KillButton()));
+}
+
+TEST(ProcessesPage, TheFocusedProcessStaysFocusedAndThePidColumnSortsNumerically) {
+  Notepad notepad;
+  Window w;
+  ASSERT_TRUE(w.main->CreateAndStart());
+  w.grid().SetFocusedNode(w.page().FindProcessNode(notepad.pid()));
+  w.main->cmRefreshAll();
+  ASSERT_NE(w.grid().FocusedNode(), nullptr);
+  EXPECT_EQ(w.grid().FocusedNode()->As<TProcessRecord>()->PID, notepad.pid());
+
+  for (bool ascending : {true, false}) {
+    w.grid().TreeHeaderClick(pcPID);
+    std::vector<uint32_t> pids;
+    for (size_t i = 0; i < w.grid().VisibleRowCount(); ++i) pids.push_back(w.grid().VisibleRow(i)->As<TProcessRecord>()->PID);
+    ASSERT_GT(pids.size(), 3u);
+    for (size_t i = 1; i < pids.size(); ++i)
+      EXPECT_TRUE(ascending ? pids[i - 1] <= pids[i] : pids[i - 1] >= pids[i]) << pids[i - 1] << " " << pids[i];
+  }
+}
+
+}  // namespace
+}  // namespace vantrel::app
