@@ -106,6 +106,13 @@ Twnd_tm_Main::Twnd_tm_Main(TCommandLineSwitches switches, StartupEnvironment env
 }
 
 Twnd_tm_Main::~Twnd_tm_Main() {
+  if (macReader_.joinable()) {
+    // Give the MAC reader a few seconds to finish so that it never runs into the program's exit; a reader stuck
+    // in the network layer is left to the end of the process.
+    for (int waited = 0; waited < 5000 && !*macReaderDone_; waited += 20) ::Sleep(20);
+    if (*macReaderDone_) macReader_.join();
+    else macReader_.detach();
+  }
   if (accelerators_) ::DestroyAcceleratorTable(accelerators_);
   SetDialogOwner(nullptr);
 }
@@ -385,11 +392,13 @@ void Twnd_tm_Main::pncaToolbarDrawButton(ui::CaptionToolbar& bar, int button, HD
 
 void Twnd_tm_Main::ReadMacAddressesInBackground() {
   if (!env_.macAddressLine) return;
+  macReaderDone_ = std::make_shared<std::atomic<bool>>(false);
   // The worker only reads and posts; a window that is gone by then never receives the line, which is freed here.
-  std::thread([read = env_.macAddressLine, target = hwnd()] {
+  macReader_ = std::thread([read = env_.macAddressLine, target = hwnd(), done = macReaderDone_] {
     auto line = std::make_unique<std::wstring>(read());
     if (::PostMessageW(target, kMacLineMessage, 0, reinterpret_cast<LPARAM>(line.get()))) line.release();
-  }).detach();
+    *done = true;
+  });
 }
 
 void Twnd_tm_Main::cmHelp() { InfoDlg(CommandLineHelpText(), L"命令行开关"); }

@@ -6,9 +6,11 @@
 #include <commctrl.h>
 
 #include <array>
+#include <atomic>
 #include <functional>
 #include <memory>
 #include <string>
+#include <thread>
 #include <utility>
 #include <vector>
 
@@ -196,6 +198,8 @@ class Twnd_tm_Main : public ui::Window {
   bool started_ = false;
   std::wstring programButtonHint_;
   std::wstring fileVersion_, copyright_;
+  std::thread macReader_;
+  std::shared_ptr<std::atomic<bool>> macReaderDone_;
   HIMAGELIST ilSystem16_ = nullptr;  // the shell's lists: not owned
   HIMAGELIST ilSystem32_ = nullptr;
   int FiiApp = -1, FiiReg = -1, FiiIE = -1;
