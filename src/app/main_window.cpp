@@ -11,6 +11,7 @@
 #include <tuple>
 
 #include "app/splash_window.h"
+#include "system/process/process_actions.h"
 #include "controls/message_dialogs.h"
 #include "core/shell/activity_log.h"
 #include "core/shell/startup_rules.h"
@@ -401,6 +402,46 @@ void Twnd_tm_Main::ReadMacAddressesInBackground() {
   });
 }
 
+void Twnd_tm_Main::bKillClick() { TerminateProcesses(); }
+
+void Twnd_tm_Main::TerminateProcesses() {
+  // The timer stays off for the whole action, and the targets are copied before the question: a refresh during
+  // the box can neither free the rows nor swap the process under the user's answer.
+  const bool timerWasOn = timerEnabled_;
+  timerEnabled_ = false;
+  ApplyTimer();
+  Finally restore([this, timerWasOn] {
+    timerEnabled_ = timerWasOn;
+    ApplyTimer();
+  });
+  std::vector<TProcessTarget> targets = timerWasOn ? processes_.FocusedTarget() : processes_.CheckedTargets();
+  if (targets.empty()) return;
+  const std::wstring question = timerWasOn ? std::wstring(L"你真的想要终止选择的进程?")
+                                           : L"你真的想终止 " + std::to_wstring(targets.size()) + L" 检查进程?";
+  if (!ConfirmDlg(question)) return;
+  {
+    CursorScope wait(IDC_WAIT);
+    // The program itself and the system's own processes are never ended, even when a checked parent reaches them.
+    const DWORD self = ::GetCurrentProcessId();
+    std::erase_if(targets, [self](const TProcessTarget& t) { return t.PID < 10 || t.PID == self; });
+    const std::vector<TTerminateOutcome> outcomes = CloseOrTerminateProcesses(targets, 5000);
+    for (size_t i = 0; i < outcomes.size(); ++i) {
+      if (outcomes[i].Result != trFailed) continue;
+      ErrorDlg(L"Process [" + std::to_wstring(targets[i].PID) + L"]" + targets[i].Name + L" cannot be terminated.\r\n" +
+               SystemErrorText(outcomes[i].Error));
+    }
+    ::Sleep(1000);
+  }
+  cmRefresh();
+}
+
+void Twnd_tm_Main::bRunAsAdminClick() {
+  wchar_t path[MAX_PATH];
+  const DWORD n = ::GetModuleFileNameW(nullptr, path, MAX_PATH);
+  if (n == 0 || n >= MAX_PATH) return;
+  if (RunAsAdmin(hwnd(), path, L"")) ::PostMessageW(hwnd(), WM_CLOSE, 0, 0);
+}
+
 void Twnd_tm_Main::cmHelp() { InfoDlg(CommandLineHelpText(), L"命令行开关"); }
 
 void Twnd_tm_Main::acAboutExecute() { InfoDlg(AboutText(kApplicationTitle, fileVersion_, copyright_)); }
@@ -723,6 +764,12 @@ void Twnd_tm_Main::OnCommand(WORD id, WORD code, HWND /*control*/) {
     case kIdClose:
       // Hides to the tray; until the tray icon exists the window is minimised instead, so it stays reachable.
       ::ShowWindow(hwnd(), SW_MINIMIZE);
+      break;
+    case kIdKill:
+      if (code == BN_CLICKED) bKillClick();
+      break;
+    case kIdRunAsAdmin:
+      if (code == BN_CLICKED) bRunAsAdminClick();
       break;
     case kIdNewTask:
       bRunClick();

@@ -74,6 +74,8 @@ class Twnd_tm_Main : public ui::Window {
   void RefreshData(int apage);
   void cmRefresh();
   void cmRefreshAll();
+  // Ends the checked processes (automatic refresh off) or the focused one (on), after the user's confirmation.
+  void TerminateProcesses();
   void SetAutoRefresh(bool value);
   void seChange();
   void TimerTimer();
@@ -138,6 +140,8 @@ class Twnd_tm_Main : public ui::Window {
   void bRunClick();
   void ApplyDpiToControls();
   void ReadMacAddressesInBackground();
+  void bKillClick();
+  void bRunAsAdminClick();
   void ExecuteRefreshStep(const RefreshStep& step);
   void AttachSystemImageLists();
   void FocusActiveTree();

@@ -9,6 +9,7 @@
 
 #include "app/main_window.h"
 #include "app/program.h"
+#include "box_answerer.h"
 #include "core/process/process_texts.h"
 
 namespace vantrel::app {
@@ -34,6 +35,7 @@ class Notepad {
     ::CloseHandle(pi_.hThread);
   }
   uint32_t pid() const { return pi_.dwProcessId; }
+  HANDLE handle() const { return pi_.hProcess; }
 
  private:
   PROCESS_INFORMATION pi_{};
@@ -128,6 +130,47 @@ TEST(ProcessesPage, TheFocusedProcessStaysFocusedAndThePidColumnSortsNumerically
     for (size_t i = 1; i < pids.size(); ++i)
       EXPECT_TRUE(ascending ? pids[i - 1] <= pids[i] : pids[i - 1] >= pids[i]) << pids[i - 1] << " " << pids[i];
   }
+}
+
+// The kill button's click as the button reports it to the window.
+void ClickKill(Window& w) {
+  HWND button = w.main->KillButton();
+  ::SendMessageW(w.main->hwnd(), WM_COMMAND, MAKEWPARAM(::GetDlgCtrlID(button), BN_CLICKED),
+                 reinterpret_cast<LPARAM>(button));
+}
+
+TEST(ProcessesPage, CheckedProcessesEndOnlyAfterYes) {
+  Notepad notepad;
+  Window w;
+  ASSERT_TRUE(w.main->CreateAndStart());
+  for (int i = 0; i < 50 && !w.page().FindProcessNode(notepad.pid()); ++i) {
+    ::Sleep(100);
+    w.main->cmRefresh();
+  }
+  ui::TreeNode* row = w.page().FindProcessNode(notepad.pid());
+  ASSERT_NE(row, nullptr);
+  ASSERT_TRUE(row->hasCheckBox());
+  w.grid().ToggleCheck(row);  // as the user's click on the box
+  ASSERT_TRUE(::IsWindowEnabled(w.main->KillButton()));
+  ASSERT_EQ(w.page().CheckedTargets().size(), 1u);
+
+  {
+    BoxAnswerer no(IDNO);
+    ClickKill(w);
+    ASSERT_TRUE(no.found);
+    EXPECT_EQ(no.seen.text, L"你真的想终止 1 检查进程?");
+  }
+  EXPECT_EQ(::WaitForSingleObject(notepad.handle(), 500), static_cast<DWORD>(WAIT_TIMEOUT)) << "No changes nothing";
+  EXPECT_NE(w.page().FindProcessNode(notepad.pid()), nullptr);
+
+  {
+    BoxAnswerer yes(IDYES);
+    ClickKill(w);
+    ASSERT_TRUE(yes.found);
+  }
+  EXPECT_EQ(::WaitForSingleObject(notepad.handle(), 5000), static_cast<DWORD>(WAIT_OBJECT_0));
+  EXPECT_EQ(w.page().FindProcessNode(notepad.pid()), nullptr) << "the list was refreshed";
+  EXPECT_NE(w.page().FindProcessNode(::GetCurrentProcessId()), nullptr);
 }
 
 }  // namespace

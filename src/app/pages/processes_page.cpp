@@ -144,6 +144,23 @@ ui::TreeNode* ProcessesPage::FindProcessNode(int64_t pid) {
   return tree().FindNode([pid](const ui::TreeNode& node) { return node.As<TProcessRecord>()->PID == pid; });
 }
 
+namespace {
+TProcessTarget TargetOf(const TProcessRecord& r) { return {r.PID, r.CPUTimes.CreateTime, r.Name}; }
+}  // namespace
+
+std::vector<TProcessTarget> ProcessesPage::CheckedTargets() {
+  std::vector<TProcessTarget> targets;
+  for (ui::TreeNode* node = tree().First(); node; node = tree().Next(node))
+    if (node->checked()) targets.push_back(TargetOf(RecordOf(*node)));
+  return targets;
+}
+
+std::vector<TProcessTarget> ProcessesPage::FocusedTarget() {
+  ui::TreeNode* node = tree().FocusedNode();
+  if (!node) return {};
+  return {TargetOf(RecordOf(*node))};
+}
+
 bool ProcessesPage::FocusedRowCanBeKilled() {
   ui::TreeNode* node = tree().FocusedNode();
   return node && RecordOf(*node).CanBeKilled;

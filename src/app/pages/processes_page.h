@@ -4,10 +4,12 @@
 #include <cstdint>
 #include <functional>
 #include <string>
+#include <vector>
 
 #include "app/pages/page.h"
 #include "core/process/process_record.h"
 #include "core/text/format_settings.h"
+#include "system/process/process_actions.h"
 #include "system/process/process_snapshot.h"
 
 namespace vantrel::app {
@@ -38,6 +40,9 @@ class ProcessesPage : public TreePage {
   // Whether the focused row's process may be terminated.
   bool FocusedRowCanBeKilled();
   size_t CheckedCount() { return tree().CheckedCount(); }
+  // The processes to end, copied from the rows: every checked row in tree order, or the focused row.
+  std::vector<TProcessTarget> CheckedTargets();
+  std::vector<TProcessTarget> FocusedTarget();
 
   std::function<Context()> context;
   std::function<void(const std::wstring& caption)> onCaptionChanged;

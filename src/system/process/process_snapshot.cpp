@@ -253,11 +253,13 @@ BOOL CALLBACK CollectWindow(HWND hwnd, LPARAM param) {
 }
 }  // namespace
 
-void TTopLevelWindows::Enumerate() {
+std::vector<TTopLevelWindow> EnumerateTopLevelWindows() {
   std::vector<TTopLevelWindow> windows;
   ::EnumWindows(CollectWindow, reinterpret_cast<LPARAM>(&windows));
-  map_ = BuildProcessWindowMap(windows);
+  return windows;
 }
+
+void TTopLevelWindows::Enumerate() { map_ = BuildProcessWindowMap(EnumerateTopLevelWindows()); }
 
 int32_t TTopLevelWindows::WindowCount(uint32_t pid) const {
   const auto it = map_.find(pid);

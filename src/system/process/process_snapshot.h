@@ -22,6 +22,9 @@ namespace vantrel {
 // A hung window is given this long to answer WM_NULL.
 inline constexpr UINT kRespondTimeoutMs = 1000;
 
+// Every top-level window with its process, in z-order.
+std::vector<TTopLevelWindow> EnumerateTopLevelWindows();
+
 // The top-level windows of one moment, enumerated once and asked per process.
 class TTopLevelWindows {
  public:

@@ -1,0 +1,125 @@
+#include "system/process/process_actions.h"
+
+#include <shellapi.h>
+
+#include <algorithm>
+#include <unordered_set>
+
+#include "system/os/wts_api.h"
+#include "system/process/process_snapshot.h"
+#include "system/raii.h"
+
+namespace vantrel {
+namespace {
+
+struct Opened {
+  win::UniqueHandle handle;
+  bool protectedTarget = false;  // the program itself or PIDs below 10
+  TTerminateOutcome outcome;
+  bool done = false;
+};
+
+// Opens a target for termination, checking that the PID still names the confirmed process.
+void Open(const TProcessTarget& target, Opened& o) {
+  if (target.PID < 10 || target.PID == ::GetCurrentProcessId()) {
+    o.protectedTarget = true;
+    o.outcome = {trFailed, ERROR_ACCESS_DENIED};
+    o.done = true;
+    return;
+  }
+  o.handle.reset(::OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE | PROCESS_QUERY_LIMITED_INFORMATION, FALSE, target.PID));
+  if (!o.handle) {
+    const DWORD openError = ::GetLastError();
+    // Processes of other sessions may still be ended through terminal services.
+    if (WtsApi().WTSTerminateProcess(WTS_CURRENT_SERVER_HANDLE, target.PID, 0)) {
+      o.outcome = {trTerminated, 0};
+    } else {
+      const DWORD wtsError = ::GetLastError();
+      o.outcome = {trFailed, wtsError ? wtsError : openError};
+    }
+    o.done = true;
+    return;
+  }
+  if (target.CreateTime != 0) {
+    FILETIME created{}, exited{}, kernel{}, user{};
+    if (::GetProcessTimes(o.handle.get(), &created, &exited, &kernel, &user)) {
+      const uint64_t now = (static_cast<uint64_t>(created.dwHighDateTime) << 32) | created.dwLowDateTime;
+      if (now != target.CreateTime) {  // the confirmed process is gone and its PID reused
+        o.outcome = {trFailed, ERROR_INVALID_PARAMETER};
+        o.done = true;
+      }
+    }
+  }
+}
+
+TTerminateOutcome TerminateNow(HANDLE process) {
+  if (::TerminateProcess(process, 0)) return {trTerminated, 0};
+  return {trFailed, ::GetLastError()};
+}
+
+}  // namespace
+
+std::vector<TTerminateOutcome> CloseOrTerminateProcesses(const std::vector<TProcessTarget>& targets, int timeoutMs) {
+  std::vector<Opened> opened(targets.size());
+  for (size_t i = 0; i < targets.size(); ++i) Open(targets[i], opened[i]);
+
+  if (timeoutMs >= 0) {
+    // Ask every window of every target to close, from one enumeration.
+    std::unordered_set<uint32_t> asked;
+    for (size_t i = 0; i < targets.size(); ++i)
+      if (!opened[i].done) asked.insert(targets[i].PID);
+    for (const TTopLevelWindow& w : EnumerateTopLevelWindows())
+      if (asked.count(w.PID)) ::PostMessageW(reinterpret_cast<HWND>(static_cast<uintptr_t>(w.Handle)), WM_CLOSE, 0, 0);
+
+    // Wait for all of them within one budget.
+    const ULONGLONG deadline = ::GetTickCount64() + static_cast<ULONGLONG>(timeoutMs);
+    for (Opened& o : opened) {
+      if (o.done) continue;
+      const ULONGLONG now = ::GetTickCount64();
+      const DWORD left = now < deadline ? static_cast<DWORD>(deadline - now) : 0;
+      if (::WaitForSingleObject(o.handle.get(), left) == WAIT_OBJECT_0) {
+        o.outcome = {trClosed, 0};
+        o.done = true;
+      }
+    }
+  }
+  // The survivors, in the given order.
+  for (Opened& o : opened) {
+    if (o.done) continue;
+    o.outcome = TerminateNow(o.handle.get());
+    o.done = true;
+  }
+  std::vector<TTerminateOutcome> outcomes;
+  outcomes.reserve(opened.size());
+  for (const Opened& o : opened) outcomes.push_back(o.outcome);
+  return outcomes;
+}
+
+TTerminateOutcome CloseOrTerminateProcess(const TProcessTarget& target, int timeoutMs) {
+  return CloseOrTerminateProcesses({target}, timeoutMs).front();
+}
+
+std::wstring SystemErrorText(DWORD error) {
+  wchar_t* text = nullptr;
+  const DWORD n = ::FormatMessageW(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM |
+                                       FORMAT_MESSAGE_IGNORE_INSERTS,
+                                   nullptr, error, 0, reinterpret_cast<wchar_t*>(&text), 0, nullptr);
+  std::wstring result = n && text ? std::wstring(text, n) : L"Error " + std::to_wstring(error);
+  if (text) ::LocalFree(text);
+  while (!result.empty() && (result.back() == L'\n' || result.back() == L'\r' || result.back() == L' '))
+    result.pop_back();
+  return result;
+}
+
+bool RunAsAdmin(HWND owner, const std::wstring& fileName, const std::wstring& parameters) {
+  SHELLEXECUTEINFOW info{sizeof(info)};
+  info.fMask = SEE_MASK_NOASYNC | SEE_MASK_FLAG_NO_UI | SEE_MASK_UNICODE;
+  info.hwnd = owner;
+  info.lpVerb = L"runas";
+  info.lpFile = fileName.c_str();
+  info.lpParameters = parameters.empty() ? nullptr : parameters.c_str();
+  info.nShow = SW_SHOWNORMAL;
+  return ::ShellExecuteExW(&info) != FALSE;
+}
+
+}  // namespace vantrel

@@ -1,0 +1,41 @@
+// Ending processes: ask their windows to close, give them time, then end them by force.
+#pragma once
+
+#include <windows.h>
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace vantrel {
+
+// Result of an attempt: failed, ended after being asked to close, or terminated by force.
+enum TTerminateResult : int { trFailed = 0, trClosed = 1, trTerminated = 2 };
+
+// A process as the user confirmed it: its PID and creation time (so that a reused PID is never hit) and its name.
+struct TProcessTarget {
+  uint32_t PID = 0;
+  uint64_t CreateTime = 0;  // 100-ns file time; 0 when unknown (then not checked)
+  std::wstring Name;
+};
+
+struct TTerminateOutcome {
+  TTerminateResult Result = trFailed;
+  DWORD Error = 0;  // the error of the call that failed, when Result is trFailed
+};
+
+// One process; a negative timeout terminates at once without asking.
+TTerminateOutcome CloseOrTerminateProcess(const TProcessTarget& target, int timeoutMs);
+
+// Several processes with one budget: WM_CLOSE goes to all their windows first, then they are waited for together
+// for at most timeoutMs, then the survivors are terminated in the given order. The program itself and PIDs below
+// 10 are never touched (their outcome is a failure with ERROR_ACCESS_DENIED).
+std::vector<TTerminateOutcome> CloseOrTerminateProcesses(const std::vector<TProcessTarget>& targets, int timeoutMs);
+
+// The system's message text for an error code, without the trailing line break.
+std::wstring SystemErrorText(DWORD error);
+
+// ShellExecuteExW with the verb "runas"; false when it failed or the user declined.
+bool RunAsAdmin(HWND owner, const std::wstring& fileName, const std::wstring& parameters);
+
+}  // namespace vantrel

@@ -1,0 +1,111 @@
+// Ending processes under Wine: asked to close, ended by force, protected, and a reused PID left alone.
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <cstdio>
+#include <string>
+
+#include "proc_children.h"
+#include "system/process/process_actions.h"
+#include "system/raii.h"
+
+namespace vantrel {
+namespace {
+
+uint64_t CreateTimeOf(DWORD pid) {
+  win::UniqueHandle h(::OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, pid));
+  FILETIME c{}, e{}, k{}, u{};
+  if (!h || !::GetProcessTimes(h.get(), &c, &e, &k, &u)) return 0;
+  return (static_cast<uint64_t>(c.dwHighDateTime) << 32) | c.dwLowDateTime;
+}
+
+struct Notepad {
+  PROCESS_INFORMATION pi{};
+  Notepad() {
+    wchar_t dir[MAX_PATH];
+    ::GetWindowsDirectoryW(dir, MAX_PATH);
+    std::wstring line = std::wstring(L"\"") + dir + L"\\notepad.exe\"";
+    STARTUPINFOW si{sizeof(si)};
+    if (!::CreateProcessW(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi)) return;
+    // Its window exists a little after it is idle: wait for it, so that WM_CLOSE has a window to reach.
+    for (int i = 0; i < 100 && !HasWindow(); ++i) ::Sleep(50);
+  }
+  ~Notepad() {
+    if (!pi.hProcess) return;
+    ::TerminateProcess(pi.hProcess, 0);
+    ::CloseHandle(pi.hProcess);
+    ::CloseHandle(pi.hThread);
+  }
+  struct Find {
+    DWORD pid;
+    bool found;
+  };
+  static BOOL CALLBACK Visit(HWND hwnd, LPARAM lp) {
+    auto* f = reinterpret_cast<Find*>(lp);
+    DWORD pid = 0;
+    ::GetWindowThreadProcessId(hwnd, &pid);
+    if (pid == f->pid && ::IsWindowVisible(hwnd)) f->found = true;
+    return TRUE;
+  }
+  bool HasWindow() const {
+    Find f{pi.dwProcessId, false};
+    ::EnumWindows(&Notepad::Visit, reinterpret_cast<LPARAM>(&f));
+    return f.found;
+  }
+};
+
+TEST(ProcessActions, AWindowedProcessClosesAndAWindowlessOneIsEndedByForceWithinOneBudget) {
+  Notepad notepad;
+  ASSERT_NE(notepad.pi.dwProcessId, 0u);
+  ASSERT_TRUE(notepad.HasWindow());
+  test::TChildren children;
+  const DWORD quiet1 = children.Start(L"wait", L"");
+  const DWORD quiet2 = children.Start(L"wait", L"");
+  ASSERT_NE(quiet1, 0u);
+  ASSERT_NE(quiet2, 0u);
+
+  const std::vector<TProcessTarget> targets = {
+      {notepad.pi.dwProcessId, CreateTimeOf(notepad.pi.dwProcessId), L"notepad.exe"},
+      {quiet1, CreateTimeOf(quiet1), L"proc_child.exe"},
+      {quiet2, 0, L"proc_child.exe"},  // creation time unknown: not checked
+  };
+  const auto start = std::chrono::steady_clock::now();
+  const auto outcomes = CloseOrTerminateProcesses(targets, 2000);
+  const auto ms = std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - start);
+  std::printf("three processes ended in %lld ms with a 2000 ms budget\n", static_cast<long long>(ms.count()));
+  ASSERT_EQ(outcomes.size(), 3u);
+  EXPECT_EQ(outcomes[0].Result, trClosed);
+  EXPECT_EQ(outcomes[1].Result, trTerminated);
+  EXPECT_EQ(outcomes[2].Result, trTerminated);
+  for (size_t i = 0; i < children.Count(); ++i) EXPECT_EQ(::WaitForSingleObject(children.Handle(i), 5000), WAIT_OBJECT_0);
+  EXPECT_EQ(::WaitForSingleObject(notepad.pi.hProcess, 5000), WAIT_OBJECT_0);
+}
+
+TEST(ProcessActions, TheProgramItselfSystemPidsAndReusedPidsAreNeverHit) {
+  test::TChildren children;
+  const DWORD child = children.Start(L"wait", L"");
+  ASSERT_NE(child, 0u);
+  const auto outcomes = CloseOrTerminateProcesses(
+      {{::GetCurrentProcessId(), 0, L"self"}, {4, 0, L"System"}, {child, CreateTimeOf(child) + 1, L"reused"}}, 100);
+  ASSERT_EQ(outcomes.size(), 3u);
+  for (const TTerminateOutcome& o : outcomes) {
+    EXPECT_EQ(o.Result, trFailed);
+    EXPECT_NE(o.Error, 0u);
+  }
+  EXPECT_EQ(::WaitForSingleObject(children.Handle(0), 0), static_cast<DWORD>(WAIT_TIMEOUT)) << "the child still runs";
+}
+
+TEST(ProcessActions, AProcessThatCannotBeOpenedFailsWithTheErrorOfTheCallThatFailed) {
+  const TTerminateOutcome o = CloseOrTerminateProcess({0x7FFFFFFCu, 0, L"none"}, -1);  // no such process
+  EXPECT_EQ(o.Result, trFailed);
+  EXPECT_NE(o.Error, 0u);
+  EXPECT_FALSE(SystemErrorText(o.Error).empty());
+  const std::wstring denied = SystemErrorText(ERROR_ACCESS_DENIED);
+  ASSERT_FALSE(denied.empty());
+  EXPECT_NE(denied.back(), L'\n');
+}
+
+}  // namespace
+}  // namespace vantrel
