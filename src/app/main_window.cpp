@@ -627,8 +627,10 @@ void Twnd_tm_Main::AttachSystemImageLists() {
     ilSystem16_ = reinterpret_cast<HIMAGELIST>(small);
     processes_.tree().SetImageList(ilSystem16_);
   }
-  if (auto large = ::SHGetFileInfoW(L"", 0, &info, sizeof(info), SHGFI_SYSICONINDEX))
+  if (auto large = ::SHGetFileInfoW(L"", 0, &info, sizeof(info), SHGFI_SYSICONINDEX)) {
     ilSystem32_ = reinterpret_cast<HIMAGELIST>(large);
+    processes_.SetLargeImageList(ilSystem32_);
+  }
 
   auto iconIndex = [&](const std::wstring& path, int& field) {
     SHFILEINFOW fi{};

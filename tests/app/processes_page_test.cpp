@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <map>
 #include <memory>
 #include <string>
 #include <vector>
@@ -137,6 +138,31 @@ void ClickKill(Window& w) {
   HWND button = w.main->KillButton();
   ::SendMessageW(w.main->hwnd(), WM_COMMAND, MAKEWPARAM(::GetDlgCtrlID(button), BN_CLICKED),
                  reinterpret_cast<LPARAM>(button));
+}
+
+TEST(ProcessesPage, FocusingARowFillsTheDetails) {
+  Notepad notepad;
+  Window w;
+  ASSERT_TRUE(w.main->CreateAndStart());
+  EXPECT_FALSE(w.page().DetailsPanel().Expanded()) << "collapsed at start";
+  ui::TreeNode* row = w.page().FindProcessNode(notepad.pid());
+  ASSERT_NE(row, nullptr);
+  w.grid().SetFocusedNode(row);
+  ui::PropertyInspector& insp = w.page().Inspector();
+  std::map<std::wstring, std::wstring> shown;
+  for (auto id : insp.ShownItems())
+    if (!insp.IsGroup(id)) shown[insp.Caption(id)] = insp.Value(id);
+  EXPECT_EQ(shown[L"PID"], std::to_wstring(notepad.pid()));
+  EXPECT_EQ(shown[L"名称"], L"notepad.exe");
+  EXPECT_EQ(shown[L"父进程"], std::to_wstring(::GetCurrentProcessId()));
+  EXPECT_NE(shown[L"命令行"].find(L"notepad.exe"), std::wstring::npos);
+  EXPECT_EQ(shown.count(L"窗口数量"), 0u) << "the window count is hidden";
+  EXPECT_EQ(shown.count(L"总时间"), 0u) << "the CPU group starts collapsed";
+
+  w.grid().onDoubleClick(row);
+  EXPECT_TRUE(w.page().DetailsPanel().Expanded());
+  w.grid().SetFocusedNode(w.page().FindProcessNode(::GetCurrentProcessId()));
+  EXPECT_EQ(insp.Value(insp.ShownItems()[1]), std::to_wstring(::GetCurrentProcessId()));
 }
 
 TEST(ProcessesPage, CheckedProcessesEndOnlyAfterYes) {

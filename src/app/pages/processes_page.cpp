@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <vector>
 
+#include "core/process/process_details.h"
 #include "core/process/process_rules.h"
 #include "core/process/process_texts.h"
 #include "core/shell/startup_rules.h"
@@ -36,16 +37,66 @@ bool ProcessesPage::Create(HWND parent) {
     return column == pcName ? node.As<TProcessRecord>()->_ImageIndex : -1;
   };
   grid.onGetKey = [](const ui::TreeNode& node) { return std::to_wstring(node.As<TProcessRecord>()->PID); };
-  grid.onFocusChanged = [this](ui::TreeNode*) {
+  grid.onFocusChanged = [this](ui::TreeNode* node) {
+    ShowDetails(node);
     if (onRowsChanged) onRowsChanged();
   };
   grid.onChecked = [this](ui::TreeNode*) {
     if (onRowsChanged) onRowsChanged();
   };
   grid.onDoubleClick = [this](ui::TreeNode* node) {
+    details_.SetExpanded(true);
     if (node) tree().ScrollIntoView(node, true);
   };
+
+  // Below the list: the header strip and the details panel, collapsed at start.
+  const RECT none{0, 0, 0, 0};
+  if (!procPanel_.Create(parent, 1110, none) || !details_.Create(parent, 1111, none, L"进程详细信息", false) ||
+      !inspProc_.Create(details_.hwnd(), 1112, none))
+    return false;
+  inspProc_.SetNameWidth(200);
+  details_.SetContent(inspProc_.hwnd());
+  details_.onExpandedChanged = [this](bool) { Layout(area_); };
   return true;
+}
+
+void ProcessesPage::Layout(const RECT& area) {
+  area_ = area;
+  const ui::Dpi dpi = ui::Dpi::ForWindow(tree().hwnd());
+  const int strip = dpi.Scale(44);
+  const int panel = details_.Expanded() ? std::min(dpi.Scale(300), static_cast<int>((area.bottom - area.top) / 2)) : details_.HeaderHeight();
+  const int width = area.right - area.left;
+  const int treeBottom = std::max(area.top, area.bottom - strip - panel);
+  ::MoveWindow(tree().hwnd(), area.left, area.top, width, treeBottom - area.top, TRUE);
+  ::MoveWindow(procPanel_.hwnd(), area.left, treeBottom, width, strip, TRUE);
+  ::MoveWindow(details_.hwnd(), area.left, treeBottom + strip, width, area.bottom - treeBottom - strip, TRUE);
+}
+
+void ProcessesPage::Show(bool visible) {
+  TreePage::Show(visible);
+  ::ShowWindow(procPanel_.hwnd(), visible ? SW_SHOW : SW_HIDE);
+  ::ShowWindow(details_.hwnd(), visible ? SW_SHOW : SW_HIDE);
+}
+
+void ProcessesPage::ShowDetails(ui::TreeNode* node) {
+  // Without a focused row the panel keeps what it shows.
+  const TProcessRecord* r = node ? node->As<TProcessRecord>() : nullptr;
+  if (!r) return;
+  procIcon_.reset(largeImages_ ? ImageList_GetIcon(largeImages_, r->_ImageIndex, ILD_NORMAL) : nullptr);
+  procPanel_.SetIcon(procIcon_.get());
+  procPanel_.SetLines(ProcessDescriptionLine(*r), ProcessCompanyLine(*r));
+  inspProc_.BeginUpdate();
+  inspProc_.Clear();
+  std::vector<ui::PropertyInspector::ItemId> groups;
+  for (const TDetailGroup& g : ProcessDetailGroups(*r, settings_)) {
+    const auto parent = g.Parent >= 0 ? groups[static_cast<size_t>(g.Parent)] : ui::PropertyInspector::kNone;
+    groups.push_back(inspProc_.AddGroup(g.Caption, parent, g.Expanded, g.Shaded ? RGB(0xE9, 0xE9, 0xE9) : CLR_DEFAULT));
+    for (const TDetailItem& item : g.Items) {
+      const auto id = inspProc_.AddItem(groups.back(), item.Caption, item.Value);
+      if (!item.Visible) inspProc_.SetItemVisible(id, false);
+    }
+  }
+  inspProc_.EndUpdate();
 }
 
 void ProcessesPage::RefreshProcesses(const std::wstring& filter) {

@@ -7,6 +7,8 @@
 #include <vector>
 
 #include "app/pages/page.h"
+#include "controls/collapsible_panel.h"
+#include "controls/inspector.h"
 #include "core/process/process_record.h"
 #include "core/text/format_settings.h"
 #include "system/process/process_actions.h"
@@ -28,6 +30,15 @@ class ProcessesPage : public TreePage {
 
   ProcessesPage() : TreePage(1100) {}
   bool Create(HWND parent) override;
+  void Layout(const RECT& area) override;
+  void Show(bool visible) override;
+  // The large system image list, for the header strip's icon.
+  void SetLargeImageList(HIMAGELIST images) { largeImages_ = images; }
+  // Fills the header strip and the inspector from the focused row (ProcTreeFocusChanged).
+  void ShowDetails(ui::TreeNode* node);
+  ui::HeaderStrip& HeaderStrip() { return procPanel_; }
+  ui::CollapsiblePanel& DetailsPanel() { return details_; }
+  ui::PropertyInspector& Inspector() { return inspProc_; }
 
   // Rebuilds the list from the system; the name filter selects rows by the start of their name (empty: all).
   void RefreshProcesses(const std::wstring& filter);
@@ -56,6 +67,12 @@ class ProcessesPage : public TreePage {
   void FillWindowFilter(HWND combo, std::vector<std::pair<std::wstring, uint32_t>> entries, int64_t keepPid);
 
   TProcessSnapshot snapshot_;
+  ui::HeaderStrip procPanel_;
+  ui::CollapsiblePanel details_;
+  ui::PropertyInspector inspProc_;
+  win::UniqueIcon procIcon_;
+  HIMAGELIST largeImages_ = nullptr;  // the shell's: not owned
+  RECT area_{};
   TFormatSettings settings_;
   bool autoRefresh_ = false;
 };

@@ -4,14 +4,18 @@
 
 namespace vantrel {
 
-std::wstring FormatKilobytes(uint64_t bytes, const TFormatSettings& settings) {
-  const std::wstring digits = std::to_wstring(bytes / 1024);
+std::wstring FormatThousands(uint64_t value, const TFormatSettings& settings) {
+  const std::wstring digits = std::to_wstring(value);
   std::wstring text;
   for (size_t i = 0; i < digits.size(); ++i) {
     if (i > 0 && (digits.size() - i) % 3 == 0 && settings.ThousandSeparator != L'\0') text += settings.ThousandSeparator;
     text += digits[i];
   }
-  return text + L" K";
+  return text;
+}
+
+std::wstring FormatKilobytes(uint64_t bytes, const TFormatSettings& settings) {
+  return FormatThousands(bytes / 1024, settings) + L" K";
 }
 
 std::wstring ProcessCellText(const TProcessRecord& r, int column, const TFormatSettings& settings, bool autoRefresh) {

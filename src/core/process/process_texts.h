@@ -14,6 +14,8 @@ enum TProcessColumn : int {
   kProcessColumnCount
 };
 
+// A whole number with the locale's thousands separator ("1,500").
+std::wstring FormatThousands(uint64_t value, const TFormatSettings& settings);
 // A byte count as whole kilobytes with the locale's thousands separator and " K" ("1,500 K").
 std::wstring FormatKilobytes(uint64_t bytes, const TFormatSettings& settings);
 
