@@ -11,6 +11,7 @@
 #include "app/main_window.h"
 #include "app/program.h"
 #include "box_answerer.h"
+#include "../system/proc_children.h"
 #include "core/process/process_texts.h"
 
 namespace vantrel::app {
@@ -196,6 +197,58 @@ TEST(ProcessesPage, CheckedProcessesEndOnlyAfterYes) {
   }
   EXPECT_EQ(::WaitForSingleObject(notepad.handle(), 5000), static_cast<DWORD>(WAIT_OBJECT_0));
   EXPECT_EQ(w.page().FindProcessNode(notepad.pid()), nullptr) << "the list was refreshed";
+  EXPECT_NE(w.page().FindProcessNode(::GetCurrentProcessId()), nullptr);
+}
+
+TEST(ProcessesPage, AHungProcessIsRedAndACheckedParentEndsWithItsChildren) {
+  test::TChildren children;
+  const DWORD hung = children.Start(L"hung", L"");
+  const DWORD parent = children.Start(L"parent", L"");
+  ASSERT_NE(hung, 0u);
+  ASSERT_NE(parent, 0u);
+  Window w;
+  ASSERT_TRUE(w.main->CreateAndStart());
+  ::SendMessageW(w.main->TreeSwitch().buttonHwnd(), BM_CLICK, 0, 0);  // tree layout, refreshed
+  ui::TreeNode* parentRow = nullptr;
+  for (int i = 0; i < 50; ++i) {  // the grandchild and the hung window appear a moment after the start
+    parentRow = w.page().FindProcessNode(parent);
+    ui::TreeNode* hungRow = w.page().FindProcessNode(hung);
+    if (parentRow && !parentRow->children().empty() && hungRow && !hungRow->As<TProcessRecord>()->IsResponding) break;
+    ::Sleep(100);
+    w.main->cmRefresh();
+  }
+  ASSERT_NE(parentRow, nullptr);
+  ASSERT_EQ(parentRow->children().size(), 1u) << "the grandchild hangs under its parent";
+  const uint32_t grandchild = parentRow->children().front()->As<TProcessRecord>()->PID;
+  ui::TreeNode* hungRow = w.page().FindProcessNode(hung);
+  ASSERT_NE(hungRow, nullptr);
+  EXPECT_FALSE(hungRow->As<TProcessRecord>()->IsResponding);
+  EXPECT_EQ(hungRow->textColor(), static_cast<uint32_t>(RGB(255, 0, 0)));
+
+  // The not-responding filter lists the hung child alone.
+  ::SendMessageW(w.main->ProcessFilter(), CB_SETCURSEL, 4, 0);
+  w.main->cmRefresh();
+  ASSERT_EQ(w.grid().RowCount(), 1u);
+  EXPECT_EQ(w.grid().First()->As<TProcessRecord>()->PID, hung);
+
+  // Checking the parent checks its child; Yes ends both, and never the program itself.
+  ::SendMessageW(w.main->ProcessFilter(), CB_SETCURSEL, 0, 0);
+  w.main->cmRefresh();
+  parentRow = w.page().FindProcessNode(parent);
+  ASSERT_NE(parentRow, nullptr);
+  w.grid().ToggleCheck(parentRow);
+  ASSERT_EQ(w.page().CheckedTargets().size(), 2u);
+  {
+    BoxAnswerer yes(IDYES);
+    HWND button = w.main->KillButton();
+    ::SendMessageW(w.main->hwnd(), WM_COMMAND, MAKEWPARAM(::GetDlgCtrlID(button), BN_CLICKED),
+                   reinterpret_cast<LPARAM>(button));
+    ASSERT_TRUE(yes.found);
+    EXPECT_EQ(yes.seen.text, L"你真的想终止 2 检查进程?");
+  }
+  EXPECT_EQ(w.page().FindProcessNode(parent), nullptr);
+  EXPECT_EQ(w.page().FindProcessNode(grandchild), nullptr);
+  EXPECT_NE(w.page().FindProcessNode(hung), nullptr);
   EXPECT_NE(w.page().FindProcessNode(::GetCurrentProcessId()), nullptr);
 }
 
