@@ -306,6 +306,7 @@ void Twnd_tm_Main::CreateControls() {
   processes_.onCaptionChanged = [this](const std::wstring& caption) { SetTabCaption(kPageProcesses, caption); };
   processes_.onRowsChanged = [this] { UpdateKillButton(); };
   processes_.log = [this](const std::wstring& line) { WriteLog(line); };
+  processes_.onFocusedProcessChanged = [this] { ExecuteRefreshStep({Refresher::Windows, L""}); };
 
   // Below the pages.
   CreateButton(kIdKill, L"确认终止进程", &bKill_);

@@ -13,6 +13,7 @@
 #include "box_answerer.h"
 #include "../system/proc_children.h"
 #include "core/process/process_texts.h"
+#include "core/shell/frame_controls.h"
 
 namespace vantrel::app {
 namespace {
@@ -159,6 +160,17 @@ TEST(ProcessesPage, FocusingARowFillsTheDetails) {
   EXPECT_NE(shown[L"命令行"].find(L"notepad.exe"), std::wstring::npos);
   EXPECT_EQ(shown.count(L"窗口数量"), 0u) << "the window count is hidden";
   EXPECT_EQ(shown.count(L"总时间"), 0u) << "the CPU group starts collapsed";
+  // The windows page's process list follows: notepad owns a window.
+  HWND windowFilter = w.main->Control(FrameControl::cbWinFilter);
+  for (int i = 0; i < 50 && ::SendMessageW(windowFilter, CB_GETCURSEL, 0, 0) < 0; ++i) {  // its window comes late
+    ::Sleep(100);
+    w.main->cmRefresh();
+    w.grid().SetFocusedNode(w.page().FindProcessNode(notepad.pid()));
+  }
+  const LRESULT selected = ::SendMessageW(windowFilter, CB_GETCURSEL, 0, 0);
+  ASSERT_GE(selected, 0);
+  EXPECT_EQ(static_cast<uint32_t>(::SendMessageW(windowFilter, CB_GETITEMDATA, static_cast<WPARAM>(selected), 0)),
+            notepad.pid());
 
   w.grid().onDoubleClick(row);
   EXPECT_TRUE(w.page().DetailsPanel().Expanded());

@@ -97,6 +97,17 @@ void ProcessesPage::ShowDetails(ui::TreeNode* node) {
     }
   }
   inspProc_.EndUpdate();
+
+  // The windows page follows the focused process (no selection when it has no windows).
+  if (const HWND combo = context ? context().windowFilter : nullptr) {
+    int select = -1;
+    const LRESULT count = ::SendMessageW(combo, CB_GETCOUNT, 0, 0);
+    for (LRESULT i = 0; i < count && select < 0; ++i)
+      if (static_cast<uint32_t>(::SendMessageW(combo, CB_GETITEMDATA, static_cast<WPARAM>(i), 0)) == r->PID)
+        select = static_cast<int>(i);
+    ::SendMessageW(combo, CB_SETCURSEL, static_cast<WPARAM>(select), 0);
+  }
+  if (onFocusedProcessChanged) onFocusedProcessChanged();
 }
 
 void ProcessesPage::RefreshProcesses(const std::wstring& filter) {

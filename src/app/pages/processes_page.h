@@ -60,6 +60,8 @@ class ProcessesPage : public TreePage {
   // The focus or a check mark changed: the kill button follows.
   std::function<void()> onRowsChanged;
   std::function<void(const std::wstring& line)> log;
+  // The focused process changed: the windows page lists its windows.
+  std::function<void()> onFocusedProcessChanged;
   // The icon of a process whose own icon is unknown.
   void SetDefaultImageIndex(int index) { snapshot_.Options.DefaultImageIndex = index; }
 
