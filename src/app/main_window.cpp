@@ -12,6 +12,7 @@
 
 #include "app/splash_window.h"
 #include "system/process/process_actions.h"
+#include "system/text/locale_text.h"
 #include "controls/message_dialogs.h"
 #include "core/shell/activity_log.h"
 #include "core/shell/startup_rules.h"
@@ -77,15 +78,6 @@ class Finally {
  private:
   F f_;
 };
-
-std::wstring Widen(const char* text) {
-  if (!text || !*text) return L"";
-  const int n = ::MultiByteToWideChar(CP_UTF8, 0, text, -1, nullptr, 0);
-  if (n <= 1) return L"";
-  std::wstring s(static_cast<size_t>(n - 1), L'\0');
-  ::MultiByteToWideChar(CP_UTF8, 0, text, -1, s.data(), n);
-  return s;
-}
 
 constexpr const wchar_t* kProcessFilters[] = {L"所有进程", L"非系统进程", L"系统进程", L"登录用户进程", L"无响应进程"};
 
@@ -616,7 +608,7 @@ void Twnd_tm_Main::ExecuteRefreshStep(const RefreshStep& step) {
       case Refresher::Autoruns: startup_.RefreshAutoruns(step.filter); break;
     }
   } catch (const std::exception& e) {
-    WriteLog(LogLine(RefresherName(step.refresher), Widen(e.what())));
+    WriteLog(LogLine(RefresherName(step.refresher), ExceptionMessage(e)));
   } catch (...) {
     WriteLog(LogLine(RefresherName(step.refresher), L"unknown error"));
   }

@@ -19,8 +19,8 @@ constexpr COLORREF kCorner = RGB(0xB4, 0xB4, 0xB4);
 class SplashWindow : public ui::Window {
  public:
   bool Create(HWND over) {
-    icon_ = static_cast<HICON>(::LoadImageW(::GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDI_VANTREL), IMAGE_ICON,
-                                            32, 32, LR_DEFAULTCOLOR));
+    icon_.reset(static_cast<HICON>(::LoadImageW(::GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDI_VANTREL), IMAGE_ICON,
+                                            32, 32, LR_DEFAULTCOLOR)));
     // No taskbar button and no activation by clicks: it only informs.
     if (!Window::Create({L"Twnd_tm_Splash"}, WS_EX_TOOLWINDOW | WS_EX_TOPMOST, L"Vantrel", WS_POPUP, 0, 0, kWidth,
                         kHeight, nullptr, nullptr))
@@ -96,8 +96,8 @@ class SplashWindow : public ui::Window {
     const int iconSize = dpi.Scale(32);
     const int iconY = (rc.bottom - iconSize) / 2;
     if (icon_) {
-      ::DrawIconEx(dc.get(), dpi.Scale(20), iconY, icon_, iconSize, iconSize, 0, nullptr, DI_NORMAL);
-      ::DrawIconEx(dc.get(), rc.right - dpi.Scale(20) - iconSize, iconY, icon_, iconSize, iconSize, 0, nullptr,
+      ::DrawIconEx(dc.get(), dpi.Scale(20), iconY, icon_.get(), iconSize, iconSize, 0, nullptr, DI_NORMAL);
+      ::DrawIconEx(dc.get(), rc.right - dpi.Scale(20) - iconSize, iconY, icon_.get(), iconSize, iconSize, 0, nullptr,
                    DI_NORMAL);
     }
     ::SetBkMode(dc.get(), TRANSPARENT);
@@ -113,7 +113,7 @@ class SplashWindow : public ui::Window {
     ::BitBlt(target, 0, 0, rc.right, rc.bottom, dc.get(), 0, 0, SRCCOPY);
   }
 
-  HICON icon_ = nullptr;  // shared resource icon: not destroyed
+  win::UniqueIcon icon_;  // loaded without LR_SHARED: ours to destroy
   win::UniqueFont titleFont_;
   win::UniqueFont textFont_;
 };

@@ -4,6 +4,7 @@
 
 #include "controls/paint_buffer.h"
 #include "core/text/text_compare.h"
+#include "system/text/locale_text.h"
 
 namespace vantrel::ui {
 namespace {
@@ -499,6 +500,7 @@ int TreeGrid::TreeCompareNodes(const TreeNode& a, const TreeNode& b, int column)
 }
 
 void TreeGrid::SortModel(int column) {
+  if (!fixedSettings_ && column >= 0) settings_ = ReadUserFormatSettings();
   const TextFn text = onGetText ? onGetText : TextFn();
   if (compare_) {
     model_.Sort(column, sortAscending_, text, compare_);

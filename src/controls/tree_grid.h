@@ -63,8 +63,12 @@ class TreeGrid : public Window {
   NodeEvent onChecked;         // after the user changed a row's check mark (descendants already follow it)
   NodeEvent onDoubleClick;
   std::function<void(int column)> onSorted;  // after a header click sorted the rows
-  // Cell comparison: by default CompareTextValues (dates, numbers, text) with MaxLen 25 and these settings.
-  void SetFormatSettings(TFormatSettings settings) { settings_ = std::move(settings); }
+  // Cell comparison: by default CompareTextValues (dates, numbers, text) with MaxLen 25 and the user's locale,
+  // read at each sort as the cell texts are written in it; these settings replace it for good.
+  void SetFormatSettings(TFormatSettings settings) {
+    settings_ = std::move(settings);
+    fixedSettings_ = true;
+  }
   // Replaces that comparison by another one on the two cell texts; an empty function restores it.
   void SetCompare(CompareFn compare);
   static constexpr int kCompareMaxLen = 25;
@@ -210,6 +214,7 @@ class TreeGrid : public Window {
   std::vector<int> widthsPx_;
   CompareFn compare_;  // empty: CompareTextValues
   TFormatSettings settings_;
+  bool fixedSettings_ = false;
   HWND list_ = nullptr;
   HWND header_ = nullptr;
   HWND tooltip_ = nullptr;

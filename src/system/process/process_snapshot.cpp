@@ -234,11 +234,6 @@ void ApplyStaticFacts(TProcessRecord& r, const TProcessStaticFacts& f) {
   r.Is64bit = f.Is64bit;
 }
 
-std::wstring WhatOf(const std::exception& e) {
-  const std::string s = e.what();
-  return std::wstring(s.begin(), s.end());
-}
-
 }  // namespace
 
 // ---- windows ----
@@ -395,7 +390,7 @@ void TProcessSnapshot::Walk(const TProcesses& sessionProcesses, const TRowSink& 
     try {
       MatchSessionProcesses(r, sessionProcesses);
     } catch (const std::exception& e) {
-      if (log) log(L"RefreshProcesses.MatchWTSP: " + WhatOf(e));
+      if (log) log(L"RefreshProcesses.MatchWTSP: " + ExceptionMessage(e));
     }
     r.System = IsSystemProcess(r);
     r.IsResponding = windows_.IsResponding(r.PID, Options.RespondTimeoutMs);

@@ -116,3 +116,17 @@ std::string WideToAnsi(std::wstring_view S, UINT CodePage) {
 }
 
 }  // namespace vantrel
+
+namespace vantrel {
+
+std::wstring ExceptionMessage(const std::exception& e) {
+  const char* text = e.what();
+  if (!text || !*text) return L"";
+  const int n = ::MultiByteToWideChar(CP_UTF8, 0, text, -1, nullptr, 0);
+  if (n <= 1) return L"";
+  std::wstring s(static_cast<size_t>(n - 1), L'\0');
+  ::MultiByteToWideChar(CP_UTF8, 0, text, -1, s.data(), n);
+  return s;
+}
+
+}  // namespace vantrel

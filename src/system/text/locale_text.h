@@ -4,6 +4,7 @@
 #include <windows.h>
 
 #include <cstdint>
+#include <exception>
 #include <string>
 #include <string_view>
 
@@ -39,5 +40,8 @@ std::wstring FormatSeconds(double Seconds, bool WholeSeconds, bool Full, bool Di
 // WideCharToMultiByte with no flags for UTF-8 and WC_COMPOSITECHECK | WC_DISCARDNS | WC_SEPCHARS | WC_DEFAULTCHAR
 // otherwise (without flags for the code pages that reject them). Empty for an empty S or a failed conversion.
 std::string WideToAnsi(std::wstring_view S, UINT CodePage);
+
+// The message of a caught exception (UTF-8, as our own code writes them) for the log.
+std::wstring ExceptionMessage(const std::exception& e);
 
 }  // namespace vantrel
