@@ -14,7 +14,7 @@
 
 namespace vantrel::app {
 
-void DispatchProgramMessage(Twnd_tm_Main* main, MSG& msg) {
+void DispatchProgramMessage(MainWindow* main, MSG& msg) {
   if (main && main->PreTranslateMessage(msg)) return;
   ::TranslateMessage(&msg);
   ::DispatchMessageW(&msg);
@@ -39,7 +39,7 @@ int RunProgram(const wchar_t* commandLine, int showCommand) {
 
   // 6-8. Splash while the main window is built.
   ShowSplash();
-  auto main = std::make_unique<Twnd_tm_Main>(switches);
+  auto main = std::make_unique<MainWindow>(switches);
   const bool started = main->CreateAndStart();
   HideSplash();
 

@@ -5,12 +5,12 @@
 
 namespace vantrel::app {
 
-class Twnd_tm_Main;
+class MainWindow;
 
 // Runs the program for a command line (as GetCommandLineW gives it) and returns the process exit code.
 int RunProgram(const wchar_t* commandLine, int showCommand);
 
 // One message of the loop: the main window sees key strokes first, then the usual translation and dispatch.
-void DispatchProgramMessage(Twnd_tm_Main* main, MSG& msg);
+void DispatchProgramMessage(MainWindow* main, MSG& msg);
 
 }  // namespace vantrel::app

@@ -1,5 +1,6 @@
 // The system facts the start-up sequence reads, from the system access layer.
-#include "app/main_window.h"
+#include "app/startup_environment.h"
+
 #include "core/os/os_naming.h"
 #include "core/shell/startup_rules.h"
 #include "system/os/accounts.h"

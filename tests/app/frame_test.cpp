@@ -5,15 +5,24 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <array>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
 #include <memory>
 #include <stdexcept>
 #include <string>
 #include <vector>
 
 #include "app/main_window.h"
+#include "app/list_export.h"
+#include "app/pages/log_page.h"
+#include "app/pages/performance_page.h"
+#include "app/pages/processes_page.h"
 #include "app/program.h"
-#include "core/shell/frame_controls.h"
+#include "box_answerer.h"
+#include "core/process/process_texts.h"
 #include "core/shell/pages.h"
 #include "core/shell/refresh_plan.h"
 
@@ -22,7 +31,7 @@ namespace {
 
 struct Frame {
   std::vector<RefreshStep> steps;
-  std::unique_ptr<Twnd_tm_Main> main;
+  std::unique_ptr<MainWindow> main;
   int registerCalls = 0;
   int unregisterCalls = 0;
 
@@ -46,10 +55,13 @@ struct Frame {
         return true;
       };
     }
-    main = std::make_unique<Twnd_tm_Main>(TCommandLineSwitches(words), std::move(env));
+    main = std::make_unique<MainWindow>(TCommandLineSwitches(words), std::move(env));
     main->refreshExecutor = [this](const RefreshStep& step) { steps.push_back(step); };
   }
   bool Start() { return main->CreateAndStart(); }
+  ProcessesPage& processes() { return main->PageOf<ProcessesPage>(kPageProcesses); }
+  LogPage& log() { return main->PageOf<LogPage>(kPageLog); }
+  PerformancePage& performance() { return main->PageOf<PerformancePage>(kPagePerformance); }
 
   // Runs the messages waiting for this thread through the program's own loop step.
   void Pump() {
@@ -71,14 +83,14 @@ struct Frame {
     ::SetKeyboardState(state);
     Pump();
   }
-  int TabCount() const { return static_cast<int>(::SendMessageW(main->PageControl(), TCM_GETITEMCOUNT, 0, 0)); }
+  int TabCount() const { return static_cast<int>(::SendMessageW(main->Tabs().hwnd(), TCM_GETITEMCOUNT, 0, 0)); }
   std::wstring TabText(int tab) const {
     wchar_t buf[128] = {};
     TCITEMW item{};
     item.mask = TCIF_TEXT;
     item.pszText = buf;
     item.cchTextMax = 128;
-    ::SendMessageW(main->PageControl(), TCM_GETITEMW, static_cast<WPARAM>(tab), reinterpret_cast<LPARAM>(&item));
+    ::SendMessageW(main->Tabs().hwnd(), TCM_GETITEMW, static_cast<WPARAM>(tab), reinterpret_cast<LPARAM>(&item));
     return buf;
   }
 };
@@ -96,7 +108,7 @@ TEST(MainWindow, HasSevenTabsAndTheLogTabOnlyWithDebug) {
   ASSERT_TRUE(plain.Start());
   ASSERT_EQ(plain.TabCount(), 7);
   for (int p = 0; p < 7; ++p) EXPECT_EQ(plain.TabText(p), std::wstring(kPageCaptions[p])) << p;
-  EXPECT_FALSE(plain.main->LogTabVisible());
+  EXPECT_FALSE(plain.main->Tabs().LogTabVisible());
 
   Frame debug({L"/debug"});
   ASSERT_TRUE(debug.Start());
@@ -107,13 +119,15 @@ TEST(MainWindow, HasSevenTabsAndTheLogTabOnlyWithDebug) {
 TEST(MainWindow, CtrlLTogglesTheLogTabAndOtherModifiersDoNot) {
   Frame f({});
   ASSERT_TRUE(f.Start());
-  HWND target = f.main->Processes().FocusTarget();
+  HWND target = f.main->PageAt(kPageProcesses).FocusTarget();
   f.Key(target, 'L', /*ctrl=*/true);
   EXPECT_EQ(f.TabCount(), 8);
   f.Key(target, 'L', /*ctrl=*/true, /*shift=*/true);
   EXPECT_EQ(f.TabCount(), 8);
   f.Key(target, 'L');
   EXPECT_EQ(f.TabCount(), 8);
+  f.Key(target, VK_SEPARATOR, /*ctrl=*/true);
+  EXPECT_EQ(f.TabCount(), 8) << "the keypad's separator key is not L";
   f.Key(target, 'L', /*ctrl=*/true);
   EXPECT_EQ(f.TabCount(), 7);
   EXPECT_TRUE(f.steps.size() == PlanRefreshData(-1, 0, L"").size()) << "toggling the tab refreshes nothing";
@@ -126,7 +140,7 @@ TEST(MainWindow, HidingTheActiveLogTabMovesToTheFirstPage) {
   ASSERT_EQ(f.main->ActivePage(), kPageLog);
   f.main->SetLogTabVisible(false);
   EXPECT_EQ(f.main->ActivePage(), kPageProcesses);
-  EXPECT_EQ(::SendMessageW(f.main->PageControl(), TCM_GETCURSEL, 0, 0), 0);
+  EXPECT_EQ(::SendMessageW(f.main->Tabs().hwnd(), TCM_GETCURSEL, 0, 0), 0);
 }
 
 TEST(MainWindow, PageSwitchesChooseTheActivePage) {
@@ -139,25 +153,25 @@ TEST(MainWindow, PageSwitchesChooseTheActivePage) {
     Frame f(c.words);
     ASSERT_TRUE(f.Start());
     EXPECT_EQ(f.main->ActivePage(), c.page);
-    EXPECT_EQ(::SendMessageW(f.main->PageControl(), TCM_GETCURSEL, 0, 0), c.page);
+    EXPECT_EQ(::SendMessageW(f.main->Tabs().hwnd(), TCM_GETCURSEL, 0, 0), c.page);
   }
 }
 
 TEST(MainWindow, AutoAndTreeSwitches) {
   Frame plain({});
   ASSERT_TRUE(plain.Start());
-  EXPECT_FALSE(plain.main->TimerEnabled());
+  EXPECT_FALSE(plain.main->Refresh().TimerRunning());
   EXPECT_FALSE(plain.main->AutoSwitch().On());
-  EXPECT_FALSE(plain.main->TreeSwitch().On());
-  EXPECT_EQ(Text(plain.main->KillButton()), L"确认终止进程");
+  EXPECT_FALSE(plain.processes().TreeSwitch().On());
+  EXPECT_EQ(Text(plain.processes().KillButton().hwnd()), L"确认终止进程");
 
   Frame f({L"/AUTO", L"/tree"});
   ASSERT_TRUE(f.Start());
   EXPECT_TRUE(f.main->AutoSwitch().On());
-  EXPECT_TRUE(f.main->TimerEnabled());
-  EXPECT_EQ(Text(f.main->KillButton()), L"Terminate process");
-  EXPECT_TRUE(f.main->TreeSwitch().On());
-  EXPECT_TRUE(f.main->Processes().tree().TreeLayout());
+  EXPECT_TRUE(f.main->Refresh().TimerRunning());
+  EXPECT_EQ(Text(f.processes().KillButton().hwnd()), L"Terminate process");
+  EXPECT_TRUE(f.processes().TreeSwitch().On());
+  EXPECT_TRUE(f.processes().tree().TreeLayout());
 }
 
 TEST(MainWindow, MaxAndHideDecideHowTheWindowIsShown) {
@@ -181,7 +195,7 @@ TEST(MainWindow, FirstRefreshIsFullAndF5RefreshesEveryPage) {
   f.main->SetActivePage(kPageServices);
   f.main->NameFilter().SetText(L"spool");
   f.steps.clear();
-  f.Key(f.main->Control(FrameControl::eFilter), VK_F5);
+  f.Key(f.main->NameFilter().hwnd(), VK_F5);
   EXPECT_EQ(f.steps, PlanRefreshData(-1, kPageServices, L"spool"));
   EXPECT_EQ(f.steps[1], (RefreshStep{Refresher::Services, L"spool"}));
 }
@@ -209,7 +223,7 @@ TEST(MainWindow, NameFilterEnterAndButtonsRefresh) {
   ::SendMessageW(filter.rightButtonHwnd(), BM_CLICK, 0, 0);
   EXPECT_EQ(filter.Text(), L"");
   // The box takes the focus, then the refresh hands it to the active page's tree as every refresh does.
-  HWND tree = f.main->Processes().tree().hwnd();
+  HWND tree = f.processes().tree().hwnd();
   EXPECT_TRUE(::GetFocus() == tree || ::IsChild(tree, ::GetFocus()));
   EXPECT_EQ(f.steps, PlanRefreshData(kPageProcesses, kPageProcesses, L""));
 }
@@ -218,15 +232,16 @@ TEST(MainWindow, ProcessFilterAndTreeSwitchRefresh) {
   Frame f({});
   ASSERT_TRUE(f.Start());
   f.steps.clear();
-  HWND combo = f.main->ProcessFilter();
+  HWND combo = f.processes().ProcessFilter();
   ::SendMessageW(combo, CB_SETCURSEL, 2, 0);
-  ::SendMessageW(f.main->hwnd(), WM_COMMAND, MAKEWPARAM(::GetDlgCtrlID(combo), CBN_SELCHANGE),
+  // The change as the list box reports it to its parent, the page's strip.
+  ::SendMessageW(::GetParent(combo), WM_COMMAND, MAKEWPARAM(::GetDlgCtrlID(combo), CBN_SELCHANGE),
                  reinterpret_cast<LPARAM>(combo));
   EXPECT_EQ(f.steps, PlanRefreshData(kPageProcesses, kPageProcesses, L""));
 
   f.steps.clear();
-  ::SendMessageW(f.main->TreeSwitch().buttonHwnd(), BM_CLICK, 0, 0);
-  EXPECT_TRUE(f.main->Processes().tree().TreeLayout());
+  ::SendMessageW(f.processes().TreeSwitch().buttonHwnd(), BM_CLICK, 0, 0);
+  EXPECT_TRUE(f.processes().tree().TreeLayout());
   EXPECT_EQ(f.steps, PlanRefreshData(kPageProcesses, kPageProcesses, L""));
 }
 
@@ -238,17 +253,17 @@ TEST(MainWindow, TimerRefreshesOnlyTheActivePageAndNeverClearsTheLog) {
   for (int page = 0; page < kPageCount; ++page) {
     f.main->SetActivePage(page);
     f.steps.clear();
-    ::SendMessageW(f.main->hwnd(), WM_TIMER, Twnd_tm_Main::kRefreshTimerId, 0);
+    ::SendMessageW(f.main->hwnd(), WM_TIMER, RefreshCycle::kTimerId, 0);
     EXPECT_EQ(f.steps, PlanTimerRefresh(page, L"x")) << page;
   }
-  EXPECT_EQ(f.main->Log().log().LineCount(), 1u);
+  EXPECT_EQ(f.log().log().LineCount(), 1u);
 }
 
 TEST(MainWindow, TheRealTimerFiresAtTheSpinEditsInterval) {
   Frame f({L"/auto"});
   ASSERT_TRUE(f.Start());
   ::SetWindowTextW(f.main->IntervalEdit().editHwnd(), L"1");
-  ASSERT_EQ(f.main->TimerIntervalMs(), 1000u);
+  ASSERT_EQ(f.main->Refresh().IntervalMs(), 1000u);
   f.main->SetActivePage(kPageServices);
   f.steps.clear();
   const DWORD start = ::GetTickCount();
@@ -268,18 +283,55 @@ TEST(MainWindow, TheRealTimerFiresAtTheSpinEditsInterval) {
   EXPECT_TRUE(f.steps.empty());
 }
 
-TEST(MainWindow, PageChangeSetsVisibilityAndRefreshesNothing) {
+// The captions of the shown buttons below the pages, left to right.
+std::vector<std::wstring> ShownButtons(MainWindow& main) {
+  std::vector<std::pair<int, std::wstring>> shown;
+  for (HWND b = ::GetWindow(main.Actions().hwnd(), GW_CHILD); b; b = ::GetWindow(b, GW_HWNDNEXT)) {
+    if (!HasVisibleStyle(b)) continue;
+    RECT rc;
+    ::GetWindowRect(b, &rc);
+    shown.emplace_back(rc.left, Text(b));
+  }
+  std::sort(shown.begin(), shown.end());
+  std::vector<std::wstring> captions;
+  for (auto& [x, caption] : shown) captions.push_back(caption);
+  return captions;
+}
+
+TEST(MainWindow, EachPageShowsItsOwnControlsAndRefreshesNothing) {
   Frame f({L"/debug"});
   ASSERT_TRUE(f.Start());
   f.steps.clear();
-  for (int page = 0; page < kPageCount; ++page) {
-    f.main->SetActivePage(page);
-    for (int c = 0; c < kFrameControlCount; ++c) {
-      const auto control = static_cast<FrameControl>(c);
-      EXPECT_EQ(HasVisibleStyle(f.main->Control(control)), FrameControlVisible(control, page, false))
-          << "control " << c << " on page " << page;
+  struct Case {
+    int page;
+    bool nameFilter;
+    std::vector<std::wstring> buttons;  // the services' row buttons wait for a focused service
+  } cases[] = {
+      {kPageProcesses, true, {L"确认终止进程", L"刷新", L"隐藏"}},
+      {kPageWindows, false, {L"隐藏", L"关闭", L"刷新", L"隐藏"}},
+      {kPageServices, true, {L"服务管理器", L"刷新", L"隐藏"}},
+      {kPageSessions, true, {L"发送信息...", L"断开", L"注销", L"刷新", L"隐藏"}},
+      {kPageStartup, true, {L"删除检查自动运行", L"刷新", L"隐藏"}},
+      {kPageEnvironment, true, {L"刷新", L"隐藏"}},
+      {kPagePerformance, false, {L"刷新", L"隐藏"}},
+      {kPageLog, false, {L"刷新", L"隐藏"}},
+  };
+  for (const Case& c : cases) {
+    f.main->SetActivePage(c.page);
+    EXPECT_EQ(HasVisibleStyle(f.main->NameFilter().hwnd()), c.nameFilter) << c.page;
+    EXPECT_EQ(ShownButtons(*f.main), c.buttons) << c.page;
+    for (int other = 0; other < kPageCount; ++other) {
+      Page& page = f.main->PageAt(other);
+      EXPECT_EQ(HasVisibleStyle(page.hwnd()), other == c.page) << other << " while " << c.page << " is active";
+      if (page.StripHwnd()) {
+        EXPECT_EQ(HasVisibleStyle(page.StripHwnd()), other == c.page) << other;
+      }
     }
   }
+  // Above the pages: the process filter and tree switch, the windows page's process list, the OS labels.
+  EXPECT_NE(f.processes().ProcessFilter(), nullptr);
+  EXPECT_EQ(::GetParent(f.processes().ProcessFilter()), f.processes().StripHwnd());
+  EXPECT_EQ(::GetParent(f.performance().OsLabel()), f.performance().StripHwnd());
   EXPECT_TRUE(f.steps.empty());
 }
 
@@ -290,13 +342,13 @@ TEST(MainWindow, LogCaptionsAndTheLogClearedOnlyOnceTheProcessListHasRows) {
   f.main->WriteLog(L"SetupGraphs: none");
   EXPECT_EQ(f.TabText(7), L" 日志 (2) ");
   // The process list is still empty: a manual refresh keeps the lines.
-  f.main->cmRefresh();
-  EXPECT_EQ(f.main->Log().log().LineCount(), 2u);
-  f.main->Processes().tree().AddRow(nullptr, TProcessRecord{});
-  f.main->cmRefresh();
-  EXPECT_EQ(f.main->Log().log().LineCount(), 0u);
+  f.main->RefreshActivePage();
+  EXPECT_EQ(f.log().log().LineCount(), 2u);
+  f.processes().tree().AddRow(nullptr, TProcessRecord{});
+  f.main->RefreshActivePage();
+  EXPECT_EQ(f.log().log().LineCount(), 0u);
   EXPECT_EQ(f.TabText(7), L" Log ");
-  EXPECT_EQ(Text(f.main->Log().memo()), L"");
+  EXPECT_EQ(Text(f.log().memo()), L"");
 }
 
 TEST(MainWindow, AWriteWhileTheLogTabIsHiddenShowsWhenItIsShown) {
@@ -304,10 +356,10 @@ TEST(MainWindow, AWriteWhileTheLogTabIsHiddenShowsWhenItIsShown) {
   ASSERT_TRUE(f.Start());
   f.main->WriteLog(L"RefreshWindows: a");
   f.main->WriteLog(L"RefreshWindows: b");
-  EXPECT_EQ(f.main->TabCaption(kPageLog), L" 日志 (2) ");
+  EXPECT_EQ(f.main->Tabs().Caption(kPageLog), L" 日志 (2) ");
   f.main->SetLogTabVisible(true);
   EXPECT_EQ(f.TabText(7), L" 日志 (2) ");
-  EXPECT_EQ(Text(f.main->Log().memo()), L"RefreshWindows: a\r\nRefreshWindows: b");
+  EXPECT_EQ(Text(f.log().memo()), L"RefreshWindows: a\r\nRefreshWindows: b");
 }
 
 TEST(MainWindow, AFailingRefresherWritesOneLineAndTheCycleGoesOn) {
@@ -318,24 +370,24 @@ TEST(MainWindow, AFailingRefresherWritesOneLineAndTheCycleGoesOn) {
   };
   ASSERT_TRUE(f.Start());
   EXPECT_EQ(f.steps.size(), PlanRefreshData(-1, 0, L"").size());
-  ASSERT_EQ(f.main->Log().log().LineCount(), 1u);
-  EXPECT_EQ(f.main->Log().log().Lines()[0], L"RefreshServices: access denied");
+  ASSERT_EQ(f.log().log().LineCount(), 1u);
+  EXPECT_EQ(f.log().log().Lines()[0], L"RefreshServices: access denied");
   // The refresh commands restore the timer they suspended, also after a failure.
-  ASSERT_TRUE(f.main->TimerEnabled());
-  f.main->cmRefresh();
-  EXPECT_TRUE(f.main->TimerEnabled());
-  f.main->cmRefreshAll();
-  EXPECT_TRUE(f.main->TimerEnabled());
+  ASSERT_TRUE(f.main->Refresh().TimerRunning());
+  f.main->RefreshActivePage();
+  EXPECT_TRUE(f.main->Refresh().TimerRunning());
+  f.main->RefreshAllPages();
+  EXPECT_TRUE(f.main->Refresh().TimerRunning());
 }
 
 TEST(MainWindow, IntervalComesFromTheSpinEditAndFollowsIt) {
   Frame f({});
   ASSERT_TRUE(f.Start());
-  EXPECT_EQ(f.main->TimerIntervalMs(), 10000u);
+  EXPECT_EQ(f.main->Refresh().IntervalMs(), 10000u);
   for (auto [value, ms] : {std::pair{1, 1000u}, std::pair{3600, 3600000u}, std::pair{25, 25000u}}) {
     // Typing into the box: its change notification reaches the window.
     ::SetWindowTextW(f.main->IntervalEdit().editHwnd(), std::to_wstring(value).c_str());
-    EXPECT_EQ(f.main->TimerIntervalMs(), ms) << value;
+    EXPECT_EQ(f.main->Refresh().IntervalMs(), ms) << value;
   }
 }
 
@@ -343,13 +395,13 @@ TEST(MainWindow, AutoSwitchClickTurnsTheModeOnAndOff) {
   Frame f({});
   ASSERT_TRUE(f.Start());
   ::SendMessageW(f.main->AutoSwitch().buttonHwnd(), BM_CLICK, 0, 0);
-  EXPECT_TRUE(f.main->TimerEnabled());
-  EXPECT_EQ(Text(f.main->KillButton()), L"Terminate process");
-  EXPECT_FALSE(::IsWindowEnabled(f.main->KillButton())) << "no focused row";
+  EXPECT_TRUE(f.main->Refresh().TimerRunning());
+  EXPECT_EQ(Text(f.processes().KillButton().hwnd()), L"Terminate process");
+  EXPECT_FALSE(f.processes().KillButton().Enabled()) << "no focused row";
   ::SendMessageW(f.main->AutoSwitch().buttonHwnd(), BM_CLICK, 0, 0);
-  EXPECT_FALSE(f.main->TimerEnabled());
-  EXPECT_EQ(Text(f.main->KillButton()), L"Terminate checked processes");
-  EXPECT_FALSE(::IsWindowEnabled(f.main->KillButton())) << "nothing checked";
+  EXPECT_FALSE(f.main->Refresh().TimerRunning());
+  EXPECT_EQ(Text(f.processes().KillButton().hwnd()), L"Terminate checked processes");
+  EXPECT_FALSE(f.processes().KillButton().Enabled()) << "nothing checked";
 }
 
 TEST(MainWindow, CloseUnregistersSessionNotificationsOnlyWhenTheyWereRegistered) {
@@ -375,8 +427,8 @@ TEST(MainWindow, ElevationButtonAndTheDefaultProcessFilter) {
     env.elevationButtonVisible = [lacksRights] { return lacksRights; };
     Frame f({}, env);
     ASSERT_TRUE(f.Start());
-    EXPECT_EQ(HasVisibleStyle(f.main->RunAsAdminButton()), lacksRights);
-    EXPECT_EQ(::SendMessageW(f.main->ProcessFilter(), CB_GETCURSEL, 0, 0), lacksRights ? 3 : 0);
+    EXPECT_EQ(HasVisibleStyle(f.main->ElevationButton().hwnd()), lacksRights);
+    EXPECT_EQ(::SendMessageW(f.processes().ProcessFilter(), CB_GETCURSEL, 0, 0), lacksRights ? 3 : 0);
   }
 }
 
@@ -393,18 +445,18 @@ TEST(MainWindow, SummaryLabelsShowTheSystemFacts) {
   };
   Frame f({L"/perf"}, env);
   ASSERT_TRUE(f.Start());
-  EXPECT_EQ(Text(f.main->OsLabel()), L"Microsoft Windows 10");
-  EXPECT_EQ(Text(f.main->SessionLabel()), L"本地 会话");
-  EXPECT_TRUE(HasVisibleStyle(f.main->OsLabel()));
-  EXPECT_EQ(Text(f.main->Performance().lIP()), L"IP 地址: 192.0.2.2");
+  EXPECT_EQ(Text(f.performance().OsLabel()), L"Microsoft Windows 10");
+  EXPECT_EQ(Text(f.performance().SessionLabel()), L"本地 会话");
+  EXPECT_TRUE(HasVisibleStyle(f.performance().OsLabel()));
+  EXPECT_EQ(Text(f.performance().IpAddressLabel()), L"IP 地址: 192.0.2.2");
   // The MAC line arrives from its worker through the message loop.
-  for (int i = 0; i < 200 && Text(f.main->Performance().lMAC()).empty(); ++i) {
+  for (int i = 0; i < 200 && Text(f.performance().MacAddressLabel()).empty(); ++i) {
     ::Sleep(10);
     f.Pump();
   }
-  EXPECT_EQ(Text(f.main->Performance().lMAC()), L"MAC 地址: 02-FC-00-00-00-01");
-  EXPECT_EQ(Text(f.main->Performance().lBN()), L"内部版本号: 18362");
-  EXPECT_TRUE(HasVisibleStyle(f.main->Performance().lCU()));
+  EXPECT_EQ(Text(f.performance().MacAddressLabel()), L"MAC 地址: 02-FC-00-00-00-01");
+  EXPECT_EQ(Text(f.performance().BuildNumberLabel()), L"内部版本号: 18362");
+  EXPECT_TRUE(HasVisibleStyle(f.performance().LoggedUserLabel()));
 }
 
 TEST(MainWindow, ProgramMenuButtonCarriesTheVersionHintAndTheMenu) {
@@ -412,16 +464,16 @@ TEST(MainWindow, ProgramMenuButtonCarriesTheVersionHintAndTheMenu) {
   env.programVersion = [] { return std::make_pair(std::wstring(L"0.1.0.7"), std::wstring(L"Copyright (C) X")); };
   Frame f({}, env);
   ASSERT_TRUE(f.Start());
-  ui::CaptionToolbar& bar = f.main->CaptionBar();
+  ui::CaptionToolbar& bar = f.main->Menu().bar();
   ASSERT_EQ(bar.ButtonCount(), 2);
   EXPECT_EQ(bar.Button(0).caption, L"Vantrel");
   EXPECT_EQ(bar.Button(0).hint, L"Vantrel (0.1.0.7) - Copyright (C) X");
-  EXPECT_EQ(bar.Button(0).dropDown, f.main->ProgramMenu());
+  EXPECT_EQ(bar.Button(0).dropDown, f.main->Menu().menu());
   EXPECT_FALSE(bar.Button(1).enabled);
   std::vector<std::wstring> items;
-  for (int i = 0; i < ::GetMenuItemCount(f.main->ProgramMenu()); ++i) {
+  for (int i = 0; i < ::GetMenuItemCount(f.main->Menu().menu()); ++i) {
     wchar_t text[64] = {};
-    ::GetMenuStringW(f.main->ProgramMenu(), static_cast<UINT>(i), text, 64, MF_BYPOSITION);
+    ::GetMenuStringW(f.main->Menu().menu(), static_cast<UINT>(i), text, 64, MF_BYPOSITION);
     if (*text) items.push_back(text);
   }
   EXPECT_EQ(items, (std::vector<std::wstring>{L"新建任务...", L"命令行帮助...", L"关于...", L"退出"}));
@@ -437,6 +489,193 @@ TEST(MainWindow, GeometryIsCentredInTheWorkArea) {
   EXPECT_EQ(rc.right - rc.left, dpi.Scale(1024));
   EXPECT_EQ(rc.bottom - rc.top, work.bottom - work.top);
   EXPECT_EQ(rc.left, work.left + (work.right - work.left - (rc.right - rc.left)) / 2);
+}
+
+TEST(MainWindow, ARefreshNestedInAnotherLeavesTheTimerRunning) {
+  // A refresh that pumps messages (WMI waits do) can start another refresh from inside the first.
+  Frame f({L"/auto"});
+  bool nested = false;
+  f.main->refreshExecutor = [&](const RefreshStep& step) {
+    f.steps.push_back(step);
+    EXPECT_FALSE(f.main->Refresh().TimerRunning()) << "paused while a refresh runs";
+    if (step.refresher == Refresher::Processes && !nested && f.main->ActivePage() == kPageProcesses) {
+      nested = true;
+      f.main->RefreshActivePage();
+    }
+  };
+  ASSERT_TRUE(f.Start());
+  nested = false;
+  f.main->RefreshActivePage();
+  ASSERT_TRUE(nested);
+  EXPECT_TRUE(f.main->Refresh().TimerRunning());
+  nested = false;
+  f.main->RefreshAllPages();
+  EXPECT_TRUE(f.main->Refresh().TimerRunning());
+  {
+    const auto outer = f.main->Refresh().PauseTimer();
+    { const auto inner = f.main->Refresh().PauseTimer(); }
+    EXPECT_FALSE(f.main->Refresh().TimerRunning()) << "the outer pause still holds";
+  }
+  EXPECT_TRUE(f.main->Refresh().TimerRunning());
+}
+
+TEST(MainWindow, At144DpiOnA1280By1024WorkAreaTheWholeWindowIsOnScreen) {
+  StartupEnvironment env = Frame::QuietEnvironment();
+  env.workArea = [] { return RECT{0, 0, 1280, 1024}; };
+  env.windowDpi = [](HWND) { return 144u; };
+  Frame f({}, env);
+  ASSERT_TRUE(f.Start());
+  RECT rc;
+  ::GetWindowRect(f.main->hwnd(), &rc);
+  EXPECT_GE(rc.left, 0);
+  EXPECT_GE(rc.top, 0);
+  EXPECT_LE(rc.right, 1280);
+  EXPECT_LE(rc.bottom, 1024);
+  // The controls are laid out for the client area that remains: the icon side and the far side both show.
+  RECT client;
+  ::GetClientRect(f.main->hwnd(), &client);
+  for (HWND control : {f.main->NameFilter().hwnd(), f.main->Tabs().hwnd(), f.main->AutoSwitch().hwnd(),
+                       f.processes().ProcessFilter()}) {
+    RECT c;
+    ::GetWindowRect(control, &c);
+    ::MapWindowPoints(nullptr, f.main->hwnd(), reinterpret_cast<POINT*>(&c), 2);
+    EXPECT_GE(c.left, 0);
+    EXPECT_LE(c.right, client.right);
+  }
+  RECT filter, autoSwitch;
+  ::GetWindowRect(f.main->NameFilter().hwnd(), &filter);
+  ::GetWindowRect(f.main->AutoSwitch().hwnd(), &autoSwitch);
+  EXPECT_EQ(filter.right - filter.left, 300) << "laid out at 144 DPI";
+  EXPECT_GT(autoSwitch.left, filter.right);
+}
+
+TEST(MainWindow, ALaterWindowOfTheClassDrawsALiveIcon) {
+  { Frame first({}); ASSERT_TRUE(first.Start()); }  // its window and everything it owned are gone
+  Frame second({});
+  ASSERT_TRUE(second.Start());
+  for (int which : {GCLP_HICON, GCLP_HICONSM}) {
+    ICONINFO info{};
+    ASSERT_TRUE(::GetIconInfo(reinterpret_cast<HICON>(::GetClassLongPtrW(second.main->hwnd(), which)), &info)) << which;
+    if (info.hbmColor) ::DeleteObject(info.hbmColor);
+    if (info.hbmMask) ::DeleteObject(info.hbmMask);
+  }
+}
+
+// A process row as the process refresh makes it.
+TProcessRecord Process(uint32_t pid, std::wstring name, std::wstring user) {
+  TProcessRecord r;
+  r.PID = pid;
+  r.Name = std::move(name);
+  r.Username = std::move(user);
+  r.CanBeKilled = true;
+  return r;
+}
+
+std::wstring TempPath(const std::wstring& name) {
+  wchar_t dir[MAX_PATH];
+  ::GetTempPathW(MAX_PATH, dir);
+  return std::wstring(dir) + name;
+}
+
+std::string ReadBytes(const std::wstring& path) {
+  std::ifstream in(std::filesystem::path(path), std::ios::binary);
+  return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+std::wstring FromUtf8(const std::string& bytes) {
+  std::wstring text(bytes.size(), L'\0');
+  text.resize(static_cast<size_t>(::MultiByteToWideChar(CP_UTF8, 0, bytes.data(), static_cast<int>(bytes.size()),
+                                                         text.data(), static_cast<int>(text.size()))));
+  return text;
+}
+
+// One line of a list file, read back as a spreadsheet program reads it.
+std::vector<std::wstring> Fields(const std::wstring& line) {
+  std::vector<std::wstring> fields(1);
+  bool quoted = false;
+  for (size_t i = 0; i < line.size(); ++i) {
+    const wchar_t c = line[i];
+    if (quoted && c == L'"' && i + 1 < line.size() && line[i + 1] == L'"') {
+      fields.back() += L'"';
+      ++i;
+    } else if (c == L'"' && (quoted || fields.back().empty())) {
+      quoted = !quoted;
+    } else if (c == L';' && !quoted) {
+      fields.emplace_back();
+    } else {
+      fields.back() += c;
+    }
+  }
+  return fields;
+}
+
+TEST(ListExport, TheProcessListReadsBackFieldByField) {
+  Frame f({});
+  ASSERT_TRUE(f.Start());
+  ui::TreeGrid& list = f.processes().tree();
+  const std::vector<TProcessRecord> rows = {Process(4100, L"a;b.exe", L"PC7\\cl\"erk"),
+                                            Process(4200, L"say \"hi\".exe", L"x;\"y\""),
+                                            Process(4300, L"记事本.exe", L"用户")};
+  for (const auto& r : rows) list.AddRow(nullptr, r);
+  ContextMenu menu = f.processes().BuildContextMenu(list.hwnd());
+  std::vector<std::wstring> captions;
+  for (const auto& item : menu.Items()) captions.push_back(item.caption);
+  EXPECT_EQ(captions, (std::vector<std::wstring>{L"检查所有", L"全部取消", L"", L"导出..."}));
+
+  const std::wstring path = TempPath(L"vantrel_export_test.csv");
+  ASSERT_EQ(SaveTreeToCSV(list, path, CsvEncoding::Utf8WithBom), 0u);
+  const std::string bytes = ReadBytes(path);
+  ASSERT_EQ(bytes.substr(0, 3), "\xEF\xBB\xBF");
+  const std::wstring text = FromUtf8(bytes.substr(3));
+  std::vector<std::vector<std::wstring>> lines;
+  for (size_t start = 0, end; (end = text.find(L"\r\n", start)) != std::wstring::npos; start = end + 2)
+    lines.push_back(Fields(text.substr(start, end - start)));
+  ASSERT_EQ(lines.size(), 1 + rows.size());
+  ASSERT_EQ(lines[0].size(), static_cast<size_t>(list.ColumnCount()));
+  for (int c = 0; c < list.ColumnCount(); ++c) EXPECT_EQ(lines[0][static_cast<size_t>(c)], list.Column(c).header);
+  for (size_t r = 0; r < rows.size(); ++r) {
+    EXPECT_EQ(lines[r + 1][pcPID], std::to_wstring(rows[r].PID));
+    EXPECT_EQ(lines[r + 1][pcName], rows[r].Name);
+    EXPECT_EQ(lines[r + 1][pcUserName], rows[r].Username);
+  }
+  ::DeleteFileW(path.c_str());
+}
+
+TEST(ListExport, AFailedSaveLeavesTheEarlierFileAndShowsTheErrorBox) {
+  Frame f({});
+  ASSERT_TRUE(f.Start());
+  ui::TreeGrid& list = f.processes().tree();
+  list.AddRow(nullptr, Process(4100, L"new.exe", L""));
+  const std::wstring path = TempPath(L"vantrel_export_locked.csv");
+  {
+    std::ofstream(std::filesystem::path(path), std::ios::binary) << "earlier";
+  }
+  // Held open without sharing by another program: the new file cannot take its place.
+  HANDLE holder = ::CreateFileW(path.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+  ASSERT_NE(holder, INVALID_HANDLE_VALUE);
+  {
+    BoxAnswerer ok(IDOK);
+    EXPECT_FALSE(SaveListReportingErrors(list, path, CsvEncoding::Utf8WithBom));
+    ASSERT_TRUE(ok.found);
+    EXPECT_NE(ok.seen.text.find(path), std::wstring::npos) << "the box names the file";
+  }
+  ::CloseHandle(holder);
+  EXPECT_EQ(ReadBytes(path), "earlier");
+  ::DeleteFileW(path.c_str());
+
+  // A folder that does not exist: the box, and no file.
+  const std::wstring missing = TempPath(L"vantrel_no_such_folder\\list.csv");
+  {
+    BoxAnswerer ok(IDOK);
+    EXPECT_FALSE(SaveListReportingErrors(list, missing, CsvEncoding::Utf8WithBom));
+    ASSERT_TRUE(ok.found);
+  }
+  EXPECT_EQ(::GetFileAttributesW(missing.c_str()), INVALID_FILE_ATTRIBUTES);
+  // No temporary file is left beside the target.
+  WIN32_FIND_DATAW data;
+  HANDLE find = ::FindFirstFileW(TempPath(L"vtr*.tmp").c_str(), &data);
+  EXPECT_EQ(find, INVALID_HANDLE_VALUE);
+  if (find != INVALID_HANDLE_VALUE) ::FindClose(find);
 }
 
 }  // namespace

@@ -9,11 +9,12 @@
 #include <vector>
 
 #include "app/main_window.h"
+#include "app/pages/processes_page.h"
+#include "app/pages/windows_page.h"
 #include "app/program.h"
 #include "box_answerer.h"
 #include "../system/proc_children.h"
 #include "core/process/process_texts.h"
-#include "core/shell/frame_controls.h"
 
 namespace vantrel::app {
 namespace {
@@ -25,9 +26,17 @@ class Notepad {
     wchar_t dir[MAX_PATH];
     ::GetWindowsDirectoryW(dir, MAX_PATH);
     std::wstring line = std::wstring(L"\"") + dir + L"\\notepad.exe\"";
-    STARTUPINFOW si{sizeof(si)};
-    if (::CreateProcessW(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi_)) {
-      ::WaitForInputIdle(pi_.hProcess, 5000);
+    // A start can fail while a fresh prefix is still settling; try again for a while and say why it failed.
+    for (int attempt = 0; attempt < 20; ++attempt) {
+      STARTUPINFOW si{sizeof(si)};
+      if (::CreateProcessW(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi_)) {
+        ::WaitForInputIdle(pi_.hProcess, 5000);
+        return;
+      }
+      const DWORD error = ::GetLastError();
+      ADD_FAILURE() << "CreateProcess of notepad failed with error " << error << " (attempt " << attempt + 1 << ")";
+      if (error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND) return;
+      ::Sleep(500);
     }
   }
   ~Notepad() {
@@ -45,15 +54,15 @@ class Notepad {
 };
 
 struct Window {
-  std::unique_ptr<Twnd_tm_Main> main;
+  std::unique_ptr<MainWindow> main;
   Window() {
     StartupEnvironment env;
     env.isRemoteSession = [] { return false; };
     env.elevationButtonVisible = [] { return false; };
-    main = std::make_unique<Twnd_tm_Main>(TCommandLineSwitches(std::vector<std::wstring>{}), env);
+    main = std::make_unique<MainWindow>(TCommandLineSwitches(std::vector<std::wstring>{}), env);
   }
-  ProcessesPage& page() { return main->Processes(); }
-  ui::TreeGrid& grid() { return main->Processes().tree(); }
+  ProcessesPage& page() { return main->PageOf<ProcessesPage>(kPageProcesses); }
+  ui::TreeGrid& grid() { return page().tree(); }
   const TProcessRecord* Row(uint32_t pid) {
     ui::TreeNode* node = page().FindProcessNode(pid);
     return node ? node->As<TProcessRecord>() : nullptr;
@@ -71,7 +80,7 @@ TEST(ProcessesPage, ListsTheRunningProcessesWithTheirFacts) {
   ASSERT_TRUE(w.main->CreateAndStart());
   const size_t rows = w.grid().RowCount();
   EXPECT_GT(rows, 3u);
-  EXPECT_EQ(w.main->TabCaption(kPageProcesses), L" 进程 (" + std::to_wstring(rows) + L") ");
+  EXPECT_EQ(w.main->Tabs().Caption(kPageProcesses), L" 进程 (" + std::to_wstring(rows) + L") ");
 
   const uint32_t self = ::GetCurrentProcessId();
   ASSERT_NE(w.Row(self), nullptr);
@@ -92,7 +101,7 @@ TEST(ProcessesPage, TreeLayoutNameFilterAndProcessFilter) {
   Window w;
   ASSERT_TRUE(w.main->CreateAndStart());
 
-  ::SendMessageW(w.main->TreeSwitch().buttonHwnd(), BM_CLICK, 0, 0);  // refreshes in tree layout
+  ::SendMessageW(w.page().TreeSwitch().buttonHwnd(), BM_CLICK, 0, 0);  // refreshes in tree layout
   ui::TreeNode* child = w.page().FindProcessNode(notepad.pid());
   ASSERT_NE(child, nullptr);
   ASSERT_NE(child->parent(), nullptr);
@@ -100,7 +109,7 @@ TEST(ProcessesPage, TreeLayoutNameFilterAndProcessFilter) {
 
   // A name filter lists the matching processes only, all at the top level.
   w.main->NameFilter().SetText(L"NOTEPAD");
-  w.main->cmRefresh();
+  w.main->RefreshActivePage();
   ASSERT_GE(w.grid().RowCount(), 1u);
   for (ui::TreeNode* n = w.grid().First(); n; n = w.grid().Next(n)) {
     EXPECT_EQ(n->parent(), nullptr);
@@ -109,11 +118,11 @@ TEST(ProcessesPage, TreeLayoutNameFilterAndProcessFilter) {
 
   // Every process answers: the not-responding filter lists none.
   w.main->NameFilter().SetText(L"");
-  ::SendMessageW(w.main->ProcessFilter(), CB_SETCURSEL, 4, 0);
-  w.main->cmRefresh();
+  ::SendMessageW(w.page().ProcessFilter(), CB_SETCURSEL, 4, 0);
+  w.main->RefreshActivePage();
   EXPECT_EQ(w.grid().RowCount(), 0u);
-  EXPECT_EQ(w.main->TabCaption(kPageProcesses), L" 进程 (0) ");
-  EXPECT_FALSE(::IsWindowEnabled(w.main->KillButton()));
+  EXPECT_EQ(w.main->Tabs().Caption(kPageProcesses), L" 进程 (0) ");
+  EXPECT_FALSE(w.page().KillButton().Enabled());
 }
 
 TEST(ProcessesPage, TheFocusedProcessStaysFocusedAndThePidColumnSortsNumerically) {
@@ -121,7 +130,7 @@ TEST(ProcessesPage, TheFocusedProcessStaysFocusedAndThePidColumnSortsNumerically
   Window w;
   ASSERT_TRUE(w.main->CreateAndStart());
   w.grid().SetFocusedNode(w.page().FindProcessNode(notepad.pid()));
-  w.main->cmRefreshAll();
+  w.main->RefreshAllPages();
   ASSERT_NE(w.grid().FocusedNode(), nullptr);
   EXPECT_EQ(w.grid().FocusedNode()->As<TProcessRecord>()->PID, notepad.pid());
 
@@ -135,11 +144,15 @@ TEST(ProcessesPage, TheFocusedProcessStaysFocusedAndThePidColumnSortsNumerically
   }
 }
 
+std::wstring ButtonText(HWND button) {
+  wchar_t text[128] = {};
+  ::GetWindowTextW(button, text, 128);
+  return text;
+}
+
 // The kill button's click as the button reports it to the window.
 void ClickKill(Window& w) {
-  HWND button = w.main->KillButton();
-  ::SendMessageW(w.main->hwnd(), WM_COMMAND, MAKEWPARAM(::GetDlgCtrlID(button), BN_CLICKED),
-                 reinterpret_cast<LPARAM>(button));
+  ::SendMessageW(w.page().KillButton().hwnd(), BM_CLICK, 0, 0);
 }
 
 TEST(ProcessesPage, FocusingARowFillsTheDetails) {
@@ -161,10 +174,10 @@ TEST(ProcessesPage, FocusingARowFillsTheDetails) {
   EXPECT_EQ(shown.count(L"窗口数量"), 0u) << "the window count is hidden";
   EXPECT_EQ(shown.count(L"总时间"), 0u) << "the CPU group starts collapsed";
   // The windows page's process list follows: notepad owns a window.
-  HWND windowFilter = w.main->Control(FrameControl::cbWinFilter);
+  HWND windowFilter = w.main->PageOf<WindowsPage>(kPageWindows).ProcessList();
   for (int i = 0; i < 50 && ::SendMessageW(windowFilter, CB_GETCURSEL, 0, 0) < 0; ++i) {  // its window comes late
     ::Sleep(100);
-    w.main->cmRefresh();
+    w.main->RefreshActivePage();
     w.grid().SetFocusedNode(w.page().FindProcessNode(notepad.pid()));
   }
   const LRESULT selected = ::SendMessageW(windowFilter, CB_GETCURSEL, 0, 0);
@@ -184,14 +197,14 @@ TEST(ProcessesPage, CheckedProcessesEndOnlyAfterYes) {
   ASSERT_TRUE(w.main->CreateAndStart());
   for (int i = 0; i < 50 && !w.page().FindProcessNode(notepad.pid()); ++i) {
     ::Sleep(100);
-    w.main->cmRefresh();
+    w.main->RefreshActivePage();
   }
   ui::TreeNode* row = w.page().FindProcessNode(notepad.pid());
   ASSERT_NE(row, nullptr);
   ASSERT_TRUE(row->hasCheckBox());
   w.grid().ToggleCheck(row);  // as the user's click on the box
-  ASSERT_TRUE(::IsWindowEnabled(w.main->KillButton()));
-  ASSERT_EQ(w.page().CheckedTargets().size(), 1u);
+  ASSERT_TRUE(w.page().KillButton().Enabled());
+  ASSERT_EQ(w.grid().CheckedCount(), 1u);
 
   {
     BoxAnswerer no(IDNO);
@@ -220,14 +233,14 @@ TEST(ProcessesPage, AHungProcessIsRedAndACheckedParentEndsWithItsChildren) {
   ASSERT_NE(parent, 0u);
   Window w;
   ASSERT_TRUE(w.main->CreateAndStart());
-  ::SendMessageW(w.main->TreeSwitch().buttonHwnd(), BM_CLICK, 0, 0);  // tree layout, refreshed
+  ::SendMessageW(w.page().TreeSwitch().buttonHwnd(), BM_CLICK, 0, 0);  // tree layout, refreshed
   ui::TreeNode* parentRow = nullptr;
   for (int i = 0; i < 50; ++i) {  // the grandchild and the hung window appear a moment after the start
     parentRow = w.page().FindProcessNode(parent);
     ui::TreeNode* hungRow = w.page().FindProcessNode(hung);
     if (parentRow && !parentRow->children().empty() && hungRow && !hungRow->As<TProcessRecord>()->IsResponding) break;
     ::Sleep(100);
-    w.main->cmRefresh();
+    w.main->RefreshActivePage();
   }
   ASSERT_NE(parentRow, nullptr);
   ASSERT_EQ(parentRow->children().size(), 1u) << "the grandchild hangs under its parent";
@@ -238,23 +251,21 @@ TEST(ProcessesPage, AHungProcessIsRedAndACheckedParentEndsWithItsChildren) {
   EXPECT_EQ(hungRow->textColor(), static_cast<uint32_t>(RGB(255, 0, 0)));
 
   // The not-responding filter lists the hung child alone.
-  ::SendMessageW(w.main->ProcessFilter(), CB_SETCURSEL, 4, 0);
-  w.main->cmRefresh();
+  ::SendMessageW(w.page().ProcessFilter(), CB_SETCURSEL, 4, 0);
+  w.main->RefreshActivePage();
   ASSERT_EQ(w.grid().RowCount(), 1u);
   EXPECT_EQ(w.grid().First()->As<TProcessRecord>()->PID, hung);
 
   // Checking the parent checks its child; Yes ends both, and never the program itself.
-  ::SendMessageW(w.main->ProcessFilter(), CB_SETCURSEL, 0, 0);
-  w.main->cmRefresh();
+  ::SendMessageW(w.page().ProcessFilter(), CB_SETCURSEL, 0, 0);
+  w.main->RefreshActivePage();
   parentRow = w.page().FindProcessNode(parent);
   ASSERT_NE(parentRow, nullptr);
   w.grid().ToggleCheck(parentRow);
-  ASSERT_EQ(w.page().CheckedTargets().size(), 2u);
+  ASSERT_EQ(w.grid().CheckedCount(), 2u);
   {
     BoxAnswerer yes(IDYES);
-    HWND button = w.main->KillButton();
-    ::SendMessageW(w.main->hwnd(), WM_COMMAND, MAKEWPARAM(::GetDlgCtrlID(button), BN_CLICKED),
-                   reinterpret_cast<LPARAM>(button));
+    ClickKill(w);
     ASSERT_TRUE(yes.found);
     EXPECT_EQ(yes.seen.text, L"你真的想终止 2 检查进程?");
   }
@@ -262,6 +273,57 @@ TEST(ProcessesPage, AHungProcessIsRedAndACheckedParentEndsWithItsChildren) {
   EXPECT_EQ(w.page().FindProcessNode(grandchild), nullptr);
   EXPECT_NE(w.page().FindProcessNode(hung), nullptr);
   EXPECT_NE(w.page().FindProcessNode(::GetCurrentProcessId()), nullptr);
+}
+
+TEST(ProcessesPage, TheKillButtonFollowsAutomaticRefreshThroughEveryKindOfRefresh) {
+  Notepad notepad;
+  Window w;
+  ASSERT_TRUE(w.main->CreateAndStart());
+  w.main->ShowAtStart(SW_SHOWNORMAL);
+  ::SendMessageW(w.main->AutoSwitch().buttonHwnd(), BM_CLICK, 0, 0);
+  auto focusNotepad = [&] {
+    for (int i = 0; i < 50 && !w.page().FindProcessNode(notepad.pid()); ++i) {
+      ::Sleep(100);
+      w.main->RefreshActivePage();
+    }
+    w.grid().SetFocusedNode(w.page().FindProcessNode(notepad.pid()));
+  };
+  focusNotepad();
+  auto expectFocusedMode = [&](const char* after) {
+    EXPECT_EQ(ButtonText(w.page().KillButton().hwnd()), L"Terminate process") << after;
+    EXPECT_TRUE(w.page().KillButton().Enabled()) << after;
+    EXPECT_TRUE(w.main->Refresh().TimerRunning()) << after;
+  };
+  expectFocusedMode("the switch");
+  auto key = [&](HWND target, UINT vk) {
+    for (UINT msgId : {WM_KEYDOWN, WM_KEYUP}) {
+      MSG msg{target, msgId, vk, 1, 0, {}};
+      DispatchProgramMessage(w.main.get(), msg);
+    }
+  };
+  key(w.grid().hwnd(), VK_F5);
+  expectFocusedMode("F5");
+  key(w.main->NameFilter().editHwnd(), VK_RETURN);
+  expectFocusedMode("Enter in the name filter");
+  ::SendMessageW(w.main->NameFilter().leftButtonHwnd(), BM_CLICK, 0, 0);
+  expectFocusedMode("the filter button");
+  ::SendMessageW(w.page().ProcessFilter(), CB_SETCURSEL, 1, 0);
+  ::SendMessageW(::GetParent(w.page().ProcessFilter()), WM_COMMAND,
+                 MAKEWPARAM(::GetDlgCtrlID(w.page().ProcessFilter()), CBN_SELCHANGE),
+                 reinterpret_cast<LPARAM>(w.page().ProcessFilter()));
+  ::SendMessageW(w.page().ProcessFilter(), CB_SETCURSEL, 0, 0);
+  w.main->RefreshActivePage();
+  expectFocusedMode("a process-filter change");
+  ::SendMessageW(w.page().TreeSwitch().buttonHwnd(), BM_CLICK, 0, 0);
+  focusNotepad();
+  expectFocusedMode("the tree switch");
+
+  // Switched off: checked processes, none checked yet.
+  ::SendMessageW(w.main->AutoSwitch().buttonHwnd(), BM_CLICK, 0, 0);
+  key(w.grid().hwnd(), VK_F5);
+  EXPECT_EQ(ButtonText(w.page().KillButton().hwnd()), L"Terminate checked processes");
+  EXPECT_FALSE(w.page().KillButton().Enabled());
+  EXPECT_FALSE(w.main->Refresh().TimerRunning());
 }
 
 }  // namespace

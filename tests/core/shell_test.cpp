@@ -1,8 +1,7 @@
-// The refresh plans, the page-dependent visibility table, the start-up rules and the activity log.
+// The refresh plans, the start-up rules and the activity log.
 #include <gtest/gtest.h>
 
 #include "core/shell/activity_log.h"
-#include "core/shell/frame_controls.h"
 #include "core/shell/pages.h"
 #include "core/shell/refresh_plan.h"
 #include "core/shell/startup_rules.h"
@@ -49,31 +48,14 @@ TEST(RefreshPlan, TimerRefreshesOnlyTheActivePageAndNothingOnPagesFourToSeven) {
   for (int page = kPageStartup; page < kPageCount; ++page) EXPECT_TRUE(PlanTimerRefresh(page, L"f").empty()) << page;
 }
 
-TEST(FrameControls, VisibilityFollowsTheActivePage) {
-  using C = FrameControl;
-  // One row per control: the pages on which it is visible (service row focused).
-  struct Row {
-    C control;
-    const char* pages;  // '1' at index p = visible on page p
-  } rows[] = {
-      {C::bKill, "10000000"},      {C::cbProcFilter, "10000000"}, {C::pTree, "10000000"},
-      {C::eFilter, "10111100"},    {C::cbWinFilter, "01000000"},  {C::pWinInv, "01000000"},
-      {C::bWinVis, "01000000"},    {C::bWinClose, "01000000"},    {C::bSvcCtrl, "00100000"},
-      {C::bSvcDel, "00100000"},    {C::bSvcMan, "00100000"},      {C::bSendMsg, "00010000"},
-      {C::bSesDiscon, "00010000"}, {C::bSesLogoff, "00010000"},   {C::bDel, "00001000"},
-      {C::lOS, "00000010"},        {C::lSes, "00000010"},
+TEST(RefreshPlan, EachRefresherRebuildsItsOwnPage) {
+  const std::pair<Refresher, int> cases[] = {
+      {Refresher::Sessions, kPageSessions},     {Refresher::SessionProcesses, kPageSessions},
+      {Refresher::Services, kPageServices},     {Refresher::Processes, kPageProcesses},
+      {Refresher::Windows, kPageWindows},       {Refresher::Environment, kPageEnvironment},
+      {Refresher::Autoruns, kPageStartup},
   };
-  ASSERT_EQ(std::size(rows), static_cast<size_t>(kFrameControlCount));
-  for (const Row& row : rows)
-    for (int page = 0; page < kPageCount; ++page)
-      EXPECT_EQ(FrameControlVisible(row.control, page, true), row.pages[page] == '1')
-          << static_cast<int>(row.control) << " on page " << page;
-}
-
-TEST(FrameControls, ServiceRowButtonsNeedAFocusedRow) {
-  EXPECT_FALSE(FrameControlVisible(FrameControl::bSvcCtrl, kPageServices, false));
-  EXPECT_FALSE(FrameControlVisible(FrameControl::bSvcDel, kPageServices, false));
-  EXPECT_TRUE(FrameControlVisible(FrameControl::bSvcMan, kPageServices, false));
+  for (const auto& [refresher, page] : cases) EXPECT_EQ(RefresherPage(refresher), page) << RefresherName(refresher);
 }
 
 TEST(StartupRules, MainWindowBounds) {
@@ -85,9 +67,10 @@ TEST(StartupRules, MainWindowBounds) {
   } cases[] = {
       {{0, 0, 1280, 1024}, 1280, false, {128, 0, 1152, 1024}},
       {{0, 0, 1280, 1024}, 1280, true, {128, 25, 1152, 999}},
-      {{0, 0, 800, 600}, 800, false, {-16, 0, 816, 600}},  // design width 832 stays on an 800-pixel screen
+      {{0, 0, 800, 600}, 800, false, {0, 0, 800, 600}},  // design width 832 clamped to an 800-pixel screen
       {{100, 30, 1381, 1000}, 1281, false, {228, 30, 1252, 1000}},  // odd halves truncate
-      {{0, 0, 1000, 600}, 1000, true, {-12, 25, 1012, 575}},   // narrower than 1024: negative half toward zero
+      {{0, 0, 1000, 600}, 1000, true, {0, 25, 1000, 575}},     // narrower than 1024: clamped
+      {{0, 0, 0, 0}, 0, false, {0, 0, 0, 0}},                   // no work area at all
   };
   for (const Case& c : cases)
     EXPECT_EQ(MainWindowBounds(c.work, c.screenWidth, c.remote, 832), c.expected)
@@ -169,7 +152,9 @@ namespace {
 TEST(StartupRules, MainWindowBoundsScaleWithDpi) {
   // 144 DPI: 1536 wide when the screen is wider than 1200, the remote cut is 75.
   EXPECT_EQ(MainWindowBounds({0, 0, 1920, 1080}, 1920, true, 1248, 144), (TRect{192, 37, 1728, 1042}));
-  EXPECT_EQ(MainWindowBounds({0, 0, 1200, 900}, 1200, false, 1248, 144), (TRect{-24, 0, 1224, 900}));
+  EXPECT_EQ(MainWindowBounds({0, 0, 1200, 900}, 1200, false, 1248, 144), (TRect{0, 0, 1200, 900}));
+  // 150 % on a 1280x1024 screen: 1536 would reach x = -128.
+  EXPECT_EQ(MainWindowBounds({0, 0, 1280, 1024}, 1280, false, 1248, 144), (TRect{0, 0, 1280, 1024}));
 }
 
 }  // namespace

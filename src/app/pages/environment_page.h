@@ -9,8 +9,10 @@ namespace vantrel::app {
 
 class EnvironmentPage : public TreePage {
  public:
-  EnvironmentPage() : TreePage(1105) {}
-  // Rebuilds the list from the system; the name filter selects rows (empty: all).
+  EnvironmentPage();
+  bool UsesNameFilter() const override { return true; }
+  void Refresh(Refresher step, const std::wstring& filter) override;
+  // Rebuilds the list; the name filter selects rows (empty: all).
   void RefreshEnvironment(const std::wstring& filter);
 };
 

@@ -1,30 +1,30 @@
 #include "app/pages/log_page.h"
 
+#include "core/shell/pages.h"
+
 namespace vantrel::app {
 
-bool LogPage::Create(HWND parent) {
+LogPage::LogPage() : Page(kPageLog) {}
+
+bool LogPage::OnCreate() {
   memo_ = ::CreateWindowExW(0, L"EDIT", L"",
-                            WS_CHILD | WS_BORDER | WS_VSCROLL | WS_HSCROLL | ES_MULTILINE | ES_READONLY |
+                            WS_CHILD | WS_VISIBLE | WS_BORDER | WS_VSCROLL | WS_HSCROLL | ES_MULTILINE | ES_READONLY |
                                 ES_AUTOVSCROLL | ES_AUTOHSCROLL,
-                            0, 0, 0, 0, parent, nullptr, ::GetModuleHandleW(nullptr), nullptr);
+                            0, 0, 0, 0, hwnd(), nullptr, ::GetModuleHandleW(nullptr), nullptr);
   if (!memo_) return false;
   // The default limit of an edit control would silently stop taking lines.
   ::SendMessageW(memo_, EM_SETLIMITTEXT, 0, 0);
-  ApplyDpi(ui::Dpi::ForWindow(parent));
   return true;
 }
 
 void LogPage::ApplyDpi(const ui::Dpi& dpi) {
+  Page::ApplyDpi(dpi);
   // Courier New at 8 points.
   font_.reset(ui::CreateUiFont(dpi, 8, false, L"Courier New"));
   ::SendMessageW(memo_, WM_SETFONT, reinterpret_cast<WPARAM>(font_.get()), TRUE);
 }
 
-void LogPage::Layout(const RECT& area) {
-  ::MoveWindow(memo_, area.left, area.top, area.right - area.left, area.bottom - area.top, TRUE);
-}
-
-void LogPage::Show(bool visible) { ::ShowWindow(memo_, visible ? SW_SHOW : SW_HIDE); }
+void LogPage::OnLayout(int width, int height) { ::MoveWindow(memo_, 0, 0, width, height, TRUE); }
 
 void LogPage::WriteLog(const std::wstring& text) {
   const size_t dropped = log_.Write(text);
@@ -40,13 +40,13 @@ void LogPage::WriteLog(const std::wstring& text) {
   const int length = ::GetWindowTextLengthW(memo_);
   ::SendMessageW(memo_, EM_SETSEL, length, length);
   ::SendMessageW(memo_, EM_REPLACESEL, FALSE, reinterpret_cast<LPARAM>(line.c_str()));
-  if (onCaptionChanged) onCaptionChanged(log_.Caption());
+  host().SetPageCaption(Index(), log_.Caption());
 }
 
 void LogPage::ClearLog() {
   log_.Clear();
   ::SetWindowTextW(memo_, L"");
-  if (onCaptionChanged) onCaptionChanged(log_.Caption());
+  host().SetPageCaption(Index(), log_.Caption());
 }
 
 }  // namespace vantrel::app

@@ -1,7 +1,6 @@
 // The activity log page: one read-only line per error met while reading the system.
 #pragma once
 
-#include <functional>
 #include <string>
 
 #include "app/pages/page.h"
@@ -12,18 +11,18 @@ namespace vantrel::app {
 
 class LogPage : public Page {
  public:
-  bool Create(HWND parent) override;
-  void Layout(const RECT& area) override;
-  void Show(bool visible) override;
+  LogPage();
   HWND FocusTarget() const override { return memo_; }
+  void ApplyDpi(const ui::Dpi& dpi) override;
 
   void WriteLog(const std::wstring& text);
   void ClearLog();
   const TActivityLog& log() const { return log_; }
   HWND memo() const { return memo_; }
-  void ApplyDpi(const ui::Dpi& dpi);
-  // Runs after every change of the caption.
-  std::function<void(const std::wstring& caption)> onCaptionChanged;
+
+ protected:
+  bool OnCreate() override;
+  void OnLayout(int width, int height) override;
 
  private:
   HWND memo_ = nullptr;

@@ -1,47 +1,152 @@
-// A page of the main window: its child windows sit over the page control's display area.
+// A page of the main window: a container window over the page control's display area that owns its controls,
+// an optional strip of controls in the band above the pages, and its group of buttons in the action bar. Its
+// controls' notifications, colours and menus arrive here, never at the frame.
 #pragma once
 
 #include <windows.h>
 
+#include <cstdint>
+#include <functional>
+#include <memory>
 #include <string>
+#include <vector>
 
+#include "app/action_bar.h"
+#include "app/context_menu.h"
+#include "app/refresh_cycle.h"
+#include "app/startup_environment.h"
+#include "app/window_thread_handoff.h"
+#include "controls/container.h"
 #include "controls/dpi.h"
 #include "controls/tree_grid.h"
+#include "controls/window.h"
+#include "core/process/process_record.h"
+#include "core/shell/command_line.h"
+#include "core/shell/refresh_plan.h"
 
 namespace vantrel::app {
 
-class Page {
- public:
-  virtual ~Page() = default;
-  Page(const Page&) = delete;
-  Page& operator=(const Page&) = delete;
-
-  // Creates the page's windows, hidden, as children of the main window.
-  virtual bool Create(HWND parent) = 0;
-  virtual void Layout(const RECT& area) = 0;
-  virtual void Show(bool visible) = 0;
-  // The window that takes the keyboard focus when the page becomes active (its tree), or nullptr.
-  virtual HWND FocusTarget() const { return nullptr; }
-
- protected:
-  Page() = default;
+// A process as the windows page offers it for choice.
+struct ProcessChoice {
+  std::wstring caption;  // "name (pid)"
+  uint32_t pid = 0;
 };
 
-// A page whose one tree fills it.
+// What a page may ask of the window around it.
+class PageHost {
+ public:
+  virtual HWND OwnerWindow() const = 0;
+  virtual const ui::Dpi& Dpi() const = 0;
+  virtual HFONT UiFont() const = 0;
+  virtual void WriteLog(const std::wstring& line) = 0;
+  virtual void SetPageCaption(int page, const std::wstring& caption) = 0;
+  // The automatic-refresh switch, whether or not the timer is paused right now.
+  virtual bool AutoRefresh() const = 0;
+  virtual RefreshCycle& Refresh() = 0;
+  // The manual refresh of the active page (after an action or a change of a page's own filter).
+  virtual void RefreshCommand() = 0;
+  virtual WindowThreadHandoff& Handoff() = 0;
+  // The session process list: filled by the sessions refresh, read and emptied by the process refresh.
+  virtual TProcesses& SessionProcessList() = 0;
+  // The processes page tells the others which processes have windows, and which one has the focus.
+  virtual void PublishWindowedProcesses(const std::vector<ProcessChoice>& processes) = 0;
+  virtual void PublishFocusedProcess(uint32_t pid) = 0;
+
+ protected:
+  ~PageHost() = default;
+};
+
+class Page : public ui::Window {
+ public:
+  ~Page() override = default;
+
+  int Index() const { return index_; }
+  // Creates the page's windows, hidden: the container as a child of the main window, the strip when the page has
+  // top controls, and the page's buttons in its action-bar group.
+  bool Create(PageHost& host, ActionBar& actions);
+
+  // Places the container over the display area and, when active, the strip in the band above the pages.
+  void Layout(const RECT& area, const RECT& strip);
+  void Activate(bool active);
+  bool Active() const { return active_; }
+
+  // Runs one step of a refresh plan that belongs to this page.
+  virtual void Refresh(Refresher /*step*/, const std::wstring& /*filter*/) {}
+  // The name filter above the pages applies to this page's list.
+  virtual bool UsesNameFilter() const { return false; }
+  // The window that takes the keyboard focus when the page becomes active, or nullptr.
+  virtual HWND FocusTarget() const { return nullptr; }
+  virtual void ApplyDpi(const ui::Dpi& dpi);
+  // The list that "导出..." saves, or nullptr.
+  virtual ui::TreeGrid* ExportList() { return nullptr; }
+  // The start-up sequence hands each page the switches and the facts read at start, before the first refresh.
+  virtual void Start(const TCommandLineSwitches& /*switches*/, const StartupEnvironment& /*env*/) {}
+  // A full refresh (F5) begins: a page may renew what it reads only then.
+  virtual void BeforeFullRefresh() {}
+  // The automatic-refresh switch changed.
+  virtual void OnAutoRefreshChanged(bool /*on*/) {}
+  // Pages that follow the processes page.
+  virtual void OnWindowedProcesses(const std::vector<ProcessChoice>& /*processes*/) {}
+  virtual void OnProcessFocused(uint32_t /*pid*/) {}
+  // The window of the strip's controls, or nullptr when the page has none.
+  HWND StripHwnd() const { return strip_ ? strip_->hwnd() : nullptr; }
+  // The context menu a right click on target shows (tests run its items without the modal menu).
+  ContextMenu BuildContextMenu(HWND target);
+
+ protected:
+  explicit Page(int index) : index_(index) {}
+  PageHost& host() const { return *host_; }
+  ActionBar::Group& actions() const { return *actions_; }
+  // Parent of the strip's controls (created on first use).
+  HWND Strip();
+
+  // Creates the page's own children (of hwnd() and of Strip()) and buttons.
+  virtual bool OnCreate() = 0;
+  // Lays out the children inside the container's client area and the strip's.
+  virtual void OnLayout(int width, int height) = 0;
+  virtual void OnLayoutStrip(int /*width*/, int /*height*/) {}
+  // Child notifications from the container or the strip.
+  virtual void OnCommand(WORD /*id*/, WORD /*code*/, HWND /*control*/) {}
+  virtual LRESULT OnNotify(NMHDR* /*hdr*/) { return 0; }
+  // The context menu of a child: add items; "导出..." is added below them for the export list.
+  virtual void AddContextMenuItems(HWND /*target*/, ContextMenu& /*menu*/) {}
+  // The page's face, or nullptr for the window colour.
+  virtual HBRUSH FaceBrush() const { return nullptr; }
+  // The background of a static child, or nullptr for the default.
+  virtual HBRUSH OnStaticColour(HDC /*dc*/, HWND /*label*/) { return nullptr; }
+
+  LRESULT HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) override;
+
+ private:
+  // Handles what the container and the strip receive from their children; false: not one of those.
+  bool ChildMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT* result);
+
+  int index_;
+  PageHost* host_ = nullptr;
+  ActionBar::Group* actions_ = nullptr;
+  std::unique_ptr<ui::Container> strip_;
+  bool active_ = false;
+};
+
+// A page whose one list fills it.
 class TreePage : public Page {
  public:
-  bool Create(HWND parent) override;
-  void Layout(const RECT& area) override;
-  void Show(bool visible) override;
   HWND FocusTarget() const override { return tree_.hwnd(); }
+  ui::TreeGrid* ExportList() override { return &tree_; }
+  void ApplyDpi(const ui::Dpi& dpi) override;
   ui::TreeGrid& tree() { return tree_; }
 
  protected:
-  explicit TreePage(int controlId) : controlId_(controlId) {}
+  explicit TreePage(int index) : Page(index) {}
+  bool OnCreate() override { return CreateTree(); }
+  bool CreateTree();
+  void OnLayout(int width, int height) override;
 
  private:
-  int controlId_;
   ui::TreeGrid tree_;
 };
+
+// Every page of the window, by index.
+std::vector<std::unique_ptr<Page>> CreatePages();
 
 }  // namespace vantrel::app

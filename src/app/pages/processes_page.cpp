@@ -3,28 +3,45 @@
 #include <algorithm>
 #include <vector>
 
+#include "app/pages/processes_texts.h"
+#include "app/system_image_lists.h"
+#include "controls/message_dialogs.h"
 #include "core/process/process_details.h"
 #include "core/process/process_rules.h"
 #include "core/process/process_texts.h"
+#include "core/shell/pages.h"
 #include "core/shell/startup_rules.h"
 #include "system/os/system_facts.h"
 #include "system/text/locale_text.h"
 
 namespace vantrel::app {
+namespace texts = processes_texts;
 namespace {
 
-TProcessRecord& RecordOf(ui::TreeNode& node) { return *node.As<TProcessRecord>(); }
+constexpr int kIdProcessFilter = 10;
+constexpr int kIdTreeSwitch = 11;
 
-int64_t SelectedPid(HWND combo) {
-  const LRESULT index = ::SendMessageW(combo, CB_GETCURSEL, 0, 0);
-  if (index < 0 || index >= ::SendMessageW(combo, CB_GETCOUNT, 0, 0)) return -1;
-  return static_cast<int64_t>(::SendMessageW(combo, CB_GETITEMDATA, static_cast<WPARAM>(index), 0));
-}
+TProcessRecord& RecordOf(ui::TreeNode& node) { return *node.As<TProcessRecord>(); }
+TProcessTarget TargetOf(const TProcessRecord& r) { return {r.PID, r.CPUTimes.CreateTime, r.Name}; }
+
+// Restores the cursor it replaced when the scope ends.
+class WaitCursor {
+ public:
+  WaitCursor() : old_(::SetCursor(::LoadCursorW(nullptr, IDC_WAIT))) {}
+  ~WaitCursor() { ::SetCursor(old_ ? old_ : ::LoadCursorW(nullptr, IDC_ARROW)); }
+  WaitCursor(const WaitCursor&) = delete;
+  WaitCursor& operator=(const WaitCursor&) = delete;
+
+ private:
+  HCURSOR old_;
+};
 
 }  // namespace
 
-bool ProcessesPage::Create(HWND parent) {
-  if (!TreePage::Create(parent)) return false;
+ProcessesPage::ProcessesPage() : TreePage(kPageProcesses) {}
+
+bool ProcessesPage::OnCreate() {
+  if (!CreateTree() || !CreateStrip()) return false;
   ui::TreeGrid& grid = tree();
   using A = ui::ColumnAlign;
   grid.SetColumns({{L"PID", A::Right, 90},      {L"会话", A::Right, 50},      {L"名称", A::Left, 150, 150},
@@ -39,11 +56,9 @@ bool ProcessesPage::Create(HWND parent) {
   grid.onGetKey = [](const ui::TreeNode& node) { return std::to_wstring(node.As<TProcessRecord>()->PID); };
   grid.onFocusChanged = [this](ui::TreeNode* node) {
     ShowDetails(node);
-    if (onRowsChanged) onRowsChanged();
+    UpdateKillButton();
   };
-  grid.onChecked = [this](ui::TreeNode*) {
-    if (onRowsChanged) onRowsChanged();
-  };
+  grid.onChecked = [this](ui::TreeNode*) { UpdateKillButton(); };
   grid.onDoubleClick = [this](ui::TreeNode* node) {
     details_.SetExpanded(true);
     if (node) tree().ScrollIntoView(node, true);
@@ -51,97 +66,177 @@ bool ProcessesPage::Create(HWND parent) {
 
   // Below the list: the header strip and the details panel, collapsed at start.
   const RECT none{0, 0, 0, 0};
-  if (!procPanel_.Create(parent, 1110, none) || !details_.Create(parent, 1111, none, L"进程详细信息", false) ||
-      !inspProc_.Create(details_.hwnd(), 1112, none))
+  if (!header_.Create(hwnd(), 110, none) || !details_.Create(hwnd(), 111, none, texts::kDetailsPanel, false) ||
+      !inspector_.Create(details_.hwnd(), 112, none))
     return false;
-  inspProc_.SetNameWidth(200);
-  details_.SetContent(inspProc_.hwnd());
-  details_.onExpandedChanged = [this](bool) { Layout(area_); };
+  ::ShowWindow(header_.hwnd(), SW_SHOW);
+  ::ShowWindow(details_.hwnd(), SW_SHOW);
+  inspector_.SetNameWidth(200);
+  details_.SetContent(inspector_.hwnd());
+  details_.onExpandedChanged = [this](bool) {
+    RECT rc;
+    ::GetClientRect(hwnd(), &rc);
+    OnLayout(rc.right, rc.bottom);
+  };
+
+  kill_ = &actions().Add(texts::kKillButton, [this] { TerminateProcesses(); }, 200);
+  kill_->SetEnabled(false);  // waits for a row
   return true;
 }
 
-void ProcessesPage::Layout(const RECT& area) {
-  area_ = area;
-  const ui::Dpi dpi = ui::Dpi::ForWindow(tree().hwnd());
-  const int strip = dpi.Scale(44);
-  const int panel = details_.Expanded() ? std::min(dpi.Scale(300), static_cast<int>((area.bottom - area.top) / 2)) : details_.HeaderHeight();
-  const int width = area.right - area.left;
-  const int treeBottom = std::max(area.top, area.bottom - strip - panel);
-  ::MoveWindow(tree().hwnd(), area.left, area.top, width, treeBottom - area.top, TRUE);
-  ::MoveWindow(procPanel_.hwnd(), area.left, treeBottom, width, strip, TRUE);
-  ::MoveWindow(details_.hwnd(), area.left, treeBottom + strip, width, area.bottom - treeBottom - strip, TRUE);
+bool ProcessesPage::CreateStrip() {
+  const HWND strip = Strip();
+  if (!strip) return false;
+  HINSTANCE instance = ::GetModuleHandleW(nullptr);
+  processFilter_ = ::CreateWindowExW(0, L"COMBOBOX", L"",
+                                     WS_CHILD | WS_VISIBLE | WS_TABSTOP | WS_VSCROLL | CBS_DROPDOWNLIST, 0, 0, 0, 0,
+                                     strip, reinterpret_cast<HMENU>(kIdProcessFilter), instance, nullptr);
+  for (const wchar_t* item : texts::kProcessFilters)
+    ::SendMessageW(processFilter_, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(item));
+  ::SendMessageW(processFilter_, CB_SETCURSEL, 0, 0);
+  treeLabel_ = ::CreateWindowExW(0, L"STATIC", texts::kTreeSwitchLabel,
+                                 WS_CHILD | WS_VISIBLE | SS_NOPREFIX | SS_RIGHT | SS_CENTERIMAGE, 0, 0, 0, 0, strip,
+                                 nullptr, instance, nullptr);
+  const RECT none{0, 0, 0, 0};
+  if (!processFilter_ || !treeLabel_ || !treeSwitch_.Create(strip, kIdTreeSwitch, none)) return false;
+  ::ShowWindow(treeSwitch_.hwnd(), SW_SHOW);
+  treeSwitch_.onChanged = [this](bool on) {
+    ApplyTreeLayout(on);
+    host().RefreshCommand();
+  };
+  return true;
 }
 
-void ProcessesPage::Show(bool visible) {
-  TreePage::Show(visible);
-  ::ShowWindow(procPanel_.hwnd(), visible ? SW_SHOW : SW_HIDE);
-  ::ShowWindow(details_.hwnd(), visible ? SW_SHOW : SW_HIDE);
+void ProcessesPage::OnLayout(int width, int height) {
+  const ui::Dpi& dpi = host().Dpi();
+  const int strip = dpi.Scale(44);
+  const int panel = details_.Expanded() ? std::min(dpi.Scale(300), height / 2) : details_.HeaderHeight();
+  const int treeBottom = std::max(0, height - strip - panel);
+  ::MoveWindow(tree().hwnd(), 0, 0, width, treeBottom, TRUE);
+  ::MoveWindow(header_.hwnd(), 0, treeBottom, width, strip, TRUE);
+  ::MoveWindow(details_.hwnd(), 0, treeBottom + strip, width, height - treeBottom - strip, TRUE);
+}
+
+void ProcessesPage::OnLayoutStrip(int /*width*/, int height) {
+  const ui::Dpi& dpi = host().Dpi();
+  const int row = dpi.Scale(24);
+  const int y = (height - row) / 2;
+  ::MoveWindow(processFilter_, 0, y, dpi.Scale(160), dpi.Scale(200), TRUE);
+  ::MoveWindow(treeLabel_, dpi.Scale(168), y, dpi.Scale(72), row, TRUE);
+  ::MoveWindow(treeSwitch_.hwnd(), dpi.Scale(244), y, dpi.Scale(52), row, TRUE);
+}
+
+void ProcessesPage::ApplyDpi(const ui::Dpi& dpi) {
+  TreePage::ApplyDpi(dpi);
+  treeSwitch_.ApplyDpi(dpi);
+  header_.ApplyDpi(dpi);
+  details_.ApplyDpi(dpi);
+  inspector_.ApplyDpi(dpi);
+  RECT rc;
+  ::GetClientRect(hwnd(), &rc);
+  OnLayout(rc.right, rc.bottom);
+}
+
+void ProcessesPage::OnCommand(WORD id, WORD code, HWND /*control*/) {
+  if (id == kIdProcessFilter && code == CBN_SELCHANGE) host().RefreshCommand();
+}
+
+void ProcessesPage::Start(const TCommandLineSwitches& switches, const StartupEnvironment& env) {
+  // Without administrative rights the list starts on the user's own processes.
+  const bool lacksRights = env.elevationButtonVisible && env.elevationButtonVisible();
+  ::SendMessageW(processFilter_, CB_SETCURSEL, lacksRights ? 3 : 0, 0);
+  if (switches.Has(Switch::TREE)) treeSwitch_.SetOn(true);
+  ApplyTreeLayout(treeSwitch_.On());
+}
+
+void ProcessesPage::AddContextMenuItems(HWND /*target*/, ContextMenu& menu) {
+  // Check marks exist only while automatic refresh is off.
+  if (host().AutoRefresh()) return;
+  menu.Add(texts::kCheckAll, [this] {
+    tree().SetAllBoxesChecked(true);
+    UpdateKillButton();
+  });
+  menu.Add(texts::kUncheckAll, [this] {
+    tree().SetAllBoxesChecked(false);
+    UpdateKillButton();
+  });
+}
+
+void ProcessesPage::Refresh(Refresher step, const std::wstring& filter) {
+  if (step == Refresher::Processes) RefreshProcesses(filter);
+}
+
+void ProcessesPage::BeforeFullRefresh() {
+  const SystemImageLists lists = SystemImageLists::Read();
+  if (lists.Small) tree().SetImageList(lists.Small);
+  largeImages_ = lists.Large;
+  if (lists.FiiApp >= 0) snapshot_.Options.DefaultImageIndex = lists.FiiApp;
+}
+
+void ProcessesPage::OnAutoRefreshChanged(bool on) {
+  killCaptionFollowsMode_ = true;
+  SetCheckBoxes(on);
+  UpdateKillButton();
+}
+
+void ProcessesPage::UpdateKillButton() {
+  const bool autoOn = host().AutoRefresh();
+  if (killCaptionFollowsMode_) kill_->SetCaption(autoOn ? texts::kKillFocused : texts::kKillChecked);
+  kill_->SetEnabled(autoOn ? FocusedRowCanBeKilled() : tree().CheckedCount() > 0);
 }
 
 void ProcessesPage::ShowDetails(ui::TreeNode* node) {
   // Without a focused row the panel keeps what it shows.
   const TProcessRecord* r = node ? node->As<TProcessRecord>() : nullptr;
   if (!r) return;
-  procIcon_.reset(largeImages_ ? ImageList_GetIcon(largeImages_, r->_ImageIndex, ILD_NORMAL) : nullptr);
-  procPanel_.SetIcon(procIcon_.get());
-  procPanel_.SetLines(ProcessDescriptionLine(*r), ProcessCompanyLine(*r));
-  inspProc_.BeginUpdate();
-  inspProc_.Clear();
+  headerIcon_.reset(largeImages_ ? ImageList_GetIcon(largeImages_, r->_ImageIndex, ILD_NORMAL) : nullptr);
+  header_.SetIcon(headerIcon_.get());
+  header_.SetLines(ProcessDescriptionLine(*r), ProcessCompanyLine(*r));
+  inspector_.BeginUpdate();
+  inspector_.Clear();
   std::vector<ui::PropertyInspector::ItemId> groups;
   for (const TDetailGroup& g : ProcessDetailGroups(*r, settings_)) {
     const auto parent = g.Parent >= 0 ? groups[static_cast<size_t>(g.Parent)] : ui::PropertyInspector::kNone;
-    groups.push_back(inspProc_.AddGroup(g.Caption, parent, g.Expanded, g.Shaded ? RGB(0xE9, 0xE9, 0xE9) : CLR_DEFAULT));
+    groups.push_back(inspector_.AddGroup(g.Caption, parent, g.Expanded, g.Shaded ? RGB(0xE9, 0xE9, 0xE9) : CLR_DEFAULT));
     for (const TDetailItem& item : g.Items) {
-      const auto id = inspProc_.AddItem(groups.back(), item.Caption, item.Value);
-      if (!item.Visible) inspProc_.SetItemVisible(id, false);
+      const auto id = inspector_.AddItem(groups.back(), item.Caption, item.Value);
+      if (!item.Visible) inspector_.SetItemVisible(id, false);
     }
   }
-  inspProc_.EndUpdate();
-
-  // The windows page follows the focused process (no selection when it has no windows).
-  if (const HWND combo = context ? context().windowFilter : nullptr) {
-    int select = -1;
-    const LRESULT count = ::SendMessageW(combo, CB_GETCOUNT, 0, 0);
-    for (LRESULT i = 0; i < count && select < 0; ++i)
-      if (static_cast<uint32_t>(::SendMessageW(combo, CB_GETITEMDATA, static_cast<WPARAM>(i), 0)) == r->PID)
-        select = static_cast<int>(i);
-    ::SendMessageW(combo, CB_SETCURSEL, static_cast<WPARAM>(select), 0);
-  }
-  if (onFocusedProcessChanged) onFocusedProcessChanged();
+  inspector_.EndUpdate();
+  host().PublishFocusedProcess(r->PID);
 }
 
 void ProcessesPage::RefreshProcesses(const std::wstring& filter) {
-  const Context ctx = context ? context() : Context{};
   settings_ = ReadUserFormatSettings();
-  autoRefresh_ = ctx.autoRefresh;
+  autoRefresh_ = host().AutoRefresh();
+  ApplyTreeLayout(treeSwitch_.On());
+  const int processFilter = static_cast<int>(::SendMessageW(processFilter_, CB_GETCURSEL, 0, 0));
   const std::wstring& currentUser = SystemFacts().CurrentUserName;
   const uint32_t ownPid = ::GetCurrentProcessId();
+  TProcesses& sessionProcesses = host().SessionProcessList();
   ui::TreeGrid& grid = tree();
 
-  const int64_t windowFilterPid = ctx.windowFilter ? SelectedPid(ctx.windowFilter) : -1;
-  std::vector<std::pair<std::wstring, uint32_t>> windowed;
+  std::vector<ProcessChoice> windowed;
   const ui::TreeViewState view = grid.SaveView();
   {
     ui::TreeGrid::UpdateBlock block(grid);
     grid.Clear();
-    TProcessParentFinder parents(ctx.treeMode, filter);
+    TProcessParentFinder parents(treeSwitch_.On(), filter);
     std::vector<ui::TreeNode*> rows;
-    static const TProcesses kNoSessionProcesses;
-    snapshot_.Walk(ctx.sessionProcesses ? *ctx.sessionProcesses : kNoSessionProcesses,
+    snapshot_.Walk(sessionProcesses,
                    [&](const TProcessRecord& record) -> TProcessRecord* {
                      if (record.WinCount > 0)
-                       windowed.emplace_back(record.Name + L" (" + std::to_wstring(record.PID) + L")", record.PID);
-                     if (!ProcessPassesFilter(record, ctx.processFilter, currentUser, filter)) return nullptr;
+                       windowed.push_back({record.Name + L" (" + std::to_wstring(record.PID) + L")", record.PID});
+                     if (!ProcessPassesFilter(record, processFilter, currentUser, filter)) return nullptr;
                      const int parent = parents.Add(record);
                      ui::TreeNode* node = grid.AddRow(parent >= 0 ? rows[static_cast<size_t>(parent)] : nullptr, record);
                      rows.push_back(node);
-                     if (!ctx.autoRefresh && ProcessRowGetsCheckBox(record.PID, ownPid, record.CanBeKilled))
+                     if (!autoRefresh_ && ProcessRowGetsCheckBox(record.PID, ownPid, record.CanBeKilled))
                        grid.SetCheckBox(node, true);
                      return node->As<TProcessRecord>();
                    },
-                   [this](const std::wstring& line) {
-                     if (log) log(line);
-                   });
+                   [this](const std::wstring& line) { host().WriteLog(line); });
     // Colours follow what the second phase completed (responding, owner).
     for (ui::TreeNode* node : rows) {
       const uint32_t colour = ProcessRowColour(RecordOf(*node), currentUser);
@@ -149,33 +244,18 @@ void ProcessesPage::RefreshProcesses(const std::wstring& filter) {
     }
     grid.ExpandAll(true);
   }
-  if (ctx.sessionProcesses) ctx.sessionProcesses->clear();
-  if (grid.RowCount() > 0) grid.RestoreView(view, /*keepTop=*/ctx.timerEnabled);
-  if (ctx.windowFilter) FillWindowFilter(ctx.windowFilter, std::move(windowed), windowFilterPid);
-  if (onCaptionChanged) onCaptionChanged(L" 进程 (" + std::to_wstring(grid.RowCount()) + L") ");
-  if (onRowsChanged) onRowsChanged();
-}
-
-void ProcessesPage::FillWindowFilter(HWND combo, std::vector<std::pair<std::wstring, uint32_t>> entries,
-                                     int64_t keepPid) {
-  std::stable_sort(entries.begin(), entries.end(), [](const auto& a, const auto& b) { return a.first < b.first; });
-  ::SendMessageW(combo, CB_RESETCONTENT, 0, 0);
-  int select = -1;
-  ui::TreeNode* focused = tree().FocusedNode();
-  const int64_t focusedPid = focused ? static_cast<int64_t>(RecordOf(*focused).PID) : -1;
-  int focusedIndex = -1;
-  for (const auto& [caption, pid] : entries) {
-    const LRESULT index = ::SendMessageW(combo, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(caption.c_str()));
-    if (index < 0) continue;
-    ::SendMessageW(combo, CB_SETITEMDATA, static_cast<WPARAM>(index), pid);
-    if (pid == keepPid) select = static_cast<int>(index);
-    if (pid == focusedPid) focusedIndex = static_cast<int>(index);
-  }
-  ::SendMessageW(combo, CB_SETCURSEL, static_cast<WPARAM>(select >= 0 ? select : focusedIndex), 0);
+  sessionProcesses.clear();
+  std::stable_sort(windowed.begin(), windowed.end(),
+                   [](const ProcessChoice& a, const ProcessChoice& b) { return a.caption < b.caption; });
+  host().PublishWindowedProcesses(windowed);
+  if (grid.RowCount() > 0) grid.RestoreView(view, /*keepTop=*/host().Refresh().InPeriodicRefresh());
+  host().SetPageCaption(Index(), texts::kCaptionBefore + std::to_wstring(grid.RowCount()) + texts::kCaptionAfter);
+  UpdateKillButton();
 }
 
 void ProcessesPage::ApplyTreeLayout(bool treeLayout) {
   ui::TreeGrid& grid = tree();
+  if (grid.TreeLayout() == treeLayout && grid.TreeColumn() == (treeLayout ? pcName : pcPID)) return;
   if (treeLayout) {
     grid.SetSort(-1, true);
     grid.SetColumnWidth(pcPID, 55);
@@ -191,8 +271,9 @@ void ProcessesPage::ApplyTreeLayout(bool treeLayout) {
   grid.SetTreeLayout(treeLayout);
 }
 
-void ProcessesPage::SetCheckBoxes(bool autoRefresh, uint32_t ownPid) {
+void ProcessesPage::SetCheckBoxes(bool autoRefresh) {
   autoRefresh_ = autoRefresh;
+  const uint32_t ownPid = ::GetCurrentProcessId();
   ui::TreeGrid& grid = tree();
   ui::TreeGrid::UpdateBlock block(grid);
   for (ui::TreeNode* node = grid.First(); node; node = grid.Next(node)) {
@@ -205,10 +286,6 @@ ui::TreeNode* ProcessesPage::FindProcessNode(int64_t pid) {
   if (pid < 0) return nullptr;
   return tree().FindNode([pid](const ui::TreeNode& node) { return node.As<TProcessRecord>()->PID == pid; });
 }
-
-namespace {
-TProcessTarget TargetOf(const TProcessRecord& r) { return {r.PID, r.CPUTimes.CreateTime, r.Name}; }
-}  // namespace
 
 std::vector<TProcessTarget> ProcessesPage::CheckedTargets() {
   std::vector<TProcessTarget> targets;
@@ -225,7 +302,34 @@ std::vector<TProcessTarget> ProcessesPage::FocusedTarget() {
 
 bool ProcessesPage::FocusedRowCanBeKilled() {
   ui::TreeNode* node = tree().FocusedNode();
-  return node && RecordOf(*node).CanBeKilled;
+  return node && RecordOf(*node).CanBeKilled && !ProcessMayNeverBeEnded(RecordOf(*node).PID, ::GetCurrentProcessId());
+}
+
+void ProcessesPage::TerminateProcesses() {
+  // The timer stays off for the whole action, and the targets are copied before the question: a refresh during
+  // the box can neither free the rows nor swap the process under the user's answer.
+  const auto pause = host().Refresh().PauseTimer();
+  const bool focusedOnly = host().AutoRefresh();
+  std::vector<TProcessTarget> targets = focusedOnly ? FocusedTarget() : CheckedTargets();
+  if (targets.empty()) return;
+  const std::wstring question =
+      focusedOnly ? std::wstring(texts::kConfirmFocused)
+                  : texts::kConfirmCheckedBefore + std::to_wstring(targets.size()) + texts::kConfirmCheckedAfter;
+  if (!ConfirmDlg(question)) return;
+  {
+    WaitCursor wait;
+    // Even when a checked parent reaches them.
+    const DWORD self = ::GetCurrentProcessId();
+    std::erase_if(targets, [self](const TProcessTarget& t) { return ProcessMayNeverBeEnded(t.PID, self); });
+    const std::vector<TTerminateOutcome> outcomes = CloseOrTerminateProcesses(targets, 5000);
+    for (size_t i = 0; i < outcomes.size(); ++i) {
+      if (outcomes[i].Result != trFailed) continue;
+      ErrorDlg(L"Process [" + std::to_wstring(targets[i].PID) + L"]" + targets[i].Name + L" cannot be terminated.\r\n" +
+               SystemErrorText(outcomes[i].Error));
+    }
+    ::Sleep(1000);
+  }
+  host().RefreshCommand();
 }
 
 }  // namespace vantrel::app

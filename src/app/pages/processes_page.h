@@ -1,14 +1,16 @@
-// The processes page: the process list or tree, rebuilt from the process snapshot at every refresh.
+// The processes page: the process list or tree rebuilt from the process snapshot at every refresh, the header
+// strip and details panel below it, the process filter and tree switch above it, the kill button, the check-all
+// menu, and the ending of processes.
 #pragma once
 
 #include <cstdint>
-#include <functional>
 #include <string>
 #include <vector>
 
 #include "app/pages/page.h"
 #include "controls/collapsible_panel.h"
 #include "controls/inspector.h"
+#include "controls/simple_controls.h"
 #include "core/process/process_record.h"
 #include "core/text/format_settings.h"
 #include "system/process/process_actions.h"
@@ -18,65 +20,59 @@ namespace vantrel::app {
 
 class ProcessesPage : public TreePage {
  public:
-  // What a refresh reads from the window around the page.
-  struct Context {
-    int processFilter = 0;      // index of the process filter
-    bool treeMode = false;      // the tree switch
-    bool autoRefresh = false;   // the automatic-refresh switch
-    bool timerEnabled = false;  // during a periodic refresh
-    HWND windowFilter = nullptr;  // the windows page's process list
-    TProcesses* sessionProcesses = nullptr;
-  };
-
-  ProcessesPage() : TreePage(1100) {}
-  bool Create(HWND parent) override;
-  void Layout(const RECT& area) override;
-  void Show(bool visible) override;
-  // The large system image list, for the header strip's icon.
-  void SetLargeImageList(HIMAGELIST images) { largeImages_ = images; }
-  // Fills the header strip and the inspector from the focused row (ProcTreeFocusChanged).
-  void ShowDetails(ui::TreeNode* node);
-  ui::HeaderStrip& HeaderStrip() { return procPanel_; }
-  ui::CollapsiblePanel& DetailsPanel() { return details_; }
-  ui::PropertyInspector& Inspector() { return inspProc_; }
+  ProcessesPage();
+  bool UsesNameFilter() const override { return true; }
+  void Refresh(Refresher step, const std::wstring& filter) override;
+  void Start(const TCommandLineSwitches& switches, const StartupEnvironment& env) override;
+  void BeforeFullRefresh() override;
+  void OnAutoRefreshChanged(bool on) override;
+  void ApplyDpi(const ui::Dpi& dpi) override;
 
   // Rebuilds the list from the system; the name filter selects rows by the start of their name (empty: all).
   void RefreshProcesses(const std::wstring& filter);
-  // Flat list or parent/child tree.
-  void ApplyTreeLayout(bool tree);
-  // Automatic refresh on: no check boxes. Off: a box on every row that may be terminated.
-  void SetCheckBoxes(bool autoRefresh, uint32_t ownPid);
+  // Ends the checked processes (automatic refresh off) or the focused one (on), after the user's confirmation.
+  void TerminateProcesses();
+
+  // --- what the user sees, for tests ---
+  HWND ProcessFilter() const { return processFilter_; }
+  ui::OnOffSwitch& TreeSwitch() { return treeSwitch_; }
+  const ActionBar::Button& KillButton() const { return *kill_; }
+  ui::HeaderStrip& HeaderStrip() { return header_; }
+  ui::CollapsiblePanel& DetailsPanel() { return details_; }
+  ui::PropertyInspector& Inspector() { return inspector_; }
   // The first row, in tree order, of a PID; a negative PID never matches.
   ui::TreeNode* FindProcessNode(int64_t pid);
-  // Whether the focused row's process may be terminated.
+
+ protected:
+  bool OnCreate() override;
+  void OnLayout(int width, int height) override;
+  void OnLayoutStrip(int width, int height) override;
+  void OnCommand(WORD id, WORD code, HWND control) override;
+  void AddContextMenuItems(HWND target, ContextMenu& menu) override;
+
+ private:
+  bool CreateStrip();
+  void ApplyTreeLayout(bool tree);
+  void SetCheckBoxes(bool autoRefresh);
+  void ShowDetails(ui::TreeNode* node);
+  void UpdateKillButton();
   bool FocusedRowCanBeKilled();
-  size_t CheckedCount() { return tree().CheckedCount(); }
-  // The processes to end, copied from the rows: every checked row in tree order, or the focused row.
   std::vector<TProcessTarget> CheckedTargets();
   std::vector<TProcessTarget> FocusedTarget();
 
-  std::function<Context()> context;
-  std::function<void(const std::wstring& caption)> onCaptionChanged;
-  // The focus or a check mark changed: the kill button follows.
-  std::function<void()> onRowsChanged;
-  std::function<void(const std::wstring& line)> log;
-  // The focused process changed: the windows page lists its windows.
-  std::function<void()> onFocusedProcessChanged;
-  // The icon of a process whose own icon is unknown.
-  void SetDefaultImageIndex(int index) { snapshot_.Options.DefaultImageIndex = index; }
-
- private:
-  void FillWindowFilter(HWND combo, std::vector<std::pair<std::wstring, uint32_t>> entries, int64_t keepPid);
-
   TProcessSnapshot snapshot_;
-  ui::HeaderStrip procPanel_;
+  HWND processFilter_ = nullptr;
+  HWND treeLabel_ = nullptr;
+  ui::OnOffSwitch treeSwitch_;
+  ActionBar::Button* kill_ = nullptr;
+  ui::HeaderStrip header_;
   ui::CollapsiblePanel details_;
-  ui::PropertyInspector inspProc_;
-  win::UniqueIcon procIcon_;
+  ui::PropertyInspector inspector_;
+  win::UniqueIcon headerIcon_;
   HIMAGELIST largeImages_ = nullptr;  // the shell's: not owned
-  RECT area_{};
   TFormatSettings settings_;
   bool autoRefresh_ = false;
+  bool killCaptionFollowsMode_ = false;  // the design caption stays until the mode is first switched
 };
 
 }  // namespace vantrel::app

@@ -9,11 +9,16 @@ namespace vantrel::app {
 
 class SessionsPage : public TreePage {
  public:
-  SessionsPage() : TreePage(1103) {}
+  SessionsPage();
+  bool UsesNameFilter() const override { return true; }
+  void Refresh(Refresher step, const std::wstring& filter) override;
   // Rebuilds the list from the system; the name filter selects rows (empty: all).
   void RefreshSessions(const std::wstring& filter);
   // Renews only the session process list that the process refresh reads.
   void RefreshSessionProcesses();
+
+ protected:
+  bool OnCreate() override;
 };
 
 }  // namespace vantrel::app

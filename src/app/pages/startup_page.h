@@ -1,4 +1,4 @@
-// The startup entries page.
+// The startup page: programs started with the system or at logon.
 #pragma once
 
 #include <string>
@@ -9,9 +9,14 @@ namespace vantrel::app {
 
 class StartupPage : public TreePage {
  public:
-  StartupPage() : TreePage(1104) {}
+  StartupPage();
+  bool UsesNameFilter() const override { return true; }
+  void Refresh(Refresher step, const std::wstring& filter) override;
   // Rebuilds the list from the system; the name filter selects rows (empty: all).
   void RefreshAutoruns(const std::wstring& filter);
+
+ protected:
+  bool OnCreate() override;
 };
 
 }  // namespace vantrel::app

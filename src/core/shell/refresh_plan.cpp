@@ -49,4 +49,17 @@ const wchar_t* RefresherName(Refresher r) {
   return L"";
 }
 
+int RefresherPage(Refresher r) {
+  switch (r) {
+    case Refresher::Sessions:
+    case Refresher::SessionProcesses: return kPageSessions;
+    case Refresher::Services: return kPageServices;
+    case Refresher::Processes: return kPageProcesses;
+    case Refresher::Windows: return kPageWindows;
+    case Refresher::Environment: return kPageEnvironment;
+    case Refresher::Autoruns: return kPageStartup;
+  }
+  return kPageProcesses;
+}
+
 }  // namespace vantrel

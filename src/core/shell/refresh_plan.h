@@ -34,5 +34,7 @@ std::vector<RefreshStep> PlanTimerRefresh(int activePage, const std::wstring& fi
 constexpr bool RefreshClearsLog(bool processListHasRows) { return processListHasRows; }
 
 const wchar_t* RefresherName(Refresher r);
+// The page whose list a refresher rebuilds.
+int RefresherPage(Refresher r);
 
 }  // namespace vantrel

@@ -1,15 +1,17 @@
 #include "core/shell/startup_rules.h"
 
+#include <algorithm>
+
 #include <cmath>
 
 namespace vantrel {
 
 TRect MainWindowBounds(const TRect& work, int screenWidth, bool remoteSession, int designWidth, int dpi) {
   auto scale = [dpi](int v) { return static_cast<int>(static_cast<long long>(v) * dpi / 96); };
-  const int width = screenWidth > scale(800) ? scale(1024) : designWidth;
-  const int height = work.Height() - (remoteSession ? scale(50) : 0);
+  // Never wider or taller than the work area, so that the icon, the filter and the first tab stay on screen.
+  const int width = std::max(0, std::min(screenWidth > scale(800) ? scale(1024) : designWidth, work.Width()));
+  const int height = std::max(0, work.Height() - (remoteSession ? scale(50) : 0));
   TRect r;
-  // Integer division truncates toward zero, also for a window larger than the work area.
   r.top = work.top + (work.Height() - height) / 2;
   r.left = work.left + (work.Width() - width) / 2;
   r.right = r.left + width;

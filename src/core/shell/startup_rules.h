@@ -4,6 +4,8 @@
 #include <cstdint>
 #include <string>
 
+#include "core/process/process_rules.h"
+
 namespace vantrel {
 
 struct TRect {
@@ -25,7 +27,7 @@ constexpr bool ElevationButtonVisible(bool osOlderThanVista, bool isAdmin, bool 
 
 // With automatic refresh off, a process row gets a check box when it may be terminated.
 constexpr bool ProcessRowGetsCheckBox(uint32_t pid, uint32_t ownPid, bool canBeKilled) {
-  return pid >= 10 && pid != ownPid && canBeKilled;
+  return !ProcessMayNeverBeEnded(pid, ownPid) && canBeKilled;
 }
 
 // The refresh interval of the spin edit, 1 to 3600 seconds, in milliseconds.

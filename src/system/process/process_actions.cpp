@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <unordered_set>
 
+#include "core/process/process_rules.h"
 #include "system/os/wts_api.h"
 #include "system/process/process_snapshot.h"
 #include "system/raii.h"
@@ -21,7 +22,7 @@ struct Opened {
 
 // Opens a target for termination, checking that the PID still names the confirmed process.
 void Open(const TProcessTarget& target, Opened& o) {
-  if (target.PID < 10 || target.PID == ::GetCurrentProcessId()) {
+  if (ProcessMayNeverBeEnded(target.PID, ::GetCurrentProcessId())) {
     o.protectedTarget = true;
     o.outcome = {trFailed, ERROR_ACCESS_DENIED};
     o.done = true;

@@ -1,0 +1,57 @@
+#include "app/refresh_cycle.h"
+
+#include <exception>
+
+#include "core/shell/activity_log.h"
+#include "system/text/locale_text.h"
+
+namespace vantrel::app {
+
+void RefreshCycle::SetAutoRefresh(bool on) {
+  autoRefresh_ = on;
+  ApplyTimer();
+}
+
+void RefreshCycle::SetIntervalMs(UINT ms) {
+  intervalMs_ = ms;
+  armed_ = false;  // re-armed with the new interval
+  ApplyTimer();
+}
+
+void RefreshCycle::BeginPause() {
+  ++pauses_;
+  ApplyTimer();
+}
+
+void RefreshCycle::EndPause() {
+  if (pauses_ > 0) --pauses_;
+  ApplyTimer();
+}
+
+void RefreshCycle::ApplyTimer() {
+  if (!window_) return;
+  if (TimerRunning()) {
+    if (!armed_) ::SetTimer(window_, kTimerId, intervalMs_, nullptr);
+    armed_ = true;
+  } else {
+    ::KillTimer(window_, kTimerId);
+    armed_ = false;
+  }
+}
+
+void RefreshCycle::Run(const std::vector<RefreshStep>& steps, const std::function<void(const RefreshStep&)>& execute,
+                       const std::function<void(const std::wstring&)>& log, bool periodic) {
+  if (periodic) ++periodic_;
+  for (const RefreshStep& step : steps) {
+    try {
+      execute(step);
+    } catch (const std::exception& e) {
+      log(LogLine(RefresherName(step.refresher), ExceptionMessage(e)));
+    } catch (...) {
+      log(LogLine(RefresherName(step.refresher), L"unknown error"));
+    }
+  }
+  if (periodic) --periodic_;
+}
+
+}  // namespace vantrel::app
