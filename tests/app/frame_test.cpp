@@ -678,5 +678,28 @@ TEST(ListExport, AFailedSaveLeavesTheEarlierFileAndShowsTheErrorBox) {
   if (find != INVALID_HANDLE_VALUE) ::FindClose(find);
 }
 
+TEST(MainWindow, ADpiChangeReachesEveryPage) {
+  Frame f({L"/perf"});
+  ASSERT_TRUE(f.Start());
+  RECT rc;
+  ::GetWindowRect(f.main->hwnd(), &rc);
+  ::SendMessageW(f.main->hwnd(), WM_DPICHANGED, MAKEWPARAM(144, 144), reinterpret_cast<LPARAM>(&rc));
+  auto height = [](HWND hwnd) {
+    RECT r;
+    ::GetWindowRect(hwnd, &r);
+    return r.bottom - r.top;
+  };
+  auto width = [](HWND hwnd) {
+    RECT r;
+    ::GetWindowRect(hwnd, &r);
+    return r.right - r.left;
+  };
+  EXPECT_EQ(width(f.main->NameFilter().hwnd()), 300);
+  EXPECT_EQ(height(f.processes().HeaderStrip().hwnd()), 66) << "the header strip follows";
+  EXPECT_EQ(height(f.performance().IpAddressLabel()), 27) << "the performance page follows";
+  f.main->SetActivePage(kPageProcesses);
+  EXPECT_EQ(height(f.processes().KillButton().hwnd()), 42) << "the buttons follow";
+}
+
 }  // namespace
 }  // namespace vantrel::app
