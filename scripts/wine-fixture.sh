@@ -37,7 +37,10 @@ case "$cmd" in
     fi
     "$here/wine-prefix-init.sh" "$prefix" || { stop_xvfb; exit 1; }
     source "$here/wine-env.sh" "$prefix"
-    setsid wineserver -p </dev/null >/dev/null 2>&1
+    # Preparing a new prefix leaves its own server running for a few seconds; a persistent server can only start
+    # once that one is gone. Without the wait the tests ran against servers that kept exiting under them.
+    timeout 60 wineserver -w >/dev/null 2>&1 || true
+    setsid wineserver -p </dev/null >/dev/null 2>&1 || { echo "wine-fixture: persistent wineserver did not start"; exit 1; }
     # Wine's helper processes inherit the stdio of the first Wine process: give them /dev/null, never a pipe.
     timeout 120 wine cmd /c exit </dev/null >/dev/null 2>&1 || { echo "wine-fixture: warm-up failed"; exit 1; }
     echo "wine-fixture: ready ($WINEPREFIX)"
