@@ -11,6 +11,7 @@
 #include "controls/message_dialogs.h"
 #include "core/shell/startup_rules.h"
 #include "resource_ids.h"
+#include "system/text/locale_text.h"
 
 namespace vantrel::app {
 namespace {
@@ -117,6 +118,7 @@ bool MainWindow::Start() {
     autoSwitch_.SetOn(true);
     OnAutoRefreshChanged(true);
   }
+  if (switches_.Has(Switch::CPUICON)) tray_.SetLoadDisplay(true);
   if (switches_.Has(Switch::SES)) SetActivePage(kPageSessions);
   if (switches_.Has(Switch::PERF)) SetActivePage(kPagePerformance);
 
@@ -156,7 +158,8 @@ bool MainWindow::CreateControls() {
   std::wstring fileVersion, copyright;
   if (env_.programVersion) std::tie(fileVersion, copyright) = env_.programVersion();
   programMenu_.Attach(hwnd(), kApplicationTitle, ProgramButtonHint(kApplicationTitle, fileVersion, copyright));
-  AddProgramCommands(programMenu_, hwnd(), {kApplicationTitle, fileVersion, copyright, appIconSmall_});
+  tray_.Create(hwnd(), appIconSmall_, kApplicationTitle, env_.trayShellNotify);
+  AddProgramCommands(programMenu_, tray_, hwnd(), {kApplicationTitle, fileVersion, copyright, appIconSmall_});
   return true;
 }
 
@@ -183,8 +186,7 @@ void MainWindow::CreateTopBand() {
 void MainWindow::CreateSharedButtons() {
   elevation_ = &actionBar_.AddShared(L"提升权限", [this] { RunElevatedCopy(hwnd()); }, false, 110);
   actionBar_.AddShared(L"刷新", [this] { RefreshAllPages(); }, true);
-  // Hides to the tray; until the tray icon exists the window is minimised instead, so it stays reachable.
-  actionBar_.AddShared(L"隐藏", [this] { ::ShowWindow(hwnd(), SW_MINIMIZE); }, true);
+  actionBar_.AddShared(L"隐藏", [this] { tray_.HideWindow(); }, true);
 }
 
 void MainWindow::ApplyDpi(const ui::Dpi& dpi) {
@@ -306,6 +308,11 @@ void MainWindow::PublishFocusedProcess(uint32_t pid) {
   for (auto& page : pages_) page->OnProcessFocused(pid);
 }
 
+void MainWindow::PublishCpuLoad(int32_t average) {
+  tray_.ShowLoad(average);
+  programMenu_.SetClockText(DateTimeToStrDef(L"", Now()) + L" - CPU: " + std::to_wstring(average) + L"%");
+}
+
 void MainWindow::WriteLog(const std::wstring& text) { PageOf<LogPage>(kPageLog).WriteLog(text); }
 
 void MainWindow::OnKeyUp(WPARAM key) {
@@ -333,7 +340,7 @@ LRESULT MainWindow::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
   switch (msg) {
     case WM_COMMAND:
       if (LOWORD(wParam) == kIdRefreshAll) RefreshAllPages();
-      else programMenu_.OnCommand(LOWORD(wParam));
+      else if (!programMenu_.OnCommand(LOWORD(wParam))) tray_.OnCommand(LOWORD(wParam));
       return 0;
     case WM_NOTIFY: {
       const auto* hdr = reinterpret_cast<const NMHDR*>(lParam);
@@ -373,6 +380,7 @@ LRESULT MainWindow::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
       ::PostQuitMessage(0);
       return 0;
   }
+  if (tray_.OnMessage(msg, wParam, lParam)) return 0;
   return Window::HandleMessage(msg, wParam, lParam);
 }
 

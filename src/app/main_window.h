@@ -17,6 +17,7 @@
 #include "app/refresh_cycle.h"
 #include "app/single_instance.h"
 #include "app/startup_environment.h"
+#include "app/tray_icon.h"
 #include "app/window_thread_handoff.h"
 #include "controls/dpi.h"
 #include "controls/simple_controls.h"
@@ -58,6 +59,7 @@ class MainWindow : public ui::Window, public PageHost {
   ui::SpinBox& IntervalEdit() { return intervalEdit_; }
   ui::OnOffSwitch& AutoSwitch() { return autoSwitch_; }
   ProgramMenu& Menu() { return programMenu_; }
+  TrayIcon& Tray() { return tray_; }
   ActionBar& Actions() { return actionBar_; }
   const ActionBar::Button& ElevationButton() const { return *elevation_; }
   bool SessionNotificationsRegistered() const { return sessionNotificationsRegistered_; }
@@ -76,6 +78,7 @@ class MainWindow : public ui::Window, public PageHost {
   TProcesses& SessionProcessList() override { return sessionProcesses_; }
   void PublishWindowedProcesses(const std::vector<ProcessChoice>& processes) override;
   void PublishFocusedProcess(uint32_t pid) override;
+  void PublishCpuLoad(int32_t average) override;
 
  protected:
   LRESULT HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) override;
@@ -113,6 +116,7 @@ class MainWindow : public ui::Window, public PageHost {
   ui::SpinBox intervalEdit_;
   ui::OnOffSwitch autoSwitch_;
   ProgramMenu programMenu_;
+  TrayIcon tray_;
   // The buttons below the pages outlive the pages, which hold their buttons.
   ActionBar actionBar_;
   ActionBar::Button* elevation_ = nullptr;

@@ -7,13 +7,29 @@
 
 namespace vantrel::app {
 
-void AddProgramCommands(ProgramMenu& menu, HWND mainWindow, const ProgramIdentity& identity) {
-  menu.AddItem(L"新建任务...", [mainWindow, icon = identity.smallIcon] { ShowRunDialog(mainWindow, icon, L"", L""); });
+void AddProgramCommands(ProgramMenu& menu, TrayIcon& tray, HWND mainWindow, const ProgramIdentity& identity) {
+  auto newTask = [mainWindow, icon = identity.smallIcon] { ShowRunDialog(mainWindow, icon, L"", L""); };
+  auto about = [identity] { InfoDlg(AboutText(identity.title, identity.fileVersion, identity.copyright)); };
+  auto exit = [mainWindow] { ::PostMessageW(mainWindow, WM_CLOSE, 0, 0); };
+  auto toggleLoadDisplay = [&tray] { tray.SetLoadDisplay(!tray.LoadDisplay()); };
+
+  menu.AddItem(L"新建任务...", newTask);
+  menu.AddSeparator();
+  menu.AddItem(TrayIcon::kLoadDisplayCaption, toggleLoadDisplay);
   menu.AddSeparator();
   menu.AddItem(L"命令行帮助...", [] { InfoDlg(CommandLineHelpText(), L"命令行开关"); });
-  menu.AddItem(L"关于...", [identity] { InfoDlg(AboutText(identity.title, identity.fileVersion, identity.copyright)); });
+  menu.AddItem(L"关于...", about);
   menu.AddSeparator();
-  menu.AddItem(L"退出", [mainWindow] { ::PostMessageW(mainWindow, WM_CLOSE, 0, 0); });
+  menu.AddItem(L"退出", exit);
+
+  tray.AddItem(L"新建任务...", newTask);
+  tray.AddSeparator();
+  tray.AddLoadDisplayItem();
+  tray.AddSeparator();
+  tray.AddItem(L"关于...", about);
+  tray.AddSeparator();
+  tray.AddItem(L"退出", exit);
+  tray.onLoadDisplayChanged = [&menu](bool on) { menu.SetItemChecked(TrayIcon::kLoadDisplayCaption, on); };
 }
 
 void RunElevatedCopy(HWND mainWindow) {

@@ -6,6 +6,7 @@
 #include <string>
 
 #include "app/program_menu.h"
+#include "app/tray_icon.h"
 
 namespace vantrel::app {
 
@@ -16,7 +17,8 @@ struct ProgramIdentity {
   HICON smallIcon = nullptr;  // not owned
 };
 
-void AddProgramCommands(ProgramMenu& menu, HWND mainWindow, const ProgramIdentity& identity);
+// The items of the program menu and the tray menu that belong to no feature of their own.
+void AddProgramCommands(ProgramMenu& menu, TrayIcon& tray, HWND mainWindow, const ProgramIdentity& identity);
 // Starts the program again with administrative rights; the running copy closes once it started.
 void RunElevatedCopy(HWND mainWindow);
 

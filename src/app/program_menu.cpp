@@ -49,6 +49,16 @@ void ProgramMenu::AddItem(const std::wstring& caption, std::function<void()> onP
 
 void ProgramMenu::AddSeparator(const std::wstring& before) { Insert(MF_SEPARATOR, 0, nullptr, before); }
 
+void ProgramMenu::SetItemChecked(const std::wstring& caption, bool checked) {
+  const int count = ::GetMenuItemCount(menu_.get());
+  for (int i = 0; i < count; ++i) {
+    wchar_t text[128] = {};
+    ::GetMenuStringW(menu_.get(), static_cast<UINT>(i), text, 128, MF_BYPOSITION);
+    if (caption == text)
+      ::CheckMenuItem(menu_.get(), static_cast<UINT>(i), MF_BYPOSITION | (checked ? MF_CHECKED : MF_UNCHECKED));
+  }
+}
+
 bool ProgramMenu::OnCommand(WORD id) {
   if (id < kFirstCommand || id >= kFirstCommand + handlers_.size()) return false;
   if (const auto& handler = handlers_[id - kFirstCommand]) handler();

@@ -24,6 +24,7 @@ class ProgramMenu {
   // Appends an item, or inserts it before the item with the caption `before` when there is one.
   void AddItem(const std::wstring& caption, std::function<void()> onPick, const std::wstring& before = L"");
   void AddSeparator(const std::wstring& before = L"");
+  void SetItemChecked(const std::wstring& caption, bool checked);
   HMENU menu() const { return menu_.get(); }
   ui::CaptionToolbar& bar() { return bar_; }
   // The clock/CPU button's text.

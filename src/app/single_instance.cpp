@@ -15,6 +15,8 @@ bool CheckRunningInstance(const std::wstring& id, const std::wstring& className,
   ::CloseHandle(mutex);
   if (activate) {
     if (HWND other = ::FindWindowW(className.c_str(), nullptr)) {
+      // A window hidden to the tray comes back as a click on the icon would bring it.
+      if (!::IsWindowVisible(other)) ::ShowWindow(other, SW_SHOW);
       if (::IsIconic(other)) ::ShowWindow(other, SW_RESTORE);
       ::SetForegroundWindow(other);
     }

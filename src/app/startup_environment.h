@@ -2,6 +2,7 @@
 #pragma once
 
 #include <windows.h>
+#include <shellapi.h>
 
 #include <array>
 #include <functional>
@@ -27,6 +28,8 @@ struct StartupEnvironment {
   // The work area the window is placed in and the DPI it is laid out for (tests set both; empty: the system's).
   std::function<RECT()> workArea;
   std::function<UINT(HWND)> windowDpi;
+  // The shell's notification-area call (tests record it; empty: the shell's).
+  std::function<BOOL(DWORD, NOTIFYICONDATAW*)> trayShellNotify;
   static StartupEnvironment Default();
 };
 

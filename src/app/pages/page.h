@@ -51,6 +51,8 @@ class PageHost {
   // The processes page tells the others which processes have windows, and which one has the focus.
   virtual void PublishWindowedProcesses(const std::vector<ProcessChoice>& processes) = 0;
   virtual void PublishFocusedProcess(uint32_t pid) = 0;
+  // The performance page's tick: the average load, once a second.
+  virtual void PublishCpuLoad(int32_t average) = 0;
 
  protected:
   ~PageHost() = default;

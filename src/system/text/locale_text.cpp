@@ -129,4 +129,10 @@ std::wstring ExceptionMessage(const std::exception& e) {
   return s;
 }
 
+TDateTime Now() {
+  SYSTEMTIME t{};
+  ::GetLocalTime(&t);
+  return EncodeDateTime(t.wYear, t.wMonth, t.wDay, t.wHour, t.wMinute, t.wSecond, t.wMilliseconds);
+}
+
 }  // namespace vantrel

@@ -34,6 +34,8 @@ TDateTime FileTimeToDateTime(const FILETIME& FileTime, bool ToLocal);
 // The user's settings, read at each call. A list that sorts many rows should read the settings once and compare
 // precomputed keys (MakeCellSortKey) instead.
 std::wstring DateTimeToStrDef(std::wstring_view Default, TDateTime Value);
+// The local date and time now.
+TDateTime Now();
 int CompareTextValues(std::wstring_view S1, std::wstring_view S2, int MaxLen);
 std::wstring FormatSeconds(double Seconds, bool WholeSeconds, bool Full, bool Digital);
 

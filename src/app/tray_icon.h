@@ -1,0 +1,81 @@
+// The icon in the notification area: restores the window on a click, carries the tray menu (features add their
+// items), and, while "在任务栏图标显示器 CPU 使用情况" is checked, shows the average CPU load as a small tile,
+// redrawn each second. It comes back when the shell restarts.
+#pragma once
+
+#include <windows.h>
+#include <shellapi.h>
+
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "system/raii.h"
+
+namespace vantrel::app {
+
+class TrayIcon {
+ public:
+  static constexpr wchar_t kLoadDisplayCaption[] = L"在任务栏图标显示器 CPU 使用情况";
+  using ShellNotify = std::function<BOOL(DWORD message, NOTIFYICONDATAW* data)>;
+
+  TrayIcon();
+  ~TrayIcon();
+  TrayIcon(const TrayIcon&) = delete;
+  TrayIcon& operator=(const TrayIcon&) = delete;
+
+  // Adds the icon for the window (its notifications arrive there as kTrayIconMessage). shellNotify replaces the
+  // shell call in tests.
+  void Create(HWND window, HICON appIcon, const std::wstring& hint, ShellNotify shellNotify = nullptr);
+
+  // The tray menu: features insert their items before an existing caption (empty: at the end).
+  void AddItem(const std::wstring& caption, std::function<void()> onPick, const std::wstring& before = L"");
+  void AddSeparator(const std::wstring& before = L"");
+  void SetItemChecked(const std::wstring& caption, bool checked);
+  // The check item of the load display, where the caller wants it in the menu.
+  void AddLoadDisplayItem();
+  HMENU Menu() const { return menu_.get(); }
+  // Runs a picked item: the frame forwards WM_COMMAND.
+  bool OnCommand(WORD id);
+
+  // The load display (acAniIcon): on draws from the next tick; off restores the application's icon.
+  void SetLoadDisplay(bool on);
+  bool LoadDisplay() const { return loadDisplay_; }
+  std::function<void(bool on)> onLoadDisplayChanged;
+  // Called every second with the average load: draws the tile while the display is on.
+  void ShowLoad(int average);
+  // Renders the text into a new icon and shows it; the previous generated icon is destroyed.
+  void DrawToTrayIcon(const std::wstring& text, int width, int height);
+  HICON CurrentIcon() const { return current_; }
+  bool ShowsGeneratedIcon() const { return generated_ != nullptr; }
+
+  // Hides the window to the tray (off the taskbar) and brings it back.
+  void HideWindow();
+  void RestoreWindow();
+
+  // The window's messages for the icon: kTrayIconMessage and the shell's "TaskbarCreated". True when handled.
+  bool OnMessage(UINT msg, WPARAM wParam, LPARAM lParam);
+
+ private:
+  void Insert(UINT flags, UINT_PTR id, const wchar_t* caption, const std::wstring& before);
+  void Notify(DWORD message);
+  void ShowMenu();
+
+  HWND window_ = nullptr;
+  HICON appIcon_ = nullptr;  // not owned
+  HICON current_ = nullptr;
+  HICON generated_ = nullptr;  // the one generated icon alive, owned
+  std::wstring hint_;
+  ShellNotify shellNotify_;
+  UINT taskbarCreated_ = 0;
+  bool added_ = false;
+  bool loadDisplay_ = false;
+  win::UniqueMenu menu_;
+  std::vector<std::function<void()>> handlers_;
+  // Reused for every tile.
+  win::UniqueMemDc dc_;
+  win::UniqueBitmap colour_, mask_;
+  SIZE size_{0, 0};
+};
+
+}  // namespace vantrel::app
