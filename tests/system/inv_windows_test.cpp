@@ -75,9 +75,7 @@ class WindowReaderTest : public testing::Test {
 
 // Each listed window's parent in the tree built from the list, or 0 for a root.
 uint32_t TreeParentOf(const std::vector<TWindowInfo>& list, HWND hwnd) {
-  std::vector<TWindowLink> links;
-  for (const TWindowInfo& w : list) links.push_back({w.Handle, static_cast<uint32_t>(w.ParentWin)});
-  const std::vector<int> parents = BuildWindowHierarchy(links);
+  const std::vector<int> parents = BuildWindowHierarchy(WindowLinks(list));
   for (size_t i = 0; i < list.size(); ++i)
     if (list[i].Handle == H(hwnd)) return parents[i] < 0 ? 0 : list[static_cast<size_t>(parents[i])].Handle;
   return 0xFFFFFFFF;
@@ -92,7 +90,7 @@ TEST_F(WindowReaderTest, OwnWindowsFormATreeByParentAndOwner) {
   EXPECT_EQ(main->Process, ::GetCurrentProcessId());
   EXPECT_EQ(main->Thread, ::GetCurrentThreadId());
   EXPECT_EQ(main->Rect.Right - main->Rect.Left, 300);
-  EXPECT_EQ(main->WndProc, static_cast<int64_t>(reinterpret_cast<intptr_t>(::GetWindowLongPtrW(main_, GWLP_WNDPROC))));
+  EXPECT_EQ(main->WndProc, static_cast<int64_t>(::GetWindowLongPtrW(main_, GWLP_WNDPROC)));
   EXPECT_EQ(main->Instance, static_cast<int64_t>(reinterpret_cast<intptr_t>(::GetModuleHandleW(nullptr))));
   EXPECT_TRUE(main->Visible);
   EXPECT_TRUE(main->Styles.empty());  // names only when asked for

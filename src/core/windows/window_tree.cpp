@@ -17,6 +17,13 @@ int FindRoot(std::vector<int>& up, int x) {
 
 }  // namespace
 
+std::vector<TWindowLink> WindowLinks(const std::vector<TWindowInfo>& windows) {
+  std::vector<TWindowLink> links;
+  links.reserve(windows.size());
+  for (const TWindowInfo& w : windows) links.push_back({w.Handle, static_cast<uint32_t>(w.ParentWin)});
+  return links;
+}
+
 std::vector<int> BuildWindowHierarchy(const std::vector<TWindowLink>& links) {
   const int n = static_cast<int>(links.size());
   std::unordered_map<uint32_t, int> byHandle;

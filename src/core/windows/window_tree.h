@@ -5,12 +5,17 @@
 #include <cstdint>
 #include <vector>
 
+#include "core/windows/window_info.h"
+
 namespace vantrel {
 
 struct TWindowLink {
   uint32_t Handle = 0;
   uint32_t ParentWin = 0;  // parent or owner, taken as a 32-bit handle; 0 for none
 };
+
+// The links of the listed windows; the parent or owner is taken as a 32-bit handle.
+std::vector<TWindowLink> WindowLinks(const std::vector<TWindowInfo>& windows);
 
 // Parent index of each entry (-1: a root). Entries are placed in list order, each as the last child of the first
 // listed entry whose handle equals its parent. A link that would close a cycle (a parent inside the entry's own

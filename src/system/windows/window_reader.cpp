@@ -14,19 +14,20 @@ std::wstring ClassNameOf(HWND hwnd) {
   return n > 0 ? std::wstring(buf, static_cast<size_t>(n)) : std::wstring();
 }
 
-// Texts read with a bound; returns false when the window did not answer in time.
+// Texts read with a bound; returns false when the window did not answer in time. A failed send to a window that
+// still exists counts as no answer (the error code of a time-out differs between systems).
 bool ReadText(HWND hwnd, UINT timeoutMs, std::wstring& text) {
   text.clear();
   DWORD_PTR length = 0;
   if (!::SendMessageTimeoutW(hwnd, WM_GETTEXTLENGTH, 0, 0, SMTO_ABORTIFHUNG, timeoutMs, &length))
-    return ::GetLastError() != ERROR_TIMEOUT;
+    return !::IsWindow(hwnd);
   // The answer comes from another process: anything outside 0..32,767 (negative included) is a failure.
   if (static_cast<LRESULT>(length) <= 0 || static_cast<LRESULT>(length) > kMaxTextLength) return true;
   std::wstring buf(static_cast<size_t>(length) + 1, L'\0');
   DWORD_PTR copied = 0;
   if (!::SendMessageTimeoutW(hwnd, WM_GETTEXT, buf.size(), reinterpret_cast<LPARAM>(buf.data()), SMTO_ABORTIFHUNG,
                              timeoutMs, &copied))
-    return ::GetLastError() != ERROR_TIMEOUT;
+    return !::IsWindow(hwnd);
   copied = std::min<DWORD_PTR>(copied, buf.size() - 1);
   buf.resize(copied);
   if (const size_t nul = buf.find(L'\0'); nul != std::wstring::npos) buf.resize(nul);
