@@ -132,6 +132,36 @@ TEST_F(WindowReaderTest, HungWindowGivesAnEmptyTextWithinTwoSeconds) {
   EXPECT_EQ(GetWndText(reinterpret_cast<HWND>(static_cast<uintptr_t>(all[0].Handle)), true), L"VantrelProcChild");
 }
 
+// A thread of this process that owns six windows and stops answering: the reader asks it once, not six times.
+TEST_F(WindowReaderTest, HungThreadIsAskedOnceAndOtherThreadsStillAnswer) {
+  win::UniqueHandle ready(::CreateEventW(nullptr, TRUE, FALSE, nullptr)), release(::CreateEventW(nullptr, TRUE, FALSE, nullptr));
+  std::vector<HWND> hungWindows;
+  std::thread hungThread([&] {
+    const HWND top = Make(0, WS_OVERLAPPEDWINDOW, L"hung top", nullptr);
+    hungWindows.push_back(top);
+    for (int i = 0; i < 5; ++i)
+      hungWindows.push_back(::CreateWindowExW(0, L"STATIC", L"hung child", WS_CHILD | WS_VISIBLE, 0, 0, 9, 9, top,
+                                              nullptr, nullptr, nullptr));
+    ::SetEvent(ready.get());
+    ::WaitForSingleObject(release.get(), 30000);  // no message is answered meanwhile
+    ::DestroyWindow(top);
+  });
+  ASSERT_EQ(::WaitForSingleObject(ready.get(), 5000), WAIT_OBJECT_0);
+  const auto start = std::chrono::steady_clock::now();
+  const std::vector<TWindowInfo> all = ReadProcessWindows(::GetCurrentProcessId(), true);
+  const auto elapsed = std::chrono::steady_clock::now() - start;
+  ::SetEvent(release.get());
+  hungThread.join();
+  EXPECT_LT(elapsed, std::chrono::seconds(2));
+  for (HWND h : hungWindows) {
+    const TWindowInfo* w = FindWindow(all, h);
+    ASSERT_TRUE(w);
+    EXPECT_EQ(w->Text, L"");
+  }
+  ASSERT_TRUE(FindWindow(all, main_));
+  EXPECT_EQ(FindWindow(all, main_)->Text, L"Main window");
+}
+
 TEST_F(WindowReaderTest, ActionsWorkOnTheCopiedTargetAndRefuseAStaleOne) {
   TWindowInfo info = ReadWindowInfo(owned_, false);
   TWindowTarget target = WindowTargetOf(info);
