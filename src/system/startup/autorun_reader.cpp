@@ -1,0 +1,364 @@
+#include "system/startup/autorun_reader.h"
+
+#include <shellapi.h>
+#include <shlobj.h>
+
+#include <exception>
+
+#include "core/os/ascii.h"
+#include "core/os/registry_text.h"
+#include "core/text/str_utils.h"
+#include "system/os/file_version.h"
+#include "system/os/registry.h"
+#include "system/raii.h"
+#include "system/shell/shell_link.h"
+#include "system/text/locale_text.h"
+
+namespace vantrel {
+namespace {
+
+constexpr REGSAM kReadAccess = KEY_READ | KEY_WOW64_64KEY;
+
+struct FindTraits {
+  static HANDLE Invalid() { return INVALID_HANDLE_VALUE; }
+  static void Close(HANDLE h) { ::FindClose(h); }
+};
+
+
+struct TValue {
+  std::wstring Name;
+  DWORD Type = 0;
+  std::vector<BYTE> Data;
+};
+
+class TKey {
+ public:
+  bool Open(HKEY root, const std::wstring& path) {
+    return ::RegOpenKeyExW(root, path.c_str(), 0, kReadAccess, key_.put()) == ERROR_SUCCESS;
+  }
+  // The value, when it exists and is at most 1 MiB.
+  bool Read(const std::wstring& name, TValue& value) const {
+    value.Name = name;
+    for (int attempt = 0; attempt < 4; ++attempt) {
+      DWORD size = 0;
+      if (::RegQueryValueExW(key_.get(), name.c_str(), nullptr, &value.Type, nullptr, &size) != ERROR_SUCCESS ||
+          size > (1u << 20))
+        return false;
+      value.Data.resize(size);
+      const LONG rc = ::RegQueryValueExW(key_.get(), name.c_str(), nullptr, &value.Type, value.Data.data(), &size);
+      if (rc == ERROR_MORE_DATA) continue;
+      if (rc != ERROR_SUCCESS) return false;
+      value.Data.resize(size);
+      return true;
+    }
+    return false;
+  }
+  std::vector<TValue> Values() const {
+    std::vector<TValue> values;
+    DWORD count = 0, maxName = 0;
+    if (::RegQueryInfoKeyW(key_.get(), nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, &count, &maxName,
+                           nullptr, nullptr, nullptr) != ERROR_SUCCESS)
+      return values;
+    std::vector<wchar_t> name(maxName + 2);
+    for (DWORD i = 0; i < count; ++i) {
+      DWORD len = static_cast<DWORD>(name.size());
+      if (::RegEnumValueW(key_.get(), i, name.data(), &len, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS)
+        continue;
+      TValue v;
+      if (Read(std::wstring(name.data(), len), v)) values.push_back(std::move(v));
+    }
+    return values;
+  }
+  std::vector<std::wstring> SubKeys() const {
+    std::vector<std::wstring> names;
+    wchar_t name[256];
+    for (DWORD i = 0;; ++i) {
+      DWORD len = static_cast<DWORD>(std::size(name));
+      const LONG rc = ::RegEnumKeyExW(key_.get(), i, name, &len, nullptr, nullptr, nullptr, nullptr);
+      if (rc == ERROR_MORE_DATA) continue;
+      if (rc != ERROR_SUCCESS) break;
+      names.emplace_back(name, len);
+    }
+    return names;
+  }
+
+ private:
+  win::UniqueRegKey key_;
+};
+
+bool IsString(DWORD type) { return type == REG_SZ || type == REG_EXPAND_SZ; }
+std::wstring Text(const TValue& v) { return RegValueBytesToText(kRegSz, v.Data.data(), v.Data.size(), nullptr); }
+std::wstring AsText(const TValue& v) {
+  return RegValueBytesToText(v.Type, v.Data.data(), v.Data.size(),
+                             [](const std::wstring& s) { return ExpandEnvVars(s, true); });
+}
+
+class TScanner {
+ public:
+  TScanner(const TAutorunScanOptions& options) : options_(options), list_(options.Filter) {}
+
+  void ScanRegistryRoot(HKEY root, const std::wstring& subRoot, const std::wstring& rootName);
+  void ScanStartupFolder(const std::wstring& folder);
+  TAutorunScan Finish();
+  void Log(std::wstring line) { log_.push_back(std::move(line)); }
+
+ private:
+  struct TPlace {
+    HKEY root;
+    TRegistryRoot rootKind;
+    std::wstring rootName;
+    std::wstring key;  // below the root
+    TAutorunPlace place;
+    std::wstring PathText() const { return rootName + L"\\" + key; }
+  };
+  void AddRegistry(const TPlace& p, const std::wstring& name, const std::wstring& cmdLine,
+                   const std::wstring& regKey, TAutorunLocation location = arlRegistry,
+                   const std::wstring& groupPath = L"");
+  void Add(TAutorunRecord entry, const std::wstring& imageName);
+  void ScanValues(const TPlace& p, const TKey& key, const std::wstring& regKey, bool runOnceEx);
+  void ScanBrowserHelpers(const TPlace& p, const std::wstring& subRoot);
+  void ScanWinlogon(const TPlace& p, const TKey& key);
+  void ScanNotify(const TPlace& p, const TKey& key);
+  void ScanBootExecute(const TPlace& p, const TKey& key);
+
+  const TAutorunScanOptions& options_;
+  TAutorunListBuilder list_;
+  std::vector<std::wstring> log_;
+  std::wstring sysDir_ = GetSysDir();
+};
+
+void TScanner::Add(TAutorunRecord entry, const std::wstring& imageName) {
+  if (!list_.Wants(entry.Location, entry.Name)) return;
+  entry.ImageName = imageName.empty() ? ExtractFileFromCommandLine(entry.CmdLine) : imageName;
+  entry.ImageIndex = options_.AppIcon;
+  if (options_.ReadFileDetails && !entry.ImageName.empty()) {
+    SHFILEINFOW info{};
+    if (::SHGetFileInfoW(entry.ImageName.c_str(), 0, &info, sizeof info, SHGFI_SYSICONINDEX | SHGFI_SMALLICON))
+      entry.ImageIndex = info.iIcon;
+    TVersionInfo version;
+    if (GetFileVerInfo(entry.ImageName, version)) {
+      entry.Desc = version.Description;
+      entry.Company = version.CompanyName;
+      entry.Version = version.FileVersion;
+      entry.Copyright = version.Copyright;
+    }
+    entry.Size = std::max<int64_t>(0, GetFileSize(entry.ImageName));
+  }
+  list_.Add(std::move(entry));
+}
+
+void TScanner::AddRegistry(const TPlace& p, const std::wstring& name, const std::wstring& cmdLine,
+                           const std::wstring& regKey, TAutorunLocation location, const std::wstring& groupPath) {
+  TAutorunRecord e;
+  e.Location = location;
+  e.Path = groupPath.empty() ? p.PathText() : groupPath;
+  e.Name = name;
+  e.CmdLine = cmdLine;
+  e.Place = p.place;
+  e.Root = p.rootKind;
+  e.RegKey = regKey;
+  Add(std::move(e), L"");
+}
+
+void TScanner::ScanValues(const TPlace& p, const TKey& key, const std::wstring& regKey, bool runOnceEx) {
+  for (const TValue& v : key.Values()) {
+    if (IsBlank(v.Name) || !IsString(v.Type)) continue;
+    const std::wstring data = Text(v);
+    AddRegistry(p, v.Name, runOnceEx ? RunOnceExCommandLine(data) : data, regKey);
+  }
+}
+
+void TScanner::ScanBrowserHelpers(const TPlace& p, const std::wstring& subRoot) {
+  TKey key;
+  if (!key.Open(p.root, p.key)) return;
+  for (const std::wstring& id : key.SubKeys()) {
+    TKey classKey, server;
+    const std::wstring classPath = subRoot + L"\\Classes\\CLSID\\" + id;
+    if (!classKey.Open(p.root, classPath) || !server.Open(p.root, classPath + L"\\InprocServer32")) continue;
+    TValue serverValue, className;
+    if (!server.Read(L"", serverValue) || serverValue.Type != REG_SZ) continue;
+    std::wstring name = id;
+    if (classKey.Read(L"", className) && className.Type == REG_SZ && !Text(className).empty())
+      name = Text(className);
+    AddRegistry(p, name, Text(serverValue), p.key + L"\\" + id, arlBHO, std::wstring(kBrowserHelperGroup));
+  }
+}
+
+void TScanner::ScanWinlogon(const TPlace& p, const TKey& key) {
+  for (const wchar_t* name : {L"UserInit", L"Shell", L"GinaDLL"}) {
+    TValue v;
+    if (!key.Read(name, v) || v.Type != REG_SZ) continue;
+    const std::wstring data = Text(v);
+    AddRegistry(p, name, std::wstring(name) == L"GinaDLL" ? WithSystemDirectory(sysDir_, data, false) : data, p.key);
+  }
+}
+
+void TScanner::ScanNotify(const TPlace& p, const TKey& key) {
+  for (const std::wstring& sub : key.SubKeys()) {
+    TKey notify;
+    TValue dll;
+    if (!notify.Open(p.root, p.key + L"\\" + sub) || !notify.Read(L"DLLName", dll)) continue;
+    AddRegistry(p, sub, WithSystemDirectory(sysDir_, AsText(dll), true), p.key + L"\\" + sub);
+  }
+}
+
+void TScanner::ScanBootExecute(const TPlace& p, const TKey& key) {
+  TValue v;
+  if (!key.Read(L"BootExecute", v)) return;
+  if (v.Type != REG_MULTI_SZ && v.Type != REG_BINARY && v.Type != REG_SZ) return;
+  const std::wstring first = Text(v);  // a multi-string's or binary value's first string
+  if (IsBlank(first)) return;
+  AddRegistry(p, L"BootExecute", first, p.key);
+}
+
+void TScanner::ScanRegistryRoot(HKEY root, const std::wstring& subRoot, const std::wstring& rootName) {
+  const TRegistryRoot kind = root == HKEY_CURRENT_USER ? TRegistryRoot::CurrentUser : TRegistryRoot::LocalMachine;
+  const std::wstring cv = subRoot + L"\\Microsoft\\Windows\\CurrentVersion";
+  const std::wstring nt = subRoot + L"\\Microsoft\\Windows NT\\CurrentVersion";
+  auto place = [&](const std::wstring& key, TAutorunPlace what) { return TPlace{root, kind, rootName, key, what}; };
+
+  list_.BeginPlace();
+  ScanBrowserHelpers(place(cv + L"\\Explorer\\Browser Helper Objects", TAutorunPlace::BrowserHelper), subRoot);
+
+  const std::pair<const wchar_t*, TAutorunPlace> runKeys[] = {{L"\\Run", TAutorunPlace::Run},
+                                                              {L"\\RunOnce", TAutorunPlace::RunOnce},
+                                                              {L"\\RunOnceEx", TAutorunPlace::RunOnceEx},
+                                                              {L"\\RunServices", TAutorunPlace::RunServices},
+                                                              {L"\\RunServicesOnce", TAutorunPlace::RunServicesOnce}};
+  for (const auto& [suffix, what] : runKeys) {
+    list_.BeginPlace();
+    const TPlace p = place(cv + suffix, what);
+    TKey key;
+    if (!key.Open(root, p.key)) continue;
+    if (what != TAutorunPlace::RunOnceEx) {
+      ScanValues(p, key, p.key, false);
+      continue;
+    }
+    for (const std::wstring& sub : key.SubKeys()) {
+      if (detail::EqualsNoCase(sub, L"Depend")) continue;
+      TKey subKey;
+      if (subKey.Open(root, p.key + L"\\" + sub)) ScanValues(p, subKey, p.key + L"\\" + sub, true);
+    }
+  }
+
+  const std::pair<std::wstring, TAutorunPlace> others[] = {
+      {nt + L"\\Winlogon", TAutorunPlace::Winlogon},
+      {nt + L"\\Winlogon\\Notify", TAutorunPlace::WinlogonNotify},
+      {nt + L"\\Windows", TAutorunPlace::AppInitDlls},
+      {subRoot + L"\\CurrentControlSet\\Control\\Session Manager", TAutorunPlace::BootExecute}};
+  for (const auto& [path, what] : others) {
+    list_.BeginPlace();
+    const TPlace p = place(path, what);
+    TKey key;
+    if (!key.Open(root, p.key)) continue;
+    if (what == TAutorunPlace::Winlogon) ScanWinlogon(p, key);
+    if (what == TAutorunPlace::WinlogonNotify) ScanNotify(p, key);
+    if (what == TAutorunPlace::BootExecute) ScanBootExecute(p, key);
+    if (what == TAutorunPlace::AppInitDlls) {
+      TValue v;
+      if (key.Read(L"AppInit_DLLs", v) && !AsText(v).empty()) AddRegistry(p, L"AppInit_DLLs", AsText(v), p.key);
+    }
+  }
+}
+
+void TScanner::ScanStartupFolder(const std::wstring& folder) {
+  list_.BeginPlace();
+  if (folder.empty()) return;
+  WIN32_FIND_DATAW found;
+  win::Unique<HANDLE, FindTraits> find(::FindFirstFileW((folder + L"\\*").c_str(), &found));
+  if (!find) return;
+  do {
+    if (found.dwFileAttributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_DEVICE)) continue;
+    const std::wstring file = found.cFileName;
+    TAutorunRecord e;
+    e.Location = arlFolder;
+    e.Path = folder;
+    e.Name = file;
+    e.Place = TAutorunPlace::StartupFolder;
+    std::wstring image;
+    if (IsShellLinkFile(file)) {
+      if (!list_.Wants(arlFolder, file)) continue;
+      TShellLinkRecord link;
+      try {
+        ResolveShellLink(folder + L"\\" + file, link);
+      } catch (const std::exception& ex) {
+        Log(L"ResolveLink[" + folder + L"\\" + file + L"]: " + ExceptionMessage(ex));
+      }
+      e.CmdLine = LinkCommandLine(link.Target, link.Arguments);
+      image = link.Target;
+    } else {
+      if (IsSkippedStartupFile(file)) continue;
+      e.CmdLine = file;
+      image = folder + L"\\" + file;
+    }
+    Add(std::move(e), image);
+  } while (::FindNextFileW(find.get(), &found));
+}
+
+TAutorunScan TScanner::Finish() {
+  TAutorunScan scan;
+  scan.Groups = list_.Take();
+  for (TAutorunGroup& g : scan.Groups) {
+    if (g.Group.Location == arlBHO) {
+      g.Group.ImageIndex = options_.BrowserIcon;
+    } else if (g.Group.Location == arlRegistry) {
+      g.Group.ImageIndex = options_.RegistryIcon;
+    } else {
+      SHFILEINFOW info{};
+      g.Group.ImageIndex = ::SHGetFileInfoW(g.Group.Path.c_str(), 0, &info, sizeof info,
+                                            SHGFI_SYSICONINDEX | SHGFI_SMALLICON)
+                               ? info.iIcon
+                               : options_.AppIcon;
+    }
+  }
+  scan.LogLines = std::move(log_);
+  return scan;
+}
+
+}  // namespace
+
+TAutorunScan ReadAutoruns(const TAutorunScanOptions& options) {
+  TScanner scanner(options);
+  auto guarded = [&](const wchar_t* label, auto&& scan) {
+    try {
+      scan();
+    } catch (const std::exception& ex) {
+      scanner.Log(L"RefreshAutoruns[" + std::wstring(label) + L"]: " + ExceptionMessage(ex));
+    }
+  };
+  guarded(L"HKLM\\System", [&] { scanner.ScanRegistryRoot(HKEY_LOCAL_MACHINE, L"System", L"HKLM"); });
+  guarded(L"HKLM\\Software", [&] { scanner.ScanRegistryRoot(HKEY_LOCAL_MACHINE, L"Software", L"HKLM"); });
+  guarded(L"HKLM\\Software\\Wow6432Node",
+          [&] { scanner.ScanRegistryRoot(HKEY_LOCAL_MACHINE, L"Software\\Wow6432Node", L"HKLM"); });
+  guarded(L"HKCU\\Software", [&] { scanner.ScanRegistryRoot(HKEY_CURRENT_USER, L"Software", L"HKCU"); });
+  guarded(L"CSIDL_COMMON_STARTUP",
+          [&] { scanner.ScanStartupFolder(GetSpecialFolder(::GetDesktopWindow(), CSIDL_COMMON_STARTUP)); });
+  guarded(L"CSIDL_STARTUP", [&] { scanner.ScanStartupFolder(GetSpecialFolder(::GetDesktopWindow(), CSIDL_STARTUP)); });
+  return scanner.Finish();
+}
+
+std::vector<TAutorunRemovalOutcome> RemoveAutoruns(const std::vector<TAutorunRecord>& entries) {
+  std::vector<TAutorunRemovalOutcome> outcomes;
+  for (const TAutorunRecord& entry : entries) {
+    TAutorunRemovalOutcome out;
+    out.Name = entry.Name;
+    const std::optional<TAutorunRemoval> removal = AutorunRemovalFor(entry);
+    if (!removal) {
+      out.Error = ERROR_ACCESS_DENIED;
+    } else if (removal->Location == arlFolder) {
+      out.Ok = ::DeleteFileW(removal->File.c_str()) != FALSE;
+      if (!out.Ok) out.Error = ::GetLastError();
+    } else {
+      const HKEY root = removal->Root == TRegistryRoot::CurrentUser ? HKEY_CURRENT_USER : HKEY_LOCAL_MACHINE;
+      win::UniqueRegKey key;
+      LONG rc = ::RegOpenKeyExW(root, removal->Key.c_str(), 0, KEY_SET_VALUE | KEY_WOW64_64KEY, key.put());
+      if (rc == ERROR_SUCCESS) rc = ::RegDeleteValueW(key.get(), removal->Value.c_str());
+      out.Ok = rc == ERROR_SUCCESS;
+      out.Error = static_cast<DWORD>(rc);
+    }
+    outcomes.push_back(std::move(out));
+  }
+  return outcomes;
+}
+
+}  // namespace vantrel

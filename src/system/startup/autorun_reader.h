@@ -1,0 +1,42 @@
+// Reading the startup entries from the registry (64-bit and 32-bit views) and the two startup folders, and
+// removing chosen entries where they were read.
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+#include <vector>
+
+#include "core/startup/autorun.h"
+
+namespace vantrel {
+
+struct TAutorunScanOptions {
+  std::wstring Filter;
+  // Icon indexes in the system image list: the default of an entry, registry groups, the browser-helper group.
+  int AppIcon = 0;
+  int RegistryIcon = 0;
+  int BrowserIcon = 0;
+  // Version, size and icon of each entry's file.
+  bool ReadFileDetails = true;
+};
+
+struct TAutorunScan {
+  std::vector<TAutorunGroup> Groups;      // the browser-helper group first
+  std::vector<std::wstring> LogLines;      // "RefreshAutoruns[...]: ...", "ResolveLink[...]: ..."
+};
+
+// HKLM\System, HKLM\Software (64-bit view), HKLM\Software\Wow6432Node (the 32-bit view), HKCU\Software, then the
+// common and the user's startup folders. Every key is opened read-only in the 64-bit view.
+TAutorunScan ReadAutoruns(const TAutorunScanOptions& options);
+
+struct TAutorunRemovalOutcome {
+  std::wstring Name;
+  bool Ok = false;
+  DWORD Error = 0;  // the failing call's error code
+};
+// Deletes the value or file of each entry, each in the view it was read from; a failure does not stop the rest.
+// Entries without a check box are refused (ERROR_ACCESS_DENIED) and left alone.
+std::vector<TAutorunRemovalOutcome> RemoveAutoruns(const std::vector<TAutorunRecord>& entries);
+
+}  // namespace vantrel
