@@ -120,6 +120,23 @@ TEST(Program, ASecondStartBringsTheFirstWindowForwardAndEnds) {
   EXPECT_EQ(first.Wait(20000), 0u);
 }
 
+
+TEST(Program, ASecondStartBringsBackAWindowHiddenInTheTray) {
+  Child first;
+  ASSERT_TRUE(Start(first, L"/NUC /HIDE"));
+  HWND main = WaitForWindow(first.pid(), L"Twnd_tm_Main", false, 30000);
+  ASSERT_NE(main, nullptr);
+  ::Sleep(300);
+  ASSERT_FALSE(::IsWindowVisible(main)) << "started hidden";
+  Child second;
+  ASSERT_TRUE(Start(second, L"/NUC"));
+  EXPECT_EQ(second.Wait(20000), 0u);
+  for (int i = 0; i < 100 && !::IsWindowVisible(main); ++i) ::Sleep(20);
+  EXPECT_TRUE(::IsWindowVisible(main)) << "the hidden window was not brought back";
+  ::PostMessageW(main, WM_CLOSE, 0, 0);
+  EXPECT_EQ(first.Wait(20000), 0u);
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
