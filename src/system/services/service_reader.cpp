@@ -1,0 +1,208 @@
+#include "system/services/service_reader.h"
+
+#include <shellapi.h>
+
+#include <algorithm>
+#include <cstring>
+#include <map>
+#include <memory>
+#include <vector>
+
+#include "core/os/ascii.h"
+#include "core/services/service_rules.h"
+#include "core/version/version_info.h"
+#include "system/os/file_version.h"
+#include "system/services/sc_handle.h"
+
+namespace vantrel {
+
+namespace {
+
+using win::UniqueScHandle;
+
+// The configuration is at most 8 KiB on Windows; anything far above is not a configuration.
+constexpr DWORD kMaxConfigBytes = 64 * 1024;
+
+struct TFileFacts {
+  int32_t ImageIndex = 0;
+  std::wstring Desc, Company, Version, Copyright;
+  int64_t Size = 0;
+};
+
+// What one refresh learns once: the environment for command lines and each executable's facts, as many
+// services share one executable.
+class TReadContext {
+ public:
+  explicit TReadContext(const TServiceReadOptions& options) : options_(options), env_(GetEnvironmentList()) {}
+
+  std::wstring ImageOf(const std::wstring& cmdLine) const {
+    return vantrel::ExtractFileFromCommandLine(cmdLine, env_, FileExists);
+  }
+
+  const TFileFacts& FactsOf(const std::wstring& image) {
+    std::wstring key = image;
+    for (wchar_t& c : key) c = detail::FoldCase(c);
+    auto [it, inserted] = facts_.try_emplace(key);
+    if (inserted) it->second = ReadFacts(image);
+    return it->second;
+  }
+
+  // One buffer for every configuration of the refresh.
+  std::vector<uint64_t> configBuffer;
+
+ private:
+  TFileFacts ReadFacts(const std::wstring& image) const {
+    TFileFacts f;
+    f.ImageIndex = options_.DefaultImageIndex;
+    SHFILEINFOW info{};
+    if (::SHGetFileInfoW(image.c_str(), 0, &info, sizeof info, SHGFI_SYSICONINDEX | SHGFI_SMALLICON))
+      f.ImageIndex = info.iIcon;
+    TVersionInfo vi;
+    GetFileVerInfo(image, vi);
+    f.Desc = vi.Description;
+    f.Company = vi.CompanyName;
+    f.Version = vi.FileVersion;
+    f.Copyright = vi.Copyright;
+    f.Size = std::max<int64_t>(GetFileSize(image), 0);
+    return f;
+  }
+
+  const TServiceReadOptions& options_;
+  std::vector<std::wstring> env_;
+  std::map<std::wstring, TFileFacts> facts_;
+};
+
+std::wstring TextOf(const wchar_t* s) { return s ? std::wstring(s) : std::wstring(); }
+
+// The dependency list: NUL-separated names ending with an empty one, read only inside the buffer.
+std::wstring DependenciesOf(const wchar_t* list, const uint8_t* bufferEnd) {
+  if (!list) return {};
+  const auto* end = reinterpret_cast<const wchar_t*>(bufferEnd);
+  if (list >= end) return {};
+  return JoinServiceDependencies(std::wstring_view(list, static_cast<size_t>(end - list)));
+}
+
+// QueryServiceConfigW sized by the manager's own answer, within a cap; one retry when the configuration grew
+// between the two calls.
+const QUERY_SERVICE_CONFIGW* QueryConfig(SC_HANDLE service, std::vector<uint64_t>& buffer, const uint8_t*& end) {
+  DWORD needed = 0;
+  for (int attempt = 0; attempt < 2; ++attempt) {
+    const DWORD bytes = static_cast<DWORD>(buffer.size() * sizeof(uint64_t));
+    auto* config = reinterpret_cast<QUERY_SERVICE_CONFIGW*>(buffer.data());
+    if (bytes >= sizeof(QUERY_SERVICE_CONFIGW) && ::QueryServiceConfigW(service, config, bytes, &needed)) {
+      end = reinterpret_cast<const uint8_t*>(buffer.data()) + bytes;
+      return config;
+    }
+    if (::GetLastError() != ERROR_INSUFFICIENT_BUFFER && bytes >= sizeof(QUERY_SERVICE_CONFIGW)) return nullptr;
+    if (needed == 0 || needed > kMaxConfigBytes) return nullptr;
+    needed = std::max<DWORD>(needed, sizeof(QUERY_SERVICE_CONFIGW));
+    buffer.assign((needed + sizeof(uint64_t) - 1) / sizeof(uint64_t), 0);
+  }
+  return nullptr;
+}
+
+void FillConfig(SC_HANDLE manager, TServiceRecord& r, const TServiceReadOptions& options, TReadContext& context) {
+  UniqueScHandle service(::OpenServiceW(manager, r.Name.c_str(), SERVICE_QUERY_CONFIG));
+  if (!service) return;
+  const uint8_t* end = nullptr;
+  const QUERY_SERVICE_CONFIGW* c = QueryConfig(service.get(), context.configBuffer, end);
+  if (!c) return;
+  r.Typ = c->dwServiceType;
+  r.StartUp = static_cast<int32_t>(c->dwStartType);
+  r.ErrCtrl = static_cast<int32_t>(c->dwErrorControl);
+  r.CmdLine = TextOf(c->lpBinaryPathName);
+  r.Group = TextOf(c->lpLoadOrderGroup);
+  r.Tag = static_cast<int32_t>(c->dwTagId);
+  r.ObjectName = TextOf(c->lpServiceStartName);
+  r.DependOnService = DependenciesOf(c->lpDependencies, end);
+  r.ImageName = context.ImageOf(r.CmdLine);
+  r._ImageIndex = options.DefaultImageIndex;
+  if (r.ImageName.empty() || !options.ReadFileFacts) return;
+  const TFileFacts& f = context.FactsOf(r.ImageName);
+  r._ImageIndex = f.ImageIndex;
+  r.Desc = f.Desc;
+  r.Company = f.Company;
+  r.Version = f.Version;
+  r.Copyright = f.Copyright;
+  r.Size = f.Size;
+}
+
+}  // namespace
+
+TServicesRead ReadServices(const TServiceReadOptions& options) {
+  TServicesRead result;
+  UniqueScHandle manager(::OpenSCManagerW(nullptr, nullptr, GENERIC_READ));
+  if (!manager) {
+    result.Error = ::GetLastError();
+    return result;
+  }
+  result.Opened = true;
+  TReadContext context(options);
+  DWORD resume = 0;
+  DWORD lastError = 0;
+  const auto call = [&](std::vector<uint8_t>& buffer) {
+    DWORD needed = 0, returned = 0;
+    const BOOL ok = ::EnumServicesStatusW(manager.get(), SERVICE_WIN32, SERVICE_STATE_ALL,
+                                          reinterpret_cast<ENUM_SERVICE_STATUSW*>(buffer.data()),
+                                          static_cast<DWORD>(buffer.size()), &needed, &returned, &resume);
+    lastError = ok ? 0 : ::GetLastError();
+    return TEnumerationCall{ok != FALSE, !ok && lastError == ERROR_MORE_DATA, returned, needed};
+  };
+  const auto batch = [&](const std::vector<uint8_t>& buffer, uint32_t count) {
+    const auto* entries = reinterpret_cast<const ENUM_SERVICE_STATUSW*>(buffer.data());
+    const size_t fits = buffer.size() / sizeof(ENUM_SERVICE_STATUSW);
+    for (uint32_t i = 0; i < count && i < fits; ++i) {
+      const ENUM_SERVICE_STATUSW& e = entries[i];
+      const std::wstring display = TextOf(e.lpDisplayName);
+      if (!ServicePassesFilter(display, options.Filter)) continue;
+      TServiceRecord r;
+      r.DisplayName = display;
+      r.Name = TextOf(e.lpServiceName);
+      r.Status = static_cast<int32_t>(e.ServiceStatus.dwCurrentState);
+      r.Typ = e.ServiceStatus.dwServiceType;
+      FillConfig(manager.get(), r, options, context);
+      result.Services.push_back(std::move(r));
+    }
+  };
+  result.End = RunBoundedEnumeration(TEnumerationLimits{}, call, batch);
+  if (result.End != TEnumerationEnd::Complete) result.Error = lastError;
+  return result;
+}
+
+bool ReadService(const std::wstring& name, const TServiceReadOptions& options, TServiceRecord& record) {
+  record = TServiceRecord{};
+  UniqueScHandle manager(::OpenSCManagerW(nullptr, nullptr, GENERIC_READ));
+  if (!manager) return false;
+  UniqueScHandle service(::OpenServiceW(manager.get(), name.c_str(), SERVICE_QUERY_STATUS));
+  if (!service) return false;
+  SERVICE_STATUS status{};
+  if (!::QueryServiceStatus(service.get(), &status)) return false;
+  wchar_t display[257] = {};
+  DWORD size = static_cast<DWORD>(std::size(display));
+  record.Name = name;
+  record.DisplayName = ::GetServiceDisplayNameW(manager.get(), name.c_str(), display, &size) ? display : name;
+  record.Status = static_cast<int32_t>(status.dwCurrentState);
+  record.Typ = status.dwServiceType;
+  TReadContext context(options);
+  FillConfig(manager.get(), record, options, context);
+  return true;
+}
+
+int CountServices() {
+  UniqueScHandle manager(::OpenSCManagerW(nullptr, nullptr, GENERIC_READ));
+  if (!manager) return -1;
+  DWORD resume = 0;
+  int count = 0;
+  const auto call = [&](std::vector<uint8_t>& buffer) {
+    DWORD needed = 0, returned = 0;
+    const BOOL ok = ::EnumServicesStatusW(manager.get(), SERVICE_WIN32, SERVICE_STATE_ALL,
+                                          reinterpret_cast<ENUM_SERVICE_STATUSW*>(buffer.data()),
+                                          static_cast<DWORD>(buffer.size()), &needed, &returned, &resume);
+    return TEnumerationCall{ok != FALSE, !ok && ::GetLastError() == ERROR_MORE_DATA, returned, needed};
+  };
+  const auto end = RunBoundedEnumeration(TEnumerationLimits{}, call,
+                                         [&](const std::vector<uint8_t>&, uint32_t n) { count += static_cast<int>(n); });
+  return end == TEnumerationEnd::Complete ? count : -1;
+}
+
+}  // namespace vantrel
