@@ -85,17 +85,16 @@ std::wstring DependenciesOf(const wchar_t* list, const uint8_t* bufferEnd) {
 // QueryServiceConfigW sized by the manager's own answer, within a cap; one retry when the configuration grew
 // between the two calls.
 const QUERY_SERVICE_CONFIGW* QueryConfig(SC_HANDLE service, std::vector<uint64_t>& buffer, const uint8_t*& end) {
-  DWORD needed = 0;
   for (int attempt = 0; attempt < 2; ++attempt) {
     const DWORD bytes = static_cast<DWORD>(buffer.size() * sizeof(uint64_t));
-    auto* config = reinterpret_cast<QUERY_SERVICE_CONFIGW*>(buffer.data());
-    if (bytes >= sizeof(QUERY_SERVICE_CONFIGW) && ::QueryServiceConfigW(service, config, bytes, &needed)) {
+    auto* config = buffer.empty() ? nullptr : reinterpret_cast<QUERY_SERVICE_CONFIGW*>(buffer.data());
+    DWORD needed = 0;
+    if (::QueryServiceConfigW(service, config, bytes, &needed)) {
+      if (!config) return nullptr;
       end = reinterpret_cast<const uint8_t*>(buffer.data()) + bytes;
       return config;
     }
-    if (::GetLastError() != ERROR_INSUFFICIENT_BUFFER && bytes >= sizeof(QUERY_SERVICE_CONFIGW)) return nullptr;
-    if (needed == 0 || needed > kMaxConfigBytes) return nullptr;
-    needed = std::max<DWORD>(needed, sizeof(QUERY_SERVICE_CONFIGW));
+    if (::GetLastError() != ERROR_INSUFFICIENT_BUFFER || needed <= bytes || needed > kMaxConfigBytes) return nullptr;
     buffer.assign((needed + sizeof(uint64_t) - 1) / sizeof(uint64_t), 0);
   }
   return nullptr;

@@ -44,7 +44,7 @@ bool UseExtendedSessionProcesses(bool windows7OrLater, bool timerRunning);
 
 struct TSessionOutcome {
   bool Ok = false;
-  DWORD Error = 0;  // the thread's error right after the call that failed
+  DWORD Error = 0;  // the error of the failed call; ERROR_NOT_SUPPORTED when it set none
 };
 // Each waits for the system to finish.
 TSessionOutcome DisconnectSession(IWtsApi& api, uint32_t sessionId);
