@@ -153,6 +153,7 @@ TEST(FindServiceIndex, FirstMatchInAnyCase) {
 struct Step {
   bool ok, more;
   uint32_t returned, needed;
+  bool advanced = true;
 };
 
 struct Script {
@@ -162,7 +163,7 @@ struct Script {
   TEnumerationCall operator()(std::vector<uint8_t>& buffer) {
     bufferSizes.push_back(buffer.size());
     const Step s = steps[std::min(calls++, steps.size() - 1)];  // the last step repeats for ever
-    return TEnumerationCall{s.ok, s.more, s.returned, s.needed};
+    return TEnumerationCall{s.ok, s.more, s.returned, s.needed, s.advanced};
   }
 };
 
@@ -179,11 +180,14 @@ TEST(RunBoundedEnumeration, EndsOnEveryKindOfAnswer) {
       {"other error", {{false, true, 3, 100}, {false, false, 0, 0}}, TEnumerationEnd::Failed, 3, 2},
       // More data but no entries, for ever: grown once, then stopped.
       {"stalled", {{false, true, 0, 40000}}, TEnumerationEnd::Stalled, 0, 2},
-      // More data, no entries, and no bigger size asked for: stopped at once.
-      {"no growth asked", {{false, true, 0, 100}}, TEnumerationEnd::Stalled, 0, 1},
+      // More data, no entries, and no bytes asked for: stopped at once.
+      {"no growth asked", {{false, true, 0, 0}}, TEnumerationEnd::Stalled, 0, 1},
       {"grown then done", {{false, true, 0, 40000}, {true, false, 1, 0}}, TEnumerationEnd::Complete, 1, 2},
       // Entries on every call but never done: the call limit ends it.
       {"endless", {{false, true, 1, 10}}, TEnumerationEnd::CallLimit, 50, 50},
+      // A resume point that never moves (Wine): the first entries are not kept, the grown buffer takes them all.
+      {"resume ignored", {{false, true, 9, 40000, false}, {true, false, 216, 0}}, TEnumerationEnd::Complete, 216, 2},
+      {"resume ignored for ever", {{false, true, 9, 40000, false}}, TEnumerationEnd::Stalled, 0, 2},
   };
   for (Case& c : cases) {
     Script script{c.steps};
@@ -203,6 +207,11 @@ TEST(RunBoundedEnumeration, GrowthIsCapped) {
   ASSERT_EQ(script.bufferSizes.size(), 2u);
   EXPECT_EQ(script.bufferSizes[0], 18432u);
   EXPECT_EQ(script.bufferSizes[1], 1u << 20);
+
+  Script small{{{false, true, 9, 24918, false}, {true, false, 216, 0}}};
+  RunBoundedEnumeration({1000, 1 << 20, 10}, std::ref(small), [](const std::vector<uint8_t>&, uint32_t) {});
+  ASSERT_EQ(small.bufferSizes.size(), 2u);
+  EXPECT_EQ(small.bufferSizes[1], 1000u + 24918u);  // what was returned plus what is still needed
 }
 
 }  // namespace

@@ -11,12 +11,18 @@ TEnumerationEnd RunBoundedEnumeration(const TEnumerationLimits& limits,
   bool grown = false;
   for (int i = 0; i < limits.MaxCalls; ++i) {
     const TEnumerationCall r = call(buffer);
-    if (r.Returned > 0) batch(buffer, r.Returned);
-    if (r.Ok) return TEnumerationEnd::Complete;
+    if (r.Ok) {
+      if (r.Returned > 0) batch(buffer, r.Returned);
+      return TEnumerationEnd::Complete;
+    }
     if (!r.MoreData) return TEnumerationEnd::Failed;
-    if (r.Returned > 0) continue;
-    // No progress: one bigger buffer, and only when it is really bigger.
-    const size_t wanted = std::min<size_t>(r.BytesNeeded, limits.MaxBytes);
+    if (r.Returned > 0 && r.Advanced) {
+      batch(buffer, r.Returned);
+      continue;
+    }
+    // No progress: one bigger buffer, and only when it is really bigger. The count of bytes needed may or may not
+    // include what this call returned, so the buffer grows by it.
+    const size_t wanted = std::min<size_t>(buffer.size() + r.BytesNeeded, limits.MaxBytes);
     if (grown || wanted <= buffer.size()) return TEnumerationEnd::Stalled;
     buffer.assign(wanted, 0);
     grown = true;

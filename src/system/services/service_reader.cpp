@@ -3,9 +3,12 @@
 #include <shellapi.h>
 
 #include <algorithm>
+#include <atomic>
 #include <cstring>
 #include <map>
 #include <memory>
+#include <system_error>
+#include <thread>
 #include <vector>
 
 #include "core/os/ascii.h"
@@ -20,8 +23,12 @@ namespace {
 
 using win::UniqueScHandle;
 
-// The configuration is at most 8 KiB on Windows; anything far above is not a configuration.
+// The configuration is at most 8 KiB on Windows; anything far above is not a configuration. Buffers start at that
+// size so that one call usually does.
 constexpr DWORD kMaxConfigBytes = 64 * 1024;
+constexpr size_t kConfigBufferBytes = 8192;
+constexpr size_t kConfigWorkers = 4;
+constexpr size_t kServicesPerWorker = 32;
 
 struct TFileFacts {
   int32_t ImageIndex = 0;
@@ -47,8 +54,8 @@ class TReadContext {
     return it->second;
   }
 
-  // One buffer for every configuration of the refresh.
-  std::vector<uint64_t> configBuffer;
+  // For a single service's configuration.
+  std::vector<uint64_t> configBuffer = std::vector<uint64_t>(kConfigBufferBytes / sizeof(uint64_t));
 
  private:
   TFileFacts ReadFacts(const std::wstring& image) const {
@@ -100,12 +107,14 @@ const QUERY_SERVICE_CONFIGW* QueryConfig(SC_HANDLE service, std::vector<uint64_t
   return nullptr;
 }
 
-void FillConfig(SC_HANDLE manager, TServiceRecord& r, const TServiceReadOptions& options, TReadContext& context) {
+// The configuration through a handle of its own; false when it cannot be read (the row keeps the enumeration's
+// values). Safe to run for several services at once.
+bool ReadConfig(SC_HANDLE manager, TServiceRecord& r, std::vector<uint64_t>& buffer) {
   UniqueScHandle service(::OpenServiceW(manager, r.Name.c_str(), SERVICE_QUERY_CONFIG));
-  if (!service) return;
+  if (!service) return false;
   const uint8_t* end = nullptr;
-  const QUERY_SERVICE_CONFIGW* c = QueryConfig(service.get(), context.configBuffer, end);
-  if (!c) return;
+  const QUERY_SERVICE_CONFIGW* c = QueryConfig(service.get(), buffer, end);
+  if (!c) return false;
   r.Typ = c->dwServiceType;
   r.StartUp = static_cast<int32_t>(c->dwStartType);
   r.ErrCtrl = static_cast<int32_t>(c->dwErrorControl);
@@ -114,6 +123,11 @@ void FillConfig(SC_HANDLE manager, TServiceRecord& r, const TServiceReadOptions&
   r.Tag = static_cast<int32_t>(c->dwTagId);
   r.ObjectName = TextOf(c->lpServiceStartName);
   r.DependOnService = DependenciesOf(c->lpDependencies, end);
+  return true;
+}
+
+// The executable behind the command line and its facts, once the configuration was read.
+void FillImage(TServiceRecord& r, const TServiceReadOptions& options, TReadContext& context) {
   r.ImageName = context.ImageOf(r.CmdLine);
   r._ImageIndex = options.DefaultImageIndex;
   if (r.ImageName.empty() || !options.ReadFileFacts) return;
@@ -124,6 +138,33 @@ void FillConfig(SC_HANDLE manager, TServiceRecord& r, const TServiceReadOptions&
   r.Version = f.Version;
   r.Copyright = f.Copyright;
   r.Size = f.Size;
+}
+
+// Each configuration is a round trip to the manager, which answers several at once: a few workers share the
+// list. The records are filled in place; the flags say which configurations were read.
+std::vector<char> ReadConfigs(SC_HANDLE manager, TServiceRecords& records) {
+  std::vector<char> read(records.size(), 0);
+  std::atomic<size_t> next{0};
+  const auto work = [&]() noexcept {
+    try {
+      std::vector<uint64_t> buffer(kConfigBufferBytes / sizeof(uint64_t));
+      for (size_t i = next++; i < records.size(); i = next++) read[i] = ReadConfig(manager, records[i], buffer);
+    } catch (...) {
+      // Out of memory: the rows left keep the enumeration's values.
+    }
+  };
+  std::vector<std::thread> workers;
+  const size_t extra = std::min<size_t>(kConfigWorkers - 1, records.size() / kServicesPerWorker);
+  for (size_t i = 0; i < extra; ++i) {
+    try {
+      workers.emplace_back(work);
+    } catch (const std::system_error&) {
+      break;  // no thread: the calling one does the rest
+    }
+  }
+  work();
+  for (std::thread& t : workers) t.join();
+  return read;
 }
 
 }  // namespace
@@ -141,11 +182,12 @@ TServicesRead ReadServices(const TServiceReadOptions& options) {
   DWORD lastError = 0;
   const auto call = [&](std::vector<uint8_t>& buffer) {
     DWORD needed = 0, returned = 0;
+    const DWORD from = resume;
     const BOOL ok = ::EnumServicesStatusW(manager.get(), SERVICE_WIN32, SERVICE_STATE_ALL,
                                           reinterpret_cast<ENUM_SERVICE_STATUSW*>(buffer.data()),
                                           static_cast<DWORD>(buffer.size()), &needed, &returned, &resume);
     lastError = ok ? 0 : ::GetLastError();
-    return TEnumerationCall{ok != FALSE, !ok && lastError == ERROR_MORE_DATA, returned, needed};
+    return TEnumerationCall{ok != FALSE, !ok && lastError == ERROR_MORE_DATA, returned, needed, resume != from};
   };
   const auto batch = [&](const std::vector<uint8_t>& buffer, uint32_t count) {
     const auto* entries = reinterpret_cast<const ENUM_SERVICE_STATUSW*>(buffer.data());
@@ -159,11 +201,13 @@ TServicesRead ReadServices(const TServiceReadOptions& options) {
       r.Name = TextOf(e.lpServiceName);
       r.Status = static_cast<int32_t>(e.ServiceStatus.dwCurrentState);
       r.Typ = e.ServiceStatus.dwServiceType;
-      FillConfig(manager.get(), r, options, context);
       result.Services.push_back(std::move(r));
     }
   };
   result.End = RunBoundedEnumeration(TEnumerationLimits{}, call, batch);
+  const std::vector<char> configRead = ReadConfigs(manager.get(), result.Services);
+  for (size_t i = 0; i < result.Services.size(); ++i)
+    if (configRead[i]) FillImage(result.Services[i], options, context);
   if (result.End != TEnumerationEnd::Complete) result.Error = lastError;
   return result;
 }
@@ -183,7 +227,7 @@ bool ReadService(const std::wstring& name, const TServiceReadOptions& options, T
   record.Status = static_cast<int32_t>(status.dwCurrentState);
   record.Typ = status.dwServiceType;
   TReadContext context(options);
-  FillConfig(manager.get(), record, options, context);
+  if (ReadConfig(manager.get(), record, context.configBuffer)) FillImage(record, options, context);
   return true;
 }
 
@@ -194,10 +238,12 @@ int CountServices() {
   int count = 0;
   const auto call = [&](std::vector<uint8_t>& buffer) {
     DWORD needed = 0, returned = 0;
+    const DWORD from = resume;
     const BOOL ok = ::EnumServicesStatusW(manager.get(), SERVICE_WIN32, SERVICE_STATE_ALL,
                                           reinterpret_cast<ENUM_SERVICE_STATUSW*>(buffer.data()),
                                           static_cast<DWORD>(buffer.size()), &needed, &returned, &resume);
-    return TEnumerationCall{ok != FALSE, !ok && ::GetLastError() == ERROR_MORE_DATA, returned, needed};
+    return TEnumerationCall{ok != FALSE, !ok && ::GetLastError() == ERROR_MORE_DATA, returned, needed,
+                            resume != from};
   };
   const auto end = RunBoundedEnumeration(TEnumerationLimits{}, call,
                                          [&](const std::vector<uint8_t>&, uint32_t n) { count += static_cast<int>(n); });
