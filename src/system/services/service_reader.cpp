@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <atomic>
 #include <cstring>
+#include <functional>
 #include <map>
 #include <memory>
 #include <system_error>
@@ -167,6 +168,28 @@ std::vector<char> ReadConfigs(SC_HANDLE manager, TServiceRecords& records) {
   return read;
 }
 
+// Every Win32 service in the manager's order through the bounded loop; lastError is the error of the call that
+// ended it when it did not complete.
+TEnumerationEnd EnumerateServices(SC_HANDLE manager, DWORD& lastError,
+                                  const std::function<void(const ENUM_SERVICE_STATUSW&)>& entry) {
+  DWORD resume = 0;
+  const auto call = [&](std::vector<uint8_t>& buffer) {
+    DWORD needed = 0, returned = 0;
+    const DWORD from = resume;
+    const BOOL ok = ::EnumServicesStatusW(manager, SERVICE_WIN32, SERVICE_STATE_ALL,
+                                          reinterpret_cast<ENUM_SERVICE_STATUSW*>(buffer.data()),
+                                          static_cast<DWORD>(buffer.size()), &needed, &returned, &resume);
+    lastError = ok ? 0 : ::GetLastError();
+    return TEnumerationCall{ok != FALSE, !ok && lastError == ERROR_MORE_DATA, returned, needed, resume != from};
+  };
+  const auto batch = [&](const std::vector<uint8_t>& buffer, uint32_t count) {
+    const auto* entries = reinterpret_cast<const ENUM_SERVICE_STATUSW*>(buffer.data());
+    const size_t fits = buffer.size() / sizeof(ENUM_SERVICE_STATUSW);
+    for (uint32_t i = 0; i < count && i < fits; ++i) entry(entries[i]);
+  };
+  return RunBoundedEnumeration(TEnumerationLimits{}, call, batch);
+}
+
 }  // namespace
 
 TServicesRead ReadServices(const TServiceReadOptions& options) {
@@ -178,33 +201,17 @@ TServicesRead ReadServices(const TServiceReadOptions& options) {
   }
   result.Opened = true;
   TReadContext context(options);
-  DWORD resume = 0;
   DWORD lastError = 0;
-  const auto call = [&](std::vector<uint8_t>& buffer) {
-    DWORD needed = 0, returned = 0;
-    const DWORD from = resume;
-    const BOOL ok = ::EnumServicesStatusW(manager.get(), SERVICE_WIN32, SERVICE_STATE_ALL,
-                                          reinterpret_cast<ENUM_SERVICE_STATUSW*>(buffer.data()),
-                                          static_cast<DWORD>(buffer.size()), &needed, &returned, &resume);
-    lastError = ok ? 0 : ::GetLastError();
-    return TEnumerationCall{ok != FALSE, !ok && lastError == ERROR_MORE_DATA, returned, needed, resume != from};
-  };
-  const auto batch = [&](const std::vector<uint8_t>& buffer, uint32_t count) {
-    const auto* entries = reinterpret_cast<const ENUM_SERVICE_STATUSW*>(buffer.data());
-    const size_t fits = buffer.size() / sizeof(ENUM_SERVICE_STATUSW);
-    for (uint32_t i = 0; i < count && i < fits; ++i) {
-      const ENUM_SERVICE_STATUSW& e = entries[i];
-      const std::wstring display = TextOf(e.lpDisplayName);
-      if (!ServicePassesFilter(display, options.Filter)) continue;
-      TServiceRecord r;
-      r.DisplayName = display;
-      r.Name = TextOf(e.lpServiceName);
-      r.Status = static_cast<int32_t>(e.ServiceStatus.dwCurrentState);
-      r.Typ = e.ServiceStatus.dwServiceType;
-      result.Services.push_back(std::move(r));
-    }
-  };
-  result.End = RunBoundedEnumeration(TEnumerationLimits{}, call, batch);
+  result.End = EnumerateServices(manager.get(), lastError, [&](const ENUM_SERVICE_STATUSW& e) {
+    const std::wstring display = TextOf(e.lpDisplayName);
+    if (!ServicePassesFilter(display, options.Filter)) return;
+    TServiceRecord r;
+    r.DisplayName = display;
+    r.Name = TextOf(e.lpServiceName);
+    r.Status = static_cast<int32_t>(e.ServiceStatus.dwCurrentState);
+    r.Typ = e.ServiceStatus.dwServiceType;
+    result.Services.push_back(std::move(r));
+  });
   const std::vector<char> configRead = ReadConfigs(manager.get(), result.Services);
   for (size_t i = 0; i < result.Services.size(); ++i)
     if (configRead[i]) FillImage(result.Services[i], options, context);
@@ -234,19 +241,9 @@ bool ReadService(const std::wstring& name, const TServiceReadOptions& options, T
 int CountServices() {
   UniqueScHandle manager(::OpenSCManagerW(nullptr, nullptr, GENERIC_READ));
   if (!manager) return -1;
-  DWORD resume = 0;
   int count = 0;
-  const auto call = [&](std::vector<uint8_t>& buffer) {
-    DWORD needed = 0, returned = 0;
-    const DWORD from = resume;
-    const BOOL ok = ::EnumServicesStatusW(manager.get(), SERVICE_WIN32, SERVICE_STATE_ALL,
-                                          reinterpret_cast<ENUM_SERVICE_STATUSW*>(buffer.data()),
-                                          static_cast<DWORD>(buffer.size()), &needed, &returned, &resume);
-    return TEnumerationCall{ok != FALSE, !ok && ::GetLastError() == ERROR_MORE_DATA, returned, needed,
-                            resume != from};
-  };
-  const auto end = RunBoundedEnumeration(TEnumerationLimits{}, call,
-                                         [&](const std::vector<uint8_t>&, uint32_t n) { count += static_cast<int>(n); });
+  DWORD lastError = 0;
+  const TEnumerationEnd end = EnumerateServices(manager.get(), lastError, [&](const ENUM_SERVICE_STATUSW&) { ++count; });
   return end == TEnumerationEnd::Complete ? count : -1;
 }
 
