@@ -1,15 +1,14 @@
 #include "system/os/wts_api.h"
 
+#include "core/sessions/session_rules.h"
+
 namespace vantrel {
 
 const std::array<const wchar_t*, 10> WTSConnectStateNames{
     L"WTSActive", L"WTSConnected", L"WTSConnectQuery", L"WTSShadow", L"WTSDisconnected",
     L"WTSIdle",   L"WTSListen",    L"WTSReset",        L"WTSDown",   L"WTSInit"};
 
-std::wstring ConnectStateText(int state) {
-  if (state < 0 || static_cast<size_t>(state) >= WTSConnectStateNames.size()) return std::to_wstring(state);
-  return WTSConnectStateNames[static_cast<size_t>(state)] + 3;
-}
+std::wstring ConnectStateText(int state) { return SessionStateText(state); }
 
 namespace {
 

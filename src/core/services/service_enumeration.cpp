@@ -1,0 +1,33 @@
+#include "core/services/service_enumeration.h"
+
+#include <algorithm>
+
+namespace vantrel {
+
+TEnumerationEnd RunBoundedEnumeration(const TEnumerationLimits& limits,
+                                      const std::function<TEnumerationCall(std::vector<uint8_t>&)>& call,
+                                      const std::function<void(const std::vector<uint8_t>&, uint32_t)>& batch) {
+  std::vector<uint8_t> buffer(std::min(limits.InitialBytes, limits.MaxBytes));
+  bool grown = false;
+  for (int i = 0; i < limits.MaxCalls; ++i) {
+    const TEnumerationCall r = call(buffer);
+    if (r.Ok) {
+      if (r.Returned > 0) batch(buffer, r.Returned);
+      return TEnumerationEnd::Complete;
+    }
+    if (!r.MoreData) return TEnumerationEnd::Failed;
+    if (r.Returned > 0 && r.Advanced) {
+      batch(buffer, r.Returned);
+      continue;
+    }
+    // No progress: one bigger buffer, and only when it is really bigger. The count of bytes needed may or may not
+    // include what this call returned, so the buffer grows by it.
+    const size_t wanted = std::min<size_t>(buffer.size() + r.BytesNeeded, limits.MaxBytes);
+    if (grown || wanted <= buffer.size()) return TEnumerationEnd::Stalled;
+    buffer.assign(wanted, 0);
+    grown = true;
+  }
+  return TEnumerationEnd::CallLimit;
+}
+
+}  // namespace vantrel

@@ -1,0 +1,109 @@
+#include "system/services/service_actions.h"
+
+#include "core/services/service_record.h"
+#include "system/os/file_version.h"
+#include "system/services/sc_handle.h"
+
+namespace vantrel {
+
+namespace {
+
+using win::UniqueScHandle;
+
+TServiceOutcome Failed(DWORD error) { return TServiceOutcome{false, error}; }
+TServiceOutcome FailedNow() { return Failed(::GetLastError()); }
+
+// The manager and the service, each opened with what the action needs; the error of the open that failed.
+struct TOpenedService {
+  UniqueScHandle manager, service;
+  DWORD error = 0;
+};
+
+TOpenedService Open(const std::wstring& name, DWORD access) {
+  TOpenedService o;
+  o.manager.reset(::OpenSCManagerW(nullptr, nullptr, SC_MANAGER_CONNECT));
+  if (!o.manager) {
+    o.error = ::GetLastError();
+    return o;
+  }
+  o.service.reset(::OpenServiceW(o.manager.get(), name.c_str(), access));
+  if (!o.service) o.error = ::GetLastError();
+  return o;
+}
+
+TServiceOutcome Control(SC_HANDLE service, DWORD control) {
+  SERVICE_STATUS status{};
+  if (!::ControlService(service, control, &status)) return FailedNow();
+  return TServiceOutcome{true, 0};
+}
+
+DWORD RefusalFor(DWORD state, DWORD whenStopped, DWORD whenRunning) {
+  if (state == SERVICE_STOPPED) return whenStopped;
+  if (state == SERVICE_RUNNING) return whenRunning;
+  return ERROR_INVALID_SERVICE_CONTROL;
+}
+
+}  // namespace
+
+TServiceOutcome StartOrContinueService(const std::wstring& name) {
+  TOpenedService o = Open(name, SERVICE_START | SERVICE_PAUSE_CONTINUE | SERVICE_QUERY_STATUS);
+  if (!o.service) return Failed(o.error);
+  SERVICE_STATUS status{};
+  if (!::QueryServiceStatus(o.service.get(), &status)) return FailedNow();
+  if (status.dwCurrentState == SERVICE_STOPPED) {
+    if (!::StartServiceW(o.service.get(), 0, nullptr)) return FailedNow();
+    return TServiceOutcome{true, 0};
+  }
+  if (status.dwCurrentState == SERVICE_PAUSED) return Control(o.service.get(), SERVICE_CONTROL_CONTINUE);
+  return Failed(RefusalFor(status.dwCurrentState, ERROR_INVALID_SERVICE_CONTROL, ERROR_SERVICE_ALREADY_RUNNING));
+}
+
+TServiceOutcome StopService(const std::wstring& name) {
+  TOpenedService o = Open(name, SERVICE_STOP | SERVICE_QUERY_STATUS);
+  if (!o.service) return Failed(o.error);
+  SERVICE_STATUS status{};
+  if (!::QueryServiceStatus(o.service.get(), &status)) return FailedNow();
+  if (status.dwCurrentState == SERVICE_RUNNING || status.dwCurrentState == SERVICE_PAUSED)
+    return Control(o.service.get(), SERVICE_CONTROL_STOP);
+  return Failed(RefusalFor(status.dwCurrentState, ERROR_SERVICE_NOT_ACTIVE, ERROR_INVALID_SERVICE_CONTROL));
+}
+
+TServiceOutcome PauseService(const std::wstring& name) {
+  TOpenedService o = Open(name, SERVICE_PAUSE_CONTINUE | SERVICE_QUERY_STATUS);
+  if (!o.service) return Failed(o.error);
+  SERVICE_STATUS status{};
+  if (!::QueryServiceStatus(o.service.get(), &status)) return FailedNow();
+  if (status.dwCurrentState == SERVICE_RUNNING) return Control(o.service.get(), SERVICE_CONTROL_PAUSE);
+  return Failed(RefusalFor(status.dwCurrentState, ERROR_SERVICE_NOT_ACTIVE, ERROR_INVALID_SERVICE_CONTROL));
+}
+
+TServiceOutcome UninstallService(const std::wstring& name) {
+  TOpenedService o = Open(name, DELETE);
+  if (!o.service) return Failed(o.error);
+  if (!::DeleteService(o.service.get())) return FailedNow();
+  return TServiceOutcome{true, 0};
+}
+
+int32_t QueryServiceState(const std::wstring& name) {
+  TOpenedService o = Open(name, SERVICE_QUERY_STATUS);
+  SERVICE_STATUS status{};
+  if (!o.service || !::QueryServiceStatus(o.service.get(), &status)) return 0;
+  return static_cast<int32_t>(status.dwCurrentState);
+}
+
+int32_t WaitForServiceState(const std::wstring& name, int32_t wanted, DWORD timeoutMs) {
+  const ULONGLONG deadline = ::GetTickCount64() + timeoutMs;
+  int32_t state = QueryServiceState(name);
+  while (state != wanted && ::GetTickCount64() < deadline) {
+    ::Sleep(20);
+    state = QueryServiceState(name);
+  }
+  return state;
+}
+
+bool OpenServicesConsole() {
+  const std::wstring sys = GetSysDir();
+  return RunProgram(sys + L"\\mmc.exe", sys + L"\\services.msc", SW_SHOWDEFAULT);
+}
+
+}  // namespace vantrel

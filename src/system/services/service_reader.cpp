@@ -1,0 +1,250 @@
+#include "system/services/service_reader.h"
+
+#include <shellapi.h>
+
+#include <algorithm>
+#include <atomic>
+#include <cstring>
+#include <functional>
+#include <map>
+#include <memory>
+#include <system_error>
+#include <thread>
+#include <vector>
+
+#include "core/os/ascii.h"
+#include "core/services/service_rules.h"
+#include "core/version/version_info.h"
+#include "system/os/file_version.h"
+#include "system/services/sc_handle.h"
+
+namespace vantrel {
+
+namespace {
+
+using win::UniqueScHandle;
+
+// The configuration is at most 8 KiB on Windows; anything far above is not a configuration. Buffers start at that
+// size so that one call usually does.
+constexpr DWORD kMaxConfigBytes = 64 * 1024;
+constexpr size_t kConfigBufferBytes = 8192;
+constexpr size_t kConfigWorkers = 4;
+constexpr size_t kServicesPerWorker = 32;
+
+struct TFileFacts {
+  int32_t ImageIndex = 0;
+  std::wstring Desc, Company, Version, Copyright;
+  int64_t Size = 0;
+};
+
+// What one refresh learns once: the environment for command lines and each executable's facts, as many
+// services share one executable.
+class TReadContext {
+ public:
+  explicit TReadContext(const TServiceReadOptions& options) : options_(options), env_(GetEnvironmentList()) {}
+
+  std::wstring ImageOf(const std::wstring& cmdLine) const {
+    return vantrel::ExtractFileFromCommandLine(cmdLine, env_, FileExists);
+  }
+
+  const TFileFacts& FactsOf(const std::wstring& image) {
+    std::wstring key = image;
+    for (wchar_t& c : key) c = detail::FoldCase(c);
+    auto [it, inserted] = facts_.try_emplace(key);
+    if (inserted) it->second = ReadFacts(image);
+    return it->second;
+  }
+
+  // For a single service's configuration.
+  std::vector<uint64_t> configBuffer = std::vector<uint64_t>(kConfigBufferBytes / sizeof(uint64_t));
+
+ private:
+  TFileFacts ReadFacts(const std::wstring& image) const {
+    TFileFacts f;
+    f.ImageIndex = options_.DefaultImageIndex;
+    SHFILEINFOW info{};
+    if (::SHGetFileInfoW(image.c_str(), 0, &info, sizeof info, SHGFI_SYSICONINDEX | SHGFI_SMALLICON))
+      f.ImageIndex = info.iIcon;
+    TVersionInfo vi;
+    GetFileVerInfo(image, vi);
+    f.Desc = vi.Description;
+    f.Company = vi.CompanyName;
+    f.Version = vi.FileVersion;
+    f.Copyright = vi.Copyright;
+    f.Size = std::max<int64_t>(GetFileSize(image), 0);
+    return f;
+  }
+
+  const TServiceReadOptions& options_;
+  std::vector<std::wstring> env_;
+  std::map<std::wstring, TFileFacts> facts_;
+};
+
+std::wstring TextOf(const wchar_t* s) { return s ? std::wstring(s) : std::wstring(); }
+
+// The dependency list: NUL-separated names ending with an empty one, read only inside the buffer.
+std::wstring DependenciesOf(const wchar_t* list, const uint8_t* bufferEnd) {
+  if (!list) return {};
+  const auto* end = reinterpret_cast<const wchar_t*>(bufferEnd);
+  if (list >= end) return {};
+  return JoinServiceDependencies(std::wstring_view(list, static_cast<size_t>(end - list)));
+}
+
+// QueryServiceConfigW sized by the manager's own answer, within a cap; one retry when the configuration grew
+// between the two calls.
+const QUERY_SERVICE_CONFIGW* QueryConfig(SC_HANDLE service, std::vector<uint64_t>& buffer, const uint8_t*& end) {
+  for (int attempt = 0; attempt < 2; ++attempt) {
+    const DWORD bytes = static_cast<DWORD>(buffer.size() * sizeof(uint64_t));
+    auto* config = buffer.empty() ? nullptr : reinterpret_cast<QUERY_SERVICE_CONFIGW*>(buffer.data());
+    DWORD needed = 0;
+    if (::QueryServiceConfigW(service, config, bytes, &needed)) {
+      if (!config) return nullptr;
+      end = reinterpret_cast<const uint8_t*>(buffer.data()) + bytes;
+      return config;
+    }
+    if (::GetLastError() != ERROR_INSUFFICIENT_BUFFER || needed <= bytes || needed > kMaxConfigBytes) return nullptr;
+    buffer.assign((needed + sizeof(uint64_t) - 1) / sizeof(uint64_t), 0);
+  }
+  return nullptr;
+}
+
+// The configuration through a handle of its own; false when it cannot be read (the row keeps the enumeration's
+// values). Safe to run for several services at once.
+bool ReadConfig(SC_HANDLE manager, TServiceRecord& r, std::vector<uint64_t>& buffer) {
+  UniqueScHandle service(::OpenServiceW(manager, r.Name.c_str(), SERVICE_QUERY_CONFIG));
+  if (!service) return false;
+  const uint8_t* end = nullptr;
+  const QUERY_SERVICE_CONFIGW* c = QueryConfig(service.get(), buffer, end);
+  if (!c) return false;
+  r.Typ = c->dwServiceType;
+  r.StartUp = static_cast<int32_t>(c->dwStartType);
+  r.ErrCtrl = static_cast<int32_t>(c->dwErrorControl);
+  r.CmdLine = TextOf(c->lpBinaryPathName);
+  r.Group = TextOf(c->lpLoadOrderGroup);
+  r.Tag = static_cast<int32_t>(c->dwTagId);
+  r.ObjectName = TextOf(c->lpServiceStartName);
+  r.DependOnService = DependenciesOf(c->lpDependencies, end);
+  return true;
+}
+
+// The executable behind the command line and its facts, once the configuration was read.
+void FillImage(TServiceRecord& r, const TServiceReadOptions& options, TReadContext& context) {
+  r.ImageName = context.ImageOf(r.CmdLine);
+  r._ImageIndex = options.DefaultImageIndex;
+  if (r.ImageName.empty() || !options.ReadFileFacts) return;
+  const TFileFacts& f = context.FactsOf(r.ImageName);
+  r._ImageIndex = f.ImageIndex;
+  r.Desc = f.Desc;
+  r.Company = f.Company;
+  r.Version = f.Version;
+  r.Copyright = f.Copyright;
+  r.Size = f.Size;
+}
+
+// Each configuration is a round trip to the manager, which answers several at once: a few workers share the
+// list. The records are filled in place; the flags say which configurations were read.
+std::vector<char> ReadConfigs(SC_HANDLE manager, TServiceRecords& records) {
+  std::vector<char> read(records.size(), 0);
+  std::atomic<size_t> next{0};
+  const auto work = [&]() noexcept {
+    try {
+      std::vector<uint64_t> buffer(kConfigBufferBytes / sizeof(uint64_t));
+      for (size_t i = next++; i < records.size(); i = next++) read[i] = ReadConfig(manager, records[i], buffer);
+    } catch (...) {
+      // Out of memory: the rows left keep the enumeration's values.
+    }
+  };
+  std::vector<std::thread> workers;
+  const size_t extra = std::min<size_t>(kConfigWorkers - 1, records.size() / kServicesPerWorker);
+  for (size_t i = 0; i < extra; ++i) {
+    try {
+      workers.emplace_back(work);
+    } catch (const std::system_error&) {
+      break;  // no thread: the calling one does the rest
+    }
+  }
+  work();
+  for (std::thread& t : workers) t.join();
+  return read;
+}
+
+// Every Win32 service in the manager's order through the bounded loop; lastError is the error of the call that
+// ended it when it did not complete.
+TEnumerationEnd EnumerateServices(SC_HANDLE manager, DWORD& lastError,
+                                  const std::function<void(const ENUM_SERVICE_STATUSW&)>& entry) {
+  DWORD resume = 0;
+  const auto call = [&](std::vector<uint8_t>& buffer) {
+    DWORD needed = 0, returned = 0;
+    const DWORD from = resume;
+    const BOOL ok = ::EnumServicesStatusW(manager, SERVICE_WIN32, SERVICE_STATE_ALL,
+                                          reinterpret_cast<ENUM_SERVICE_STATUSW*>(buffer.data()),
+                                          static_cast<DWORD>(buffer.size()), &needed, &returned, &resume);
+    lastError = ok ? 0 : ::GetLastError();
+    return TEnumerationCall{ok != FALSE, !ok && lastError == ERROR_MORE_DATA, returned, needed, resume != from};
+  };
+  const auto batch = [&](const std::vector<uint8_t>& buffer, uint32_t count) {
+    const auto* entries = reinterpret_cast<const ENUM_SERVICE_STATUSW*>(buffer.data());
+    const size_t fits = buffer.size() / sizeof(ENUM_SERVICE_STATUSW);
+    for (uint32_t i = 0; i < count && i < fits; ++i) entry(entries[i]);
+  };
+  return RunBoundedEnumeration(TEnumerationLimits{}, call, batch);
+}
+
+}  // namespace
+
+TServicesRead ReadServices(const TServiceReadOptions& options) {
+  TServicesRead result;
+  UniqueScHandle manager(::OpenSCManagerW(nullptr, nullptr, GENERIC_READ));
+  if (!manager) {
+    result.Error = ::GetLastError();
+    return result;
+  }
+  result.Opened = true;
+  TReadContext context(options);
+  DWORD lastError = 0;
+  result.End = EnumerateServices(manager.get(), lastError, [&](const ENUM_SERVICE_STATUSW& e) {
+    const std::wstring display = TextOf(e.lpDisplayName);
+    if (!ServicePassesFilter(display, options.Filter)) return;
+    TServiceRecord r;
+    r.DisplayName = display;
+    r.Name = TextOf(e.lpServiceName);
+    r.Status = static_cast<int32_t>(e.ServiceStatus.dwCurrentState);
+    r.Typ = e.ServiceStatus.dwServiceType;
+    result.Services.push_back(std::move(r));
+  });
+  const std::vector<char> configRead = ReadConfigs(manager.get(), result.Services);
+  for (size_t i = 0; i < result.Services.size(); ++i)
+    if (configRead[i]) FillImage(result.Services[i], options, context);
+  if (result.End != TEnumerationEnd::Complete) result.Error = lastError;
+  return result;
+}
+
+bool ReadService(const std::wstring& name, const TServiceReadOptions& options, TServiceRecord& record) {
+  record = TServiceRecord{};
+  UniqueScHandle manager(::OpenSCManagerW(nullptr, nullptr, GENERIC_READ));
+  if (!manager) return false;
+  UniqueScHandle service(::OpenServiceW(manager.get(), name.c_str(), SERVICE_QUERY_STATUS));
+  if (!service) return false;
+  SERVICE_STATUS status{};
+  if (!::QueryServiceStatus(service.get(), &status)) return false;
+  wchar_t display[257] = {};
+  DWORD size = static_cast<DWORD>(std::size(display));
+  record.Name = name;
+  record.DisplayName = ::GetServiceDisplayNameW(manager.get(), name.c_str(), display, &size) ? display : name;
+  record.Status = static_cast<int32_t>(status.dwCurrentState);
+  record.Typ = status.dwServiceType;
+  TReadContext context(options);
+  if (ReadConfig(manager.get(), record, context.configBuffer)) FillImage(record, options, context);
+  return true;
+}
+
+int CountServices() {
+  UniqueScHandle manager(::OpenSCManagerW(nullptr, nullptr, GENERIC_READ));
+  if (!manager) return -1;
+  int count = 0;
+  DWORD lastError = 0;
+  const TEnumerationEnd end = EnumerateServices(manager.get(), lastError, [&](const ENUM_SERVICE_STATUSW&) { ++count; });
+  return end == TEnumerationEnd::Complete ? count : -1;
+}
+
+}  // namespace vantrel

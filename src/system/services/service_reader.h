@@ -1,0 +1,36 @@
+// The services of the local service control manager as records. Pure functions that touch no window, so that a
+// page can run them on a worker thread.
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+
+#include "core/services/service_enumeration.h"
+#include "core/services/service_record.h"
+
+namespace vantrel {
+
+struct TServiceReadOptions {
+  std::wstring Filter;            // display-name prefix; empty keeps all
+  int32_t DefaultImageIndex = 0;  // the stock icon when the executable gives none
+  bool ReadFileFacts = true;      // icon, version texts and size of each executable
+};
+
+struct TServicesRead {
+  bool Opened = false;  // the manager could be opened; the list is empty otherwise
+  DWORD Error = 0;      // the error of the open or of the enumeration call that ended it
+  TEnumerationEnd End = TEnumerationEnd::Failed;
+  TServiceRecords Services;  // in the order the manager returned them
+};
+
+// Every Win32 service (own and shared process), with its configuration and the facts of its executable.
+TServicesRead ReadServices(const TServiceReadOptions& options);
+
+// One service by its key name; false when it cannot be opened or its state read.
+bool ReadService(const std::wstring& name, const TServiceReadOptions& options, TServiceRecord& record);
+
+// The bare enumeration that the reader builds on, for comparison: the number of services, -1 on failure.
+int CountServices();
+
+}  // namespace vantrel

@@ -1,0 +1,140 @@
+// The service reader and actions against a service the test installs in the prefix and removes again.
+#include <gtest/gtest.h>
+
+#include "core/services/service_rules.h"
+#include "os_test_print.h"
+#include "svc_install.h"
+#include "system/process/process_actions.h"
+#include "system/services/service_actions.h"
+#include "system/services/service_reader.h"
+
+namespace vantrel {
+namespace {
+
+constexpr wchar_t kName[] = L"VantrelTestSvc";
+constexpr wchar_t kDisplay[] = L"Vantrel Test Service";
+
+TServiceRecord Read() {
+  TServiceRecord r;
+  EXPECT_TRUE(ReadService(kName, TServiceReadOptions{}, r));
+  return r;
+}
+
+// The record and what the page shows for it in one state.
+void ExpectShown(const TServiceRecord& r, int32_t status, const wchar_t* statusText, const wchar_t* caption,
+                 uint32_t colour, bool uninstall) {
+  EXPECT_EQ(r.Status, status);
+  EXPECT_EQ(ServiceCellText(r, scStatus), statusText);
+  EXPECT_EQ(ServiceRowColour(r), colour);
+  const TServiceButtons b = ServiceButtonState(&r, true, L"earlier");
+  EXPECT_EQ(b.ControlCaption, caption);
+  EXPECT_TRUE(b.ControlEnabled);
+  EXPECT_EQ(b.UninstallEnabled, uninstall);
+}
+
+// A refused action carries its own error, not the "success" a stale last error would give.
+void ExpectRefused(const TServiceOutcome& outcome, DWORD error) {
+  EXPECT_FALSE(outcome.Ok);
+  EXPECT_EQ(outcome.Error, error);
+  const std::wstring text = ServiceStartErrorText(kName, SystemErrorText(outcome.Error));
+  PrintLine(text);
+  EXPECT_EQ(text.find(L"completed successfully"), std::wstring::npos);
+}
+
+TEST(ServiceActions, InstalledServiceThroughEveryState) {
+  testing::TInstalledService installed(kName, kDisplay);
+  ASSERT_TRUE(installed.Installed()) << installed.Error();
+
+  TServiceRecord r = Read();
+  EXPECT_EQ(r.DisplayName, kDisplay);
+  EXPECT_EQ(ServiceCellText(r, scStartUp), L"Manual");
+  EXPECT_EQ(r.DependOnService, L"");  // Wine keeps no dependencies; "A,B" is checked natively
+  EXPECT_EQ(r.CmdLine, L"\"" + testing::TestServiceExePath() + L"\"");
+  EXPECT_EQ(r.ImageName, testing::TestServiceExePath());
+  EXPECT_GT(r.Size, 0);
+  EXPECT_EQ(ServiceCellText(r, scLogOn), L"LocalSystem");
+  ExpectShown(r, ssStopped, L"Stopped", L"启动", kServiceDefaultColour, true);
+
+  ::SetLastError(ERROR_SUCCESS);
+  ExpectRefused(StopService(kName), ERROR_SERVICE_NOT_ACTIVE);
+  ExpectRefused(PauseService(kName), ERROR_SERVICE_NOT_ACTIVE);
+
+  ASSERT_TRUE(StartOrContinueService(kName).Ok);
+  ASSERT_EQ(WaitForServiceState(kName, ssRunning, 10000), ssRunning);
+  ExpectShown(Read(), ssRunning, L"Started", L"停止", kServiceRunningColour, false);
+
+  ::SetLastError(ERROR_SUCCESS);
+  ExpectRefused(StartOrContinueService(kName), ERROR_SERVICE_ALREADY_RUNNING);
+
+  // The test service accepts pausing.
+  ASSERT_TRUE(PauseService(kName).Ok);
+  ASSERT_EQ(WaitForServiceState(kName, ssPaused, 10000), ssPaused);
+  ExpectShown(Read(), ssPaused, L"Paused", L"恢复", kServiceDefaultColour, false);
+  ExpectRefused(PauseService(kName), ERROR_INVALID_SERVICE_CONTROL);
+  ASSERT_TRUE(StartOrContinueService(kName).Ok);  // resume
+  ASSERT_EQ(WaitForServiceState(kName, ssRunning, 10000), ssRunning);
+
+  ASSERT_TRUE(StopService(kName).Ok);
+  ASSERT_EQ(WaitForServiceState(kName, ssStopped, 10000), ssStopped);
+  ExpectShown(Read(), ssStopped, L"Stopped", L"启动", kServiceDefaultColour, true);
+
+  // Disabled: grey, the control button off, and a start fails with the manager's own error.
+  {
+    SC_HANDLE manager = ::OpenSCManagerW(nullptr, nullptr, SC_MANAGER_CONNECT);
+    SC_HANDLE service = ::OpenServiceW(manager, kName, SERVICE_CHANGE_CONFIG);
+    ASSERT_TRUE(::ChangeServiceConfigW(service, SERVICE_NO_CHANGE, SERVICE_DISABLED, SERVICE_NO_CHANGE, nullptr,
+                                       nullptr, nullptr, nullptr, nullptr, nullptr, nullptr));
+    ::CloseServiceHandle(service);
+    ::CloseServiceHandle(manager);
+  }
+  r = Read();
+  EXPECT_EQ(ServiceCellText(r, scStartUp), L"Disabled");
+  EXPECT_EQ(ServiceRowColour(r), kServiceDisabledColour);
+  EXPECT_FALSE(ServiceButtonState(&r, true, L"").ControlEnabled);
+  const TServiceOutcome disabledStart = StartOrContinueService(kName);
+  EXPECT_FALSE(disabledStart.Ok);
+  EXPECT_EQ(disabledStart.Error, static_cast<DWORD>(ERROR_SERVICE_DISABLED));
+
+  ASSERT_TRUE(UninstallService(kName).Ok);
+  TServiceRecord gone;
+  EXPECT_FALSE(ReadService(kName, TServiceReadOptions{}, gone));
+  EXPECT_EQ(QueryServiceState(kName), 0);
+}
+
+TEST(ServiceActions, MissingServiceGivesTheOpenError) {
+  const std::wstring name = L"VantrelNoSuchService";
+  for (const TServiceOutcome& o : {StartOrContinueService(name), StopService(name), PauseService(name),
+                                   UninstallService(name)}) {
+    EXPECT_FALSE(o.Ok);
+    EXPECT_EQ(o.Error, static_cast<DWORD>(ERROR_SERVICE_DOES_NOT_EXIST));
+  }
+}
+
+TEST(ServiceReader, ListsThePrefixServicesWithTheFilter) {
+  testing::TInstalledService installed(kName, kDisplay);
+  ASSERT_TRUE(installed.Installed()) << installed.Error();
+
+  const TServicesRead all = ReadServices(TServiceReadOptions{L"", 7, true});
+  ASSERT_TRUE(all.Opened);
+  EXPECT_EQ(all.End, TEnumerationEnd::Complete);
+  EXPECT_EQ(static_cast<int>(all.Services.size()), CountServices());
+  PrintLine(L"services: " + std::to_wstring(all.Services.size()));
+  const int own = FindServiceIndex(all.Services, L"vantreltestsvc");
+  ASSERT_GE(own, 0);
+  EXPECT_EQ(all.Services[static_cast<size_t>(own)].StartUp, sstManual);
+  for (const TServiceRecord& r : all.Services) {
+    EXPECT_FALSE(r.Name.empty());
+    EXPECT_NE(r.Typ & SERVICE_WIN32, 0u) << r.Name;  // no drivers
+    EXPECT_TRUE(r.Status >= ssStopped && r.Status <= ssPaused) << r.Name;
+  }
+
+  const TServicesRead filtered = ReadServices(TServiceReadOptions{L"vantrel test", 7, false});
+  ASSERT_EQ(filtered.Services.size(), 1u);
+  EXPECT_EQ(filtered.Services[0].Name, kName);
+  EXPECT_EQ(filtered.Services[0]._ImageIndex, 7);  // file facts not read: the default icon
+  EXPECT_TRUE(filtered.Services[0].Desc.empty());
+  EXPECT_TRUE(ReadServices(TServiceReadOptions{L"test service", 0, false}).Services.empty());  // prefix only
+}
+
+}  // namespace
+}  // namespace vantrel

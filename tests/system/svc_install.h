@@ -1,0 +1,71 @@
+// Installs services for tests and benchmarks and removes them whatever happens, with the manager's own calls (not
+// the code under test), so that a broken action never leaves a service behind.
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+
+namespace vantrel::testing {
+
+// The test service executable beside the running executable.
+inline std::wstring TestServiceExePath() {
+  wchar_t path[MAX_PATH] = {};
+  const DWORD n = ::GetModuleFileNameW(nullptr, path, MAX_PATH);
+  std::wstring dir(path, n);
+  dir.resize(dir.find_last_of(L'\\') + 1);
+  return dir + L"svc_test_service.exe";
+}
+
+// Stops the service (waiting at most 5 s) and deletes it; quiet when it does not exist.
+inline void RemoveServiceNow(const std::wstring& name) {
+  SC_HANDLE manager = ::OpenSCManagerW(nullptr, nullptr, SC_MANAGER_CONNECT);
+  if (!manager) return;
+  if (SC_HANDLE service = ::OpenServiceW(manager, name.c_str(), SERVICE_STOP | SERVICE_QUERY_STATUS | DELETE)) {
+    SERVICE_STATUS status{};
+    if (::ControlService(service, SERVICE_CONTROL_STOP, &status)) {
+      for (int i = 0; i < 250 && ::QueryServiceStatus(service, &status) && status.dwCurrentState != SERVICE_STOPPED;
+           ++i)
+        ::Sleep(20);
+    }
+    ::DeleteService(service);
+    ::CloseServiceHandle(service);
+  }
+  ::CloseServiceHandle(manager);
+}
+
+// A demand-start service of the test executable, removed when this goes out of scope.
+class TInstalledService {
+ public:
+  TInstalledService(std::wstring name, const std::wstring& displayName, const wchar_t* dependencies = nullptr)
+      : name_(std::move(name)) {
+    RemoveServiceNow(name_);  // a leftover of an earlier, killed run
+    SC_HANDLE manager = ::OpenSCManagerW(nullptr, nullptr, SC_MANAGER_CREATE_SERVICE);
+    if (!manager) {
+      error_ = ::GetLastError();
+      return;
+    }
+    const std::wstring binPath = L"\"" + TestServiceExePath() + L"\"";
+    SC_HANDLE service = ::CreateServiceW(manager, name_.c_str(), displayName.c_str(), SERVICE_ALL_ACCESS,
+                                         SERVICE_WIN32_OWN_PROCESS, SERVICE_DEMAND_START, SERVICE_ERROR_NORMAL,
+                                         binPath.c_str(), nullptr, nullptr, dependencies, nullptr, nullptr);
+    if (service)
+      ::CloseServiceHandle(service);
+    else
+      error_ = ::GetLastError();
+    ::CloseServiceHandle(manager);
+  }
+  ~TInstalledService() { RemoveServiceNow(name_); }
+  TInstalledService(const TInstalledService&) = delete;
+  TInstalledService& operator=(const TInstalledService&) = delete;
+
+  bool Installed() const { return error_ == 0; }
+  DWORD Error() const { return error_; }
+  const std::wstring& Name() const { return name_; }
+
+ private:
+  std::wstring name_;
+  DWORD error_ = 0;
+};
+
+}  // namespace vantrel::testing
