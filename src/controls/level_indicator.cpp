@@ -60,6 +60,12 @@ LRESULT LevelIndicator::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
       ::EndPaint(hwnd(), &ps);
       return 0;
     }
+    case WM_PRINTCLIENT: {  // snapshots and tests: the same picture into the given DC
+      RECT rc;
+      ::GetClientRect(hwnd(), &rc);
+      Paint(reinterpret_cast<HDC>(wParam), rc);
+      return 0;
+    }
     case WM_DPICHANGED_AFTERPARENT:
       ApplyDpi(Dpi::ForWindow(hwnd()));
       return 0;
