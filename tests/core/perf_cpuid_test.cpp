@@ -211,7 +211,10 @@ TEST(CpuId, TopologyAndDetailsOfTheQuadCore) {
 
 TEST(CpuId, CountsFollowTheSystemAndNeverDivideByZero) {
   // The system reports fewer processors than the processor's counts suggest: its count is the thread count.
-  EXPECT_EQ(DecodeCpuId(CoreI7_4770(), Facts(2)).ThreadCount, 2u);
+  const TCpuInfo vm = DecodeCpuId(CoreI7_4770(), Facts(2));
+  EXPECT_EQ(vm.ThreadCount, 2u);
+  EXPECT_EQ(vm.CoreCount, 2u);  // never more cores than logical processors
+  EXPECT_EQ(vm.LogicalPerCore, 1u);
   // Without HTT every logical processor is its own package.
   EXPECT_EQ(CountPackages({{0, 0, 0, 0}, {0, 0x01000000, 0, 0}, {0, 0x02000000, 0, 0}}, 3), 3u);
   // Two packages of 4 logical processors each (APIC identifiers 0-3 and 4-7... of 8 and 16 on real parts).

@@ -609,6 +609,8 @@ TCpuInfo DecodeCpuId(const TCpuIdDump& dump, const TCpuSystemFacts& facts) {
   // Counts: the system's processor count is the truth for threads.
   info.CoreCount = std::max<uint32_t>(info.CPUPhysicalCount * info.CorePerPackage, 1);
   info.ThreadCount = facts.ThreadCount ? facts.ThreadCount : 1;
+  // A virtual machine can report more packages or cores than it gives logical processors.
+  info.CoreCount = std::min(info.CoreCount, info.ThreadCount);
   info.LogicalPerPackage = std::max<uint32_t>(info.ThreadCount / std::max<uint32_t>(info.CPUPhysicalCount, 1), 1);
   info.LogicalPerCore = std::max<uint32_t>(info.ThreadCount / info.CoreCount, 1);
   return info;

@@ -77,8 +77,8 @@ TCpuIdDump ReadCpuIdDump(int cpuIndex, uint32_t cpuCount) {
       for (uint32_t leaf = base + 1; leaf <= max; ++leaf) put(leaf);
     }
   }
-  // Leaf 1 of every processor (its initial APIC identifier) for the package count; the spec's pinning only reaches
-  // processors below 32, the others repeat processor 0.
+  // Leaf 1 of every processor (its initial APIC identifier) for the package count; the pinning reaches processors
+  // below 32 only (one affinity word), the others repeat processor 0.
   for (uint32_t cpu = 0; cpu < cpuCount; ++cpu) dump.Leaf1PerCpu.push_back(ExecCPUID(cpu < 32 ? cpu : 0, 1));
   return dump;
 }

@@ -38,8 +38,8 @@ class TNorva_CPUUsage {
   // The latest loads (index = processor) and their average, without sampling.
   const std::vector<int32_t>& Usages() const { return meter_.Usages(); }
   int32_t Average() const { return meter_.Average(); }
-  // The latest load of a processor, 0 outside the range. Unlike the original, reading does not resample, so it
-  // never skews the next tick.
+  // The latest load of a processor, 0 outside the range. Reading does not resample, so it never skews the
+  // next tick.
   int32_t CPUUsage(uint32_t index) const { return index < Usages().size() ? Usages()[index] : 0; }
 
  private:
