@@ -1,0 +1,35 @@
+// TIndicator as a control: a vertical level meter of stacked segment rows, lit from the bottom up to Position
+// (0..100). Setting the position repaints at once. The rows are laid out at 96 DPI and scaled.
+#pragma once
+
+#include <windows.h>
+
+#include <vector>
+
+#include "controls/dpi.h"
+#include "controls/window.h"
+#include "core/perf/level_indicator.h"
+
+namespace vantrel::ui {
+
+class LevelIndicator : public Window {
+ public:
+  bool Create(HWND parent, int id, const RECT& rect);
+  void SetPosition(int32_t value);
+  int32_t Position() const { return model_.Position(); }
+  void SetForeground(COLORREF color);
+  void SetBackground(COLORREF color);
+  void ApplyDpi(Dpi dpi);
+
+ protected:
+  LRESULT HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) override;
+
+ private:
+  void Paint(HDC dc, const RECT& rc);
+  TIndicatorModel model_;
+  COLORREF background_ = RGB(0, 0, 0);
+  std::vector<TIndicatorStrip> strips_;  // reused between paints
+  Dpi dpi_;
+};
+
+}  // namespace vantrel::ui

@@ -1,0 +1,70 @@
+#include "system/perf/power_info.h"
+
+#include "system/os/system_facts.h"
+
+namespace vantrel {
+namespace {
+
+constexpr int kProcessorInformation = 11;
+
+struct TPowrProfState {
+  TPowrProfApi api;
+  HMODULE module = nullptr;
+  bool ownLoad = false;
+};
+TPowrProfState& State() {
+  static TPowrProfState state;
+  return state;
+}
+
+template <typename F>
+void Bind(HMODULE m, F& slot, const char* name) {
+  slot = reinterpret_cast<F>(reinterpret_cast<void*>(::GetProcAddress(m, name)));
+}
+
+}  // namespace
+
+bool LoadPowrProf() {
+  TPowrProfState& s = State();
+  if (s.module) return true;
+  if (!SystemFacts().IsNT) return false;
+  s.module = ::GetModuleHandleW(L"powrprof.dll");
+  if (!s.module) {
+    s.module = ::LoadLibraryW(L"powrprof.dll");
+    s.ownLoad = s.module != nullptr;
+  }
+  if (!s.module) return false;
+  Bind(s.module, s.api.CallNtPowerInformation, "CallNtPowerInformation");
+  Bind(s.module, s.api.IsPwrSuspendAllowed, "IsPwrSuspendAllowed");
+  Bind(s.module, s.api.IsPwrHibernateAllowed, "IsPwrHibernateAllowed");
+  Bind(s.module, s.api.SetSuspendState, "SetSuspendState");
+  const char* const others[] = {"GetPwrDiskSpindownRange", "EnumPwrSchemes", "ReadGlobalPwrPolicy", "ReadPwrScheme",
+                                "WritePwrScheme", "DeletePwrScheme", "GetActivePwrScheme", "ReadProcessorPwrScheme",
+                                "SetActivePwrScheme", "GetPwrCapabilities", "IsPwrShutdownAllowed",
+                                "IsAdminOverrideActive", "GetCurrentPowerPolicies", "CanUserWritePwrScheme",
+                                "WriteProcessorPwrScheme", "ValidatePowerPolicies"};
+  for (size_t i = 0; i < std::size(others); ++i) s.api.Others[i] = ::GetProcAddress(s.module, others[i]);
+  return true;
+}
+
+void UnloadPowrProf() {
+  TPowrProfState& s = State();
+  if (s.module && s.ownLoad) ::FreeLibrary(s.module);  // a failure here is harmless at exit
+  s = TPowrProfState{};
+}
+
+const TPowrProfApi& PowrProf() { return State().api; }
+
+bool ReadProcessorFrequencies(std::vector<TProcessorPowerInformation>& records) {
+  const auto call = PowrProf().CallNtPowerInformation;
+  if (!call) {
+    records.clear();
+    return false;
+  }
+  const uint32_t count = SystemFacts().SystemInfo.dwNumberOfProcessors;
+  return ReadProcessorFrequencies(count, [call](void* buffer, uint32_t bytes) {
+    return static_cast<int32_t>(call(kProcessorInformation, nullptr, 0, buffer, bytes));
+  }, records);
+}
+
+}  // namespace vantrel
