@@ -182,9 +182,14 @@ TEST(UpdateCheck, OutcomesAndRedirections) {
     EXPECT_EQ(site.requests, c.requests);
     EXPECT_EQ(outcome.RunningVersion, L"1.2.0.0");
   }
+  const TUpdateOutcome newer =
+      RunUpdateCheck(L"http://s/newer", L"1.2.0.0", TqyVersionFormat::vfStandard, TqyTagInfo{}, site.Fetch());
+  EXPECT_TRUE(ShouldPromptForUpdate(newer));
+  EXPECT_EQ(UpdatePromptText(newer.Info.ProductVersion), L"新的 1.3.0.0 版本可用。\r\n你想下载它吗?");
   const TUpdateOutcome number =
       RunUpdateCheck(L"http://s/newer", L"1.2", TqyVersionFormat::vfNumber, TqyTagInfo{}, site.Fetch());
   EXPECT_EQ(number.Verdict, UpdateVerdict::Error);
+  EXPECT_FALSE(ShouldPromptForUpdate(number));
   EXPECT_EQ(number.DownloadError, kNotComparable);
   EXPECT_EQ(number.Info.ProductVersion, L"1.3.0.0");
 }

@@ -273,4 +273,8 @@ TUpdateOutcome RunUpdateCheck(const std::wstring& productUrl, const std::wstring
   return outcome;
 }
 
+std::wstring UpdatePromptText(std::wstring_view newVersion) {
+  return L"新的 " + std::wstring(newVersion) + L" 版本可用。\r\n你想下载它吗?";
+}
+
 }  // namespace vantrel::update

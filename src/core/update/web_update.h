@@ -106,4 +106,10 @@ inline constexpr std::wstring_view kNotComparable = L"version not comparable";
 TUpdateOutcome RunUpdateCheck(const std::wstring& productUrl, const std::wstring& runningVersion,
                               TqyVersionFormat format, const TqyTagInfo& tags, const FetchFn& fetch);
 
+// The prompt shown when the published release is newer: "新的 %s 版本可用。" CR LF "你想下载它吗?". Its caption is
+// the application title; Yes opens kProductPageUrl (system/update/web_update.h) (nothing is downloaded or run).
+std::wstring UpdatePromptText(std::wstring_view newVersion);
+// Whether a finished check should prompt: only a newer release does.
+inline bool ShouldPromptForUpdate(const TUpdateOutcome& outcome) { return outcome.Verdict == UpdateVerdict::Newer; }
+
 }  // namespace vantrel::update
