@@ -14,6 +14,7 @@
 #include "system/perf/cpu_reader.h"
 #include "system/perf/power_info.h"
 #include "system/perf/system_status.h"
+#include "system/os/system_facts.h"
 #include "system/text/locale_text.h"
 
 namespace vantrel::app {
@@ -233,6 +234,7 @@ void PerformancePage::OnMeterTick(const std::vector<int32_t>& values, int32_t av
 void PerformancePage::UpdateMemory() {
   TMemoryStatus m;
   if (!ReadMemoryStatus(m)) return;
+  SetTotalPhysicalMemory(m.TotalPhys);
   memoryTrend_.Add(static_cast<int32_t>(m.MemoryLoad));
   memoryIndicator_.SetValue(static_cast<int>(m.MemoryLoad), Percent(static_cast<int>(m.MemoryLoad)));
   auto megabytes = [](uint64_t bytes) { return std::to_wstring(bytes >> 20) + texts::kMegabytes; };
