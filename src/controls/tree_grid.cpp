@@ -91,6 +91,7 @@ bool TreeGrid::Create(HWND parent, int id, const RECT& rect) {
 
 void TreeGrid::RecreateFonts() {
   font_.reset(CreateUiFont(dpi_));
+  boldFont_.reset(CreateUiFont(dpi_, 0, true));
   if (list_ && font_) ::SendMessageW(list_, WM_SETFONT, reinterpret_cast<WPARAM>(font_.get()), TRUE);
   if (tooltip_ && font_) ::SendMessageW(tooltip_, WM_SETFONT, reinterpret_cast<WPARAM>(font_.get()), TRUE);
   int textHeight = dpi_.Scale(13);
@@ -686,6 +687,11 @@ void TreeGrid::PaintRow(HDC dc, int row, const RECT& rowRect) {
     if (static_cast<size_t>(c) >= paint_.left.size()) break;
     RECT cell{paint_.left[static_cast<size_t>(c)], 0, paint_.right[static_cast<size_t>(c)], height};
     if (cell.right <= 0 || cell.left >= width) continue;
+    const CellStyle style = onGetCellStyle ? onGetCellStyle(*node, c) : CellStyle{};
+    if (style.background != CLR_DEFAULT && !selected) {
+      ::SetDCBrushColor(mem, style.background);
+      ::FillRect(mem, &cell, static_cast<HBRUSH>(::GetStockObject(DC_BRUSH)));
+    }
     int x = cell.left;
     if (c == treeColumn_) {
       x += Indent(*node);
@@ -725,8 +731,11 @@ void TreeGrid::PaintRow(HDC dc, int row, const RECT& rowRect) {
     RECT textRect{x + pad, 0, cell.right - pad, height};
     if (textRect.right > textRect.left) {
       const std::wstring text = CellText(*node, c);
+      const bool bold = style.bold && boldFont_;
+      if (bold) ::SelectObject(mem, boldFont_.get());
       ::DrawTextW(mem, text.c_str(), static_cast<int>(text.size()), &textRect,
                   DT_SINGLELINE | DT_VCENTER | DT_END_ELLIPSIS | DT_NOPREFIX | DrawAlign(columns_[static_cast<size_t>(c)].align));
+      if (bold) ::SelectObject(mem, font_ ? static_cast<HGDIOBJ>(font_.get()) : ::GetStockObject(DEFAULT_GUI_FONT));
     }
     ::SetDCPenColor(mem, lineColor);
     ::MoveToEx(mem, cell.right - 1, 0, nullptr);
