@@ -69,6 +69,8 @@ class TreeGrid : public Window {
     COLORREF background = CLR_DEFAULT;
   };
   std::function<CellStyle(const TreeNode& node, int column)> onGetCellStyle;
+  // A text too wide for its cell may extend into the empty cells to its right.
+  void SetSpanEmptyCells(bool span) { spanEmptyCells_ = span; }
   // Cell comparison: by default CompareTextValues (dates, numbers, text) with MaxLen 25 and the user's locale,
   // read at each sort as the cell texts are written in it; these settings replace it for good.
   void SetFormatSettings(TFormatSettings settings) {
@@ -238,6 +240,7 @@ class TreeGrid : public Window {
   bool pendingFocusEvent_ = false;
   bool syncing_ = false;
   bool treeLayout_ = false;
+  bool spanEmptyCells_ = false;
   bool showButtons_ = false;
   int treeColumn_ = 0;
   int sortColumn_ = -1;

@@ -196,7 +196,7 @@ struct StartupPageWindow : test::PageWindow {
     std::vector<ui::TreeNode*> rows;
     if (ui::TreeNode* g = Group(groupPath))
       for (const auto& child : g->children())
-        if (_wcsicmp(child->As<TAutorunRecord>()->Name.c_str(), name.c_str()) == 0) rows.push_back(child.get());
+        if (_wcsicmp(child->As<TAutorunRecord>()->Name.c_str(), name.c_str()) == 0) rows.push_back(child);
     return rows;
   }
   ui::TreeNode* Entry(const std::wstring& groupPath, const std::wstring& name) {
@@ -226,9 +226,11 @@ class StartupPageTest : public testing::Test {
                          L"||C:\\x\\lib.dll|Entry"));
     ASSERT_TRUE(SetValue(undo_, HKEY_LOCAL_MACHINE, kSessionManager, k64, L"BootExecute", REG_MULTI_SZ,
                          std::wstring(L"autocheck autochk *") + L'\0'));
-    for (const wchar_t* name : {L"Userinit", L"Shell"})
-      if (!ValueExists(HKEY_LOCAL_MACHINE, kWinlogon, k64, name))
+    for (const wchar_t* name : {L"Userinit", L"Shell"}) {
+      if (!ValueExists(HKEY_LOCAL_MACHINE, kWinlogon, k64, name)) {
         ASSERT_TRUE(SetValue(undo_, HKEY_LOCAL_MACHINE, kWinlogon, k64, name, REG_SZ, L"explorer.exe"));
+      }
+    }
     for (const std::wstring software : {L"Software", L"Software\\Wow6432Node"}) {
       ASSERT_TRUE(CreateKey(undo_, HKEY_LOCAL_MACHINE,
                             software + L"\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Browser Helper Objects\\" + kClsid,
@@ -242,8 +244,9 @@ class StartupPageTest : public testing::Test {
       ASSERT_TRUE(CreateLink(undo_, folder + L"\\" + p_ + L"Link.lnk", L"C:\\windows\\notepad.exe", L"/a \"b c\""));
       ASSERT_TRUE(CreateEmptyFile(undo_, folder + L"\\" + p_ + L"Plain.cmd"));
     }
-    if (::GetFileAttributesW((user_ + L"\\desktop.ini").c_str()) == INVALID_FILE_ATTRIBUTES)
+    if (::GetFileAttributesW((user_ + L"\\desktop.ini").c_str()) == INVALID_FILE_ATTRIBUTES) {
       ASSERT_TRUE(CreateEmptyFile(undo_, user_ + L"\\desktop.ini"));
+    }
     ASSERT_TRUE(w_.main->CreateAndStart());
     w_.main->SetActivePage(kPageStartup);
   }
@@ -300,19 +303,22 @@ TEST_F(StartupPageTest, ListsEveryPlaceUnderItsGroupWithTheTextsAndBoxesAsRuled)
   EXPECT_TRUE(w_.Entries(user_, L"desktop.ini").empty());
 
   // The panel below shows the focused entry's file, and a group's place.
-  grid.SetFocusedNode(w_.Entry(user_, p_ + L"Link.lnk"));
-  EXPECT_NE(w_.page().EntryPanel().title(), L"");
   grid.SetFocusedNode(w_.Group(user_));
   EXPECT_EQ(w_.page().EntryPanel().title(), user_);
   EXPECT_EQ(w_.page().EntryPanel().subtitle(), L"");
+  grid.SetFocusedNode(w_.Entry(user_, p_ + L"Link.lnk"));
+  EXPECT_NE(w_.page().EntryPanel().title(), user_) << "an entry shows its file's description, not the place";
 
   // The name filter keeps entries whose names begin with it; the browser-helper group stays.
   w_.main->NameFilter().SetText(p_ + L"r");
   w_.main->RefreshActivePage();
   EXPECT_EQ(w_.Cell(grid.First(), 0), L"Browser Helper Objects");
   EXPECT_EQ(w_.EntryRows(), 3u);
-  for (ui::TreeNode* n = grid.First(); n; n = grid.Next(n))
-    if (!StartupPage::IsGroupRow(*n)) EXPECT_EQ(n->As<TAutorunRecord>()->Name, p_ + L"Run");
+  for (ui::TreeNode* n = grid.First(); n; n = grid.Next(n)) {
+    if (!StartupPage::IsGroupRow(*n)) {
+      EXPECT_EQ(n->As<TAutorunRecord>()->Name, p_ + L"Run");
+    }
+  }
   EXPECT_EQ(w_.main->Tabs().Caption(kPageStartup), L" 自动运行 (3) ");
 }
 

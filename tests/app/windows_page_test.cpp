@@ -247,7 +247,7 @@ TEST(WindowsPage, AnotherProcessWindowWithClassAndTitle) {
 }
 
 TEST(WindowsPage, AHungWindowsRowAppearsWithAnEmptyTextWhileTheWindowKeepsAnswering) {
-  test::TChildren children;
+  vantrel::test::TChildren children;
   const DWORD hung = children.Start(L"hung", L"");
   ASSERT_NE(hung, 0u);
   WindowsPageWindow w;
@@ -277,7 +277,7 @@ TEST(WindowsPage, AHungWindowsRowAppearsWithAnEmptyTextWhileTheWindowKeepsAnswer
 TEST(WindowsPage, ANewerReadSupersedesAnOlderOne) {
   OwnWindows own;
   ASSERT_TRUE(own.Made());
-  test::TChildren children;
+  vantrel::test::TChildren children;
   const DWORD hung = children.Start(L"hung", L"");
   ASSERT_NE(hung, 0u);
   WindowsPageWindow w;

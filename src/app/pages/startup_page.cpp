@@ -50,6 +50,7 @@ bool StartupPage::OnCreate() {
     }
     return style;
   };
+  grid.SetSpanEmptyCells(true);  // a group's place reads whole across the empty command-line cell
   grid.onFocusChanged = [this](ui::TreeNode* node) { ShowEntry(node); };
   grid.onChecked = [this](ui::TreeNode*) { UpdateDeleteButton(); };
 
