@@ -27,6 +27,8 @@ class TChildren {
   TChildren& operator=(const TChildren&) = delete;
 
   const std::wstring& Exe() const { return exe_; }
+  // The name of the event that ends the children ("<name>-ready" is the handles child's signal).
+  const std::wstring& EventName() const { return event_; }
 
   // The child's PID, or 0. The command line is "<exe>" <mode> <event> <text>; environment: NAME=value entries.
   DWORD Start(const std::wstring& mode, const std::wstring& text, std::wstring* commandLine = nullptr,
@@ -70,5 +72,23 @@ class TChildren {
   win::UniqueHandle done_;
   std::vector<win::UniqueHandle> processes_;
 };
+
+// Starts a "handles" child that holds its known handles and `files` temporary files in dir open; its PID once they
+// are all open, or 0.
+inline DWORD StartHandlesChild(TChildren& children, const std::wstring& dir, int files, DWORD waitMs = 60000) {
+  win::UniqueHandle ready(::CreateEventW(nullptr, TRUE, FALSE, (children.EventName() + L"-ready").c_str()));
+  const DWORD pid = children.Start(L"handles", L"\"" + dir + L"\" " + std::to_wstring(files) + L" " +
+                                                   std::to_wstring(::GetCurrentProcessId()));
+  if (!pid || !ready || ::WaitForSingleObject(ready.get(), waitMs) != WAIT_OBJECT_0) return 0;
+  return pid;
+}
+
+// The temporary folder without its trailing backslash.
+inline std::wstring TempFolder() {
+  wchar_t buf[MAX_PATH];
+  DWORD n = ::GetTempPathW(MAX_PATH, buf);
+  while (n > 0 && buf[n - 1] == L'\\') --n;
+  return std::wstring(buf, n);
+}
 
 }  // namespace vantrel::test

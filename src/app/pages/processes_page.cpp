@@ -67,12 +67,12 @@ bool ProcessesPage::OnCreate() {
   // Below the list: the header strip and the details panel, collapsed at start.
   const RECT none{0, 0, 0, 0};
   if (!header_.Create(hwnd(), 110, none) || !details_.Create(hwnd(), 111, none, texts::kDetailsPanel, false) ||
-      !inspector_.Create(details_.hwnd(), 112, none))
+      !inspector_.Create(details_.hwnd(), 112, none) || !detailsPages_.Create(details_.hwnd(), host(), inspector_.hwnd()))
     return false;
   ::ShowWindow(header_.hwnd(), SW_SHOW);
   ::ShowWindow(details_.hwnd(), SW_SHOW);
   inspector_.SetNameWidth(200);
-  details_.SetContent(inspector_.hwnd());
+  details_.SetContent(detailsPages_.hwnd());
   details_.onExpandedChanged = [this](bool) {
     RECT rc;
     ::GetClientRect(hwnd(), &rc);
@@ -132,6 +132,7 @@ void ProcessesPage::ApplyDpi(const ui::Dpi& dpi) {
   header_.ApplyDpi(dpi);
   details_.ApplyDpi(dpi);
   inspector_.ApplyDpi(dpi);
+  detailsPages_.ApplyDpi(dpi);
   RECT rc;
   ::GetClientRect(hwnd(), &rc);
   OnLayout(rc.right, rc.bottom);
@@ -204,6 +205,7 @@ void ProcessesPage::ShowDetails(ui::TreeNode* node) {
     }
   }
   inspector_.EndUpdate();
+  detailsPages_.ShowProcess(*r);
   host().PublishFocusedProcess(r->PID);
 }
 

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "app/pages/page.h"
+#include "app/pages/process_details_pages.h"
 #include "controls/collapsible_panel.h"
 #include "controls/inspector.h"
 #include "controls/simple_controls.h"
@@ -40,6 +41,7 @@ class ProcessesPage : public TreePage {
   ui::HeaderStrip& HeaderStrip() { return header_; }
   ui::CollapsiblePanel& DetailsPanel() { return details_; }
   ui::PropertyInspector& Inspector() { return inspector_; }
+  ProcessDetailsPages& DetailsPages() { return detailsPages_; }
   // The first row, in tree order, of a PID; a negative PID never matches.
   ui::TreeNode* FindProcessNode(int64_t pid);
 
@@ -68,6 +70,7 @@ class ProcessesPage : public TreePage {
   ui::HeaderStrip header_;
   ui::CollapsiblePanel details_;
   ui::PropertyInspector inspector_;
+  ProcessDetailsPages detailsPages_;  // the inspector, the modules and the handles
   win::UniqueIcon headerIcon_;
   HIMAGELIST largeImages_ = nullptr;  // the shell's: not owned
   TFormatSettings settings_;

@@ -1,0 +1,50 @@
+#include "app/pages/process_handles_view.h"
+
+#include <exception>
+#include <utility>
+
+#include "app/pages/process_details_texts.h"
+#include "system/text/locale_text.h"
+
+namespace vantrel::app {
+namespace texts = process_details_texts;
+
+bool ProcessHandlesView::Create(HWND parent, PageHost& host) {
+  host_ = &host;
+  if (!tree_.Create(parent, 0)) return false;
+  using A = ui::ColumnAlign;
+  tree_.SetColumns({{texts::kHandleColumns[hcType], A::Left, 150},
+                    {texts::kHandleColumns[hcName], A::Left, 574, 0, true},
+                    {texts::kHandleColumns[hcHandle], A::Right, 75}});
+  tree_.onGetText = [](const ui::TreeNode& node, int column) {
+    return HandleCellText(*node.As<THandleRecord>(), column);
+  };
+  tree_.onGetKey = [](const ui::TreeNode& node) { return HandleValueText(node.As<THandleRecord>()->Handle); };
+  tree_.SetSort(hcType, true);
+  return true;
+}
+
+void ProcessHandlesView::Refresh(uint32_t pid) {
+  if (pid == 0) return;
+  read_.Request(host_->Handoff(), [this, pid, options = options_]() -> std::function<void()> {
+    try {
+      THandleList list = ReadHandles(pid, options);
+      return [this, handles = std::move(list.Handles)]() mutable { Fill(std::move(handles)); };
+    } catch (const std::exception& e) {
+      const std::wstring line = texts::kHandlesLogPrefix + ExceptionMessage(e);
+      return [this, line] { host_->WriteLog(line); };
+    }
+  });
+}
+
+void ProcessHandlesView::Fill(std::vector<THandleRecord> handles) {
+  {
+    ui::TreeGrid::UpdateBlock block(tree_);
+    tree_.Clear();
+    for (THandleRecord& h : handles) tree_.AddRow(nullptr, std::move(h));
+    tree_.Sort();
+  }
+  if (onCaption) onCaption(HandlesCaption(tree_.RowCount()));
+}
+
+}  // namespace vantrel::app

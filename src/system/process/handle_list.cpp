@@ -1,0 +1,456 @@
+#include "system/process/handle_list.h"
+
+#include <algorithm>
+#include <cstring>
+#include <map>
+#include <memory>
+#include <mutex>
+#include <utility>
+
+#include "system/os/accounts.h"
+#include "system/os/file_version.h"
+#include "system/os/native_api.h"
+#include "system/os/system_facts.h"
+#include "system/raii.h"
+
+namespace vantrel {
+namespace {
+
+constexpr ULONG kSystemHandleInformation = 16;
+constexpr ULONG kSystemExtendedHandleInformation = 64;
+constexpr ULONG kObjectNameInformation = 1;
+constexpr ULONG kObjectTypeInformation = 2;
+constexpr ULONG kFileNameInformation = 9;
+constexpr size_t kFirstTableBytes = size_t{64} << 10;
+constexpr size_t kMaxQueryBytes = size_t{64} << 10;  // object names and types
+
+struct CountedString {  // UNICODE_STRING
+  USHORT Length;
+  USHORT MaximumLength;
+  PWSTR Buffer;
+};
+struct ClientId {
+  HANDLE UniqueProcess;
+  HANDLE UniqueThread;
+};
+struct ThreadBasicInformation {
+  LONG ExitStatus;
+  PVOID TebBaseAddress;
+  ClientId Client;
+  ULONG_PTR AffinityMask;
+  LONG Priority;
+  LONG BasePriority;
+};
+struct ProcessBasicInformation {
+  LONG ExitStatus;
+  PVOID PebBaseAddress;
+  ULONG_PTR AffinityMask;
+  LONG BasePriority;
+  ULONG_PTR UniqueProcessId;
+  ULONG_PTR InheritedFromUniqueProcessId;
+};
+struct IoStatus {
+  union {
+    LONG Status;
+    PVOID Pointer;
+  };
+  ULONG_PTR Information;
+};
+
+bool WantsMore(NtStatus s) {
+  return s == kStatusInfoLengthMismatch || s == kStatusBufferOverflow || s == kStatusBufferTooSmall;
+}
+
+// The text of a counted string at the start of buf, only when its characters lie inside buf.
+std::wstring CountedText(const std::vector<uint64_t>& buf, size_t bytes) {
+  if (bytes < sizeof(CountedString)) return {};
+  const auto* s = reinterpret_cast<const CountedString*>(buf.data());
+  const auto* begin = reinterpret_cast<const uint8_t*>(buf.data());
+  const auto* text = reinterpret_cast<const uint8_t*>(s->Buffer);
+  if (!text || s->Length == 0 || text < begin || text + s->Length > begin + bytes) return {};
+  return std::wstring(reinterpret_cast<const wchar_t*>(text), s->Length / 2);
+}
+
+// NtQueryObject of a counted-string class, sized by the answer, at most twice more, capped.
+std::wstring QueryObjectText(HANDLE h, ULONG infoClass) {
+  const TNativeApi& api = NativeApi();
+  if (!api.NtQueryObject) return {};
+  size_t size = 512;
+  for (int attempt = 0; attempt < 3; ++attempt) {
+    std::vector<uint64_t> buf(size / 8 + 1);
+    const ULONG bytes = static_cast<ULONG>(buf.size() * 8);
+    ULONG needed = 0;
+    const NtStatus s = api.NtQueryObject(h, infoClass, buf.data(), bytes, &needed);
+    if (s == kStatusSuccess) return CountedText(buf, bytes);
+    if (!WantsMore(s) || needed <= bytes || needed > kMaxQueryBytes) return {};
+    size = needed;
+  }
+  return {};
+}
+
+// ---- file-name workers ----
+
+std::mutex& SlowLock() {
+  static std::mutex lock;
+  return lock;
+}
+TSlowFileNames& Slow() {
+  static TSlowFileNames slow;
+  return slow;
+}
+
+// A file handle whose name is wanted, and where the name goes.
+struct FileNameItem {
+  HANDLE file = nullptr;  // the duplicate; owned by the batch until a worker takes it
+  TSlowFileNames::Key key{};
+  size_t row = 0;
+  std::wstring name;
+};
+
+// What one worker and the listing share. The worker takes the items in order, each file handle becoming its own
+// the moment it takes it, and closes it after the query. The listing reads a name only once the worker has moved
+// past its item; a worker given up on closes its file when its query returns and ends.
+struct NameBatch {
+  std::mutex lock;
+  std::vector<FileNameItem> items;
+  size_t next = 0;  // the item the worker is on; items before it are done
+  bool abandoned = false;
+  std::function<std::wstring(HANDLE)> query;
+  win::UniqueHandle progress{::CreateEventW(nullptr, FALSE, FALSE, nullptr)};
+};
+
+DWORD WINAPI NameWorkerMain(void* param) {
+  const std::shared_ptr<NameBatch> batch =
+      *std::unique_ptr<std::shared_ptr<NameBatch>>(static_cast<std::shared_ptr<NameBatch>*>(param));
+  for (;;) {
+    HANDLE file = nullptr;
+    size_t i = 0;
+    {
+      std::lock_guard guard(batch->lock);
+      if (batch->abandoned || batch->next >= batch->items.size()) return 0;
+      i = batch->next;
+      file = std::exchange(batch->items[i].file, nullptr);
+    }
+    std::wstring name = batch->query(file);
+    ::CloseHandle(file);
+    TSlowFileNames::Key key;
+    {
+      std::lock_guard guard(batch->lock);
+      if (!batch->abandoned) {
+        batch->items[i].name = std::move(name);
+        batch->next = i + 1;
+        ::SetEvent(batch->progress.get());
+        continue;
+      }
+      key = batch->items[i].key;
+    }
+    std::lock_guard slow(SlowLock());
+    Slow().WorkerReturned(key);
+    return 0;
+  }
+}
+
+using CancelIoFn = BOOL(WINAPI*)(HANDLE);
+CancelIoFn CancelSynchronousIoEntry() {
+  static const CancelIoFn fn = reinterpret_cast<CancelIoFn>(
+      reinterpret_cast<void*>(::GetProcAddress(::GetModuleHandleW(L"kernel32.dll"), "CancelSynchronousIo")));
+  return fn;
+}
+
+void CloseItems(std::vector<FileNameItem>& items, size_t from) {
+  for (size_t i = from; i < items.size(); ++i)
+    if (items[i].file) ::CloseHandle(std::exchange(items[i].file, nullptr));
+}
+
+// Reads the names of a listing's file handles on a worker, in order, waiting at most waitMs for each. A query
+// that does not return in time is given up on (its worker left to end by itself) and the rest go to a new worker,
+// up to the listing's limit of timeouts.
+class FileNameReader {
+ public:
+  explicit FileNameReader(const THandleListOptions& options)
+      : query_(options.queryFileName ? options.queryFileName : QueryFileName), waitMs_(options.fileNameWaitMs) {}
+
+  int Timeouts() const { return timeouts_; }
+
+  // Takes the items' files in every case; fills the names it could read.
+  void Read(std::vector<FileNameItem>& items) {
+    std::vector<FileNameItem> pending = std::move(items);
+    items.clear();
+    while (!pending.empty()) {
+      auto batch = std::make_shared<NameBatch>();
+      batch->items = std::move(pending);
+      batch->query = query_;
+      pending.clear();
+      win::UniqueHandle thread = StartWorker(batch);
+      if (!thread) {
+        CloseItems(batch->items, 0);
+        Collect(*batch, batch->items.size(), items);
+        return;
+      }
+      const size_t stuckAt = Wait(*batch);
+      std::lock_guard guard(batch->lock);
+      if (stuckAt >= batch->items.size()) {
+        Collect(*batch, batch->items.size(), items);
+        return;
+      }
+      batch->abandoned = true;
+      {
+        std::lock_guard slow(SlowLock());
+        Slow().TimedOut(batch->items[stuckAt].key);
+      }
+      if (CancelIoFn cancel = CancelSynchronousIoEntry()) cancel(thread.get());
+      ++timeouts_;
+      Collect(*batch, stuckAt + 1, items);
+      // The rest was never touched by the worker: it moves on to the next one, unless the listing gave up.
+      for (size_t i = stuckAt + 1; i < batch->items.size(); ++i) pending.push_back(std::move(batch->items[i]));
+      batch->items.resize(stuckAt + 1);
+      if (timeouts_ >= kFileNameTimeoutsPerListing || WorkersExhausted()) {
+        CloseItems(pending, 0);
+        for (FileNameItem& item : pending) items.push_back(std::move(item));
+        return;
+      }
+    }
+  }
+
+ private:
+  static bool WorkersExhausted() {
+    std::lock_guard slow(SlowLock());
+    return Slow().WorkersExhausted();
+  }
+
+  static win::UniqueHandle StartWorker(const std::shared_ptr<NameBatch>& batch) {
+    if (!batch->progress) return {};
+    auto* param = new std::shared_ptr<NameBatch>(batch);
+    HANDLE thread =
+        ::CreateThread(nullptr, 64 * 1024, NameWorkerMain, param, STACK_SIZE_PARAM_IS_A_RESERVATION, nullptr);
+    if (!thread) delete param;
+    return win::UniqueHandle(thread);
+  }
+
+  // Waits while the worker makes progress; the index of the item it is stuck on, or the item count when done.
+  size_t Wait(NameBatch& batch) {
+    size_t seen = SIZE_MAX;
+    ULONGLONG since = ::GetTickCount64();
+    for (;;) {
+      size_t next = 0;
+      {
+        std::lock_guard guard(batch.lock);
+        next = batch.next;
+        if (next >= batch.items.size()) return next;
+      }
+      const ULONGLONG now = ::GetTickCount64();
+      if (next != seen) {
+        seen = next;
+        since = now;
+      } else if (now - since >= waitMs_) {
+        return next;
+      }
+      ::WaitForSingleObject(batch.progress.get(), static_cast<DWORD>(waitMs_ - (now - since)));
+    }
+  }
+
+  // Moves the finished items (names filled) out of the batch.
+  static void Collect(NameBatch& batch, size_t count, std::vector<FileNameItem>& out) {
+    for (size_t i = 0; i < count && i < batch.items.size(); ++i) {
+      FileNameItem item;
+      item.key = batch.items[i].key;
+      item.row = batch.items[i].row;
+      item.name = std::move(batch.items[i].name);
+      out.push_back(std::move(item));
+    }
+  }
+
+  std::function<std::wstring(HANDLE)> query_;
+  DWORD waitMs_;
+  int timeouts_ = 0;
+};
+
+// ---- one handle ----
+
+std::wstring TypeNameOf(HANDLE h) { return QueryObjectText(h, kObjectTypeInformation); }
+
+void NameProcessOrThread(HANDLE h, THandleRecord& r) {
+  const TNativeApi& api = NativeApi();
+  if (r.Typ == kTypProcess && api.NtQueryInformationProcess) {
+    ProcessBasicInformation info{};
+    if (api.NtQueryInformationProcess(h, 0, &info, sizeof info, nullptr) == kStatusSuccess)
+      r.Name = ProcessHandleName(info.UniqueProcessId);
+  } else if (r.Typ == kTypThread && api.NtQueryInformationThread) {
+    ThreadBasicInformation info{};
+    if (api.NtQueryInformationThread(h, 0, &info, sizeof info, nullptr) == kStatusSuccess)
+      r.Name = ThreadHandleName(reinterpret_cast<uintptr_t>(info.Client.UniqueThread),
+                                reinterpret_cast<uintptr_t>(info.Client.UniqueProcess));
+  }
+}
+
+// The drive form of a kernel file name. The long-name lookup walks the file system, so it runs only for a name
+// that can hold a short (8.3) element at all.
+std::wstring DriveFormOfFileName(const std::wstring& kernelName) {
+  if (kernelName.find(L'~') != std::wstring::npos) return DevicePathToDosPath(kernelName);
+  return DevicePathToDosPrefix(kernelName, SystemFacts().DriveMap);
+}
+
+win::UniqueHandle Duplicate(HANDLE process, uint64_t value) {
+  const TNativeApi& api = NativeApi();
+  if (!api.NtDuplicateObject) return {};
+  const HANDLE source = reinterpret_cast<HANDLE>(static_cast<uintptr_t>(value));
+  HANDLE copy = nullptr;
+  if (api.NtDuplicateObject(process, source, ::GetCurrentProcess(), &copy, 0, 0, DUPLICATE_SAME_ACCESS) ==
+      kStatusSuccess)
+    return win::UniqueHandle(copy);
+  copy = nullptr;
+  if (api.NtDuplicateObject(process, source, ::GetCurrentProcess(), &copy, 0, 0, 0) == kStatusSuccess)
+    return win::UniqueHandle(copy);
+  return {};
+}
+
+}  // namespace
+
+bool ReadHandleTable(std::vector<THandleTableEntry>& entries, THandleTableLayout& layout) {
+  entries.clear();
+  const TNativeApi& api = NativeApi();
+  if (!api.NtQuerySystemInformation) return false;
+  for (const ULONG infoClass : {kSystemExtendedHandleInformation, kSystemHandleInformation}) {
+    layout = infoClass == kSystemExtendedHandleInformation ? THandleTableLayout::Extended : THandleTableLayout::Legacy;
+    size_t size = kFirstTableBytes;
+    bool refused = false;
+    for (int attempt = 0; attempt < kHandleTableMaxAttempts && size != 0; ++attempt) {
+      std::vector<uint64_t> buf(size / 8);
+      const ULONG bytes = static_cast<ULONG>(buf.size() * 8);
+      ULONG returned = 0;
+      const NtStatus s = api.NtQuerySystemInformation(infoClass, buf.data(), bytes, &returned);
+      if (s == kStatusSuccess) {
+        const size_t used = returned > 0 && returned <= bytes ? returned : bytes;
+        return ParseHandleTable(reinterpret_cast<const uint8_t*>(buf.data()), used, layout, sizeof(void*) == 8,
+                                entries);
+      }
+      if (!WantsMore(s)) {
+        refused = true;
+        break;
+      }
+      size = NextHandleTableSize(size, returned);
+    }
+    if (!refused) return false;  // the growth loop ran out: no handles rather than a guess
+  }
+  return false;
+}
+
+std::wstring QueryFileName(HANDLE file) {
+  const TNativeApi& api = NativeApi();
+  if (!api.NtQueryInformationFile) return {};
+  // FILE_NAME_INFORMATION: a 4-byte length, then the characters; grown once by the answer's need, capped.
+  std::vector<uint64_t> info(1024 / 8);
+  IoStatus io{};
+  NtStatus s = api.NtQueryInformationFile(file, &io, info.data(), static_cast<ULONG>(info.size() * 8),
+                                          kFileNameInformation);
+  if (s == kStatusBufferOverflow) {
+    uint32_t claimed = 0;
+    std::memcpy(&claimed, info.data(), 4);
+    if (claimed + 8 <= kMaxQueryBytes) {
+      info.assign((claimed + 8) / 8 + 1, 0);
+      s = api.NtQueryInformationFile(file, &io, info.data(), static_cast<ULONG>(info.size() * 8),
+                                     kFileNameInformation);
+    }
+  }
+  if (s != kStatusSuccess) return {};
+  const std::wstring fromInfo =
+      FileNameInformationText(reinterpret_cast<const uint8_t*>(info.data()), info.size() * 8);
+  return ChooseFileName(QueryObjectText(file, kObjectNameInformation), fromInfo);
+}
+
+THandleList ReadHandles(uint32_t pid, const THandleListOptions& options) {
+  THandleList list;
+  EnableDebugPrivilege();
+  std::vector<THandleTableEntry> table;
+  THandleTableLayout layout = THandleTableLayout::Extended;
+  if (!ReadHandleTable(table, layout)) return list;
+  list.TableRead = true;
+  // The legacy table cuts process ids to 16 bits: a larger id would match another process's handles.
+  if (layout == THandleTableLayout::Legacy && pid > 0xFFFF) return list;
+
+  const bool own = pid == ::GetCurrentProcessId();
+  win::UniqueHandle opened;
+  if (!own) opened.reset(::OpenProcess(PROCESS_DUP_HANDLE, FALSE, pid));
+  const HANDLE source = own ? ::GetCurrentProcess() : opened.get();
+  if (!source) return list;
+
+  // Everything but the file names first; the file handles go to the name workers in one batch.
+  std::vector<THandleRecord> rows;
+  std::vector<FileNameItem> files;
+  std::map<uint16_t, std::wstring> typeNames;
+  bool fileNamesWanted = true;
+  {
+    std::lock_guard slow(SlowLock());
+    fileNamesWanted = !Slow().WorkersExhausted();
+  }
+  for (const THandleTableEntry& e : table) {
+    if (e.PID != pid) continue;
+    THandleRecord r;
+    r.PID = pid;
+    r.Handle = e.Handle;
+    r.Access = e.Access;
+    r.Typ = e.TypeIndex;
+    // This program's own handles are read through a copy as well: a worker never reads a handle that another
+    // thread closes under it.
+    win::UniqueHandle copy = Duplicate(source, e.Handle);
+    if (!copy) continue;
+    // A type number names one type system-wide: each is asked once per listing.
+    std::wstring typeName;
+    if (const auto known = typeNames.find(e.TypeIndex); e.TypeIndex != 0 && known != typeNames.end()) {
+      typeName = known->second;
+    } else {
+      typeName = TypeNameOf(copy.get());
+      if (e.TypeIndex != 0 && !typeName.empty()) typeNames.emplace(e.TypeIndex, typeName);
+    }
+    if (!typeName.empty()) {
+      r.TypeName = typeName;
+      r.Typ = DispatchTypeNumber(typeName, r.Typ);
+    } else {
+      r.TypeName = ObjectTypeName(r.Typ);
+    }
+    if (r.Typ == kTypProcess || r.Typ == kTypThread) {
+      NameProcessOrThread(copy.get(), r);
+    } else if (r.Typ == kTypFile) {
+      const TSlowFileNames::Key key{pid, e.Handle};
+      bool skip = !fileNamesWanted;
+      if (!skip) {
+        std::lock_guard slow(SlowLock());
+        skip = Slow().Skip(key);
+      }
+      if (skip) continue;
+      FileNameItem item;
+      item.file = copy.release();
+      item.key = key;
+      item.row = rows.size();
+      files.push_back(std::move(item));
+      rows.push_back(std::move(r));
+      continue;
+    } else {
+      ApplyObjectName(r, QueryObjectText(copy.get(), kObjectNameInformation));
+    }
+    if (!r.Name.empty()) rows.push_back(std::move(r));
+  }
+  FileNameReader reader(options);
+  reader.Read(files);
+  for (const FileNameItem& item : files)
+    if (!item.name.empty()) rows[item.row].Name = DriveFormOfFileName(item.name);
+  for (THandleRecord& r : rows)
+    if (!r.Name.empty()) list.Handles.push_back(std::move(r));
+  list.FileNameTimeouts = reader.Timeouts();
+  return list;
+}
+
+size_t StuckFileNameWorkers() {
+  std::lock_guard slow(SlowLock());
+  return Slow().StuckWorkers();
+}
+
+size_t CountTableHandles(uint32_t pid) {
+  std::vector<THandleTableEntry> table;
+  THandleTableLayout layout;
+  if (!ReadHandleTable(table, layout)) return 0;
+  return static_cast<size_t>(std::count_if(table.begin(), table.end(),
+                                           [pid](const THandleTableEntry& e) { return e.PID == pid; }));
+}
+
+}  // namespace vantrel

@@ -1,0 +1,45 @@
+// The named handles of one process, from the system's extended handle table: each handle is duplicated into this
+// program, its type and name queried, and file names are read on a bounded worker (a file query can block, for
+// example on a pipe nobody connects to). Call it from a worker thread: a listing can take a while.
+#pragma once
+
+#include <windows.h>
+
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "core/handles/handle_records.h"
+
+namespace vantrel {
+
+// The system handle table; false when it cannot be read within the bounds of the growth loop. The legacy layout
+// is used only when the system refuses the extended one.
+bool ReadHandleTable(std::vector<THandleTableEntry>& entries, THandleTableLayout& layout);
+
+// The kernel name of an open file handle from its two queries (file-name information, object name), or empty.
+// Can block; the handle listing runs it on a worker.
+std::wstring QueryFileName(HANDLE file);
+
+struct THandleListOptions {
+  // The file-name query the workers run; QueryFileName when empty. Tests wrap it to make a query hang.
+  std::function<std::wstring(HANDLE file)> queryFileName;
+  DWORD fileNameWaitMs = kFileNameWaitMs;
+};
+
+struct THandleList {
+  bool TableRead = false;
+  std::vector<THandleRecord> Handles;  // table order, named handles only
+  int FileNameTimeouts = 0;            // workers given up on in this listing
+};
+
+THandleList ReadHandles(uint32_t pid, const THandleListOptions& options = {});
+
+// File-name workers still inside a query after their wait ended (they end on their own when it returns).
+size_t StuckFileNameWorkers();
+// How many handles of the handle table belong to a process (this program's count under Wine, where the process
+// handle-count queries answer 0).
+size_t CountTableHandles(uint32_t pid);
+
+}  // namespace vantrel
