@@ -1,5 +1,7 @@
 #include "app/program_menu.h"
 
+#include "app/menu_items.h"
+
 namespace vantrel::app {
 
 void ProgramMenu::Attach(HWND window, const std::wstring& title, const std::wstring& hint) {
@@ -30,16 +32,17 @@ void ProgramMenu::DrawButtonText(ui::CaptionToolbar& bar, int button, HDC dc, co
 }
 
 void ProgramMenu::Insert(UINT flags, UINT_PTR id, const wchar_t* caption, const std::wstring& before) {
-  const int count = ::GetMenuItemCount(menu_.get());
-  for (int i = 0; i < count && !before.empty(); ++i) {
-    wchar_t text[128] = {};
-    ::GetMenuStringW(menu_.get(), static_cast<UINT>(i), text, 128, MF_BYPOSITION);
-    if (before == text) {
-      ::InsertMenuW(menu_.get(), static_cast<UINT>(i), MF_BYPOSITION | flags, id, caption);
-      return;
-    }
-  }
-  ::AppendMenuW(menu_.get(), flags, id, caption);
+  InsertMenuEntry(menu_.get(), flags, id, caption, before);
+}
+
+void ProgramMenu::AddItemAfter(const std::wstring& caption, std::function<void()> onPick, const std::wstring& after) {
+  handlers_.push_back(std::move(onPick));
+  InsertMenuEntry(menu_.get(), MF_STRING, kFirstCommand + handlers_.size() - 1, caption.c_str(), after, true);
+}
+
+void ProgramMenu::AddSubmenu(const std::wstring& caption, const std::vector<MenuEntry>& entries, const std::wstring& before) {
+  HMENU sub = BuildSubmenu(entries, handlers_, kFirstCommand);
+  Insert(MF_POPUP, reinterpret_cast<UINT_PTR>(sub), caption.c_str(), before);
 }
 
 void ProgramMenu::AddItem(const std::wstring& caption, std::function<void()> onPick, const std::wstring& before) {
@@ -50,13 +53,7 @@ void ProgramMenu::AddItem(const std::wstring& caption, std::function<void()> onP
 void ProgramMenu::AddSeparator(const std::wstring& before) { Insert(MF_SEPARATOR, 0, nullptr, before); }
 
 void ProgramMenu::SetItemChecked(const std::wstring& caption, bool checked) {
-  const int count = ::GetMenuItemCount(menu_.get());
-  for (int i = 0; i < count; ++i) {
-    wchar_t text[128] = {};
-    ::GetMenuStringW(menu_.get(), static_cast<UINT>(i), text, 128, MF_BYPOSITION);
-    if (caption == text)
-      ::CheckMenuItem(menu_.get(), static_cast<UINT>(i), MF_BYPOSITION | (checked ? MF_CHECKED : MF_UNCHECKED));
-  }
+  CheckMenuEntries(menu_.get(), caption, checked);
 }
 
 bool ProgramMenu::OnCommand(WORD id) {

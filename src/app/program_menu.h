@@ -10,6 +10,7 @@
 
 #include "controls/caption_toolbar.h"
 #include "controls/dpi.h"
+#include "app/menu_items.h"
 #include "system/raii.h"
 
 namespace vantrel::app {
@@ -24,6 +25,11 @@ class ProgramMenu {
   // Appends an item, or inserts it before the item with the caption `before` when there is one.
   void AddItem(const std::wstring& caption, std::function<void()> onPick, const std::wstring& before = L"");
   void AddSeparator(const std::wstring& before = L"");
+  // Inserts an item right after the item captioned after (appends when there is none).
+  void AddItemAfter(const std::wstring& caption, std::function<void()> onPick, const std::wstring& after);
+  // A submenu of entries (empty caption: separator) inserted like AddItem.
+  void AddSubmenu(const std::wstring& caption, const std::vector<MenuEntry>& entries, const std::wstring& before = L"");
+  bool ItemChecked(const std::wstring& caption) const { return MenuEntryChecked(menu_.get(), caption); }
   void SetItemChecked(const std::wstring& caption, bool checked);
   HMENU menu() const { return menu_.get(); }
   ui::CaptionToolbar& bar() { return bar_; }

@@ -1,5 +1,7 @@
 #include "app/tray_icon.h"
 
+#include "app/menu_items.h"
+
 #include "app/window_messages.h"
 
 namespace vantrel::app {
@@ -52,16 +54,17 @@ void TrayIcon::Notify(DWORD message) {
 }
 
 void TrayIcon::Insert(UINT flags, UINT_PTR id, const wchar_t* caption, const std::wstring& before) {
-  const int count = ::GetMenuItemCount(menu_.get());
-  for (int i = 0; i < count && !before.empty(); ++i) {
-    wchar_t text[128] = {};
-    ::GetMenuStringW(menu_.get(), static_cast<UINT>(i), text, 128, MF_BYPOSITION);
-    if (before == text) {
-      ::InsertMenuW(menu_.get(), static_cast<UINT>(i), MF_BYPOSITION | flags, id, caption);
-      return;
-    }
-  }
-  ::AppendMenuW(menu_.get(), flags, id, caption);
+  InsertMenuEntry(menu_.get(), flags, id, caption, before);
+}
+
+void TrayIcon::AddItemAfter(const std::wstring& caption, std::function<void()> onPick, const std::wstring& after) {
+  handlers_.push_back(std::move(onPick));
+  InsertMenuEntry(menu_.get(), MF_STRING, kFirstCommand + handlers_.size() - 1, caption.c_str(), after, true);
+}
+
+void TrayIcon::AddSubmenu(const std::wstring& caption, const std::vector<MenuEntry>& entries, const std::wstring& before) {
+  HMENU sub = BuildSubmenu(entries, handlers_, kFirstCommand);
+  Insert(MF_POPUP, reinterpret_cast<UINT_PTR>(sub), caption.c_str(), before);
 }
 
 void TrayIcon::AddItem(const std::wstring& caption, std::function<void()> onPick, const std::wstring& before) {
@@ -72,13 +75,7 @@ void TrayIcon::AddItem(const std::wstring& caption, std::function<void()> onPick
 void TrayIcon::AddSeparator(const std::wstring& before) { Insert(MF_SEPARATOR, 0, nullptr, before); }
 
 void TrayIcon::SetItemChecked(const std::wstring& caption, bool checked) {
-  const int count = ::GetMenuItemCount(menu_.get());
-  for (int i = 0; i < count; ++i) {
-    wchar_t text[128] = {};
-    ::GetMenuStringW(menu_.get(), static_cast<UINT>(i), text, 128, MF_BYPOSITION);
-    if (caption == text)
-      ::CheckMenuItem(menu_.get(), static_cast<UINT>(i), MF_BYPOSITION | (checked ? MF_CHECKED : MF_UNCHECKED));
-  }
+  CheckMenuEntries(menu_.get(), caption, checked);
 }
 
 bool TrayIcon::OnCommand(WORD id) {

@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "app/menu_items.h"
 #include "system/raii.h"
 
 namespace vantrel::app {
@@ -31,6 +32,11 @@ class TrayIcon {
   // The tray menu: features insert their items before an existing caption (empty: at the end).
   void AddItem(const std::wstring& caption, std::function<void()> onPick, const std::wstring& before = L"");
   void AddSeparator(const std::wstring& before = L"");
+  // Inserts an item right after the item captioned after (appends when there is none).
+  void AddItemAfter(const std::wstring& caption, std::function<void()> onPick, const std::wstring& after);
+  // A submenu of entries (empty caption: separator) inserted like AddItem.
+  void AddSubmenu(const std::wstring& caption, const std::vector<MenuEntry>& entries, const std::wstring& before = L"");
+  bool ItemChecked(const std::wstring& caption) const { return MenuEntryChecked(menu_.get(), caption); }
   void SetItemChecked(const std::wstring& caption, bool checked);
   // The check item of the load display, where the caller wants it in the menu.
   void AddLoadDisplayItem();
