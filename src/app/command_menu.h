@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "app/menu_items.h"
 #include "system/raii.h"
 
 namespace vantrel::app {
@@ -20,18 +21,20 @@ class CommandMenu {
   // Appends, or inserts before the item with the caption `before` when there is one.
   void AddItem(const std::wstring& caption, std::function<void()> onPick, const std::wstring& before = L"",
                UINT extraFlags = 0);
+  // Inserts right after the item captioned `after` (appends when there is none).
+  void AddItemAfter(const std::wstring& caption, std::function<void()> onPick, const std::wstring& after);
   void AddSeparator(const std::wstring& before = L"");
-  // A submenu (not owned by the caller afterwards: the menu destroys it).
-  void AddSubmenu(const std::wstring& caption, HMENU submenu, const std::wstring& before = L"");
+  // A submenu of entries (empty caption: separator), inserted like AddItem; the menu owns it.
+  void AddSubmenu(const std::wstring& caption, const std::vector<MenuEntry>& entries, const std::wstring& before = L"");
+  // Check marks of every item with the caption, submenus included.
   void SetItemChecked(const std::wstring& caption, bool checked);
+  bool ItemChecked(const std::wstring& caption) const;
   // Runs the picked item; false when the id is not one of this menu's.
   bool OnCommand(WORD id);
   // The id the next item gets (for items of submenus built by the caller).
   WORD AddHandler(std::function<void()> onPick);
 
  private:
-  void Insert(UINT flags, UINT_PTR id, const wchar_t* caption, const std::wstring& before);
-  int PositionOf(const std::wstring& caption) const;
 
   WORD first_;
   win::UniqueMenu menu_;

@@ -5,8 +5,11 @@
 #include <tuple>
 
 #include "app/pages/log_page.h"
+#include "app/power_menu.h"
 #include "app/program_commands.h"
+#include "app/snapshot_item.h"
 #include "app/splash_window.h"
+#include "app/task_manager_item.h"
 #include "app/window_messages.h"
 #include "controls/message_dialogs.h"
 #include "core/shell/startup_rules.h"
@@ -124,6 +127,7 @@ bool MainWindow::Start() {
 
   const auto pause = refresh_.PauseTimer();
   RefreshData(-1);
+  updatePrompt_ = UpdatePrompt::Start(hwnd(), kApplicationTitle, switches_, env_, handoff_);
   return true;
 }
 
@@ -160,6 +164,9 @@ bool MainWindow::CreateControls() {
   programMenu_.Attach(hwnd(), kApplicationTitle, ProgramButtonHint(kApplicationTitle, fileVersion, copyright));
   tray_.Create(hwnd(), appIconSmall_, kApplicationTitle, env_.trayShellNotify);
   AddProgramCommands(programMenu_, tray_, hwnd(), {kApplicationTitle, fileVersion, copyright, appIconSmall_});
+  AddSnapshotItem(programMenu_, hwnd(), env_.snapshotFolder, TrayIcon::kLoadDisplayCaption);
+  AddPowerMenu(programMenu_, tray_, hwnd(), env_);
+  AddTaskManagerReplacementItem(programMenu_, tray_, env_.replacementKey);
   return true;
 }
 
@@ -337,6 +344,7 @@ bool MainWindow::PreTranslateMessage(MSG& msg) {
 }
 
 LRESULT MainWindow::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
+  if (msg == WM_ACTIVATE && LOWORD(wParam) != WA_INACTIVE) SyncTaskManagerReplacementMark(programMenu_, tray_, env_.replacementKey);
   switch (msg) {
     case WM_COMMAND:
       if (LOWORD(wParam) == kIdRefreshAll) RefreshAllPages();

@@ -18,6 +18,7 @@
 #include "app/single_instance.h"
 #include "app/startup_environment.h"
 #include "app/tray_icon.h"
+#include "app/update_prompt.h"
 #include "app/window_thread_handoff.h"
 #include "controls/dpi.h"
 #include "controls/simple_controls.h"
@@ -61,6 +62,7 @@ class MainWindow : public ui::Window, public PageHost {
   ProgramMenu& Menu() { return programMenu_; }
   TrayIcon& Tray() { return tray_; }
   ActionBar& Actions() { return actionBar_; }
+  UpdatePrompt* Updates() { return updatePrompt_.get(); }
   const ActionBar::Button& ElevationButton() const { return *elevation_; }
   bool SessionNotificationsRegistered() const { return sessionNotificationsRegistered_; }
   // How each step of a refresh is carried out; tests record the steps instead.
@@ -125,6 +127,7 @@ class MainWindow : public ui::Window, public PageHost {
 
   RefreshCycle refresh_;
   WindowThreadHandoff handoff_;
+  std::unique_ptr<UpdatePrompt> updatePrompt_;  // after handoff_: goes first, its worker still posting into it
   TProcesses sessionProcesses_;
   int activePage_ = kPageProcesses;
   bool sessionNotificationsRegistered_ = false;

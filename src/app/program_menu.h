@@ -28,6 +28,13 @@ class ProgramMenu {
   }
   void AddSeparator(const std::wstring& before = L"") { items_.AddSeparator(before); }
   void SetItemChecked(const std::wstring& caption, bool checked) { items_.SetItemChecked(caption, checked); }
+  void AddItemAfter(const std::wstring& caption, std::function<void()> onPick, const std::wstring& after) {
+    items_.AddItemAfter(caption, std::move(onPick), after);
+  }
+  void AddSubmenu(const std::wstring& caption, const std::vector<MenuEntry>& entries, const std::wstring& before = L"") {
+    items_.AddSubmenu(caption, entries, before);
+  }
+  bool ItemChecked(const std::wstring& caption) const { return items_.ItemChecked(caption); }
   CommandMenu& Items() { return items_; }
   HMENU menu() const { return items_.get(); }
   ui::CaptionToolbar& bar() { return bar_; }

@@ -7,6 +7,8 @@
 #include "system/os/network.h"
 #include "system/os/system_facts.h"
 #include "system/os/wts_api.h"
+#include "system/power/power_platform.h"
+#include "system/update/web_update.h"
 
 namespace vantrel::app {
 
@@ -30,6 +32,13 @@ StartupEnvironment StartupEnvironment::Default() {
   env.programVersion = [] {
     const TVersionInfo& vi = SystemFacts().ExeVersionInfo;
     return std::make_pair(vi.FileVersion, vi.Copyright);
+  };
+  env.updatePageAddress = [] { return update::UpdatePageAddress(); };
+  env.openProductPage = [](HWND owner, const std::wstring& url) {
+    ::ShellExecuteW(owner, L"open", url.c_str(), nullptr, nullptr, SW_SHOWNORMAL);
+  };
+  env.powerPlatform = [](HWND owner) -> std::unique_ptr<power::IPowerPlatform> {
+    return std::make_unique<power::SystemPowerPlatform>(WtsApi(), owner);
   };
   return env;
 }

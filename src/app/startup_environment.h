@@ -6,8 +6,12 @@
 
 #include <array>
 #include <functional>
+#include <memory>
 #include <string>
 #include <utility>
+
+#include "core/power/power_actions.h"
+#include "system/replacement/task_manager_replacement.h"
 
 namespace vantrel::app {
 
@@ -30,6 +34,16 @@ struct StartupEnvironment {
   std::function<UINT(HWND)> windowDpi;
   // The shell's notification-area call (tests record it; empty: the shell's).
   std::function<BOOL(DWORD, NOTIFYICONDATAW*)> trayShellNotify;
+  // The update check's page address (empty function: no check at all) and how the product page is opened
+  // (empty: not opened). Tests point the check at a local server and record the opening.
+  std::function<std::wstring()> updatePageAddress;
+  std::function<void(HWND owner, const std::wstring& url)> openProductPage;
+  // The power actions' system calls (empty: the actions do nothing). Tests hand in a recording fake: under Wine
+  // the real calls end the whole prefix.
+  std::function<std::unique_ptr<power::IPowerPlatform>(HWND owner)> powerPlatform;
+  // The key whose "Debugger" value replaces the task manager, and the folder snapshots go to ("" = current).
+  std::wstring replacementKey = kTaskmgrOptionsKey;
+  std::wstring snapshotFolder;
   static StartupEnvironment Default();
 };
 

@@ -476,8 +476,8 @@ TEST(MainWindow, ProgramMenuButtonCarriesTheVersionHintAndTheMenu) {
     ::GetMenuStringW(f.main->Menu().menu(), static_cast<UINT>(i), text, 64, MF_BYPOSITION);
     if (*text) items.push_back(text);
   }
-  EXPECT_EQ(items, (std::vector<std::wstring>{L"新建任务...", L"在任务栏图标显示器 CPU 使用情况", L"命令行帮助...",
-                                              L"关于...", L"退出"}));
+  EXPECT_EQ(items, (std::vector<std::wstring>{L"新建任务...", L"拍摄快照", L"关机", L"在任务栏图标显示器 CPU 使用情况",
+                                              L"替换任务管理器", L"命令行帮助...", L"关于...", L"退出"}));
 }
 
 TEST(MainWindow, GeometryIsCentredInTheWorkArea) {
