@@ -21,6 +21,11 @@ namespace {
 
 constexpr int kIdJournalPanel = 130;
 constexpr int kIdJournal = 131;
+// A column without a width of its own: wide enough for its caption.
+constexpr int kDefaultColumnWidth = 64;
+// The longest texts of these columns ("Disconnected", the long time with its AM/PM) in the window's font.
+constexpr int kStateColumnWidth = 95;
+constexpr int kTimestampColumnWidth = 150;
 
 const TSessionRecord& RecordOf(const ui::TreeNode& node) { return *node.As<TSessionRecord>(); }
 
@@ -48,8 +53,11 @@ bool SessionsPage::OnCreate() {
   ui::TreeGrid& grid = tree();
   using A = ui::ColumnAlign;
   std::vector<ui::TreeGridColumn> columns;
-  for (const TSessionColumnInfo& c : kSessionColumns)
-    columns.push_back({c.Caption, c.RightAlign ? A::Right : A::Left, c.Width > 0 ? c.Width : 50});
+  for (int c = 0; c < kSessionColumnCount; ++c) {
+    const TSessionColumnInfo& info = kSessionColumns[c];
+    const int width = c == scsState ? kStateColumnWidth : info.Width > 0 ? info.Width : kDefaultColumnWidth;
+    columns.push_back({info.Caption, info.RightAlign ? A::Right : A::Left, width});
+  }
   grid.SetColumns(std::move(columns));
   grid.onGetText = [](const ui::TreeNode& node, int column) { return SessionCellText(RecordOf(node), column); };
   grid.onGetKey = [](const ui::TreeNode& node) { return std::to_wstring(RecordOf(node).ID); };
@@ -74,8 +82,8 @@ bool SessionsPage::CreateJournal() {
   std::vector<ui::TreeGridColumn> columns;
   for (int c = 0; c < kJournalColumnCount; ++c) {
     const TJournalColumnInfo& info = kJournalColumns[c];
-    columns.push_back({info.Caption, info.RightAlign ? A::Right : A::Left, info.Width > 0 ? info.Width : 50, 0,
-                       c == jcEvent});
+    const int width = c == jcTimestamp ? kTimestampColumnWidth : info.Width > 0 ? info.Width : kDefaultColumnWidth;
+    columns.push_back({info.Caption, info.RightAlign ? A::Right : A::Left, width, 0, c == jcEvent});
   }
   journal_.SetColumns(std::move(columns));
   journal_.onGetText = [this](const ui::TreeNode& node, int column) {
