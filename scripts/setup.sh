@@ -6,6 +6,8 @@ set -euo pipefail
 PACKAGES=(
   # native build and tests
   g++ cmake ninja-build googletest libgtest-dev libgmock-dev libbenchmark-dev clang-14 libclang-rt-14-dev
+  # the snapshot's JPEG writer (native builds; the Windows builds compile Debian's source, see fetch-deps.sh)
+  libjpeg62-turbo-dev
   # cross compilers (posix thread model: std::thread and std::mutex)
   g++-mingw-w64-x86-64-posix g++-mingw-w64-i686-posix nasm dpkg-dev
   # running and looking at the program under Wine
@@ -19,7 +21,9 @@ for p in "${PACKAGES[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
 done
 
+here=$(cd "$(dirname "$0")" && pwd)
 if [ ${#missing[@]} -eq 0 ]; then
+  "$here/fetch-deps.sh"
   echo "setup: all packages present"
   exit 0
 fi
@@ -32,3 +36,4 @@ export DEBIAN_FRONTEND=noninteractive
 $SUDO apt-get update -qq || echo "setup: warning: apt-get update reported errors; continuing"
 $SUDO apt-get install -y -qq --no-install-recommends "${missing[@]}"
 echo "setup: done"
+"$here/fetch-deps.sh"

@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "app/command_menu.h"
 #include "controls/caption_toolbar.h"
 #include "controls/dpi.h"
 #include "system/raii.h"
@@ -22,24 +23,25 @@ class ProgramMenu {
   // Puts the menu button (caption title, hint) and the clock button on the window's caption bar.
   void Attach(HWND window, const std::wstring& title, const std::wstring& hint);
   // Appends an item, or inserts it before the item with the caption `before` when there is one.
-  void AddItem(const std::wstring& caption, std::function<void()> onPick, const std::wstring& before = L"");
-  void AddSeparator(const std::wstring& before = L"");
-  void SetItemChecked(const std::wstring& caption, bool checked);
-  HMENU menu() const { return menu_.get(); }
+  void AddItem(const std::wstring& caption, std::function<void()> onPick, const std::wstring& before = L"") {
+    items_.AddItem(caption, std::move(onPick), before);
+  }
+  void AddSeparator(const std::wstring& before = L"") { items_.AddSeparator(before); }
+  void SetItemChecked(const std::wstring& caption, bool checked) { items_.SetItemChecked(caption, checked); }
+  CommandMenu& Items() { return items_; }
+  HMENU menu() const { return items_.get(); }
   ui::CaptionToolbar& bar() { return bar_; }
   // The clock/CPU button's text.
   void SetClockText(const std::wstring& text) { bar_.SetCaption(1, text); }
   void ApplyDpi(const ui::Dpi& dpi) { dpi_ = dpi; }
   // Runs the picked item; false when the id is not one of this menu's.
-  bool OnCommand(WORD id);
+  bool OnCommand(WORD id) { return items_.OnCommand(id); }
 
  private:
-  void Insert(UINT flags, UINT_PTR id, const wchar_t* caption, const std::wstring& before);
   void DrawButtonText(ui::CaptionToolbar& bar, int button, HDC dc, const RECT& buttonRect);
 
-  win::UniqueMenu menu_;
+  CommandMenu items_{kFirstCommand};
   ui::CaptionToolbar bar_;
-  std::vector<std::function<void()>> handlers_;
   ui::Dpi dpi_;
 };
 

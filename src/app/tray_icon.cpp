@@ -6,15 +6,13 @@ namespace vantrel::app {
 namespace {
 
 constexpr UINT kIconId = 1;
-constexpr WORD kFirstCommand = 0x5000;
 constexpr COLORREF kTileFill = RGB(249, 200, 115);
 constexpr COLORREF kTileBorder = RGB(190, 164, 102);
 
 }  // namespace
 
-TrayIcon::TrayIcon() : menu_(::CreatePopupMenu()) {
-  Insert(MF_STRING | MF_DEFAULT, kFirstCommand, L"恢复", L"");
-  handlers_.push_back([this] { RestoreWindow(); });
+TrayIcon::TrayIcon() {
+  items_.AddItem(L"恢复", [this] { RestoreWindow(); }, L"", MF_DEFAULT);
   AddSeparator();
 }
 
@@ -49,42 +47,6 @@ void TrayIcon::Notify(DWORD message) {
   hint_.copy(data.szTip, std::size(data.szTip) - 1);
   // The shell's answer is not examined: nothing could be done about a refusal.
   shellNotify_(message, &data);
-}
-
-void TrayIcon::Insert(UINT flags, UINT_PTR id, const wchar_t* caption, const std::wstring& before) {
-  const int count = ::GetMenuItemCount(menu_.get());
-  for (int i = 0; i < count && !before.empty(); ++i) {
-    wchar_t text[128] = {};
-    ::GetMenuStringW(menu_.get(), static_cast<UINT>(i), text, 128, MF_BYPOSITION);
-    if (before == text) {
-      ::InsertMenuW(menu_.get(), static_cast<UINT>(i), MF_BYPOSITION | flags, id, caption);
-      return;
-    }
-  }
-  ::AppendMenuW(menu_.get(), flags, id, caption);
-}
-
-void TrayIcon::AddItem(const std::wstring& caption, std::function<void()> onPick, const std::wstring& before) {
-  handlers_.push_back(std::move(onPick));
-  Insert(MF_STRING, kFirstCommand + handlers_.size() - 1, caption.c_str(), before);
-}
-
-void TrayIcon::AddSeparator(const std::wstring& before) { Insert(MF_SEPARATOR, 0, nullptr, before); }
-
-void TrayIcon::SetItemChecked(const std::wstring& caption, bool checked) {
-  const int count = ::GetMenuItemCount(menu_.get());
-  for (int i = 0; i < count; ++i) {
-    wchar_t text[128] = {};
-    ::GetMenuStringW(menu_.get(), static_cast<UINT>(i), text, 128, MF_BYPOSITION);
-    if (caption == text)
-      ::CheckMenuItem(menu_.get(), static_cast<UINT>(i), MF_BYPOSITION | (checked ? MF_CHECKED : MF_UNCHECKED));
-  }
-}
-
-bool TrayIcon::OnCommand(WORD id) {
-  if (id < kFirstCommand || id >= kFirstCommand + handlers_.size()) return false;
-  if (const auto& handler = handlers_[id - kFirstCommand]) handler();
-  return true;
 }
 
 void TrayIcon::SetLoadDisplay(bool on) {
@@ -176,7 +138,7 @@ void TrayIcon::ShowMenu() {
   ::GetCursorPos(&at);
   // The menu closes when the user clicks elsewhere only if the window is in the foreground.
   ::SetForegroundWindow(window_);
-  ::TrackPopupMenu(menu_.get(), TPM_RIGHTBUTTON, at.x, at.y, 0, window_, nullptr);
+  ::TrackPopupMenu(items_.get(), TPM_RIGHTBUTTON, at.x, at.y, 0, window_, nullptr);
   ::PostMessageW(window_, WM_NULL, 0, 0);
 }
 

@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "app/command_menu.h"
 #include "system/raii.h"
 
 namespace vantrel::app {
@@ -29,14 +30,17 @@ class TrayIcon {
   void Create(HWND window, HICON appIcon, const std::wstring& hint, ShellNotify shellNotify = nullptr);
 
   // The tray menu: features insert their items before an existing caption (empty: at the end).
-  void AddItem(const std::wstring& caption, std::function<void()> onPick, const std::wstring& before = L"");
-  void AddSeparator(const std::wstring& before = L"");
-  void SetItemChecked(const std::wstring& caption, bool checked);
+  void AddItem(const std::wstring& caption, std::function<void()> onPick, const std::wstring& before = L"") {
+    items_.AddItem(caption, std::move(onPick), before);
+  }
+  void AddSeparator(const std::wstring& before = L"") { items_.AddSeparator(before); }
+  void SetItemChecked(const std::wstring& caption, bool checked) { items_.SetItemChecked(caption, checked); }
+  CommandMenu& Items() { return items_; }
   // The check item of the load display, where the caller wants it in the menu.
   void AddLoadDisplayItem();
-  HMENU Menu() const { return menu_.get(); }
+  HMENU Menu() const { return items_.get(); }
   // Runs a picked item: the frame forwards WM_COMMAND.
-  bool OnCommand(WORD id);
+  bool OnCommand(WORD id) { return items_.OnCommand(id); }
 
   // The load display (acAniIcon): on draws from the next tick; off restores the application's icon.
   void SetLoadDisplay(bool on);
@@ -57,7 +61,6 @@ class TrayIcon {
   bool OnMessage(UINT msg, WPARAM wParam, LPARAM lParam);
 
  private:
-  void Insert(UINT flags, UINT_PTR id, const wchar_t* caption, const std::wstring& before);
   void Notify(DWORD message);
   void ShowMenu();
 
@@ -70,8 +73,7 @@ class TrayIcon {
   UINT taskbarCreated_ = 0;
   bool added_ = false;
   bool loadDisplay_ = false;
-  win::UniqueMenu menu_;
-  std::vector<std::function<void()>> handlers_;
+  CommandMenu items_{0x5000};
   // Reused for every tile.
   win::UniqueMemDc dc_;
   win::UniqueBitmap colour_, mask_;

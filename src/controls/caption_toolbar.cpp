@@ -146,7 +146,10 @@ int CaptionToolbar::AddButton(CaptionButton button) {
 void CaptionToolbar::SetCaption(int index, const std::wstring& caption) {
   if (index < 0 || index >= ButtonCount() || buttons_[static_cast<size_t>(index)].caption == caption) return;
   buttons_[static_cast<size_t>(index)].caption = caption;
-  Redraw();
+  // In the frame the buttons are drawn over the system's caption: a changed text needs the caption redrawn under it
+  // first, or the old text shows through.
+  if (frame_ && mode_ == Mode::NonClient) ::RedrawWindow(frame_, nullptr, nullptr, RDW_FRAME | RDW_INVALIDATE | RDW_UPDATENOW);
+  else Redraw();
 }
 
 void CaptionToolbar::SetEnabled(int index, bool enabled) {

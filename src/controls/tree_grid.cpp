@@ -91,6 +91,7 @@ bool TreeGrid::Create(HWND parent, int id, const RECT& rect) {
 
 void TreeGrid::RecreateFonts() {
   font_.reset(CreateUiFont(dpi_));
+  boldFont_.reset(CreateUiFont(dpi_, 0, true));
   if (list_ && font_) ::SendMessageW(list_, WM_SETFONT, reinterpret_cast<WPARAM>(font_.get()), TRUE);
   if (tooltip_ && font_) ::SendMessageW(tooltip_, WM_SETFONT, reinterpret_cast<WPARAM>(font_.get()), TRUE);
   int textHeight = dpi_.Scale(13);
@@ -311,8 +312,10 @@ void TreeGrid::SyncList() {
   if (!list_) return;
   syncing_ = true;
   // Setting the count redoes the scroll bars, which is slow on some systems even for the same count.
-  if (ListView_GetItemCount(list_) != static_cast<int>(rows.size()))
+  if (ListView_GetItemCount(list_) != static_cast<int>(rows.size())) {
     ListView_SetItemCountEx(list_, static_cast<int>(rows.size()), LVSICF_NOINVALIDATEALL | LVSICF_NOSCROLL);
+    FitColumns();  // a vertical scroll bar may have come or gone
+  }
   MarkRow(focused_ ? focused_->row() : -1);
   syncing_ = false;
   ::InvalidateRect(list_, nullptr, FALSE);
@@ -682,10 +685,32 @@ void TreeGrid::PaintRow(HDC dc, int row, const RECT& rowRect) {
 
   const int pad = dpi_.Scale(6);
   const COLORREF lineColor = ::GetSysColor(COLOR_BTNFACE);
-  for (int c = 0; c < ColumnCount(); ++c) {
-    if (static_cast<size_t>(c) >= paint_.left.size()) break;
-    RECT cell{paint_.left[static_cast<size_t>(c)], 0, paint_.right[static_cast<size_t>(c)], height};
+  const int columnCount = std::min(ColumnCount(), static_cast<int>(paint_.left.size()));
+  auto cellRect = [&](int c) {
+    return RECT{paint_.left[static_cast<size_t>(c)], 0, paint_.right[static_cast<size_t>(c)], height};
+  };
+  // Backgrounds first: a text spanning into the next cells is drawn over theirs.
+  std::vector<CellStyle> styles(static_cast<size_t>(columnCount));
+  for (int c = 0; c < columnCount; ++c) {
+    if (onGetCellStyle) styles[static_cast<size_t>(c)] = onGetCellStyle(*node, c);
+    const RECT cell = cellRect(c);
+    if (styles[static_cast<size_t>(c)].background != CLR_DEFAULT && !selected) {
+      ::SetDCBrushColor(mem, styles[static_cast<size_t>(c)].background);
+      ::FillRect(mem, &cell, static_cast<HBRUSH>(::GetStockObject(DC_BRUSH)));
+    }
+  }
+  int spannedUntil = -1;  // the last cell a spanning text covers
+  for (int c = 0; c < columnCount; ++c) {
+    RECT cell = cellRect(c);
+    if (c <= spannedUntil) {
+      if (c < spannedUntil) continue;  // covered: no text and no line inside the span
+      ::SetDCPenColor(mem, lineColor);
+      ::MoveToEx(mem, cell.right - 1, 0, nullptr);
+      ::LineTo(mem, cell.right - 1, height);
+      continue;
+    }
     if (cell.right <= 0 || cell.left >= width) continue;
+    const CellStyle& style = styles[static_cast<size_t>(c)];
     int x = cell.left;
     if (c == treeColumn_) {
       x += Indent(*node);
@@ -725,9 +750,23 @@ void TreeGrid::PaintRow(HDC dc, int row, const RECT& rowRect) {
     RECT textRect{x + pad, 0, cell.right - pad, height};
     if (textRect.right > textRect.left) {
       const std::wstring text = CellText(*node, c);
+      const bool bold = style.bold && boldFont_;
+      if (bold) ::SelectObject(mem, boldFont_.get());
+      if (spanEmptyCells_ && !text.empty()) {
+        SIZE extent{};
+        ::GetTextExtentPoint32W(mem, text.c_str(), static_cast<int>(text.size()), &extent);
+        for (int next = c + 1; next < columnCount && textRect.right - textRect.left < extent.cx &&
+                               CellText(*node, next).empty();
+             ++next) {
+          spannedUntil = next;
+          textRect.right = cellRect(next).right - pad;
+        }
+      }
       ::DrawTextW(mem, text.c_str(), static_cast<int>(text.size()), &textRect,
                   DT_SINGLELINE | DT_VCENTER | DT_END_ELLIPSIS | DT_NOPREFIX | DrawAlign(columns_[static_cast<size_t>(c)].align));
+      if (bold) ::SelectObject(mem, font_ ? static_cast<HGDIOBJ>(font_.get()) : ::GetStockObject(DEFAULT_GUI_FONT));
     }
+    if (spannedUntil > c) continue;  // no line through the text
     ::SetDCPenColor(mem, lineColor);
     ::MoveToEx(mem, cell.right - 1, 0, nullptr);
     ::LineTo(mem, cell.right - 1, height);

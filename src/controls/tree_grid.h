@@ -63,6 +63,14 @@ class TreeGrid : public Window {
   NodeEvent onChecked;         // after the user changed a row's check mark (descendants already follow it)
   NodeEvent onDoubleClick;
   std::function<void(int column)> onSorted;  // after a header click sorted the rows
+  // A cell's bold text and background (CLR_DEFAULT: the window colour; not drawn on a selected row).
+  struct CellStyle {
+    bool bold = false;
+    COLORREF background = CLR_DEFAULT;
+  };
+  std::function<CellStyle(const TreeNode& node, int column)> onGetCellStyle;
+  // A text too wide for its cell may extend into the empty cells to its right.
+  void SetSpanEmptyCells(bool span) { spanEmptyCells_ = span; }
   // Cell comparison: by default CompareTextValues (dates, numbers, text) with MaxLen 25 and the user's locale,
   // read at each sort as the cell texts are written in it; these settings replace it for good.
   void SetFormatSettings(TFormatSettings settings) {
@@ -221,6 +229,7 @@ class TreeGrid : public Window {
   HIMAGELIST images_ = nullptr;
   HIMAGELIST spacer_ = nullptr;  // sets the row height; owned
   win::UniqueFont font_;
+  win::UniqueFont boldFont_;
   win::UniqueMemDc rowDc_;
   win::UniqueBitmap rowBitmap_;
   HGDIOBJ rowDcOldBitmap_ = nullptr;
@@ -231,6 +240,7 @@ class TreeGrid : public Window {
   bool pendingFocusEvent_ = false;
   bool syncing_ = false;
   bool treeLayout_ = false;
+  bool spanEmptyCells_ = false;
   bool showButtons_ = false;
   int treeColumn_ = 0;
   int sortColumn_ = -1;

@@ -108,6 +108,7 @@ LRESULT Page::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
     RECT rc;
     ::GetClientRect(hwnd(), &rc);
     ::FillRect(reinterpret_cast<HDC>(wParam), &rc, FaceBrush());
+    PaintFace(reinterpret_cast<HDC>(wParam));
     return 1;
   }
   LRESULT result = 0;

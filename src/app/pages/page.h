@@ -116,8 +116,9 @@ class Page : public ui::Window {
   virtual LRESULT OnNotify(NMHDR* /*hdr*/) { return 0; }
   // The context menu of a child: add items; "导出..." is added below them for the export list.
   virtual void AddContextMenuItems(HWND /*target*/, ContextMenu& /*menu*/) {}
-  // The page's face, or nullptr for the window colour.
+  // The page's face, or nullptr for the window colour; PaintFace draws on it what belongs to no child (frames).
   virtual HBRUSH FaceBrush() const { return nullptr; }
+  virtual void PaintFace(HDC /*dc*/) {}
   // The background of a static child, or nullptr for the default.
   virtual HBRUSH OnStaticColour(HDC /*dc*/, HWND /*label*/) { return nullptr; }
 

@@ -1,25 +1,166 @@
 #include "app/pages/startup_page.h"
 
+#include <algorithm>
+
+#include "app/pages/startup_texts.h"
+#include "app/system_image_lists.h"
+#include "controls/message_dialogs.h"
 #include "core/shell/pages.h"
+#include "system/process/process_actions.h"
+#include "system/startup/autorun_reader.h"
 
 namespace vantrel::app {
+namespace texts = startup_texts;
+namespace {
+
+const TAutorunRecord& RecordOf(const ui::TreeNode& node) { return *node.As<TAutorunRecord>(); }
+
+// Restores the cursor it replaced when the scope ends.
+class WaitCursor {
+ public:
+  WaitCursor() : old_(::SetCursor(::LoadCursorW(nullptr, IDC_WAIT))) {}
+  ~WaitCursor() { ::SetCursor(old_ ? old_ : ::LoadCursorW(nullptr, IDC_ARROW)); }
+  WaitCursor(const WaitCursor&) = delete;
+  WaitCursor& operator=(const WaitCursor&) = delete;
+
+ private:
+  HCURSOR old_;
+};
+
+}  // namespace
 
 StartupPage::StartupPage() : TreePage(kPageStartup) {}
 
 bool StartupPage::OnCreate() {
   if (!CreateTree()) return false;
-  actions().Add(L"删除检查自动运行", [] {}).SetEnabled(false);  // waits for a checked entry
+  ui::TreeGrid& grid = tree();
+  using A = ui::ColumnAlign;
+  grid.SetColumns({{texts::kColumns[acName], A::Left, 200}, {texts::kColumns[acCmdLine], A::Left, 601, 100, true}});
+  grid.onGetText = [](const ui::TreeNode& node, int column) {
+    return AutorunCellText(RecordOf(node), IsGroupRow(node), column);
+  };
+  grid.onGetImage = [](const ui::TreeNode& node, int column) {
+    return column == acName ? RecordOf(node).ImageIndex : -1;
+  };
+  grid.onGetCellStyle = [](const ui::TreeNode& node, int /*column*/) {
+    ui::TreeGrid::CellStyle style;
+    if (IsGroupRow(node)) {
+      style.bold = true;
+      style.background = static_cast<COLORREF>(kAutorunGroupColor);
+    }
+    return style;
+  };
+  grid.SetSpanEmptyCells(true);  // a group's place reads whole across the empty command-line cell
+  grid.onFocusChanged = [this](ui::TreeNode* node) { ShowEntry(node); };
+  grid.onChecked = [this](ui::TreeNode*) { UpdateDeleteButton(); };
+
+  const RECT none{0, 0, 0, 0};
+  if (!panel_.Create(hwnd(), 110, none, static_cast<COLORREF>(kAutorunPanelColor))) return false;
+  ::ShowWindow(panel_.hwnd(), SW_SHOW);
+  panel_.SetLines(L"", L"");
+
+  delete_ = &actions().Add(texts::kDeleteButton, [this] { RemoveCheckedEntries(); }, 160);
+  delete_->SetEnabled(false);  // waits for a checked entry
   return true;
+}
+
+void StartupPage::OnLayout(int width, int height) {
+  const int panel = host().Dpi().Scale(44);
+  const int treeBottom = std::max(0, height - panel);
+  ::MoveWindow(tree().hwnd(), 0, 0, width, treeBottom, TRUE);
+  ::MoveWindow(panel_.hwnd(), 0, treeBottom, width, height - treeBottom, TRUE);
+}
+
+void StartupPage::ApplyDpi(const ui::Dpi& dpi) {
+  TreePage::ApplyDpi(dpi);
+  panel_.ApplyDpi(dpi);
+  RECT rc;
+  ::GetClientRect(hwnd(), &rc);
+  OnLayout(rc.right, rc.bottom);
+}
+
+void StartupPage::AddContextMenuItems(HWND /*target*/, ContextMenu& menu) {
+  // Only rows with a box: registry and folder entries.
+  menu.Add(texts::kCheckAll, [this] {
+    tree().SetAllBoxesChecked(true);
+    UpdateDeleteButton();
+  });
+  menu.Add(texts::kUncheckAll, [this] {
+    tree().SetAllBoxesChecked(false);
+    UpdateDeleteButton();
+  });
 }
 
 void StartupPage::Refresh(Refresher step, const std::wstring& filter) {
   if (step == Refresher::Autoruns) RefreshAutoruns(filter);
 }
 
-void StartupPage::RefreshAutoruns(const std::wstring& /*filter*/) {
-  // The reader that fills this list is not built yet: the list is rebuilt empty.
-  ui::TreeGrid::UpdateBlock block(tree());
-  tree().Clear();
+void StartupPage::BeforeFullRefresh() {
+  const SystemImageLists lists = SystemImageLists::Read();
+  if (lists.Small) tree().SetImageList(lists.Small);
+  largeImages_ = lists.Large;
+  if (lists.FiiApp >= 0) appIcon_ = lists.FiiApp;
+  if (lists.FiiReg >= 0) registryIcon_ = lists.FiiReg;
+  if (lists.FiiIE >= 0) browserIcon_ = lists.FiiIE;
+}
+
+void StartupPage::RefreshAutoruns(const std::wstring& filter) {
+  TAutorunScanOptions options;
+  options.Filter = filter;
+  options.AppIcon = appIcon_;
+  options.RegistryIcon = registryIcon_;
+  options.BrowserIcon = browserIcon_;
+  TAutorunScan scan = ReadAutoruns(options);
+  for (const std::wstring& line : scan.LogLines) host().WriteLog(line);
+
+  ui::TreeGrid& grid = tree();
+  {
+    ui::TreeGrid::UpdateBlock block(grid);
+    grid.Clear();
+    for (TAutorunGroup& group : scan.Groups) {
+      ui::TreeNode* groupRow = grid.AddRow(nullptr, std::move(group.Group));
+      for (TAutorunRecord& entry : group.Entries) {
+        const bool box = AutorunHasCheckBox(entry, false);
+        ui::TreeNode* row = grid.AddRow(groupRow, std::move(entry));
+        if (box) grid.SetCheckBox(row, true);
+      }
+    }
+    grid.ExpandAll(true);
+  }
+  // No earlier focus is restored: the first row in the view's order.
+  if (grid.VisibleRowCount() > 0) {
+    grid.SetFocusedNode(grid.VisibleRow(0));
+    grid.ScrollIntoView(grid.VisibleRow(0), true);
+  }
+  UpdateDeleteButton();
+  host().SetPageCaption(Index(), AutorunsTabCaption(AutorunEntryCount(scan.Groups)));
+}
+
+void StartupPage::ShowEntry(ui::TreeNode* node) {
+  if (!node) return;
+  const TAutorunRecord& r = RecordOf(*node);
+  const bool group = IsGroupRow(*node);
+  panelIcon_.reset(largeImages_ ? ImageList_GetIcon(largeImages_, r.ImageIndex, ILD_NORMAL) : nullptr);
+  panel_.SetIcon(panelIcon_.get());
+  panel_.SetLines(AutorunDescriptionLine(r, group), AutorunCompanyLine(r, group));
+}
+
+void StartupPage::UpdateDeleteButton() { delete_->SetEnabled(tree().CheckedCount() > 0); }
+
+void StartupPage::RemoveCheckedEntries() {
+  // The entries are copied before the question: nothing the box lets run can change what is removed.
+  const auto pause = host().Refresh().PauseTimer();
+  std::vector<TAutorunRecord> checked;
+  for (ui::TreeNode* node = tree().First(); node; node = tree().Next(node))
+    if (node->checked() && node->hasCheckBox() && !IsGroupRow(*node)) checked.push_back(RecordOf(*node));
+  if (checked.empty()) return;
+  if (!ConfirmDlg(AutorunDeleteConfirmation(checked.size()))) return;
+  {
+    WaitCursor wait;
+    for (const TAutorunRemovalOutcome& outcome : RemoveAutoruns(checked))
+      if (!outcome.Ok) ErrorDlg(AutorunRemoveErrorText(outcome.Name, SystemErrorText(outcome.Error)));
+  }
+  host().RefreshCommand();
 }
 
 }  // namespace vantrel::app

@@ -1,9 +1,15 @@
-// The startup page: programs started with the system or at logon.
+// The startup page: what Windows starts automatically (registry places in both views, browser helper objects,
+// the two startup folders), grouped by place, with the focused entry's file below the list, and the removal of
+// the checked entries.
 #pragma once
 
 #include <string>
+#include <vector>
 
 #include "app/pages/page.h"
+#include "controls/inspector.h"
+#include "core/startup/autorun.h"
+#include "system/raii.h"
 
 namespace vantrel::app {
 
@@ -12,11 +18,33 @@ class StartupPage : public TreePage {
   StartupPage();
   bool UsesNameFilter() const override { return true; }
   void Refresh(Refresher step, const std::wstring& filter) override;
-  // Rebuilds the list from the system; the name filter selects rows (empty: all).
+  void BeforeFullRefresh() override;
+  void ApplyDpi(const ui::Dpi& dpi) override;
+  // Rebuilds the list from the system; the name filter selects entries by the start of their name (empty: all).
   void RefreshAutoruns(const std::wstring& filter);
+  // Removes the checked entries after the user's confirmation, then refreshes.
+  void RemoveCheckedEntries();
+
+  // --- what the user sees, for tests ---
+  const ActionBar::Button& DeleteButton() const { return *delete_; }
+  ui::HeaderStrip& EntryPanel() { return panel_; }
+  // A group row is a root row; its entries are below it.
+  static bool IsGroupRow(const ui::TreeNode& node) { return node.parent() == nullptr; }
 
  protected:
   bool OnCreate() override;
+  void OnLayout(int width, int height) override;
+  void AddContextMenuItems(HWND target, ContextMenu& menu) override;
+
+ private:
+  void ShowEntry(ui::TreeNode* node);
+  void UpdateDeleteButton();
+
+  ActionBar::Button* delete_ = nullptr;
+  ui::HeaderStrip panel_;
+  win::UniqueIcon panelIcon_;
+  HIMAGELIST largeImages_ = nullptr;  // the shell's: not owned
+  int appIcon_ = 0, registryIcon_ = 0, browserIcon_ = 0;
 };
 
 }  // namespace vantrel::app

@@ -1,35 +1,148 @@
 #include "app/pages/windows_page.h"
 
+#include <algorithm>
+#include <exception>
+#include <utility>
+
+#include "app/pages/windows_texts.h"
+#include "controls/message_dialogs.h"
 #include "core/shell/pages.h"
+#include "core/windows/window_tree.h"
+#include "system/process/process_actions.h"
+#include "system/text/locale_text.h"
+#include "system/windows/window_reader.h"
 
 namespace vantrel::app {
+namespace texts = windows_texts;
 namespace {
 
 constexpr int kIdProcessList = 10;
 constexpr int kIdInvisibleSwitch = 11;
 
+const TWindowInfo& InfoOf(const ui::TreeNode& node) { return *node.As<TWindowInfo>(); }
+
+// The two pictures of the tree column: a window (image 1) and the same window dimmed and dashed (image 0).
+HIMAGELIST CreateWindowImages() {
+  constexpr int kSize = 16;
+  constexpr COLORREF kMask = RGB(255, 0, 255);
+  HIMAGELIST images = ::ImageList_Create(kSize, kSize, ILC_COLOR24 | ILC_MASK, 2, 0);
+  if (!images) return nullptr;
+  const HDC screen = ::GetDC(nullptr);
+  win::UniqueMemDc dc(::CreateCompatibleDC(screen));
+  win::UniqueBitmap bitmap(::CreateCompatibleBitmap(screen, kSize * 2, kSize));
+  ::ReleaseDC(nullptr, screen);
+  if (!dc || !bitmap) return images;
+  {
+    win::SelectScope bitmapSel(dc.get(), bitmap.get());
+    auto fill = [&](int l, int t, int r, int b, COLORREF colour) {
+      RECT rc{l, t, r, b};
+      ::SetDCBrushColor(dc.get(), colour);
+      ::FillRect(dc.get(), &rc, static_cast<HBRUSH>(::GetStockObject(DC_BRUSH)));
+    };
+    fill(0, 0, kSize * 2, kSize, kMask);
+    // Image 0, invisible: a dashed grey outline with a pale title bar.
+    fill(1, 2, 15, 5, RGB(200, 200, 200));
+    for (int i = 1; i < 15; i += 2) {
+      fill(i, 2, i + 1, 3, RGB(128, 128, 128));
+      fill(i, 13, i + 1, 14, RGB(128, 128, 128));
+    }
+    for (int j = 2; j < 14; j += 2) {
+      fill(1, j, 2, j + 1, RGB(128, 128, 128));
+      fill(14, j, 15, j + 1, RGB(128, 128, 128));
+    }
+    // Image 1, visible: a framed window with a blue title bar.
+    fill(kSize + 1, 2, kSize + 15, 14, RGB(0, 0, 96));
+    fill(kSize + 2, 3, kSize + 14, 6, RGB(40, 90, 200));
+    fill(kSize + 2, 6, kSize + 14, 13, RGB(255, 255, 255));
+  }
+  ::ImageList_AddMasked(images, bitmap.get(), kMask);
+  return images;
+}
+
+std::wstring ActionErrorText(const TWindowTarget& target, bool close, DWORD error) {
+  const wchar_t* what = close ? texts::kClosed : (target.Visible ? texts::kHidden : texts::kShown);
+  return texts::kErrorBefore + std::to_wstring(target.Handle) + L"]" + target.ClassName + texts::kErrorCannotBe +
+         what + L".\r\n" + SystemErrorText(error);
+}
+
 }  // namespace
 
 WindowsPage::WindowsPage() : TreePage(kPageWindows) {}
 
+WindowsPage::~WindowsPage() {
+  if (images_) ::ImageList_Destroy(images_);
+}
+
 bool WindowsPage::OnCreate() {
-  if (!CreateTree()) return false;
+  if (!CreateTree() || !CreateStrip()) return false;
+  ui::TreeGrid& grid = tree();
+  using A = ui::ColumnAlign;
+  grid.SetColumns({{texts::kColumns[wcHandle], A::Right, 80},
+                   {texts::kColumns[wcClassName], A::Left, 521, 100, true},
+                   {texts::kColumns[wcText], A::Left, 200}});
+  grid.SetTreeColumn(wcClassName);
+  grid.SetShowExpandButtons(true);
+  grid.SetTreeLayout(true);  // the tree does not sort
+  images_ = CreateWindowImages();
+  if (images_) grid.SetImageList(images_);
+  grid.onGetText = [](const ui::TreeNode& node, int column) { return WindowCellText(InfoOf(node), column); };
+  grid.onGetImage = [](const ui::TreeNode& node, int column) {
+    return column == wcClassName ? WindowImageIndex(InfoOf(node)) : -1;
+  };
+  grid.onGetCellStyle = [](const ui::TreeNode& node, int column) {
+    ui::TreeGrid::CellStyle style;
+    style.bold = WindowCellBold(InfoOf(node), column);
+    return style;
+  };
+  grid.onGetKey = [](const ui::TreeNode& node) { return std::to_wstring(InfoOf(node).Handle); };
+  grid.onFocusChanged = [this](ui::TreeNode* node) { OnFocusChanged(node); };
+  grid.onDoubleClick = [this](ui::TreeNode* node) {
+    details_.SetExpanded(true);
+    if (node) tree().ScrollIntoView(node, true);
+  };
+
+  const RECT none{0, 0, 0, 0};
+  if (!details_.Create(hwnd(), 111, none, texts::kDetailsPanel, false) || !inspector_.Create(details_.hwnd(), 112, none))
+    return false;
+  ::ShowWindow(details_.hwnd(), SW_SHOW);
+  inspector_.SetNameWidth(200);
+  details_.SetContent(inspector_.hwnd());
+  details_.onExpandedChanged = [this](bool) {
+    RECT rc;
+    ::GetClientRect(hwnd(), &rc);
+    OnLayout(rc.right, rc.bottom);
+  };
+
+  // Both act on the focused window: disabled until one has the focus.
+  visibility_ = &actions().Add(WindowVisibilityCaption(true), [this] { ActOnFocusedWindow(false); });
+  close_ = &actions().Add(texts::kCloseButton, [this] { ActOnFocusedWindow(true); });
+  visibility_->SetEnabled(false);
+  close_->SetEnabled(false);
+  return true;
+}
+
+bool WindowsPage::CreateStrip() {
   const HWND strip = Strip();
   if (!strip) return false;
   HINSTANCE instance = ::GetModuleHandleW(nullptr);
   processList_ = ::CreateWindowExW(0, L"COMBOBOX", L"", WS_CHILD | WS_VISIBLE | WS_TABSTOP | WS_VSCROLL | CBS_DROPDOWNLIST,
                                    0, 0, 0, 0, strip, reinterpret_cast<HMENU>(kIdProcessList), instance, nullptr);
-  invisibleLabel_ = ::CreateWindowExW(0, L"STATIC", L"显示不可见窗口",
+  invisibleLabel_ = ::CreateWindowExW(0, L"STATIC", texts::kInvisibleSwitchLabel,
                                       WS_CHILD | WS_VISIBLE | SS_NOPREFIX | SS_RIGHT | SS_CENTERIMAGE, 0, 0, 0, 0,
                                       strip, nullptr, instance, nullptr);
   const RECT none{0, 0, 0, 0};
   if (!processList_ || !invisibleLabel_ || !invisibleSwitch_.Create(strip, kIdInvisibleSwitch, none)) return false;
   ::ShowWindow(invisibleSwitch_.hwnd(), SW_SHOW);
   invisibleSwitch_.onChanged = [this](bool) { host().RefreshCommand(); };
-  // They act on a window row: disabled until one has the focus.
-  actions().Add(L"隐藏", [] {}).SetEnabled(false);
-  actions().Add(L"关闭", [] {}).SetEnabled(false);
   return true;
+}
+
+void WindowsPage::OnLayout(int width, int height) {
+  const ui::Dpi& dpi = host().Dpi();
+  const int panel = details_.Expanded() ? std::min(dpi.Scale(300), height / 2) : details_.HeaderHeight();
+  const int treeBottom = std::max(0, height - panel);
+  ::MoveWindow(tree().hwnd(), 0, 0, width, treeBottom, TRUE);
+  ::MoveWindow(details_.hwnd(), 0, treeBottom, width, height - treeBottom, TRUE);
 }
 
 void WindowsPage::OnLayoutStrip(int /*width*/, int height) {
@@ -44,6 +157,11 @@ void WindowsPage::OnLayoutStrip(int /*width*/, int height) {
 void WindowsPage::ApplyDpi(const ui::Dpi& dpi) {
   TreePage::ApplyDpi(dpi);
   invisibleSwitch_.ApplyDpi(dpi);
+  details_.ApplyDpi(dpi);
+  inspector_.ApplyDpi(dpi);
+  RECT rc;
+  ::GetClientRect(hwnd(), &rc);
+  OnLayout(rc.right, rc.bottom);
 }
 
 void WindowsPage::OnCommand(WORD id, WORD code, HWND /*control*/) {
@@ -89,9 +207,116 @@ void WindowsPage::OnProcessFocused(uint32_t pid) {
 }
 
 void WindowsPage::RefreshWindows() {
-  // The reader that fills this list is not built yet: the list is rebuilt empty.
-  ui::TreeGrid::UpdateBlock block(tree());
-  tree().Clear();
+  ++requestedGeneration_;
+  if (ChosenPid() < 0) {
+    ShowWindows({});
+    shownGeneration_ = requestedGeneration_;
+    return;
+  }
+  // At most one read at a time: the one in flight starts the next when it ends.
+  if (!reading_) StartRead();
+}
+
+void WindowsPage::StartRead() {
+  reading_ = true;
+  const uint64_t generation = requestedGeneration_;
+  const DWORD pid = static_cast<DWORD>(ChosenPid());
+  const bool showInvisible = invisibleSwitch_.On();
+  WindowsPage* self = this;  // used only by the result, on the window thread, while the page exists
+  host().Handoff().Run([self, generation, pid, showInvisible]() -> WindowThreadHandoff::Result {
+    std::vector<TWindowInfo> windows;
+    std::wstring error;
+    try {
+      windows = ReadProcessWindows(pid, showInvisible);
+    } catch (const std::exception& ex) {
+      error = ExceptionMessage(ex);
+      if (error.empty()) error = L"?";
+    }
+    return [self, generation, windows = std::move(windows), error]() mutable {
+      self->OnWindowsRead(generation, std::move(windows), error);
+    };
+  });
+}
+
+void WindowsPage::OnWindowsRead(uint64_t generation, std::vector<TWindowInfo> windows, const std::wstring& error) {
+  reading_ = false;
+  if (generation != requestedGeneration_) {
+    // Superseded: read again for what is chosen now.
+    if (ChosenPid() >= 0) {
+      StartRead();
+    } else {
+      ShowWindows({});
+      shownGeneration_ = requestedGeneration_;
+    }
+    return;
+  }
+  shownGeneration_ = generation;
+  if (!error.empty()) {
+    host().WriteLog(L"RefreshWindows: " + error);
+    return;
+  }
+  ShowWindows(std::move(windows));
+}
+
+void WindowsPage::ShowWindows(std::vector<TWindowInfo> windows) {
+  ui::TreeGrid& grid = tree();
+  const ui::TreeViewState view = grid.SaveView();
+  const std::vector<int> parents = BuildWindowHierarchy(WindowLinks(windows));
+  {
+    ui::TreeGrid::UpdateBlock block(grid);
+    grid.Clear();
+    std::vector<ui::TreeNode*> nodes(windows.size(), nullptr);
+    for (const TWindowTreeRow& row : WindowTreeOrder(parents)) {
+      const size_t i = static_cast<size_t>(row.Index);
+      const int p = parents[i];
+      ui::TreeNode* parent = p >= 0 ? nodes[static_cast<size_t>(p)] : nullptr;
+      const bool grey = WindowRowGrey(windows[i], false);
+      nodes[i] = grid.AddRow(parent, std::move(windows[i]));
+      if (grey) grid.SetTextColor(nodes[i], static_cast<COLORREF>(kWindowGreyColor));
+    }
+    grid.ExpandAll(true);
+  }
+  if (grid.RowCount() > 0) grid.RestoreView(view, /*keepTop=*/host().AutoRefresh());
+  else OnFocusChanged(nullptr);
+  host().SetPageCaption(Index(), WindowsTabCaption(grid.RowCount()));
+}
+
+ui::TreeNode* WindowsPage::FindWindowNode(uint32_t handle) {
+  return tree().FindNode([handle](const ui::TreeNode& node) { return InfoOf(node).Handle == handle; });
+}
+
+void WindowsPage::OnFocusChanged(ui::TreeNode* node) {
+  visibility_->SetEnabled(node != nullptr);
+  close_->SetEnabled(node != nullptr);
+  if (!node) return;
+  const TWindowInfo& info = InfoOf(*node);
+  visibility_->SetCaption(WindowVisibilityCaption(info.Visible));
+  inspector_.BeginUpdate();
+  inspector_.Clear();
+  ui::PropertyInspector::ItemId group = ui::PropertyInspector::kNone;
+  std::wstring groupCaption;
+  for (const TWindowInspectorItem& item : WindowInspectorItems(info)) {
+    if (group == ui::PropertyInspector::kNone || item.Group != groupCaption) {
+      groupCaption = item.Group;
+      group = inspector_.AddGroup(groupCaption);
+    }
+    inspector_.AddItem(group, item.Caption, item.Value);
+  }
+  inspector_.EndUpdate();
+}
+
+void WindowsPage::ActOnFocusedWindow(bool close) {
+  // The timer stays off for the whole action, and the target is copied before the question: a refresh during the
+  // box can neither free the row nor swap the window under the user's answer.
+  const auto pause = host().Refresh().PauseTimer();
+  ui::TreeNode* node = tree().FocusedNode();
+  if (!node) return;
+  const TWindowTarget target = WindowTargetOf(InfoOf(*node));
+  const std::wstring caption = close ? std::wstring(texts::kCloseButton) : WindowVisibilityCaption(target.Visible);
+  if (!ConfirmDlg(WindowActionConfirmation(caption, target.Handle, target.ClassName))) return;
+  const TWindowActionOutcome outcome = close ? CloseWindowTarget(target) : ToggleWindowVisibility(target);
+  if (!outcome.Ok) ErrorDlg(ActionErrorText(target, close, outcome.Error));
+  host().RefreshCommand();
 }
 
 }  // namespace vantrel::app

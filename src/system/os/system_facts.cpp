@@ -172,6 +172,11 @@ const TSystemFacts& SystemFacts() {
   return MutableFacts();
 }
 
+void SetTotalPhysicalMemory(uint64_t bytes) {
+  InitSystemFacts();
+  MutableFacts().TotalPhysicalMemory = bytes;
+}
+
 const TSystemEntryPoints& SystemEntryPoints() {
   if (!g_initialised) InitSystemFacts();
   return MutableEntryPoints();

@@ -54,6 +54,9 @@ struct TSystemEntryPoints {
 void InitSystemFacts();
 // The facts (InitSystemFacts runs first if nobody called it yet).
 const TSystemFacts& SystemFacts();
+// The performance page's tick renews the one fact that can change (memory can be added to a running virtual
+// machine); window thread only, like every other reader of the facts after start.
+void SetTotalPhysicalMemory(uint64_t bytes);
 const TSystemEntryPoints& SystemEntryPoints();
 
 // What the system reports now about its version (the input of the naming rules).

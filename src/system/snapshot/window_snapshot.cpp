@@ -1,0 +1,157 @@
+#include "system/snapshot/window_snapshot.h"
+
+#include <cstring>
+
+#include "core/snapshot/snapshot.h"
+#include "system/raii.h"
+
+namespace vantrel {
+namespace {
+
+std::wstring MessageText(DWORD error) {
+  wchar_t* text = nullptr;
+  const DWORD n = ::FormatMessageW(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM |
+                                       FORMAT_MESSAGE_IGNORE_INSERTS,
+                                   nullptr, error, 0, reinterpret_cast<wchar_t*>(&text), 0, nullptr);
+  std::wstring result = n && text ? std::wstring(text, n) : L"Error " + std::to_wstring(error);
+  if (text) ::LocalFree(text);
+  while (!result.empty() && (result.back() == L'\n' || result.back() == L'\r' || result.back() == L' '))
+    result.pop_back();
+  return result;
+}
+
+TSnapshotOutcome Failure(DWORD error) { return {false, L"", error, MessageText(error)}; }
+
+// A window DC released in every case.
+class WindowFrameDc {
+ public:
+  explicit WindowFrameDc(HWND window) : window_(window), dc_(::GetWindowDC(window)) {}
+  ~WindowFrameDc() {
+    if (dc_) ::ReleaseDC(window_, dc_);
+  }
+  WindowFrameDc(const WindowFrameDc&) = delete;
+  WindowFrameDc& operator=(const WindowFrameDc&) = delete;
+  HDC get() const { return dc_; }
+
+ private:
+  HWND window_;
+  HDC dc_;
+};
+
+std::wstring FolderPrefix(const std::wstring& folder) {
+  if (folder.empty()) return L"";
+  const wchar_t last = folder.back();
+  return (last == L'\\' || last == L'/') ? folder : folder + L"\\";
+}
+
+bool WriteAll(HANDLE file, const std::vector<uint8_t>& bytes) {
+  size_t done = 0;
+  while (done < bytes.size()) {
+    DWORD written = 0;
+    const DWORD chunk = static_cast<DWORD>(std::min<size_t>(bytes.size() - done, 1 << 20));
+    if (!::WriteFile(file, bytes.data() + done, chunk, &written, nullptr) || written == 0) return false;
+    done += written;
+  }
+  return ::FlushFileBuffers(file) != FALSE;
+}
+
+}  // namespace
+
+bool CaptureWindow(HWND window, TCapturedImage& image, DWORD& error) {
+  image = {};
+  RECT rect{};
+  if (!::IsWindow(window) || !::GetWindowRect(window, &rect)) {
+    error = ::IsWindow(window) ? ::GetLastError() : ERROR_INVALID_WINDOW_HANDLE;
+    return false;
+  }
+  const int width = rect.right - rect.left, height = rect.bottom - rect.top;
+  if (width <= 0 || height <= 0) {
+    error = ERROR_INVALID_WINDOW_HANDLE;
+    return false;
+  }
+  WindowFrameDc source(window);
+  if (!source.get()) {
+    error = ::GetLastError() ? ::GetLastError() : ERROR_DC_NOT_FOUND;
+    return false;
+  }
+  // A 32-bit top-down section: its pixels are read directly, and no palette is involved at any display depth.
+  BITMAPINFO info{};
+  info.bmiHeader.biSize = sizeof(info.bmiHeader);
+  info.bmiHeader.biWidth = width;
+  info.bmiHeader.biHeight = -height;
+  info.bmiHeader.biPlanes = 1;
+  info.bmiHeader.biBitCount = 32;
+  info.bmiHeader.biCompression = BI_RGB;
+  void* bits = nullptr;
+  win::UniqueBitmap bitmap(::CreateDIBSection(source.get(), &info, DIB_RGB_COLORS, &bits, nullptr, 0));
+  win::UniqueMemDc memory(::CreateCompatibleDC(source.get()));
+  if (!bitmap || !bits || !memory) {
+    error = ERROR_NOT_ENOUGH_MEMORY;
+    return false;
+  }
+  {
+    win::SelectScope select(memory.get(), bitmap.get());
+    if (!::BitBlt(memory.get(), 0, 0, width, height, source.get(), 0, 0, SRCCOPY)) {
+      error = ::GetLastError() ? ::GetLastError() : ERROR_CAN_NOT_COMPLETE;
+      return false;
+    }
+  }
+  ::GdiFlush();
+  image.Width = width;
+  image.Height = height;
+  image.Pixels.resize(static_cast<size_t>(width) * height * 4);
+  std::memcpy(image.Pixels.data(), bits, image.Pixels.size());
+  return true;
+}
+
+TSnapshotOutcome SaveWindowSnapshot(HWND window, const std::wstring& folder, const SYSTEMTIME& when) {
+  TCapturedImage image;
+  DWORD error = 0;
+  if (!CaptureWindow(window, image, error)) return Failure(error);
+  std::vector<uint8_t> jpeg;
+  std::string encoderError;
+  if (!EncodeJpeg(image.Pixels.data(), image.Width, image.Height, image.Width * 4, kSnapshotQuality, jpeg,
+                  encoderError))
+    return {false, L"", ERROR_INVALID_DATA, std::wstring(encoderError.begin(), encoderError.end())};
+
+  const std::wstring prefix = FolderPrefix(folder);
+  // The temporary file sits in the target folder, so that the rename never crosses volumes.
+  wchar_t temp[MAX_PATH + 1] = {};
+  if (!::GetTempFileNameW(prefix.empty() ? L"." : prefix.c_str(), L"QRV", 0, temp)) return Failure(::GetLastError());
+  {
+    win::UniqueFileHandle file(::CreateFileW(temp, GENERIC_WRITE, 0, nullptr, TRUNCATE_EXISTING,
+                                             FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file || !WriteAll(file.get(), jpeg)) {
+      const DWORD writeError = ::GetLastError();
+      file.reset();
+      ::DeleteFileW(temp);
+      return Failure(writeError ? writeError : ERROR_WRITE_FAULT);
+    }
+  }
+  const TSnapshotTime t{when.wYear, when.wMonth, when.wDay, when.wHour, when.wMinute, when.wSecond};
+  const auto exists = [&](const std::wstring& name) {
+    return ::GetFileAttributesW((prefix + name).c_str()) != INVALID_FILE_ATTRIBUTES;
+  };
+  // Without MOVEFILE_REPLACE_EXISTING the rename itself refuses a name that appeared meanwhile: take the next one.
+  for (int attempt = 0; attempt < 16; ++attempt) {
+    const auto name = FreeSnapshotName(t, exists);
+    if (!name) break;
+    if (::MoveFileExW(temp, (prefix + *name).c_str(), MOVEFILE_WRITE_THROUGH))
+      return {true, prefix + *name, 0, L""};
+    const DWORD moveError = ::GetLastError();
+    if (moveError != ERROR_ALREADY_EXISTS && moveError != ERROR_FILE_EXISTS) {
+      ::DeleteFileW(temp);
+      return Failure(moveError);
+    }
+  }
+  ::DeleteFileW(temp);
+  return Failure(ERROR_FILE_EXISTS);
+}
+
+TSnapshotOutcome SaveWindowSnapshot(HWND window, const std::wstring& folder) {
+  SYSTEMTIME now{};
+  ::GetLocalTime(&now);
+  return SaveWindowSnapshot(window, folder, now);
+}
+
+}  // namespace vantrel

@@ -1,0 +1,184 @@
+#include "system/update/web_update.h"
+
+#include <wininet.h>
+
+#include <chrono>
+#include <vector>
+
+namespace vantrel::update {
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+struct InternetHandle {
+  HINTERNET h = nullptr;
+  explicit InternetHandle(HINTERNET handle) : h(handle) {}
+  ~InternetHandle() {
+    if (h) ::InternetCloseHandle(h);
+  }
+  InternetHandle(const InternetHandle&) = delete;
+  InternetHandle& operator=(const InternetHandle&) = delete;
+  explicit operator bool() const { return h != nullptr; }
+};
+
+// The system's text for an error code; WinInet's own codes come from wininet.dll's message table.
+std::wstring ErrorText(DWORD error) {
+  wchar_t* text = nullptr;
+  DWORD flags = FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_IGNORE_INSERTS | FORMAT_MESSAGE_FROM_SYSTEM;
+  const HMODULE wininet = ::GetModuleHandleW(L"wininet.dll");
+  if (error >= INTERNET_ERROR_BASE && error <= INTERNET_ERROR_LAST && wininet) flags |= FORMAT_MESSAGE_FROM_HMODULE;
+  const DWORD n = ::FormatMessageW(flags, wininet, error, 0, reinterpret_cast<wchar_t*>(&text), 0, nullptr);
+  std::wstring result = n && text ? std::wstring(text, n) : L"Error " + std::to_wstring(error);
+  if (text) ::LocalFree(text);
+  while (!result.empty() && (result.back() == L'\n' || result.back() == L'\r' || result.back() == L' '))
+    result.pop_back();
+  return result;
+}
+
+std::wstring PageText(const std::string& bytes) {
+  if (auto utf8 = DecodeUtf8(bytes)) return *utf8;
+  const int n = ::MultiByteToWideChar(CP_ACP, 0, bytes.data(), static_cast<int>(bytes.size()), nullptr, 0);
+  std::wstring text(n > 0 ? n : 0, L'\0');
+  if (n > 0) ::MultiByteToWideChar(CP_ACP, 0, bytes.data(), static_cast<int>(bytes.size()), text.data(), n);
+  return text;
+}
+
+bool IsRedirectStatus(DWORD status) {
+  return status == 301 || status == 302 || status == 303 || status == 307 || status == 308;
+}
+
+class Exchange {
+ public:
+  Exchange(const TUpdateCheckConfig& config, const std::atomic<bool>* aborting)
+      : config_(config), aborting_(aborting),
+        deadline_(Clock::now() + std::chrono::milliseconds(config.DeadlineMs)) {}
+
+  TFetchResult Fetch(const std::wstring& url) {
+    step_ = L"Download start";
+    const TRequestTarget target = ResolveRequest(url, config_.URL, config_.HTTPPort);
+    if (Stopped()) return Failed(StopText());
+    InternetHandle session(::InternetOpenW(L"TqyWebUpdate", INTERNET_OPEN_TYPE_PRECONFIG, nullptr, nullptr, 0));
+    if (!session) return Failed(ErrorText(::GetLastError()));
+    SetTimeouts(session.h);
+    InternetHandle connection(::InternetConnectW(session.h, target.Server.c_str(), target.Port,
+                                                 NullIfEmpty(config_.UserName), NullIfEmpty(config_.Password),
+                                                 INTERNET_SERVICE_HTTP, 0, 0));
+    if (!connection) return Failed(ErrorText(::GetLastError()));
+    step_ = L"Site connected";
+    const wchar_t* accept[] = {L"*/*", nullptr};
+    // Redirections are followed by the caller, which counts them; certificate errors are never ignored.
+    DWORD flags = INTERNET_FLAG_RELOAD | INTERNET_FLAG_NO_AUTO_REDIRECT | INTERNET_FLAG_NO_UI;
+    if (target.Secure) flags |= INTERNET_FLAG_SECURE | INTERNET_FLAG_PRAGMA_NOCACHE;
+    InternetHandle request(::HttpOpenRequestW(connection.h, L"GET", target.Path.c_str(), L"HTTP/1.0", nullptr,
+                                              accept, flags, 0));
+    if (!request) return Failed(ErrorText(::GetLastError()));
+    SetTimeouts(connection.h);  // some WinInet builds read the timeouts from the request, not the session
+    SetTimeouts(request.h);
+    step_ = L"Open request";
+    if (!::HttpSendRequestW(request.h, nullptr, 0, nullptr, 0)) return Failed(ErrorText(::GetLastError()));
+    if (Stopped()) return Failed(StopText());
+    step_ = L"Query info";
+
+    DWORD status = 0, size = sizeof(status);
+    if (::HttpQueryInfoW(request.h, HTTP_QUERY_STATUS_CODE | HTTP_QUERY_FLAG_NUMBER, &status, &size, nullptr) &&
+        IsRedirectStatus(status)) {
+      std::wstring location(2048, L'\0');
+      DWORD bytes = static_cast<DWORD>(location.size() * sizeof(wchar_t));
+      if (!::HttpQueryInfoW(request.h, HTTP_QUERY_LOCATION, location.data(), &bytes, nullptr))
+        return Failed(ErrorText(::GetLastError()));
+      location.resize(bytes / sizeof(wchar_t));
+      return {TFetchResult::Kind::Redirect, location};
+    }
+    DWORD length = 0;
+    size = sizeof(length);
+    // An announced length over the cap fails at once; without one the reads are capped.
+    if (::HttpQueryInfoW(request.h, HTTP_QUERY_CONTENT_LENGTH | HTTP_QUERY_FLAG_NUMBER, &length, &size, nullptr) &&
+        length > config_.PageCap)
+      return Failed(std::wstring(kPageTooLarge));
+    return ReadPage(request.h);
+  }
+
+ private:
+  TFetchResult ReadPage(HINTERNET request) {
+    std::string bytes;
+    std::vector<char> chunk(4096);
+    for (;;) {
+      if (Stopped()) return Failed(StopText());
+      DWORD read = 0;
+      if (!::InternetReadFile(request, chunk.data(), static_cast<DWORD>(chunk.size()), &read))
+        return Failed(ErrorText(::GetLastError()));
+      if (read == 0) break;
+      bytes.append(chunk.data(), read);
+      if (bytes.size() > config_.PageCap) return Failed(std::wstring(kPageTooLarge));
+    }
+    if (bytes.empty()) return Failed(step_);
+    // Decoded only once every byte is in: a chunk may end inside a multi-byte character.
+    return {TFetchResult::Kind::Page, PageText(bytes)};
+  }
+
+  void SetTimeouts(HINTERNET handle) {
+    DWORD connect = config_.ConnectTimeoutMs, send = config_.SendTimeoutMs, receive = config_.ReceiveTimeoutMs;
+    DWORD retries = 1;
+    ::InternetSetOptionW(handle, INTERNET_OPTION_CONNECT_TIMEOUT, &connect, sizeof(connect));
+    ::InternetSetOptionW(handle, INTERNET_OPTION_CONNECT_RETRIES, &retries, sizeof(retries));
+    ::InternetSetOptionW(handle, INTERNET_OPTION_SEND_TIMEOUT, &send, sizeof(send));
+    ::InternetSetOptionW(handle, INTERNET_OPTION_RECEIVE_TIMEOUT, &receive, sizeof(receive));
+    ::InternetSetOptionW(handle, INTERNET_OPTION_DATA_SEND_TIMEOUT, &send, sizeof(send));
+    ::InternetSetOptionW(handle, INTERNET_OPTION_DATA_RECEIVE_TIMEOUT, &receive, sizeof(receive));
+  }
+
+  bool Stopped() const { return (aborting_ && *aborting_) || Clock::now() >= deadline_; }
+  std::wstring StopText() const {
+    return std::wstring(aborting_ && *aborting_ ? kAborted : kDeadlineReached);
+  }
+  static TFetchResult Failed(std::wstring text) { return {TFetchResult::Kind::Failed, std::move(text)}; }
+  static const wchar_t* NullIfEmpty(const std::wstring& s) { return s.empty() ? nullptr : s.c_str(); }
+
+  const TUpdateCheckConfig& config_;
+  const std::atomic<bool>* aborting_;
+  Clock::time_point deadline_;
+  std::wstring step_;
+};
+
+}  // namespace
+
+std::wstring UpdatePageAddress() {
+  wchar_t buffer[2048];
+  const DWORD n = ::GetEnvironmentVariableW(kUpdateUrlVariable, buffer, ARRAYSIZE(buffer));
+  if (n > 0 && n < ARRAYSIZE(buffer)) return NormalizeProductUrl(std::wstring(buffer, n));
+  return kUpdatePageUrl;
+}
+
+TUpdateOutcome CheckForAnUpdate(const TUpdateCheckConfig& config, const std::atomic<bool>* aborting) {
+  Exchange exchange(config, aborting);
+  const std::wstring url = NormalizeProductUrl(config.URL);
+  return RunUpdateCheck(url, config.RunningVersion, config.Format, config.Tags,
+                        [&](const std::wstring& next) { return exchange.Fetch(next); });
+}
+
+TqyWebUpdate::~TqyWebUpdate() {
+  Abort();
+  Join();
+}
+
+bool TqyWebUpdate::Start(TUpdateCheckConfig config, Callback onDone) {
+  std::lock_guard guard(lock_);
+  if (active_.exchange(true)) return false;
+  if (worker_.joinable()) worker_.join();  // the previous check has ended: only its exit is left
+  aborting_ = false;
+  worker_ = std::thread([this, config = std::move(config), onDone = std::move(onDone)] {
+    const TUpdateOutcome outcome = CheckForAnUpdate(config, &aborting_);
+    if (onDone) onDone(outcome);
+    active_ = false;
+  });
+  return true;
+}
+
+void TqyWebUpdate::Abort() { aborting_ = true; }
+
+void TqyWebUpdate::Join() {
+  std::lock_guard guard(lock_);
+  if (worker_.joinable()) worker_.join();
+}
+
+}  // namespace vantrel::update

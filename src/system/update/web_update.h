@@ -1,0 +1,70 @@
+// TqyWebUpdate: the update check's exchange over WinInet, bounded in time and size, run on a worker thread.
+#pragma once
+
+#include <windows.h>
+
+#include <atomic>
+#include <cstddef>
+#include <cstdint>
+#include <functional>
+#include <mutex>
+#include <string>
+#include <thread>
+
+#include "core/update/web_update.h"
+
+namespace vantrel::update {
+
+// The release information page and the product page that the update prompt opens; one host.
+inline constexpr wchar_t kUpdatePageUrl[] = L"http://www.example.com/vantrel/vantrel-update.html";
+inline constexpr wchar_t kProductPageUrl[] = L"http://www.example.com/vantrel/";
+// The one test seam for the information page's address; read by UpdatePageAddress only.
+inline constexpr wchar_t kUpdateUrlVariable[] = L"VANTREL_UPDATE_URL";
+
+// VANTREL_UPDATE_URL when set and not empty, else kUpdatePageUrl; "http://" put in front when it has no scheme.
+std::wstring UpdatePageAddress();
+
+struct TUpdateCheckConfig {
+  std::wstring URL = kUpdatePageUrl;  // the information page
+  uint16_t HTTPPort = 80;             // used when the address names no port
+  std::wstring RunningVersion;        // the program's own version text
+  TqyVersionFormat Format = TqyVersionFormat::vfStandard;
+  TqyTagInfo Tags;
+  std::wstring UserName, Password;
+  DWORD ConnectTimeoutMs = 5000, SendTimeoutMs = 5000, ReceiveTimeoutMs = 5000;
+  DWORD DeadlineMs = 10000;   // the whole check, all redirections included
+  size_t PageCap = 64 * 1024; // a longer page fails the check
+};
+
+inline constexpr std::wstring_view kPageTooLarge = L"page too large";
+inline constexpr std::wstring_view kDeadlineReached = L"deadline reached";
+inline constexpr std::wstring_view kAborted = L"aborted";
+
+// The whole check on the calling thread; returns within about DeadlineMs plus one timeout. aborting may be null.
+TUpdateOutcome CheckForAnUpdate(const TUpdateCheckConfig& config, const std::atomic<bool>* aborting = nullptr);
+
+// One check at a time on a worker thread. The callback runs on the worker with the outcome (also after Abort);
+// the owner hands it on to its window thread. The destructor aborts and waits for the worker, whose lifetime the
+// timeouts bound.
+class TqyWebUpdate {
+ public:
+  using Callback = std::function<void(const TUpdateOutcome&)>;
+  TqyWebUpdate() = default;
+  ~TqyWebUpdate();
+  TqyWebUpdate(const TqyWebUpdate&) = delete;
+  TqyWebUpdate& operator=(const TqyWebUpdate&) = delete;
+
+  // False (and nothing started) while a check is running.
+  bool Start(TUpdateCheckConfig config, Callback onDone);
+  void Abort();  // the running transfer stops at its next step
+  bool Active() const { return active_; }
+
+ private:
+  void Join();
+  std::mutex lock_;
+  std::thread worker_;
+  std::atomic<bool> active_{false};
+  std::atomic<bool> aborting_{false};
+};
+
+}  // namespace vantrel::update
