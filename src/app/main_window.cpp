@@ -253,10 +253,13 @@ void MainWindow::OnActivePageChanged() {
   FocusActiveList();
 }
 
-void MainWindow::SetLogTabVisible(bool visible) {
+void MainWindow::SetLogTabVisible(bool visible) { SetPageTabVisible(kPageLog, visible); }
+
+void MainWindow::SetPageTabVisible(int page, bool visible) {
   // Hiding the active tab moves to the first page, as a page control does.
-  if (!visible && activePage_ == kPageLog) SetActivePage(kPageProcesses);
-  tabs_.SetLogTabVisible(visible);
+  if (!visible && activePage_ == page) SetActivePage(kPageProcesses);
+  tabs_.SetTabVisible(page, visible);
+  tabs_.Select(activePage_);
 }
 
 // --- the refresh cycle ---
@@ -378,7 +381,7 @@ LRESULT MainWindow::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
       return 0;
     }
     case WM_WTSSESSION_CHANGE:
-      // The session journal receives these once it exists.
+      for (auto& page : pages_) page->OnSessionChange(static_cast<uint32_t>(wParam), static_cast<uint32_t>(lParam));
       return 0;
     case WM_CLOSE:
       OnClose();

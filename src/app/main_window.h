@@ -73,6 +73,7 @@ class MainWindow : public ui::Window, public PageHost {
   const ui::Dpi& Dpi() const override { return dpi_; }
   HFONT UiFont() const override { return font_.get(); }
   void SetPageCaption(int page, const std::wstring& caption) override { tabs_.SetCaption(page, caption); }
+  void SetPageTabVisible(int page, bool visible) override;
   bool AutoRefresh() const override { return refresh_.AutoRefresh(); }
   RefreshCycle& Refresh() override { return refresh_; }
   void RefreshCommand() override { RefreshActivePage(); }

@@ -2,6 +2,8 @@
 
 #include <commctrl.h>
 
+#include <algorithm>
+
 namespace vantrel::app {
 
 PageTabs::PageTabs() {
@@ -23,17 +25,20 @@ bool PageTabs::Create(HWND parent, int id) {
   return true;
 }
 
-void PageTabs::SetLogTabVisible(bool visible) {
-  if (visible == LogTabVisible()) return;
+void PageTabs::SetTabVisible(int page, bool visible) {
+  if (page < 0 || page >= kPageCount || visible == TabVisible(page)) return;
   if (visible) {
+    const auto at = std::find_if(tabPages_.begin(), tabPages_.end(), [page](int p) { return p > page; });
+    const auto tab = static_cast<WPARAM>(at - tabPages_.begin());
     TCITEMW item{};
     item.mask = TCIF_TEXT;
-    item.pszText = captions_[kPageLog].data();
-    ::SendMessageW(tabs_, TCM_INSERTITEMW, static_cast<WPARAM>(tabPages_.size()), reinterpret_cast<LPARAM>(&item));
-    tabPages_.push_back(kPageLog);
+    item.pszText = captions_[static_cast<size_t>(page)].data();
+    ::SendMessageW(tabs_, TCM_INSERTITEMW, tab, reinterpret_cast<LPARAM>(&item));
+    tabPages_.insert(at, page);
   } else {
-    ::SendMessageW(tabs_, TCM_DELETEITEM, static_cast<WPARAM>(TabOf(kPageLog)), 0);
-    tabPages_.pop_back();
+    const int tab = TabOf(page);
+    ::SendMessageW(tabs_, TCM_DELETEITEM, static_cast<WPARAM>(tab), 0);
+    tabPages_.erase(tabPages_.begin() + tab);
   }
   ::InvalidateRect(tabs_, nullptr, TRUE);
 }

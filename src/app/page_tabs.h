@@ -18,8 +18,11 @@ class PageTabs {
   bool Create(HWND parent, int id);
   HWND hwnd() const { return tabs_; }
 
-  bool LogTabVisible() const { return tabPages_.size() == kPageCount; }
-  void SetLogTabVisible(bool visible);
+  bool LogTabVisible() const { return TabVisible(kPageLog); }
+  void SetLogTabVisible(bool visible) { SetTabVisible(kPageLog, visible); }
+  bool TabVisible(int page) const { return TabOf(page) >= 0; }
+  // A shown tab takes its place in page order.
+  void SetTabVisible(int page, bool visible);
   // A hidden tab keeps its caption for when it is shown.
   void SetCaption(int page, const std::wstring& caption);
   std::wstring Caption(int page) const;

@@ -40,6 +40,8 @@ class PageHost {
   virtual HFONT UiFont() const = 0;
   virtual void WriteLog(const std::wstring& line) = 0;
   virtual void SetPageCaption(int page, const std::wstring& caption) = 0;
+  // Shows or hides a page's tab; hiding the active one moves to the processes page.
+  virtual void SetPageTabVisible(int page, bool visible) = 0;
   // The automatic-refresh switch, whether or not the timer is paused right now.
   virtual bool AutoRefresh() const = 0;
   virtual RefreshCycle& Refresh() = 0;
@@ -90,6 +92,8 @@ class Page : public ui::Window {
   // Pages that follow the processes page.
   virtual void OnWindowedProcesses(const std::vector<ProcessChoice>& /*processes*/) {}
   virtual void OnProcessFocused(uint32_t /*pid*/) {}
+  // A session change the system reported (WM_WTSSESSION_CHANGE: the event code and the session).
+  virtual void OnSessionChange(uint32_t /*code*/, uint32_t /*session*/) {}
   // The window of the strip's controls, or nullptr when the page has none.
   HWND StripHwnd() const { return strip_ ? strip_->hwnd() : nullptr; }
   // The context menu a right click on target shows (tests run its items without the modal menu).

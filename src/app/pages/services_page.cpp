@@ -1,37 +1,196 @@
 #include "app/pages/services_page.h"
 
+#include <algorithm>
+
+#include "app/pages/services_texts.h"
+#include "app/system_image_lists.h"
+#include "controls/message_dialogs.h"
 #include "core/shell/pages.h"
+#include "system/process/process_actions.h"
+#include "system/services/service_reader.h"
 
 namespace vantrel::app {
+namespace texts = services_texts;
+namespace {
+
+constexpr int kIdPanel = 120;
+// After an action the manager needs a moment before the list shows the new state.
+constexpr DWORD kSettleMs = 1000;
+
+const TServiceRecord& RecordOf(const ui::TreeNode& node) { return *node.As<TServiceRecord>(); }
+
+std::wstring WindowText(HWND hwnd) {
+  wchar_t buf[64] = {};
+  ::GetWindowTextW(hwnd, buf, 64);
+  return buf;
+}
+
+}  // namespace
 
 ServicesPage::ServicesPage() : TreePage(kPageServices) {}
 
 bool ServicesPage::OnCreate() {
   if (!CreateTree()) return false;
-  control_ = &actions().Add(L"启动", [] {});
-  uninstall_ = &actions().Add(L"卸载", [] {});
-  actions().Add(L"服务管理器", [] {});
-  tree().onFocusChanged = [this](ui::TreeNode*) { FollowFocusedRow(); };
+  ui::TreeGrid& grid = tree();
+  using A = ui::ColumnAlign;
+  std::vector<ui::TreeGridColumn> columns;
+  for (int c = 0; c < kServiceColumnCount; ++c) {
+    const bool last = c == scCmdLine;
+    columns.push_back({kServiceColumns[c].Caption, A::Left, kServiceColumns[c].Width,
+                       last ? kServiceCmdLineMinWidth : 0, last});
+  }
+  grid.SetColumns(std::move(columns));
+  grid.onGetText = [](const ui::TreeNode& node, int column) { return ServiceCellText(RecordOf(node), column); };
+  grid.onGetImage = [](const ui::TreeNode& node, int column) {
+    return column == scName ? RecordOf(node)._ImageIndex : -1;
+  };
+  grid.onGetKey = [](const ui::TreeNode& node) { return RecordOf(node).Name; };
+  grid.onFocusChanged = [this](ui::TreeNode*) { FollowFocusedRow(); };
+  grid.SetSort(scName, true);
+
+  if (!panel_.Create(hwnd(), kIdPanel, RECT{0, 0, 0, 0}, static_cast<COLORREF>(kServicePanelColour))) return false;
+  ::ShowWindow(panel_.hwnd(), SW_SHOW);
+  panel_.SetLines(L"", L"");
+
+  control_ = &actions().Add(texts::kControlButton, [this] { ControlFocusedService(); });
+  uninstall_ = &actions().Add(texts::kUninstallButton, [this] { UninstallFocusedService(); });
+  manager_ = &actions().Add(texts::kManagerButton, [this] { OpenServiceManager(); });
   FollowFocusedRow();
   return true;
 }
 
-void ServicesPage::FollowFocusedRow() {
-  // The buttons that act on a service show only while one has the focus.
-  const bool focused = tree().FocusedNode() != nullptr;
-  control_->SetVisible(focused);
-  uninstall_->SetVisible(focused);
+void ServicesPage::OnLayout(int width, int height) {
+  const int panel = host().Dpi().Scale(44);
+  const int listBottom = std::max(0, height - panel);
+  ::MoveWindow(tree().hwnd(), 0, 0, width, listBottom, TRUE);
+  ::MoveWindow(panel_.hwnd(), 0, listBottom, width, height - listBottom, TRUE);
+}
+
+void ServicesPage::ApplyDpi(const ui::Dpi& dpi) {
+  TreePage::ApplyDpi(dpi);
+  panel_.ApplyDpi(dpi);
+  RECT rc;
+  ::GetClientRect(hwnd(), &rc);
+  OnLayout(rc.right, rc.bottom);
+}
+
+void ServicesPage::BeforeFullRefresh() {
+  const SystemImageLists lists = SystemImageLists::Read();
+  if (lists.Small) tree().SetImageList(lists.Small);
+  largeImages_ = lists.Large;
+  if (lists.FiiApp >= 0) defaultImage_ = lists.FiiApp;
 }
 
 void ServicesPage::Refresh(Refresher step, const std::wstring& filter) {
   if (step == Refresher::Services) RefreshServices(filter);
 }
 
-void ServicesPage::RefreshServices(const std::wstring& /*filter*/) {
-  // The reader that fills this list is not built yet: the list is rebuilt empty.
-  ui::TreeGrid::UpdateBlock block(tree());
-  tree().Clear();
+void ServicesPage::RefreshServices(const std::wstring& filter) {
+  TServiceReadOptions options;
+  options.Filter = filter;
+  options.DefaultImageIndex = defaultImage_;
+  TServicesRead read = ReadServices(options);
+
+  ui::TreeGrid& grid = tree();
+  const ui::TreeViewState view = grid.SaveView();
+  {
+    ui::TreeGrid::UpdateBlock block(grid);
+    grid.Clear();
+    for (TServiceRecord& record : read.Services) {
+      const uint32_t colour = ServiceRowColour(record);
+      ui::TreeNode* node = grid.AddRow(nullptr, std::move(record));
+      if (colour != kServiceDefaultColour) grid.SetTextColor(node, static_cast<COLORREF>(colour));
+    }
+  }
+  if (grid.RowCount() > 0) {
+    // The remembered name in any letter case, else the first row.
+    ui::TreeViewState restore = view;
+    if (view.hasFocused) {
+      ui::TreeNode* same = FindServiceNode(view.focusedKey);
+      restore.hasFocused = same != nullptr;
+      if (same) restore.focusedKey = RecordOf(*same).Name;
+    }
+    grid.RestoreView(restore, /*keepTop=*/host().Refresh().InPeriodicRefresh());
+  }
   FollowFocusedRow();
+  host().SetPageCaption(Index(), ServicesCaption(grid.RowCount()));
+}
+
+ui::TreeNode* ServicesPage::FindServiceNode(const std::wstring& name) {
+  // In list order, as the user sees it.
+  for (ui::TreeNode* node = tree().First(); node; node = tree().Next(node))
+    if (::CompareStringOrdinal(RecordOf(*node).Name.c_str(), -1, name.c_str(), -1, TRUE) == CSTR_EQUAL) return node;
+  return nullptr;
+}
+
+void ServicesPage::FollowFocusedRow() {
+  ui::TreeNode* node = tree().FocusedNode();
+  const TServiceRecord* record = node ? &RecordOf(*node) : nullptr;
+  // The page's buttons show only while the page does, so the page counts as active here.
+  const TServiceButtons b = ServiceButtonState(record, true, WindowText(control_->hwnd()));
+  control_->SetCaption(b.ControlCaption);
+  control_->SetVisible(b.ControlVisible);
+  uninstall_->SetVisible(b.UninstallVisible);
+  manager_->SetVisible(b.ManagerVisible);
+  // While an action runs, a second one waits for its result.
+  control_->SetEnabled(b.ControlEnabled && actionsRunning_ == 0);
+  uninstall_->SetEnabled(b.UninstallEnabled && actionsRunning_ == 0);
+  if (record) ShowPanel(record);
+}
+
+void ServicesPage::ShowPanel(const TServiceRecord* record) {
+  panelIcon_.reset(largeImages_ ? ImageList_GetIcon(largeImages_, record->_ImageIndex, ILD_NORMAL) : nullptr);
+  panel_.SetIcon(panelIcon_.get());
+  panel_.SetLines(ServiceDescriptionLine(*record), ServiceCompanyLine(*record));
+}
+
+void ServicesPage::ControlFocusedService() {
+  // The target is copied before the question: a refresh while the box is up cannot change it.
+  const auto pause = host().Refresh().PauseTimer();
+  ui::TreeNode* node = tree().FocusedNode();
+  if (!node || actionsRunning_ > 0) return;
+  const TServiceTarget target = MakeServiceTarget(RecordOf(*node), WindowText(control_->hwnd()));
+  if (ServiceControlAction(target.Status) == TServiceAction::None) return;
+  if (!ConfirmDlg(ServiceControlConfirmText(target))) return;
+  RunAction(target, false);
+}
+
+void ServicesPage::UninstallFocusedService() {
+  const auto pause = host().Refresh().PauseTimer();
+  ui::TreeNode* node = tree().FocusedNode();
+  if (!node || actionsRunning_ > 0) return;
+  const TServiceTarget target = MakeServiceTarget(RecordOf(*node), WindowText(uninstall_->hwnd()));
+  if (!ConfirmDlg(ServiceUninstallConfirmText(target))) return;
+  RunAction(target, true);
+}
+
+void ServicesPage::RunAction(const TServiceTarget& target, bool uninstall) {
+  // The manager may take long (a service that hangs in its start): the window keeps answering meanwhile.
+  ++actionsRunning_;
+  FollowFocusedRow();
+  host().Handoff().Run([this, target, uninstall]() -> WindowThreadHandoff::Result {
+    TServiceOutcome outcome;
+    if (uninstall)
+      outcome = UninstallService(target.Name);
+    else if (ServiceControlAction(target.Status) == TServiceAction::Stop)
+      outcome = StopService(target.Name);
+    else
+      outcome = StartOrContinueService(target.Name);
+    ::Sleep(kSettleMs);
+    return [this, target, uninstall, outcome] { ActionDone(target, uninstall, outcome); };
+  });
+}
+
+void ServicesPage::ActionDone(const TServiceTarget& target, bool uninstall, const TServiceOutcome& outcome) {
+  --actionsRunning_;
+  // An uninstall that failed shows in the list: the service is still there.
+  if (!outcome.Ok && !uninstall) ErrorDlg(ServiceControlErrorText(target, SystemErrorText(outcome.Error)));
+  host().RefreshCommand();
+  FollowFocusedRow();
+}
+
+void ServicesPage::OpenServiceManager() {
+  if (!OpenServicesConsole()) ErrorDlg(texts::kConsoleFailed);
 }
 
 }  // namespace vantrel::app

@@ -1,16 +1,117 @@
 #include "app/pages/sessions_page.h"
 
+#include <commdlg.h>
+
+#include <algorithm>
+#include <vector>
+
+#include "app/input_box.h"
+#include "app/list_export.h"
+#include "app/pages/sessions_texts.h"
+#include "controls/message_dialogs.h"
 #include "core/shell/pages.h"
+#include "system/os/accounts.h"
+#include "system/os/system_facts.h"
+#include "system/process/process_actions.h"
+#include "system/text/locale_text.h"
 
 namespace vantrel::app {
+namespace texts = sessions_texts;
+namespace {
 
-SessionsPage::SessionsPage() : TreePage(kPageSessions) {}
+constexpr int kIdJournalPanel = 130;
+constexpr int kIdJournal = 131;
+// A column without a width of its own: wide enough for its caption.
+constexpr int kDefaultColumnWidth = 64;
+// The longest texts of these columns ("Disconnected", the long time with its AM/PM) in the window's font.
+constexpr int kStateColumnWidth = 95;
+constexpr int kTimestampColumnWidth = 150;
+
+const TSessionRecord& RecordOf(const ui::TreeNode& node) { return *node.As<TSessionRecord>(); }
+
+// The save dialog of the journal: the name is taken exactly as entered, no extension added.
+std::wstring AskJournalFileName(HWND owner, const std::wstring& suggestedName) {
+  std::vector<wchar_t> name(32768, L'\0');
+  suggestedName.copy(name.data(), std::min(suggestedName.size(), name.size() - 1));
+  OPENFILENAMEW ofn{};
+  ofn.lStructSize = sizeof(ofn);
+  ofn.hwndOwner = owner;
+  ofn.lpstrFilter = texts::kJournalSaveDialogFilter;
+  ofn.lpstrFile = name.data();
+  ofn.nMaxFile = static_cast<DWORD>(name.size());
+  ofn.Flags = OFN_OVERWRITEPROMPT | OFN_PATHMUSTEXIST | OFN_HIDEREADONLY | OFN_NOCHANGEDIR;
+  if (!::GetSaveFileNameW(&ofn)) return L"";
+  return name.data();
+}
+
+}  // namespace
+
+SessionsPage::SessionsPage() : TreePage(kPageSessions), wts_(&WtsApi()) {}
 
 bool SessionsPage::OnCreate() {
-  if (!CreateTree()) return false;
-  // They act on a session row: disabled until one has the focus.
-  for (const wchar_t* caption : {L"发送信息...", L"断开", L"注销"}) actions().Add(caption, [] {}).SetEnabled(false);
+  if (!CreateTree() || !CreateJournal()) return false;
+  ui::TreeGrid& grid = tree();
+  using A = ui::ColumnAlign;
+  std::vector<ui::TreeGridColumn> columns;
+  for (int c = 0; c < kSessionColumnCount; ++c) {
+    const TSessionColumnInfo& info = kSessionColumns[c];
+    const int width = c == scsState ? kStateColumnWidth : info.Width > 0 ? info.Width : kDefaultColumnWidth;
+    columns.push_back({info.Caption, info.RightAlign ? A::Right : A::Left, width});
+  }
+  grid.SetColumns(std::move(columns));
+  grid.onGetText = [](const ui::TreeNode& node, int column) { return SessionCellText(RecordOf(node), column); };
+  grid.onGetKey = [](const ui::TreeNode& node) { return std::to_wstring(RecordOf(node).ID); };
+  grid.onFocusChanged = [this](ui::TreeNode*) { UpdateButtons(); };
+
+  sendMessage_ = &actions().Add(texts::kSendMessageButton, [this] { SendMessageToFocusedSession(); });
+  disconnect_ = &actions().Add(texts::kDisconnectButton, [this] { DisconnectFocusedSession(); });
+  logoff_ = &actions().Add(texts::kLogoffButton, [this] { LogoffFocusedSession(); });
+  UpdateButtons();
   return true;
+}
+
+bool SessionsPage::CreateJournal() {
+  const RECT none{0, 0, 0, 0};
+  if (!journalPanel_.Create(hwnd(), kIdJournalPanel, none, texts::kJournalPanel, false) ||
+      !journal_.Create(journalPanel_.hwnd(), kIdJournal, none))
+    return false;
+  ::ShowWindow(journalPanel_.hwnd(), SW_SHOW);
+  ::ShowWindow(journal_.hwnd(), SW_SHOW);
+  journalPanel_.SetContent(journal_.hwnd());
+  using A = ui::ColumnAlign;
+  std::vector<ui::TreeGridColumn> columns;
+  for (int c = 0; c < kJournalColumnCount; ++c) {
+    const TJournalColumnInfo& info = kJournalColumns[c];
+    const int width = c == jcTimestamp ? kTimestampColumnWidth : info.Width > 0 ? info.Width : kDefaultColumnWidth;
+    columns.push_back({info.Caption, info.RightAlign ? A::Right : A::Left, width, 0, c == jcEvent});
+  }
+  journal_.SetColumns(std::move(columns));
+  journal_.onGetText = [this](const ui::TreeNode& node, int column) {
+    return JournalCellText(*node.As<TSesJournalRecord>(), column, settings_);
+  };
+  journalPanel_.onExpandedChanged = [this](bool) {
+    RECT rc;
+    ::GetClientRect(hwnd(), &rc);
+    OnLayout(rc.right, rc.bottom);
+  };
+  settings_ = ReadUserFormatSettings();
+  return true;
+}
+
+void SessionsPage::OnLayout(int width, int height) {
+  const int panel = journalPanel_.Expanded() ? height / 2 : journalPanel_.HeaderHeight();
+  const int listBottom = std::max(0, height - panel);
+  ::MoveWindow(tree().hwnd(), 0, 0, width, listBottom, TRUE);
+  ::MoveWindow(journalPanel_.hwnd(), 0, listBottom, width, height - listBottom, TRUE);
+}
+
+void SessionsPage::ApplyDpi(const ui::Dpi& dpi) {
+  TreePage::ApplyDpi(dpi);
+  journalPanel_.ApplyDpi(dpi);
+  journal_.ApplyDpi(dpi);
+  RECT rc;
+  ::GetClientRect(hwnd(), &rc);
+  OnLayout(rc.right, rc.bottom);
 }
 
 void SessionsPage::Refresh(Refresher step, const std::wstring& filter) {
@@ -18,14 +119,179 @@ void SessionsPage::Refresh(Refresher step, const std::wstring& filter) {
   else if (step == Refresher::SessionProcesses) RefreshSessionProcesses();
 }
 
-void SessionsPage::RefreshSessions(const std::wstring& /*filter*/) {
-  // The reader that fills this list is not built yet: the list is rebuilt empty.
-  ui::TreeGrid::UpdateBlock block(tree());
-  tree().Clear();
+void SessionsPage::RefreshSessionProcesses() {
+  const bool extended = UseExtendedSessionProcesses(SystemFacts().OS >= os7, host().Refresh().TimerRunning());
+  TSessionsSnapshot snapshot = ReadSessionsSnapshot(*wts_, extended);
+  host().SessionProcessList() = std::move(snapshot.Processes.Processes);
 }
 
-void SessionsPage::RefreshSessionProcesses() {
-  // Filled together with the sessions reader.
+void SessionsPage::RefreshSessions(const std::wstring& filter) {
+  // The process list and the counts come from every session; the filter only chooses the rows.
+  const bool extended = UseExtendedSessionProcesses(SystemFacts().OS >= os7, host().Refresh().TimerRunning());
+  TSessionsSnapshot snapshot = ReadSessionsSnapshot(*wts_, extended);
+  host().SessionProcessList() = std::move(snapshot.Processes.Processes);
+  listed_ = std::move(snapshot.Sessions.Sessions);
+
+  ui::TreeGrid& grid = tree();
+  const ui::TreeViewState view = grid.SaveView();
+  const int64_t focusedId = view.hasFocused ? std::stoll(view.focusedKey) : -1;
+  const int64_t topId = view.hasTop ? std::stoll(view.topKey) : -1;
+  const std::wstring& currentUser = SystemFacts().CurrentUserName;
+  {
+    ui::TreeGrid::UpdateBlock block(grid);
+    grid.Clear();
+    for (const TSessionRecord& record : listed_) {
+      if (!SessionPassesFilter(record.Username, filter)) continue;
+      ui::TreeNode* node = grid.AddRow(nullptr, record);
+      const uint32_t colour = SessionRowColour(record, currentUser);
+      if (colour != kSessionDefaultColour) grid.SetTextColor(node, static_cast<COLORREF>(colour));
+    }
+  }
+  RestoreFocus(focusedId, topId);
+  UpdateButtons();
+  host().SetPageCaption(Index(), SessionsCaption(grid.RowCount()));
+  // Only a system without sessions hides the tab, never the filter.
+  host().SetPageTabVisible(Index(), SessionsTabVisible(listed_.size()));
+}
+
+void SessionsPage::RestoreFocus(int64_t focusedId, int64_t topId) {
+  // A focused session that ended leaves no row focused: the buttons must not act on another one.
+  ui::TreeGrid& grid = tree();
+  ui::TreeNode* focused = FindSessionNode(focusedId);
+  if (focused) grid.SetFocusedNode(focused);
+  ui::TreeNode* top = host().Refresh().InPeriodicRefresh() ? FindSessionNode(topId) : nullptr;
+  if (top)
+    grid.SetTopNode(top);
+  else if (focused)
+    grid.ScrollIntoView(focused, true);
+}
+
+ui::TreeNode* SessionsPage::FindSessionNode(int64_t id) {
+  if (id < 0) return nullptr;
+  return tree().FindNode([id](const ui::TreeNode& node) { return RecordOf(node).ID == id; });
+}
+
+void SessionsPage::UpdateButtons() {
+  ui::TreeNode* node = tree().FocusedNode();
+  const TSessionButtons b = SessionButtonState(node ? &RecordOf(*node) : nullptr);
+  const bool idle = actionsRunning_ == 0;
+  sendMessage_->SetEnabled(b.SendMessage && idle);
+  disconnect_->SetEnabled(b.Disconnect && idle);
+  logoff_->SetEnabled(b.Logoff && idle);
+}
+
+bool SessionsPage::TakeTarget(TSessionTarget& target) {
+  ui::TreeNode* node = tree().FocusedNode();
+  if (!node || actionsRunning_ > 0) return false;
+  target = MakeSessionTarget(RecordOf(*node));
+  return true;
+}
+
+void SessionsPage::DisconnectFocusedSession() {
+  // The target is copied before the question: a refresh while the box is up cannot change it.
+  const auto pause = host().Refresh().PauseTimer();
+  TSessionTarget target;
+  if (!TakeTarget(target) || !ConfirmDlg(SessionDisconnectConfirmText(target))) return;
+  RunAction(Action::Disconnect, target, L"", L"");
+}
+
+void SessionsPage::LogoffFocusedSession() {
+  const auto pause = host().Refresh().PauseTimer();
+  TSessionTarget target;
+  if (!TakeTarget(target) || !ConfirmDlg(SessionLogoffConfirmText(target))) return;
+  RunAction(Action::Logoff, target, L"", L"");
+}
+
+void SessionsPage::SendMessageToFocusedSession() {
+  const auto pause = host().Refresh().PauseTimer();
+  TSessionTarget target;
+  if (!TakeTarget(target)) return;
+  std::wstring text;
+  if (!InputQuery(host().OwnerWindow(), SessionMessageCaption(target), texts::kMessagePrompt, text)) return;
+  const std::wstring title = SessionMessageTitle(SystemFacts().CurrentUserName, GetCurrentSessionId(*wts_));
+  RunAction(Action::SendMessage, target, title, text);
+}
+
+void SessionsPage::RunAction(Action action, const TSessionTarget& target, const std::wstring& title,
+                             const std::wstring& text) {
+  // Disconnect and log off wait for the system; the window keeps answering meanwhile. The buttons stay disabled
+  // until the result is back, so the worker is the only caller of its terminal-services function.
+  ++actionsRunning_;
+  UpdateButtons();
+  IWtsApi* api = wts_;
+  host().Handoff().Run([this, api, action, target, title, text]() -> WindowThreadHandoff::Result {
+    TSessionOutcome outcome;
+    switch (action) {
+      case Action::Disconnect: outcome = DisconnectSession(*api, target.ID); break;
+      case Action::Logoff: outcome = LogoffSession(*api, target.ID); break;
+      case Action::SendMessage: outcome = SendSessionMessage(*api, target.ID, title, text); break;
+    }
+    return [this, action, target, outcome] { ActionDone(action, target, outcome); };
+  });
+}
+
+void SessionsPage::ActionDone(Action action, const TSessionTarget& target, const TSessionOutcome& outcome) {
+  --actionsRunning_;
+  UpdateButtons();
+  const std::wstring message = outcome.Ok ? std::wstring() : SystemErrorText(outcome.Error);
+  switch (action) {
+    case Action::Disconnect:
+      if (!outcome.Ok) ErrorDlg(SessionDisconnectErrorText(target, message));
+      break;
+    case Action::Logoff:
+      if (!outcome.Ok) ErrorDlg(SessionLogoffErrorText(target, message));
+      break;
+    case Action::SendMessage:
+      if (outcome.Ok)
+        InfoDlg(texts::kMessageSent);
+      else
+        ErrorDlg(message);
+      return;  // sending changes no session: nothing to refresh
+  }
+  host().RefreshCommand();
+}
+
+// --- the journal ---
+
+void SessionsPage::OnSessionChange(uint32_t code, uint32_t session) { AddJournalEntry(code, session); }
+
+void SessionsPage::AddJournalEntry(uint32_t code, uint32_t session) {
+  {
+    ui::TreeGrid::UpdateBlock block(journal_);
+    journal_.AddRow(nullptr, NewJournalEntry(*wts_, code, session, listed_));
+  }
+  ::SetWindowTextW(journalPanel_.headerHwnd(), JournalCaption(journal_.RowCount()).c_str());
+  ::InvalidateRect(journalPanel_.headerHwnd(), nullptr, TRUE);
+  // Without the timer the list would not follow the change on its own (the list is unfiltered when not shown).
+  if (host().Refresh().TimerRunning()) return;
+  if (Active())
+    host().RefreshCommand();
+  else
+    RefreshSessions(L"");
+}
+
+void SessionsPage::AddContextMenuItems(HWND target, ContextMenu& menu) {
+  if (target != journal_.hwnd() && !::IsChild(journal_.hwnd(), target)) return;
+  menu.Add(texts::kJournalClear, [this] { ClearJournal(); });
+  menu.AddSeparator();
+  menu.Add(texts::kJournalSave, [this] { SaveJournal(); });
+}
+
+void SessionsPage::ClearJournal() {
+  // The panel's caption keeps its count until the next entry.
+  if (ConfirmDlg(texts::kJournalClearQuestion)) journal_.Clear();
+}
+
+void SessionsPage::SaveJournal() {
+  const std::wstring path =
+      AskJournalFileName(host().OwnerWindow(), JournalProposedFileName(SystemFacts().MachineName));
+  if (path.empty()) return;
+  const DWORD error = SaveJournalTo(path);
+  if (error != 0) ErrorDlg(L"File " + path + L" cannot be saved.\r\n" + SystemErrorText(error));
+}
+
+DWORD SessionsPage::SaveJournalTo(const std::wstring& path) {
+  return SaveTreeToCSV(journal_, path, CsvEncoding::AnsiCodePage);
 }
 
 }  // namespace vantrel::app

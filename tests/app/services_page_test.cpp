@@ -1,0 +1,180 @@
+// The services page against a service this test installs in the prefix: each state through the page's own
+// buttons, with the texts, colours and boxes the user sees; the service is removed whatever happens.
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "../system/svc_install.h"
+#include "app/pages/services_page.h"
+#include "box_answerer.h"
+#include "core/services/service_rules.h"
+#include "page_test_support.h"
+#include "system/process/process_actions.h"
+#include "system/services/service_actions.h"
+
+namespace vantrel::app {
+namespace {
+
+using testing::PumpUntil;
+using testing::WindowText;
+
+constexpr wchar_t kName[] = L"VantrelPageSvc";
+constexpr wchar_t kDisplay[] = L"Vantrel Page Test Service";
+
+struct ServicesWindow {
+  std::unique_ptr<MainWindow> main = testing::QuietMainWindow();
+  ServicesPage& page() { return main->PageOf<ServicesPage>(kPageServices); }
+  bool Start() {
+    if (!main->CreateAndStart()) return false;
+    main->SetActivePage(kPageServices);
+    return true;
+  }
+  // Focuses the test service's row; nullptr when it is not listed.
+  const TServiceRecord* Focus() {
+    ui::TreeNode* node = page().FindServiceNode(kName);
+    if (!node) return nullptr;
+    page().tree().SetFocusedNode(node);
+    return node->As<TServiceRecord>();
+  }
+  uint32_t Colour() { return page().tree().FocusedNode()->textColor(); }
+  // Clicks a button, answers the question with Yes and waits for the action's result and refresh.
+  void Click(const ActionBar::Button& button, const std::wstring& question) {
+    BoxAnswerer yes(IDYES);
+    ::SendMessageW(button.hwnd(), BM_CLICK, 0, 0);
+    ASSERT_TRUE(yes.found);
+    EXPECT_EQ(yes.seen.text, question);
+    EXPECT_TRUE(yes.seen.hasYes && yes.seen.hasNo);
+    ASSERT_TRUE(PumpUntil(*main, [this] { return !page().ActionRunning(); }));
+  }
+};
+
+// The row and the buttons as the user sees them in one state.
+void ExpectShown(ServicesWindow& w, const wchar_t* status, const wchar_t* caption, uint32_t colour,
+                 bool uninstall) {
+  const TServiceRecord* r = w.Focus();
+  ASSERT_NE(r, nullptr);
+  EXPECT_EQ(w.page().tree().onGetText(*w.page().tree().FocusedNode(), scStatus), status);
+  EXPECT_EQ(w.Colour(), colour) << status;
+  EXPECT_EQ(WindowText(w.page().ControlButton().hwnd()), caption);
+  EXPECT_TRUE(w.page().ControlButton().Visible());
+  EXPECT_TRUE(w.page().ControlButton().Enabled()) << status;
+  EXPECT_EQ(w.page().UninstallButton().Enabled(), uninstall) << status;
+}
+
+std::wstring Question(const wchar_t* caption) { return std::wstring(L"难道你真的想 ") + caption + L" 服务 " + kName + L"?"; }
+
+TEST(ServicesPage, StartPauseResumeStopAndUninstallThroughTheButtons) {
+  vantrel::testing::TInstalledService installed(kName, kDisplay);
+  ASSERT_TRUE(installed.Installed()) << installed.Error();
+  ServicesWindow w;
+  ASSERT_TRUE(w.Start());
+
+  // Listed with its facts, the caption counting the rows, the panel showing the focused service.
+  ASSERT_NE(w.Focus(), nullptr);
+  ui::TreeGrid& grid = w.page().tree();
+  EXPECT_EQ(w.main->Tabs().Caption(kPageServices), L" 服务 (" + std::to_wstring(grid.RowCount()) + L") ");
+  EXPECT_EQ(grid.onGetText(*grid.FocusedNode(), scName), kDisplay);
+  EXPECT_EQ(grid.onGetText(*grid.FocusedNode(), scStartUp), L"Manual");
+  EXPECT_EQ(grid.onGetText(*grid.FocusedNode(), scLogOn), L"LocalSystem");
+  EXPECT_EQ(grid.onGetText(*grid.FocusedNode(), scCmdLine), L"\"" + vantrel::testing::TestServiceExePath() + L"\"");
+  EXPECT_EQ(w.page().Panel().title(), ServiceDescriptionLine(*w.Focus()));
+  EXPECT_TRUE(w.page().ManagerButton().Visible());
+  ExpectShown(w, L"Stopped", L"启动", kServiceDefaultColour, true);
+
+  w.Click(w.page().ControlButton(), Question(L"启动"));
+  ExpectShown(w, L"Started", L"停止", kServiceRunningColour, false);
+  testing::ShowForLooking(*w.main);
+
+  // Paused from outside, the button resumes it.
+  ASSERT_TRUE(PauseService(kName).Ok);
+  ASSERT_EQ(WaitForServiceState(kName, ssPaused, 5000), ssPaused);
+  w.main->RefreshActivePage();
+  ExpectShown(w, L"Paused", L"恢复", kServiceDefaultColour, false);
+  w.Click(w.page().ControlButton(), Question(L"恢复"));
+  ASSERT_EQ(WaitForServiceState(kName, ssRunning, 5000), ssRunning);
+  w.main->RefreshActivePage();
+  ExpectShown(w, L"Started", L"停止", kServiceRunningColour, false);
+
+  w.Click(w.page().ControlButton(), Question(L"停止"));
+  ASSERT_EQ(WaitForServiceState(kName, ssStopped, 5000), ssStopped);
+  w.main->RefreshActivePage();
+  ExpectShown(w, L"Stopped", L"启动", kServiceDefaultColour, true);
+
+  w.Click(w.page().UninstallButton(), std::wstring(L"你真的要卸载 ") + kName + L" 服务?");
+  EXPECT_EQ(w.page().FindServiceNode(kName), nullptr) << "gone from the list after the refresh";
+  EXPECT_EQ(QueryServiceState(kName), 0);
+}
+
+TEST(ServicesPage, ARefusedStartQuotesItsOwnErrorAndNoOneElsesTarget) {
+  vantrel::testing::TInstalledService installed(kName, kDisplay);
+  ASSERT_TRUE(installed.Installed()) << installed.Error();
+  ServicesWindow w;
+  ASSERT_TRUE(w.Start());
+  ASSERT_NE(w.Focus(), nullptr);
+  ASSERT_EQ(WindowText(w.page().ControlButton().hwnd()), L"启动");
+
+  // Started behind the page's back: the row still offers a start, which the manager refuses.
+  ASSERT_TRUE(StartOrContinueService(kName).Ok);
+  ASSERT_EQ(WaitForServiceState(kName, ssRunning, 5000), ssRunning);
+  ::SetLastError(ERROR_SUCCESS);
+  {
+    BoxAnswerer yes(IDYES);
+    ::SendMessageW(w.page().ControlButton().hwnd(), BM_CLICK, 0, 0);
+    ASSERT_TRUE(yes.found);
+  }
+  BoxAnswerer ok(IDOK);
+  ASSERT_TRUE(PumpUntil(*w.main, [&] { return !w.page().ActionRunning() && ok.found; }));
+  EXPECT_EQ(ok.seen.text, ServiceStartErrorText(kName, SystemErrorText(ERROR_SERVICE_ALREADY_RUNNING)));
+  EXPECT_EQ(ok.seen.text.find(L"completed successfully"), std::wstring::npos);
+  EXPECT_EQ(ok.seen.caption, L"错误");
+  EXPECT_EQ(QueryServiceState(kName), ssRunning) << "nothing else was done to it";
+
+  // Saying No does nothing.
+  w.main->RefreshActivePage();
+  ASSERT_NE(w.Focus(), nullptr);
+  {
+    BoxAnswerer no(IDNO);
+    ::SendMessageW(w.page().ControlButton().hwnd(), BM_CLICK, 0, 0);
+    ASSERT_TRUE(no.found);
+  }
+  EXPECT_FALSE(w.page().ActionRunning());
+  EXPECT_EQ(QueryServiceState(kName), ssRunning);
+}
+
+TEST(ServicesPage, ADisabledServiceIsGreyWithItsButtonDisabledAndTheFilterKeepsPrefixes) {
+  vantrel::testing::TInstalledService installed(kName, kDisplay);
+  ASSERT_TRUE(installed.Installed()) << installed.Error();
+  {
+    SC_HANDLE manager = ::OpenSCManagerW(nullptr, nullptr, SC_MANAGER_CONNECT);
+    SC_HANDLE service = ::OpenServiceW(manager, kName, SERVICE_CHANGE_CONFIG);
+    ASSERT_TRUE(::ChangeServiceConfigW(service, SERVICE_NO_CHANGE, SERVICE_DISABLED, SERVICE_NO_CHANGE, nullptr,
+                                       nullptr, nullptr, nullptr, nullptr, nullptr, nullptr));
+    ::CloseServiceHandle(service);
+    ::CloseServiceHandle(manager);
+  }
+  ServicesWindow w;
+  ASSERT_TRUE(w.Start());
+  ASSERT_NE(w.Focus(), nullptr);
+  EXPECT_EQ(w.page().tree().onGetText(*w.page().tree().FocusedNode(), scStartUp), L"Disabled");
+  EXPECT_EQ(w.Colour(), kServiceDisabledColour);
+  EXPECT_FALSE(w.page().ControlButton().Enabled());
+  EXPECT_TRUE(w.page().UninstallButton().Enabled());
+
+  // The filter keeps display names that begin with it, in any case; a text further inside keeps nothing.
+  const struct {
+    const wchar_t* filter;
+    bool listed;
+  } cases[] = {{L"vANTREL page", true}, {L"Page Test", false}, {L"", true}};
+  for (const auto& c : cases) {
+    w.main->NameFilter().SetText(c.filter);
+    w.main->RefreshActivePage();
+    EXPECT_EQ(w.page().FindServiceNode(kName) != nullptr, c.listed) << c.filter;
+    for (ui::TreeNode* n = w.page().tree().First(); n; n = w.page().tree().Next(n))
+      EXPECT_TRUE(ServicePassesFilter(n->As<TServiceRecord>()->DisplayName, c.filter));
+  }
+}
+
+}  // namespace
+}  // namespace vantrel::app
