@@ -121,16 +121,26 @@ TEST(PerformancePage, ABusyCoreReadsHighAndAnIdleOneLow) {
   SYSTEM_INFO si{};
   ::GetSystemInfo(&si);
   if (si.dwNumberOfProcessors < 2) GTEST_SKIP() << "one processor";
-  // This test's own thread keeps processor 1 busy.
-  std::atomic<bool> stop{false};
-  std::thread busy([&stop] {
-    ::SetThreadAffinityMask(::GetCurrentThread(), 2);
-    while (!stop) {
-    }
-  });
   PerfWindow w;
   ASSERT_TRUE(w.main->CreateAndStart());
   PerformancePage& page = w.page();
+  // The CPU identification pins the whole process to one processor while it measures: let it finish first.
+  for (int i = 0; i < 200 && !page.CpuIdentified(); ++i) w.Pump(50);
+  ASSERT_TRUE(page.CpuIdentified());
+  // This test's own thread keeps processor 1 busy.
+  std::atomic<bool> stop{false};
+  std::atomic<int> pinned{0};  // 1 pinned, -1 refused
+  std::thread busy([&stop, &pinned] {
+    pinned = ::SetThreadAffinityMask(::GetCurrentThread(), 2) != 0 ? 1 : -1;
+    while (!stop) {
+    }
+  });
+  while (pinned == 0) ::Sleep(10);
+  if (pinned < 0) {
+    stop = true;
+    busy.join();
+    FAIL() << "the busy thread could not be pinned to processor 1";
+  }
   page.Tick();  // baseline
   ::Sleep(1500);
   page.Tick();
