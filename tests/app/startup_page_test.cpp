@@ -156,20 +156,20 @@ class BoxSeries {
 
  private:
   std::vector<std::wstring>& texts;  // the caller reads them once this answerer is gone
+  // A visible message box of this process.
+  static BOOL CALLBACK FindBox(HWND h, LPARAM p) {
+    wchar_t cls[16] = {};
+    ::GetClassNameW(h, cls, 16);
+    DWORD pid = 0;
+    ::GetWindowThreadProcessId(h, &pid);
+    if (pid != ::GetCurrentProcessId() || std::wstring(cls) != L"#32770" || !::IsWindowVisible(h)) return TRUE;
+    *reinterpret_cast<HWND*>(p) = h;
+    return FALSE;
+  }
   void Run(size_t count) {
     for (int i = 0; i < 1000 && texts.size() < count; ++i) {
       HWND box = nullptr;
-      ::EnumWindows(
-          [](HWND h, LPARAM p) -> BOOL {
-            wchar_t cls[16] = {};
-            ::GetClassNameW(h, cls, 16);
-            DWORD pid = 0;
-            ::GetWindowThreadProcessId(h, &pid);
-            if (pid != ::GetCurrentProcessId() || std::wstring(cls) != L"#32770" || !::IsWindowVisible(h)) return TRUE;
-            *reinterpret_cast<HWND*>(p) = h;
-            return FALSE;
-          },
-          reinterpret_cast<LPARAM>(&box));
+      ::EnumWindows(&FindBox, reinterpret_cast<LPARAM>(&box));
       if (!box || box == last_) {
         if (last_ && !::IsWindow(last_)) last_ = nullptr;
         ::Sleep(20);

@@ -218,18 +218,18 @@ TEST(WindowsPage, AnotherProcessWindowWithClassAndTitle) {
   struct Found {
     DWORD pid;
     HWND hwnd;
+    // The first visible, unowned window of the process.
+    static BOOL CALLBACK Visit(HWND h, LPARAM p) {
+      auto* f = reinterpret_cast<Found*>(p);
+      DWORD pid = 0;
+      ::GetWindowThreadProcessId(h, &pid);
+      if (pid != f->pid || !::IsWindowVisible(h) || ::GetWindow(h, GW_OWNER)) return TRUE;
+      f->hwnd = h;
+      return FALSE;
+    }
   } found{pi.dwProcessId, nullptr};
   ASSERT_TRUE(PumpUntil([&] {
-    ::EnumWindows(
-        [](HWND h, LPARAM p) -> BOOL {
-          auto* f = reinterpret_cast<Found*>(p);
-          DWORD pid = 0;
-          ::GetWindowThreadProcessId(h, &pid);
-          if (pid != f->pid || !::IsWindowVisible(h) || ::GetWindow(h, GW_OWNER)) return TRUE;
-          f->hwnd = h;
-          return FALSE;
-        },
-        reinterpret_cast<LPARAM>(&found));
+    ::EnumWindows(&Found::Visit, reinterpret_cast<LPARAM>(&found));
     return found.hwnd != nullptr;
   }));
   wchar_t cls[256] = {};
