@@ -268,8 +268,10 @@ void MainWindow::RefreshData(int apage) {
   CursorScope wait(IDC_WAIT);
   auto& processes = PageOf<TreePage>(kPageProcesses);
   if (RefreshClearsLog(processes.tree().RowCount() > 0)) PageOf<LogPage>(kPageLog).ClearLog();
-  if (apage == -1)
-    for (auto& page : pages_) page->BeforeFullRefresh();
+  if (apage == -1) {
+    const SystemImageLists lists = SystemImageLists::Read();
+    for (auto& page : pages_) page->BeforeFullRefresh(lists);
+  }
   refresh_.Run(PlanRefreshData(apage, activePage_, nameFilter_.Text()), [this](const RefreshStep& s) { RunRefreshStep(s); },
                [this](const std::wstring& line) { WriteLog(line); }, false);
   FocusActiveList();

@@ -122,6 +122,16 @@ bool TreePage::CreateTree() {
   return true;
 }
 
+void TreePage::AddCheckAllItems(ContextMenu& menu, const wchar_t* checkAll, const wchar_t* uncheckAll,
+                                std::function<void()> afterChange) {
+  for (const bool checked : {true, false}) {
+    menu.Add(checked ? checkAll : uncheckAll, [this, checked, afterChange] {
+      tree_.SetAllBoxesChecked(checked);
+      if (afterChange) afterChange();
+    });
+  }
+}
+
 void TreePage::OnLayout(int width, int height) { ::MoveWindow(tree_.hwnd(), 0, 0, width, height, TRUE); }
 
 void TreePage::ApplyDpi(const ui::Dpi& dpi) {

@@ -15,6 +15,7 @@
 #include "app/context_menu.h"
 #include "app/refresh_cycle.h"
 #include "app/startup_environment.h"
+#include "app/system_image_lists.h"
 #include "app/window_thread_handoff.h"
 #include "controls/container.h"
 #include "controls/dpi.h"
@@ -85,8 +86,9 @@ class Page : public ui::Window {
   virtual ui::TreeGrid* ExportList() { return nullptr; }
   // The start-up sequence hands each page the switches and the facts read at start, before the first refresh.
   virtual void Start(const TCommandLineSwitches& /*switches*/, const StartupEnvironment& /*env*/) {}
-  // A full refresh (F5) begins: a page may renew what it reads only then.
-  virtual void BeforeFullRefresh() {}
+  // A full refresh (F5) begins: a page may renew what it reads only then. The shell's image lists and stock icon
+  // indexes are read once for all pages.
+  virtual void BeforeFullRefresh(const SystemImageLists& /*lists*/) {}
   // The automatic-refresh switch changed.
   virtual void OnAutoRefreshChanged(bool /*on*/) {}
   // Pages that follow the processes page.
@@ -144,6 +146,9 @@ class TreePage : public Page {
   ui::TreeGrid& tree() { return tree_; }
 
  protected:
+  // "检查所有" and "全部取消" for a list with check boxes; afterChange runs after either.
+  void AddCheckAllItems(ContextMenu& menu, const wchar_t* checkAll, const wchar_t* uncheckAll,
+                        std::function<void()> afterChange);
   explicit TreePage(int index) : Page(index) {}
   bool OnCreate() override { return CreateTree(); }
   bool CreateTree();

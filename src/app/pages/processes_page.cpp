@@ -153,22 +153,14 @@ void ProcessesPage::Start(const TCommandLineSwitches& switches, const StartupEnv
 void ProcessesPage::AddContextMenuItems(HWND /*target*/, ContextMenu& menu) {
   // Check marks exist only while automatic refresh is off.
   if (host().AutoRefresh()) return;
-  menu.Add(texts::kCheckAll, [this] {
-    tree().SetAllBoxesChecked(true);
-    UpdateKillButton();
-  });
-  menu.Add(texts::kUncheckAll, [this] {
-    tree().SetAllBoxesChecked(false);
-    UpdateKillButton();
-  });
+  AddCheckAllItems(menu, texts::kCheckAll, texts::kUncheckAll, [this] { UpdateKillButton(); });
 }
 
 void ProcessesPage::Refresh(Refresher step, const std::wstring& filter) {
   if (step == Refresher::Processes) RefreshProcesses(filter);
 }
 
-void ProcessesPage::BeforeFullRefresh() {
-  const SystemImageLists lists = SystemImageLists::Read();
+void ProcessesPage::BeforeFullRefresh(const SystemImageLists& lists) {
   if (lists.Small) tree().SetImageList(lists.Small);
   largeImages_ = lists.Large;
   if (lists.FiiApp >= 0) snapshot_.Options.DefaultImageIndex = lists.FiiApp;

@@ -25,7 +25,7 @@ class ProcessesPage : public TreePage {
   bool UsesNameFilter() const override { return true; }
   void Refresh(Refresher step, const std::wstring& filter) override;
   void Start(const TCommandLineSwitches& switches, const StartupEnvironment& env) override;
-  void BeforeFullRefresh() override;
+  void BeforeFullRefresh(const SystemImageLists& lists) override;
   void OnAutoRefreshChanged(bool on) override;
   void ApplyDpi(const ui::Dpi& dpi) override;
 

@@ -74,8 +74,7 @@ void ServicesPage::ApplyDpi(const ui::Dpi& dpi) {
   OnLayout(rc.right, rc.bottom);
 }
 
-void ServicesPage::BeforeFullRefresh() {
-  const SystemImageLists lists = SystemImageLists::Read();
+void ServicesPage::BeforeFullRefresh(const SystemImageLists& lists) {
   if (lists.Small) tree().SetImageList(lists.Small);
   largeImages_ = lists.Large;
   if (lists.FiiApp >= 0) defaultImage_ = lists.FiiApp;

@@ -17,7 +17,7 @@ class ServicesPage : public TreePage {
   ServicesPage();
   bool UsesNameFilter() const override { return true; }
   void Refresh(Refresher step, const std::wstring& filter) override;
-  void BeforeFullRefresh() override;
+  void BeforeFullRefresh(const SystemImageLists& lists) override;
   void ApplyDpi(const ui::Dpi& dpi) override;
   // Rebuilds the list from the system; the name filter keeps display names that begin with it (empty: all).
   void RefreshServices(const std::wstring& filter);

@@ -81,22 +81,14 @@ void StartupPage::ApplyDpi(const ui::Dpi& dpi) {
 
 void StartupPage::AddContextMenuItems(HWND /*target*/, ContextMenu& menu) {
   // Only rows with a box: registry and folder entries.
-  menu.Add(texts::kCheckAll, [this] {
-    tree().SetAllBoxesChecked(true);
-    UpdateDeleteButton();
-  });
-  menu.Add(texts::kUncheckAll, [this] {
-    tree().SetAllBoxesChecked(false);
-    UpdateDeleteButton();
-  });
+  AddCheckAllItems(menu, texts::kCheckAll, texts::kUncheckAll, [this] { UpdateDeleteButton(); });
 }
 
 void StartupPage::Refresh(Refresher step, const std::wstring& filter) {
   if (step == Refresher::Autoruns) RefreshAutoruns(filter);
 }
 
-void StartupPage::BeforeFullRefresh() {
-  const SystemImageLists lists = SystemImageLists::Read();
+void StartupPage::BeforeFullRefresh(const SystemImageLists& lists) {
   if (lists.Small) tree().SetImageList(lists.Small);
   largeImages_ = lists.Large;
   if (lists.FiiApp >= 0) appIcon_ = lists.FiiApp;

@@ -18,7 +18,7 @@ class StartupPage : public TreePage {
   StartupPage();
   bool UsesNameFilter() const override { return true; }
   void Refresh(Refresher step, const std::wstring& filter) override;
-  void BeforeFullRefresh() override;
+  void BeforeFullRefresh(const SystemImageLists& lists) override;
   void ApplyDpi(const ui::Dpi& dpi) override;
   // Rebuilds the list from the system; the name filter selects entries by the start of their name (empty: all).
   void RefreshAutoruns(const std::wstring& filter);
