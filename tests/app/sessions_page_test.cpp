@@ -16,7 +16,7 @@
 #include "app/pages/sessions_page.h"
 #include "box_answerer.h"
 #include "core/sessions/session_rules.h"
-#include "fake_wts.h"
+#include "../support/fake_wts.h"
 #include "page_test_support.h"
 #include "system/os/accounts.h"
 #include "system/os/system_facts.h"

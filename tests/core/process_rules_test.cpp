@@ -1,4 +1,5 @@
 #include "core/process/process_rules.h"
+#include "core/process/read_retry.h"
 
 #include <gtest/gtest.h>
 
@@ -184,6 +185,30 @@ TEST(BuildProcessWindowMap, CountsAndFirstRunCandidate) {
   EXPECT_EQ(map.at(8).Candidate, 0x20u);
   EXPECT_EQ(map.at(9).Candidate, 0x30u);
   EXPECT_TRUE(BuildProcessWindowMap({}).empty());
+}
+
+}  // namespace
+}  // namespace vantrel
+
+namespace vantrel {
+namespace {
+
+TEST(ReadRetry, AFailedReadIsTriedAgainAtGrowingIntervalsUpToAMinute) {
+  TReadRetry retry;
+  EXPECT_TRUE(retry.Due(0));  // the first read is never put off
+  struct Step {
+    uint64_t failedAt, notDueAt, dueAt;
+  } steps[] = {{100, 1099, 1100},       {1100, 3099, 3100},       {3100, 7099, 7100},
+               {7100, 15099, 15100},    {15100, 31099, 31100},    {31100, 63099, 63100},
+               {63100, 123099, 123100}, {123100, 183099, 183100}, {183100, 243099, 243100}};
+  for (const Step& s : steps) {
+    retry.Failed(s.failedAt);
+    EXPECT_FALSE(retry.Due(s.notDueAt)) << s.failedAt;
+    EXPECT_TRUE(retry.Due(s.dueAt)) << s.failedAt;
+  }
+  EXPECT_EQ(retry.Failures(), std::size(steps));
+  for (int i = 0; i < 100; ++i) retry.Failed(1000);  // no overflow of the shift after many failures
+  EXPECT_TRUE(retry.Due(1000 + TReadRetry::kLongestDelayMs));
 }
 
 }  // namespace

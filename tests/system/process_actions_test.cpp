@@ -7,8 +7,10 @@
 #include <cstdio>
 #include <string>
 
+#include "../support/fake_wts.h"
 #include "proc_children.h"
 #include "system/process/process_actions.h"
+#include "system/process/process_list.h"
 #include "system/raii.h"
 
 namespace vantrel {
@@ -105,6 +107,26 @@ TEST(ProcessActions, AProcessThatCannotBeOpenedFailsWithTheErrorOfTheCallThatFai
   const std::wstring denied = SystemErrorText(ERROR_ACCESS_DENIED);
   ASSERT_FALSE(denied.empty());
   EXPECT_NE(denied.back(), L'\n');
+}
+
+// Terminal services end a process by its bare PID, so they are asked only for the process the user confirmed.
+TEST(ProcessActions, TerminalServicesAreAskedOnlyForAProcessTheListConfirms) {
+  test::TChildren children;
+  const DWORD child = children.Start(L"wait", L"");
+  ASSERT_NE(child, 0u);
+  const uint64_t created = CreateTimeOf(child);
+  ASSERT_NE(created, 0u);
+  EXPECT_TRUE(ProcessListedWithCreateTime(child, created));
+  EXPECT_FALSE(ProcessListedWithCreateTime(child, created + 1)) << "a reused PID";
+  EXPECT_FALSE(ProcessListedWithCreateTime(child, 0)) << "an unknown creation time confirms nothing";
+
+  // A process that cannot be opened because it is gone: its PID is not handed to terminal services.
+  testing::FakeWts wts;
+  const auto outcomes = CloseOrTerminateProcesses({{0x7FFFFFFCu, created, L"gone"}}, -1, wts);
+  ASSERT_EQ(outcomes.size(), 1u);
+  EXPECT_EQ(outcomes[0].Result, trFailed);
+  EXPECT_NE(outcomes[0].Error, 0u);
+  EXPECT_TRUE(wts.Calls().empty());
 }
 
 }  // namespace

@@ -52,6 +52,9 @@ class ProcessSnapshotTest : public testing::Test {
     ASSERT_TRUE(WaitForWindow(window_));
     grandchild_ = WaitForChildOf(parent_);
     ASSERT_NE(grandchild_, 0u);
+    // The first refresh asks the windows; the answers are there for the next one.
+    snapshot_.Snapshot();
+    std::this_thread::sleep_for(std::chrono::milliseconds(kRespondTimeoutMs + 200));
     rows_ = new TProcesses(snapshot_.Snapshot());
   }
   static void TearDownTestSuite() {
@@ -118,6 +121,89 @@ TEST_F(ProcessSnapshotTest, TreeAndWindows) {
   EXPECT_FALSE(IsProcessResponding(hung_));
   EXPECT_TRUE(IsProcessResponding(window_));
   EXPECT_TRUE(IsProcessResponding(chinese_));
+}
+
+// A hung window is asked on a worker: the walk returns while the question is open, and the next refresh after the
+// time-out shows the process as not responding.
+TEST_F(ProcessSnapshotTest, AHungWindowShowsAtTheNextRefreshWithoutHoldingTheWalk) {
+  TProcessSnapshot snap;
+  const TProcesses first = snap.Snapshot();
+  ASSERT_NE(Find(first, hung_), nullptr);
+  EXPECT_TRUE(Find(first, hung_)->IsResponding) << "no answer yet";
+  EXPECT_TRUE(snap.Responsiveness().QuestionOpen(hung_)) << "the walk did not wait for the hung window";
+  std::this_thread::sleep_for(std::chrono::milliseconds(kRespondTimeoutMs + 200));
+  const TProcesses second = snap.Snapshot();
+  EXPECT_FALSE(Find(second, hung_)->IsResponding);
+  EXPECT_TRUE(Find(second, window_)->IsResponding);
+  EXPECT_LE(snap.Responsiveness().Workers(), 4);
+}
+
+// The native list replaced the Toolhelp walk as the source: both give the same records for the same processes.
+TEST_F(ProcessSnapshotTest, TheNativeListAndTheToolhelpWalkGiveTheSameRecords) {
+  TProcessSnapshot native, toolhelp;
+  toolhelp.ForceSource(TProcessListSource::Toolhelp);
+  const TProcesses a = native.Snapshot();
+  const TProcesses b = toolhelp.Snapshot();
+  EXPECT_EQ(native.LastSource(), TProcessListSource::Native);
+  EXPECT_EQ(toolhelp.LastSource(), TProcessListSource::Toolhelp);
+  ASSERT_GT(a.size(), 5u);
+  for (const DWORD pid : {chinese_, long_, parent_, grandchild_, hung_, window_, DWORD{::GetCurrentProcessId()}}) {
+    const TProcessRecord* x = Find(a, pid);
+    const TProcessRecord* y = Find(b, pid);
+    ASSERT_TRUE(x && y) << pid;
+    EXPECT_EQ(x->PPID, y->PPID) << pid;
+    EXPECT_EQ(x->Name, y->Name) << pid;
+    EXPECT_EQ(x->Priority, y->Priority) << pid;
+    EXPECT_EQ(x->Session, y->Session) << pid;
+    EXPECT_EQ(x->Username, y->Username) << pid;
+    EXPECT_EQ(x->Domain, y->Domain) << pid;
+    EXPECT_EQ(x->System, y->System) << pid;
+    EXPECT_EQ(x->IsAccesible, y->IsAccesible) << pid;
+    EXPECT_EQ(x->CanBeKilled, y->CanBeKilled) << pid;
+    EXPECT_EQ(x->ImageName, y->ImageName) << pid;
+    EXPECT_EQ(x->CommandLine, y->CommandLine) << pid;
+    EXPECT_EQ(x->Is64bit, y->Is64bit) << pid;
+    EXPECT_EQ(x->Version, y->Version) << pid;
+    EXPECT_EQ(x->Size, y->Size) << pid;
+    EXPECT_EQ(x->_ImageIndex, y->_ImageIndex) << pid;
+    EXPECT_EQ(x->WinCount, y->WinCount) << pid;
+    EXPECT_EQ(x->CPUTimes.CreateTime, y->CPUTimes.CreateTime) << pid;
+    EXPECT_DOUBLE_EQ(x->CreationTime, y->CreationTime) << pid;
+    if (pid != ::GetCurrentProcessId()) {
+      EXPECT_EQ(x->ThreadCount, y->ThreadCount) << pid;
+    }
+    EXPECT_GT(x->WorkingSet, 0u) << pid;
+    EXPECT_GT(y->WorkingSet, 0u) << pid;
+  }
+  // The same processes in the same order.
+  std::vector<uint32_t> pa, pb;
+  for (const TProcessRecord& r : a) pa.push_back(r.PID);
+  for (const TProcessRecord& r : b) pb.push_back(r.PID);
+  std::vector<uint32_t> common;
+  for (uint32_t pid : pa)
+    if (std::find(pb.begin(), pb.end(), pid) != pb.end()) common.push_back(pid);
+  std::vector<uint32_t> commonB;
+  for (uint32_t pid : pb)
+    if (std::find(pa.begin(), pa.end(), pid) != pa.end()) commonB.push_back(pid);
+  EXPECT_EQ(common, commonB);
+  EXPECT_GE(common.size() + 2, std::min(pa.size(), pb.size())) << "at most a process or two came or went";
+}
+
+TEST_F(ProcessSnapshotTest, AFilesFactsAreReadOncePerPathForAllItsProcesses) {
+  TProcessSnapshot snap;
+  const TProcesses rows = snap.Snapshot();
+  std::vector<std::wstring> paths;
+  for (const TProcessRecord& r : rows) {
+    if (r.ImageName.empty()) continue;
+    std::wstring folded = r.ImageName;
+    for (wchar_t& c : folded) c = static_cast<wchar_t>(towlower(c));
+    if (std::find(paths.begin(), paths.end(), folded) == paths.end()) paths.push_back(folded);
+  }
+  EXPECT_EQ(snap.CachedFiles(), paths.size());
+  const size_t children = static_cast<size_t>(std::count_if(
+      rows.begin(), rows.end(), [](const TProcessRecord& r) { return r.Name == L"proc_child.exe"; }));
+  EXPECT_GE(children, 6u);
+  EXPECT_LT(snap.CachedFiles() + children - 1, rows.size() + 1) << "proc_child.exe counted once";
 }
 
 TEST_F(ProcessSnapshotTest, EnvironmentOfAChild) {
@@ -205,6 +291,11 @@ TEST_F(ProcessSnapshotTest, SessionListFillsAndFilterSkipsPhaseTwo) {
   EXPECT_NE(r->ThreadCount, 99);  // the snapshot's count replaces the list's
   EXPECT_TRUE(r->ImageName.empty());
   EXPECT_TRUE(r->CommandLine.empty());
+  // The counters come from the process list for every process, shown or not, opened or not.
+  EXPECT_GT(r->WorkingSet, 0u);
+  EXPECT_GT(r->HandleCount, 0);
+  EXPECT_GT(r->VMCounters.VirtualSize, 0u);
+  EXPECT_GT(r->CreationTime, 0.0);
 }
 
 }  // namespace

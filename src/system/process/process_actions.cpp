@@ -7,6 +7,7 @@
 
 #include "core/process/process_rules.h"
 #include "system/os/wts_api.h"
+#include "system/process/process_list.h"
 #include "system/process/process_snapshot.h"
 #include "system/raii.h"
 
@@ -20,8 +21,17 @@ struct Opened {
   bool done = false;
 };
 
+// Processes of other sessions may still be ended through terminal services; only the confirmed one, never a
+// process that took over its PID.
+TTerminateOutcome EndThroughTerminalServices(const TProcessTarget& target, DWORD openError, IWtsApi& wts) {
+  if (!ProcessListedWithCreateTime(target.PID, target.CreateTime)) return {trFailed, openError};
+  if (wts.WTSTerminateProcess(WTS_CURRENT_SERVER_HANDLE, target.PID, 0)) return {trTerminated, 0};
+  const DWORD wtsError = ::GetLastError();
+  return {trFailed, wtsError ? wtsError : openError};
+}
+
 // Opens a target for termination, checking that the PID still names the confirmed process.
-void Open(const TProcessTarget& target, Opened& o) {
+void Open(const TProcessTarget& target, Opened& o, IWtsApi& wts) {
   if (ProcessMayNeverBeEnded(target.PID, ::GetCurrentProcessId())) {
     o.protectedTarget = true;
     o.outcome = {trFailed, ERROR_ACCESS_DENIED};
@@ -30,14 +40,7 @@ void Open(const TProcessTarget& target, Opened& o) {
   }
   o.handle.reset(::OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE | PROCESS_QUERY_LIMITED_INFORMATION, FALSE, target.PID));
   if (!o.handle) {
-    const DWORD openError = ::GetLastError();
-    // Processes of other sessions may still be ended through terminal services.
-    if (WtsApi().WTSTerminateProcess(WTS_CURRENT_SERVER_HANDLE, target.PID, 0)) {
-      o.outcome = {trTerminated, 0};
-    } else {
-      const DWORD wtsError = ::GetLastError();
-      o.outcome = {trFailed, wtsError ? wtsError : openError};
-    }
+    o.outcome = EndThroughTerminalServices(target, ::GetLastError(), wts);
     o.done = true;
     return;
   }
@@ -61,8 +64,13 @@ TTerminateOutcome TerminateNow(HANDLE process) {
 }  // namespace
 
 std::vector<TTerminateOutcome> CloseOrTerminateProcesses(const std::vector<TProcessTarget>& targets, int timeoutMs) {
+  return CloseOrTerminateProcesses(targets, timeoutMs, WtsApi());
+}
+
+std::vector<TTerminateOutcome> CloseOrTerminateProcesses(const std::vector<TProcessTarget>& targets, int timeoutMs,
+                                                         IWtsApi& wts) {
   std::vector<Opened> opened(targets.size());
-  for (size_t i = 0; i < targets.size(); ++i) Open(targets[i], opened[i]);
+  for (size_t i = 0; i < targets.size(); ++i) Open(targets[i], opened[i], wts);
 
   if (timeoutMs >= 0) {
     // Ask every window of every target to close, from one enumeration.

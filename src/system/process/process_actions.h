@@ -9,6 +9,8 @@
 
 namespace vantrel {
 
+class IWtsApi;
+
 // Result of an attempt: failed, ended after being asked to close, or terminated by force.
 enum TTerminateResult : int { trFailed = 0, trClosed = 1, trTerminated = 2 };
 
@@ -29,8 +31,11 @@ TTerminateOutcome CloseOrTerminateProcess(const TProcessTarget& target, int time
 
 // Several processes with one budget: WM_CLOSE goes to all their windows first, then they are waited for together
 // for at most timeoutMs, then the survivors are terminated in the given order. The program itself and PIDs below
-// 10 are never touched (their outcome is a failure with ERROR_ACCESS_DENIED).
+// 10 are never touched (their outcome is a failure with ERROR_ACCESS_DENIED). A process that cannot be opened is
+// ended through terminal services (wts) only when the process list confirms its creation time.
 std::vector<TTerminateOutcome> CloseOrTerminateProcesses(const std::vector<TProcessTarget>& targets, int timeoutMs);
+std::vector<TTerminateOutcome> CloseOrTerminateProcesses(const std::vector<TProcessTarget>& targets, int timeoutMs,
+                                                         IWtsApi& wts);
 
 // The system's message text for an error code, without the trailing line break.
 std::wstring SystemErrorText(DWORD error);

@@ -1,8 +1,6 @@
 #include "system/process/process_snapshot.h"
 
 #include <psapi.h>
-#include <shellapi.h>
-#include <tlhelp32.h>
 
 #include <cstring>
 #include <exception>
@@ -13,6 +11,7 @@
 #include "system/os/native_api.h"
 #include "system/os/system_facts.h"
 #include "system/raii.h"
+#include "system/process/native_process_layouts.h"
 #include "system/text/locale_text.h"
 #include "system/wmi/wmi.h"
 
@@ -26,9 +25,7 @@ constexpr ULONG kProcessTimes = 4;
 constexpr ULONG kProcessHandleCount = 20;
 constexpr ULONG kProcessWow64Information = 26;
 constexpr ULONG kProcessImageFileName = 27;
-constexpr ULONG kSystemProcessInformation = 5;
 
-// The build's own layouts of the native records.
 struct BasicInformation {
   LONG ExitStatus;
   PVOID PebBaseAddress;
@@ -37,76 +34,6 @@ struct BasicInformation {
   ULONG_PTR UniqueProcessId;
   ULONG_PTR InheritedFromUniqueProcessId;
 };
-struct NativeVmCounters {
-  SIZE_T PeakVirtualSize, VirtualSize;
-  ULONG PageFaultCount;
-  SIZE_T PeakWorkingSetSize, WorkingSetSize, QuotaPeakPagedPoolUsage, QuotaPagedPoolUsage,
-      QuotaPeakNonPagedPoolUsage, QuotaNonPagedPoolUsage, PagefileUsage, PeakPagefileUsage;
-};
-struct NativeTimes {
-  LARGE_INTEGER CreateTime, ExitTime, KernelTime, UserTime;
-};
-struct NativeCountedString {
-  USHORT Length, MaximumLength;
-  PWSTR Buffer;
-};
-struct SystemProcessEntry {
-  ULONG NextEntryOffset;
-  ULONG NumberOfThreads;
-  LARGE_INTEGER WorkingSetPrivateSize;
-  ULONG HardFaultCount;
-  ULONG NumberOfThreadsHighWatermark;
-  ULONGLONG CycleTime;
-  LARGE_INTEGER CreateTime, UserTime, KernelTime;
-  NativeCountedString ImageName;
-  LONG BasePriority;
-  HANDLE UniqueProcessId;
-  HANDLE InheritedFromUniqueProcessId;
-  ULONG HandleCount;
-  ULONG SessionId;
-  ULONG_PTR UniqueProcessKey;
-  NativeVmCounters Vm;
-  SIZE_T PrivatePageCount;
-  IO_COUNTERS Io;
-};
-
-VM_COUNTERS ToRecord(const NativeVmCounters& v) {
-  return {v.PeakVirtualSize,         v.VirtualSize,         v.PageFaultCount,          v.PeakWorkingSetSize,
-          v.WorkingSetSize,          v.QuotaPeakPagedPoolUsage, v.QuotaPagedPoolUsage, v.QuotaPeakNonPagedPoolUsage,
-          v.QuotaNonPagedPoolUsage,  v.PagefileUsage,       v.PeakPagefileUsage};
-}
-IO_COUNTERSEX ToRecord(const IO_COUNTERS& io) {
-  return {io.ReadOperationCount, io.WriteOperationCount, io.OtherOperationCount,
-          io.ReadTransferCount,  io.WriteTransferCount,  io.OtherTransferCount};
-}
-uint64_t Ticks(const LARGE_INTEGER& v) { return static_cast<uint64_t>(v.QuadPart); }
-
-// One SystemProcessInformation query: the counters of every process at once.
-std::unordered_map<uint32_t, SystemProcessEntry> QuerySystemProcesses() {
-  std::unordered_map<uint32_t, SystemProcessEntry> table;
-  const auto query = NativeApi().NtQuerySystemInformation;
-  if (!query) return table;
-  std::vector<uint8_t> buffer(256 * 1024);
-  NtStatus status = kStatusInfoLengthMismatch;
-  ULONG needed = 0;
-  for (int attempt = 0; attempt < 6; ++attempt) {
-    status = query(kSystemProcessInformation, buffer.data(), static_cast<ULONG>(buffer.size()), &needed);
-    if (status != kStatusInfoLengthMismatch && status != kStatusBufferTooSmall) break;
-    const size_t next = std::max<size_t>(buffer.size() * 2, size_t{needed} + 64 * 1024);
-    if (next > 64u * 1024 * 1024) break;
-    buffer.assign(next, 0);
-  }
-  if (status < 0) return table;
-  size_t offset = 0;
-  while (offset + sizeof(SystemProcessEntry) <= buffer.size()) {
-    SystemProcessEntry e;
-    std::memcpy(&e, buffer.data() + offset, sizeof e);
-    table.emplace(static_cast<uint32_t>(reinterpret_cast<ULONG_PTR>(e.UniqueProcessId)), e);
-    if (e.NextEntryOffset == 0) break;
-    offset += e.NextEntryOffset;
-  }
-  return table;
-}
 
 template <typename T>
 bool QueryProcess(HANDLE process, ULONG infoClass, T& value) {
@@ -171,25 +98,13 @@ std::wstring ImageNameFromSystem(HANDLE process, const std::wstring& name) {
   return {};
 }
 
-// The second-phase facts that never change while the process lives.
-TProcessStaticFacts ReadStaticFacts(HANDLE process, const TProcessRecord& record, int32_t defaultImageIndex,
-                                    TWmiConnection& wmi, bool& wmiTried) {
+// The second-phase facts that never change while the process lives. The WMI connection is made at the first
+// process that needs it, once per walk.
+TProcessStaticFacts ReadStaticFacts(HANDLE process, uint32_t pid, const std::wstring& name, TWmiConnection& wmi,
+                                    bool& wmiTried) {
   TProcessStaticFacts f;
-  f.ImageIndex = defaultImageIndex;
-  f.ImageName = ImageNameFromSystem(process, record.Name);
+  f.ImageName = ImageNameFromSystem(process, name);
   if (!f.ImageName.empty() && !FileExists(f.ImageName)) f.ImageName = ExpandEnvVars(f.ImageName, true);
-  if (!f.ImageName.empty()) {
-    SHFILEINFOW info{};
-    if (::SHGetFileInfoW(f.ImageName.c_str(), 0, &info, sizeof info, SHGFI_SYSICONINDEX | SHGFI_SMALLICON))
-      f.ImageIndex = info.iIcon;
-    TVersionInfo vi;
-    GetFileVerInfo(f.ImageName, vi);
-    f.Desc = vi.Description;
-    f.Company = vi.CompanyName;
-    f.Version = vi.FileVersion;
-    f.Copyright = vi.Copyright;
-    f.Size = std::max<int64_t>(GetFileSize(f.ImageName), 0);
-  }
   if (const auto isWow64 = SystemEntryPoints().IsWow64Process) {
     BOOL wow = FALSE;
     if (isWow64(process, &wow)) f.Is64bit = !wow && SystemFacts().Is64BitOS;
@@ -199,25 +114,20 @@ TProcessStaticFacts ReadStaticFacts(HANDLE process, const TProcessRecord& record
     f.CommandLine = params.CommandLine;
     if (f.ImageName.empty()) f.ImageName = params.ImagePathName;
   }
-  if (f.CommandLine.empty() || f.ImageName.empty()) {
-    if (!wmiTried) {
-      wmiTried = true;
-      wmi.Connect(L"", L"", L"", L"root\\CIMV2");
+  if (f.Complete()) return f;
+  if (!wmiTried) {
+    wmiTried = true;
+    wmi.Connect(L"", L"", L"", L"root\\CIMV2");
+  }
+  if (!wmi.Connected()) return f;
+  TInstances instances;
+  try {
+    if (wmi.Command(L"select * from Win32_Process where ProcessId=" + std::to_wstring(pid), instances) > 0) {
+      if (f.CommandLine.empty()) f.CommandLine = WmiTextOrEmpty(GetInstancePropValue(instances, L"CommandLine", 0, 0));
+      if (f.ImageName.empty()) f.ImageName = WmiTextOrEmpty(GetInstancePropValue(instances, L"ExecutablePath", 0, 0));
     }
-    if (wmi.Connected()) {
-      TInstances instances;
-      try {
-        if (wmi.Command(L"select * from Win32_Process where ProcessId=" + std::to_wstring(record.PID), instances) >
-            0) {
-          if (f.CommandLine.empty())
-            f.CommandLine = WmiTextOrEmpty(GetInstancePropValue(instances, L"CommandLine", 0, 0));
-          if (f.ImageName.empty())
-            f.ImageName = WmiTextOrEmpty(GetInstancePropValue(instances, L"ExecutablePath", 0, 0));
-        }
-      } catch (const TWmiError&) {
-        // no WMI answer: the texts stay empty
-      }
-    }
+  } catch (const TWmiError&) {
+    // no WMI answer: the texts stay empty and are asked for again later
   }
   return f;
 }
@@ -225,13 +135,45 @@ TProcessStaticFacts ReadStaticFacts(HANDLE process, const TProcessRecord& record
 void ApplyStaticFacts(TProcessRecord& r, const TProcessStaticFacts& f) {
   r.ImageName = f.ImageName;
   r.CommandLine = f.CommandLine;
+  r.Is64bit = f.Is64bit;
+}
+
+void ApplyFileFacts(TProcessRecord& r, const TImageFileFacts& f) {
   r.Desc = f.Desc;
   r.Company = f.Company;
   r.Version = f.Version;
   r.Copyright = f.Copyright;
   r._ImageIndex = f.ImageIndex;
   r.Size = f.Size;
-  r.Is64bit = f.Is64bit;
+}
+
+void ApplyListCounters(TProcessRecord& r, const TProcessListEntry& e) {
+  r.WorkingSet = e.VMCounters.WorkingSetSize;
+  r.PeakWorkingSet = e.VMCounters.PeakWorkingSetSize;
+  r.VMCounters = e.VMCounters;
+  r.IOCounters = e.IOCounters;
+  r.HandleCount = e.HandleCount;
+  r.ThreadCount = e.ThreadCount;
+  r.CPUTimes = e.CPUTimes;
+}
+
+// Without the native list: the counters of one opened process, call by call.
+void ReadCountersOfProcess(HANDLE process, TProcessRecord& p) {
+  PROCESS_MEMORY_COUNTERS pmc{};
+  GetProcessMemoryCounters(process, pmc);
+  p.WorkingSet = pmc.WorkingSetSize;
+  p.PeakWorkingSet = pmc.PeakWorkingSetSize;
+  FILETIME created{}, exited{}, kernel{}, user{};
+  if (::GetProcessTimes(process, &created, &exited, &kernel, &user)) p.CreationTime = FileTimeToDateTime(created, true);
+  NativeVmCounters vm{};
+  if (QueryProcess(process, kProcessVmCounters, vm)) p.VMCounters = ToRecord(vm);
+  IO_COUNTERS io{};
+  if (QueryProcess(process, kProcessIoCounters, io)) p.IOCounters = ToRecord(io);
+  ULONG handles = 0;
+  if (QueryProcess(process, kProcessHandleCount, handles)) p.HandleCount = static_cast<int32_t>(handles);
+  NativeTimes times{};
+  if (QueryProcess(process, kProcessTimes, times))
+    p.CPUTimes = {Ticks(times.CreateTime), Ticks(times.ExitTime), Ticks(times.KernelTime), Ticks(times.UserTime)};
 }
 
 }  // namespace
@@ -261,11 +203,16 @@ int32_t TTopLevelWindows::WindowCount(uint32_t pid) const {
   return it == map_.end() ? 0 : it->second.Count;
 }
 
-bool TTopLevelWindows::IsResponding(uint32_t pid, UINT timeoutMs) const {
+uint64_t TTopLevelWindows::Candidate(uint32_t pid) const {
   const auto it = map_.find(pid);
-  if (it == map_.end() || it->second.Candidate == 0) return true;
+  return it == map_.end() ? 0 : it->second.Candidate;
+}
+
+bool TTopLevelWindows::IsResponding(uint32_t pid, UINT timeoutMs) const {
+  const uint64_t candidate = Candidate(pid);
+  if (candidate == 0) return true;
   DWORD_PTR result = 0;
-  const HWND hwnd = reinterpret_cast<HWND>(static_cast<uintptr_t>(it->second.Candidate));
+  const HWND hwnd = reinterpret_cast<HWND>(static_cast<uintptr_t>(candidate));
   return ::SendMessageTimeoutW(hwnd, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, timeoutMs, &result) != 0;
 }
 
@@ -336,110 +283,116 @@ bool ReadTargetEnvironment(HANDLE process, std::vector<std::wstring>& lines) {
 
 // ---- the walk ----
 
-void TProcessSnapshot::Walk(const TProcesses& sessionProcesses, const TRowSink& sink, const TLogFn& log) {
-  windows_.Enumerate();
-  const auto table = QuerySystemProcesses();
+struct TProcessSnapshot::TWalkContext {
+  const TProcesses& sessionProcesses;
+  const TLogFn& log;
+  uint64_t nowMs = ::GetTickCount64();
+  bool haveCounters = false;
   TWmiConnection wmi;
   bool wmiTried = false;
   std::set<TKey> seen;
+  // The process opened for work in this walk, if it was.
+  win::UniqueHandle process;
+};
 
-  win::UniqueFileHandle snapshot(::CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0));
-  if (!snapshot) return;
-  PROCESSENTRY32W entry{};
-  entry.dwSize = sizeof entry;
-  for (BOOL more = ::Process32FirstW(snapshot.get(), &entry); more; more = ::Process32NextW(snapshot.get(), &entry)) {
-    TProcessRecord r;
-    r.Priority = entry.pcPriClassBase;
-    {
-      win::UniqueHandle terminate(::OpenProcess(PROCESS_TERMINATE, FALSE, entry.th32ProcessID));
-      r.CanBeKilled = static_cast<bool>(terminate);
-    }
-    win::UniqueHandle process(OpenForWork(entry.th32ProcessID));
-    r.IsAccesible = static_cast<bool>(process);
-    r.PID = entry.th32ProcessID;
-    r.PPID = entry.th32ParentProcessID;
-    r._ImageIndex = Options.DefaultImageIndex;
-    r.Name = ProcessDisplayName(r.PID, std::wstring_view(entry.szExeFile, std::size(entry.szExeFile)));
+void TProcessSnapshot::FirstPhase(const TProcessListEntry& entry, TCacheEntry& cached, TWalkContext& walk,
+                                  TProcessRecord& r) {
+  r.PID = entry.PID;
+  r.PPID = entry.PPID;
+  r.Priority = entry.Priority;
+  r.Name = ProcessDisplayName(r.PID, entry.ExeFile);
+  r._ImageIndex = Options.DefaultImageIndex;
+  r.CPUTimes.CreateTime = entry.CPUTimes.CreateTime;
 
-    const auto sys = table.find(r.PID);
-    const bool inTable = sys != table.end();
-    if (inTable) r.CPUTimes.CreateTime = Ticks(sys->second.CreateTime);
-    const TKey key{r.PID, r.CPUTimes.CreateTime};
-    const bool cacheable = Options.UseCache && r.CPUTimes.CreateTime != 0;
-    TCacheEntry* cached = nullptr;
-    if (cacheable) {
-      cached = &cache_[key];
-      seen.insert(key);
-    }
-
-    if (cached && cached->HaveOwner) {
-      r.Username = cached->Owner.Username;
-      r.Domain = cached->Owner.Domain;
-    } else if (process) {
-      const bool read = GetProcessUserName(process.get(), r.Username, r.Domain);
-      if (cached && read) cached->Owner = {r.Username, r.Domain}, cached->HaveOwner = true;
-    }
-    ApplyWellKnownOwner(r);
-
-    DWORD session = 0;
-    if (inTable)
-      r.Session = static_cast<int32_t>(sys->second.SessionId);
-    else if (const auto toSession = SystemEntryPoints().ProcessIdToSessionId; toSession && toSession(r.PID, &session))
-      r.Session = static_cast<int32_t>(session);
-
-    try {
-      MatchSessionProcesses(r, sessionProcesses);
-    } catch (const std::exception& e) {
-      if (log) log(L"RefreshProcesses.MatchWTSP: " + ExceptionMessage(e));
-    }
-    r.System = IsSystemProcess(r);
-    r.IsResponding = windows_.IsResponding(r.PID, Options.RespondTimeoutMs);
-    r.ThreadCount = static_cast<int32_t>(entry.cntThreads);
-    r.WinCount = windows_.WindowCount(r.PID);
-
-    TProcessRecord* row = sink ? sink(r) : nullptr;
-    if (!row || !row->IsAccesible) continue;
-
-    // Second phase, into the row's own record.
-    TProcessRecord& p = *row;
-    if (cached && cached->HaveFacts) {
-      ApplyStaticFacts(p, cached->Facts);
-    } else {
-      TProcessStaticFacts facts = ReadStaticFacts(process.get(), p, Options.DefaultImageIndex, wmi, wmiTried);
-      ApplyStaticFacts(p, facts);
-      if (cached) cached->Facts = std::move(facts), cached->HaveFacts = true;
-    }
-    if (inTable) {
-      const SystemProcessEntry& e = sys->second;
-      p.WorkingSet = e.Vm.WorkingSetSize;
-      p.PeakWorkingSet = e.Vm.PeakWorkingSetSize;
-      p.CreationTime = FileTimeToDateTime(TicksToFileTime(Ticks(e.CreateTime)), true);
-      p.VMCounters = ToRecord(e.Vm);
-      p.IOCounters = ToRecord(e.Io);
-      p.HandleCount = static_cast<int32_t>(e.HandleCount);
-      p.CPUTimes = {Ticks(e.CreateTime), 0, Ticks(e.KernelTime), Ticks(e.UserTime)};
-    } else {
-      PROCESS_MEMORY_COUNTERS pmc{};
-      GetProcessMemoryCounters(process.get(), pmc);
-      p.WorkingSet = pmc.WorkingSetSize;
-      p.PeakWorkingSet = pmc.PeakWorkingSetSize;
-      FILETIME created{}, exited{}, kernel{}, user{};
-      if (::GetProcessTimes(process.get(), &created, &exited, &kernel, &user))
-        p.CreationTime = FileTimeToDateTime(created, true);
-      NativeVmCounters vm{};
-      if (QueryProcess(process.get(), kProcessVmCounters, vm)) p.VMCounters = ToRecord(vm);
-      IO_COUNTERS io{};
-      if (QueryProcess(process.get(), kProcessIoCounters, io)) p.IOCounters = ToRecord(io);
-      ULONG handles = 0;
-      if (QueryProcess(process.get(), kProcessHandleCount, handles)) p.HandleCount = static_cast<int32_t>(handles);
-      NativeTimes times{};
-      if (QueryProcess(process.get(), kProcessTimes, times))
-        p.CPUTimes = {Ticks(times.CreateTime), Ticks(times.ExitTime), Ticks(times.KernelTime), Ticks(times.UserTime)};
-    }
+  // Access and the owner are learnt at the first sight of a process; a failed owner read is tried again later.
+  if (!cached.Opened) {
+    cached.Opened = true;
+    win::UniqueHandle terminate(::OpenProcess(PROCESS_TERMINATE, FALSE, r.PID));
+    cached.CanBeKilled = static_cast<bool>(terminate);
+    walk.process.reset(OpenForWork(r.PID));
+    cached.Accessible = static_cast<bool>(walk.process);
   }
-  // Facts of processes that are gone would only pile up.
-  if (Options.UseCache)
-    for (auto it = cache_.begin(); it != cache_.end();) it = seen.count(it->first) ? std::next(it) : cache_.erase(it);
+  r.CanBeKilled = cached.CanBeKilled;
+  r.IsAccesible = cached.Accessible;
+  if (!cached.HaveOwner && cached.Accessible && cached.OwnerRetry.Due(walk.nowMs)) {
+    if (!walk.process) walk.process.reset(OpenForWork(r.PID));
+    if (walk.process && GetProcessUserName(walk.process.get(), cached.Username, cached.Domain))
+      cached.HaveOwner = true;
+    else
+      cached.OwnerRetry.Failed(walk.nowMs);
+  }
+  if (cached.HaveOwner) r.Username = cached.Username, r.Domain = cached.Domain;
+  ApplyWellKnownOwner(r);
+
+  if (entry.HaveSession) r.Session = entry.Session;
+  try {
+    MatchSessionProcesses(r, walk.sessionProcesses);
+  } catch (const std::exception& e) {
+    if (walk.log) walk.log(L"RefreshProcesses.MatchWTSP: " + ExceptionMessage(e));
+  }
+  r.System = IsSystemProcess(r);
+  const uint64_t candidate = windows_.Candidate(r.PID);
+  r.IsResponding = probe_.IsResponding(r.PID, candidate);
+  probe_.Ask(r.PID, candidate);
+  r.ThreadCount = entry.ThreadCount;
+  r.WinCount = windows_.WindowCount(r.PID);
+  // The list's counters are fresher than the session list's, and exist for processes that cannot be opened.
+  if (entry.HaveCounters) {
+    ApplyListCounters(r, entry);
+    if (cached.CreationTime == 0 && entry.CPUTimes.CreateTime != 0)
+      cached.CreationTime = FileTimeToDateTime(TicksToFileTime(entry.CPUTimes.CreateTime), true);
+    r.CreationTime = cached.CreationTime;
+  }
+}
+
+void TProcessSnapshot::SecondPhase(TCacheEntry& cached, TWalkContext& walk, TProcessRecord& p) {
+  if (!cached.HaveFacts && cached.FactsRetry.Due(walk.nowMs)) {
+    if (!walk.process) walk.process.reset(OpenForWork(p.PID));
+    if (walk.process) {
+      TProcessStaticFacts facts = ReadStaticFacts(walk.process.get(), p.PID, p.Name, walk.wmi, walk.wmiTried);
+      // What was found stands; what was not is asked for again later.
+      if (!facts.ImageName.empty()) cached.Facts.ImageName = std::move(facts.ImageName);
+      if (!facts.CommandLine.empty()) cached.Facts.CommandLine = std::move(facts.CommandLine);
+      cached.Facts.Is64bit = facts.Is64bit;
+      cached.HaveFacts = cached.Facts.Complete();
+    }
+    if (!cached.HaveFacts) cached.FactsRetry.Failed(walk.nowMs);
+  }
+  ApplyStaticFacts(p, cached.Facts);
+  if (!p.ImageName.empty()) ApplyFileFacts(p, files_.Get(p.ImageName, Options.DefaultImageIndex));
+  if (!walk.haveCounters) {
+    if (!walk.process) walk.process.reset(OpenForWork(p.PID));
+    if (walk.process) ReadCountersOfProcess(walk.process.get(), p);
+  }
+}
+
+void TProcessSnapshot::Walk(const TProcesses& sessionProcesses, const TRowSink& sink, const TLogFn& log) {
+  if (!Options.UseCache) cache_.clear(), files_ = TImageFileCache();
+  windows_.Enumerate();
+  const std::vector<TProcessListEntry> entries = sourceForced_ ? list_.Read(forcedSource_) : list_.Read();
+  TWalkContext walk{sessionProcesses, log};
+  walk.haveCounters = list_.LastSource() == TProcessListSource::Native;
+
+  for (const TProcessListEntry& entry : entries) {
+    walk.process.reset();
+    // Without a creation time a PID alone is no identity: such a process is read afresh each time.
+    TCacheEntry uncached;
+    const TKey key{entry.PID, entry.CPUTimes.CreateTime};
+    const bool cacheable = entry.CPUTimes.CreateTime != 0;
+    TCacheEntry& cached = cacheable ? cache_[key] : uncached;
+    if (cacheable) walk.seen.insert(key);
+
+    TProcessRecord r;
+    FirstPhase(entry, cached, walk, r);
+    TProcessRecord* row = sink ? sink(r) : nullptr;
+    if (row && row->IsAccesible) SecondPhase(cached, walk, *row);
+  }
+  walk.process.reset();
+  // What belongs to processes and files that are gone would only pile up.
+  for (auto it = cache_.begin(); it != cache_.end();) it = walk.seen.count(it->first) ? std::next(it) : cache_.erase(it);
+  if (!Options.UseCache) cache_.clear();
+  files_.DropUnused();
+  probe_.ForgetUnasked();
 }
 
 TProcesses TProcessSnapshot::Snapshot(const std::function<bool(const TProcessRecord&)>& show) {

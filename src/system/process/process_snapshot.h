@@ -1,6 +1,6 @@
-// The process snapshot: a Toolhelp walk in two phases (cheap facts for every process, expensive ones only for the
-// processes the caller shows), the top-level window map of one refresh, and the facts that stay fixed for a
-// process's life, kept between refreshes by PID and creation time.
+// The process snapshot: one walk of the process list in two phases (what the list and the caches give for every
+// process; what must be read from the process only for those the caller shows), the top-level window map of one
+// refresh, and the facts that stay fixed for a process's life, kept between refreshes by PID and creation time.
 #pragma once
 
 #include <windows.h>
@@ -16,11 +16,12 @@
 #include "core/process/process_params.h"
 #include "core/process/process_record.h"
 #include "core/process/process_rules.h"
+#include "core/process/read_retry.h"
+#include "system/process/image_file_facts.h"
+#include "system/process/process_list.h"
+#include "system/process/responsiveness_probe.h"
 
 namespace vantrel {
-
-// A hung window is given this long to answer WM_NULL.
-inline constexpr UINT kRespondTimeoutMs = 1000;
 
 // Every top-level window with its process, in z-order.
 std::vector<TTopLevelWindow> EnumerateTopLevelWindows();
@@ -30,14 +31,16 @@ class TTopLevelWindows {
  public:
   void Enumerate();
   int32_t WindowCount(uint32_t pid) const;
-  // True without windows; otherwise whether the process's candidate window answers WM_NULL in time.
+  // The window asked whether the process responds; 0 without windows.
+  uint64_t Candidate(uint32_t pid) const;
+  // Asks the candidate window and waits for the answer: for single questions, never for a refresh.
   bool IsResponding(uint32_t pid, UINT timeoutMs = kRespondTimeoutMs) const;
 
  private:
   std::unordered_map<uint32_t, TProcessWindows> map_;
 };
 
-// Each enumerates the windows anew; a refresh uses one TTopLevelWindows instead.
+// Each enumerates the windows anew and waits for the answer; a refresh uses its TResponsivenessProbe instead.
 bool IsProcessResponding(uint32_t PID);
 int32_t GetProcessWindowCount(uint32_t PID);
 
@@ -56,20 +59,19 @@ class TProcessHandleReader : public ProcessMemoryReader {
 bool ReadTargetProcessParameters(HANDLE process, TProcessParameters& params);
 bool ReadTargetEnvironment(HANDLE process, std::vector<std::wstring>& lines);
 
-// What the second phase learns once per process life.
+// What the second phase learns once per process life; the file's own facts come from TImageFileCache.
 struct TProcessStaticFacts {
-  std::wstring ImageName, CommandLine, Desc, Company, Version, Copyright;
-  int32_t ImageIndex = 0;
-  int64_t Size = 0;
+  std::wstring ImageName, CommandLine;
   bool Is64bit = false;
+  // Both texts found: nothing is read again while the process lives.
+  bool Complete() const { return !ImageName.empty() && !CommandLine.empty(); }
 };
 
 class TProcessSnapshot {
  public:
   struct TOptions {
     int32_t DefaultImageIndex = 0;  // the stock application icon
-    UINT RespondTimeoutMs = kRespondTimeoutMs;
-    bool UseCache = true;
+    bool UseCache = true;  // false: every fact is read anew (the benchmark's comparison)
   };
   // Given the first-phase record, returns the record to complete (the new row's), or null when not shown.
   using TRowSink = std::function<TProcessRecord*(const TProcessRecord&)>;
@@ -83,23 +85,39 @@ class TProcessSnapshot {
   TProcesses Snapshot(const std::function<bool(const TProcessRecord&)>& show = {});
 
   const TTopLevelWindows& Windows() const { return windows_; }
+  const TResponsivenessProbe& Responsiveness() const { return probe_; }
+  TProcessListSource LastSource() const { return list_.LastSource(); }
   size_t CachedProcesses() const { return cache_.size(); }
-  void ClearCache() { cache_.clear(); }
+  size_t CachedFiles() const { return files_.size(); }
+  // The source of the next walks (tests compare the two); the native query is the default.
+  void ForceSource(TProcessListSource source) { forcedSource_ = source, sourceForced_ = true; }
 
  private:
-  struct TOwner {
-    std::wstring Username, Domain;
-  };
+  // What one process identity keeps between refreshes.
   struct TCacheEntry {
+    bool Opened = false;  // access was tried once
+    bool Accessible = false, CanBeKilled = false;
     bool HaveOwner = false;
-    TOwner Owner;
+    std::wstring Username, Domain;
+    TReadRetry OwnerRetry;
     bool HaveFacts = false;
     TProcessStaticFacts Facts;
+    TReadRetry FactsRetry;
+    TDateTime CreationTime = 0;
   };
   using TKey = std::pair<uint32_t, uint64_t>;
+  struct TWalkContext;
 
+  void FirstPhase(const TProcessListEntry& entry, TCacheEntry& cached, TWalkContext& walk, TProcessRecord& r);
+  void SecondPhase(TCacheEntry& cached, TWalkContext& walk, TProcessRecord& row);
+
+  TProcessListReader list_;
   TTopLevelWindows windows_;
+  TResponsivenessProbe probe_;
   std::map<TKey, TCacheEntry> cache_;
+  TImageFileCache files_;
+  bool sourceForced_ = false;
+  TProcessListSource forcedSource_ = TProcessListSource::Native;
 };
 
 }  // namespace vantrel

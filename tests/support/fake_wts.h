@@ -112,7 +112,11 @@ class FakeWts final : public IWtsApi {
     *count = static_cast<DWORD>(processes.size());
     return TRUE;
   }
-  BOOL WTSTerminateProcess(HANDLE, DWORD, DWORD) override { return FALSE; }
+  BOOL WTSTerminateProcess(HANDLE, DWORD pid, DWORD) override {
+    Call call{"terminate"};
+    call.session = pid;  // the process, for this call
+    return Act(std::move(call));
+  }
   BOOL WTSQuerySessionInformationW(HANDLE, DWORD id, WTS_INFO_CLASS infoClass, LPWSTR* buffer,
                                    DWORD* bytes) override {
     for (const FakeWtsSession& s : sessions) {

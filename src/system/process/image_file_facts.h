@@ -1,0 +1,33 @@
+// What belongs to a program file rather than to a process (version texts, icon, size), read once per path and
+// shared by every process of that file.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <unordered_map>
+
+namespace vantrel {
+
+struct TImageFileFacts {
+  std::wstring Desc, Company, Version, Copyright;
+  int32_t ImageIndex = 0;  // in the shell's small system image list
+  int64_t Size = 0;
+};
+
+class TImageFileCache {
+ public:
+  // The facts of the file, read at the first request for its path (letter case ignored).
+  const TImageFileFacts& Get(const std::wstring& path, int32_t defaultImageIndex);
+  // Drops the files no request named since the last call.
+  void DropUnused();
+  size_t size() const { return files_.size(); }
+
+ private:
+  struct Entry {
+    TImageFileFacts facts;
+    bool used = true;
+  };
+  std::unordered_map<std::wstring, Entry> files_;
+};
+
+}  // namespace vantrel
