@@ -1,6 +1,8 @@
 // The snapshot against children of this test whose command lines, windows and parents are known.
 #include "system/process/process_snapshot.h"
 
+#include <psapi.h>
+
 #include <gtest/gtest.h>
 
 #include <chrono>
@@ -100,6 +102,15 @@ TEST_F(ProcessSnapshotTest, ChildFacts) {
     EXPECT_EQ(r->WinCount, 0);
   }
   EXPECT_GT(longLine_.size(), 4000u);
+
+  // The system's record of the image gives the path the main module gives.
+  for (const DWORD pid : {chinese_, long_, hung_, DWORD{::GetCurrentProcessId()}}) {
+    win::UniqueHandle process(::OpenProcess(PROCESS_QUERY_INFORMATION | PROCESS_VM_READ, FALSE, pid));
+    ASSERT_TRUE(process);
+    wchar_t module[MAX_PATH + 1] = {};
+    ASSERT_GT(::GetModuleFileNameExW(process.get(), nullptr, module, MAX_PATH + 1), 0u);
+    EXPECT_EQ(ReadProcessImageName(process.get(), L"proc_child.exe"), std::wstring(module)) << pid;
+  }
 }
 
 TEST_F(ProcessSnapshotTest, TreeAndWindows) {

@@ -180,8 +180,9 @@ void ProcessesPage::UpdateKillButton() {
 
 void ProcessesPage::ShowDetails(ui::TreeNode* node) {
   // Without a focused row the panel keeps what it shows.
-  const TProcessRecord* r = node ? node->As<TProcessRecord>() : nullptr;
+  TProcessRecord* r = node ? node->As<TProcessRecord>() : nullptr;
   if (!r) return;
+  if (r->IsAccesible) snapshot_.CompleteCommandLine(*r);
   headerIcon_.reset(largeImages_ ? ImageList_GetIcon(largeImages_, r->_ImageIndex, ILD_NORMAL) : nullptr);
   header_.SetIcon(headerIcon_.get());
   header_.SetLines(ProcessDescriptionLine(*r), ProcessCompanyLine(*r));

@@ -57,19 +57,23 @@ std::wstring TextUpToNul(const wchar_t* buffer, size_t capacity) {
   return std::wstring(buffer, n);
 }
 
-std::wstring ImageNameFromSystem(HANDLE process, const std::wstring& name) {
+}  // namespace
+
+std::wstring ReadProcessImageName(HANDLE process, const std::wstring& name) {
   wchar_t buffer[MAX_PATH + 1] = {};
-  if (::GetModuleFileNameExW(process, nullptr, buffer, MAX_PATH + 1)) {
-    std::wstring s = RemoveNtPathPrefix(TextUpToNul(buffer, MAX_PATH + 1));
-    if (!s.empty()) return s;
-  }
+  // The system's own record of the image first: the module list would be read from the process's memory, a few
+  // reads of another process each (about 5 ms a process under Wine), for the same path.
   if (const auto query = SystemEntryPoints().QueryFullProcessImageNameW) {
     DWORD size = MAX_PATH + 1;
-    std::fill(std::begin(buffer), std::end(buffer), L'\0');
     if (query(process, 0, buffer, &size)) {
       std::wstring s = TextUpToNul(buffer, std::min<size_t>(size, MAX_PATH + 1));
       if (!s.empty()) return s;
     }
+  }
+  std::fill(std::begin(buffer), std::end(buffer), L'\0');
+  if (::GetModuleFileNameExW(process, nullptr, buffer, MAX_PATH + 1)) {
+    std::wstring s = RemoveNtPathPrefix(TextUpToNul(buffer, MAX_PATH + 1));
+    if (!s.empty()) return s;
   }
   {
     alignas(8) uint8_t raw[sizeof(NativeCountedString) + 1024] = {};
@@ -98,43 +102,58 @@ std::wstring ImageNameFromSystem(HANDLE process, const std::wstring& name) {
   return {};
 }
 
-// The second-phase facts that never change while the process lives. The WMI connection is made at the first
-// process that needs it, once per walk.
-TProcessStaticFacts ReadStaticFacts(HANDLE process, uint32_t pid, const std::wstring& name, TWmiConnection& wmi,
-                                    bool& wmiTried) {
+namespace {
+
+// One WMI connection per walk, made at the first process that needs it.
+struct TWmiOnDemand {
+  TWmiConnection connection;
+  bool tried = false;
+
+  // The property of the process's Win32_Process instance, or empty.
+  std::wstring ProcessProperty(uint32_t pid, const wchar_t* property) {
+    if (!tried) {
+      tried = true;
+      connection.Connect(L"", L"", L"", L"root\\CIMV2");
+    }
+    if (!connection.Connected()) return {};
+    TInstances instances;
+    try {
+      if (connection.Command(L"select * from Win32_Process where ProcessId=" + std::to_wstring(pid), instances) > 0)
+        return WmiTextOrEmpty(GetInstancePropValue(instances, property, 0, 0));
+    } catch (const TWmiError&) {
+      // no WMI answer: empty, and asked again later
+    }
+    return {};
+  }
+};
+
+// The second-phase facts that never change while the process lives, but the command line.
+TProcessStaticFacts ReadStaticFacts(HANDLE process, uint32_t pid, const std::wstring& name, TWmiOnDemand& wmi) {
   TProcessStaticFacts f;
-  f.ImageName = ImageNameFromSystem(process, name);
+  f.ImageName = ReadProcessImageName(process, name);
+  f.NameFromImage = !f.ImageName.empty();
   if (!f.ImageName.empty() && !FileExists(f.ImageName)) f.ImageName = ExpandEnvVars(f.ImageName, true);
   if (const auto isWow64 = SystemEntryPoints().IsWow64Process) {
     BOOL wow = FALSE;
     if (isWow64(process, &wow)) f.Is64bit = !wow && SystemFacts().Is64BitOS;
   }
-  TProcessParameters params;
-  if (ReadTargetProcessParameters(process, params)) {
-    f.CommandLine = params.CommandLine;
-    if (f.ImageName.empty()) f.ImageName = params.ImagePathName;
+  if (f.ImageName.empty()) {
+    TProcessParameters params;
+    if (ReadTargetProcessParameters(process, params)) f.ImageName = params.ImagePathName;
   }
-  if (f.Complete()) return f;
-  if (!wmiTried) {
-    wmiTried = true;
-    wmi.Connect(L"", L"", L"", L"root\\CIMV2");
-  }
-  if (!wmi.Connected()) return f;
-  TInstances instances;
-  try {
-    if (wmi.Command(L"select * from Win32_Process where ProcessId=" + std::to_wstring(pid), instances) > 0) {
-      if (f.CommandLine.empty()) f.CommandLine = WmiTextOrEmpty(GetInstancePropValue(instances, L"CommandLine", 0, 0));
-      if (f.ImageName.empty()) f.ImageName = WmiTextOrEmpty(GetInstancePropValue(instances, L"ExecutablePath", 0, 0));
-    }
-  } catch (const TWmiError&) {
-    // no WMI answer: the texts stay empty and are asked for again later
-  }
+  if (f.ImageName.empty()) f.ImageName = wmi.ProcessProperty(pid, L"ExecutablePath");
   return f;
+}
+
+// From the process's parameters block, else from WMI.
+std::wstring ReadCommandLine(HANDLE process, uint32_t pid, TWmiOnDemand& wmi) {
+  TProcessParameters params;
+  if (ReadTargetProcessParameters(process, params) && !params.CommandLine.empty()) return params.CommandLine;
+  return wmi.ProcessProperty(pid, L"CommandLine");
 }
 
 void ApplyStaticFacts(TProcessRecord& r, const TProcessStaticFacts& f) {
   r.ImageName = f.ImageName;
-  r.CommandLine = f.CommandLine;
   r.Is64bit = f.Is64bit;
 }
 
@@ -288,8 +307,7 @@ struct TProcessSnapshot::TWalkContext {
   const TLogFn& log;
   uint64_t nowMs = ::GetTickCount64();
   bool haveCounters = false;
-  TWmiConnection wmi;
-  bool wmiTried = false;
+  TWmiOnDemand wmi;
   std::set<TKey> seen;
   // The process opened for work in this walk, if it was.
   win::UniqueHandle process;
@@ -349,17 +367,15 @@ void TProcessSnapshot::SecondPhase(TCacheEntry& cached, TWalkContext& walk, TPro
   if (!cached.HaveFacts && cached.FactsRetry.Due(walk.nowMs)) {
     if (!walk.process) walk.process.reset(OpenForWork(p.PID));
     if (walk.process) {
-      TProcessStaticFacts facts = ReadStaticFacts(walk.process.get(), p.PID, p.Name, walk.wmi, walk.wmiTried);
-      // What was found stands; what was not is asked for again later.
-      if (!facts.ImageName.empty()) cached.Facts.ImageName = std::move(facts.ImageName);
-      if (!facts.CommandLine.empty()) cached.Facts.CommandLine = std::move(facts.CommandLine);
-      cached.Facts.Is64bit = facts.Is64bit;
-      cached.HaveFacts = cached.Facts.Complete();
+      cached.Facts = ReadStaticFacts(walk.process.get(), p.PID, p.Name, walk.wmi);
+      cached.HaveFacts = !cached.Facts.ImageName.empty();
     }
     if (!cached.HaveFacts) cached.FactsRetry.Failed(walk.nowMs);
   }
   ApplyStaticFacts(p, cached.Facts);
-  if (!p.ImageName.empty()) ApplyFileFacts(p, files_.Get(p.ImageName, Options.DefaultImageIndex));
+  if (cached.HaveCommandLine) p.CommandLine = cached.CommandLine;
+  // Icon, version and size belong to a path the system gave; one read from the process's memory or WMI has none.
+  if (cached.Facts.NameFromImage) ApplyFileFacts(p, files_.Get(p.ImageName, Options.DefaultImageIndex));
   if (!walk.haveCounters) {
     if (!walk.process) walk.process.reset(OpenForWork(p.PID));
     if (walk.process) ReadCountersOfProcess(walk.process.get(), p);
@@ -390,18 +406,37 @@ void TProcessSnapshot::Walk(const TProcesses& sessionProcesses, const TRowSink& 
   walk.process.reset();
   // What belongs to processes and files that are gone would only pile up.
   for (auto it = cache_.begin(); it != cache_.end();) it = walk.seen.count(it->first) ? std::next(it) : cache_.erase(it);
-  if (!Options.UseCache) cache_.clear();
   files_.DropUnused();
   probe_.ForgetUnasked();
 }
 
+bool TProcessSnapshot::CompleteCommandLine(TProcessRecord& r) {
+  const auto it = cache_.find({r.PID, r.CPUTimes.CreateTime});
+  TCacheEntry uncached;
+  TCacheEntry& cached = it != cache_.end() ? it->second : uncached;
+  const uint64_t now = ::GetTickCount64();
+  if (!cached.HaveCommandLine && r.IsAccesible && cached.CommandLineRetry.Due(now)) {
+    win::UniqueHandle process(OpenForWork(r.PID));
+    TWmiOnDemand wmi;
+    if (process) cached.CommandLine = ReadCommandLine(process.get(), r.PID, wmi);
+    cached.HaveCommandLine = !cached.CommandLine.empty();
+    if (!cached.HaveCommandLine) cached.CommandLineRetry.Failed(now);
+  }
+  r.CommandLine = cached.CommandLine;
+  return cached.HaveCommandLine;
+}
+
 TProcesses TProcessSnapshot::Snapshot(const std::function<bool(const TProcessRecord&)>& show) {
   TProcesses rows;
+  std::vector<size_t> shown;
   Walk({}, [&](const TProcessRecord& r) -> TProcessRecord* {
-    const bool shown = !show || show(r);
     rows.push_back(r);
-    return shown ? &rows.back() : nullptr;
+    if (show && !show(r)) return nullptr;
+    shown.push_back(rows.size() - 1);
+    return &rows.back();
   });
+  for (const size_t i : shown)
+    if (rows[i].IsAccesible) CompleteCommandLine(rows[i]);
   return rows;
 }
 

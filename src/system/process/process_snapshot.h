@@ -59,12 +59,15 @@ class TProcessHandleReader : public ProcessMemoryReader {
 bool ReadTargetProcessParameters(HANDLE process, TProcessParameters& params);
 bool ReadTargetEnvironment(HANDLE process, std::vector<std::wstring>& lines);
 
+// The path of the process's image: the system's record of it, else the main module, else the kernel's device path,
+// else the name searched along the system path. Empty when none answers.
+std::wstring ReadProcessImageName(HANDLE process, const std::wstring& name);
+
 // What the second phase learns once per process life; the file's own facts come from TImageFileCache.
 struct TProcessStaticFacts {
-  std::wstring ImageName, CommandLine;
+  std::wstring ImageName;
+  bool NameFromImage = false;  // the path came from ReadProcessImageName, not from the process's memory or WMI
   bool Is64bit = false;
-  // Both texts found: nothing is read again while the process lives.
-  bool Complete() const { return !ImageName.empty() && !CommandLine.empty(); }
 };
 
 class TProcessSnapshot {
@@ -81,7 +84,10 @@ class TProcessSnapshot {
 
   // One refresh over every process in snapshot order. The session process list is only read.
   void Walk(const TProcesses& sessionProcesses, const TRowSink& sink, const TLogFn& log = {});
-  // Every process; the second phase for those show accepts (all when show is empty).
+  // The command line of a row's process, read at the first request: no list column shows it, and reading another
+  // process's memory costs milliseconds a process under Wine. False while it could not be read (tried again later).
+  bool CompleteCommandLine(TProcessRecord& r);
+  // Every process; the second phase, command line included, for those show accepts (all when show is empty).
   TProcesses Snapshot(const std::function<bool(const TProcessRecord&)>& show = {});
 
   const TTopLevelWindows& Windows() const { return windows_; }
@@ -103,6 +109,9 @@ class TProcessSnapshot {
     bool HaveFacts = false;
     TProcessStaticFacts Facts;
     TReadRetry FactsRetry;
+    bool HaveCommandLine = false;
+    std::wstring CommandLine;
+    TReadRetry CommandLineRetry;
     TDateTime CreationTime = 0;
   };
   using TKey = std::pair<uint32_t, uint64_t>;
