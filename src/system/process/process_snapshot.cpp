@@ -306,6 +306,7 @@ struct TProcessSnapshot::TWalkContext {
   const TProcesses& sessionProcesses;
   const TLogFn& log;
   uint64_t nowMs = ::GetTickCount64();
+  uint32_t ownPid = ::GetCurrentProcessId();
   bool haveCounters = false;
   TWmiOnDemand wmi;
   std::set<TKey> seen;
@@ -349,7 +350,8 @@ void TProcessSnapshot::FirstPhase(const TProcessListEntry& entry, TCacheEntry& c
     if (walk.log) walk.log(L"RefreshProcesses.MatchWTSP: " + ExceptionMessage(e));
   }
   r.System = IsSystemProcess(r);
-  const uint64_t candidate = windows_.Candidate(r.PID);
+  // This program answers: the thread asking is the one that would answer, busy with this very walk.
+  const uint64_t candidate = r.PID == walk.ownPid ? 0 : windows_.Candidate(r.PID);
   r.IsResponding = probe_.IsResponding(r.PID, candidate);
   probe_.Ask(r.PID, candidate);
   r.ThreadCount = entry.ThreadCount;
