@@ -51,6 +51,12 @@ struct Window {
     }
     return false;
   }
+  // Created and started with the details panel unfolded, as a user who reads them has it.
+  bool Start() {
+    if (!main->CreateAndStart()) return false;
+    page().DetailsPanel().SetExpanded(true);
+    return true;
+  }
   bool Focus(uint32_t pid) {
     ui::TreeNode* node = page().FindProcessNode(pid);
     if (node) grid().SetFocusedNode(node);
@@ -78,7 +84,7 @@ TEST(ProcessDetails, TheFocusedChildsModulesAndHandles) {
   ASSERT_NE(pid, 0u);
   const std::wstring id = std::to_wstring(pid);
   Window w;
-  ASSERT_TRUE(w.main->CreateAndStart());
+  ASSERT_TRUE(w.Start());
   ASSERT_TRUE(w.PumpUntilIdle());
   ProcessDetailsPages& d = w.details();
   EXPECT_EQ(d.Caption(ProcessDetailsPages::kInfo), L" 信息 ");
@@ -143,7 +149,7 @@ TEST(ProcessDetails, AHangingFileNameCostsItsWaitOnceAndNeverStallsTheWindow) {
   const std::wstring pipe = L"vantrel-pipe-" + std::to_wstring(pid);
   win::UniqueHandle release(::CreateEventW(nullptr, TRUE, FALSE, nullptr));
   Window w;
-  ASSERT_TRUE(w.main->CreateAndStart());
+  ASSERT_TRUE(w.Start());
   ASSERT_TRUE(w.PumpUntilIdle());
   w.details().Handles().Options().queryFileName = [pipe, event = release.get()](HANDLE file) {
     std::wstring name = QueryFileName(file);
@@ -168,12 +174,36 @@ TEST(ProcessDetails, AHangingFileNameCostsItsWaitOnceAndNeverStallsTheWindow) {
   EXPECT_EQ(StuckFileNameWorkers(), 0u) << "the worker ends on its own once its query returns";
 }
 
+// A folded panel shows none of the lists: focus changes and refreshes read nothing until it unfolds.
+TEST(ProcessDetails, AFoldedPanelReadsTheFocusedProcessOnlyWhenItUnfolds) {
+  test::TChildren children;
+  const DWORD pid = children.Start(L"wait", L"folded");
+  ASSERT_NE(pid, 0u);
+  ::Sleep(300);
+  Window w;
+  ASSERT_TRUE(w.main->CreateAndStart());
+  ASSERT_FALSE(w.page().DetailsPanel().Expanded());
+  ASSERT_TRUE(w.PumpUntilIdle());
+  ASSERT_TRUE(w.Focus(pid));
+  w.main->RefreshActivePage();
+  EXPECT_FALSE(w.details().Modules().Busy());
+  EXPECT_FALSE(w.details().Handles().Busy());
+  EXPECT_TRUE(w.details().ReadPending());
+  EXPECT_EQ(w.main->Handoff().Running(), 0);
+
+  w.page().DetailsPanel().SetExpanded(true);
+  EXPECT_FALSE(w.details().ReadPending());
+  ASSERT_TRUE(w.PumpUntilIdle());
+  EXPECT_GT(w.details().Handles().tree().RowCount(), 0u);
+  EXPECT_EQ(w.details().Caption(ProcessDetailsPages::kHandles).rfind(L" 句柄 (", 0), 0u);
+}
+
 TEST(ProcessDetails, QuickFocusChangesLeaveNoWorkerAndNoHandleBehind) {
   test::TChildren children;
   for (int i = 0; i < 45; ++i) ASSERT_NE(children.Start(L"wait", L"focus-" + std::to_wstring(i)), 0u);
   ::Sleep(500);
   Window w;
-  ASSERT_TRUE(w.main->CreateAndStart());
+  ASSERT_TRUE(w.Start());
   std::vector<uint32_t> pids;
   for (ui::TreeNode* n = w.grid().First(); n; n = w.grid().Next(n)) pids.push_back(n->As<TProcessRecord>()->PID);
   ASSERT_GE(pids.size(), 50u);

@@ -48,8 +48,20 @@ void ProcessDetailsPages::ApplyDpi(const ui::Dpi& dpi) {
 }
 
 void ProcessDetailsPages::ShowProcess(const TProcessRecord& process) {
-  modules_.Refresh(process.PID, process.Name, process.Is64bit);
-  handles_.Refresh(process.PID);
+  target_ = {process.PID, process.Name, process.Is64bit};
+  pending_ = true;
+  if (shown_) Read();
+}
+
+void ProcessDetailsPages::SetShown(bool shown) {
+  shown_ = shown;
+  if (shown_ && pending_) Read();
+}
+
+void ProcessDetailsPages::Read() {
+  pending_ = false;
+  modules_.Refresh(target_.pid, target_.name, target_.is64bit);
+  handles_.Refresh(target_.pid);
 }
 
 void ProcessDetailsPages::Select(SubPage page) {

@@ -23,8 +23,12 @@ class ProcessDetailsPages {
   HWND hwnd() const { return container_.hwnd(); }
   void ApplyDpi(const ui::Dpi& dpi);
 
-  // The focused process changed: its modules, and its handles unless the PID is 0.
+  // The focused process changed: its modules, and its handles unless the PID is 0. Read at once while the panel
+  // shows, else when it next shows: a folded panel costs no reads on each refresh.
   void ShowProcess(const TProcessRecord& process);
+  // The panel was unfolded (true) or folded.
+  void SetShown(bool shown);
+  bool ReadPending() const { return pending_; }
 
   void Select(SubPage page);
   SubPage Selected() const;
@@ -37,7 +41,16 @@ class ProcessDetailsPages {
   void SetCaption(SubPage page, const std::wstring& caption);
   void Layout();
   void ShowSelected();
+  void Read();
 
+  struct Target {
+    uint32_t pid = 0;
+    std::wstring name;
+    bool is64bit = false;
+  };
+  Target target_;
+  bool pending_ = false;
+  bool shown_ = false;
   ui::Container container_;
   HWND tabs_ = nullptr;
   HWND inspector_ = nullptr;

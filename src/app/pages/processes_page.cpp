@@ -73,7 +73,8 @@ bool ProcessesPage::OnCreate() {
   ::ShowWindow(details_.hwnd(), SW_SHOW);
   inspector_.SetNameWidth(200);
   details_.SetContent(detailsPages_.hwnd());
-  details_.onExpandedChanged = [this](bool) {
+  details_.onExpandedChanged = [this](bool expanded) {
+    detailsPages_.SetShown(expanded);
     RECT rc;
     ::GetClientRect(hwnd(), &rc);
     OnLayout(rc.right, rc.bottom);
@@ -199,7 +200,9 @@ void ProcessesPage::ShowDetails(ui::TreeNode* node) {
   }
   inspector_.EndUpdate();
   detailsPages_.ShowProcess(*r);
-  host().PublishFocusedProcess(r->PID);
+  // A refresh focuses the same process again: the windows page already follows it.
+  if (r->PID != publishedPid_) host().PublishFocusedProcess(r->PID);
+  publishedPid_ = r->PID;
 }
 
 void ProcessesPage::RefreshProcesses(const std::wstring& filter) {

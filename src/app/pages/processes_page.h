@@ -71,6 +71,7 @@ class ProcessesPage : public TreePage {
   ui::CollapsiblePanel details_;
   ui::PropertyInspector inspector_;
   ProcessDetailsPages detailsPages_;  // the inspector, the modules and the handles
+  int64_t publishedPid_ = -1;         // the focused process the other pages follow
   win::UniqueIcon headerIcon_;
   HIMAGELIST largeImages_ = nullptr;  // the shell's: not owned
   TFormatSettings settings_;
