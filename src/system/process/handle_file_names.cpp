@@ -147,8 +147,8 @@ struct FileNameReader::Worker {
   win::UniqueHandle thread;
 };
 
-FileNameReader::FileNameReader(std::function<std::wstring(HANDLE file)> query, DWORD waitMs)
-    : queue_(std::make_shared<TFileNameQueue>()), waitMs_(waitMs) {
+FileNameReader::FileNameReader(std::function<std::wstring(HANDLE file)> query, DWORD waitMs, size_t workers)
+    : queue_(std::make_shared<TFileNameQueue>()), waitMs_(waitMs), poolSize_(std::max<size_t>(workers, 1)) {
   queue_->query = std::move(query);
   if (FileNameWorkersExhausted()) queue_->stopped = true;
 }
@@ -181,7 +181,7 @@ void FileNameReader::StartWorkers() {
   const size_t live = LiveWorkers();
   const size_t byTimeouts = static_cast<size_t>(kFileNameTimeoutsPerListing - timeouts_);
   const size_t byStuck = kMaxStuckFileNameWorkers > stuck ? kMaxStuckFileNameWorkers - stuck : 0;
-  const size_t wanted = std::min({kFileNameWorkers, byTimeouts, byStuck});
+  const size_t wanted = std::min({poolSize_, byTimeouts, byStuck});
   for (size_t n = live; n < wanted; ++n) {
     q.slots.emplace_back();
     auto* start = new WorkerStart{queue_, q.slots.size() - 1};

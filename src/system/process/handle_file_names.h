@@ -23,7 +23,7 @@ struct TFileNameQueue;
 
 class FileNameReader {
  public:
-  FileNameReader(std::function<std::wstring(HANDLE file)> query, DWORD waitMs);
+  FileNameReader(std::function<std::wstring(HANDLE file)> query, DWORD waitMs, size_t workers);
   ~FileNameReader();  // Finish, when it was not called
   FileNameReader(const FileNameReader&) = delete;
   FileNameReader& operator=(const FileNameReader&) = delete;
@@ -54,6 +54,7 @@ class FileNameReader {
   std::shared_ptr<TFileNameQueue> queue_;
   std::vector<std::unique_ptr<Worker>> workers_;
   DWORD waitMs_;
+  size_t poolSize_;
   int timeouts_ = 0;
   bool finished_ = false;
 };

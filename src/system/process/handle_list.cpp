@@ -199,7 +199,8 @@ THandleList ReadHandles(uint32_t pid, const THandleListOptions& options) {
   // The file handles go to the name workers as they are duplicated, so that the queries overlap the duplication.
   std::vector<THandleRecord> rows;
   std::map<uint16_t, std::wstring> typeNames;
-  FileNameReader reader(options.queryFileName ? options.queryFileName : QueryFileName, options.fileNameWaitMs);
+  FileNameReader reader(options.queryFileName ? options.queryFileName : QueryFileName, options.fileNameWaitMs,
+                        options.fileNameWorkers);
   for (const THandleTableEntry& e : table) {
     if (e.PID != pid) continue;
     THandleRecord r;

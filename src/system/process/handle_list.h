@@ -27,6 +27,7 @@ struct THandleListOptions {
   // The file-name query the workers run; QueryFileName when empty. Tests wrap it to make a query hang.
   std::function<std::wstring(HANDLE file)> queryFileName;
   DWORD fileNameWaitMs = kFileNameWaitMs;
+  size_t fileNameWorkers = kFileNameWorkers;  // at once, at least 1
 };
 
 struct THandleList {
