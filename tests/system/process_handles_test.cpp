@@ -134,24 +134,33 @@ TEST_F(ProcessHandlesTest, EachKindOfHandleWithItsTypeAndName) {
 TEST_F(ProcessHandlesTest, NoFileNameWorkerOutlivesItsListing) {
   ASSERT_NE(busy_, 0u);
   ReadHandles(busy_);  // warm-up: whatever the first listing loads stays
+  ASSERT_TRUE(NoStuckWorkers());
   const size_t before = OwnThreads();
   ASSERT_GT(before, 0u);
   for (int round = 0; round < 2; ++round) {
-    EXPECT_EQ(CountRows(ReadHandles(busy_), L"File", L"\\tmp-"), 2000u);
+    EXPECT_TRUE(ReadHandles(busy_).TableRead);
+    // A worker given up on under a heavy load ends a moment after its query: bounded patience for that case only.
+    for (int i = 0; i < 40 && OwnThreads() != before; ++i) std::this_thread::sleep_for(std::chrono::milliseconds(50));
     EXPECT_EQ(OwnThreads(), before) << "round " << round;
   }
 }
 
 TEST_F(ProcessHandlesTest, AHangingPipeAmongTwoThousandFilesCostsOneWaitAndNoOtherName) {
-  ASSERT_NE(busy_, 0u);
   ASSERT_TRUE(NoStuckWorkers());
-  const std::wstring pipe = L"vantrel-pipe-" + std::to_wstring(busy_);
+  test::TChildren children;  // a child of its own: no file of it is remembered as slow yet
+  const DWORD pid = test::StartHandlesChild(children, test::TempFolder(), 2000);
+  ASSERT_NE(pid, 0u);
+  const std::wstring pipe = L"vantrel-pipe-" + std::to_wstring(pid);
   HangingQuery hang(pipe);
-  const THandleList list = ReadHandles(busy_, hang.Options());
-  EXPECT_EQ(list.FileNameTimeouts, 1);
-  EXPECT_EQ(StuckFileNameWorkers(), 1u);
+  const THandleList list = ReadHandles(pid, hang.Options());
+  // On a quiet machine exactly the pipe times out; a heavy load can make an ordinary query overrun its wait too,
+  // and each such file, and only it, is then missing.
+  ASSERT_GE(list.FileNameTimeouts, 1);
+  ASSERT_LT(list.FileNameTimeouts, kFileNameTimeoutsPerListing);
+  EXPECT_GE(StuckFileNameWorkers(), 1u);
   EXPECT_EQ(CountRows(list, L"File", pipe), 0u);
-  EXPECT_EQ(CountRows(list, L"File", L"\\tmp-" + std::to_wstring(busy_) + L"-"), 2000u)
+  EXPECT_EQ(CountRows(list, L"File", L"\\tmp-" + std::to_wstring(pid) + L"-"),
+            2000u - static_cast<size_t>(list.FileNameTimeouts - 1))
       << "the other workers go on while one hangs";
   hang.Release();
   EXPECT_TRUE(NoStuckWorkers());
@@ -225,6 +234,9 @@ TEST_F(ProcessHandlesTest, HangingWorkersStayWithinTheirLimits) {
   const DWORD pid = test::StartHandlesChild(children, test::TempFolder(), 12);
   ASSERT_NE(pid, 0u);
   HangingQuery hang(L"\\tmp-" + std::to_wstring(pid) + L"-");
+  THandleListOptions options = hang.Options();
+  // As many workers as may time out: the third listing starts fewer, as only two more may get stuck.
+  options.fileNameWorkers = kFileNameTimeoutsPerListing;
   const int kFull = kFileNameTimeoutsPerListing;
   const int kRest = static_cast<int>(kMaxStuckFileNameWorkers) - 2 * kFull;
   struct Listing {
@@ -239,7 +251,7 @@ TEST_F(ProcessHandlesTest, HangingWorkersStayWithinTheirLimits) {
       {0, kMaxStuckFileNameWorkers, false},
   };
   for (size_t i = 0; i < std::size(listings); ++i) {
-    const THandleList list = ReadHandles(pid, hang.Options());
+    const THandleList list = ReadHandles(pid, options);
     EXPECT_EQ(list.FileNameTimeouts, listings[i].timeouts) << "listing " << i;
     EXPECT_EQ(StuckFileNameWorkers(), listings[i].stuckAfter) << "listing " << i;
     EXPECT_EQ(CountRows(list, L"File", L"\\tmp-"), 0u) << "listing " << i;
