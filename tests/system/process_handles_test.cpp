@@ -9,6 +9,8 @@
 #include <set>
 #include <thread>
 
+#include <tlhelp32.h>
+
 #include "proc_children.h"
 #include "system/process/module_list.h"
 
@@ -44,6 +46,18 @@ double Ms(std::chrono::steady_clock::duration d) { return std::chrono::duration<
 bool NoStuckWorkers() {
   for (int i = 0; i < 100 && StuckFileNameWorkers() > 0; ++i) std::this_thread::sleep_for(std::chrono::milliseconds(50));
   return StuckFileNameWorkers() == 0;
+}
+
+// The threads of this process right now.
+size_t OwnThreads() {
+  win::UniqueHandle snapshot(::CreateToolhelp32Snapshot(TH32CS_SNAPTHREAD, 0));
+  if (!snapshot || snapshot.get() == INVALID_HANDLE_VALUE) return 0;
+  THREADENTRY32 entry{};
+  entry.dwSize = sizeof entry;
+  size_t count = 0;
+  for (BOOL more = ::Thread32First(snapshot.get(), &entry); more; more = ::Thread32Next(snapshot.get(), &entry))
+    if (entry.th32OwnerProcessID == ::GetCurrentProcessId()) ++count;
+  return count;
 }
 
 // A file-name query that hangs for names containing a part, until the test lets it go (bounded).
@@ -117,6 +131,41 @@ TEST_F(ProcessHandlesTest, EachKindOfHandleWithItsTypeAndName) {
   EXPECT_LT(list.Handles.size(), CountTableHandles(busy_)) << "unnamed objects give no row";
 }
 
+TEST_F(ProcessHandlesTest, NoFileNameWorkerOutlivesItsListing) {
+  ASSERT_NE(busy_, 0u);
+  ReadHandles(busy_);  // warm-up: whatever the first listing loads stays
+  ASSERT_TRUE(NoStuckWorkers());
+  const size_t before = OwnThreads();
+  ASSERT_GT(before, 0u);
+  for (int round = 0; round < 2; ++round) {
+    EXPECT_TRUE(ReadHandles(busy_).TableRead);
+    // A worker given up on under a heavy load ends a moment after its query: bounded patience for that case only.
+    for (int i = 0; i < 40 && OwnThreads() != before; ++i) std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    EXPECT_EQ(OwnThreads(), before) << "round " << round;
+  }
+}
+
+TEST_F(ProcessHandlesTest, AHangingPipeAmongTwoThousandFilesCostsOneWaitAndNoOtherName) {
+  ASSERT_TRUE(NoStuckWorkers());
+  test::TChildren children;  // a child of its own: no file of it is remembered as slow yet
+  const DWORD pid = test::StartHandlesChild(children, test::TempFolder(), 2000);
+  ASSERT_NE(pid, 0u);
+  const std::wstring pipe = L"vantrel-pipe-" + std::to_wstring(pid);
+  HangingQuery hang(pipe);
+  const THandleList list = ReadHandles(pid, hang.Options());
+  // On a quiet machine exactly the pipe times out; a heavy load can make an ordinary query overrun its wait too,
+  // and each such file, and only it, is then missing.
+  ASSERT_GE(list.FileNameTimeouts, 1);
+  ASSERT_LT(list.FileNameTimeouts, kFileNameTimeoutsPerListing);
+  EXPECT_GE(StuckFileNameWorkers(), 1u);
+  EXPECT_EQ(CountRows(list, L"File", pipe), 0u);
+  EXPECT_EQ(CountRows(list, L"File", L"\\tmp-" + std::to_wstring(pid) + L"-"),
+            2000u - static_cast<size_t>(list.FileNameTimeouts - 1))
+      << "the other workers go on while one hangs";
+  hang.Release();
+  EXPECT_TRUE(NoStuckWorkers());
+}
+
 TEST_F(ProcessHandlesTest, OwnHandlesNamedAndUnnamed) {
   const std::wstring name = L"vantrel-own-event-" + std::to_wstring(::GetTickCount64());
   win::UniqueHandle named(::CreateEventW(nullptr, TRUE, FALSE, (L"Local\\" + name).c_str()));
@@ -173,6 +222,45 @@ TEST_F(ProcessHandlesTest, AfterThreeTimeoutsTheRemainingFileNamesAreSkipped) {
   EXPECT_EQ(CountRows(list, L"File", L"\\tmp-"), 0u);
   EXPECT_TRUE(FindRow(list, L"Event", [](const std::wstring& n) { return Contains(n, L"vantrel-event-"); }))
       << "other kinds are still listed";
+  hang.Release();
+  EXPECT_TRUE(NoStuckWorkers());
+}
+
+// Several workers run at once; should all of them hang, neither the timeouts of a listing nor the stuck workers of
+// the program exceed their limits, and once the limit of stuck workers is reached no file names are read at all.
+TEST_F(ProcessHandlesTest, HangingWorkersStayWithinTheirLimits) {
+  ASSERT_TRUE(NoStuckWorkers());
+  test::TChildren children;
+  const DWORD pid = test::StartHandlesChild(children, test::TempFolder(), 12);
+  ASSERT_NE(pid, 0u);
+  HangingQuery hang(L"\\tmp-" + std::to_wstring(pid) + L"-");
+  THandleListOptions options = hang.Options();
+  // As many workers as may time out: the third listing starts fewer, as only two more may get stuck.
+  options.fileNameWorkers = kFileNameTimeoutsPerListing;
+  const int kFull = kFileNameTimeoutsPerListing;
+  const int kRest = static_cast<int>(kMaxStuckFileNameWorkers) - 2 * kFull;
+  struct Listing {
+    int timeouts;
+    size_t stuckAfter;
+    bool otherFilesNamed;
+  };
+  const Listing listings[] = {
+      {kFull, size_t(kFull), true},
+      {kFull, size_t(2 * kFull), true},
+      {kRest, kMaxStuckFileNameWorkers, true},
+      {0, kMaxStuckFileNameWorkers, false},
+  };
+  for (size_t i = 0; i < std::size(listings); ++i) {
+    const THandleList list = ReadHandles(pid, options);
+    EXPECT_EQ(list.FileNameTimeouts, listings[i].timeouts) << "listing " << i;
+    EXPECT_EQ(StuckFileNameWorkers(), listings[i].stuckAfter) << "listing " << i;
+    EXPECT_EQ(CountRows(list, L"File", L"\\tmp-"), 0u) << "listing " << i;
+    EXPECT_EQ(FindRow(list, L"File", [](const std::wstring& n) { return Contains(n, L"\\known-"); }) != nullptr,
+              listings[i].otherFilesNamed)
+        << "listing " << i;
+    EXPECT_TRUE(FindRow(list, L"Event", [](const std::wstring& n) { return Contains(n, L"vantrel-event-"); }))
+        << "listing " << i;
+  }
   hang.Release();
   EXPECT_TRUE(NoStuckWorkers());
 }

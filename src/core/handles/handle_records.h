@@ -77,10 +77,12 @@ std::wstring HandleCellText(const THandleRecord& record, int column);
 std::wstring HandlesCaption(size_t rows);
 
 // How many file-name workers may time out in one listing before the remaining file handles are skipped, how long
-// each is waited for, and how many stuck workers the program keeps alive at most.
+// each is waited for, how many stuck workers the program keeps alive at most, and how many workers one listing
+// runs at once.
 inline constexpr int kFileNameTimeoutsPerListing = 3;
 inline constexpr unsigned kFileNameWaitMs = 100;
 inline constexpr size_t kMaxStuckFileNameWorkers = 8;
+inline constexpr size_t kFileNameWorkers = 2;
 
 // The file handles whose name query once timed out, so that each costs its wait once, and the workers still stuck
 // in a query. Not thread-safe: the caller holds a lock.

@@ -3,14 +3,13 @@
 #include <algorithm>
 #include <cstring>
 #include <map>
-#include <memory>
-#include <mutex>
 #include <utility>
 
 #include "system/os/accounts.h"
 #include "system/os/file_version.h"
 #include "system/os/native_api.h"
 #include "system/os/system_facts.h"
+#include "system/process/handle_file_names.h"
 #include "system/raii.h"
 
 namespace vantrel {
@@ -87,183 +86,6 @@ std::wstring QueryObjectText(HANDLE h, ULONG infoClass) {
   }
   return {};
 }
-
-// ---- file-name workers ----
-
-std::mutex& SlowLock() {
-  static std::mutex lock;
-  return lock;
-}
-TSlowFileNames& Slow() {
-  static TSlowFileNames slow;
-  return slow;
-}
-
-// A file handle whose name is wanted, and where the name goes.
-struct FileNameItem {
-  HANDLE file = nullptr;  // the duplicate; owned by the batch until a worker takes it
-  TSlowFileNames::Key key{};
-  size_t row = 0;
-  std::wstring name;
-};
-
-// What one worker and the listing share. The worker takes the items in order, each file handle becoming its own
-// the moment it takes it, and closes it after the query. The listing reads a name only once the worker has moved
-// past its item; a worker given up on closes its file when its query returns and ends.
-struct NameBatch {
-  std::mutex lock;
-  std::vector<FileNameItem> items;
-  size_t next = 0;  // the item the worker is on; items before it are done
-  bool abandoned = false;
-  std::function<std::wstring(HANDLE)> query;
-  win::UniqueHandle progress{::CreateEventW(nullptr, FALSE, FALSE, nullptr)};
-};
-
-DWORD WINAPI NameWorkerMain(void* param) {
-  const std::shared_ptr<NameBatch> batch =
-      *std::unique_ptr<std::shared_ptr<NameBatch>>(static_cast<std::shared_ptr<NameBatch>*>(param));
-  for (;;) {
-    HANDLE file = nullptr;
-    size_t i = 0;
-    {
-      std::lock_guard guard(batch->lock);
-      if (batch->abandoned || batch->next >= batch->items.size()) return 0;
-      i = batch->next;
-      file = std::exchange(batch->items[i].file, nullptr);
-    }
-    std::wstring name = batch->query(file);
-    ::CloseHandle(file);
-    TSlowFileNames::Key key;
-    {
-      std::lock_guard guard(batch->lock);
-      if (!batch->abandoned) {
-        batch->items[i].name = std::move(name);
-        batch->next = i + 1;
-        ::SetEvent(batch->progress.get());
-        continue;
-      }
-      key = batch->items[i].key;
-    }
-    std::lock_guard slow(SlowLock());
-    Slow().WorkerReturned(key);
-    return 0;
-  }
-}
-
-using CancelIoFn = BOOL(WINAPI*)(HANDLE);
-CancelIoFn CancelSynchronousIoEntry() {
-  static const CancelIoFn fn = reinterpret_cast<CancelIoFn>(
-      reinterpret_cast<void*>(::GetProcAddress(::GetModuleHandleW(L"kernel32.dll"), "CancelSynchronousIo")));
-  return fn;
-}
-
-void CloseItems(std::vector<FileNameItem>& items, size_t from) {
-  for (size_t i = from; i < items.size(); ++i)
-    if (items[i].file) ::CloseHandle(std::exchange(items[i].file, nullptr));
-}
-
-// Reads the names of a listing's file handles on a worker, in order, waiting at most waitMs for each. A query
-// that does not return in time is given up on (its worker left to end by itself) and the rest go to a new worker,
-// up to the listing's limit of timeouts.
-class FileNameReader {
- public:
-  explicit FileNameReader(const THandleListOptions& options)
-      : query_(options.queryFileName ? options.queryFileName : QueryFileName), waitMs_(options.fileNameWaitMs) {}
-
-  int Timeouts() const { return timeouts_; }
-
-  // Takes the items' files in every case; fills the names it could read.
-  void Read(std::vector<FileNameItem>& items) {
-    std::vector<FileNameItem> pending = std::move(items);
-    items.clear();
-    while (!pending.empty()) {
-      auto batch = std::make_shared<NameBatch>();
-      batch->items = std::move(pending);
-      batch->query = query_;
-      pending.clear();
-      win::UniqueHandle thread = StartWorker(batch);
-      if (!thread) {
-        CloseItems(batch->items, 0);
-        Collect(*batch, batch->items.size(), items);
-        return;
-      }
-      const size_t stuckAt = Wait(*batch);
-      std::lock_guard guard(batch->lock);
-      if (stuckAt >= batch->items.size()) {
-        Collect(*batch, batch->items.size(), items);
-        return;
-      }
-      batch->abandoned = true;
-      {
-        std::lock_guard slow(SlowLock());
-        Slow().TimedOut(batch->items[stuckAt].key);
-      }
-      if (CancelIoFn cancel = CancelSynchronousIoEntry()) cancel(thread.get());
-      ++timeouts_;
-      Collect(*batch, stuckAt + 1, items);
-      // The rest was never touched by the worker: it moves on to the next one, unless the listing gave up.
-      for (size_t i = stuckAt + 1; i < batch->items.size(); ++i) pending.push_back(std::move(batch->items[i]));
-      batch->items.resize(stuckAt + 1);
-      if (timeouts_ >= kFileNameTimeoutsPerListing || WorkersExhausted()) {
-        CloseItems(pending, 0);
-        for (FileNameItem& item : pending) items.push_back(std::move(item));
-        return;
-      }
-    }
-  }
-
- private:
-  static bool WorkersExhausted() {
-    std::lock_guard slow(SlowLock());
-    return Slow().WorkersExhausted();
-  }
-
-  static win::UniqueHandle StartWorker(const std::shared_ptr<NameBatch>& batch) {
-    if (!batch->progress) return {};
-    auto* param = new std::shared_ptr<NameBatch>(batch);
-    HANDLE thread =
-        ::CreateThread(nullptr, 64 * 1024, NameWorkerMain, param, STACK_SIZE_PARAM_IS_A_RESERVATION, nullptr);
-    if (!thread) delete param;
-    return win::UniqueHandle(thread);
-  }
-
-  // Waits while the worker makes progress; the index of the item it is stuck on, or the item count when done.
-  size_t Wait(NameBatch& batch) {
-    size_t seen = SIZE_MAX;
-    ULONGLONG since = ::GetTickCount64();
-    for (;;) {
-      size_t next = 0;
-      {
-        std::lock_guard guard(batch.lock);
-        next = batch.next;
-        if (next >= batch.items.size()) return next;
-      }
-      const ULONGLONG now = ::GetTickCount64();
-      if (next != seen) {
-        seen = next;
-        since = now;
-      } else if (now - since >= waitMs_) {
-        return next;
-      }
-      ::WaitForSingleObject(batch.progress.get(), static_cast<DWORD>(waitMs_ - (now - since)));
-    }
-  }
-
-  // Moves the finished items (names filled) out of the batch.
-  static void Collect(NameBatch& batch, size_t count, std::vector<FileNameItem>& out) {
-    for (size_t i = 0; i < count && i < batch.items.size(); ++i) {
-      FileNameItem item;
-      item.key = batch.items[i].key;
-      item.row = batch.items[i].row;
-      item.name = std::move(batch.items[i].name);
-      out.push_back(std::move(item));
-    }
-  }
-
-  std::function<std::wstring(HANDLE)> query_;
-  DWORD waitMs_;
-  int timeouts_ = 0;
-};
 
 // ---- one handle ----
 
@@ -374,15 +196,11 @@ THandleList ReadHandles(uint32_t pid, const THandleListOptions& options) {
   const HANDLE source = own ? ::GetCurrentProcess() : opened.get();
   if (!source) return list;
 
-  // Everything but the file names first; the file handles go to the name workers in one batch.
+  // The file handles go to the name workers as they are duplicated, so that the queries overlap the duplication.
   std::vector<THandleRecord> rows;
-  std::vector<FileNameItem> files;
   std::map<uint16_t, std::wstring> typeNames;
-  bool fileNamesWanted = true;
-  {
-    std::lock_guard slow(SlowLock());
-    fileNamesWanted = !Slow().WorkersExhausted();
-  }
+  FileNameReader reader(options.queryFileName ? options.queryFileName : QueryFileName, options.fileNameWaitMs,
+                        options.fileNameWorkers);
   for (const THandleTableEntry& e : table) {
     if (e.PID != pid) continue;
     THandleRecord r;
@@ -412,17 +230,8 @@ THandleList ReadHandles(uint32_t pid, const THandleListOptions& options) {
       NameProcessOrThread(copy.get(), r);
     } else if (r.Typ == kTypFile) {
       const TSlowFileNames::Key key{pid, e.Handle};
-      bool skip = !fileNamesWanted;
-      if (!skip) {
-        std::lock_guard slow(SlowLock());
-        skip = Slow().Skip(key);
-      }
-      if (skip) continue;
-      FileNameItem item;
-      item.file = copy.release();
-      item.key = key;
-      item.row = rows.size();
-      files.push_back(std::move(item));
+      if (!reader.Accepting() || SkipFileName(key)) continue;
+      reader.Add(copy.release(), key, rows.size());
       rows.push_back(std::move(r));
       continue;
     } else {
@@ -430,19 +239,11 @@ THandleList ReadHandles(uint32_t pid, const THandleListOptions& options) {
     }
     if (!r.Name.empty()) rows.push_back(std::move(r));
   }
-  FileNameReader reader(options);
-  reader.Read(files);
-  for (const FileNameItem& item : files)
-    if (!item.name.empty()) rows[item.row].Name = DriveFormOfFileName(item.name);
+  for (const FileNameReader::Name& name : reader.Finish()) rows[name.row].Name = DriveFormOfFileName(name.text);
   for (THandleRecord& r : rows)
     if (!r.Name.empty()) list.Handles.push_back(std::move(r));
   list.FileNameTimeouts = reader.Timeouts();
   return list;
-}
-
-size_t StuckFileNameWorkers() {
-  std::lock_guard slow(SlowLock());
-  return Slow().StuckWorkers();
 }
 
 size_t CountTableHandles(uint32_t pid) {

@@ -1,6 +1,7 @@
 // The named handles of one process, from the system's extended handle table: each handle is duplicated into this
-// program, its type and name queried, and file names are read on a bounded worker (a file query can block, for
-// example on a pipe nobody connects to). Call it from a worker thread: a listing can take a while.
+// program, its type asked once per type number and its name queried; file names are read by a few bounded workers
+// while the duplication goes on (a file query can block, for example on a pipe nobody connects to). Call it from a
+// worker thread: a listing can take a while.
 #pragma once
 
 #include <windows.h>
@@ -26,6 +27,7 @@ struct THandleListOptions {
   // The file-name query the workers run; QueryFileName when empty. Tests wrap it to make a query hang.
   std::function<std::wstring(HANDLE file)> queryFileName;
   DWORD fileNameWaitMs = kFileNameWaitMs;
+  size_t fileNameWorkers = kFileNameWorkers;  // at once, at least 1
 };
 
 struct THandleList {
