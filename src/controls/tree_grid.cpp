@@ -304,8 +304,8 @@ uint64_t TreeGrid::RowPrint(int row) {
   auto mix = [&h](uint64_t v) {
     for (int i = 0; i < 8; ++i, v >>= 8) h = (h ^ (v & 0xFF)) * 1099511628211ull;
   };
-  const UINT state = ListView_GetItemState(list_, row, LVIS_SELECTED | LVIS_FOCUSED);
-  mix(state);
+  // The focused row is the selected one (MarkRow); asking the list per row costs a message each.
+  mix(node == focused_ ? 1u : 0u);
   mix(node->textColor());
   mix((node->hasCheckBox() ? 1u : 0u) | (node->checked() ? 2u : 0u) | (node->expanded() ? 4u : 0u) |
       (node->children().empty() ? 0u : 8u) | (treeLayout_ ? 16u : 0u) | (showButtons_ ? 32u : 0u));
@@ -524,11 +524,7 @@ TreeNode* TreeGrid::TopNode() {
 void TreeGrid::SetTopNode(TreeNode* node) {
   if (!node || !list_) return;
   Flush();
-  {
-    UpdateBlock block(*this);
-    model_.Reveal(node);
-  }
-  if (model_.layoutDirty()) SyncList();  // inside an open block the list must still know the row
+  RevealRow(node);
   RECT rc{};
   if (!ListView_GetItemRect(list_, 0, &rc, LVIR_BOUNDS)) return;
   const int height = rc.bottom - rc.top;
@@ -539,11 +535,7 @@ void TreeGrid::SetTopNode(TreeNode* node) {
 void TreeGrid::ScrollIntoView(TreeNode* node, bool center) {
   if (!node || !list_) return;
   Flush();
-  {
-    UpdateBlock block(*this);
-    model_.Reveal(node);
-  }
-  if (model_.layoutDirty()) SyncList();  // inside an open block the list must still know the row
+  RevealRow(node);
   if (!center) {
     ListView_EnsureVisible(list_, node->row(), FALSE);
     return;
@@ -551,6 +543,16 @@ void TreeGrid::ScrollIntoView(TreeNode* node, bool center) {
   const int perPage = std::max(1, ListView_GetCountPerPage(list_));
   const int wantedTop = std::max(0, node->row() - perPage / 2);
   if (TreeNode* top = model_.VisibleAt(static_cast<size_t>(wantedTop))) SetTopNode(top);
+}
+
+void TreeGrid::RevealRow(TreeNode* node) {
+  bool hidden = false;
+  for (const TreeNode* p = node->parent(); p && !hidden; p = p->parent()) hidden = !p->expanded();
+  if (hidden) {
+    UpdateBlock block(*this);
+    model_.Reveal(node);
+  }
+  if (model_.layoutDirty()) SyncList();  // inside an open block the list must still know the row
 }
 
 TreeViewState TreeGrid::SaveView() {

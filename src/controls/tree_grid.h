@@ -220,6 +220,7 @@ class TreeGrid : public Window {
   void ShowHeader();
   void UpdateSortArrows();
   void FocusRow(int row, bool fire);
+  void RevealRow(TreeNode* node);  // expands its ancestors, repainting what moved
   void MarkRow(int row);  // the only selected and focused row of the list, or none
   void RecreateFonts();
   std::wstring CellText(const TreeNode& node, int column) const;
