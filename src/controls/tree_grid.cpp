@@ -219,14 +219,21 @@ void TreeGrid::UpdateSortArrows() {
 
 // The list learns of new rows only at the end of the block, and paints nothing while one is open, so the block
 // needs no WM_SETREDRAW (which costs a full frame redraw under some systems).
-void TreeGrid::BeginUpdate() { ++updateDepth_; }
+void TreeGrid::BeginUpdate() {
+  if (updateDepth_++ == 0) RememberShownRows();
+}
 
 void TreeGrid::EndUpdate() {
   if (updateDepth_ == 0) return;
   if (--updateDepth_ > 0) return;
   if (needsSort_ && sortColumn_ >= 0 && !treeLayout_) SortModel(sortColumn_);
   needsSort_ = false;
+  if (hasRefocusKey_) {
+    hasRefocusKey_ = false;
+    if (!focused_) focused_ = FindByKey(refocusKey_);
+  }
   SyncList();
+  RepaintChangedRows();
   if (pendingFocusEvent_) {
     pendingFocusEvent_ = false;
     if (onFocusChanged) onFocusChanged(focused_);
@@ -237,12 +244,93 @@ void TreeGrid::Flush() {
   if (updateDepth_ > 0) return;
   if (needsSort_ || model_.layoutDirty()) {
     ++updateDepth_;
+    shown_.valid = false;  // the list lagged behind the model: what it showed is not known
     EndUpdate();
   }
 }
 
+void TreeGrid::RememberShownRows() {
+  shown_.valid = false;
+  skippedPaint_ = false;
+  if (!list_ || needsSort_ || model_.layoutDirty() || !::IsWindowVisible(list_)) return;
+  const int count = ListView_GetItemCount(list_);
+  shown_.top = std::max(0, ListView_GetTopIndex(list_));
+  RECT rc{};
+  if (count > 0 && ListView_GetItemRect(list_, shown_.top, &rc, LVIR_BOUNDS)) {
+    shown_.firstY = rc.top;
+    shown_.rowHeight = rc.bottom - rc.top;
+  } else {
+    // An empty list: the rows will start below the header.
+    RECT header{};
+    if (header_ && ::IsWindowVisible(header_)) ::GetWindowRect(header_, &header);
+    shown_.firstY = header.bottom - header.top;
+    shown_.rowHeight = 0;
+  }
+  // One more than a page: the last row may be partly shown.
+  const int onScreen = ListView_GetCountPerPage(list_) + 1;
+  shown_.prints.clear();
+  for (int i = 0; i < onScreen; ++i)
+    shown_.prints.push_back(shown_.top + i < count ? RowPrint(shown_.top + i) : 0);
+  shown_.valid = true;
+}
+
+void TreeGrid::RepaintChangedRows() {
+  if (!list_) return;
+  const bool known = shown_.valid && !skippedPaint_ && shown_.rowHeight > 0 &&
+                     ListView_GetTopIndex(list_) == shown_.top;
+  shown_.valid = false;
+  if (!known) {
+    ::InvalidateRect(list_, nullptr, FALSE);
+    return;
+  }
+  const int count = ListView_GetItemCount(list_);
+  RECT client{};
+  ::GetClientRect(list_, &client);
+  for (size_t i = 0; i < shown_.prints.size(); ++i) {
+    const int row = shown_.top + static_cast<int>(i);
+    if ((row < count ? RowPrint(row) : 0) == shown_.prints[i]) continue;
+    const int y = shown_.firstY + static_cast<int>(i) * shown_.rowHeight;
+    RECT band{client.left, y, client.right, y + shown_.rowHeight};
+    // A row that went away leaves the empty space below the list to paint.
+    if (row >= count) band.bottom = client.bottom;
+    ::InvalidateRect(list_, &band, FALSE);
+  }
+}
+
+uint64_t TreeGrid::RowPrint(int row) {
+  TreeNode* node = model_.VisibleAt(static_cast<size_t>(row));
+  if (!node) return 0;
+  uint64_t h = 14695981039346656037ull;  // FNV-1a
+  auto mix = [&h](uint64_t v) {
+    for (int i = 0; i < 8; ++i, v >>= 8) h = (h ^ (v & 0xFF)) * 1099511628211ull;
+  };
+  // The focused row is the selected one (MarkRow); asking the list per row costs a message each.
+  mix(node == focused_ ? 1u : 0u);
+  mix(node->textColor());
+  mix((node->hasCheckBox() ? 1u : 0u) | (node->checked() ? 2u : 0u) | (node->expanded() ? 4u : 0u) |
+      (node->children().empty() ? 0u : 8u) | (treeLayout_ ? 16u : 0u) | (showButtons_ ? 32u : 0u));
+  mix(static_cast<uint64_t>(node->level()));
+  mix(static_cast<uint64_t>(treeColumn_));
+  for (int c = 0; c < ColumnCount(); ++c) {
+    for (wchar_t ch : CellText(*node, c)) mix(ch);
+    mix(0xFFFF0000u + static_cast<uint64_t>(c));  // column separator
+    if (images_ && onGetImage) mix(static_cast<uint64_t>(static_cast<int64_t>(onGetImage(*node, c))));
+    if (onGetCellStyle) {
+      const CellStyle style = onGetCellStyle(*node, c);
+      mix((style.bold ? 1ull << 32 : 0) | style.background);
+    }
+  }
+  return h | 1;  // never 0, which stands for no row
+}
+
 void TreeGrid::Clear() {
   const bool had = focused_ != nullptr;
+  // A rebuild inside a block usually brings the row back: keep the focus on it rather than drop and restore it,
+  // which would repaint it twice.
+  if (updateDepth_ > 0 && focused_ && onGetKey && !hasRefocusKey_) {
+    refocusKey_ = onGetKey(*focused_);
+    hasRefocusKey_ = true;
+  }
   focused_ = nullptr;
   tipRow_ = tipColumn_ = -1;
   model_.Clear();
@@ -318,7 +406,6 @@ void TreeGrid::SyncList() {
   }
   MarkRow(focused_ ? focused_->row() : -1);
   syncing_ = false;
-  ::InvalidateRect(list_, nullptr, FALSE);
   if (updateDepth_ == 0 && pendingFocusEvent_) {
     pendingFocusEvent_ = false;
     if (onFocusChanged) onFocusChanged(focused_);
@@ -332,7 +419,10 @@ void TreeGrid::MarkRow(int row) {
     if (old >= 0 && old != row) ListView_SetItemState(list_, old, 0, flag == LVNI_SELECTED ? LVIS_SELECTED : LVIS_FOCUSED);
   }
   if (row >= 0) {
-    ListView_SetItemState(list_, row, LVIS_SELECTED | LVIS_FOCUSED, LVIS_SELECTED | LVIS_FOCUSED);
+    // Setting the same state again still repaints the row.
+    constexpr UINT kMarked = LVIS_SELECTED | LVIS_FOCUSED;
+    if ((ListView_GetItemState(list_, row, kMarked) & kMarked) != kMarked)
+      ListView_SetItemState(list_, row, kMarked, kMarked);
     ListView_SetSelectionMark(list_, row);
   }
 }
@@ -340,13 +430,13 @@ void TreeGrid::MarkRow(int row) {
 // --- tree layout ---
 
 void TreeGrid::SetTreeLayout(bool tree) {
+  UpdateBlock block(*this);
   treeLayout_ = tree;
   if (tree) {
     sortColumn_ = -1;
     SortModel(-1);
     UpdateSortArrows();
   }
-  if (updateDepth_ == 0) SyncList();
 }
 
 void TreeGrid::SetTreeColumn(int column) {
@@ -361,13 +451,13 @@ void TreeGrid::SetShowExpandButtons(bool show) {
 
 void TreeGrid::SetExpanded(TreeNode* node, bool expanded) {
   if (!node) return;
+  UpdateBlock block(*this);
   model_.SetExpanded(node, expanded);
-  if (updateDepth_ == 0 && model_.layoutDirty()) SyncList();
 }
 
 void TreeGrid::ExpandAll(bool expanded) {
+  UpdateBlock block(*this);
   model_.SetAllExpanded(expanded);
-  if (updateDepth_ == 0) SyncList();
 }
 
 // --- check boxes ---
@@ -401,11 +491,14 @@ void TreeGrid::ToggleCheck(TreeNode* node) {
 // --- focus and scrolling ---
 
 void TreeGrid::SetFocusedNode(TreeNode* node) {
-  if (node) model_.Reveal(node);
-  focused_ = node;
-  pendingFocusEvent_ = true;
-  if (updateDepth_ == 0) SyncList();
-  if (list_ && node && updateDepth_ == 0) ListView_EnsureVisible(list_, node->row(), FALSE);
+  const bool inBlock = updateDepth_ > 0;
+  {
+    UpdateBlock block(*this);
+    if (node) model_.Reveal(node);
+    focused_ = node;
+    pendingFocusEvent_ = true;
+  }
+  if (list_ && node && !inBlock) ListView_EnsureVisible(list_, node->row(), FALSE);
 }
 
 void TreeGrid::FocusRow(int row, bool fire) {
@@ -430,9 +523,8 @@ TreeNode* TreeGrid::TopNode() {
 
 void TreeGrid::SetTopNode(TreeNode* node) {
   if (!node || !list_) return;
-  model_.Reveal(node);
   Flush();
-  if (model_.layoutDirty()) SyncList();
+  RevealRow(node);
   RECT rc{};
   if (!ListView_GetItemRect(list_, 0, &rc, LVIR_BOUNDS)) return;
   const int height = rc.bottom - rc.top;
@@ -442,9 +534,8 @@ void TreeGrid::SetTopNode(TreeNode* node) {
 
 void TreeGrid::ScrollIntoView(TreeNode* node, bool center) {
   if (!node || !list_) return;
-  model_.Reveal(node);
   Flush();
-  if (model_.layoutDirty()) SyncList();
+  RevealRow(node);
   if (!center) {
     ListView_EnsureVisible(list_, node->row(), FALSE);
     return;
@@ -452,6 +543,16 @@ void TreeGrid::ScrollIntoView(TreeNode* node, bool center) {
   const int perPage = std::max(1, ListView_GetCountPerPage(list_));
   const int wantedTop = std::max(0, node->row() - perPage / 2);
   if (TreeNode* top = model_.VisibleAt(static_cast<size_t>(wantedTop))) SetTopNode(top);
+}
+
+void TreeGrid::RevealRow(TreeNode* node) {
+  bool hidden = false;
+  for (const TreeNode* p = node->parent(); p && !hidden; p = p->parent()) hidden = !p->expanded();
+  if (hidden) {
+    UpdateBlock block(*this);
+    model_.Reveal(node);
+  }
+  if (model_.layoutDirty()) SyncList();  // inside an open block the list must still know the row
 }
 
 TreeViewState TreeGrid::SaveView() {
@@ -471,10 +572,14 @@ TreeViewState TreeGrid::SaveView() {
 void TreeGrid::RestoreView(const TreeViewState& state, bool keepTop) {
   Flush();
   if (model_.empty()) return;
-  TreeNode* node = state.hasFocused ? FindByKey(state.focusedKey) : nullptr;
+  // The rows at hand usually have the keys already (a rebuild keeps the focus): no search through all rows.
+  auto byKey = [this](TreeNode* likely, const std::wstring& key) {
+    return likely && onGetKey && onGetKey(*likely) == key ? likely : FindByKey(key);
+  };
+  TreeNode* node = state.hasFocused ? byKey(focused_, state.focusedKey) : nullptr;
   if (!node) node = model_.VisibleAt(0);
   SetFocusedNode(node);
-  TreeNode* top = keepTop && state.hasTop ? FindByKey(state.topKey) : nullptr;
+  TreeNode* top = keepTop && state.hasTop ? byKey(TopNode(), state.topKey) : nullptr;
   if (top) {
     SetTopNode(top);
   } else {
@@ -491,10 +596,10 @@ void TreeGrid::SetSort(int column, bool ascending) {
 }
 
 void TreeGrid::Sort() {
+  UpdateBlock block(*this);
   SortModel(treeLayout_ ? -1 : sortColumn_);
   needsSort_ = false;
   UpdateSortArrows();
-  if (updateDepth_ == 0) SyncList();
 }
 
 int TreeGrid::TreeCompareNodes(const TreeNode& a, const TreeNode& b, int column) const {
@@ -798,7 +903,10 @@ void TreeGrid::CachePaintGeometry() {
 LRESULT TreeGrid::OnCustomDraw(NMLVCUSTOMDRAW* cd) {
   switch (cd->nmcd.dwDrawStage) {
     case CDDS_PREPAINT:
-      if (updateDepth_ > 0) return CDRF_SKIPDEFAULT;  // the rows are being rebuilt
+      if (updateDepth_ > 0) {  // the rows are being rebuilt; the end of the block paints all
+        skippedPaint_ = true;
+        return CDRF_SKIPDEFAULT;
+      }
       CachePaintGeometry();
       return CDRF_NOTIFYITEMDRAW;
     case CDDS_ITEMPREPAINT: {

@@ -90,7 +90,9 @@ class TreeGrid : public Window {
   int ColumnWidthPx(int column) const;  // current width in device pixels
 
   // --- rows ---
-  // Rows created inside one update block paint once, at the end. Blocks nest.
+  // Rows created inside one update block paint once, at the end. Blocks nest. At the end of the outermost block
+  // only the rows on screen that now look different are repainted, so a rebuild that changes nothing visible
+  // repaints nothing. A Clear inside a block keeps the focus on the row with the same key (onGetKey), if any.
   void BeginUpdate();
   void EndUpdate();
   bool InUpdate() const { return updateDepth_ > 0; }
@@ -200,6 +202,17 @@ class TreeGrid : public Window {
     std::vector<int> left, right;
   } paint_;
   void SyncList();           // item count, focus and selection after the shown rows changed
+  // What each row on screen looks like, taken when the outermost update block opens and compared when it ends.
+  struct ShownRows {
+    bool valid = false;
+    int top = 0;
+    int firstY = 0;     // list client y of the top row
+    int rowHeight = 0;
+    std::vector<uint64_t> prints;  // per screen row from the top; 0: no row there
+  } shown_;
+  void RememberShownRows();
+  void RepaintChangedRows();
+  uint64_t RowPrint(int row);  // a hash of everything PaintRow draws for the row
   void SortModel(int column);  // column -1: creation order
   void Flush();              // catches up with rows added or re-sorted outside an update block
   void FitColumns();         // spare column width
@@ -207,6 +220,7 @@ class TreeGrid : public Window {
   void ShowHeader();
   void UpdateSortArrows();
   void FocusRow(int row, bool fire);
+  void RevealRow(TreeNode* node);  // expands its ancestors, repainting what moved
   void MarkRow(int row);  // the only selected and focused row of the list, or none
   void RecreateFonts();
   std::wstring CellText(const TreeNode& node, int column) const;
@@ -238,6 +252,9 @@ class TreeGrid : public Window {
   TreeNode* focused_ = nullptr;
   int updateDepth_ = 0;
   bool pendingFocusEvent_ = false;
+  bool skippedPaint_ = false;   // a paint came while a block was open and drew nothing
+  bool hasRefocusKey_ = false;  // the focused row's key, taken by a Clear inside a block
+  std::wstring refocusKey_;
   bool syncing_ = false;
   bool treeLayout_ = false;
   bool spanEmptyCells_ = false;

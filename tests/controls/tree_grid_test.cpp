@@ -361,6 +361,90 @@ TEST_F(TreeGridChecks, ExpandButtonsAndDoubleClicksFoldTheTree) {
   EXPECT_EQ(lastFocused, a);
 }
 
+// A refresh as the pages do it every second: save the view, clear and add every row again inside one block with
+// boxes and colours, then restore the view. Only rows on screen that look different may be repainted.
+class TreeGridRefresh : public TreeGridTest {
+ protected:
+  struct Look {
+    int renamedPid = -1;
+    int checkedPid = -1;
+    int colouredPid = -1;
+  };
+  void Refresh(const Look& look) {
+    const TreeViewState view = grid.SaveView();
+    {
+      TreeGrid::UpdateBlock block(grid);
+      grid.Clear();
+      for (int pid = 1; pid <= 300; ++pid) {
+        Proc p{pid, L"name" + std::to_wstring(pid), pid, L"C:\\p" + std::to_wstring(pid) + L".exe"};
+        if (pid == look.renamedPid) p.name = L"renamed";
+        TreeNode* n = grid.AddRow(nullptr, p);
+        grid.SetCheckBox(n, pid % 2 == 0);
+        if (pid == look.checkedPid) grid.SetChecked(n, true);
+        const COLORREF colour = pid == look.colouredPid ? RGB(0, 0, 255) : pid % 7 == 0 ? RGB(255, 0, 0) : CLR_DEFAULT;
+        grid.SetTextColor(n, colour);
+      }
+      grid.ExpandAll(true);
+    }
+    grid.RestoreView(view, /*keepTop=*/true);
+  }
+  // The box around the list's pending repaint; empty when nothing waits to be painted.
+  RECT Pending() {
+    HRGN rgn = ::CreateRectRgn(0, 0, 0, 0);
+    const int kind = ::GetUpdateRgn(grid.listHwnd(), rgn, FALSE);
+    RECT box{};
+    if (kind != NULLREGION && kind != ERROR) ::GetRgnBox(rgn, &box);
+    ::DeleteObject(rgn);
+    return box;
+  }
+  RECT RowRect(int pid) {
+    RECT rc{};
+    ListView_GetItemRect(grid.listHwnd(), Pid(pid)->row(), &rc, LVIR_BOUNDS);
+    return rc;
+  }
+};
+
+TEST_F(TreeGridRefresh, ARefreshRepaintsOnlyTheRowsOnScreenThatChanged) {
+  grid.SetSort(0, true);
+  Refresh({});
+  grid.SetFocusedNode(Pid(150));
+  grid.SetTopNode(Pid(140));
+  ::UpdateWindow(grid.listHwnd());
+  ASSERT_FALSE(::GetUpdateRect(grid.listHwnd(), nullptr, FALSE));
+  ASSERT_LT(Pid(150)->row() - ListView_GetTopIndex(grid.listHwnd()), ListView_GetCountPerPage(grid.listHwnd()));
+
+  struct Case {
+    const char* name;
+    Look look;
+    int repaintedPid;  // -1: nothing
+  } cases[] = {
+      {"nothing changed", {}, -1},
+      {"one cell's text", {145, -1, -1}, 145},
+      {"a check mark", {-1, 146, -1}, 146},
+      {"a text colour", {-1, -1, 147}, 147},
+      {"a row below the screen", {290, -1, -1}, -1},
+  };
+  for (const Case& c : cases) {
+    for (const Look& look : {c.look, Look{}}) {  // the change, then back to the first rows
+      focusEvents = 0;
+      Refresh(look);
+      EXPECT_EQ(FocusedPid(), 150) << c.name;
+      EXPECT_EQ(grid.TopNode()->As<Proc>()->pid, 140) << c.name;
+      EXPECT_EQ(ListView_GetNextItem(grid.listHwnd(), -1, LVNI_SELECTED), Pid(150)->row()) << c.name;
+      EXPECT_GE(focusEvents, 1) << c.name;  // the page's details follow the rebuilt row
+      const RECT pending = Pending();
+      if (c.repaintedPid < 0) {
+        EXPECT_TRUE(::IsRectEmpty(&pending)) << c.name << ": " << pending.top << ".." << pending.bottom;
+      } else {
+        const RECT row = RowRect(c.repaintedPid);
+        EXPECT_EQ(pending.top, row.top) << c.name;
+        EXPECT_EQ(pending.bottom, row.bottom) << c.name;
+      }
+      ::UpdateWindow(grid.listHwnd());
+    }
+  }
+}
+
 TEST(TreeGridResources, RebuildsAndDestroyedGridsLeaveNoGdiObjectsBehind) {
   HostWindow host;
   auto once = [&](int round) {

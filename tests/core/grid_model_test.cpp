@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
+
 #include "core/text/text_compare.h"
 
 namespace vantrel::grid {
@@ -62,6 +64,49 @@ TEST_F(Tree, DisplayOrderWalksCollapsedRowsToo) {
   for (Node* n = m.First(); n; n = m.Next(n)) order.push_back(n->As<Row>()->name);
   EXPECT_EQ(order, (std::vector<std::wstring>{L"a", L"a1", L"a1x", L"a2", L"b"}));
   EXPECT_EQ(m.Find([](const Node& n) { return n.As<Row>()->value == L"1"; }), a1x);
+}
+
+// The display-order walk over shapes where a search among siblings was quadratic (wide lists) or where the climb
+// out of subtrees is long (deep chains), before and after a sort reorders every sibling list.
+TEST(GridWalk, NextVisitsEveryRowOnceInDisplayOrderOnWideAndDeepShapes) {
+  struct Shape {
+    const char* name;
+    size_t rows;
+    // The parent of row i among the rows added before it (nullptr: top level).
+    std::function<Node*(size_t i, const std::vector<Node*>& added)> parentOf;
+  } shapes[] = {
+      {"flat", 100000, [](size_t, const std::vector<Node*>&) -> Node* { return nullptr; }},
+      {"chain", 20000, [](size_t i, const std::vector<Node*>& added) { return i ? added[i - 1] : nullptr; }},
+      // A spine 1,000 deep where every spine row also holds 49 leaves.
+      {"comb", 50000,
+       [](size_t i, const std::vector<Node*>& added) -> Node* {
+         if (i == 0) return nullptr;
+         return added[(i - 1) / 50 * 50];
+       }},
+  };
+  for (const Shape& shape : shapes) {
+    GridModel m;
+    std::vector<Node*> added;
+    for (size_t i = 0; i < shape.rows; ++i)
+      added.push_back(m.AddRecord(shape.parentOf(i, added), Row{std::to_wstring(i), std::to_wstring((i * 7919) % 1000)}));
+    m.SetAllExpanded(true);
+    for (int column : {-1, 1}) {
+      m.Sort(column, false, Text, CompareNoCase);
+      const std::vector<Node*>& shown = m.Visible();  // built with its own stack, not with Next
+      ASSERT_EQ(shown.size(), shape.rows) << shape.name;
+      size_t visited = 0;
+      for (Node* n = m.First(); n; n = m.Next(n)) {
+        ASSERT_LT(visited, shown.size()) << shape.name << ": walked past the last row";
+        ASSERT_EQ(n, shown[visited]) << shape.name << " column " << column << " at " << visited;
+        ++visited;
+      }
+      EXPECT_EQ(visited, shape.rows) << shape.name << " column " << column;
+    }
+    // The sort reordered the siblings: the flat list's first row is now one with the greatest value.
+    if (shape.rows == 100000) {
+      EXPECT_EQ(m.First()->As<Row>()->value, L"999");
+    }
+  }
 }
 
 TEST_F(Tree, CheckingARowSetsEveryDescendantWithOrWithoutABox) {

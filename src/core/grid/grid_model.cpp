@@ -13,7 +13,9 @@ Node* GridModel::Add(Node* parent, std::unique_ptr<RecordHolder> record) {
   raw->parent_ = parent;
   raw->level_ = parent ? parent->level_ + 1 : 0;
   nodes_.push_back(std::move(node));
-  (parent ? parent->children_ : roots_).push_back(raw);
+  std::vector<Node*>& siblings = parent ? parent->children_ : roots_;
+  raw->index_ = siblings.size();
+  siblings.push_back(raw);
   dirty_ = true;
   return raw;
 }
@@ -30,14 +32,13 @@ Node* GridModel::Next(const Node* node) const {
   if (!node->children_.empty()) return node->children_.front();
   for (const Node* n = node; n; n = n->parent_) {
     const std::vector<Node*>& siblings = n->parent_ ? n->parent_->children_ : roots_;
-    auto it = std::find(siblings.begin(), siblings.end(), n);
-    if (it != siblings.end() && ++it != siblings.end()) return *it;
+    if (n->index_ + 1 < siblings.size()) return siblings[n->index_ + 1];
   }
   return nullptr;
 }
 
 Node* GridModel::Find(const std::function<bool(const Node&)>& pred) const {
-  // An explicit stack: Next() searches sibling lists, which is quadratic on wide trees.
+  // An explicit stack rather than Next(): no climbing back out of deep subtrees.
   std::vector<Node*> stack(roots_.rbegin(), roots_.rend());
   while (!stack.empty()) {
     Node* n = stack.back();
@@ -109,9 +110,17 @@ void GridModel::Sort(int column, bool ascending, const CellText& text, const Com
 
 void GridModel::SortSiblings(const std::function<bool(const Node*, const Node*)>& less) {
   std::stable_sort(roots_.begin(), roots_.end(), less);
+  Renumber(roots_);
   for (auto& n : nodes_)
-    if (n->children_.size() > 1) std::stable_sort(n->children_.begin(), n->children_.end(), less);
+    if (n->children_.size() > 1) {
+      std::stable_sort(n->children_.begin(), n->children_.end(), less);
+      Renumber(n->children_);
+    }
   dirty_ = true;
+}
+
+void GridModel::Renumber(std::vector<Node*>& siblings) {
+  for (size_t i = 0; i < siblings.size(); ++i) siblings[i]->index_ = i;
 }
 
 Node* GridModel::FindPrefix(const std::wstring& typed, int column, const CellText& text,

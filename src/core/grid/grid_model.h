@@ -35,6 +35,8 @@ class Node {
   int row() const { return row_; }
   // Creation order within the model; restores the unsorted order.
   size_t id() const { return id_; }
+  // Position among its siblings in display order; kept current by Add and Sort so that Next needs no search.
+  size_t siblingIndex() const { return index_; }
 
   // The row's record when it is of type R, else nullptr.
   template <typename R>
@@ -54,6 +56,7 @@ class Node {
   std::vector<Node*> children_;
   std::unique_ptr<RecordHolder> record_;
   size_t id_ = 0;
+  size_t index_ = 0;
   int level_ = 0;
   int row_ = -1;
   bool expanded_ = false;
@@ -81,7 +84,8 @@ class GridModel {
   bool empty() const { return nodes_.empty(); }
   const std::vector<Node*>& roots() const { return roots_; }
 
-  // Display (tree) order regardless of collapsed rows.
+  // Display (tree) order regardless of collapsed rows. Next finds the sibling by its stored position, so a walk
+  // over the whole model is linear in its rows, however wide or deep.
   Node* First() const { return roots_.empty() ? nullptr : roots_.front(); }
   Node* Next(const Node* node) const;
   // The first row in display order for which pred holds.
@@ -128,6 +132,7 @@ class GridModel {
 
  private:
   void SortSiblings(const std::function<bool(const Node*, const Node*)>& less);
+  static void Renumber(std::vector<Node*>& siblings);
 
   std::vector<std::unique_ptr<Node>> nodes_;
   std::vector<Node*> roots_;
