@@ -55,6 +55,9 @@ bool ProcessesPage::OnCreate() {
   };
   grid.onGetKey = [](const ui::TreeNode& node) { return std::to_wstring(node.As<TProcessRecord>()->PID); };
   grid.onFocusChanged = [this](ui::TreeNode* node) {
+    // The end of a rebuild already told of the rebuilt focused row; restoring the view tells of it again.
+    if (restoringView_ && node == tree().FocusedNode() && node == detailsNode_) return;
+    detailsNode_ = node;
     ShowDetails(node);
     UpdateKillButton();
   };
@@ -219,6 +222,7 @@ void ProcessesPage::RefreshProcesses(const std::wstring& filter) {
   const ui::TreeViewState view = grid.SaveView();
   {
     ui::TreeGrid::UpdateBlock block(grid);
+    detailsNode_ = nullptr;  // its row goes with the rows
     grid.Clear();
     TProcessParentFinder parents(treeSwitch_.On(), filter);
     std::vector<ui::TreeNode*> rows;
@@ -246,7 +250,11 @@ void ProcessesPage::RefreshProcesses(const std::wstring& filter) {
   std::stable_sort(windowed.begin(), windowed.end(),
                    [](const ProcessChoice& a, const ProcessChoice& b) { return a.caption < b.caption; });
   host().PublishWindowedProcesses(windowed);
-  if (grid.RowCount() > 0) grid.RestoreView(view, /*keepTop=*/host().Refresh().InPeriodicRefresh());
+  if (grid.RowCount() > 0) {
+    restoringView_ = true;
+    grid.RestoreView(view, /*keepTop=*/host().Refresh().InPeriodicRefresh());
+    restoringView_ = false;
+  }
   host().SetPageCaption(Index(), texts::kCaptionBefore + std::to_wstring(grid.RowCount()) + texts::kCaptionAfter);
   UpdateKillButton();
 }

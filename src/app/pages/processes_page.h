@@ -72,6 +72,8 @@ class ProcessesPage : public TreePage {
   ui::PropertyInspector inspector_;
   ProcessDetailsPages detailsPages_;  // the inspector, the modules and the handles
   int64_t publishedPid_ = -1;         // the focused process the other pages follow
+  ui::TreeNode* detailsNode_ = nullptr;  // the row the details show
+  bool restoringView_ = false;
   win::UniqueIcon headerIcon_;
   HIMAGELIST largeImages_ = nullptr;  // the shell's: not owned
   TFormatSettings settings_;
