@@ -46,29 +46,31 @@ trap 'exit 130' INT TERM
 winpath() { echo "Z:${1//\//\\}"; }
 # Runs a Windows program of the prefix in the background, detached, with no stdio of ours.
 start_bg() { setsid wine "$@" </dev/null >/dev/null 2>&1 & }
+# The probe's output. The programs it starts inherit its Unix stdio, so it writes to a file, never to a pipe that
+# would stay open as long as they run.
+probe() {
+  timeout 900 wine "$tools/peer_probe.exe" "$@" </dev/null >"$build/peer-probe.out" 2>/dev/null
+  tr -d '\r' < "$build/peer-probe.out"
+}
 
-# The Linux pid of a process of this prefix, by its Wine process name (comm), waiting up to 30 s.
+# The Linux pids of the processes of this prefix whose Wine process name (comm) matches the pattern.
+prefix_pids() {
+  local p
+  for p in $(pgrep -x "$1"); do
+    tr '\0' '\n' 2>/dev/null < "/proc/$p/environ" | grep -qxF "WINEPREFIX=$WINEPREFIX" && echo "$p"
+  done
+}
+# The first of them, waiting up to 30 s.
 linux_pid() {
-  local name=$1 p
-  for _ in $(seq 300); do
-    for p in /proc/[0-9]*; do
-      [ "$(cat "$p/comm" 2>/dev/null)" = "$name" ] || continue
-      tr '\0' '\n' < "$p/environ" 2>/dev/null | grep -qxF "WINEPREFIX=$WINEPREFIX" || continue
-      echo "${p#/proc/}"
-      return 0
-    done
-    sleep 0.1
+  local p
+  for _ in $(seq 150); do
+    p=$(prefix_pids "$1" | head -1)
+    [ -n "$p" ] && { echo "$p"; return 0; }
+    sleep 0.2
   done
   return 1
 }
-count_pids() {
-  local name=$1 p n=0
-  for p in /proc/[0-9]*; do
-    [ "$(cat "$p/comm" 2>/dev/null)" = "$name" ] || continue
-    tr '\0' '\n' < "$p/environ" 2>/dev/null | grep -qxF "WINEPREFIX=$WINEPREFIX" && n=$((n + 1))
-  done
-  echo $n
-}
+count_pids() { prefix_pids "$1" | wc -l; }
 ticks() { awk '{print $14 + $15}' "/proc/$1/stat" 2>/dev/null || echo 0; }
 rss_mb() { awk '/^VmRSS:/ {printf "%.1f", $2 / 1024}' "/proc/$1/status" 2>/dev/null; }
 end_pid() {  # ends one process we started, by its pid, and waits for it
@@ -79,11 +81,11 @@ end_pid() {  # ends one process we started, by its pid, and waits for it
 
 stop_idle() {
   timeout 30 wine "$tools/peer_idle.exe" stop </dev/null >/dev/null 2>&1
-  for _ in $(seq 300); do [ "$(count_pids peer_idle.exe)" = 0 ] && [ "$(count_pids peer_floor.exe)" = 0 ] && return 0; sleep 0.2; done
+  for _ in $(seq 300); do [ "$(count_pids "peer_idle\.exe")" = 0 ] && [ "$(count_pids "peer_floor\.exe")" = 0 ] && return 0; sleep 0.2; done
   echo "peer_bench: idle processes still alive"
 }
 
-server=$(linux_pid wineserver) || { echo "peer_bench: no wineserver for $WINEPREFIX"; exit 1; }
+server=$(linux_pid "wineserver(64)?") || { echo "peer_bench: no wineserver for $WINEPREFIX"; exit 1; }
 
 # Wine's task manager: process page, high update speed (its fastest: one refresh a second). Only the leading
 # fields of its settings record are written (position, tab, options, speed); it keeps defaults for the rest.
@@ -114,22 +116,22 @@ for n in $counts; do
   start_bg "$tools/peer_idle.exe" spawn "$n"
   prev=-1 same=0
   while :; do  # until all are up, or their number stood still for 10 s
-    c=$(count_pids peer_idle.exe)
+    c=$(count_pids "peer_idle\.exe")
     [ "$c" -gt "$n" ] && break
     if [ "$c" = "$prev" ]; then same=$((same + 1)); [ $same -ge 20 ] && break; else same=0; fi
     prev=$c; sleep 0.5
   done
-  echo "  idle processes: $(( $(count_pids peer_idle.exe) - 1 ))"
+  echo "  idle processes: $(( $(count_pids "peer_idle\.exe") - 1 ))"
 
   start_bg taskmgr.exe
-  pid=$(linux_pid taskmgr.exe) && { measure taskmgr "$n" "$pid"; end_pid "$pid"; }
+  pid=$(linux_pid "taskmgr\.exe") && { measure taskmgr "$n" "$pid"; end_pid "$pid"; }
 
-  wine "$tools/peer_probe.exe" launch "$(winpath "$vantrel")" /AUTO /NUC </dev/null 2>/dev/null | sed 's/^/  /'
-  timeout 30 wine "$tools/peer_probe.exe" interval 1 </dev/null 2>/dev/null | sed 's/^/  /'
-  pid=$(linux_pid Vantrel.exe) && { measure Vantrel "$n" "$pid"; end_pid "$pid"; }
+  probe launch "$(winpath "$vantrel")" /AUTO /NUC | sed 's/^/  /'
+  probe interval 1 | sed 's/^/  /'
+  pid=$(linux_pid "Vantrel\.exe") && { measure Vantrel "$n" "$pid"; end_pid "$pid"; }
 
   start_bg "$tools/peer_floor.exe"
-  pid=$(linux_pid peer_floor.exe) && { measure floor "$n" "$pid"; end_pid "$pid"; }
+  pid=$(linux_pid "peer_floor\.exe") && { measure floor "$n" "$pid"; end_pid "$pid"; }
   stop_idle
 done
 
@@ -137,12 +139,12 @@ typing_line=""
 if [ "$typing" -gt 0 ]; then
   echo "== typing with 3 hung windows"
   for _ in 1 2 3; do start_bg "$tools/peer_idle.exe" hung; done
-  wine "$tools/peer_probe.exe" launch "$(winpath "$vantrel")" /AUTO /NUC </dev/null 2>/dev/null | sed 's/^/  /'
-  timeout 30 wine "$tools/peer_probe.exe" interval 1 </dev/null 2>/dev/null | sed 's/^/  /'
+  probe launch "$(winpath "$vantrel")" /AUTO /NUC | sed 's/^/  /'
+  probe interval 1 | sed 's/^/  /'
   sleep 3
-  typing_line=$(timeout 600 wine "$tools/peer_probe.exe" typing "$typing" </dev/null 2>/dev/null | tr -d '\r')
+  typing_line=$(probe typing "$typing")
   echo "  $typing_line"
-  pid=$(linux_pid Vantrel.exe) && end_pid "$pid"
+  pid=$(linux_pid "Vantrel\.exe") && end_pid "$pid"
   stop_idle
 fi
 
@@ -152,7 +154,7 @@ if [ "$startup_runs" -gt 0 ]; then
   for exe in "$vantrel" ${PEER_COMPARE_EXE:+"$PEER_COMPARE_EXE"}; do
     times=() rsss=()
     for _ in $(seq "$startup_runs"); do
-      ms=$(wine "$tools/peer_probe.exe" launch "$(winpath "$exe")" /NUC </dev/null 2>/dev/null | awk '/window_ms/ {print $2}')
+      ms=$(probe launch "$(winpath "$exe")" /NUC | awk '/window_ms/ {print $2}')
       pid=$(linux_pid "$(basename "$exe")") || continue
       sleep 5
       times+=("${ms:-0}"); rsss+=("$(rss_mb "$pid")")
