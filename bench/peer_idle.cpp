@@ -2,6 +2,8 @@
 //   peer_idle spawn N   starts N "wait" children, prints how many started, then waits like them
 //   peer_idle wait      idles until the stop event is set
 //   peer_idle hung      owns a top-level window and never pumps its messages, until the stop event is set
+//   peer_idle slow      owns a top-level window and answers its messages only every 3 s: never "hung" to the
+//                       system (that takes 5 s without a look at the queue), yet slow to every sender
 //   peer_idle stop      sets the stop event: every peer_idle of the prefix ends
 // Every mode gives up after an hour, so that an interrupted run leaves nothing behind for long.
 #include <windows.h>
@@ -58,6 +60,14 @@ int wmain(int argc, wchar_t** argv) {
   } else if (mode == L"hung") {
     HWND hwnd = MakeHungWindow();
     ::WaitForSingleObject(stop, kSafetyMs);  // messages pile up unanswered
+    ::DestroyWindow(hwnd);
+  } else if (mode == L"slow") {
+    HWND hwnd = MakeHungWindow();
+    for (DWORD start = ::GetTickCount(); ::GetTickCount() - start < kSafetyMs;) {
+      MSG msg;
+      while (::PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) ::DispatchMessageW(&msg);
+      if (::WaitForSingleObject(stop, 3000) == WAIT_OBJECT_0) break;  // a plain wait: sent messages wait too
+    }
     ::DestroyWindow(hwnd);
   } else if (mode == L"stop") {
     ::SetEvent(stop);
