@@ -9,7 +9,7 @@
 #
 # Usage: bench/peer_bench.sh
 # Environment (defaults in brackets):
-#   PEER_N ["100 300 1000"]  numbers of idle processes        PEER_SECONDS [30]  measured seconds per program
+#   PEER_N ["100 300 1000"]  numbers of idle processes (none)  PEER_SECONDS [30]  measured seconds per program
 #   PEER_SETTLE [10]         seconds before measuring          PEER_TYPING [50]   typing samples (0: no typing)
 #   PEER_STARTUP_RUNS [5]    start-up runs (0: none)           PEER_COMPARE_EXE   a second Vantrel.exe to start up
 #   PEER_BUILD [build/win64] build tree (the win64 preset)     PEER_NO_BUILD=1    use the tree as it is
@@ -18,6 +18,7 @@ set -uo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 build=$(realpath -m "${PEER_BUILD:-$root/build/win64}")
 counts=${PEER_N:-100 300 1000}
+[ "$counts" = none ] && counts=""
 seconds=${PEER_SECONDS:-30}
 settle=${PEER_SETTLE:-10}
 typing=${PEER_TYPING:-50}
@@ -46,7 +47,7 @@ trap 'exit 130' INT TERM
 
 winpath() { echo "Z:${1//\//\\}"; }
 # Runs a Windows program of the prefix in the background, detached, with no stdio of ours.
-start_bg() { setsid wine "$@" </dev/null >/dev/null 2>&1 & }
+start_bg() { setsid wine "$@" </dev/null >/dev/null 2>&1 & disown; }
 # The probe's output. The programs it starts inherit its Unix stdio, so it writes to a file, never to a pipe that
 # would stay open as long as they run.
 probe() {
@@ -173,9 +174,8 @@ if [ "$startup_runs" -gt 0 ]; then
   done
 fi
 
-echo
-echo "| N | program | program CPU % | wineserver CPU % | sum % | RSS MB | Vantrel/taskmgr (CPU sum, RSS) |"
-echo "|---|---|---|---|---|---|---|"
+[ ${#rows[@]} -gt 0 ] && echo && echo "| N | program | program CPU % | wineserver CPU % | sum % | RSS MB | Vantrel/taskmgr (CPU sum, RSS) |" &&
+  echo "|---|---|---|---|---|---|---|"
 declare -A tm_sum tm_rss
 for row in "${rows[@]}"; do
   IFS='|' read -r n label cpu srv rss <<< "$row"
