@@ -316,6 +316,12 @@ void MainWindow::PublishWindowedProcesses(const std::vector<ProcessChoice>& proc
   for (auto& page : pages_) page->OnWindowedProcesses(processes);
 }
 
+bool MainWindow::SessionProcessListWanted() const {
+  for (const auto& page : pages_)
+    if (page->WantsSessionProcessList()) return true;
+  return false;
+}
+
 void MainWindow::PublishFocusedProcess(uint32_t pid) {
   for (auto& page : pages_) page->OnProcessFocused(pid);
 }

@@ -46,7 +46,7 @@ class MainWindow : public ui::Window, public PageHost {
   void RefreshActivePage();
   void RefreshAllPages();
   void SetActivePage(int page);
-  int ActivePage() const { return activePage_; }
+  int ActivePage() const override { return activePage_; }
   void SetLogTabVisible(bool visible);
   void WriteLog(const std::wstring& text) override;
 
@@ -79,6 +79,7 @@ class MainWindow : public ui::Window, public PageHost {
   void RefreshCommand() override { RefreshActivePage(); }
   WindowThreadHandoff& Handoff() override { return handoff_; }
   TProcesses& SessionProcessList() override { return sessionProcesses_; }
+  bool SessionProcessListWanted() const override;
   void PublishWindowedProcesses(const std::vector<ProcessChoice>& processes) override;
   void PublishFocusedProcess(uint32_t pid) override;
   void PublishCpuLoad(int32_t average) override;

@@ -85,6 +85,24 @@ struct SessionsWindow {
   }
 };
 
+// The session process list only gives owners of processes this program cannot open (under Wine there are none), so
+// a periodic refresh of the processes page reads it no more once every owner is known; the sessions page's own
+// refresh still does.
+TEST(SessionsPage, APeriodicRefreshReadsTheSessionProcessListOnlyWhenAPageNeedsIt) {
+  SessionsWindow w;
+  ASSERT_TRUE(w.Start());
+  w.main->SetActivePage(kPageProcesses);
+  w.main->RefreshActivePage();  // the walk has learnt every owner
+  EXPECT_FALSE(w.main->SessionProcessListWanted());
+  const int reads = w.wts.ProcessReads();
+  ::SendMessageW(w.main->hwnd(), WM_TIMER, RefreshCycle::kTimerId, 0);
+  EXPECT_EQ(w.wts.ProcessReads(), reads);
+
+  w.main->SetActivePage(kPageSessions);
+  ::SendMessageW(w.main->hwnd(), WM_TIMER, RefreshCycle::kTimerId, 0);
+  EXPECT_EQ(w.wts.ProcessReads(), reads + 1);
+}
+
 TEST(SessionsPage, RowsTextsColoursAndTheSessionProcessList) {
   SessionsWindow w;
   ASSERT_TRUE(w.Start());

@@ -90,7 +90,13 @@ class FakeWts final : public IWtsApi {
     *count = static_cast<DWORD>(sessions.size());
     return TRUE;
   }
+  // Reads of the session process list, either form.
+  int ProcessReads() {
+    std::lock_guard<std::mutex> lock(mutex_);
+    return processReads_;
+  }
   BOOL WTSEnumerateProcessesW(HANDLE, DWORD, DWORD, PWTS_PROCESS_INFOW* out, DWORD* count) override {
+    CountProcessRead();
     auto* infos = reinterpret_cast<WTS_PROCESS_INFOW*>(Allocate(sizeof(WTS_PROCESS_INFOW) * (processes.size() + 1)));
     for (size_t i = 0; i < processes.size(); ++i)
       infos[i] = WTS_PROCESS_INFOW{processes[i].session, processes[i].pid, Keep(processes[i].name), Sid(processes[i])};
@@ -99,6 +105,7 @@ class FakeWts final : public IWtsApi {
     return TRUE;
   }
   BOOL WTSEnumerateProcessesExW(HANDLE, DWORD*, DWORD, LPWSTR* out, DWORD* count) override {
+    CountProcessRead();
     auto* infos = reinterpret_cast<TWtsProcessInfoExW*>(Allocate(sizeof(TWtsProcessInfoExW) * (processes.size() + 1)));
     for (size_t i = 0; i < processes.size(); ++i) {
       infos[i] = TWtsProcessInfoExW{};
@@ -168,6 +175,10 @@ class FakeWts final : public IWtsApi {
     ::LocalFree(sid);
     return block;
   }
+  void CountProcessRead() {
+    std::lock_guard<std::mutex> lock(mutex_);
+    ++processReads_;
+  }
   BOOL Act(Call call) {
     std::lock_guard<std::mutex> lock(mutex_);
     calls_.push_back(std::move(call));
@@ -178,6 +189,7 @@ class FakeWts final : public IWtsApi {
   std::deque<std::vector<uint8_t>> storage_;
   std::mutex mutex_;
   std::vector<Call> calls_;
+  int processReads_ = 0;
 };
 
 }  // namespace vantrel::testing

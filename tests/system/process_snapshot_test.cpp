@@ -157,6 +157,9 @@ TEST_F(ProcessSnapshotTest, TheNativeListAndTheToolhelpWalkGiveTheSameRecords) {
   const TProcesses b = toolhelp.Snapshot();
   EXPECT_EQ(native.LastSource(), TProcessListSource::Native);
   EXPECT_EQ(toolhelp.LastSource(), TProcessListSource::Toolhelp);
+  // Every owner is known here; without the native counters the session process list is still wanted.
+  EXPECT_FALSE(native.WantsSessionProcesses());
+  EXPECT_TRUE(toolhelp.WantsSessionProcesses());
   ASSERT_GT(a.size(), 5u);
   for (const DWORD pid : {chinese_, long_, parent_, grandchild_, hung_, window_, DWORD{::GetCurrentProcessId()}}) {
     const TProcessRecord* x = Find(a, pid);

@@ -45,12 +45,16 @@ class PageHost {
   virtual void SetPageTabVisible(int page, bool visible) = 0;
   // The automatic-refresh switch, whether or not the timer is paused right now.
   virtual bool AutoRefresh() const = 0;
+  virtual int ActivePage() const = 0;
   virtual RefreshCycle& Refresh() = 0;
   // The manual refresh of the active page (after an action or a change of a page's own filter).
   virtual void RefreshCommand() = 0;
   virtual WindowThreadHandoff& Handoff() = 0;
   // The session process list: filled by the sessions refresh, read and emptied by the process refresh.
   virtual TProcesses& SessionProcessList() = 0;
+  // Whether a page still needs the session process list (owners of processes this program cannot open); a periodic
+  // refresh of another page reads it only then.
+  virtual bool SessionProcessListWanted() const = 0;
   // The processes page tells the others which processes have windows, and which one has the focus.
   virtual void PublishWindowedProcesses(const std::vector<ProcessChoice>& processes) = 0;
   virtual void PublishFocusedProcess(uint32_t pid) = 0;
@@ -96,6 +100,8 @@ class Page : public ui::Window {
   virtual void OnProcessFocused(uint32_t /*pid*/) {}
   // A session change the system reported (WM_WTSSESSION_CHANGE: the event code and the session).
   virtual void OnSessionChange(uint32_t /*code*/, uint32_t /*session*/) {}
+  // Whether its next refresh needs the session process list (see PageHost::SessionProcessListWanted).
+  virtual bool WantsSessionProcessList() const { return false; }
   // The window of the strip's controls, or nullptr when the page has none.
   HWND StripHwnd() const { return strip_ ? strip_->hwnd() : nullptr; }
   // The context menu a right click on target shows (tests run its items without the modal menu).

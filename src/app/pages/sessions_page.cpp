@@ -126,6 +126,10 @@ void SessionsPage::RefreshSessionProcesses() {
 }
 
 void SessionsPage::RefreshSessions(const std::wstring& filter) {
+  // A periodic refresh of another page reads the sessions for the session process list alone: each read asks every
+  // process for its owner, which is most of that refresh's cost.
+  if (host().Refresh().InPeriodicRefresh() && host().ActivePage() != Index() && !host().SessionProcessListWanted())
+    return;
   // The process list and the counts come from every session; the filter only chooses the rows.
   const bool extended = UseExtendedSessionProcesses(SystemFacts().OS >= os7, host().Refresh().TimerRunning());
   TSessionsSnapshot snapshot = ReadSessionsSnapshot(*wts_, extended);

@@ -6,6 +6,7 @@
 #include <exception>
 #include <set>
 
+#include "core/text/str_utils.h"
 #include "system/os/accounts.h"
 #include "system/os/file_version.h"
 #include "system/os/native_api.h"
@@ -308,6 +309,7 @@ struct TProcessSnapshot::TWalkContext {
   uint64_t nowMs = ::GetTickCount64();
   uint32_t ownPid = ::GetCurrentProcessId();
   bool haveCounters = false;
+  bool wantsSessionProcesses = false;
   TWmiOnDemand wmi;
   std::set<TKey> seen;
   // The process opened for work in this walk, if it was.
@@ -344,11 +346,19 @@ void TProcessSnapshot::FirstPhase(const TProcessListEntry& entry, TCacheEntry& c
   ApplyWellKnownOwner(r);
 
   if (entry.HaveSession) r.Session = entry.Session;
-  try {
-    MatchSessionProcesses(r, walk.sessionProcesses);
-  } catch (const std::exception& e) {
-    if (walk.log) walk.log(L"RefreshProcesses.MatchWTSP: " + ExceptionMessage(e));
+  if (!walk.sessionProcesses.empty()) {
+    try {
+      MatchSessionProcesses(r, walk.sessionProcesses);
+    } catch (const std::exception& e) {
+      if (walk.log) walk.log(L"RefreshProcesses.MatchWTSP: " + ExceptionMessage(e));
+    }
+    cached.MetSessionList = true;
+    if (!cached.HaveOwner && r.PID >= 10) cached.SessionListUser = r.Username;
+  } else if (IsBlank(r.Username)) {
+    r.Username = cached.SessionListUser;
   }
+  // Only the session process list knows the owner of a process that cannot be opened.
+  if (!cached.HaveOwner && r.PID >= 10 && !cached.MetSessionList) walk.wantsSessionProcesses = true;
   r.System = IsSystemProcess(r);
   // This program answers: the thread asking is the one that would answer, busy with this very walk.
   const uint64_t candidate = r.PID == walk.ownPid ? 0 : windows_.Candidate(r.PID);
@@ -410,6 +420,8 @@ void TProcessSnapshot::Walk(const TProcesses& sessionProcesses, const TRowSink& 
   for (auto it = cache_.begin(); it != cache_.end();) it = walk.seen.count(it->first) ? std::next(it) : cache_.erase(it);
   files_.DropUnused();
   probe_.ForgetUnasked();
+  // Without the native list the session process list also gives counters.
+  wantsSessionProcesses_ = walk.wantsSessionProcesses || !walk.haveCounters;
 }
 
 bool TProcessSnapshot::CompleteCommandLine(TProcessRecord& r) {

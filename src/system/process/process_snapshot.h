@@ -93,6 +93,9 @@ class TProcessSnapshot {
   const TTopLevelWindows& Windows() const { return windows_; }
   const TResponsivenessProbe& Responsiveness() const { return probe_; }
   TProcessListSource LastSource() const { return list_.LastSource(); }
+  // Whether the last walk met a process whose owner only the session process list could give and that has not been
+  // matched with one yet (always so while the list source has no counters).
+  bool WantsSessionProcesses() const { return wantsSessionProcesses_; }
   size_t CachedProcesses() const { return cache_.size(); }
   size_t CachedFiles() const { return files_.size(); }
   // The source of the next walks (tests compare the two); the native query is the default.
@@ -113,6 +116,8 @@ class TProcessSnapshot {
     std::wstring CommandLine;
     TReadRetry CommandLineRetry;
     TDateTime CreationTime = 0;
+    bool MetSessionList = false;   // a walk had a session process list to match this process with
+    std::wstring SessionListUser;  // the user the list gave, for walks without the list
   };
   using TKey = std::pair<uint32_t, uint64_t>;
   struct TWalkContext;
@@ -125,6 +130,7 @@ class TProcessSnapshot {
   TResponsivenessProbe probe_;
   std::map<TKey, TCacheEntry> cache_;
   TImageFileCache files_;
+  bool wantsSessionProcesses_ = true;
   bool sourceForced_ = false;
   TProcessListSource forcedSource_ = TProcessListSource::Native;
 };
