@@ -17,6 +17,8 @@ std::wstring FoldCase(std::wstring s) {
   return s;
 }
 
+}  // namespace
+
 TImageFileFacts ReadImageFileFacts(const std::wstring& path, int32_t defaultImageIndex) {
   TImageFileFacts f;
   f.ImageIndex = defaultImageIndex;
@@ -32,8 +34,6 @@ TImageFileFacts ReadImageFileFacts(const std::wstring& path, int32_t defaultImag
   f.Size = std::max<int64_t>(GetFileSize(path), 0);
   return f;
 }
-
-}  // namespace
 
 const TImageFileFacts& TImageFileCache::Get(const std::wstring& path, int32_t defaultImageIndex) {
   auto [it, added] = files_.try_emplace(FoldCase(path));

@@ -14,6 +14,9 @@ struct TImageFileFacts {
   int64_t Size = 0;
 };
 
+// Reads them; the default index stands when the shell has no icon for the file.
+TImageFileFacts ReadImageFileFacts(const std::wstring& path, int32_t defaultImageIndex);
+
 class TImageFileCache {
  public:
   // The facts of the file, read at the first request for its path (letter case ignored).

@@ -16,6 +16,7 @@
 #include "core/services/service_rules.h"
 #include "core/version/version_info.h"
 #include "system/os/file_version.h"
+#include "system/process/image_file_facts.h"
 #include "system/services/sc_handle.h"
 
 namespace vantrel {
@@ -31,11 +32,6 @@ constexpr size_t kConfigBufferBytes = 8192;
 constexpr size_t kConfigWorkers = 4;
 constexpr size_t kServicesPerWorker = 32;
 
-struct TFileFacts {
-  int32_t ImageIndex = 0;
-  std::wstring Desc, Company, Version, Copyright;
-  int64_t Size = 0;
-};
 
 // What one refresh learns once: the environment for command lines and each executable's facts, as many
 // services share one executable.
@@ -47,7 +43,7 @@ class TReadContext {
     return vantrel::ExtractFileFromCommandLine(cmdLine, env_, FileExists);
   }
 
-  const TFileFacts& FactsOf(const std::wstring& image) {
+  const TImageFileFacts& FactsOf(const std::wstring& image) {
     std::wstring key = image;
     for (wchar_t& c : key) c = detail::FoldCase(c);
     auto [it, inserted] = facts_.try_emplace(key);
@@ -59,25 +55,13 @@ class TReadContext {
   std::vector<uint64_t> configBuffer = std::vector<uint64_t>(kConfigBufferBytes / sizeof(uint64_t));
 
  private:
-  TFileFacts ReadFacts(const std::wstring& image) const {
-    TFileFacts f;
-    f.ImageIndex = options_.DefaultImageIndex;
-    SHFILEINFOW info{};
-    if (::SHGetFileInfoW(image.c_str(), 0, &info, sizeof info, SHGFI_SYSICONINDEX | SHGFI_SMALLICON))
-      f.ImageIndex = info.iIcon;
-    TVersionInfo vi;
-    GetFileVerInfo(image, vi);
-    f.Desc = vi.Description;
-    f.Company = vi.CompanyName;
-    f.Version = vi.FileVersion;
-    f.Copyright = vi.Copyright;
-    f.Size = std::max<int64_t>(GetFileSize(image), 0);
-    return f;
+  TImageFileFacts ReadFacts(const std::wstring& image) const {
+    return ReadImageFileFacts(image, options_.DefaultImageIndex);
   }
 
   const TServiceReadOptions& options_;
   std::vector<std::wstring> env_;
-  std::map<std::wstring, TFileFacts> facts_;
+  std::map<std::wstring, TImageFileFacts> facts_;
 };
 
 std::wstring TextOf(const wchar_t* s) { return s ? std::wstring(s) : std::wstring(); }
@@ -132,7 +116,7 @@ void FillImage(TServiceRecord& r, const TServiceReadOptions& options, TReadConte
   r.ImageName = context.ImageOf(r.CmdLine);
   r._ImageIndex = options.DefaultImageIndex;
   if (r.ImageName.empty() || !options.ReadFileFacts) return;
-  const TFileFacts& f = context.FactsOf(r.ImageName);
+  const TImageFileFacts& f = context.FactsOf(r.ImageName);
   r._ImageIndex = f.ImageIndex;
   r.Desc = f.Desc;
   r.Company = f.Company;
