@@ -4,7 +4,6 @@
 
 #include <cstring>
 #include <exception>
-#include <set>
 
 #include "core/text/str_utils.h"
 #include "system/os/accounts.h"
@@ -173,7 +172,6 @@ void ApplyListCounters(TProcessRecord& r, const TProcessListEntry& e) {
   r.VMCounters = e.VMCounters;
   r.IOCounters = e.IOCounters;
   r.HandleCount = e.HandleCount;
-  r.ThreadCount = e.ThreadCount;
   r.CPUTimes = e.CPUTimes;
 }
 
@@ -311,7 +309,6 @@ struct TProcessSnapshot::TWalkContext {
   bool haveCounters = false;
   bool wantsSessionProcesses = false;
   TWmiOnDemand wmi;
-  std::set<TKey> seen;
   // The process opened for work in this walk, if it was.
   win::UniqueHandle process;
 };
@@ -398,6 +395,7 @@ void TProcessSnapshot::Walk(const TProcesses& sessionProcesses, const TRowSink& 
   if (!Options.UseCache) cache_.clear(), files_ = TImageFileCache();
   windows_.Enumerate();
   const std::vector<TProcessListEntry> entries = sourceForced_ ? list_.Read(forcedSource_) : list_.Read();
+  ++walkNumber_;
   TWalkContext walk{sessionProcesses, log};
   walk.haveCounters = list_.LastSource() == TProcessListSource::Native;
 
@@ -408,7 +406,7 @@ void TProcessSnapshot::Walk(const TProcesses& sessionProcesses, const TRowSink& 
     const TKey key{entry.PID, entry.CPUTimes.CreateTime};
     const bool cacheable = entry.CPUTimes.CreateTime != 0;
     TCacheEntry& cached = cacheable ? cache_[key] : uncached;
-    if (cacheable) walk.seen.insert(key);
+    cached.SeenInWalk = walkNumber_;
 
     TProcessRecord r;
     FirstPhase(entry, cached, walk, r);
@@ -417,7 +415,7 @@ void TProcessSnapshot::Walk(const TProcesses& sessionProcesses, const TRowSink& 
   }
   walk.process.reset();
   // What belongs to processes and files that are gone would only pile up.
-  for (auto it = cache_.begin(); it != cache_.end();) it = walk.seen.count(it->first) ? std::next(it) : cache_.erase(it);
+  std::erase_if(cache_, [this](const auto& entry) { return entry.second.SeenInWalk != walkNumber_; });
   files_.DropUnused();
   probe_.ForgetUnasked();
   // Without the native list the session process list also gives counters.

@@ -116,6 +116,7 @@ class TProcessSnapshot {
     std::wstring CommandLine;
     TReadRetry CommandLineRetry;
     TDateTime CreationTime = 0;
+    uint64_t SeenInWalk = 0;       // the number of the last walk that listed it
     bool MetSessionList = false;   // a walk had a session process list to match this process with
     std::wstring SessionListUser;  // the user the list gave, for walks without the list
   };
@@ -130,6 +131,7 @@ class TProcessSnapshot {
   TResponsivenessProbe probe_;
   std::map<TKey, TCacheEntry> cache_;
   TImageFileCache files_;
+  uint64_t walkNumber_ = 0;
   bool wantsSessionProcesses_ = true;
   bool sourceForced_ = false;
   TProcessListSource forcedSource_ = TProcessListSource::Native;
