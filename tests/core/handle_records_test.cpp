@@ -190,15 +190,20 @@ TEST(SlowFileNames, EachSlowHandleCostsItsWaitOnceAndStuckWorkersAreCapped) {
   EXPECT_FALSE(slow.Skip(pipe));
   slow.TimedOut(pipe);
   EXPECT_TRUE(slow.Skip(pipe));
-  slow.WorkerReturned(pipe);
-  EXPECT_TRUE(slow.Skip(pipe)) << "a returned worker's handle is still skipped";
+  slow.WorkerReturned(pipe, false);
+  EXPECT_TRUE(slow.Skip(pipe)) << "a handle whose late query gave no name is still skipped";
   EXPECT_EQ(slow.StuckWorkers(), 0u);
+  const TSlowFileNames::Key file{12, 0x44};
+  slow.TimedOut(file);
+  slow.WorkerReturned(file, true);
+  EXPECT_FALSE(slow.Skip(file)) << "a file that was only slow is read again";
+  EXPECT_TRUE(slow.Skip(pipe));
   for (uint64_t h = 1; h <= kMaxStuckFileNameWorkers; ++h) {
     EXPECT_FALSE(slow.WorkersExhausted());
     slow.TimedOut({13, h * 4});
   }
   EXPECT_TRUE(slow.WorkersExhausted());
-  slow.WorkerReturned({13, 4});
+  slow.WorkerReturned({13, 4}, false);
   EXPECT_FALSE(slow.WorkersExhausted());
 }
 

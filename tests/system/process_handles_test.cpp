@@ -210,6 +210,8 @@ TEST_F(ProcessHandlesTest, AHangingFileNameCostsItsWaitOnceAndTheWorkerEndsOnIts
   }
   hang.Release();
   EXPECT_TRUE(NoStuckWorkers());
+  EXPECT_EQ(CountRows(ReadHandles(pid, options), L"File", pipe), 1u)
+      << "its query came back with a name in the end: it was only slow, and is read again";
 }
 
 TEST_F(ProcessHandlesTest, AfterThreeTimeoutsTheRemainingFileNamesAreSkipped) {

@@ -95,7 +95,12 @@ class TSlowFileNames {
   // Stuck workers have reached their limit: no file names are read at all.
   bool WorkersExhausted() const { return stuck_.size() >= kMaxStuckFileNameWorkers; }
   void TimedOut(const Key& key);  // the worker of key is stuck from now on
-  void WorkerReturned(const Key& key) { stuck_.erase(key); }
+  // Its worker's query came back. A name means the file was only slow (a loaded machine), so later listings read
+  // it again; no name (failed or cancelled) keeps it skipped.
+  void WorkerReturned(const Key& key, bool answered) {
+    stuck_.erase(key);
+    if (answered) slow_.erase(key);
+  }
   size_t StuckWorkers() const { return stuck_.size(); }
 
  private:

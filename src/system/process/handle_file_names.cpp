@@ -130,7 +130,7 @@ DWORD WINAPI NameWorkerMain(void* param) {
       const TSlowFileNames::Key key = q.jobs[i].key;
       ::ReleaseSRWLockExclusive(&q.lock);
       std::lock_guard slow(SlowLock());
-      Slow().WorkerReturned(key);
+      Slow().WorkerReturned(key, !name.empty());
       return 0;
     }
     q.jobs[i].name = std::move(name);

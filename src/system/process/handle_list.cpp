@@ -158,6 +158,10 @@ bool ReadHandleTable(std::vector<THandleTableEntry>& entries, THandleTableLayout
 }
 
 std::wstring QueryFileName(HANDLE file) {
+  // The object name first: it answers for nearly every file, and the file-information query costs the server one
+  // more round trip and the handing over of a file descriptor, a third of a listing of many files.
+  std::wstring objectName = ChooseFileName(QueryObjectText(file, kObjectNameInformation), {});
+  if (!objectName.empty()) return objectName;
   const TNativeApi& api = NativeApi();
   if (!api.NtQueryInformationFile) return {};
   // FILE_NAME_INFORMATION: a 4-byte length, then the characters; grown once by the answer's need, capped.
@@ -175,9 +179,7 @@ std::wstring QueryFileName(HANDLE file) {
     }
   }
   if (s != kStatusSuccess) return {};
-  const std::wstring fromInfo =
-      FileNameInformationText(reinterpret_cast<const uint8_t*>(info.data()), info.size() * 8);
-  return ChooseFileName(QueryObjectText(file, kObjectNameInformation), fromInfo);
+  return FileNameInformationText(reinterpret_cast<const uint8_t*>(info.data()), info.size() * 8);
 }
 
 THandleList ReadHandles(uint32_t pid, const THandleListOptions& options) {

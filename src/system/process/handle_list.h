@@ -19,7 +19,7 @@ namespace vantrel {
 // is used only when the system refuses the extended one.
 bool ReadHandleTable(std::vector<THandleTableEntry>& entries, THandleTableLayout& layout);
 
-// The kernel name of an open file handle from its two queries (file-name information, object name), or empty.
+// The kernel name of an open file handle: its object name, or else its file-name information; empty when neither.
 // Can block; the handle listing runs it on a worker.
 std::wstring QueryFileName(HANDLE file);
 
