@@ -7,25 +7,22 @@
 #include <vector>
 
 #include "controls/dpi.h"
-#include "controls/window.h"
+#include "controls/painted_control.h"
 #include "core/perf/level_indicator.h"
 
 namespace vantrel::ui {
 
-class LevelIndicator : public Window {
+class LevelIndicator : public PaintedControl {
  public:
   bool Create(HWND parent, int id, const RECT& rect);
   void SetPosition(int32_t value);
   int32_t Position() const { return model_.Position(); }
   void SetForeground(COLORREF color);
   void SetBackground(COLORREF color);
-  void ApplyDpi(Dpi dpi);
-
- protected:
-  LRESULT HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) override;
+  void ApplyDpi(Dpi dpi) override;
 
  private:
-  void Paint(HDC dc, const RECT& rc);
+  void Paint(HDC dc, const RECT& rc) override;
   TIndicatorModel model_;
   COLORREF background_ = RGB(0, 0, 0);
   std::vector<TIndicatorStrip> strips_;  // reused between paints

@@ -6,13 +6,13 @@
 #include <windows.h>
 
 #include "controls/dpi.h"
-#include "controls/window.h"
+#include "controls/painted_control.h"
 #include "core/perf/trend_model.h"
 #include "system/raii.h"
 
 namespace vantrel::ui {
 
-class TrendChart : public Window {
+class TrendChart : public PaintedControl {
  public:
   bool Create(HWND parent, int id, const RECT& rect);
   // The settings of every chart of the performance page: 200 divisions, line, black, dark grey grid, step 20.
@@ -24,13 +24,10 @@ class TrendChart : public Window {
   void Invalidate();
   void Add(int32_t value);
   void AddBase(int32_t value);
-  void ApplyDpi(Dpi dpi);
-
- protected:
-  LRESULT HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) override;
+  void ApplyDpi(Dpi dpi) override;
 
  private:
-  void Paint(HDC dc, const RECT& rc);
+  void Paint(HDC dc, const RECT& rc) override;
   TTrendModel model_;
   TTrendPicture picture_;  // reused between paints
   Dpi dpi_;
