@@ -41,4 +41,30 @@ class CommandMenu {
   std::vector<std::function<void()>> handlers_;
 };
 
+// The menu of a part of the window (the program menu, the tray icon) as features see it: they add and check their
+// items; the part keeps the menu itself.
+class CommandMenuOwner {
+ public:
+  // Appends an item, or inserts it before the item with the caption `before` when there is one.
+  void AddItem(const std::wstring& caption, std::function<void()> onPick, const std::wstring& before = L"") {
+    items_.AddItem(caption, std::move(onPick), before);
+  }
+  void AddSeparator(const std::wstring& before = L"") { items_.AddSeparator(before); }
+  void SetItemChecked(const std::wstring& caption, bool checked) { items_.SetItemChecked(caption, checked); }
+  void AddItemAfter(const std::wstring& caption, std::function<void()> onPick, const std::wstring& after) {
+    items_.AddItemAfter(caption, std::move(onPick), after);
+  }
+  void AddSubmenu(const std::wstring& caption, const std::vector<MenuEntry>& entries, const std::wstring& before = L"") {
+    items_.AddSubmenu(caption, entries, before);
+  }
+  bool ItemChecked(const std::wstring& caption) const { return items_.ItemChecked(caption); }
+  CommandMenu& Items() { return items_; }
+  // Runs the picked item (the frame forwards WM_COMMAND); false when the id is not one of this menu's.
+  bool OnCommand(WORD id) { return items_.OnCommand(id); }
+
+ protected:
+  explicit CommandMenuOwner(WORD firstCommand) : items_(firstCommand) {}
+  CommandMenu items_;
+};
+
 }  // namespace vantrel::app

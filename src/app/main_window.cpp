@@ -11,6 +11,7 @@
 #include "app/splash_window.h"
 #include "app/task_manager_item.h"
 #include "app/window_messages.h"
+#include "controls/cursor_scope.h"
 #include "controls/message_dialogs.h"
 #include "core/shell/startup_rules.h"
 #include "resource_ids.h"
@@ -37,18 +38,6 @@ constexpr int kBottomBand = 44;
 constexpr int kMargin = 8;
 constexpr int kRowHeight = 24;
 constexpr int kNameFilterWidth = 200;
-
-// Restores the cursor it replaced when the scope ends, also when a refresh fails.
-class CursorScope {
- public:
-  explicit CursorScope(const wchar_t* cursor) : old_(::SetCursor(::LoadCursorW(nullptr, cursor))) {}
-  ~CursorScope() { ::SetCursor(old_ ? old_ : ::LoadCursorW(nullptr, IDC_ARROW)); }
-  CursorScope(const CursorScope&) = delete;
-  CursorScope& operator=(const CursorScope&) = delete;
-
- private:
-  HCURSOR old_;
-};
 
 HICON LoadSharedIcon(int size) {
   // LR_SHARED: the class keeps drawing this icon after any one window is gone.
@@ -265,7 +254,7 @@ void MainWindow::SetPageTabVisible(int page, bool visible) {
 // --- the refresh cycle ---
 
 void MainWindow::RefreshData(int apage) {
-  CursorScope wait(IDC_WAIT);
+  ui::CursorScope wait;
   auto& processes = PageOf<TreePage>(kPageProcesses);
   if (RefreshClearsLog(processes.tree().RowCount() > 0)) PageOf<LogPage>(kPageLog).ClearLog();
   if (apage == -1) {
@@ -295,7 +284,7 @@ void MainWindow::RefreshAllPages() {
 }
 
 void MainWindow::OnRefreshTimer() {
-  CursorScope busy(IDC_APPSTARTING);
+  ui::CursorScope busy(IDC_APPSTARTING);
   refresh_.Run(PlanTimerRefresh(activePage_, nameFilter_.Text()), [this](const RefreshStep& s) { RunRefreshStep(s); },
                [this](const std::wstring& line) { WriteLog(line); }, true);
 }

@@ -15,39 +15,23 @@
 
 namespace vantrel::app {
 
-class ProgramMenu {
+class ProgramMenu : public CommandMenuOwner {
  public:
   // Menu commands use the ids from here up; the frame forwards WM_COMMAND to OnCommand.
   static constexpr WORD kFirstCommand = 0x4000;
+  ProgramMenu() : CommandMenuOwner(kFirstCommand) {}
 
   // Puts the menu button (caption title, hint) and the clock button on the window's caption bar.
   void Attach(HWND window, const std::wstring& title, const std::wstring& hint);
-  // Appends an item, or inserts it before the item with the caption `before` when there is one.
-  void AddItem(const std::wstring& caption, std::function<void()> onPick, const std::wstring& before = L"") {
-    items_.AddItem(caption, std::move(onPick), before);
-  }
-  void AddSeparator(const std::wstring& before = L"") { items_.AddSeparator(before); }
-  void SetItemChecked(const std::wstring& caption, bool checked) { items_.SetItemChecked(caption, checked); }
-  void AddItemAfter(const std::wstring& caption, std::function<void()> onPick, const std::wstring& after) {
-    items_.AddItemAfter(caption, std::move(onPick), after);
-  }
-  void AddSubmenu(const std::wstring& caption, const std::vector<MenuEntry>& entries, const std::wstring& before = L"") {
-    items_.AddSubmenu(caption, entries, before);
-  }
-  bool ItemChecked(const std::wstring& caption) const { return items_.ItemChecked(caption); }
-  CommandMenu& Items() { return items_; }
   HMENU menu() const { return items_.get(); }
   ui::CaptionToolbar& bar() { return bar_; }
   // The clock/CPU button's text.
   void SetClockText(const std::wstring& text) { bar_.SetCaption(1, text); }
   void ApplyDpi(const ui::Dpi& dpi) { dpi_ = dpi; }
-  // Runs the picked item; false when the id is not one of this menu's.
-  bool OnCommand(WORD id) { return items_.OnCommand(id); }
 
  private:
   void DrawButtonText(ui::CaptionToolbar& bar, int button, HDC dc, const RECT& buttonRect);
 
-  CommandMenu items_{kFirstCommand};
   ui::CaptionToolbar bar_;
   ui::Dpi dpi_;
 };

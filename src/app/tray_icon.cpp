@@ -11,7 +11,7 @@ constexpr COLORREF kTileBorder = RGB(190, 164, 102);
 
 }  // namespace
 
-TrayIcon::TrayIcon() {
+TrayIcon::TrayIcon() : CommandMenuOwner(0x5000) {
   items_.AddItem(L"恢复", [this] { RestoreWindow(); }, L"", MF_DEFAULT);
   AddSeparator();
 }

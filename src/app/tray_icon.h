@@ -15,7 +15,7 @@
 
 namespace vantrel::app {
 
-class TrayIcon {
+class TrayIcon : public CommandMenuOwner {
  public:
   static constexpr wchar_t kLoadDisplayCaption[] = L"在任务栏图标显示器 CPU 使用情况";
   using ShellNotify = std::function<BOOL(DWORD message, NOTIFYICONDATAW* data)>;
@@ -29,27 +29,11 @@ class TrayIcon {
   // shell call in tests.
   void Create(HWND window, HICON appIcon, const std::wstring& hint, ShellNotify shellNotify = nullptr);
 
-  // The tray menu: features insert their items before an existing caption (empty: at the end).
-  void AddItem(const std::wstring& caption, std::function<void()> onPick, const std::wstring& before = L"") {
-    items_.AddItem(caption, std::move(onPick), before);
-  }
-  void AddSeparator(const std::wstring& before = L"") { items_.AddSeparator(before); }
-  void SetItemChecked(const std::wstring& caption, bool checked) { items_.SetItemChecked(caption, checked); }
-  void AddItemAfter(const std::wstring& caption, std::function<void()> onPick, const std::wstring& after) {
-    items_.AddItemAfter(caption, std::move(onPick), after);
-  }
-  void AddSubmenu(const std::wstring& caption, const std::vector<MenuEntry>& entries, const std::wstring& before = L"") {
-    items_.AddSubmenu(caption, entries, before);
-  }
-  bool ItemChecked(const std::wstring& caption) const { return items_.ItemChecked(caption); }
-  CommandMenu& Items() { return items_; }
   // The check item of the load display, where the caller wants it in the menu.
   void AddLoadDisplayItem();
   HMENU Menu() const { return items_.get(); }
-  // Runs a picked item: the frame forwards WM_COMMAND.
-  bool OnCommand(WORD id) { return items_.OnCommand(id); }
 
-  // The load display (acAniIcon): on draws from the next tick; off restores the application's icon.
+  // The load display: on draws from the next tick; off restores the application's icon.
   void SetLoadDisplay(bool on);
   bool LoadDisplay() const { return loadDisplay_; }
   std::function<void(bool on)> onLoadDisplayChanged;
@@ -80,7 +64,6 @@ class TrayIcon {
   UINT taskbarCreated_ = 0;
   bool added_ = false;
   bool loadDisplay_ = false;
-  CommandMenu items_{0x5000};
   // Reused for every tile.
   win::UniqueMemDc dc_;
   win::UniqueBitmap colour_, mask_;

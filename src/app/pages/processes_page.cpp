@@ -5,6 +5,7 @@
 
 #include "app/pages/processes_texts.h"
 #include "app/system_image_lists.h"
+#include "controls/cursor_scope.h"
 #include "controls/message_dialogs.h"
 #include "core/process/process_details.h"
 #include "core/process/process_rules.h"
@@ -23,18 +24,6 @@ constexpr int kIdTreeSwitch = 11;
 
 TProcessRecord& RecordOf(ui::TreeNode& node) { return *node.As<TProcessRecord>(); }
 TProcessTarget TargetOf(const TProcessRecord& r) { return {r.PID, r.CPUTimes.CreateTime, r.Name}; }
-
-// Restores the cursor it replaced when the scope ends.
-class WaitCursor {
- public:
-  WaitCursor() : old_(::SetCursor(::LoadCursorW(nullptr, IDC_WAIT))) {}
-  ~WaitCursor() { ::SetCursor(old_ ? old_ : ::LoadCursorW(nullptr, IDC_ARROW)); }
-  WaitCursor(const WaitCursor&) = delete;
-  WaitCursor& operator=(const WaitCursor&) = delete;
-
- private:
-  HCURSOR old_;
-};
 
 }  // namespace
 
@@ -323,7 +312,7 @@ void ProcessesPage::TerminateProcesses() {
                   : texts::kConfirmCheckedBefore + std::to_wstring(targets.size()) + texts::kConfirmCheckedAfter;
   if (!ConfirmDlg(question)) return;
   {
-    WaitCursor wait;
+    ui::CursorScope wait;
     // Even when a checked parent reaches them.
     const DWORD self = ::GetCurrentProcessId();
     std::erase_if(targets, [self](const TProcessTarget& t) { return ProcessMayNeverBeEnded(t.PID, self); });

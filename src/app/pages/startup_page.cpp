@@ -4,6 +4,7 @@
 
 #include "app/pages/startup_texts.h"
 #include "app/system_image_lists.h"
+#include "controls/cursor_scope.h"
 #include "controls/message_dialogs.h"
 #include "core/shell/pages.h"
 #include "system/process/process_actions.h"
@@ -14,18 +15,6 @@ namespace texts = startup_texts;
 namespace {
 
 const TAutorunRecord& RecordOf(const ui::TreeNode& node) { return *node.As<TAutorunRecord>(); }
-
-// Restores the cursor it replaced when the scope ends.
-class WaitCursor {
- public:
-  WaitCursor() : old_(::SetCursor(::LoadCursorW(nullptr, IDC_WAIT))) {}
-  ~WaitCursor() { ::SetCursor(old_ ? old_ : ::LoadCursorW(nullptr, IDC_ARROW)); }
-  WaitCursor(const WaitCursor&) = delete;
-  WaitCursor& operator=(const WaitCursor&) = delete;
-
- private:
-  HCURSOR old_;
-};
 
 }  // namespace
 
@@ -148,7 +137,7 @@ void StartupPage::RemoveCheckedEntries() {
   if (checked.empty()) return;
   if (!ConfirmDlg(AutorunDeleteConfirmation(checked.size()))) return;
   {
-    WaitCursor wait;
+    ui::CursorScope wait;
     for (const TAutorunRemovalOutcome& outcome : RemoveAutoruns(checked))
       if (!outcome.Ok) ErrorDlg(AutorunRemoveErrorText(outcome.Name, SystemErrorText(outcome.Error)));
   }
