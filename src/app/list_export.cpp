@@ -6,7 +6,6 @@
 
 #include "controls/message_dialogs.h"
 #include "system/os/file_write.h"
-#include "system/process/process_actions.h"
 #include "system/text/locale_text.h"
 
 namespace vantrel::app {

@@ -11,8 +11,8 @@
 #include "box_answerer.h"
 #include "core/services/service_rules.h"
 #include "page_test_support.h"
-#include "system/process/process_actions.h"
 #include "system/services/service_actions.h"
+#include "system/text/locale_text.h"
 
 namespace vantrel::app {
 namespace {

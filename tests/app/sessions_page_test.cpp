@@ -20,7 +20,7 @@
 #include "page_test_support.h"
 #include "system/os/accounts.h"
 #include "system/os/system_facts.h"
-#include "system/process/process_actions.h"
+#include "system/text/locale_text.h"
 
 namespace vantrel::app {
 namespace {

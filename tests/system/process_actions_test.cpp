@@ -12,6 +12,7 @@
 #include "system/process/process_actions.h"
 #include "system/process/process_list.h"
 #include "system/raii.h"
+#include "system/text/locale_text.h"
 
 namespace vantrel {
 namespace {

@@ -4,9 +4,9 @@
 #include "core/services/service_rules.h"
 #include "os_test_print.h"
 #include "svc_install.h"
-#include "system/process/process_actions.h"
 #include "system/services/service_actions.h"
 #include "system/services/service_reader.h"
+#include "system/text/locale_text.h"
 
 namespace vantrel {
 namespace {

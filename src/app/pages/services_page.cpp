@@ -6,8 +6,8 @@
 #include "app/system_image_lists.h"
 #include "controls/message_dialogs.h"
 #include "core/shell/pages.h"
-#include "system/process/process_actions.h"
 #include "system/services/service_reader.h"
+#include "system/text/locale_text.h"
 
 namespace vantrel::app {
 namespace texts = services_texts;

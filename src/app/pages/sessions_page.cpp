@@ -12,7 +12,6 @@
 #include "core/shell/pages.h"
 #include "system/os/accounts.h"
 #include "system/os/system_facts.h"
-#include "system/process/process_actions.h"
 #include "system/text/locale_text.h"
 
 namespace vantrel::app {

@@ -7,8 +7,8 @@
 #include "controls/cursor_scope.h"
 #include "controls/message_dialogs.h"
 #include "core/shell/pages.h"
-#include "system/process/process_actions.h"
 #include "system/startup/autorun_reader.h"
+#include "system/text/locale_text.h"
 
 namespace vantrel::app {
 namespace texts = startup_texts;

@@ -8,7 +8,6 @@
 #include "controls/message_dialogs.h"
 #include "core/shell/pages.h"
 #include "core/windows/window_tree.h"
-#include "system/process/process_actions.h"
 #include "system/text/locale_text.h"
 #include "system/windows/window_reader.h"
 

@@ -108,18 +108,6 @@ TTerminateOutcome CloseOrTerminateProcess(const TProcessTarget& target, int time
   return CloseOrTerminateProcesses({target}, timeoutMs).front();
 }
 
-std::wstring SystemErrorText(DWORD error) {
-  wchar_t* text = nullptr;
-  const DWORD n = ::FormatMessageW(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM |
-                                       FORMAT_MESSAGE_IGNORE_INSERTS,
-                                   nullptr, error, 0, reinterpret_cast<wchar_t*>(&text), 0, nullptr);
-  std::wstring result = n && text ? std::wstring(text, n) : L"Error " + std::to_wstring(error);
-  if (text) ::LocalFree(text);
-  while (!result.empty() && (result.back() == L'\n' || result.back() == L'\r' || result.back() == L' '))
-    result.pop_back();
-  return result;
-}
-
 bool RunAsAdmin(HWND owner, const std::wstring& fileName, const std::wstring& parameters) {
   SHELLEXECUTEINFOW info{sizeof(info)};
   info.fMask = SEE_MASK_NOASYNC | SEE_MASK_FLAG_NO_UI | SEE_MASK_UNICODE;

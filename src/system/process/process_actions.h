@@ -37,9 +37,6 @@ std::vector<TTerminateOutcome> CloseOrTerminateProcesses(const std::vector<TProc
 std::vector<TTerminateOutcome> CloseOrTerminateProcesses(const std::vector<TProcessTarget>& targets, int timeoutMs,
                                                          IWtsApi& wts);
 
-// The system's message text for an error code, without the trailing line break.
-std::wstring SystemErrorText(DWORD error);
-
 // ShellExecuteExW with the verb "runas"; false when it failed or the user declined.
 bool RunAsAdmin(HWND owner, const std::wstring& fileName, const std::wstring& parameters);
 

@@ -4,23 +4,12 @@
 
 #include "core/snapshot/snapshot.h"
 #include "system/raii.h"
+#include "system/text/locale_text.h"
 
 namespace vantrel {
 namespace {
 
-std::wstring MessageText(DWORD error) {
-  wchar_t* text = nullptr;
-  const DWORD n = ::FormatMessageW(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM |
-                                       FORMAT_MESSAGE_IGNORE_INSERTS,
-                                   nullptr, error, 0, reinterpret_cast<wchar_t*>(&text), 0, nullptr);
-  std::wstring result = n && text ? std::wstring(text, n) : L"Error " + std::to_wstring(error);
-  if (text) ::LocalFree(text);
-  while (!result.empty() && (result.back() == L'\n' || result.back() == L'\r' || result.back() == L' '))
-    result.pop_back();
-  return result;
-}
-
-TSnapshotOutcome Failure(DWORD error) { return {false, L"", error, MessageText(error)}; }
+TSnapshotOutcome Failure(DWORD error) { return {false, L"", error, SystemErrorText(error)}; }
 
 // A window DC released in every case.
 class WindowFrameDc {

@@ -135,4 +135,16 @@ TDateTime Now() {
   return EncodeDateTime(t.wYear, t.wMonth, t.wDay, t.wHour, t.wMinute, t.wSecond, t.wMilliseconds);
 }
 
+std::wstring SystemErrorText(DWORD error) {
+  wchar_t* text = nullptr;
+  const DWORD n = ::FormatMessageW(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM |
+                                       FORMAT_MESSAGE_IGNORE_INSERTS,
+                                   nullptr, error, 0, reinterpret_cast<wchar_t*>(&text), 0, nullptr);
+  std::wstring result = n && text ? std::wstring(text, n) : L"Error " + std::to_wstring(error);
+  if (text) ::LocalFree(text);
+  while (!result.empty() && (result.back() == L'\n' || result.back() == L'\r' || result.back() == L' '))
+    result.pop_back();
+  return result;
+}
+
 }  // namespace vantrel

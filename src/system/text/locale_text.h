@@ -1,4 +1,5 @@
-// The user's regional settings, time-zone and file-time conversion, and code-page conversion.
+// The user's regional settings, time-zone and file-time conversion, code-page conversion, and the system's message
+// texts.
 #pragma once
 
 #include <windows.h>
@@ -18,6 +19,9 @@ namespace vantrel {
 // does not give keeps the invariant one.
 TFormatSettings ReadFormatSettings(const wchar_t* LocaleName);
 TFormatSettings ReadUserFormatSettings();
+
+// The system's message text for an error code, without the trailing line break; "Error n" when it has none.
+std::wstring SystemErrorText(DWORD error);
 
 // The same instant in the machine's current time zone; Value unchanged when the zone or the conversion fails.
 TDateTime UTCToLocalDateTime(TDateTime Value);
