@@ -10,6 +10,7 @@
 #include "system/os/native_api.h"
 #include "system/os/system_facts.h"
 #include "system/process/handle_file_names.h"
+#include "system/process/native_process_layouts.h"
 #include "system/raii.h"
 
 namespace vantrel {
@@ -23,11 +24,6 @@ constexpr ULONG kFileNameInformation = 9;
 constexpr size_t kFirstTableBytes = size_t{64} << 10;
 constexpr size_t kMaxQueryBytes = size_t{64} << 10;  // object names and types
 
-struct CountedString {  // UNICODE_STRING
-  USHORT Length;
-  USHORT MaximumLength;
-  PWSTR Buffer;
-};
 struct ClientId {
   HANDLE UniqueProcess;
   HANDLE UniqueThread;
@@ -39,14 +35,6 @@ struct ThreadBasicInformation {
   ULONG_PTR AffinityMask;
   LONG Priority;
   LONG BasePriority;
-};
-struct ProcessBasicInformation {
-  LONG ExitStatus;
-  PVOID PebBaseAddress;
-  ULONG_PTR AffinityMask;
-  LONG BasePriority;
-  ULONG_PTR UniqueProcessId;
-  ULONG_PTR InheritedFromUniqueProcessId;
 };
 struct IoStatus {
   union {
@@ -62,8 +50,8 @@ bool WantsMore(NtStatus s) {
 
 // The text of a counted string at the start of buf, only when its characters lie inside buf.
 std::wstring CountedText(const std::vector<uint64_t>& buf, size_t bytes) {
-  if (bytes < sizeof(CountedString)) return {};
-  const auto* s = reinterpret_cast<const CountedString*>(buf.data());
+  if (bytes < sizeof(NativeCountedString)) return {};
+  const auto* s = reinterpret_cast<const NativeCountedString*>(buf.data());
   const auto* begin = reinterpret_cast<const uint8_t*>(buf.data());
   const auto* text = reinterpret_cast<const uint8_t*>(s->Buffer);
   if (!text || s->Length == 0 || text < begin || text + s->Length > begin + bytes) return {};
@@ -94,7 +82,7 @@ std::wstring TypeNameOf(HANDLE h) { return QueryObjectText(h, kObjectTypeInforma
 void NameProcessOrThread(HANDLE h, THandleRecord& r) {
   const TNativeApi& api = NativeApi();
   if (r.Typ == kTypProcess && api.NtQueryInformationProcess) {
-    ProcessBasicInformation info{};
+    NativeBasicInformation info{};
     if (api.NtQueryInformationProcess(h, 0, &info, sizeof info, nullptr) == kStatusSuccess)
       r.Name = ProcessHandleName(info.UniqueProcessId);
   } else if (r.Typ == kTypThread && api.NtQueryInformationThread) {

@@ -16,9 +16,17 @@ struct NativeVmCounters {
 struct NativeTimes {
   LARGE_INTEGER CreateTime, ExitTime, KernelTime, UserTime;
 };
-struct NativeCountedString {
+struct NativeCountedString {  // UNICODE_STRING
   USHORT Length, MaximumLength;
   PWSTR Buffer;
+};
+struct NativeBasicInformation {  // PROCESS_BASIC_INFORMATION
+  LONG ExitStatus;
+  PVOID PebBaseAddress;
+  ULONG_PTR AffinityMask;
+  LONG BasePriority;
+  ULONG_PTR UniqueProcessId;
+  ULONG_PTR InheritedFromUniqueProcessId;
 };
 
 inline VM_COUNTERS ToRecord(const NativeVmCounters& v) {

@@ -26,15 +26,6 @@ constexpr ULONG kProcessHandleCount = 20;
 constexpr ULONG kProcessWow64Information = 26;
 constexpr ULONG kProcessImageFileName = 27;
 
-struct BasicInformation {
-  LONG ExitStatus;
-  PVOID PebBaseAddress;
-  ULONG_PTR AffinityMask;
-  LONG BasePriority;
-  ULONG_PTR UniqueProcessId;
-  ULONG_PTR InheritedFromUniqueProcessId;
-};
-
 template <typename T>
 bool QueryProcess(HANDLE process, ULONG infoClass, T& value) {
   const auto query = NativeApi().NtQueryInformationProcess;
@@ -274,7 +265,7 @@ bool LocateParameters(HANDLE process, uint64_t& peb, TPebLayout& layout) {
   }
   layout = TPebLayout::Wow64x86;
 #endif
-  BasicInformation basic{};
+  NativeBasicInformation basic{};
   if (!QueryProcess(process, kProcessBasicInformation, basic) || !basic.PebBaseAddress) return false;
   peb = static_cast<uint64_t>(reinterpret_cast<uintptr_t>(basic.PebBaseAddress));
   return true;
