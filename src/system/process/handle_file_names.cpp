@@ -127,10 +127,13 @@ DWORD WINAPI NameWorkerMain(void* param) {
     ::AcquireSRWLockExclusive(&q.lock);
     slot.job = kNoJob;
     if (slot.abandoned) {
+      // A late name still reaches the listing when it has not collected the names yet.
       const TSlowFileNames::Key key = q.jobs[i].key;
+      const bool answered = !name.empty();
+      q.jobs[i].name = std::move(name);
       ::ReleaseSRWLockExclusive(&q.lock);
       std::lock_guard slow(SlowLock());
-      Slow().WorkerReturned(key, !name.empty());
+      Slow().WorkerReturned(key, answered);
       return 0;
     }
     q.jobs[i].name = std::move(name);

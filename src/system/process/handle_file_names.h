@@ -39,7 +39,8 @@ class FileNameReader {
     std::wstring text;  // empty when the query failed or was given up on
   };
   // Waits for the queued names (each query at most the wait), lets the idle workers end and waits for them;
-  // workers given up on end on their own when their query returns.
+  // workers given up on end on their own when their query returns. A name given up on that came back before this
+  // collects is kept.
   std::vector<Name> Finish();
   int Timeouts() const { return timeouts_; }
 
