@@ -3,139 +3,18 @@
 #include "system/startup/autorun_reader.h"
 
 #include <shlobj.h>
-#include <shobjidl.h>
 
 #include <gtest/gtest.h>
 
-#include <functional>
-#include <map>
-#include <set>
-
-#include "system/com_ptr.h"
+#include "../support/startup_entries.h"
 #include "system/os/file_version.h"
 
 namespace vantrel {
 namespace {
 
-const std::wstring kRun = L"Software\\Microsoft\\Windows\\CurrentVersion\\Run";
-const std::wstring kRunOnceEx = L"Software\\Microsoft\\Windows\\CurrentVersion\\RunOnceEx";
-const std::wstring kBho = L"Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Browser Helper Objects";
-const std::wstring kSessionManager = L"System\\CurrentControlSet\\Control\\Session Manager";
-const std::wstring kWinlogon = L"Software\\Microsoft\\Windows NT\\CurrentVersion\\Winlogon";
+using namespace vantrel::testing;  // the startup entries and their undo steps
+
 const std::wstring kClsid = L"{7E1F3A52-9C4B-4D2E-8A61-5B0C2D9E4F13}";
-
-// Undo steps run in reverse order at the end, pass or fail.
-class TUndo {
- public:
-  ~TUndo() {
-    for (auto it = steps_.rbegin(); it != steps_.rend(); ++it) (*it)();
-  }
-  void Add(std::function<void()> step) { steps_.push_back(std::move(step)); }
-
- private:
-  std::vector<std::function<void()>> steps_;
-};
-
-// Creates the key (and remembers to delete it when this call created it).
-bool CreateKey(TUndo& undo, HKEY root, const std::wstring& path, REGSAM view) {
-  // Create each level so that every newly created one is removed afterwards.
-  size_t pos = 0;
-  while (pos != std::wstring::npos) {
-    pos = path.find(L'\\', pos + 1);
-    const std::wstring part = path.substr(0, pos);
-    HKEY key = nullptr;
-    DWORD disposition = 0;
-    if (::RegCreateKeyExW(root, part.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS | view, nullptr, &key, &disposition) !=
-        ERROR_SUCCESS)
-      return false;
-    ::RegCloseKey(key);
-    if (disposition == REG_CREATED_NEW_KEY)
-      undo.Add([root, part, view] { ::RegDeleteKeyExW(root, part.c_str(), view, 0); });
-  }
-  return true;
-}
-
-// Sets a value, restoring the earlier value (or its absence) afterwards.
-bool SetValue(TUndo& undo, HKEY root, const std::wstring& path, REGSAM view, const std::wstring& name, DWORD type,
-              const std::wstring& data) {
-  if (!CreateKey(undo, root, path, view)) return false;
-  HKEY key = nullptr;
-  if (::RegOpenKeyExW(root, path.c_str(), 0, KEY_ALL_ACCESS | view, &key) != ERROR_SUCCESS) return false;
-  DWORD oldType = 0, oldSize = 0;
-  std::vector<BYTE> old;
-  const bool existed = ::RegQueryValueExW(key, name.c_str(), nullptr, &oldType, nullptr, &oldSize) == ERROR_SUCCESS;
-  if (existed) {
-    old.resize(oldSize);
-    ::RegQueryValueExW(key, name.c_str(), nullptr, &oldType, old.data(), &oldSize);
-  }
-  const LONG rc = ::RegSetValueExW(key, name.c_str(), 0, type, reinterpret_cast<const BYTE*>(data.c_str()),
-                                   static_cast<DWORD>((data.size() + 1) * sizeof(wchar_t)));
-  ::RegCloseKey(key);
-  undo.Add([=] {
-    HKEY k = nullptr;
-    if (::RegOpenKeyExW(root, path.c_str(), 0, KEY_ALL_ACCESS | view, &k) != ERROR_SUCCESS) return;
-    if (existed)
-      ::RegSetValueExW(k, name.c_str(), 0, oldType, old.data(), static_cast<DWORD>(old.size()));
-    else
-      ::RegDeleteValueW(k, name.c_str());
-    ::RegCloseKey(k);
-  });
-  return rc == ERROR_SUCCESS;
-}
-
-bool CreateFileOnce(TUndo& undo, const std::wstring& file) {
-  if (::GetFileAttributesW(file.c_str()) != INVALID_FILE_ATTRIBUTES) return true;  // someone else's: keep it
-  HANDLE h = ::CreateFileW(file.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
-  if (h == INVALID_HANDLE_VALUE) return false;
-  ::CloseHandle(h);
-  undo.Add([file] { ::DeleteFileW(file.c_str()); });
-  return true;
-}
-
-bool CreateLink(TUndo& undo, const std::wstring& file, const std::wstring& target, const std::wstring& args) {
-  ::CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
-  bool ok = false;
-  {
-    win::ComPtr<IShellLinkW> link;
-    win::ComPtr<IPersistFile> persist;
-    ok = SUCCEEDED(::CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkW,
-                                      link.put_void())) &&
-         SUCCEEDED(link->SetPath(target.c_str())) && SUCCEEDED(link->SetArguments(args.c_str())) &&
-         SUCCEEDED(link->QueryInterface(IID_IPersistFile, persist.put_void())) &&
-         SUCCEEDED(persist->Save(file.c_str(), TRUE));
-  }
-  ::CoUninitialize();
-  undo.Add([file] { ::DeleteFileW(file.c_str()); });
-  return ok;
-}
-
-// Every value of a key as "name=data" (data as raw UTF-16 text), in the given view.
-std::set<std::wstring> KeyContents(HKEY root, const std::wstring& path, REGSAM view) {
-  std::set<std::wstring> out;
-  HKEY key = nullptr;
-  if (::RegOpenKeyExW(root, path.c_str(), 0, KEY_READ | view, &key) != ERROR_SUCCESS) return out;
-  for (DWORD i = 0;; ++i) {
-    wchar_t name[512];
-    BYTE data[4096];
-    DWORD nameLen = 512, dataLen = sizeof data, type = 0;
-    if (::RegEnumValueW(key, i, name, &nameLen, nullptr, &type, data, &dataLen) != ERROR_SUCCESS) break;
-    out.insert(std::wstring(name, nameLen) + L"=" +
-               std::wstring(reinterpret_cast<wchar_t*>(data), dataLen / sizeof(wchar_t)));
-  }
-  ::RegCloseKey(key);
-  return out;
-}
-
-std::set<std::wstring> FolderContents(const std::wstring& folder) {
-  std::set<std::wstring> out;
-  WIN32_FIND_DATAW found;
-  HANDLE h = ::FindFirstFileW((folder + L"\\*").c_str(), &found);
-  if (h == INVALID_HANDLE_VALUE) return out;
-  do out.insert(found.cFileName);
-  while (::FindNextFileW(h, &found));
-  ::FindClose(h);
-  return out;
-}
 
 const TAutorunGroup* Group(const TAutorunScan& scan, const std::wstring& path) {
   for (const TAutorunGroup& g : scan.Groups)
@@ -152,7 +31,7 @@ std::vector<const TAutorunRecord*> Entries(const TAutorunGroup* group, const std
 }
 
 TEST(Autoruns, ListsEveryPlaceAndRemovesExactlyTheChosenEntries) {
-  TUndo undo;
+  Undo undo;
   const std::wstring p = L"VantrelT" + std::to_wstring(::GetCurrentProcessId());
   const std::wstring commonFolder = GetSpecialFolder(::GetDesktopWindow(), CSIDL_COMMON_STARTUP);
   const std::wstring userFolder = GetSpecialFolder(::GetDesktopWindow(), CSIDL_STARTUP);
@@ -170,16 +49,9 @@ TEST(Autoruns, ListsEveryPlaceAndRemovesExactlyTheChosenEntries) {
   ASSERT_TRUE(SetValue(undo, HKEY_CURRENT_USER, kRunOnceEx + L"\\Depend", k64, p + L"Dep", REG_SZ, L"dep.exe"));
   ASSERT_TRUE(SetValue(undo, HKEY_LOCAL_MACHINE, kSessionManager, k64, L"BootExecute", REG_MULTI_SZ,
                        std::wstring(L"vantrel-boot-check *") + L'\0' + L"second"));
-  TUndo* u = &undo;
   for (const wchar_t* name : {L"Userinit", L"Shell"}) {
-    HKEY key = nullptr;
-    bool exists = false;
-    if (::RegOpenKeyExW(HKEY_LOCAL_MACHINE, kWinlogon.c_str(), 0, KEY_READ | k64, &key) == ERROR_SUCCESS) {
-      exists = ::RegQueryValueExW(key, name, nullptr, nullptr, nullptr, nullptr) == ERROR_SUCCESS;
-      ::RegCloseKey(key);
-    }
-    if (!exists) {
-      ASSERT_TRUE(SetValue(*u, HKEY_LOCAL_MACHINE, kWinlogon, k64, name, REG_SZ, L"explorer.exe"));
+    if (!ValueExists(HKEY_LOCAL_MACHINE, kWinlogon, k64, name)) {
+      ASSERT_TRUE(SetValue(undo, HKEY_LOCAL_MACHINE, kWinlogon, k64, name, REG_SZ, L"explorer.exe"));
     }
   }
   // The same object in both views, with its class under each view's CLSID key.
