@@ -7,9 +7,6 @@
 
 #include <algorithm>
 #include <array>
-#include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <memory>
 #include <stdexcept>
 #include <string>
@@ -25,9 +22,15 @@
 #include "core/process/process_texts.h"
 #include "core/shell/pages.h"
 #include "core/shell/refresh_plan.h"
+#include "page_test_support.h"
 
 namespace vantrel::app {
 namespace {
+
+using testing::FieldLines;
+using testing::FromUtf8;
+using testing::ReadBytes;
+using testing::TempPath;
 
 struct Frame {
   std::vector<RefreshStep> steps;
@@ -572,44 +575,6 @@ TProcessRecord Process(uint32_t pid, std::wstring name, std::wstring user) {
   return r;
 }
 
-std::wstring TempPath(const std::wstring& name) {
-  wchar_t dir[MAX_PATH];
-  ::GetTempPathW(MAX_PATH, dir);
-  return std::wstring(dir) + name;
-}
-
-std::string ReadBytes(const std::wstring& path) {
-  std::ifstream in(std::filesystem::path(path), std::ios::binary);
-  return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
-
-std::wstring FromUtf8(const std::string& bytes) {
-  std::wstring text(bytes.size(), L'\0');
-  text.resize(static_cast<size_t>(::MultiByteToWideChar(CP_UTF8, 0, bytes.data(), static_cast<int>(bytes.size()),
-                                                         text.data(), static_cast<int>(text.size()))));
-  return text;
-}
-
-// One line of a list file, read back as a spreadsheet program reads it.
-std::vector<std::wstring> Fields(const std::wstring& line) {
-  std::vector<std::wstring> fields(1);
-  bool quoted = false;
-  for (size_t i = 0; i < line.size(); ++i) {
-    const wchar_t c = line[i];
-    if (quoted && c == L'"' && i + 1 < line.size() && line[i + 1] == L'"') {
-      fields.back() += L'"';
-      ++i;
-    } else if (c == L'"' && (quoted || fields.back().empty())) {
-      quoted = !quoted;
-    } else if (c == L';' && !quoted) {
-      fields.emplace_back();
-    } else {
-      fields.back() += c;
-    }
-  }
-  return fields;
-}
-
 TEST(ListExport, TheProcessListReadsBackFieldByField) {
   Frame f({});
   ASSERT_TRUE(f.Start());
@@ -628,9 +593,7 @@ TEST(ListExport, TheProcessListReadsBackFieldByField) {
   const std::string bytes = ReadBytes(path);
   ASSERT_EQ(bytes.substr(0, 3), "\xEF\xBB\xBF");
   const std::wstring text = FromUtf8(bytes.substr(3));
-  std::vector<std::vector<std::wstring>> lines;
-  for (size_t start = 0, end; (end = text.find(L"\r\n", start)) != std::wstring::npos; start = end + 2)
-    lines.push_back(Fields(text.substr(start, end - start)));
+  const std::vector<std::vector<std::wstring>> lines = FieldLines(text);
   ASSERT_EQ(lines.size(), 1 + rows.size());
   ASSERT_EQ(lines[0].size(), static_cast<size_t>(list.ColumnCount()));
   for (int c = 0; c < list.ColumnCount(); ++c) EXPECT_EQ(lines[0][static_cast<size_t>(c)], list.Column(c).header);
@@ -658,7 +621,7 @@ TEST(ListExport, AFailedSaveLeavesTheEarlierFileAndShowsTheErrorBox) {
     BoxAnswerer ok(IDOK);
     EXPECT_FALSE(SaveListReportingErrors(list, path, CsvEncoding::Utf8WithBom));
     ASSERT_TRUE(ok.found);
-    EXPECT_NE(ok.seen.text.find(path), std::wstring::npos) << "the box names the file: " << testing::PrintToString(ok.seen.text);
+    EXPECT_NE(ok.seen.text.find(path), std::wstring::npos) << "the box names the file: " << ::testing::PrintToString(ok.seen.text);
   }
   ::CloseHandle(holder);
   EXPECT_EQ(ReadBytes(path), "earlier");

@@ -6,8 +6,6 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
-#include <filesystem>
-#include <fstream>
 #include <string>
 #include <thread>
 #include <vector>
@@ -25,7 +23,11 @@
 namespace vantrel::app {
 namespace {
 
+using testing::FieldLines;
+using testing::FromAnsi;
 using testing::PumpUntil;
+using testing::ReadBytes;
+using testing::TempPath;
 using testing::WindowText;
 using vantrel::testing::FakeWts;
 using vantrel::testing::FakeWtsSession;
@@ -303,24 +305,6 @@ TEST(SessionsPage, SendMessageAsksForTheTextAndSendsItWithoutWaiting) {
   EXPECT_FALSE(calls[0].wait);
 }
 
-std::wstring TempPath(const std::wstring& name) {
-  wchar_t dir[MAX_PATH];
-  ::GetTempPathW(MAX_PATH, dir);
-  return std::wstring(dir) + name;
-}
-
-std::string ReadBytes(const std::wstring& path) {
-  std::ifstream in(std::filesystem::path(path), std::ios::binary);
-  return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
-
-std::wstring FromAnsi(const std::string& bytes) {
-  std::wstring text(bytes.size(), L'\0');
-  text.resize(static_cast<size_t>(::MultiByteToWideChar(CP_ACP, 0, bytes.data(), static_cast<int>(bytes.size()),
-                                                         text.data(), static_cast<int>(text.size()))));
-  return text;
-}
-
 // What a text becomes through the code page (a character it lacks turns into its replacement).
 std::wstring ThroughAnsi(const std::wstring& text) {
   std::string bytes(text.size() * 4 + 1, '\0');
@@ -328,26 +312,6 @@ std::wstring ThroughAnsi(const std::wstring& text) {
                                                          bytes.data(), static_cast<int>(bytes.size()), nullptr,
                                                          nullptr)));
   return FromAnsi(bytes);
-}
-
-// One line of the file, read back as a spreadsheet program reads it.
-std::vector<std::wstring> Fields(const std::wstring& line) {
-  std::vector<std::wstring> fields(1);
-  bool quoted = false;
-  for (size_t i = 0; i < line.size(); ++i) {
-    const wchar_t c = line[i];
-    if (quoted && c == L'"' && i + 1 < line.size() && line[i + 1] == L'"') {
-      fields.back() += L'"';
-      ++i;
-    } else if (c == L'"' && (quoted || fields.back().empty())) {
-      quoted = !quoted;
-    } else if (c == L';' && !quoted) {
-      fields.emplace_back();
-    } else {
-      fields.back() += c;
-    }
-  }
-  return fields;
 }
 
 TEST(SessionJournal, EveryEventCodeGivesItsRowAndTheLogoffKeepsTheListedUser) {
@@ -432,9 +396,7 @@ TEST(SessionJournal, TheFileReadsBackFieldByFieldAndAFailedSaveKeepsTheEarlierOn
   EXPECT_NE(bytes.find("PC9\\a;\"\"b\""), std::string::npos);
   EXPECT_NE(bytes.find(";say \"hi\";"), std::string::npos);
   const std::wstring text = FromAnsi(bytes);
-  std::vector<std::vector<std::wstring>> lines;
-  for (size_t start = 0, end; (end = text.find(L"\r\n", start)) != std::wstring::npos; start = end + 2)
-    lines.push_back(Fields(text.substr(start, end - start)));
+  const std::vector<std::vector<std::wstring>> lines = FieldLines(text);
   ASSERT_EQ(lines.size(), 4u);
   ASSERT_EQ(lines[0].size(), static_cast<size_t>(kJournalColumnCount));
   for (int c = 0; c < kJournalColumnCount; ++c)
