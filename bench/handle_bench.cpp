@@ -7,31 +7,12 @@
 #include <mutex>
 #include <vector>
 
+#include "bench_support.h"
 #include "proc_children.h"
 #include "system/process/handle_list.h"
 
-namespace {
-
-double Now() {
-  LARGE_INTEGER f, t;
-  ::QueryPerformanceFrequency(&f);
-  ::QueryPerformanceCounter(&t);
-  return static_cast<double>(t.QuadPart) * 1000.0 / static_cast<double>(f.QuadPart);
-}
-
-template <typename Fn>
-double Median(int runs, Fn fn) {
-  std::vector<double> times;
-  for (int i = 0; i < runs; ++i) {
-    const double start = Now();
-    fn();
-    times.push_back(Now() - start);
-  }
-  std::sort(times.begin(), times.end());
-  return times[times.size() / 2];
-}
-
-}  // namespace
+using vantrel::bench::Median;
+using vantrel::bench::Now;
 
 int main() {
   constexpr int kFiles = 2000;

@@ -10,18 +10,15 @@
 #include <string>
 #include <vector>
 
+#include "bench_support.h"
+
 namespace {
+
+using vantrel::bench::Now;
 
 constexpr wchar_t kMainClass[] = L"Twnd_tm_Main";
 constexpr UINT kPollTimeoutMs = 20;
 constexpr double kGiveUpMs = 5000;
-
-double NowMs() {
-  LARGE_INTEGER f, t;
-  ::QueryPerformanceFrequency(&f);
-  ::QueryPerformanceCounter(&t);
-  return static_cast<double>(t.QuadPart) * 1000.0 / static_cast<double>(f.QuadPart);
-}
 
 struct WindowSearch {
   DWORD pid = 0;  // 0: any process
@@ -71,15 +68,15 @@ int Launch(int argc, wchar_t** argv) {
   for (int i = 3; i < argc; ++i) line += L" " + std::wstring(argv[i]);
   STARTUPINFOW si{sizeof si};
   PROCESS_INFORMATION pi{};
-  const double start = NowMs();
+  const double start = Now();
   if (!::CreateProcessW(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi)) {
     std::printf("launch failed: %lu\n", ::GetLastError());
     return 1;
   }
   ::CloseHandle(pi.hThread);
-  while (NowMs() - start < 300000) {  // with 1000 processes the first refresh alone takes over a minute
+  while (Now() - start < 300000) {  // with 1000 processes the first refresh alone takes over a minute
     if (FindMainWindow(pi.dwProcessId)) {
-      std::printf("window_ms %.0f\n", NowMs() - start);
+      std::printf("window_ms %.0f\n", Now() - start);
       std::fflush(stdout);
       ::CloseHandle(pi.hProcess);
       return 0;
@@ -106,11 +103,11 @@ int SetInterval(const wchar_t* seconds) {
 
 // Posts one character and waits until the edit shows the expected text; returns the delay or -1.
 double TypeOne(HWND edit, wchar_t ch, const std::wstring& expected) {
-  const double start = NowMs();
+  const double start = Now();
   ::PostMessageW(edit, WM_CHAR, ch, 1);
   std::wstring text;
-  while (NowMs() - start < kGiveUpMs) {
-    if (ReadText(edit, text) && text == expected) return NowMs() - start;
+  while (Now() - start < kGiveUpMs) {
+    if (ReadText(edit, text) && text == expected) return Now() - start;
     ::Sleep(1);
   }
   return -1;

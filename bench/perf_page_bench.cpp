@@ -6,20 +6,16 @@
 #include <memory>
 #include <vector>
 
+#include "bench_support.h"
 #include "app/main_window.h"
 #include "app/pages/performance_page.h"
 
 namespace {
 
+using vantrel::bench::CpuMs;
+
 using namespace vantrel;
 using namespace vantrel::app;
-
-double CpuMs() {
-  FILETIME c, e, k, u;
-  ::GetProcessTimes(::GetCurrentProcess(), &c, &e, &k, &u);
-  auto ms = [](FILETIME f) { return (static_cast<double>(f.dwHighDateTime) * 4294967296.0 + f.dwLowDateTime) / 1e4; };
-  return ms(k) + ms(u);
-}
 
 void Pump() {
   MSG msg;

@@ -7,6 +7,7 @@
 #include <memory>
 #include <vector>
 
+#include "bench_support.h"
 #include "controls/cpu_monitors.h"
 #include "controls/trend_chart.h"
 #include "core/perf/cpu_frequency.h"
@@ -16,15 +17,10 @@
 
 namespace {
 
+using vantrel::bench::CpuMs;
+
 using namespace vantrel;
 using namespace vantrel::ui;
-
-double CpuMs() {
-  FILETIME c, e, k, u;
-  ::GetProcessTimes(::GetCurrentProcess(), &c, &e, &k, &u);
-  auto ms = [](FILETIME f) { return (static_cast<double>(f.dwHighDateTime) * 4294967296.0 + f.dwLowDateTime) / 1e4; };
-  return ms(k) + ms(u);
-}
 
 void Pump() {
   MSG msg;

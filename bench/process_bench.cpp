@@ -7,30 +7,15 @@
 #include <cstdio>
 #include <vector>
 
+#include "bench_support.h"
 #include "proc_children.h"
 #include "system/os/native_api.h"
 #include "system/process/process_snapshot.h"
 
 namespace {
 
-double Now() {
-  LARGE_INTEGER f, t;
-  ::QueryPerformanceFrequency(&f);
-  ::QueryPerformanceCounter(&t);
-  return static_cast<double>(t.QuadPart) * 1000.0 / static_cast<double>(f.QuadPart);
-}
-
-template <typename Fn>
-double Median(int runs, Fn fn) {
-  std::vector<double> times;
-  for (int i = 0; i < runs; ++i) {
-    const double start = Now();
-    fn();
-    times.push_back(Now() - start);
-  }
-  std::sort(times.begin(), times.end());
-  return times[times.size() / 2];
-}
+using vantrel::bench::Median;
+using vantrel::bench::Now;
 
 size_t NativeQueryAlone() {
   static std::vector<uint8_t> buffer(1 << 20);

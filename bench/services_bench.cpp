@@ -8,32 +8,17 @@
 #include <string>
 #include <vector>
 
+#include "bench_support.h"
 #include "svc_install.h"
 #include "system/services/service_reader.h"
 
 namespace {
 
+using vantrel::bench::Median;
+using vantrel::bench::Now;
+
 constexpr int kServices = 200;
 constexpr wchar_t kPrefix[] = L"VantrelBench";
-
-double Now() {
-  LARGE_INTEGER f, t;
-  ::QueryPerformanceFrequency(&f);
-  ::QueryPerformanceCounter(&t);
-  return static_cast<double>(t.QuadPart) * 1000.0 / static_cast<double>(f.QuadPart);
-}
-
-template <typename Fn>
-double Median(int runs, Fn fn) {
-  std::vector<double> times;
-  for (int i = 0; i < runs; ++i) {
-    const double start = Now();
-    fn();
-    times.push_back(Now() - start);
-  }
-  std::sort(times.begin(), times.end());
-  return times[times.size() / 2];
-}
 
 std::wstring NameOf(int i) {
   wchar_t name[64];

@@ -10,9 +10,13 @@
 #include <unordered_map>
 #include <vector>
 
+#include "bench_support.h"
 #include "controls/tree_grid.h"
 
 namespace {
+
+using vantrel::bench::Median;
+using vantrel::bench::Now;
 
 using vantrel::ui::ColumnAlign;
 using vantrel::ui::TreeGrid;
@@ -24,30 +28,6 @@ struct Row {
   std::wstring created;
   long long workingSet;
 };
-
-double Now() {
-  static LARGE_INTEGER freq = [] {
-    LARGE_INTEGER f;
-    ::QueryPerformanceFrequency(&f);
-    return f;
-  }();
-  LARGE_INTEGER t;
-  ::QueryPerformanceCounter(&t);
-  return static_cast<double>(t.QuadPart) * 1000.0 / static_cast<double>(freq.QuadPart);
-}
-
-// Median of several runs, in milliseconds.
-template <typename Fn>
-double Measure(int runs, Fn fn) {
-  std::vector<double> times;
-  for (int i = 0; i < runs; ++i) {
-    const double start = Now();
-    fn();
-    times.push_back(Now() - start);
-  }
-  std::sort(times.begin(), times.end());
-  return times[times.size() / 2];
-}
 
 std::vector<Row> MakeRows(int n) {
   std::vector<Row> rows;
@@ -127,7 +107,7 @@ int main() {
     const int n = static_cast<int>(rows->size());
     source = rows;
     grid.SetSort(-1, true);
-    const double unsorted = Measure(9, rebuild);
+    const double unsorted = Median(9, rebuild);
     double adding = 0, ending = 0;
     for (int i = 0; i < 5; ++i) {
       const double t0 = Now();
@@ -140,27 +120,27 @@ int main() {
       ending += (Now() - t1) / 5;
     }
     std::printf("  (clear + add %.2f ms, end of block %.2f ms)\n", adding, ending);
-    const double painted = Measure(9, paint);
+    const double painted = Median(9, paint);
     grid.SetSort(0, true);
-    const double sortedRebuild = Measure(9, rebuild);
+    const double sortedRebuild = Median(9, rebuild);
     std::printf("rebuild %5d rows in one update block: %7.2f ms unsorted, %7.2f ms with a sort column; "
                 "one full paint %6.2f ms\n",
                 n, unsorted, sortedRebuild, painted);
   }
   {
     HWND list = grid.listHwnd();
-    const double a = Measure(9, [&] { ListView_SetItemCountEx(list, 10000, LVSICF_NOINVALIDATEALL | LVSICF_NOSCROLL); });
-    const double b = Measure(9, [&] { ListView_SetItemState(list, 5, LVIS_SELECTED | LVIS_FOCUSED, LVIS_SELECTED | LVIS_FOCUSED); ListView_SetItemState(list, 5, 0, LVIS_SELECTED | LVIS_FOCUSED); });
-    const double c = Measure(9, [&] { ::InvalidateRect(list, nullptr, FALSE); });
-    const double d = Measure(9, [&] { ListView_GetNextItem(list, -1, LVNI_SELECTED); });
+    const double a = Median(9, [&] { ListView_SetItemCountEx(list, 10000, LVSICF_NOINVALIDATEALL | LVSICF_NOSCROLL); });
+    const double b = Median(9, [&] { ListView_SetItemState(list, 5, LVIS_SELECTED | LVIS_FOCUSED, LVIS_SELECTED | LVIS_FOCUSED); ListView_SetItemState(list, 5, 0, LVIS_SELECTED | LVIS_FOCUSED); });
+    const double c = Median(9, [&] { ::InvalidateRect(list, nullptr, FALSE); });
+    const double d = Median(9, [&] { ListView_GetNextItem(list, -1, LVNI_SELECTED); });
     std::printf("  (the list view itself: LVM_SETITEMCOUNT %.2f, set+clear state %.2f, invalidate %.2f, next item %.2f ms)\n", a, b, c, d);
   }
   const char* const what[] = {"number", "text", "date"};
   for (int column : {0, 1, 2}) {
-    const double t = Measure(9, [&] { grid.SetSort(column, !grid.SortAscending()); });
+    const double t = Median(9, [&] { grid.SetSort(column, !grid.SortAscending()); });
     std::printf("sort 10000 rows by a %-6s column: %7.2f ms\n", what[column], t);
   }
-  const double rebuildAndPaint = Measure(9, [&] {
+  const double rebuildAndPaint = Median(9, [&] {
     rebuild();
     // The same rows again would repaint nothing: paint the whole list as a refresh that changed every row.
     ::InvalidateRect(grid.listHwnd(), nullptr, FALSE);
@@ -173,7 +153,7 @@ int main() {
     source = &rows50k;
     rebuild();
     size_t visited = 0;
-    const double walk = Measure(9, [&] {
+    const double walk = Median(9, [&] {
       visited = 0;
       for (TreeNode* n = grid.First(); n; n = grid.Next(n)) ++visited;
     });
@@ -206,7 +186,7 @@ int main() {
     const std::vector<Row>* next;
   } variants[] = {{"nothing changed", &same300}, {"one cell changed", &changed300}};
   {
-    const double empty = Measure(21, [&] {
+    const double empty = Median(21, [&] {
       grid.BeginUpdate();
       grid.EndUpdate();
     });
@@ -216,7 +196,7 @@ int main() {
     double pending = 0;
     int paints = 0;
     int round = 0;
-    const double t = Measure(21, [&] {
+    const double t = Median(21, [&] {
       // Alternate so that every round of the changed variant differs from the rows on screen.
       source = round++ % 2 ? &same300 : v.next;
       refresh();
@@ -237,7 +217,7 @@ int main() {
     for (TreeNode* n = grid.First(); n; n = grid.Next(n)) byPid[n->As<Row>()->pid] = n;
     int round = 0;
     double pending = 0;
-    const double t = Measure(21, [&] {
+    const double t = Median(21, [&] {
       const std::vector<Row>& next = round++ % 2 ? same300 : changed300;
       for (const Row& r : next) {
         TreeNode* n = byPid[r.pid];
@@ -252,7 +232,7 @@ int main() {
     });
     std::printf("refresh 300 rows in place by key,  one cell changed: %6.3f ms with its paint; per refresh %.1f rows "
                 "repainted\n", t, pending / 21);
-    const double full = Measure(21, [&] {
+    const double full = Median(21, [&] {
       ::InvalidateRect(list, nullptr, FALSE);
       ::UpdateWindow(list);
     });
