@@ -56,6 +56,25 @@ inline std::vector<uint8_t> WtsAddress(DWORD family, std::initializer_list<uint8
   return WtsBytes(a);
 }
 
+// WTSQuerySessionInformationW over the given sessions: the class's bytes copied into a block from allocate(size);
+// an unknown session or a class it lacks fails with ERROR_FILE_NOT_FOUND.
+template <typename Allocate>
+BOOL AnswerSessionQuery(const std::vector<FakeWtsSession>& sessions, DWORD id, WTS_INFO_CLASS infoClass,
+                        LPWSTR* buffer, DWORD* bytes, Allocate allocate) {
+  for (const FakeWtsSession& s : sessions) {
+    if (s.id != id) continue;
+    const auto it = s.info.find(infoClass);
+    if (it == s.info.end()) break;
+    uint8_t* block = allocate(it->second.size());
+    std::memcpy(block, it->second.data(), it->second.size());
+    *buffer = reinterpret_cast<LPWSTR>(block);
+    *bytes = static_cast<DWORD>(it->second.size());
+    return TRUE;
+  }
+  ::SetLastError(ERROR_FILE_NOT_FOUND);
+  return FALSE;
+}
+
 struct FakeWtsProcess {
   DWORD session = 0, pid = 0;
   std::wstring name;
@@ -126,18 +145,7 @@ class FakeWts final : public IWtsApi {
   }
   BOOL WTSQuerySessionInformationW(HANDLE, DWORD id, WTS_INFO_CLASS infoClass, LPWSTR* buffer,
                                    DWORD* bytes) override {
-    for (const FakeWtsSession& s : sessions) {
-      if (s.id != id) continue;
-      const auto it = s.info.find(infoClass);
-      if (it == s.info.end()) break;
-      uint8_t* block = Allocate(it->second.size());
-      std::memcpy(block, it->second.data(), it->second.size());
-      *buffer = reinterpret_cast<LPWSTR>(block);
-      *bytes = static_cast<DWORD>(it->second.size());
-      return TRUE;
-    }
-    ::SetLastError(ERROR_FILE_NOT_FOUND);
-    return FALSE;
+    return AnswerSessionQuery(sessions, id, infoClass, buffer, bytes, [this](size_t n) { return Allocate(n); });
   }
   DWORD WTSGetActiveConsoleSessionId() override { return 1; }
   BOOL WTSSendMessageW(HANDLE, DWORD session, LPWSTR title, DWORD titleBytes, LPWSTR message, DWORD messageBytes,

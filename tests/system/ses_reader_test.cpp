@@ -6,10 +6,10 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
-#include <map>
 #include <set>
 #include <vector>
 
+#include "../support/fake_wts.h"
 #include "core/process/process_rules.h"
 #include "core/sessions/session_rules.h"
 #include "os_test_print.h"
@@ -19,12 +19,11 @@
 namespace vantrel {
 namespace {
 
-struct FakeSession {
-  DWORD id;
-  std::wstring winSta;
-  WTS_CONNECTSTATE_CLASS state;
-  std::map<WTS_INFO_CLASS, std::vector<uint8_t>> info;  // a class missing here fails its query
-};
+using vantrel::testing::AnswerSessionQuery;
+using vantrel::testing::FakeWtsSession;
+using vantrel::testing::WtsAddress;
+using vantrel::testing::WtsBytes;
+using vantrel::testing::WtsText;
 
 struct FakeProcess {
   DWORD session, pid;
@@ -34,22 +33,12 @@ struct FakeProcess {
   int64_t user = 0, kernel = 0;
 };
 
-std::vector<uint8_t> Text(const std::wstring& s) {
-  const auto* p = reinterpret_cast<const uint8_t*>(s.c_str());
-  return std::vector<uint8_t>(p, p + (s.size() + 1) * sizeof(wchar_t));
-}
-template <typename T>
-std::vector<uint8_t> Bytes(const T& value) {
-  const auto* p = reinterpret_cast<const uint8_t*>(&value);
-  return std::vector<uint8_t>(p, p + sizeof value);
-}
-
 // Hands out every buffer as its own allocation and counts what is still unreleased.
 class FakeWts final : public IWtsApi {
  public:
   bool available = true;
   bool enumerateSessionsOk = true, enumerateProcessesOk = true;
-  std::vector<FakeSession> sessions;
+  std::vector<FakeWtsSession> sessions;
   std::vector<FakeProcess> processes;
   BOOL actionResult = FALSE;
   DWORD actionError = 0;
@@ -74,7 +63,7 @@ class FakeWts final : public IWtsApi {
       return FALSE;
     }
     size_t bytes = sizeof(WTS_SESSION_INFOW) * sessions.size();
-    for (const FakeSession& s : sessions) bytes += (s.winSta.size() + 1) * sizeof(wchar_t);
+    for (const FakeWtsSession& s : sessions) bytes += (s.winSta.size() + 1) * sizeof(wchar_t);
     uint8_t* block = Allocate(bytes);
     auto* infos = reinterpret_cast<WTS_SESSION_INFOW*>(block);
     auto* text = reinterpret_cast<wchar_t*>(block + sizeof(WTS_SESSION_INFOW) * sessions.size());
@@ -125,18 +114,7 @@ class FakeWts final : public IWtsApi {
   BOOL WTSTerminateProcess(HANDLE, DWORD, DWORD) override { return FALSE; }
   BOOL WTSQuerySessionInformationW(HANDLE, DWORD id, WTS_INFO_CLASS infoClass, LPWSTR* buffer,
                                    DWORD* bytes) override {
-    for (const FakeSession& s : sessions) {
-      if (s.id != id) continue;
-      const auto it = s.info.find(infoClass);
-      if (it == s.info.end()) break;
-      uint8_t* block = Allocate(it->second.size());
-      std::memcpy(block, it->second.data(), it->second.size());
-      *buffer = reinterpret_cast<LPWSTR>(block);
-      *bytes = static_cast<DWORD>(it->second.size());
-      return TRUE;
-    }
-    ::SetLastError(ERROR_FILE_NOT_FOUND);
-    return FALSE;
+    return AnswerSessionQuery(sessions, id, infoClass, buffer, bytes, [this](size_t n) { return Allocate(n); });
   }
   DWORD WTSGetActiveConsoleSessionId() override { return 1; }
   BOOL WTSSendMessageW(HANDLE, DWORD session, LPWSTR title, DWORD titleBytes, LPWSTR message, DWORD messageBytes,
@@ -200,33 +178,22 @@ class FakeWts final : public IWtsApi {
   std::set<uint8_t*> live_;
 };
 
-WTS_CLIENT_ADDRESS Address(DWORD family, std::initializer_list<uint8_t> bytes) {
-  WTS_CLIENT_ADDRESS a{};
-  a.AddressFamily = family;
-  size_t i = 0;
-  for (uint8_t b : bytes) a.Address[i++] = b;
-  return a;
-}
-
 // A server with the services session, the console, a remote session from PC7 and a listener.
 void FillServer(FakeWts& wts) {
-  FakeSession services{0, L"Services", WTSDisconnected, {}};
-  services.info[WTSUserName] = Text(L"");
-  FakeSession console{1, L"Console", WTSActive, {}};
-  console.info[WTSUserName] = Text(L"root");
-  console.info[WTSDomainName] = Text(L"VM");
-  console.info[WTSClientName] = Text(L"");
-  console.info[WTSClientBuildNumber] = Bytes(DWORD{0});
-  console.info[WTSClientDisplay] = Bytes(WTS_CLIENT_DISPLAY{1920, 1080, 0});  // no depth: no display text
-  console.info[WTSClientAddress] = Bytes(Address(23, {0, 0, 0xfe, 0x80}));  // IPv6: no address text
-  FakeSession remote{3, L"RDP-Tcp#7", WTSActive, {}};
-  remote.info[WTSUserName] = Text(L"clerk");
-  remote.info[WTSDomainName] = Text(L"OFFICE");
-  remote.info[WTSClientName] = Text(L"PC7");
-  remote.info[WTSClientBuildNumber] = Bytes(DWORD{9600});
-  remote.info[WTSClientDisplay] = Bytes(WTS_CLIENT_DISPLAY{1280, 1024, 16});
-  remote.info[WTSClientAddress] = Bytes(Address(2, {0x0d, 0x3d, 10, 0, 0, 7}));
-  FakeSession listener{65536, L"RDP-Tcp", WTSListen, {}};
+  FakeWtsSession services{0, L"Services", WTSDisconnected, {}};
+  services.info[WTSUserName] = WtsText(L"");
+  FakeWtsSession console{1, L"Console", WTSActive, {}};
+  console.info[WTSUserName] = WtsText(L"root");
+  console.info[WTSDomainName] = WtsText(L"VM");
+  console.info[WTSClientName] = WtsText(L"");
+  console.info[WTSClientBuildNumber] = WtsBytes(DWORD{0});
+  console.info[WTSClientDisplay] = WtsBytes(WTS_CLIENT_DISPLAY{1920, 1080, 0});  // no depth: no display text
+  console.info[WTSClientAddress] = WtsAddress(23, {0, 0, 0xfe, 0x80});  // IPv6: no address text
+  // Made in domain OFFICE, with every client fact.
+  const FakeWtsSession remote = FakeWtsSession::Make(3, L"RDP-Tcp#7", WTSActive, L"clerk", L"PC7", 9600,
+                                                     WTS_CLIENT_DISPLAY{1280, 1024, 16},
+                                                     WtsAddress(2, {0x0d, 0x3d, 10, 0, 0, 7}));
+  FakeWtsSession listener{65536, L"RDP-Tcp", WTSListen, {}};
   listener.info[WTSClientDisplay] = std::vector<uint8_t>{1, 2};  // short buffer: ignored
   wts.sessions = {services, console, remote, listener};
 
