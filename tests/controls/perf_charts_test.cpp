@@ -11,33 +11,16 @@
 #include "controls/level_indicator.h"
 #include "controls/trend_chart.h"
 #include "gdi_count.h"
+#include "host_window.h"
 
 namespace vantrel::ui {
 namespace {
 
-class Host {
- public:
-  Host() {
-    WNDCLASSW wc{};
-    wc.lpfnWndProc = ::DefWindowProcW;
-    wc.hInstance = ::GetModuleHandleW(nullptr);
-    wc.lpszClassName = L"VantrelPerfTestHost";
-    wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
-    ::RegisterClassW(&wc);
-    hwnd = ::CreateWindowExW(0, wc.lpszClassName, L"charts", WS_OVERLAPPEDWINDOW | WS_VISIBLE | WS_CLIPCHILDREN, 20,
-                             20, 900, 600, nullptr, nullptr, wc.hInstance, nullptr);
-  }
-  ~Host() { ::DestroyWindow(hwnd); }
-  HWND hwnd;
-};
+using testing::Pump;
 
-void Pump() {
-  MSG msg;
-  while (::PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
-    ::TranslateMessage(&msg);
-    ::DispatchMessageW(&msg);
-  }
-}
+struct Host : testing::HostWindow {
+  Host() : HostWindow(L"VantrelPerfTestHost", L"charts", 20, 20, 900, 600, COLOR_BTNFACE) {}
+};
 
 // The control's client area as painted, read back pixel by pixel.
 class Snapshot {

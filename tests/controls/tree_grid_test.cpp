@@ -7,6 +7,7 @@
 #include <memory>
 
 #include "gdi_count.h"
+#include "host_window.h"
 
 namespace vantrel::ui {
 namespace {
@@ -28,29 +29,11 @@ std::wstring DateText(int minutes) {
 
 const wchar_t* const kNames[] = {L"Alpha", L"bravo", L"Charlie", L"delta", L"Echo"};
 
-class HostWindow {
- public:
-  HostWindow() {
-    WNDCLASSW wc{};
-    wc.lpfnWndProc = ::DefWindowProcW;
-    wc.hInstance = ::GetModuleHandleW(nullptr);
-    wc.lpszClassName = L"VantrelGridTestHost";
-    wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_WINDOW + 1);
-    ::RegisterClassW(&wc);
-    hwnd = ::CreateWindowExW(0, wc.lpszClassName, L"grid", WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN | WS_VISIBLE, 0, 0,
-                             900, 600, nullptr, nullptr, wc.hInstance, nullptr);
-  }
-  ~HostWindow() { ::DestroyWindow(hwnd); }
-  HWND hwnd;
-};
+using testing::Pump;
 
-void Pump() {
-  MSG msg;
-  while (::PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
-    ::TranslateMessage(&msg);
-    ::DispatchMessageW(&msg);
-  }
-}
+struct Host : testing::HostWindow {
+  Host() : HostWindow(L"VantrelGridTestHost", L"grid", 0, 0, 900, 600, COLOR_WINDOW) {}
+};
 
 class TreeGridTest : public ::testing::Test {
  protected:
@@ -119,7 +102,7 @@ class TreeGridTest : public ::testing::Test {
     return buf;
   }
 
-  HostWindow host;
+  Host host;
   TreeGrid grid;
   int focusEvents = 0;
   TreeNode* lastFocused = nullptr;
@@ -446,7 +429,7 @@ TEST_F(TreeGridRefresh, ARefreshRepaintsOnlyTheRowsOnScreenThatChanged) {
 }
 
 TEST(TreeGridResources, RebuildsAndDestroyedGridsLeaveNoGdiObjectsBehind) {
-  HostWindow host;
+  Host host;
   auto once = [&](int round) {
     RECT rc{0, 0, 800, 500};
     TreeGrid grid;

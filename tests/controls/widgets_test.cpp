@@ -7,24 +7,13 @@
 #include "controls/collapsible_panel.h"
 #include "controls/inspector.h"
 #include "controls/simple_controls.h"
+#include "host_window.h"
 
 namespace vantrel::ui {
 namespace {
 
-class Host {
- public:
-  Host() {
-    WNDCLASSW wc{};
-    wc.lpfnWndProc = ::DefWindowProcW;
-    wc.hInstance = ::GetModuleHandleW(nullptr);
-    wc.lpszClassName = L"VantrelWidgetTestHost";
-    wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
-    ::RegisterClassW(&wc);
-    hwnd = ::CreateWindowExW(0, wc.lpszClassName, L"widgets", WS_OVERLAPPEDWINDOW | WS_VISIBLE | WS_CLIPCHILDREN,
-                             50, 50, 800, 500, nullptr, nullptr, wc.hInstance, nullptr);
-  }
-  ~Host() { ::DestroyWindow(hwnd); }
-  HWND hwnd;
+struct Host : testing::HostWindow {
+  Host() : HostWindow(L"VantrelWidgetTestHost", L"widgets", 50, 50, 800, 500, COLOR_BTNFACE) {}
 };
 
 std::wstring ListBoxText(HWND list, int row) {

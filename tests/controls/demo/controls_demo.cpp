@@ -13,6 +13,7 @@
 #include "controls/inspector.h"
 #include "controls/simple_controls.h"
 #include "controls/tree_grid.h"
+#include "demo_frame.h"
 
 namespace {
 
@@ -103,15 +104,7 @@ struct Demo {
   }
 
   void Create(HINSTANCE inst) {
-    WNDCLASSW wc{};
-    wc.lpfnWndProc = &Demo::WndProc;
-    wc.hInstance = inst;
-    wc.lpszClassName = L"VantrelControlsDemo";
-    wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
-    wc.hCursor = ::LoadCursorW(nullptr, IDC_ARROW);
-    ::RegisterClassW(&wc);
-    frame = ::CreateWindowExW(0, wc.lpszClassName, L"Vantrel", WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN, 20, 20, 100,
-                              100, nullptr, nullptr, inst, this);
+    frame = vantrel::demo::CreateDemoFrame(inst, L"VantrelControlsDemo", &Demo::WndProc, this);
     dpi = Dpi::ForWindow(frame);
     ::SetWindowPos(frame, nullptr, 0, 0, dpi.Scale(1000), dpi.Scale(720), SWP_NOMOVE | SWP_NOZORDER);
     SHFILEINFOW info{};
@@ -174,12 +167,8 @@ struct Demo {
   }
 
   static LRESULT CALLBACK WndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
-    auto* self = reinterpret_cast<Demo*>(::GetWindowLongPtrW(hwnd, GWLP_USERDATA));
+    auto* self = vantrel::demo::DemoOf<Demo>(hwnd, msg, lParam);
     switch (msg) {
-      case WM_NCCREATE:
-        ::SetWindowLongPtrW(hwnd, GWLP_USERDATA,
-                            reinterpret_cast<LONG_PTR>(reinterpret_cast<CREATESTRUCTW*>(lParam)->lpCreateParams));
-        break;
       case WM_SIZE:
         if (self && self->panel.hwnd()) self->Layout();
         return 0;
@@ -205,10 +194,6 @@ int WINAPI wWinMain(HINSTANCE inst, HINSTANCE, PWSTR cmd, int) {
   static Demo demo;
   demo.Create(inst);
   ::SetTimer(demo.frame, 1, static_cast<UINT>(seconds > 0 ? seconds : 10) * 1000, nullptr);
-  MSG msg;
-  while (::GetMessageW(&msg, nullptr, 0, 0) > 0) {
-    ::TranslateMessage(&msg);
-    ::DispatchMessageW(&msg);
-  }
+  vantrel::demo::RunMessageLoop();
   return 0;
 }

@@ -12,6 +12,7 @@
 #include "controls/level_indicator.h"
 #include "controls/trend_chart.h"
 #include "core/perf/monitor_grid.h"
+#include "demo_frame.h"
 
 namespace {
 
@@ -29,15 +30,7 @@ struct Demo {
   int t = 0;
 
   void Create(HINSTANCE inst) {
-    WNDCLASSW wc{};
-    wc.lpfnWndProc = Proc;
-    wc.hInstance = inst;
-    wc.lpszClassName = L"VantrelPerfDemo";
-    wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
-    wc.hCursor = ::LoadCursorW(nullptr, IDC_ARROW);
-    ::RegisterClassW(&wc);
-    frame = ::CreateWindowExW(0, wc.lpszClassName, L"Vantrel", WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN, 20, 20, 100,
-                              100, nullptr, nullptr, inst, this);
+    frame = vantrel::demo::CreateDemoFrame(inst, L"VantrelPerfDemo", Proc, this);
     dpi = Dpi::ForWindow(frame);
     for (uint32_t i = 0; i < cpus; ++i) {
       usage.push_back(std::make_unique<CpuUsageMonitor>());
@@ -101,12 +94,8 @@ struct Demo {
   }
 
   static LRESULT CALLBACK Proc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
-    auto* self = reinterpret_cast<Demo*>(::GetWindowLongPtrW(hwnd, GWLP_USERDATA));
+    auto* self = vantrel::demo::DemoOf<Demo>(hwnd, msg, lParam);
     switch (msg) {
-      case WM_NCCREATE:
-        ::SetWindowLongPtrW(hwnd, GWLP_USERDATA,
-                            reinterpret_cast<LONG_PTR>(reinterpret_cast<CREATESTRUCTW*>(lParam)->lpCreateParams));
-        break;
       case WM_SIZE:
         if (self && self->memory.hwnd()) self->Layout();
         return 0;
@@ -134,10 +123,6 @@ int WINAPI wWinMain(HINSTANCE inst, HINSTANCE, PWSTR cmd, int) {
   demo.Create(inst);
   ::SetTimer(demo.frame, 1, static_cast<UINT>(seconds > 0 ? seconds : 10) * 1000, nullptr);
   ::SetTimer(demo.frame, 2, 100, nullptr);
-  MSG msg;
-  while (::GetMessageW(&msg, nullptr, 0, 0) > 0) {
-    ::TranslateMessage(&msg);
-    ::DispatchMessageW(&msg);
-  }
+  vantrel::demo::RunMessageLoop();
   return 0;
 }
