@@ -93,9 +93,7 @@ std::wstring ReadProcessImageName(HANDLE process, const std::wstring& name) {
   return {};
 }
 
-namespace {
-
-// One WMI connection per walk, made at the first process that needs it.
+// Made at the first question: one connection per walk, and one for the command lines of a snapshot.
 struct TWmiOnDemand {
   TWmiConnection connection;
   bool tried = false;
@@ -117,6 +115,8 @@ struct TWmiOnDemand {
     return {};
   }
 };
+
+namespace {
 
 // The second-phase facts that never change while the process lives, but the command line.
 TProcessStaticFacts ReadStaticFacts(HANDLE process, uint32_t pid, const std::wstring& name, TWmiOnDemand& wmi) {
@@ -414,13 +414,17 @@ void TProcessSnapshot::Walk(const TProcesses& sessionProcesses, const TRowSink& 
 }
 
 bool TProcessSnapshot::CompleteCommandLine(TProcessRecord& r) {
+  TWmiOnDemand wmi;
+  return CompleteCommandLine(r, wmi);
+}
+
+bool TProcessSnapshot::CompleteCommandLine(TProcessRecord& r, TWmiOnDemand& wmi) {
   const auto it = cache_.find({r.PID, r.CPUTimes.CreateTime});
   TCacheEntry uncached;
   TCacheEntry& cached = it != cache_.end() ? it->second : uncached;
   const uint64_t now = ::GetTickCount64();
   if (!cached.HaveCommandLine && r.IsAccesible && cached.CommandLineRetry.Due(now)) {
     win::UniqueHandle process(OpenForWork(r.PID));
-    TWmiOnDemand wmi;
     if (process) cached.CommandLine = ReadCommandLine(process.get(), r.PID, wmi);
     cached.HaveCommandLine = !cached.CommandLine.empty();
     if (!cached.HaveCommandLine) cached.CommandLineRetry.Failed(now);
@@ -438,8 +442,9 @@ TProcesses TProcessSnapshot::Snapshot(const std::function<bool(const TProcessRec
     shown.push_back(rows.size() - 1);
     return &rows.back();
   });
+  TWmiOnDemand wmi;  // one connection for all the rows
   for (const size_t i : shown)
-    if (rows[i].IsAccesible) CompleteCommandLine(rows[i]);
+    if (rows[i].IsAccesible) CompleteCommandLine(rows[i], wmi);
   return rows;
 }
 

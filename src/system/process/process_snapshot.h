@@ -70,6 +70,9 @@ struct TProcessStaticFacts {
   bool Is64bit = false;
 };
 
+// One WMI connection, made at the first question (defined with the snapshot).
+struct TWmiOnDemand;
+
 class TProcessSnapshot {
  public:
   struct TOptions {
@@ -123,6 +126,7 @@ class TProcessSnapshot {
   using TKey = std::pair<uint32_t, uint64_t>;
   struct TWalkContext;
 
+  bool CompleteCommandLine(TProcessRecord& r, TWmiOnDemand& wmi);
   void FirstPhase(const TProcessListEntry& entry, TCacheEntry& cached, TWalkContext& walk, TProcessRecord& r);
   void SecondPhase(TCacheEntry& cached, TWalkContext& walk, TProcessRecord& row);
 

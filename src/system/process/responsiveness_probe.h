@@ -10,8 +10,8 @@
 
 namespace vantrel {
 
-// A window is given this long to answer WM_NULL. Half the default refresh interval, so that a hung process shows
-// at the next refresh.
+// A window is given this long to answer WM_NULL: half the shortest usual refresh interval (1 s), so that a hung
+// process shows at the next refresh.
 inline constexpr UINT kRespondTimeoutMs = 500;
 
 class TResponsivenessProbe {

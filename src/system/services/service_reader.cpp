@@ -1,20 +1,15 @@
 #include "system/services/service_reader.h"
 
-#include <shellapi.h>
-
 #include <algorithm>
 #include <atomic>
 #include <cstring>
 #include <functional>
-#include <map>
 #include <memory>
 #include <system_error>
 #include <thread>
 #include <vector>
 
-#include "core/os/ascii.h"
 #include "core/services/service_rules.h"
-#include "core/version/version_info.h"
 #include "system/os/file_version.h"
 #include "system/process/image_file_facts.h"
 #include "system/services/sc_handle.h"
@@ -32,7 +27,6 @@ constexpr size_t kConfigBufferBytes = 8192;
 constexpr size_t kConfigWorkers = 4;
 constexpr size_t kServicesPerWorker = 32;
 
-
 // What one refresh learns once: the environment for command lines and each executable's facts, as many
 // services share one executable.
 class TReadContext {
@@ -43,25 +37,15 @@ class TReadContext {
     return vantrel::ExtractFileFromCommandLine(cmdLine, env_, FileExists);
   }
 
-  const TImageFileFacts& FactsOf(const std::wstring& image) {
-    std::wstring key = image;
-    for (wchar_t& c : key) c = detail::FoldCase(c);
-    auto [it, inserted] = facts_.try_emplace(key);
-    if (inserted) it->second = ReadFacts(image);
-    return it->second;
-  }
+  const TImageFileFacts& FactsOf(const std::wstring& image) { return files_.Get(image, options_.DefaultImageIndex); }
 
   // For a single service's configuration.
   std::vector<uint64_t> configBuffer = std::vector<uint64_t>(kConfigBufferBytes / sizeof(uint64_t));
 
  private:
-  TImageFileFacts ReadFacts(const std::wstring& image) const {
-    return ReadImageFileFacts(image, options_.DefaultImageIndex);
-  }
-
   const TServiceReadOptions& options_;
   std::vector<std::wstring> env_;
-  std::map<std::wstring, TImageFileFacts> facts_;
+  TImageFileCache files_;
 };
 
 std::wstring TextOf(const wchar_t* s) { return s ? std::wstring(s) : std::wstring(); }
