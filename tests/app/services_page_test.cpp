@@ -116,7 +116,8 @@ TEST(ServicesPage, ARefusedStartQuotesItsOwnErrorAndNoOneElsesTarget) {
   ASSERT_EQ(WindowText(w.page().ControlButton().hwnd()), L"启动");
 
   // Started behind the page's back: the row still offers a start, which the manager refuses.
-  ASSERT_TRUE(StartOrContinueService(kName).Ok);
+  const TServiceOutcome started = StartOrContinueService(kName);
+  ASSERT_TRUE(started.Ok) << started.Error;
   ASSERT_EQ(WaitForServiceState(kName, ssRunning, 5000), ssRunning);
   ::SetLastError(ERROR_SUCCESS);
   {

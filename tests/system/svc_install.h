@@ -17,7 +17,9 @@ inline std::wstring TestServiceExePath() {
   return dir + L"svc_test_service.exe";
 }
 
-// Stops the service (waiting at most 5 s) and deletes it; quiet when it does not exist.
+// Stops the service (waiting at most 5 s) and deletes it; quiet when it does not exist. Returns once the
+// manager has let go of the name (at most 5 s more): a service marked for deletion lives on while its process
+// winds down, and a new one of the same name would meet ERROR_SERVICE_MARKED_FOR_DELETE when started.
 inline void RemoveServiceNow(const std::wstring& name) {
   SC_HANDLE manager = ::OpenSCManagerW(nullptr, nullptr, SC_MANAGER_CONNECT);
   if (!manager) return;
@@ -30,6 +32,12 @@ inline void RemoveServiceNow(const std::wstring& name) {
     }
     ::DeleteService(service);
     ::CloseServiceHandle(service);
+  }
+  for (int i = 0; i < 250; ++i) {
+    SC_HANDLE lingering = ::OpenServiceW(manager, name.c_str(), SERVICE_QUERY_STATUS);
+    if (!lingering) break;
+    ::CloseServiceHandle(lingering);
+    ::Sleep(20);
   }
   ::CloseServiceHandle(manager);
 }
