@@ -10,8 +10,13 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   for (size_t i = 0; i + 1 < size; i += 2) text += static_cast<wchar_t>(data[i] | (data[i + 1] << 8));
   static const std::vector<std::wstring> env{L"SystemRoot=C:\\Windows", L"ProgramFiles=C:\\Program Files (x86)",
                                              L"A=%A%"};
-  const vantrel::FileExistsFn exists = [](const std::wstring& s) { return s.size() % 7 == 3; };
+  int probes = 0;
+  const vantrel::FileExistsFn exists = [&probes](const std::wstring& s) {
+    ++probes;
+    return s.size() % 7 == 3;
+  };
   (void)vantrel::ExtractFileFromCommandLine(text, env, exists);
+  if (probes > vantrel::kMaxCommandLineProbes) __builtin_trap();
   (void)vantrel::ParseEnvironmentBlock(text);
   vantrel::TDriveMap map;
   map[2] = {L"c:", L"\\Device\\HarddiskVolume1", 23};

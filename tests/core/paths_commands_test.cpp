@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <set>
 
 namespace vantrel {
@@ -117,6 +118,62 @@ TEST(ExtractFileFromCommandLine, ShortestExistingRun) {
       {L"", L""},
   };
   for (const Case& c : cases) EXPECT_EQ(ExtractFileFromCommandLine(c.in, kEnv, fs.Fn()), c.out) << c.in;
+}
+
+// Hostile values anyone may write under a Run key: each finishes within the probe budget, never asks about a text
+// longer than a path can be, and still gives the ordinary result where a file is found early.
+TEST(ExtractFileFromCommandLine, BoundedOnHostileLines) {
+  auto repeat = [](const std::wstring& unit, size_t times) {
+    std::wstring s;
+    s.reserve(unit.size() * times);
+    for (size_t i = 0; i < times; ++i) s += unit;
+    return s;
+  };
+  const std::wstring megabyte = repeat(L"a ", 512 * 1024);
+  const std::wstring oneToken(kMaxCommandLineChars, L'b');
+  const std::wstring deepRun = repeat(L"x\\ ", 10000);  // short elements: only the budget ends it
+  const std::wstring lateFile = deepRun + L"app.exe";
+  const std::wstring unclosed = L"\"C:\\Program Files\\App\\app.exe " + repeat(L"q ", 50000);
+  std::wstring manyX86, manyX86Expanded;
+  std::vector<std::wstring> x86Env;
+  for (int i = 0; i < 200; ++i) {
+    const std::wstring n = std::to_wstring(i);
+    x86Env.push_back(L"V" + n + L"=C:\\Program Files (x86)");
+    manyX86 += (i ? L" %V" : L"%V") + n + L"%\\a" + n + L".exe";
+    manyX86Expanded += (i ? L" C:\\Program Files (x86)\\a" : L"C:\\Program Files (x86)\\a") + n + L".exe";
+  }
+  struct Case {
+    const char* what;
+    std::wstring in;
+    std::set<std::wstring> files;
+    std::vector<std::wstring> env;
+    std::wstring out;
+  } cases[] = {
+      {"1 MB of tokens: the tokens of the first part", megabyte, {}, kEnv, megabyte.substr(0, kMaxCommandLineChars)},
+      {"one token of the longest length: no probe can help", oneToken, {oneToken}, kEnv, oneToken},
+      {"one token beyond the longest length is cut", oneToken + L"cc", {}, kEnv, oneToken},
+      {"a file after 10,000 tokens is beyond the search", lateFile, {lateFile}, kEnv, lateFile},
+      {"an unclosed quote is one token", unclosed, {L"C:\\Program Files\\App\\app.exe"}, kEnv,
+       unclosed.substr(1, kMaxCommandLineChars - 1)},
+      {"a file early in a long line is found", L"C:\\App\\app.exe " + megabyte, {L"C:\\App\\app.exe"}, kEnv,
+       L"C:\\App\\app.exe"},
+      {"a blank in the folder name, then a long tail", L"C:\\Program Files\\App\\app.exe " + deepRun,
+       {L"C:\\Program Files\\App\\app.exe"}, kEnv, L"C:\\Program Files\\App\\app.exe"},
+      {"every variable's \" (x86)\" fallback shares the budget", manyX86, {}, x86Env, manyX86Expanded},
+  };
+  for (const Case& c : cases) {
+    size_t probes = 0, longest = 0;
+    const FakeFiles fs{c.files};
+    const FileExistsFn exists = fs.Fn();
+    const std::wstring out = ExtractFileFromCommandLine(c.in, c.env, [&](const std::wstring& f) {
+      ++probes;
+      longest = std::max(longest, f.size());
+      return exists(f);
+    });
+    EXPECT_LE(probes, static_cast<size_t>(kMaxCommandLineProbes)) << c.what;
+    EXPECT_LE(longest, kMaxCommandLineChars) << c.what;
+    EXPECT_EQ(out, c.out) << c.what;
+  }
 }
 
 TEST(DevicePath, PrefixOfAWholeElementOnly) {

@@ -11,29 +11,117 @@ using detail::StartsWithNoCase;
 
 constexpr std::wstring_view kX86 = L" (x86)";
 
+// The probes of one command line: at most kMaxCommandLineProbes reach the file system, and a text no file can
+// have (empty, or longer than any path) costs none.
+class TProbeBudget {
+ public:
+  explicit TProbeBudget(const FileExistsFn& exists) : exists_(exists) {}
+  bool Exists(const std::wstring& path) {
+    if (path.empty() || path.size() > kMaxCommandLineChars || left_ <= 0) return false;
+    --left_;
+    return exists_(path);
+  }
+  bool Spent() const { return left_ <= 0; }
+
+ private:
+  const FileExistsFn& exists_;
+  int left_ = kMaxCommandLineProbes;
+};
+
+// A leading run of tokens joined by blanks, grown one token at a time. It keeps the length of its path elements:
+// once one is longer than a file system allows, no longer run names a file either.
+class TLeadingRun {
+ public:
+  void Append(std::wstring_view token) {
+    if (tokens_++) {
+      text_ += L' ';
+      ++lastElement_;
+    }
+    for (wchar_t c : token) {
+      if (c == L'\\' || c == L'/') {
+        tooLong_ = tooLong_ || lastElement_ > kMaxPathElementChars;
+        lastElement_ = 0;
+      } else {
+        ++lastElement_;
+      }
+    }
+    text_ += token;
+    tooLong_ = tooLong_ || lastElement_ > kMaxPathElementChars || text_.size() > kMaxCommandLineChars;
+  }
+  bool CanNameAFile() const { return !tooLong_; }
+  const std::wstring& Text() const { return text_; }
+
+ private:
+  std::wstring text_;
+  size_t tokens_ = 0;
+  size_t lastElement_ = 0;
+  bool tooLong_ = false;
+};
+
 // The shortest leading run of tokens that exists, or empty.
-std::wstring ExistingLeadingRun(const std::vector<std::wstring>& tokens, const FileExistsFn& exists) {
-  std::wstring candidate;
-  for (size_t i = 0; i < tokens.size(); ++i) {
-    if (i) candidate += L' ';
-    candidate += tokens[i];
-    if (exists(candidate)) return candidate;
+std::wstring ExistingLeadingRun(const std::vector<std::wstring>& tokens, TProbeBudget& probes) {
+  TLeadingRun run;
+  for (const std::wstring& token : tokens) {
+    run.Append(token);
+    if (!run.CanNameAFile() || probes.Spent()) break;
+    if (probes.Exists(run.Text())) return run.Text();
   }
   return {};
 }
 
-bool NamesAFile(const std::wstring& text, const FileExistsFn& exists) {
-  return exists(text) || !ExistingLeadingRun(SplitCommaText(text), exists).empty();
+std::wstring JoinedByBlanks(const std::vector<std::wstring>& tokens) {
+  std::wstring joined;
+  for (size_t i = 0; i < tokens.size(); ++i) {
+    if (i) joined += L' ';
+    joined += tokens[i];
+  }
+  return joined;
+}
+
+bool NamesAFile(const std::wstring& text, TProbeBudget& probes) {
+  return probes.Exists(text) || !ExistingLeadingRun(SplitCommaText(text), probes).empty();
 }
 
 // " (x86)" is dropped only when that turns a path that names nothing into one that names a file.
-std::wstring WithoutX86WhenThatExists(std::wstring text, const FileExistsFn& exists) {
+std::wstring WithoutX86WhenThatExists(std::wstring text, TProbeBudget& probes) {
   const size_t hit = FindNoCase(text, kX86);
   if (hit == std::wstring::npos) return text;
   std::wstring stripped = text;
   stripped.erase(hit, kX86.size());
-  if (!NamesAFile(text, exists) && NamesAFile(stripped, exists)) return stripped;
+  if (!NamesAFile(text, probes) && NamesAFile(stripped, probes)) return stripped;
   return text;
+}
+
+std::wstring Expand(std::wstring_view s, bool expandBackslashForm, const std::vector<std::wstring>& env,
+                    TProbeBudget& probes) {
+  std::wstring result(s);
+  for (const std::wstring& line : env) {
+    const size_t eq = line.find(L'=');
+    if (eq == std::wstring::npos || eq == 0) continue;
+    const std::wstring name = line.substr(0, eq);
+    if (detail::Trim(name).empty()) continue;
+    const std::wstring value = line.substr(eq + 1);
+
+    const std::wstring percent = L"%" + name + L"%";
+    size_t hit = FindNoCase(result, percent);
+    size_t length = percent.size();
+    if (hit == std::wstring::npos && expandBackslashForm) {
+      // Only the kernel's "\SystemRoot\..." form: at the start (after an opening quote) and as a whole element, so
+      // that "C:\Temp\x.exe" is never taken for "%TEMP%\x.exe".
+      const size_t at = !result.empty() && result[0] == L'"' ? 1 : 0;
+      const std::wstring backslash = L"\\" + name;
+      const size_t after = at + backslash.size();
+      if (StartsWithNoCase(std::wstring_view(result).substr(at), backslash) &&
+          (after == result.size() || result[after] == L'\\' || result[after] == L'"')) {
+        hit = at;
+        length = backslash.size();
+      }
+    }
+    if (hit == std::wstring::npos) continue;
+    result.replace(hit, length, value);
+    result = WithoutX86WhenThatExists(std::move(result), probes);
+  }
+  return result;
 }
 
 bool IsDriveRoot(std::wstring_view s) {
@@ -65,34 +153,8 @@ std::vector<std::wstring> ParseEnvironmentBlock(std::wstring_view block) {
 
 std::wstring ExpandEnvVars(std::wstring_view s, bool expandBackslashForm, const std::vector<std::wstring>& env,
                            const FileExistsFn& exists) {
-  std::wstring result(s);
-  for (const std::wstring& line : env) {
-    const size_t eq = line.find(L'=');
-    if (eq == std::wstring::npos || eq == 0) continue;
-    const std::wstring name = line.substr(0, eq);
-    if (detail::Trim(name).empty()) continue;
-    const std::wstring value = line.substr(eq + 1);
-
-    const std::wstring percent = L"%" + name + L"%";
-    size_t hit = FindNoCase(result, percent);
-    size_t length = percent.size();
-    if (hit == std::wstring::npos && expandBackslashForm) {
-      // Only the kernel's "\SystemRoot\..." form: at the start (after an opening quote) and as a whole element, so
-      // that "C:\Temp\x.exe" is never taken for "%TEMP%\x.exe".
-      const size_t at = !result.empty() && result[0] == L'"' ? 1 : 0;
-      const std::wstring backslash = L"\\" + name;
-      const size_t after = at + backslash.size();
-      if (StartsWithNoCase(std::wstring_view(result).substr(at), backslash) &&
-          (after == result.size() || result[after] == L'\\' || result[after] == L'"')) {
-        hit = at;
-        length = backslash.size();
-      }
-    }
-    if (hit == std::wstring::npos) continue;
-    result.replace(hit, length, value);
-    result = WithoutX86WhenThatExists(std::move(result), exists);
-  }
-  return result;
+  TProbeBudget probes(exists);
+  return Expand(s, expandBackslashForm, env, probes);
 }
 
 std::vector<std::wstring> SplitCommaText(std::wstring_view s) {
@@ -135,11 +197,13 @@ std::vector<std::wstring> SplitCommaText(std::wstring_view s) {
 
 std::wstring ExtractFileFromCommandLine(std::wstring_view commandLine, const std::vector<std::wstring>& env,
                                         const FileExistsFn& exists) {
-  const std::vector<std::wstring> tokens = SplitCommaText(ExpandEnvVars(commandLine, true, env, exists));
+  TProbeBudget probes(exists);
+  std::wstring expanded = Expand(commandLine.substr(0, kMaxCommandLineChars), true, env, probes);
+  if (expanded.size() > kMaxCommandLineChars) expanded.resize(kMaxCommandLineChars);
+  const std::vector<std::wstring> tokens = SplitCommaText(expanded);
   if (tokens.empty()) return {};
-  std::wstring result = tokens[0];
-  for (size_t i = 1; i < tokens.size() && !exists(result); ++i) result += L' ' + tokens[i];
-  return result;
+  std::wstring found = ExistingLeadingRun(tokens, probes);
+  return found.empty() ? JoinedByBlanks(tokens) : found;
 }
 
 std::wstring DevicePathToDosPrefix(std::wstring_view path, const TDriveMap& driveMap) {

@@ -12,6 +12,14 @@ namespace vantrel {
 
 using FileExistsFn = std::function<bool(const std::wstring&)>;
 
+// A command line is looked at up to the longest one a process can be given; any value may hold more.
+inline constexpr size_t kMaxCommandLineChars = 32767;
+// File probes one command line may cost at most, the " (x86)" fallback's included: a hostile value must cost the
+// same as an ordinary one.
+inline constexpr int kMaxCommandLineProbes = 64;
+// The longest element of a path a file system accepts; a candidate with a longer one names no file.
+inline constexpr size_t kMaxPathElementChars = 255;
+
 // S without its first and last character when it is longer than one character and both are Quote.
 std::wstring Dequote(std::wstring_view s, wchar_t quote);
 
@@ -21,7 +29,7 @@ std::vector<std::wstring> ParseEnvironmentBlock(std::wstring_view block);
 
 // S with environment variables replaced: "%NAME%" (any case) by its value, and with expandBackslashForm also
 // "\NAME" ("\SystemRoot\System32\..."). Each variable at most once, in list order. When a replaced path does not
-// exist but its form without " (x86)" does, that form is taken.
+// exist but its form without " (x86)" does, that form is taken (within kMaxCommandLineProbes probes).
 std::wstring ExpandEnvVars(std::wstring_view s, bool expandBackslashForm, const std::vector<std::wstring>& env,
                            const FileExistsFn& exists);
 
@@ -29,7 +37,8 @@ std::wstring ExpandEnvVars(std::wstring_view s, bool expandBackslashForm, const 
 std::vector<std::wstring> SplitCommaText(std::wstring_view s);
 
 // The shortest leading run of tokens of a command line that names an existing file; all tokens joined by blanks
-// when none does; empty for a line without tokens.
+// when none does; empty for a line without tokens. Only the first kMaxCommandLineChars characters count, and the
+// search stops after kMaxCommandLineProbes probes or once the run can no longer name a file (an element too long).
 std::wstring ExtractFileFromCommandLine(std::wstring_view commandLine, const std::vector<std::wstring>& env,
                                         const FileExistsFn& exists);
 
