@@ -2,6 +2,7 @@
 
 #include <set>
 
+#include "core/paths/paths.h"
 #include "core/paths/shell_link.h"
 #include "core/startup/autorun.h"
 
@@ -129,6 +130,12 @@ TEST(AutorunCheckBoxAndRemoval, Table) {
        true},
       {Entry(arlBHO, L"Browser Helper Objects", L"h", TAutorunPlace::BrowserHelper), false},
       {Entry(arlFolder, L"C:\\S", L"a.lnk", TAutorunPlace::StartupFolder), true},
+      {[] {
+         TAutorunRecord r = Entry(arlRegistry, L"HKCU\\Software\\M\\Run", L"a\\0b", TAutorunPlace::Run);
+         r.NameUnreachable = true;  // a NUL in the name: deleting by name would hit "a"
+         return r;
+       }(),
+       false},
   };
   for (const Case& c : cases) {
     EXPECT_EQ(AutorunHasCheckBox(c.record, false), c.box) << c.record.Name;
@@ -146,7 +153,26 @@ TEST(AutorunCheckBoxAndRemoval, Table) {
   EXPECT_EQ(r->Value, L"step");
   const auto file = AutorunRemovalFor(cases[6].record);
   ASSERT_TRUE(file);
-  EXPECT_EQ(file->File, L"C:\\S\\a.lnk");
+  EXPECT_EQ(file->File, L"\\\\?\\C:\\S\\a.lnk");
+}
+
+// Names and paths the removal must not confuse with their neighbours.
+TEST(AutorunRemoval, ExactNamesAndPaths) {
+  const std::wstring nul(L"run\0x", 5);
+  EXPECT_TRUE(HasEmbeddedNul(nul));
+  EXPECT_EQ(EscapedValueName(nul), L"run\\0x");
+  EXPECT_EQ(EscapedValueName(L"run"), L"run");
+  EXPECT_FALSE(HasEmbeddedNul(L"run"));
+  struct Case {
+    const wchar_t* in;
+    const wchar_t* out;
+  } cases[] = {
+      {L"C:\\S\\x.txt ", L"\\\\?\\C:\\S\\x.txt "},
+      {L"C:\\S\\x.", L"\\\\?\\C:\\S\\x."},
+      {L"\\\\srv\\share\\x.lnk", L"\\\\?\\UNC\\srv\\share\\x.lnk"},
+      {L"\\\\?\\C:\\S\\x", L"\\\\?\\C:\\S\\x"},
+  };
+  for (const Case& c : cases) EXPECT_EQ(LongPathForm(c.in), c.out);
 }
 
 TEST(AutorunTexts, CellsPanelAndMessages) {

@@ -224,6 +224,12 @@ std::wstring DevicePathToDosPrefix(std::wstring_view path, const TDriveMap& driv
   return std::wstring(path);
 }
 
+std::wstring LongPathForm(std::wstring_view fullPath) {
+  if (fullPath.starts_with(L"\\\\?\\")) return std::wstring(fullPath);
+  if (fullPath.starts_with(L"\\\\")) return L"\\\\?\\UNC\\" + std::wstring(fullPath.substr(2));
+  return L"\\\\?\\" + std::wstring(fullPath);
+}
+
 std::wstring SearchPathText(std::wstring_view winDir, std::wstring_view sysDir) {
   return std::wstring(winDir) + L";" + std::wstring(sysDir) + L";";
 }

@@ -54,6 +54,10 @@ using TDriveMap = std::array<TDriveQueryData, 26>;
 // unchanged when nothing matches.
 std::wstring DevicePathToDosPrefix(std::wstring_view nativePath, const TDriveMap& driveMap);
 
+// The "\\?\" form of a full path, which the system takes as it is: a trailing blank or dot stays part of the
+// name. "\\server\share\x" becomes "\\?\UNC\server\share\x"; a path already in that form is unchanged.
+std::wstring LongPathForm(std::wstring_view fullPath);
+
 // "<windows dir>;<system dir>;"
 std::wstring SearchPathText(std::wstring_view winDir, std::wstring_view sysDir);
 

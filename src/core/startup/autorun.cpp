@@ -1,6 +1,7 @@
 #include "core/startup/autorun.h"
 
 #include "core/os/ascii.h"
+#include "core/paths/paths.h"
 #include "core/text/str_utils.h"
 
 namespace vantrel {
@@ -77,8 +78,17 @@ std::wstring WithSystemDirectory(std::wstring_view systemDir, std::wstring_view 
   return std::wstring(systemDir) + L"\\" + std::wstring(name);
 }
 
+std::wstring EscapedValueName(std::wstring_view rawName) {
+  std::wstring shown;
+  for (wchar_t c : rawName) {
+    if (c == L'\0') shown += L"\\0";
+    else shown += c;
+  }
+  return shown;
+}
+
 bool AutorunHasCheckBox(const TAutorunRecord& record, bool isGroup) {
-  if (isGroup || record.Location == arlBHO) return false;
+  if (isGroup || record.Location == arlBHO || record.NameUnreachable) return false;
   if (record.Location == arlFolder) return true;
   if (record.Place == TAutorunPlace::WinlogonNotify) return false;
   if (record.Place == TAutorunPlace::Winlogon &&
@@ -93,7 +103,7 @@ std::optional<TAutorunRemoval> AutorunRemovalFor(const TAutorunRecord& record) {
   r.Location = record.Location;
   r.Name = record.Name;
   if (record.Location == arlFolder) {
-    r.File = record.Path + L"\\" + record.Name;
+    r.File = LongPathForm(record.Path + L"\\" + record.Name);
   } else {
     if (record.Root == TRegistryRoot::None || record.RegKey.empty()) return std::nullopt;
     r.Root = record.Root;

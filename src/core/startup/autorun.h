@@ -35,6 +35,14 @@ struct TAutorunRecord {
   TAutorunPlace Place = TAutorunPlace::None;
   TRegistryRoot Root = TRegistryRoot::None;
   std::wstring RegKey;
+  // What the entry was when read, compared again just before it is removed: the value's type and data, or the
+  // file's size and last-write time.
+  uint32_t ReadType = 0;
+  std::vector<uint8_t> ReadData;
+  uint64_t ReadFileSize = 0;
+  uint64_t ReadWriteTime = 0;
+  // The value's name holds a NUL: Name shows it escaped, and no call taking a name could reach the value.
+  bool NameUnreachable = false;
 };
 
 inline constexpr std::wstring_view kBrowserHelperGroup = L"Browser Helper Objects";
@@ -79,8 +87,14 @@ std::wstring LinkCommandLine(std::wstring_view target, std::wstring_view argumen
 // GinaDLL always gets the prefix).
 std::wstring WithSystemDirectory(std::wstring_view systemDir, std::wstring_view name, bool onlyWithoutBackslash);
 
+// A registry value's name as read with its real length: a NUL inside is shown as "\0", so that the row does not
+// pass for the value named by the part before it.
+std::wstring EscapedValueName(std::wstring_view rawName);
+inline bool HasEmbeddedNul(std::wstring_view rawName) { return rawName.find(L'\0') != std::wstring_view::npos; }
+
 // Registry and folder entries get a check box, except Winlogon UserInit and Shell (without them nobody can log on)
-// and Winlogon Notify entries (removal would mean deleting a whole subkey). Groups and browser helpers get none.
+// and Winlogon Notify entries (removal would mean deleting a whole subkey) and values whose name holds a NUL.
+// Groups and browser helpers get none.
 bool AutorunHasCheckBox(const TAutorunRecord& record, bool isGroup);
 
 struct TAutorunRemoval {
@@ -88,7 +102,7 @@ struct TAutorunRemoval {
   TRegistryRoot Root = TRegistryRoot::None;
   std::wstring Key;    // registry: the key holding the value
   std::wstring Value;  // registry: the value name
-  std::wstring File;   // folder: the file
+  std::wstring File;   // folder: the file, in the "\\?\" form that keeps a trailing blank or dot
   std::wstring Name;   // for the error box
 };
 // What removing this entry deletes; nothing for rows without a check box.
@@ -106,6 +120,9 @@ std::wstring AutorunCompanyLine(const TAutorunRecord& record, bool isGroup);
 std::wstring AutorunDeleteConfirmation(size_t checkedCount);
 // "Autorun %s cannot be removed.\r\n%s"
 std::wstring AutorunRemoveErrorText(const std::wstring& name, const std::wstring& systemMessage);
+// The reason given when the entry is no longer what the list showed, so nothing was deleted.
+inline constexpr wchar_t kAutorunChangedReason[] =
+    L"The entry was changed after the list was read; nothing was deleted. Refresh the list to see it as it is now.";
 // " 自动运行 (%d) "
 std::wstring AutorunsTabCaption(size_t entryCount);
 
