@@ -2,6 +2,7 @@
 // in the two startup folders and removes again, pass or fail.
 #include <windows.h>
 #include <shlobj.h>
+#include <winternl.h>
 
 #include <gtest/gtest.h>
 
@@ -12,6 +13,7 @@
 #include "../support/startup_entries.h"
 #include "app/pages/startup_page.h"
 #include "box_answerer.h"
+#include "core/paths/paths.h"
 #include "page_window.h"
 #include "system/os/file_version.h"
 
@@ -80,6 +82,12 @@ struct StartupPageWindow : test::PageWindow {
     return rows.size() == 1 ? rows[0] : nullptr;
   }
   std::wstring Cell(ui::TreeNode* node, int column) { return node ? grid().onGetText(*node, column) : L"<no row>"; }
+  // The read runs on a worker: the list is rebuilt once its result reaches the window.
+  bool Refresh() {
+    main->RefreshActivePage();
+    return WaitIdle();
+  }
+  bool WaitIdle() { return test::PumpUntil([this] { return !page().Busy(); }, 60000); }
   size_t EntryRows() {
     size_t n = 0;
     for (ui::TreeNode* r = grid().First(); r; r = grid().Next(r)) n += StartupPage::IsGroupRow(*r) ? 0 : 1;
@@ -123,6 +131,7 @@ class StartupPageTest : public ::testing::Test {
     ASSERT_TRUE(CreateFileOnce(undo_, user_ + L"\\desktop.ini"));
     ASSERT_TRUE(w_.main->CreateAndStart());
     w_.main->SetActivePage(kPageStartup);
+    ASSERT_TRUE(w_.WaitIdle());  // the start-up sequence's read
   }
 
   Undo undo_;  // outlives the window
@@ -131,7 +140,7 @@ class StartupPageTest : public ::testing::Test {
 };
 
 TEST_F(StartupPageTest, ListsEveryPlaceUnderItsGroupWithTheTextsAndBoxesAsRuled) {
-  w_.main->RefreshActivePage();
+  ASSERT_TRUE(w_.Refresh());
   ui::TreeGrid& grid = w_.grid();
   ASSERT_NE(grid.First(), nullptr);
   EXPECT_EQ(w_.Cell(grid.First(), 0), L"Browser Helper Objects") << "always the first row";
@@ -185,7 +194,7 @@ TEST_F(StartupPageTest, ListsEveryPlaceUnderItsGroupWithTheTextsAndBoxesAsRuled)
 
   // The name filter keeps entries whose names begin with it; the browser-helper group stays.
   w_.main->NameFilter().SetText(p_ + L"r");
-  w_.main->RefreshActivePage();
+  ASSERT_TRUE(w_.Refresh());
   EXPECT_EQ(w_.Cell(grid.First(), 0), L"Browser Helper Objects");
   EXPECT_EQ(w_.EntryRows(), 3u);
   for (ui::TreeNode* n = grid.First(); n; n = grid.Next(n)) {
@@ -197,7 +206,7 @@ TEST_F(StartupPageTest, ListsEveryPlaceUnderItsGroupWithTheTextsAndBoxesAsRuled)
 }
 
 TEST_F(StartupPageTest, RemovesExactlyTheCheckedEntriesAfterYesAndReportsAFailure) {
-  w_.main->RefreshActivePage();
+  ASSERT_TRUE(w_.Refresh());
   EXPECT_FALSE(w_.page().DeleteButton().Enabled());
   ui::TreeNode* run32 = w_.Entry(L"HKLM\\" + kRun32, p_ + L"Run");
   ui::TreeNode* link = w_.Entry(user_, p_ + L"Link.lnk");
@@ -225,6 +234,7 @@ TEST_F(StartupPageTest, RemovesExactlyTheCheckedEntriesAfterYesAndReportsAFailur
     ::SendMessageW(w_.page().DeleteButton().hwnd(), BM_CLICK, 0, 0);
     ASSERT_TRUE(yes.found);
   }
+  ASSERT_TRUE(w_.WaitIdle());  // the removal, then the read after it
   auto run32Expected = run32Before;
   EXPECT_EQ(run32Expected.erase(p_ + L"Run=C:\\windows\\notepad.exe /32" + std::wstring(1, L'\0')), 1u);
   auto userExpected = userBefore;
@@ -255,6 +265,7 @@ TEST_F(StartupPageTest, RemovesExactlyTheCheckedEntriesAfterYesAndReportsAFailur
   {
     BoxSeries boxes(2, texts);
     ::SendMessageW(w_.page().DeleteButton().hwnd(), BM_CLICK, 0, 0);
+    ASSERT_TRUE(w_.WaitIdle());
   }
   ASSERT_EQ(texts.size(), 2u);
   EXPECT_EQ(texts[0], L"你真的要删除 2 检查自动运行?");
@@ -262,6 +273,106 @@ TEST_F(StartupPageTest, RemovesExactlyTheCheckedEntriesAfterYesAndReportsAFailur
   EXPECT_EQ(texts[1].rfind(firstLine, 0), 0u);
   EXPECT_GT(texts[1].size(), firstLine.size()) << "the system's reason follows";
   EXPECT_EQ(::GetFileAttributesW((common_ + L"\\" + p_ + L"Plain.cmd").c_str()), INVALID_FILE_ATTRIBUTES);
+}
+
+// A Run value of 100,000 characters, as any program of the user may write: read off the window thread, listed
+// with a bounded file name, and every other entry still there.
+TEST_F(StartupPageTest, AHostileRunValueIsListedWithoutHoldingTheWindow) {
+  std::wstring hostile;
+  for (int i = 0; i < 50000; ++i) hostile += L"a ";
+  ASSERT_TRUE(SetValue(undo_, HKEY_CURRENT_USER, kRun, k64, p_ + L"Long", REG_SZ, hostile));
+  ASSERT_NE(w_.Entry(L"HKCU\\" + kRun, p_ + L"Run"), nullptr);
+  w_.main->RefreshActivePage();
+  EXPECT_TRUE(w_.page().Busy()) << "the read runs on a worker";
+  EXPECT_NE(w_.Entry(L"HKCU\\" + kRun, p_ + L"Run"), nullptr) << "the last list stays until the new one arrives";
+  ASSERT_TRUE(w_.WaitIdle());
+
+  ui::TreeNode* row = w_.Entry(L"HKCU\\" + kRun, p_ + L"Long");
+  ASSERT_NE(row, nullptr);
+  EXPECT_EQ(w_.Cell(row, 1), hostile) << "the command line as stored";
+  EXPECT_LE(row->As<TAutorunRecord>()->ImageName.size(), kMaxCommandLineChars);
+  EXPECT_TRUE(row->hasCheckBox());
+  EXPECT_NE(w_.Entry(L"HKCU\\" + kRun, p_ + L"Run"), nullptr);
+  EXPECT_NE(w_.Entry(L"HKLM\\" + kRun, p_ + L"Run"), nullptr);
+  EXPECT_NE(w_.Entry(user_, p_ + L"Link.lnk"), nullptr);
+  EXPECT_EQ(w_.main->Tabs().Caption(kPageStartup), L" 自动运行 (" + std::to_wstring(w_.EntryRows()) + L") ");
+}
+
+using NtValueKeyFn = LONG(NTAPI*)(HANDLE, UNICODE_STRING*, ULONG, ULONG, void*, ULONG);
+using NtDeleteValueKeyFn = LONG(NTAPI*)(HANDLE, UNICODE_STRING*);
+
+// A value whose name holds a NUL, which the Reg* calls cannot name; removed again at the end.
+bool SetValueWithNul(Undo& undo, const std::wstring& name, const std::wstring& data) {
+  HMODULE ntdll = ::GetModuleHandleW(L"ntdll.dll");
+  auto set = reinterpret_cast<NtValueKeyFn>(reinterpret_cast<void*>(::GetProcAddress(ntdll, "NtSetValueKey")));
+  auto del = reinterpret_cast<NtDeleteValueKeyFn>(reinterpret_cast<void*>(::GetProcAddress(ntdll, "NtDeleteValueKey")));
+  if (!set || !del || !CreateKey(undo, HKEY_CURRENT_USER, kRun, k64)) return false;
+  HKEY key = nullptr;
+  if (::RegOpenKeyExW(HKEY_CURRENT_USER, kRun.c_str(), 0, KEY_ALL_ACCESS | k64, &key) != ERROR_SUCCESS) return false;
+  auto unicode = [](const std::wstring& s) {
+    UNICODE_STRING u{};
+    u.Buffer = const_cast<wchar_t*>(s.data());
+    u.Length = u.MaximumLength = static_cast<USHORT>(s.size() * sizeof(wchar_t));
+    return u;
+  };
+  UNICODE_STRING u = unicode(name);
+  const LONG status = set(key, &u, 0, REG_SZ, const_cast<wchar_t*>(data.c_str()),
+                          static_cast<ULONG>((data.size() + 1) * sizeof(wchar_t)));
+  ::RegCloseKey(key);
+  undo.Add([name, del, unicode] {
+    HKEY k = nullptr;
+    if (::RegOpenKeyExW(HKEY_CURRENT_USER, kRun.c_str(), 0, KEY_ALL_ACCESS | k64, &k) != ERROR_SUCCESS) return;
+    UNICODE_STRING n = unicode(name);
+    del(k, &n);
+    ::RegCloseKey(k);
+  });
+  return status >= 0;
+}
+
+// What is deleted is exactly what the page showed: an entry changed since the read is kept and named in an error
+// box, a file with a trailing blank is not confused with its neighbour, and a name with a NUL cannot be chosen.
+TEST_F(StartupPageTest, RemovesOnlyWhatThePageShowed) {
+  const std::wstring nulName = p_ + L"Nul" + std::wstring(1, L'\0') + L"x";
+  ASSERT_TRUE(SetValue(undo_, HKEY_CURRENT_USER, kRun, k64, p_ + L"Changed", REG_SZ, L"C:\\windows\\notepad.exe /a"));
+  ASSERT_TRUE(SetValue(undo_, HKEY_CURRENT_USER, kRun, k64, p_ + L"Nul", REG_SZ, L"C:\\windows\\notepad.exe /n"));
+  ASSERT_TRUE(SetValueWithNul(undo_, nulName, L"C:\\windows\\notepad.exe /nul"));
+  const std::wstring swap = user_ + L"\\" + p_ + L"Swap.lnk";
+  ASSERT_TRUE(CreateLink(undo_, swap, L"C:\\windows\\notepad.exe", L"/s"));
+  const std::wstring blankName = p_ + L"x.txt ";
+  ASSERT_TRUE(CreateEmptyFile(undo_, L"\\\\?\\" + user_ + L"\\" + blankName));
+  ASSERT_TRUE(CreateEmptyFile(undo_, user_ + L"\\" + p_ + L"x.txt"));
+  ASSERT_TRUE(w_.Refresh());
+
+  ui::TreeNode* nul = w_.Entry(L"HKCU\\" + kRun, p_ + L"Nul\\0x");
+  ASSERT_NE(nul, nullptr) << "shown, escaped";
+  EXPECT_FALSE(nul->hasCheckBox());
+  ASSERT_NE(w_.Entry(L"HKCU\\" + kRun, p_ + L"Nul"), nullptr);
+  ui::TreeNode* changed = w_.Entry(L"HKCU\\" + kRun, p_ + L"Changed");
+  ui::TreeNode* swapped = w_.Entry(user_, p_ + L"Swap.lnk");
+  ui::TreeNode* blank = w_.Entry(user_, blankName);
+  ASSERT_TRUE(changed && swapped && blank);
+  for (ui::TreeNode* row : {nul, changed, swapped, blank}) w_.grid().ToggleCheck(row);
+
+  // Behind the page's back: the value rewritten, the shortcut replaced by another one.
+  ASSERT_TRUE(SetValue(undo_, HKEY_CURRENT_USER, kRun, k64, p_ + L"Changed", REG_SZ, L"C:\\evil.exe"));
+  ASSERT_TRUE(CreateLink(undo_, swap, L"C:\\windows\\regedit.exe", L"/other arguments"));
+  const auto runBefore = KeyContents(HKEY_CURRENT_USER, kRun, k64);
+  auto folderExpected = FolderContents(user_);
+  ASSERT_EQ(folderExpected.erase(blankName), 1u);
+
+  std::vector<std::wstring> texts;
+  {
+    BoxSeries boxes(3, texts);
+    ::SendMessageW(w_.page().DeleteButton().hwnd(), BM_CLICK, 0, 0);
+    ASSERT_TRUE(w_.WaitIdle());
+  }
+  ASSERT_EQ(texts.size(), 3u);
+  EXPECT_EQ(texts[0], L"你真的要删除 3 检查自动运行?") << "the row without a box is not counted";
+  EXPECT_EQ(texts[1], L"Autorun " + p_ + L"Changed cannot be removed.\r\n" + kAutorunChangedReason);
+  EXPECT_EQ(texts[2], L"Autorun " + p_ + L"Swap.lnk cannot be removed.\r\n" + kAutorunChangedReason);
+  EXPECT_EQ(KeyContents(HKEY_CURRENT_USER, kRun, k64), runBefore) << "no value deleted, the NUL one included";
+  EXPECT_EQ(FolderContents(user_), folderExpected) << "only the file with the trailing blank went";
+  EXPECT_NE(::GetFileAttributesW((user_ + L"\\" + p_ + L"x.txt").c_str()), INVALID_FILE_ATTRIBUTES);
 }
 
 }  // namespace

@@ -4,7 +4,6 @@
 
 #include "app/pages/startup_texts.h"
 #include "app/system_image_lists.h"
-#include "controls/cursor_scope.h"
 #include "controls/message_dialogs.h"
 #include "core/shell/pages.h"
 #include "system/startup/autorun_reader.h"
@@ -91,9 +90,15 @@ void StartupPage::RefreshAutoruns(const std::wstring& filter) {
   options.AppIcon = appIcon_;
   options.RegistryIcon = registryIcon_;
   options.BrowserIcon = browserIcon_;
-  TAutorunScan scan = ReadAutoruns(options);
-  for (const std::wstring& line : scan.LogLines) host().WriteLog(line);
+  // Registry values, shortcuts and files are anyone's: a hostile one must not hold the window.
+  read_.Request(host().Handoff(), [this, options]() -> std::function<void()> {
+    auto scan = std::make_shared<TAutorunScan>(ReadAutoruns(options));
+    return [this, scan] { ShowScan(std::move(*scan)); };
+  });
+}
 
+void StartupPage::ShowScan(TAutorunScan scan) {
+  for (const std::wstring& line : scan.LogLines) host().WriteLog(line);
   ui::TreeGrid& grid = tree();
   {
     ui::TreeGrid::UpdateBlock block(grid);
@@ -126,20 +131,29 @@ void StartupPage::ShowEntry(ui::TreeNode* node) {
   panel_.SetLines(AutorunDescriptionLine(r, group), AutorunCompanyLine(r, group));
 }
 
-void StartupPage::UpdateDeleteButton() { delete_->SetEnabled(tree().CheckedCount() > 0); }
+void StartupPage::UpdateDeleteButton() { delete_->SetEnabled(!removal_.Busy() && tree().CheckedCount() > 0); }
 
 void StartupPage::RemoveCheckedEntries() {
-  // The entries are copied before the question: nothing the box lets run can change what is removed.
+  // The entries are copied before the question: nothing the box lets run can change what is removed, and each is
+  // compared with what was read before it is deleted.
+  if (removal_.Busy()) return;
   const auto pause = host().Refresh().PauseTimer();
   std::vector<TAutorunRecord> checked;
   for (ui::TreeNode* node = tree().First(); node; node = tree().Next(node))
     if (node->checked() && node->hasCheckBox() && !IsGroupRow(*node)) checked.push_back(RecordOf(*node));
   if (checked.empty()) return;
   if (!ConfirmDlg(AutorunDeleteConfirmation(checked.size()))) return;
-  {
-    ui::CursorScope wait;
-    for (const TAutorunRemovalOutcome& outcome : RemoveAutoruns(checked))
-      if (!outcome.Ok) ErrorDlg(AutorunRemoveErrorText(outcome.Name, SystemErrorText(outcome.Error)));
+  removal_.Request(host().Handoff(), [this, checked = std::move(checked)]() -> std::function<void()> {
+    auto outcomes = std::make_shared<std::vector<TAutorunRemovalOutcome>>(RemoveAutoruns(checked));
+    return [this, outcomes] { RemovalDone(*outcomes); };
+  });
+  UpdateDeleteButton();
+}
+
+void StartupPage::RemovalDone(const std::vector<TAutorunRemovalOutcome>& outcomes) {
+  for (const TAutorunRemovalOutcome& outcome : outcomes) {
+    if (outcome.Changed) ErrorDlg(AutorunRemoveErrorText(outcome.Name, kAutorunChangedReason));
+    else if (!outcome.Ok) ErrorDlg(AutorunRemoveErrorText(outcome.Name, SystemErrorText(outcome.Error)));
   }
   host().RefreshCommand();
 }

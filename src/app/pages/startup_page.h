@@ -6,9 +6,11 @@
 #include <string>
 #include <vector>
 
+#include "app/pages/latest_read.h"
 #include "app/pages/page.h"
 #include "controls/inspector.h"
 #include "core/startup/autorun.h"
+#include "system/startup/autorun_reader.h"
 #include "system/raii.h"
 
 namespace vantrel::app {
@@ -20,10 +22,13 @@ class StartupPage : public TreePage {
   void Refresh(Refresher step, const std::wstring& filter) override;
   void BeforeFullRefresh(const SystemImageLists& lists) override;
   void ApplyDpi(const ui::Dpi& dpi) override;
-  // Rebuilds the list from the system; the name filter selects entries by the start of their name (empty: all).
+  // Reads the entries on a worker and rebuilds the list when they arrive (the newest read wins; the list shown
+  // stays until then); the name filter selects entries by the start of their name (empty: all).
   void RefreshAutoruns(const std::wstring& filter);
-  // Removes the checked entries after the user's confirmation, then refreshes.
+  // Removes the checked entries after the user's confirmation, on a worker, then refreshes.
   void RemoveCheckedEntries();
+  // A read or a removal is under way.
+  bool Busy() const { return read_.Busy() || removal_.Busy(); }
 
   // --- what the user sees, for tests ---
   const ActionBar::Button& DeleteButton() const { return *delete_; }
@@ -39,12 +44,16 @@ class StartupPage : public TreePage {
  private:
   void ShowEntry(ui::TreeNode* node);
   void UpdateDeleteButton();
+  void ShowScan(TAutorunScan scan);
+  void RemovalDone(const std::vector<TAutorunRemovalOutcome>& outcomes);
 
   ActionBar::Button* delete_ = nullptr;
   ui::HeaderStrip panel_;
   win::UniqueIcon panelIcon_;
   HIMAGELIST largeImages_ = nullptr;  // the shell's: not owned
   int appIcon_ = 0, registryIcon_ = 0, browserIcon_ = 0;
+  LatestRead read_;
+  LatestRead removal_;  // one at a time: the button is disabled meanwhile
 };
 
 }  // namespace vantrel::app

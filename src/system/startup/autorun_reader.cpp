@@ -3,6 +3,7 @@
 #include <shellapi.h>
 #include <shlobj.h>
 
+#include <algorithm>
 #include <exception>
 
 #include "core/os/ascii.h"
@@ -25,47 +26,57 @@ struct FindTraits {
 };
 
 
+constexpr DWORD kMaxValueBytes = 1u << 20;
+
 struct TValue {
-  std::wstring Name;
+  std::wstring Name;  // with its real length: it may hold a NUL
   DWORD Type = 0;
   std::vector<BYTE> Data;
 };
+
+// The value of that name, when it exists and is at most kMaxValueBytes; otherwise the failing call's error.
+LONG ReadValue(HKEY key, const std::wstring& name, TValue& value) {
+  value.Name = name;
+  for (int attempt = 0; attempt < 4; ++attempt) {
+    DWORD size = 0;
+    LONG rc = ::RegQueryValueExW(key, name.c_str(), nullptr, &value.Type, nullptr, &size);
+    if (rc != ERROR_SUCCESS) return rc;
+    if (size > kMaxValueBytes) return ERROR_MORE_DATA;
+    value.Data.resize(size);
+    rc = ::RegQueryValueExW(key, name.c_str(), nullptr, &value.Type, value.Data.data(), &size);
+    if (rc == ERROR_MORE_DATA) continue;  // it grew in between
+    if (rc != ERROR_SUCCESS) return rc;
+    value.Data.resize(size);
+    return ERROR_SUCCESS;
+  }
+  return ERROR_MORE_DATA;
+}
 
 class TKey {
  public:
   bool Open(HKEY root, const std::wstring& path) {
     return ::RegOpenKeyExW(root, path.c_str(), 0, kReadAccess, key_.put()) == ERROR_SUCCESS;
   }
-  // The value, when it exists and is at most 1 MiB.
-  bool Read(const std::wstring& name, TValue& value) const {
-    value.Name = name;
-    for (int attempt = 0; attempt < 4; ++attempt) {
-      DWORD size = 0;
-      if (::RegQueryValueExW(key_.get(), name.c_str(), nullptr, &value.Type, nullptr, &size) != ERROR_SUCCESS ||
-          size > (1u << 20))
-        return false;
-      value.Data.resize(size);
-      const LONG rc = ::RegQueryValueExW(key_.get(), name.c_str(), nullptr, &value.Type, value.Data.data(), &size);
-      if (rc == ERROR_MORE_DATA) continue;
-      if (rc != ERROR_SUCCESS) return false;
-      value.Data.resize(size);
-      return true;
-    }
-    return false;
-  }
+  bool Read(const std::wstring& name, TValue& value) const { return ReadValue(key_.get(), name, value) == ERROR_SUCCESS; }
+  // Every value with its name's real length and its data as enumerated, never looked up again by a name that a
+  // NUL would cut short.
   std::vector<TValue> Values() const {
     std::vector<TValue> values;
-    DWORD count = 0, maxName = 0;
+    DWORD count = 0, maxName = 0, maxData = 0;
     if (::RegQueryInfoKeyW(key_.get(), nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, &count, &maxName,
-                           nullptr, nullptr, nullptr) != ERROR_SUCCESS)
+                           &maxData, nullptr, nullptr) != ERROR_SUCCESS)
       return values;
     std::vector<wchar_t> name(maxName + 2);
+    std::vector<BYTE> data(std::min<DWORD>(maxData, kMaxValueBytes) + sizeof(wchar_t));
     for (DWORD i = 0; i < count; ++i) {
       DWORD len = static_cast<DWORD>(name.size());
-      if (::RegEnumValueW(key_.get(), i, name.data(), &len, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS)
-        continue;
+      DWORD size = static_cast<DWORD>(data.size());
       TValue v;
-      if (Read(std::wstring(name.data(), len), v)) values.push_back(std::move(v));
+      if (::RegEnumValueW(key_.get(), i, name.data(), &len, nullptr, &v.Type, data.data(), &size) != ERROR_SUCCESS)
+        continue;  // gone, or grown beyond the limit since the count was taken
+      v.Name.assign(name.data(), len);
+      v.Data.assign(data.begin(), data.begin() + size);
+      values.push_back(std::move(v));
     }
     return values;
   }
@@ -112,7 +123,7 @@ class TScanner {
     std::wstring PathText() const { return rootName + L"\\" + key; }
   };
   void AddRegistry(const TPlace& p, const std::wstring& name, const std::wstring& cmdLine,
-                   const std::wstring& regKey, TAutorunLocation location = arlRegistry,
+                   const std::wstring& regKey, const TValue* read = nullptr, TAutorunLocation location = arlRegistry,
                    const std::wstring& groupPath = L"");
   void Add(TAutorunRecord entry, const std::wstring& imageName);
   void ScanValues(const TPlace& p, const TKey& key, const std::wstring& regKey, bool runOnceEx);
@@ -148,11 +159,17 @@ void TScanner::Add(TAutorunRecord entry, const std::wstring& imageName) {
 }
 
 void TScanner::AddRegistry(const TPlace& p, const std::wstring& name, const std::wstring& cmdLine,
-                           const std::wstring& regKey, TAutorunLocation location, const std::wstring& groupPath) {
+                           const std::wstring& regKey, const TValue* read, TAutorunLocation location,
+                           const std::wstring& groupPath) {
   TAutorunRecord e;
   e.Location = location;
   e.Path = groupPath.empty() ? p.PathText() : groupPath;
-  e.Name = name;
+  e.Name = EscapedValueName(name);
+  e.NameUnreachable = HasEmbeddedNul(name);
+  if (read) {
+    e.ReadType = read->Type;
+    e.ReadData.assign(read->Data.begin(), read->Data.end());
+  }
   e.CmdLine = cmdLine;
   e.Place = p.place;
   e.Root = p.rootKind;
@@ -164,7 +181,7 @@ void TScanner::ScanValues(const TPlace& p, const TKey& key, const std::wstring& 
   for (const TValue& v : key.Values()) {
     if (IsBlank(v.Name) || !IsString(v.Type)) continue;
     const std::wstring data = Text(v);
-    AddRegistry(p, v.Name, runOnceEx ? RunOnceExCommandLine(data) : data, regKey);
+    AddRegistry(p, v.Name, runOnceEx ? RunOnceExCommandLine(data) : data, regKey, &v);
   }
 }
 
@@ -180,7 +197,7 @@ void TScanner::ScanBrowserHelpers(const TPlace& p, const std::wstring& subRoot) 
     std::wstring name = id;
     if (classKey.Read(L"", className) && className.Type == REG_SZ && !Text(className).empty())
       name = Text(className);
-    AddRegistry(p, name, Text(serverValue), p.key + L"\\" + id, arlBHO, std::wstring(kBrowserHelperGroup));
+    AddRegistry(p, name, Text(serverValue), p.key + L"\\" + id, nullptr, arlBHO, std::wstring(kBrowserHelperGroup));
   }
 }
 
@@ -189,7 +206,8 @@ void TScanner::ScanWinlogon(const TPlace& p, const TKey& key) {
     TValue v;
     if (!key.Read(name, v) || v.Type != REG_SZ) continue;
     const std::wstring data = Text(v);
-    AddRegistry(p, name, std::wstring(name) == L"GinaDLL" ? WithSystemDirectory(sysDir_, data, false) : data, p.key);
+    AddRegistry(p, name, std::wstring(name) == L"GinaDLL" ? WithSystemDirectory(sysDir_, data, false) : data, p.key,
+                &v);
   }
 }
 
@@ -208,7 +226,7 @@ void TScanner::ScanBootExecute(const TPlace& p, const TKey& key) {
   if (v.Type != REG_MULTI_SZ && v.Type != REG_BINARY && v.Type != REG_SZ) return;
   const std::wstring first = Text(v);  // a multi-string's or binary value's first string
   if (IsBlank(first)) return;
-  AddRegistry(p, L"BootExecute", first, p.key);
+  AddRegistry(p, L"BootExecute", first, p.key, &v);
 }
 
 void TScanner::ScanRegistryRoot(HKEY root, const std::wstring& subRoot, const std::wstring& rootName) {
@@ -256,7 +274,7 @@ void TScanner::ScanRegistryRoot(HKEY root, const std::wstring& subRoot, const st
     if (what == TAutorunPlace::BootExecute) ScanBootExecute(p, key);
     if (what == TAutorunPlace::AppInitDlls) {
       TValue v;
-      if (key.Read(L"AppInit_DLLs", v) && !AsText(v).empty()) AddRegistry(p, L"AppInit_DLLs", AsText(v), p.key);
+      if (key.Read(L"AppInit_DLLs", v) && !AsText(v).empty()) AddRegistry(p, L"AppInit_DLLs", AsText(v), p.key, &v);
     }
   }
 }
@@ -275,6 +293,8 @@ void TScanner::ScanStartupFolder(const std::wstring& folder) {
     e.Path = folder;
     e.Name = file;
     e.Place = TAutorunPlace::StartupFolder;
+    e.ReadFileSize = (uint64_t{found.nFileSizeHigh} << 32) | found.nFileSizeLow;
+    e.ReadWriteTime = (uint64_t{found.ftLastWriteTime.dwHighDateTime} << 32) | found.ftLastWriteTime.dwLowDateTime;
     std::wstring image;
     if (IsShellLinkFile(file)) {
       if (!list_.Wants(arlFolder, file)) continue;
@@ -318,6 +338,14 @@ TAutorunScan TScanner::Finish() {
 }  // namespace
 
 TAutorunScan ReadAutoruns(const TAutorunScanOptions& options) {
+  // The shell's icons and links want COM on the calling thread, which is a worker of its own.
+  const HRESULT com = ::CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
+  struct ComRelease {
+    HRESULT hr;
+    ~ComRelease() {
+      if (SUCCEEDED(hr)) ::CoUninitialize();
+    }
+  } release{com};
   TScanner scanner(options);
   auto guarded = [&](const wchar_t* label, auto&& scan) {
     try {
@@ -337,25 +365,61 @@ TAutorunScan ReadAutoruns(const TAutorunScanOptions& options) {
   return scanner.Finish();
 }
 
+namespace {
+
+// Deletes the value only when it still holds what the list showed.
+void RemoveValue(const TAutorunRecord& entry, const TAutorunRemoval& removal, TAutorunRemovalOutcome& out) {
+  const HKEY root = removal.Root == TRegistryRoot::CurrentUser ? HKEY_CURRENT_USER : HKEY_LOCAL_MACHINE;
+  win::UniqueRegKey key;
+  LONG rc = ::RegOpenKeyExW(root, removal.Key.c_str(), 0, KEY_QUERY_VALUE | KEY_SET_VALUE | KEY_WOW64_64KEY,
+                            key.put());
+  TValue now;
+  if (rc == ERROR_SUCCESS) rc = ReadValue(key.get(), removal.Value, now);
+  if (rc == ERROR_SUCCESS && (now.Type != entry.ReadType || now.Data != entry.ReadData)) {
+    out.Changed = true;
+    return;
+  }
+  if (rc == ERROR_SUCCESS) rc = ::RegDeleteValueW(key.get(), removal.Value.c_str());
+  out.Ok = rc == ERROR_SUCCESS;
+  out.Error = static_cast<DWORD>(rc);
+}
+
+// Opens the file itself (never through a link), compares it with what the list showed and deletes it through the
+// same handle, so that no other file can take its place in between.
+void RemoveFile(const TAutorunRecord& entry, const TAutorunRemoval& removal, TAutorunRemovalOutcome& out) {
+  win::UniqueFileHandle file(::CreateFileW(removal.File.c_str(), DELETE | FILE_READ_ATTRIBUTES, FILE_SHARE_READ, nullptr,
+                                       OPEN_EXISTING, FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
+  if (!file) {
+    out.Error = ::GetLastError();
+    return;
+  }
+  BY_HANDLE_FILE_INFORMATION info{};
+  if (!::GetFileInformationByHandle(file.get(), &info)) {
+    out.Error = ::GetLastError();
+    return;
+  }
+  const uint64_t size = (uint64_t{info.nFileSizeHigh} << 32) | info.nFileSizeLow;
+  const uint64_t written = (uint64_t{info.ftLastWriteTime.dwHighDateTime} << 32) | info.ftLastWriteTime.dwLowDateTime;
+  if (size != entry.ReadFileSize || written != entry.ReadWriteTime) {
+    out.Changed = true;
+    return;
+  }
+  FILE_DISPOSITION_INFO dispose{TRUE};
+  out.Ok = ::SetFileInformationByHandle(file.get(), FileDispositionInfo, &dispose, sizeof dispose) != FALSE;
+  if (!out.Ok) out.Error = ::GetLastError();
+}
+
+}  // namespace
+
 std::vector<TAutorunRemovalOutcome> RemoveAutoruns(const std::vector<TAutorunRecord>& entries) {
   std::vector<TAutorunRemovalOutcome> outcomes;
   for (const TAutorunRecord& entry : entries) {
     TAutorunRemovalOutcome out;
     out.Name = entry.Name;
     const std::optional<TAutorunRemoval> removal = AutorunRemovalFor(entry);
-    if (!removal) {
-      out.Error = ERROR_ACCESS_DENIED;
-    } else if (removal->Location == arlFolder) {
-      out.Ok = ::DeleteFileW(removal->File.c_str()) != FALSE;
-      if (!out.Ok) out.Error = ::GetLastError();
-    } else {
-      const HKEY root = removal->Root == TRegistryRoot::CurrentUser ? HKEY_CURRENT_USER : HKEY_LOCAL_MACHINE;
-      win::UniqueRegKey key;
-      LONG rc = ::RegOpenKeyExW(root, removal->Key.c_str(), 0, KEY_SET_VALUE | KEY_WOW64_64KEY, key.put());
-      if (rc == ERROR_SUCCESS) rc = ::RegDeleteValueW(key.get(), removal->Value.c_str());
-      out.Ok = rc == ERROR_SUCCESS;
-      out.Error = static_cast<DWORD>(rc);
-    }
+    if (!removal) out.Error = ERROR_ACCESS_DENIED;
+    else if (removal->Location == arlFolder) RemoveFile(entry, *removal, out);
+    else RemoveValue(entry, *removal, out);
     outcomes.push_back(std::move(out));
   }
   return outcomes;

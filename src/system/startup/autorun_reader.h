@@ -33,10 +33,12 @@ TAutorunScan ReadAutoruns(const TAutorunScanOptions& options);
 struct TAutorunRemovalOutcome {
   std::wstring Name;
   bool Ok = false;
-  DWORD Error = 0;  // the failing call's error code
+  DWORD Error = 0;       // the failing call's error code
+  bool Changed = false;  // no longer what was read: nothing deleted
 };
-// Deletes the value or file of each entry, each in the view it was read from; a failure does not stop the rest.
-// Entries without a check box are refused (ERROR_ACCESS_DENIED) and left alone.
+// Deletes the value or file of each entry, each in the view it was read from, only when it still is what the scan
+// read (the value's type and data; the file's size and last-write time); a failure does not stop the rest.
+// Entries without a check box are refused (ERROR_ACCESS_DENIED) and left alone. Files go by their "\\?\" path.
 std::vector<TAutorunRemovalOutcome> RemoveAutoruns(const std::vector<TAutorunRecord>& entries);
 
 }  // namespace vantrel
