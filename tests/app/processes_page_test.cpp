@@ -356,16 +356,23 @@ class AnswerProbe {
             slowest_ = std::max<long long>(slowest_, ms.count());
             ::Sleep(20);
           }
+          finished_ = true;
         }) {}
   ~AnswerProbe() { Stop(); }
+  // Answers the probe's last question while it ends: a join alone would keep it waiting.
   long long Stop() {
     stop_ = true;
+    MSG msg;
+    while (!finished_) {
+      ::PeekMessageW(&msg, nullptr, 0, 0, PM_NOREMOVE);
+      ::Sleep(5);
+    }
     if (thread_.joinable()) thread_.join();
     return slowest_;
   }
 
  private:
-  std::atomic<bool> stop_{false};
+  std::atomic<bool> stop_{false}, finished_{false};
   std::atomic<long long> slowest_{0};
   std::thread thread_;
 };
@@ -457,9 +464,9 @@ TEST(ProcessesPage, EndingRunsOnAWorkerAndAChildWithoutWindowsEndsWithoutTheWait
   {
     BoxAnswerer none(IDOK);
     ASSERT_TRUE(testing::PumpUntil(*w.main, [&] { return !w.page().Ending(); }, 30000));
+    std::printf("the window answered within %lld ms at worst while the ending ran\n", probe.Stop());
     EXPECT_FALSE(none.found) << "an error box for a process that ended";
   }
-  std::printf("the window answered within %lld ms at worst while the ending ran\n", probe.Stop());
   EXPECT_EQ(w.page().FindProcessNode(quiet), nullptr) << "the list was refreshed";
   EXPECT_NE(w.page().FindProcessNode(other), nullptr);
   EXPECT_TRUE(w.grid().ChecksEnabled());
@@ -468,16 +475,18 @@ TEST(ProcessesPage, EndingRunsOnAWorkerAndAChildWithoutWindowsEndsWithoutTheWait
   EXPECT_EQ(::WaitForSingleObject(children.Handle(1), 0), static_cast<DWORD>(WAIT_TIMEOUT));
 }
 
-TEST(ProcessesPage, AProcessGoneBeforeTheEndingGetsTheErrorBoxWhenTheWorkerReports) {
+// The PID of a checked row now names another process (the row's creation time no longer matches): the worker's
+// identity check refuses it, and the error box comes when the worker reports.
+TEST(ProcessesPage, AReusedPidIsLeftAloneAndGetsTheErrorBoxWhenTheWorkerReports) {
   test::TChildren children;
-  const DWORD gone = children.Start(L"wait", L"");
-  ASSERT_NE(gone, 0u);
+  const DWORD pid = children.Start(L"wait", L"");
+  ASSERT_NE(pid, 0u);
   Window w;
   ASSERT_TRUE(w.main->CreateAndStart());
-  ui::TreeNode* row = ListedRow(w, gone);
+  ui::TreeNode* row = ListedRow(w, pid);
   ASSERT_NE(row, nullptr);
+  row->As<TProcessRecord>()->CPUTimes.CreateTime += 1;  // the listed process is gone, its PID reused
   w.grid().ToggleCheck(row);
-  children.EndAll();  // gone, and no handle keeps it: its PID names nothing now
 
   {
     BoxAnswerer yes(IDYES);
@@ -487,11 +496,13 @@ TEST(ProcessesPage, AProcessGoneBeforeTheEndingGetsTheErrorBoxWhenTheWorkerRepor
   BoxAnswerer error(IDOK);
   ASSERT_TRUE(testing::PumpUntil(*w.main, [&] { return !w.page().Ending(); }, 30000));
   ASSERT_TRUE(error.found);
-  const std::wstring head = L"Process [" + std::to_wstring(gone) + L"]proc_child.exe cannot be terminated.\r\n";
+  const std::wstring head = L"Process [" + std::to_wstring(pid) + L"]proc_child.exe cannot be terminated.\r\n";
   EXPECT_EQ(error.seen.text.substr(0, head.size()), head);
   EXPECT_GT(error.seen.text.size(), head.size()) << "the system's explanation follows";
   EXPECT_TRUE(error.seen.hasOk);
-  EXPECT_EQ(w.page().FindProcessNode(gone), nullptr) << "refreshed after the box";
+  EXPECT_EQ(::WaitForSingleObject(children.Handle(0), 0), static_cast<DWORD>(WAIT_TIMEOUT)) << "the other process runs";
+  ASSERT_NE(w.page().FindProcessNode(pid), nullptr);
+  EXPECT_FALSE(w.page().FindProcessNode(pid)->checked()) << "the list was refreshed after the box";
 }
 
 }  // namespace

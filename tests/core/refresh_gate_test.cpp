@@ -89,17 +89,18 @@ struct PumpingList {
 
 TEST(RefreshGate, TicksAndCommandsArrivingInsideTheWalkNeverStartARefreshThere) {
   PumpingList list;
-  int pumped = 0;
+  bool delivered = false;
   list.pump = [&] {
-    ++pumped;
+    if (delivered) return;
+    delivered = true;
     list.Request(K::Periodic);
     list.Request(K::AllPages);
     list.Request(K::ActivePage);
   };
   list.Request(K::ActivePage);
+  ASSERT_TRUE(delivered);
   EXPECT_EQ(list.started, 1);
   EXPECT_EQ(list.deepest, 1);
-  EXPECT_EQ(pumped, 3);
   ASSERT_EQ(list.rows.size(), 3u);
   for (int i = 0; i < 3; ++i) EXPECT_EQ(list.rows[static_cast<size_t>(i)]->value, i + 1);
 

@@ -29,6 +29,7 @@ uint64_t CreateTimeOf(DWORD pid) {
 
 struct WindowSearch {
   DWORD pid;
+  bool visibleOnly;
   bool found;
 };
 
@@ -36,12 +37,12 @@ BOOL CALLBACK VisitWindow(HWND hwnd, LPARAM lp) {
   auto* f = reinterpret_cast<WindowSearch*>(lp);
   DWORD pid = 0;
   ::GetWindowThreadProcessId(hwnd, &pid);
-  if (pid == f->pid && ::IsWindowVisible(hwnd)) f->found = true;
+  if (pid == f->pid && (!f->visibleOnly || ::IsWindowVisible(hwnd))) f->found = true;
   return TRUE;
 }
 
-bool HasVisibleWindow(DWORD pid) {
-  WindowSearch f{pid, false};
+bool HasTopLevelWindow(DWORD pid, bool visibleOnly) {
+  WindowSearch f{pid, visibleOnly, false};
   ::EnumWindows(&VisitWindow, reinterpret_cast<LPARAM>(&f));
   return f.found;
 }
@@ -63,7 +64,7 @@ struct Notepad {
     ::CloseHandle(pi.hProcess);
     ::CloseHandle(pi.hThread);
   }
-  bool HasWindow() const { return HasVisibleWindow(pi.dwProcessId); }
+  bool HasWindow() const { return HasTopLevelWindow(pi.dwProcessId, true); }
 };
 
 TEST(ProcessActions, AWindowedProcessClosesAndAWindowlessOneIsEndedByForceWithinOneBudget) {
@@ -100,8 +101,8 @@ TEST(ProcessActions, AProcessWithoutWindowsIsEndedAtOnceNotAfterTheWait) {
   const DWORD quiet = children.Start(L"wait", L"");
   ASSERT_NE(hung, 0u);
   ASSERT_NE(quiet, 0u);
-  for (int i = 0; i < 100 && !HasVisibleWindow(hung); ++i) ::Sleep(50);
-  ASSERT_TRUE(HasVisibleWindow(hung));
+  for (int i = 0; i < 100 && !HasTopLevelWindow(hung, false); ++i) ::Sleep(50);
+  ASSERT_TRUE(HasTopLevelWindow(hung, false));
 
   std::atomic<bool> returned{false};
   std::vector<TTerminateOutcome> outcomes;
