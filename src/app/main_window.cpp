@@ -114,6 +114,7 @@ bool MainWindow::Start() {
   if (switches_.Has(Switch::SES)) SetActivePage(kPageSessions);
   if (switches_.Has(Switch::PERF)) SetActivePage(kPagePerformance);
 
+  const auto lists = refresh_.BeginRefresh(TRefreshKind::AllPages);
   const auto pause = refresh_.PauseTimer();
   RefreshData(-1);
   updatePrompt_ = UpdatePrompt::Start(hwnd(), kApplicationTitle, switches_, env_, handoff_);
@@ -271,19 +272,33 @@ void MainWindow::RunRefreshStep(const RefreshStep& step) {
   else PageAt(RefresherPage(step.refresher)).Refresh(step.refresher, step.filter);
 }
 
+// Every refresh starts here, through the gate: one that arrives while another runs (a WMI wait pumps messages)
+// is dropped when the timer asked for it and runs once afterwards when the user or an action did.
 void MainWindow::RefreshActivePage() {
+  const auto lists = refresh_.BeginRefresh(TRefreshKind::ActivePage);
+  if (!lists) return;
   const auto pause = refresh_.PauseTimer();
   RefreshData(activePage_);
 }
 
 void MainWindow::RefreshAllPages() {
+  const auto lists = refresh_.BeginRefresh(TRefreshKind::AllPages);
+  if (!lists) return;
   ShowSplash(hwnd());
   const auto pause = refresh_.PauseTimer();
   RefreshData(-1);
   HideSplash();
 }
 
+void MainWindow::RunDeferredRefresh() {
+  const std::optional<TRefreshKind> next = refresh_.TakeDeferredRefresh();
+  if (next == TRefreshKind::AllPages) RefreshAllPages();
+  else if (next) RefreshActivePage();
+}
+
 void MainWindow::OnRefreshTimer() {
+  const auto lists = refresh_.BeginRefresh(TRefreshKind::Periodic);
+  if (!lists) return;
   ui::CursorScope busy(IDC_APPSTARTING);
   refresh_.Run(PlanTimerRefresh(activePage_, nameFilter_.Text()), [this](const RefreshStep& s) { RunRefreshStep(s); },
                [this](const std::wstring& line) { WriteLog(line); }, true);
@@ -318,6 +333,14 @@ void MainWindow::PublishFocusedProcess(uint32_t pid) {
 void MainWindow::PublishCpuLoad(int32_t average) {
   tray_.ShowLoad(average);
   programMenu_.SetClockText(DateTimeToStrDef(L"", Now()) + L" - CPU: " + std::to_wstring(average) + L"%");
+}
+
+void MainWindow::BeginBackgroundWork() {
+  if (backgroundWork_++ == 0) ::SetCursor(::LoadCursorW(nullptr, IDC_APPSTARTING));
+}
+
+void MainWindow::EndBackgroundWork() {
+  if (backgroundWork_ > 0 && --backgroundWork_ == 0) ::SetCursor(::LoadCursorW(nullptr, IDC_ARROW));
 }
 
 void MainWindow::WriteLog(const std::wstring& text) { PageOf<LogPage>(kPageLog).WriteLog(text); }
@@ -361,6 +384,16 @@ LRESULT MainWindow::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
     case kRunHandedOverWork:
       handoff_.RunReadyResults();
       return 0;
+    case kRunDeferredRefresh:
+      RunDeferredRefresh();
+      return 0;
+    case WM_SETCURSOR:
+      // Work on a worker for the window: the window still answers, so the cursor says "busy, but usable".
+      if (backgroundWork_ > 0 && LOWORD(lParam) == HTCLIENT) {
+        ::SetCursor(::LoadCursorW(nullptr, IDC_APPSTARTING));
+        return TRUE;
+      }
+      break;
     case WM_SIZE:
       LayoutControls();
       return 0;

@@ -7,6 +7,7 @@
 
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -83,6 +84,9 @@ class MainWindow : public ui::Window, public PageHost {
   void PublishWindowedProcesses(const std::vector<ProcessChoice>& processes) override;
   void PublishFocusedProcess(uint32_t pid) override;
   void PublishCpuLoad(int32_t average) override;
+  void BeginBackgroundWork() override;
+  void EndBackgroundWork() override;
+  int BackgroundWork() const { return backgroundWork_; }
 
  protected:
   LRESULT HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) override;
@@ -98,6 +102,7 @@ class MainWindow : public ui::Window, public PageHost {
   void RefreshData(int apage);
   void RunRefreshStep(const RefreshStep& step);
   void OnRefreshTimer();
+  void RunDeferredRefresh();
   void OnActivePageChanged();
   void OnAutoRefreshChanged(bool on);
   void OnIntervalChanged();
@@ -133,6 +138,7 @@ class MainWindow : public ui::Window, public PageHost {
   TProcesses sessionProcesses_;
   int activePage_ = kPageProcesses;
   bool sessionNotificationsRegistered_ = false;
+  int backgroundWork_ = 0;  // actions running on workers for the window
 };
 
 }  // namespace vantrel::app

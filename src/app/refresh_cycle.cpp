@@ -2,6 +2,7 @@
 
 #include <exception>
 
+#include "app/window_messages.h"
 #include "core/shell/activity_log.h"
 #include "system/text/locale_text.h"
 
@@ -37,6 +38,21 @@ void RefreshCycle::ApplyTimer() {
     ::KillTimer(window_, kTimerId);
     armed_ = false;
   }
+}
+
+RefreshCycle::ListsInUse RefreshCycle::BeginRefresh(TRefreshKind kind) {
+  return gate_.TryEnter(kind) ? ListsInUse(*this) : ListsInUse();
+}
+
+RefreshCycle::ListsInUse RefreshCycle::HoldLists() {
+  gate_.Hold();
+  return ListsInUse(*this);
+}
+
+void RefreshCycle::LeaveLists() {
+  gate_.Leave();
+  // Posted, not run here: the last holder may sit deep in a control's handler that still uses its rows.
+  if (!gate_.Busy() && gate_.HasDeferred() && window_) ::PostMessageW(window_, kRunDeferredRefresh, 0, 0);
 }
 
 void RefreshCycle::Run(const std::vector<RefreshStep>& steps, const std::function<void(const RefreshStep&)>& execute,

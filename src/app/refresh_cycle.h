@@ -1,14 +1,16 @@
 // The refresh cycle's timer: the automatic-refresh state, the interval, and pauses that the manual refreshes and
-// the actions take while they run. Pauses nest, so a refresh started inside another one (a WMI wait pumps
-// messages) can never leave the timer off.
+// the actions take while they run; and the gate that keeps refreshes from nesting (a WMI wait pumps messages, so a
+// tick or a refresh command can arrive while a refresh still walks its rows).
 #pragma once
 
 #include <windows.h>
 
 #include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
+#include "core/shell/refresh_gate.h"
 #include "core/shell/refresh_plan.h"
 
 namespace vantrel::app {
@@ -44,6 +46,33 @@ class RefreshCycle {
   // The timer stays off until the last pause taken ends.
   [[nodiscard]] Pause PauseTimer() { return Pause(*this); }
 
+  // The lists are in use while it lives: by a refresh, or by code that holds a row across a wait that pumps
+  // messages. When the last one ends and a refresh was asked for meanwhile, kRunDeferredRefresh is posted.
+  class ListsInUse {
+   public:
+    ListsInUse() = default;
+    ~ListsInUse() {
+      if (cycle_) cycle_->LeaveLists();
+    }
+    ListsInUse(ListsInUse&& other) noexcept : cycle_(other.cycle_) { other.cycle_ = nullptr; }
+    ListsInUse(const ListsInUse&) = delete;
+    ListsInUse& operator=(const ListsInUse&) = delete;
+    ListsInUse& operator=(ListsInUse&&) = delete;
+    explicit operator bool() const { return cycle_ != nullptr; }
+
+   private:
+    friend class RefreshCycle;
+    explicit ListsInUse(RefreshCycle& cycle) : cycle_(&cycle) {}
+    RefreshCycle* cycle_ = nullptr;
+  };
+  // Empty when another refresh or holder has the lists: a periodic refresh is then dropped, an explicit one runs
+  // once afterwards.
+  [[nodiscard]] ListsInUse BeginRefresh(TRefreshKind kind);
+  [[nodiscard]] ListsInUse HoldLists();
+  bool ListsBusy() const { return gate_.Busy(); }
+  // The refresh kept for later, once the lists are free (the window runs it for kRunDeferredRefresh).
+  std::optional<TRefreshKind> TakeDeferredRefresh() { return gate_.TakeDeferred(); }
+
   // Runs the steps in order; a step that throws writes one line "RefreshX: message" and the cycle goes on.
   // periodic: the steps come from the timer (lists keep their top row).
   void Run(const std::vector<RefreshStep>& steps, const std::function<void(const RefreshStep&)>& execute,
@@ -54,6 +83,7 @@ class RefreshCycle {
   void BeginPause();
   void EndPause();
   void ApplyTimer();
+  void LeaveLists();
 
   HWND window_ = nullptr;
   bool autoRefresh_ = false;
@@ -61,6 +91,7 @@ class RefreshCycle {
   int pauses_ = 0;
   int periodic_ = 0;
   bool armed_ = false;
+  TRefreshGate gate_;
 };
 
 }  // namespace vantrel::app

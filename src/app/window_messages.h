@@ -9,5 +9,7 @@ namespace vantrel::app {
 constexpr UINT kRunHandedOverWork = WM_APP + 1;
 // The tray icon's notifications.
 constexpr UINT kTrayIconMessage = WM_APP + 2;
+// A refresh asked for while another one ran: run it now that the lists are free.
+constexpr UINT kRunDeferredRefresh = WM_APP + 3;
 
 }  // namespace vantrel::app

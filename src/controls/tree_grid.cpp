@@ -394,8 +394,14 @@ void TreeGrid::SetAllBoxesChecked(bool checked) {
   Invalidate();
 }
 
+void TreeGrid::SetChecksEnabled(bool enabled) {
+  if (checksEnabled_ == enabled) return;
+  checksEnabled_ = enabled;
+  Invalidate();
+}
+
 void TreeGrid::ToggleCheck(TreeNode* node) {
-  if (!node || !node->hasCheckBox()) return;
+  if (!node || !node->hasCheckBox() || !checksEnabled_) return;
   {
     UpdateBlock block(*this);
     model_.SetChecked(node, !node->checked(), true);

@@ -145,6 +145,9 @@ class TreeGrid : public Window {
   size_t CheckedCount() const { return model_.CheckedCount(); }
   // A user's toggle of the row's box: the state goes to all rows below, then onChecked runs.
   void ToggleCheck(TreeNode* node);
+  // Disabled boxes are drawn grey and ignore the user's toggles (while an action works on the checked rows).
+  void SetChecksEnabled(bool enabled);
+  bool ChecksEnabled() const { return checksEnabled_; }
 
   // --- focus and scrolling ---
   TreeNode* FocusedNode() const { return focused_; }
@@ -259,6 +262,7 @@ class TreeGrid : public Window {
   bool treeLayout_ = false;
   bool spanEmptyCells_ = false;
   bool showButtons_ = false;
+  bool checksEnabled_ = true;
   int treeColumn_ = 0;
   int sortColumn_ = -1;
   bool sortAscending_ = true;

@@ -81,7 +81,8 @@ uint64_t TreeGrid::RowPrint(int row) {
   mix(node == focused_ ? 1u : 0u);
   mix(node->textColor());
   mix((node->hasCheckBox() ? 1u : 0u) | (node->checked() ? 2u : 0u) | (node->expanded() ? 4u : 0u) |
-      (node->children().empty() ? 0u : 8u) | (treeLayout_ ? 16u : 0u) | (showButtons_ ? 32u : 0u));
+      (node->children().empty() ? 0u : 8u) | (treeLayout_ ? 16u : 0u) | (showButtons_ ? 32u : 0u) |
+      (checksEnabled_ ? 0u : 64u));
   mix(static_cast<uint64_t>(node->level()));
   mix(static_cast<uint64_t>(treeColumn_));
   for (int c = 0; c < ColumnCount(); ++c) {
@@ -188,7 +189,8 @@ void TreeGrid::PaintRow(HDC dc, int row, const RECT& rowRect) {
         const int size = dpi_.Scale(13);
         RECT boxRect{x + dpi_.Scale(2), (height - size) / 2, x + dpi_.Scale(2) + size, (height - size) / 2 + size};
         ::DrawFrameControl(mem, &boxRect, DFC_BUTTON,
-                           DFCS_BUTTONCHECK | DFCS_FLAT | (node->checked() ? DFCS_CHECKED : 0));
+                           DFCS_BUTTONCHECK | DFCS_FLAT | (node->checked() ? DFCS_CHECKED : 0) |
+                               (checksEnabled_ ? 0 : DFCS_INACTIVE));
         x += dpi_.Scale(18);
       }
     }

@@ -495,26 +495,55 @@ TEST(MainWindow, GeometryIsCentredInTheWorkArea) {
   EXPECT_EQ(rc.left, work.left + (work.right - work.left - (rc.right - rc.left)) / 2);
 }
 
-TEST(MainWindow, ARefreshNestedInAnotherLeavesTheTimerRunning) {
-  // A refresh that pumps messages (WMI waits do) can start another refresh from inside the first.
+TEST(MainWindow, RefreshesAskedForInsideARefreshRunOnceAfterItAndATickThereIsDropped) {
+  // A refresh that pumps messages (WMI waits do) receives timer ticks and refresh commands inside itself.
   Frame f({L"/auto"});
-  bool nested = false;
+  int depth = 0, deepest = 0;
+  bool ask = false;
   f.main->refreshExecutor = [&](const RefreshStep& step) {
     f.steps.push_back(step);
-    EXPECT_FALSE(f.main->Refresh().TimerRunning()) << "paused while a refresh runs";
-    if (step.refresher == Refresher::Processes && !nested && f.main->ActivePage() == kPageProcesses) {
-      nested = true;
+    deepest = std::max(deepest, ++depth);
+    if (!f.main->Refresh().InPeriodicRefresh()) {
+      EXPECT_FALSE(f.main->Refresh().TimerRunning()) << "paused while it runs";
+    }
+    if (ask && step.refresher == Refresher::Processes) {
+      ask = false;
+      ::SendMessageW(f.main->hwnd(), WM_TIMER, RefreshCycle::kTimerId, 0);
+      f.main->RefreshActivePage();
+      f.Key(f.processes().tree().hwnd(), VK_F5);
       f.main->RefreshActivePage();
     }
+    --depth;
   };
   ASSERT_TRUE(f.Start());
-  nested = false;
+  f.Pump();
+  f.steps.clear();
+
+  ask = true;
   f.main->RefreshActivePage();
-  ASSERT_TRUE(nested);
+  EXPECT_EQ(deepest, 1) << "nothing started inside the refresh";
+  EXPECT_EQ(f.steps, PlanRefreshData(kPageProcesses, kPageProcesses, L"")) << "only the refresh itself so far";
   EXPECT_TRUE(f.main->Refresh().TimerRunning());
-  nested = false;
-  f.main->RefreshAllPages();
+
+  // Afterwards, one refresh that covers every request: F5's.
+  f.steps.clear();
+  f.Pump();
+  EXPECT_EQ(f.steps, PlanRefreshData(-1, kPageProcesses, L""));
+  EXPECT_EQ(deepest, 1);
+  f.steps.clear();
+  f.Pump();
+  EXPECT_TRUE(f.steps.empty()) << "the requests ran once";
   EXPECT_TRUE(f.main->Refresh().TimerRunning());
+
+  // The timer's own refresh is guarded as well; a command inside it runs after it.
+  ask = true;
+  ::SendMessageW(f.main->hwnd(), WM_TIMER, RefreshCycle::kTimerId, 0);
+  EXPECT_EQ(deepest, 1);
+  EXPECT_EQ(f.steps, PlanTimerRefresh(kPageProcesses, L""));
+  f.steps.clear();
+  f.Pump();
+  EXPECT_EQ(f.steps, PlanRefreshData(-1, kPageProcesses, L""));
+
   {
     const auto outer = f.main->Refresh().PauseTimer();
     { const auto inner = f.main->Refresh().PauseTimer(); }

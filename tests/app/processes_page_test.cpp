@@ -3,9 +3,14 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <atomic>
+#include <chrono>
+#include <cstdio>
 #include <map>
 #include <memory>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "app/main_window.h"
@@ -13,6 +18,7 @@
 #include "app/pages/windows_page.h"
 #include "app/program.h"
 #include "box_answerer.h"
+#include "page_test_support.h"
 #include "../system/proc_children.h"
 #include "core/process/process_texts.h"
 
@@ -220,6 +226,7 @@ TEST(ProcessesPage, CheckedProcessesEndOnlyAfterYes) {
     ClickKill(w);
     ASSERT_TRUE(yes.found);
   }
+  ASSERT_TRUE(testing::PumpUntil(*w.main, [&] { return !w.page().Ending(); }, 30000));
   EXPECT_EQ(::WaitForSingleObject(notepad.handle(), 5000), static_cast<DWORD>(WAIT_OBJECT_0));
   EXPECT_EQ(w.page().FindProcessNode(notepad.pid()), nullptr) << "the list was refreshed";
   EXPECT_NE(w.page().FindProcessNode(::GetCurrentProcessId()), nullptr);
@@ -269,6 +276,7 @@ TEST(ProcessesPage, AHungProcessIsRedAndACheckedParentEndsWithItsChildren) {
     ASSERT_TRUE(yes.found);
     EXPECT_EQ(yes.seen.text, L"你真的想终止 2 检查进程?");
   }
+  ASSERT_TRUE(testing::PumpUntil(*w.main, [&] { return !w.page().Ending(); }, 30000));
   EXPECT_EQ(w.page().FindProcessNode(parent), nullptr);
   EXPECT_EQ(w.page().FindProcessNode(grandchild), nullptr);
   EXPECT_NE(w.page().FindProcessNode(hung), nullptr);
@@ -324,6 +332,177 @@ TEST(ProcessesPage, TheKillButtonFollowsAutomaticRefreshThroughEveryKindOfRefres
   EXPECT_EQ(ButtonText(w.page().KillButton().hwnd()), L"Terminate checked processes");
   EXPECT_FALSE(w.page().KillButton().Enabled());
   EXPECT_FALSE(w.main->Refresh().TimerRunning());
+}
+
+// The rows of a page, refreshed until the PID is listed.
+ui::TreeNode* ListedRow(Window& w, uint32_t pid) {
+  for (int i = 0; i < 50 && !w.page().FindProcessNode(pid); ++i) {
+    ::Sleep(100);
+    w.main->RefreshActivePage();
+  }
+  return w.page().FindProcessNode(pid);
+}
+
+// The window thread's answer time, measured from another thread while an action runs; only reported.
+class AnswerProbe {
+ public:
+  explicit AnswerProbe(HWND window)
+      : thread_([this, window] {
+          while (!stop_) {
+            const auto start = std::chrono::steady_clock::now();
+            DWORD_PTR result = 0;
+            ::SendMessageTimeoutW(window, WM_NULL, 0, 0, SMTO_NORMAL, 10000, &result);
+            const auto ms = std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - start);
+            slowest_ = std::max<long long>(slowest_, ms.count());
+            ::Sleep(20);
+          }
+          finished_ = true;
+        }) {}
+  ~AnswerProbe() { Stop(); }
+  // Answers the probe's last question while it ends: a join alone would keep it waiting.
+  long long Stop() {
+    stop_ = true;
+    MSG msg;
+    while (!finished_) {
+      ::PeekMessageW(&msg, nullptr, 0, 0, PM_NOREMOVE);
+      ::Sleep(5);
+    }
+    if (thread_.joinable()) thread_.join();
+    return slowest_;
+  }
+
+ private:
+  std::atomic<bool> stop_{false}, finished_{false};
+  std::atomic<long long> slowest_{0};
+  std::thread thread_;
+};
+
+// A wait inside the walk that pumps messages, as a WMI call does: the timer's tick and F5 (twice) arrive there.
+TEST(ProcessesPage, ATickOrF5ArrivingInsideTheWalkNeverStartsARefreshThereAndF5RunsOnceAfterIt) {
+  Window w;
+  ASSERT_TRUE(w.main->CreateAndStart());
+  int processRefreshes = 0, depth = 0, deepest = 0;
+  w.main->refreshExecutor = [&](const RefreshStep& step) {
+    if (step.refresher == Refresher::Processes) ++processRefreshes;
+    deepest = std::max(deepest, ++depth);
+    w.main->PageAt(RefresherPage(step.refresher)).Refresh(step.refresher, step.filter);
+    --depth;
+  };
+  bool pumped = false;
+  size_t rowsAfterPump = 0;
+  std::wstring firstName, firstNameAfterPump;
+  w.page().onRowAdded = [&](const TProcessRecord& record) {
+    if (pumped) return;
+    pumped = true;
+    firstName = record.Name;
+    const HWND main = w.main->hwnd(), grid = w.grid().hwnd();
+    ::PostMessageW(main, WM_TIMER, RefreshCycle::kTimerId, 0);
+    for (int i = 0; i < 2; ++i) {
+      ::PostMessageW(grid, WM_KEYDOWN, VK_F5, 1);
+      ::PostMessageW(grid, WM_KEYUP, VK_F5, 1);
+    }
+    const ULONGLONG end = ::GetTickCount64() + 300;
+    while (::GetTickCount64() < end) {
+      MSG msg;
+      while (::PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchProgramMessage(w.main.get(), msg);
+      ::Sleep(10);
+    }
+    // The row the walk goes on filling is still the one it added.
+    rowsAfterPump = w.grid().RowCount();
+    if (ui::TreeNode* first = w.grid().First()) firstNameAfterPump = first->As<TProcessRecord>()->Name;
+  };
+
+  w.main->RefreshActivePage();
+  ASSERT_TRUE(pumped);
+  EXPECT_EQ(deepest, 1) << "a refresh started inside the walk";
+  EXPECT_EQ(rowsAfterPump, 1u);
+  EXPECT_EQ(firstNameAfterPump, firstName);
+  EXPECT_EQ(processRefreshes, 1);
+  EXPECT_GT(w.grid().RowCount(), 3u);
+
+  ASSERT_TRUE(testing::PumpUntil(*w.main, [&] { return processRefreshes == 2; }, 30000)) << "F5 after the refresh";
+  testing::PumpUntil(*w.main, [] { return false; }, 500);
+  EXPECT_EQ(processRefreshes, 2) << "both F5 presses ran as one refresh, and the tick as none";
+  EXPECT_EQ(deepest, 1);
+  EXPECT_NE(w.page().FindProcessNode(::GetCurrentProcessId()), nullptr);
+}
+
+TEST(ProcessesPage, EndingRunsOnAWorkerAndAChildWithoutWindowsEndsWithoutTheWait) {
+  test::TChildren children;
+  const DWORD quiet = children.Start(L"wait", L"");
+  const DWORD other = children.Start(L"wait", L"");
+  ASSERT_NE(quiet, 0u);
+  ASSERT_NE(other, 0u);
+  Window w;
+  ASSERT_TRUE(w.main->CreateAndStart());
+  ui::TreeNode* row = ListedRow(w, quiet);
+  ASSERT_NE(row, nullptr);
+  ASSERT_NE(ListedRow(w, other), nullptr);
+  row = w.page().FindProcessNode(quiet);
+  w.grid().ToggleCheck(row);
+  ASSERT_EQ(w.grid().CheckedCount(), 1u);
+
+  AnswerProbe probe(w.main->hwnd());
+  {
+    BoxAnswerer yes(IDYES);
+    ClickKill(w);
+    ASSERT_TRUE(yes.found);
+  }
+  // The click came back while the worker works: the button and the boxes wait, the cursor says so.
+  ASSERT_TRUE(w.page().Ending());
+  EXPECT_FALSE(w.page().KillButton().Enabled());
+  EXPECT_FALSE(w.grid().ChecksEnabled());
+  w.grid().ToggleCheck(w.page().FindProcessNode(other));
+  EXPECT_EQ(w.grid().CheckedCount(), 1u) << "a box changed during the ending";
+  EXPECT_EQ(w.main->BackgroundWork(), 1);
+  ::SendMessageW(w.main->hwnd(), WM_SETCURSOR, reinterpret_cast<WPARAM>(w.main->hwnd()), MAKELPARAM(HTCLIENT, WM_MOUSEMOVE));
+  EXPECT_EQ(::GetCursor(), ::LoadCursorW(nullptr, IDC_APPSTARTING));
+
+  // Without windows there is nothing to ask: it ends well before the 5 s that a windowed process is given.
+  EXPECT_TRUE(testing::PumpUntil(*w.main, [&] { return ::WaitForSingleObject(children.Handle(0), 0) == WAIT_OBJECT_0; },
+                                 4000));
+  {
+    BoxAnswerer none(IDOK);
+    ASSERT_TRUE(testing::PumpUntil(*w.main, [&] { return !w.page().Ending(); }, 30000));
+    std::printf("the window answered within %lld ms at worst while the ending ran\n", probe.Stop());
+    EXPECT_FALSE(none.found) << "an error box for a process that ended";
+  }
+  EXPECT_EQ(w.page().FindProcessNode(quiet), nullptr) << "the list was refreshed";
+  EXPECT_NE(w.page().FindProcessNode(other), nullptr);
+  EXPECT_TRUE(w.grid().ChecksEnabled());
+  EXPECT_EQ(w.main->BackgroundWork(), 0);
+  EXPECT_FALSE(w.page().KillButton().Enabled()) << "nothing checked after the refresh";
+  EXPECT_EQ(::WaitForSingleObject(children.Handle(1), 0), static_cast<DWORD>(WAIT_TIMEOUT));
+}
+
+// The PID of a checked row now names another process (the row's creation time no longer matches): the worker's
+// identity check refuses it, and the error box comes when the worker reports.
+TEST(ProcessesPage, AReusedPidIsLeftAloneAndGetsTheErrorBoxWhenTheWorkerReports) {
+  test::TChildren children;
+  const DWORD pid = children.Start(L"wait", L"");
+  ASSERT_NE(pid, 0u);
+  Window w;
+  ASSERT_TRUE(w.main->CreateAndStart());
+  ui::TreeNode* row = ListedRow(w, pid);
+  ASSERT_NE(row, nullptr);
+  row->As<TProcessRecord>()->CPUTimes.CreateTime += 1;  // the listed process is gone, its PID reused
+  w.grid().ToggleCheck(row);
+
+  {
+    BoxAnswerer yes(IDYES);
+    ClickKill(w);
+    ASSERT_TRUE(yes.found);
+  }
+  BoxAnswerer error(IDOK);
+  ASSERT_TRUE(testing::PumpUntil(*w.main, [&] { return !w.page().Ending(); }, 30000));
+  ASSERT_TRUE(error.found);
+  const std::wstring head = L"Process [" + std::to_wstring(pid) + L"]proc_child.exe cannot be terminated.\r\n";
+  EXPECT_EQ(error.seen.text.substr(0, head.size()), head);
+  EXPECT_GT(error.seen.text.size(), head.size()) << "the system's explanation follows";
+  EXPECT_TRUE(error.seen.hasOk);
+  EXPECT_EQ(::WaitForSingleObject(children.Handle(0), 0), static_cast<DWORD>(WAIT_TIMEOUT)) << "the other process runs";
+  ASSERT_NE(w.page().FindProcessNode(pid), nullptr);
+  EXPECT_FALSE(w.page().FindProcessNode(pid)->checked()) << "the list was refreshed after the box";
 }
 
 }  // namespace

@@ -3,9 +3,12 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <chrono>
 #include <cstdio>
 #include <string>
+#include <thread>
+#include <vector>
 
 #include "../support/fake_wts.h"
 #include "proc_children.h"
@@ -22,6 +25,26 @@ uint64_t CreateTimeOf(DWORD pid) {
   FILETIME c{}, e{}, k{}, u{};
   if (!h || !::GetProcessTimes(h.get(), &c, &e, &k, &u)) return 0;
   return (static_cast<uint64_t>(c.dwHighDateTime) << 32) | c.dwLowDateTime;
+}
+
+struct WindowSearch {
+  DWORD pid;
+  bool visibleOnly;
+  bool found;
+};
+
+BOOL CALLBACK VisitWindow(HWND hwnd, LPARAM lp) {
+  auto* f = reinterpret_cast<WindowSearch*>(lp);
+  DWORD pid = 0;
+  ::GetWindowThreadProcessId(hwnd, &pid);
+  if (pid == f->pid && (!f->visibleOnly || ::IsWindowVisible(hwnd))) f->found = true;
+  return TRUE;
+}
+
+bool HasTopLevelWindow(DWORD pid, bool visibleOnly) {
+  WindowSearch f{pid, visibleOnly, false};
+  ::EnumWindows(&VisitWindow, reinterpret_cast<LPARAM>(&f));
+  return f.found;
 }
 
 struct Notepad {
@@ -41,22 +64,7 @@ struct Notepad {
     ::CloseHandle(pi.hProcess);
     ::CloseHandle(pi.hThread);
   }
-  struct Find {
-    DWORD pid;
-    bool found;
-  };
-  static BOOL CALLBACK Visit(HWND hwnd, LPARAM lp) {
-    auto* f = reinterpret_cast<Find*>(lp);
-    DWORD pid = 0;
-    ::GetWindowThreadProcessId(hwnd, &pid);
-    if (pid == f->pid && ::IsWindowVisible(hwnd)) f->found = true;
-    return TRUE;
-  }
-  bool HasWindow() const {
-    Find f{pi.dwProcessId, false};
-    ::EnumWindows(&Notepad::Visit, reinterpret_cast<LPARAM>(&f));
-    return f.found;
-  }
+  bool HasWindow() const { return HasTopLevelWindow(pi.dwProcessId, true); }
 };
 
 TEST(ProcessActions, AWindowedProcessClosesAndAWindowlessOneIsEndedByForceWithinOneBudget) {
@@ -84,6 +92,32 @@ TEST(ProcessActions, AWindowedProcessClosesAndAWindowlessOneIsEndedByForceWithin
   EXPECT_EQ(outcomes[2].Result, trTerminated);
   for (size_t i = 0; i < children.Count(); ++i) EXPECT_EQ(::WaitForSingleObject(children.Handle(i), 5000), WAIT_OBJECT_0);
   EXPECT_EQ(::WaitForSingleObject(notepad.pi.hProcess, 5000), WAIT_OBJECT_0);
+}
+
+// Only a process with windows can be asked to close; one without is ended while the other is still given its time.
+TEST(ProcessActions, AProcessWithoutWindowsIsEndedAtOnceNotAfterTheWait) {
+  test::TChildren children;
+  const DWORD hung = children.Start(L"hung", L"");  // its window never reads the WM_CLOSE
+  const DWORD quiet = children.Start(L"wait", L"");
+  ASSERT_NE(hung, 0u);
+  ASSERT_NE(quiet, 0u);
+  for (int i = 0; i < 100 && !HasTopLevelWindow(hung, false); ++i) ::Sleep(50);
+  ASSERT_TRUE(HasTopLevelWindow(hung, false));
+
+  std::atomic<bool> returned{false};
+  std::vector<TTerminateOutcome> outcomes;
+  std::thread worker([&] {
+    outcomes = CloseOrTerminateProcesses({{hung, CreateTimeOf(hung), L"hung"}, {quiet, CreateTimeOf(quiet), L"quiet"}},
+                                         5000);
+    returned = true;
+  });
+  EXPECT_EQ(::WaitForSingleObject(children.Handle(1), 4000), WAIT_OBJECT_0) << "the windowless child waited too";
+  EXPECT_FALSE(returned) << "the windowed child was not given its time";
+  worker.join();
+  ASSERT_EQ(outcomes.size(), 2u);
+  EXPECT_EQ(outcomes[0].Result, trTerminated);
+  EXPECT_EQ(outcomes[1].Result, trTerminated);
+  EXPECT_EQ(::WaitForSingleObject(children.Handle(0), 5000), WAIT_OBJECT_0);
 }
 
 TEST(ProcessActions, TheProgramItselfSystemPidsAndReusedPidsAreNeverHit) {

@@ -60,6 +60,9 @@ class PageHost {
   virtual void PublishFocusedProcess(uint32_t pid) = 0;
   // The performance page's tick: the average load, once a second.
   virtual void PublishCpuLoad(int32_t average) = 0;
+  // An action runs on a worker for the window: the busy cursor shows until each begin has its end.
+  virtual void BeginBackgroundWork() = 0;
+  virtual void EndBackgroundWork() = 0;
 
  protected:
   ~PageHost() = default;

@@ -5,7 +5,6 @@
 
 #include "app/pages/processes_texts.h"
 #include "app/system_image_lists.h"
-#include "controls/cursor_scope.h"
 #include "controls/message_dialogs.h"
 #include "core/process/process_details.h"
 #include "core/process/process_rules.h"
@@ -46,6 +45,8 @@ bool ProcessesPage::OnCreate() {
   grid.onFocusChanged = [this](ui::TreeNode* node) {
     // The end of a rebuild already told of the rebuilt focused row; restoring the view tells of it again.
     if (restoringView_ && node == tree().FocusedNode() && node == detailsNode_) return;
+    // The details read the command line through WMI, which pumps messages: no refresh may free the rows meanwhile.
+    const auto lists = host().Refresh().HoldLists();
     detailsNode_ = node;
     ShowDetails(node);
     UpdateKillButton();
@@ -144,8 +145,8 @@ void ProcessesPage::Start(const TCommandLineSwitches& switches, const StartupEnv
 }
 
 void ProcessesPage::AddContextMenuItems(HWND /*target*/, ContextMenu& menu) {
-  // Check marks exist only while automatic refresh is off.
-  if (host().AutoRefresh()) return;
+  // Check marks exist only while automatic refresh is off, and stay as they are while an ending runs.
+  if (host().AutoRefresh() || ending_) return;
   AddCheckAllItems(menu, texts::kCheckAll, texts::kUncheckAll, [this] { UpdateKillButton(); });
 }
 
@@ -168,13 +169,16 @@ void ProcessesPage::OnAutoRefreshChanged(bool on) {
 void ProcessesPage::UpdateKillButton() {
   const bool autoOn = host().AutoRefresh();
   if (killCaptionFollowsMode_) kill_->SetCaption(autoOn ? texts::kKillFocused : texts::kKillChecked);
-  kill_->SetEnabled(autoOn ? FocusedRowCanBeKilled() : tree().CheckedCount() > 0);
+  kill_->SetEnabled(!ending_ && (autoOn ? FocusedRowCanBeKilled() : tree().CheckedCount() > 0));
 }
 
 void ProcessesPage::ShowDetails(ui::TreeNode* node) {
-  // Without a focused row the panel keeps what it shows.
-  TProcessRecord* r = node ? node->As<TProcessRecord>() : nullptr;
-  if (!r) return;
+  // Without a focused row the panel keeps what it shows. The panel works on a copy: the row goes with the next
+  // refresh.
+  const TProcessRecord* row = node ? node->As<TProcessRecord>() : nullptr;
+  if (!row) return;
+  TProcessRecord copy = *row;
+  TProcessRecord* r = &copy;
   if (r->IsAccesible) snapshot_.CompleteCommandLine(*r);
   headerIcon_.reset(largeImages_ ? ImageList_GetIcon(largeImages_, r->_ImageIndex, ILD_NORMAL) : nullptr);
   header_.SetIcon(headerIcon_.get());
@@ -225,6 +229,7 @@ void ProcessesPage::RefreshProcesses(const std::wstring& filter) {
                      rows.push_back(node);
                      if (!autoRefresh_ && ProcessRowGetsCheckBox(record.PID, ownPid, record.CanBeKilled))
                        grid.SetCheckBox(node, true);
+                     if (onRowAdded) onRowAdded(record);
                      return node->As<TProcessRecord>();
                    },
                    [this](const std::wstring& line) { host().WriteLog(line); });
@@ -301,29 +306,48 @@ bool ProcessesPage::FocusedRowCanBeKilled() {
 }
 
 void ProcessesPage::TerminateProcesses() {
-  // The timer stays off for the whole action, and the targets are copied before the question: a refresh during
-  // the box can neither free the rows nor swap the process under the user's answer.
-  const auto pause = host().Refresh().PauseTimer();
-  const bool focusedOnly = host().AutoRefresh();
-  std::vector<TProcessTarget> targets = focusedOnly ? FocusedTarget() : CheckedTargets();
-  if (targets.empty()) return;
-  const std::wstring question =
-      focusedOnly ? std::wstring(texts::kConfirmFocused)
-                  : texts::kConfirmCheckedBefore + std::to_wstring(targets.size()) + texts::kConfirmCheckedAfter;
-  if (!ConfirmDlg(question)) return;
+  if (ending_) return;  // one ending at a time; its button is disabled meanwhile
+  std::vector<TProcessTarget> targets;
   {
-    ui::CursorScope wait;
-    // Even when a checked parent reaches them.
-    const DWORD self = ::GetCurrentProcessId();
-    std::erase_if(targets, [self](const TProcessTarget& t) { return ProcessMayNeverBeEnded(t.PID, self); });
-    const std::vector<TTerminateOutcome> outcomes = CloseOrTerminateProcesses(targets, 5000);
-    for (size_t i = 0; i < outcomes.size(); ++i) {
-      if (outcomes[i].Result != trFailed) continue;
-      ErrorDlg(L"Process [" + std::to_wstring(targets[i].PID) + L"]" + targets[i].Name + L" cannot be terminated.\r\n" +
-               SystemErrorText(outcomes[i].Error));
-    }
-    ::Sleep(1000);
+    // The timer stays off while the box asks, and the targets are copied before it: a refresh during the box can
+    // neither free the rows nor swap the process under the user's answer.
+    const auto pause = host().Refresh().PauseTimer();
+    const bool focusedOnly = host().AutoRefresh();
+    targets = focusedOnly ? FocusedTarget() : CheckedTargets();
+    if (targets.empty()) return;
+    const std::wstring question =
+        focusedOnly ? std::wstring(texts::kConfirmFocused)
+                    : texts::kConfirmCheckedBefore + std::to_wstring(targets.size()) + texts::kConfirmCheckedAfter;
+    if (!ConfirmDlg(question)) return;
   }
+  // Even when a checked parent reaches them.
+  const DWORD self = ::GetCurrentProcessId();
+  std::erase_if(targets, [self](const TProcessTarget& t) { return ProcessMayNeverBeEnded(t.PID, self); });
+
+  ending_ = true;
+  UpdateKillButton();
+  tree().SetChecksEnabled(false);
+  host().BeginBackgroundWork();
+  // The waits (up to 5 s for windows to close, then 1 s for the system to let the processes go before the list is
+  // read again) are the worker's; the window keeps answering.
+  host().Handoff().Run([this, targets = std::move(targets)]() -> WindowThreadHandoff::Result {
+    std::vector<TTerminateOutcome> outcomes = CloseOrTerminateProcesses(targets, 5000);
+    ::Sleep(1000);
+    return [this, targets, outcomes = std::move(outcomes)] { FinishEnding(targets, outcomes); };
+  });
+}
+
+void ProcessesPage::FinishEnding(const std::vector<TProcessTarget>& targets,
+                                 const std::vector<TTerminateOutcome>& outcomes) {
+  for (size_t i = 0; i < outcomes.size() && i < targets.size(); ++i) {
+    if (outcomes[i].Result != trFailed) continue;
+    ErrorDlg(L"Process [" + std::to_wstring(targets[i].PID) + L"]" + targets[i].Name + L" cannot be terminated.\r\n" +
+             SystemErrorText(outcomes[i].Error));
+  }
+  ending_ = false;
+  tree().SetChecksEnabled(true);
+  host().EndBackgroundWork();
+  UpdateKillButton();
   host().RefreshCommand();
 }
 

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -32,8 +33,13 @@ class ProcessesPage : public TreePage {
 
   // Rebuilds the list from the system; the name filter selects rows by the start of their name (empty: all).
   void RefreshProcesses(const std::wstring& filter);
-  // Ends the checked processes (automatic refresh off) or the focused one (on), after the user's confirmation.
+  // Ends the checked processes (automatic refresh off) or the focused one (on), after the user's confirmation. The
+  // ending runs on a worker; its error boxes and the refresh follow when it reports.
   void TerminateProcesses();
+  // An ending of processes runs on its worker.
+  bool Ending() const { return ending_; }
+  // Tests: runs inside the walk of a refresh, right after each row was added.
+  std::function<void(const TProcessRecord&)> onRowAdded;
 
   // --- what the user sees, for tests ---
   HWND ProcessFilter() const { return processFilter_; }
@@ -62,6 +68,7 @@ class ProcessesPage : public TreePage {
   bool FocusedRowCanBeKilled();
   std::vector<TProcessTarget> CheckedTargets();
   std::vector<TProcessTarget> FocusedTarget();
+  void FinishEnding(const std::vector<TProcessTarget>& targets, const std::vector<TTerminateOutcome>& outcomes);
 
   TProcessSnapshot snapshot_;
   HWND processFilter_ = nullptr;
@@ -80,6 +87,7 @@ class ProcessesPage : public TreePage {
   TFormatSettings settings_;
   bool autoRefresh_ = false;
   bool killCaptionFollowsMode_ = false;  // the design caption stays until the mode is first switched
+  bool ending_ = false;
 };
 
 }  // namespace vantrel::app

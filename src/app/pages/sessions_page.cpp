@@ -267,7 +267,9 @@ void SessionsPage::AddJournalEntry(uint32_t code, uint32_t session) {
   ::InvalidateRect(journalPanel_.headerHwnd(), nullptr, TRUE);
   // Without the timer the list would not follow the change on its own (the list is unfiltered when not shown).
   if (host().Refresh().TimerRunning()) return;
-  if (Active())
+  // While a refresh walks the lists (this message came through one of its waits) the session process list it reads
+  // must stay as it is: the refresh command waits for the walk.
+  if (Active() || host().Refresh().ListsBusy())
     host().RefreshCommand();
   else
     RefreshSessions(L"");

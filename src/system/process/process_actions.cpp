@@ -73,12 +73,21 @@ std::vector<TTerminateOutcome> CloseOrTerminateProcesses(const std::vector<TProc
   for (size_t i = 0; i < targets.size(); ++i) Open(targets[i], opened[i], wts);
 
   if (timeoutMs >= 0) {
-    // Ask every window of every target to close, from one enumeration.
-    std::unordered_set<uint32_t> asked;
+    // Ask every window of every target to close, from one enumeration; posted, so a hung window holds up nothing.
+    std::unordered_set<uint32_t> pending, asked;
     for (size_t i = 0; i < targets.size(); ++i)
-      if (!opened[i].done) asked.insert(targets[i].PID);
-    for (const TTopLevelWindow& w : EnumerateTopLevelWindows())
-      if (asked.count(w.PID)) ::PostMessageW(reinterpret_cast<HWND>(static_cast<uintptr_t>(w.Handle)), WM_CLOSE, 0, 0);
+      if (!opened[i].done) pending.insert(targets[i].PID);
+    for (const TTopLevelWindow& w : EnumerateTopLevelWindows()) {
+      if (!pending.count(w.PID)) continue;
+      ::PostMessageW(reinterpret_cast<HWND>(static_cast<uintptr_t>(w.Handle)), WM_CLOSE, 0, 0);
+      asked.insert(w.PID);
+    }
+    // A process without windows cannot be asked, so waiting for it would only delay its end.
+    for (size_t i = 0; i < targets.size(); ++i) {
+      if (opened[i].done || asked.count(targets[i].PID)) continue;
+      opened[i].outcome = TerminateNow(opened[i].handle.get());
+      opened[i].done = true;
+    }
 
     // Wait for all of them within one budget.
     const ULONGLONG deadline = ::GetTickCount64() + static_cast<ULONGLONG>(timeoutMs);

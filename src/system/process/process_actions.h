@@ -26,11 +26,12 @@ struct TTerminateOutcome {
   DWORD Error = 0;  // the error of the call that failed, when Result is trFailed
 };
 
-// One process; a negative timeout terminates at once without asking.
+// One process; a negative timeout terminates at once without asking. It waits, as the list version does.
 TTerminateOutcome CloseOrTerminateProcess(const TProcessTarget& target, int timeoutMs);
 
-// Several processes with one budget: WM_CLOSE goes to all their windows first, then they are waited for together
-// for at most timeoutMs, then the survivors are terminated in the given order. The program itself and PIDs below
+// Several processes with one budget: WM_CLOSE is posted to all their top-level windows, the processes without any
+// are terminated at once, the others are waited for together for at most timeoutMs, then the survivors are
+// terminated in the given order. It waits: call it on a worker, never on the window thread. The program itself and PIDs below
 // 10 are never touched (their outcome is a failure with ERROR_ACCESS_DENIED). A process that cannot be opened is
 // ended through terminal services (wts) only when the process list confirms its creation time.
 std::vector<TTerminateOutcome> CloseOrTerminateProcesses(const std::vector<TProcessTarget>& targets, int timeoutMs);
