@@ -7,6 +7,8 @@
 
 #include <atomic>
 #include <chrono>
+#include <map>
+#include <mutex>
 #include <thread>
 
 #include "core/os/ascii.h"
@@ -301,8 +303,14 @@ TEST_F(ProcessSnapshotTest, SessionListFillsAndFilterSkipsPhaseTwo) {
   extra.ThreadCount = 99;
   win::UniqueHandle release(::CreateEventW(nullptr, TRUE, FALSE, nullptr));
   TProcessSnapshot snap;
-  snap.SetAccountLookup([event = release.get()](const TSidBytes& sid) {
+  std::mutex lookupsMutex;
+  std::map<TSidBytes, int> lookups;
+  snap.SetAccountLookup([&lookupsMutex, &lookups, event = release.get()](const TSidBytes& sid) {
     ::WaitForSingleObject(event, 20000);
+    {
+      std::lock_guard lock(lookupsMutex);
+      ++lookups[sid];
+    }
     TSidBytes copy = sid;
     return LookupSidAccount(static_cast<PSID>(copy.data()), L"");
   });
@@ -325,6 +333,10 @@ TEST_F(ProcessSnapshotTest, SessionListFillsAndFilterSkipsPhaseTwo) {
   r = Find(rows, chinese_);
   ASSERT_NE(r, nullptr);
   EXPECT_EQ(r->Username, SystemFacts().CurrentUserName) << "the token's owner wins once its name is known";
+  ASSERT_TRUE(snap.WaitForLookups(10000));
+  std::lock_guard lock(lookupsMutex);
+  EXPECT_FALSE(lookups.empty());
+  for (const auto& [sid, count] : lookups) EXPECT_EQ(count, 1) << "one lookup per SID across the refreshes";
   EXPECT_GT(r->ThreadCount, 0);
   EXPECT_NE(r->ThreadCount, 99);  // the snapshot's count replaces the list's
   EXPECT_TRUE(r->ImageName.empty());

@@ -1,6 +1,7 @@
 #include "system/process/image_file_facts.h"
 
 #include <windows.h>
+#include <objbase.h>
 #include <shellapi.h>
 
 #include <algorithm>
@@ -90,6 +91,8 @@ struct TRemoteFileFacts::State {
 namespace {
 
 void ReadRemoteFiles(std::shared_ptr<TRemoteFileFacts::State> state) {
+  // The shell's file information wants COM on the asking thread.
+  const HRESULT com = ::CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
   std::unique_lock lock(state->mutex);
   while (!state->stopping && !state->queue.empty()) {
     const std::wstring key = state->queue.front();
@@ -113,6 +116,8 @@ void ReadRemoteFiles(std::shared_ptr<TRemoteFileFacts::State> state) {
     }
   }
   state->running = false;
+  lock.unlock();
+  if (SUCCEEDED(com)) ::CoUninitialize();
 }
 
 }  // namespace

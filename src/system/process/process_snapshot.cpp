@@ -364,7 +364,8 @@ void TProcessSnapshot::SecondPhase(TCacheEntry& cached, TWalkContext& walk, TPro
   if (cached.Facts.NameFromImage && !cached.Facts.Remote) {
     ApplyFileFacts(p, files_.Get(p.ImageName, Options.DefaultImageIndex));
   } else if (cached.Facts.NameFromImage) {
-    if (const TImageFileFacts* facts = remoteFiles_.Get(p.ImageName, Options.DefaultImageIndex)) ApplyFileFacts(p, *facts);
+    const TImageFileFacts* facts = remoteFiles_.Get(p.ImageName, Options.DefaultImageIndex);
+    if (facts) ApplyFileFacts(p, *facts);
   }
   if (!walk.haveCounters) {
     if (!walk.process) walk.process.reset(OpenForWork(p.PID));
@@ -406,7 +407,9 @@ void TProcessSnapshot::SetAccountLookup(TSidLookupFn lookup) {
   names_ = std::make_unique<TAccountNames>(std::move(lookup));
 }
 
-void TProcessSnapshot::SetWmiQuery(TWmiProcessQuery query) { wmi_ = std::make_shared<TWmiProcessReader>(std::move(query)); }
+void TProcessSnapshot::SetWmiQuery(TWmiProcessQuery query) {
+  wmi_ = std::make_shared<TWmiProcessReader>(std::move(query));
+}
 
 bool TProcessSnapshot::WaitForLookups(DWORD boundMs) const {
   const ULONGLONG start = ::GetTickCount64();
