@@ -327,6 +327,17 @@ TEST_F(ProcessSnapshotTest, SessionListFillsAndFilterSkipsPhaseTwo) {
   const TProcessRecord* r = Find(rows, chinese_);
   ASSERT_NE(r, nullptr);
   EXPECT_EQ(r->Username, L"from-session-list") << "the owner's name is still on its way";
+  // Without the list: no user yet, and an owner on its way is not a missing owner (that would make it a system one).
+  TProcesses bare;
+  bare.reserve(4096);
+  snap.Walk({}, [&](const TProcessRecord& p) -> TProcessRecord* {
+    bare.push_back(p);
+    return nullptr;
+  });
+  const TProcessRecord* pending = Find(bare, chinese_);
+  ASSERT_NE(pending, nullptr);
+  EXPECT_TRUE(pending->Username.empty());
+  EXPECT_FALSE(pending->System);
   ::SetEvent(release.get());
   ASSERT_TRUE(snap.WaitForLookups(10000));
   walk();
