@@ -198,6 +198,60 @@ TEST(ProcessDetails, AFoldedPanelReadsTheFocusedProcessOnlyWhenItUnfolds) {
   EXPECT_EQ(w.details().Caption(ProcessDetailsPages::kHandles).rfind(L" 句柄 (", 0), 0u);
 }
 
+std::wstring InspectorValue(ui::PropertyInspector& inspector, const std::wstring& caption) {
+  for (const auto id : inspector.ShownItems())
+    if (!inspector.IsGroup(id) && inspector.Caption(id) == caption) return inspector.Value(id);
+  return L"<none>";
+}
+
+// A command line only WMI knows: the details show everything else at once and the line when WMI answers; a process
+// focused meanwhile never shows another's line, and a refresh keeps the line that arrived.
+TEST(ProcessDetails, ACommandLineOnlyWmiKnowsArrivesAfterTheRestOfTheDetails) {
+  test::TChildren children;
+  const DWORD a = children.Start(L"wait", L"wmi-a"), b = children.Start(L"wait", L"wmi-b");
+  ASSERT_TRUE(a && b);
+  ::Sleep(300);
+  Window w;
+  ASSERT_TRUE(w.Start());
+  ASSERT_TRUE(w.PumpUntilIdle());
+  win::UniqueHandle release(::CreateEventW(nullptr, TRUE, FALSE, nullptr));
+  TProcessSnapshot& snapshot = w.page().Snapshot();
+  snapshot.Reads.Parameters = [](HANDLE, TProcessParameters&) { return false; };
+  snapshot.SetWmiQuery([a, event = release.get()](TWmiWorker::Session&, uint32_t pid) {
+    if (pid == a) ::WaitForSingleObject(event, 20000);
+    return TWmiProcessTexts{true, L"wmi line of " + std::to_wstring(pid), L""};
+  });
+  auto pumpWhileAsking = [&] {
+    for (int i = 0; i < 1000 && w.page().CommandLineBusy(); ++i) {
+      w.Pump();
+      ::MsgWaitForMultipleObjects(0, nullptr, FALSE, 20, QS_ALLINPUT);
+    }
+    return !w.page().CommandLineBusy();
+  };
+  ui::PropertyInspector& inspector = w.page().Inspector();
+
+  ASSERT_TRUE(w.Focus(a));
+  EXPECT_EQ(InspectorValue(inspector, L"PID"), std::to_wstring(a)) << "the rest shows at once";
+  EXPECT_EQ(InspectorValue(inspector, L"名称"), L"proc_child.exe");
+  EXPECT_EQ(InspectorValue(inspector, L"命令行"), L"");
+  EXPECT_TRUE(w.page().CommandLineBusy());
+  ASSERT_TRUE(w.Focus(b));
+  w.Pump();
+  EXPECT_EQ(InspectorValue(inspector, L"PID"), std::to_wstring(b));
+  ::SetEvent(release.get());
+  ASSERT_TRUE(pumpWhileAsking());
+  EXPECT_EQ(InspectorValue(inspector, L"命令行"), L"wmi line of " + std::to_wstring(b));
+  EXPECT_EQ(w.page().DetailsCommandLine(), L"wmi line of " + std::to_wstring(b));
+
+  ASSERT_TRUE(w.Focus(a));
+  ASSERT_TRUE(pumpWhileAsking());
+  EXPECT_EQ(InspectorValue(inspector, L"命令行"), L"wmi line of " + std::to_wstring(a));
+  w.main->RefreshActivePage();
+  EXPECT_FALSE(w.page().CommandLineBusy()) << "the line is kept with the process";
+  EXPECT_EQ(InspectorValue(inspector, L"命令行"), L"wmi line of " + std::to_wstring(a));
+  ASSERT_TRUE(w.PumpUntilIdle());
+}
+
 TEST(ProcessDetails, QuickFocusChangesLeaveNoWorkerAndNoHandleBehind) {
   test::TChildren children;
   for (int i = 0; i < 45; ++i) ASSERT_NE(children.Start(L"wait", L"focus-" + std::to_wstring(i)), 0u);

@@ -5,11 +5,16 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <chrono>
+#include <map>
+#include <mutex>
 #include <thread>
 
 #include "core/os/ascii.h"
 #include "proc_children.h"
+#include "system/os/system_facts.h"
+#include "system/raii.h"
 #include "system/text/locale_text.h"
 
 namespace vantrel {
@@ -138,7 +143,12 @@ TEST_F(ProcessSnapshotTest, TreeAndWindows) {
 // time-out shows the process as not responding.
 TEST_F(ProcessSnapshotTest, AHungWindowShowsAtTheNextRefreshWithoutHoldingTheWalk) {
   TProcessSnapshot snap;
-  const TProcesses first = snap.Snapshot();
+  TProcesses first;
+  first.reserve(4096);
+  snap.Walk({}, [&](const TProcessRecord& r) -> TProcessRecord* {
+    first.push_back(r);
+    return &first.back();
+  });
   ASSERT_NE(Find(first, hung_), nullptr);
   EXPECT_TRUE(Find(first, hung_)->IsResponding) << "no answer yet";
   EXPECT_TRUE(snap.Responsiveness().QuestionOpen(hung_)) << "the walk did not wait for the hung window";
@@ -291,16 +301,53 @@ TEST_F(ProcessSnapshotTest, SessionListFillsAndFilterSkipsPhaseTwo) {
   extra.PID = chinese_;
   extra.Username = L"from-session-list";
   extra.ThreadCount = 99;
+  win::UniqueHandle release(::CreateEventW(nullptr, TRUE, FALSE, nullptr));
   TProcessSnapshot snap;
+  std::mutex lookupsMutex;
+  std::map<TSidBytes, int> lookups;
+  snap.SetAccountLookup([&lookupsMutex, &lookups, event = release.get()](const TSidBytes& sid) {
+    ::WaitForSingleObject(event, 20000);
+    {
+      std::lock_guard lock(lookupsMutex);
+      ++lookups[sid];
+    }
+    TSidBytes copy = sid;
+    return LookupSidAccount(static_cast<PSID>(copy.data()), L"");
+  });
   TProcesses rows;
   rows.reserve(4096);
-  snap.Walk({extra}, [&](const TProcessRecord& r) -> TProcessRecord* {
-    rows.push_back(r);
-    return r.PID == chinese_ ? nullptr : &rows.back();  // not shown: first phase only
-  });
+  auto walk = [&] {
+    rows.clear();
+    snap.Walk({extra}, [&](const TProcessRecord& r) -> TProcessRecord* {
+      rows.push_back(r);
+      return r.PID == chinese_ ? nullptr : &rows.back();  // not shown: first phase only
+    });
+  };
+  walk();
   const TProcessRecord* r = Find(rows, chinese_);
   ASSERT_NE(r, nullptr);
-  EXPECT_NE(r->Username, L"from-session-list");  // the token's owner wins
+  EXPECT_EQ(r->Username, L"from-session-list") << "the owner's name is still on its way";
+  // Without the list: no user yet, and an owner on its way is not a missing owner (that would make it a system one).
+  TProcesses bare;
+  bare.reserve(4096);
+  snap.Walk({}, [&](const TProcessRecord& p) -> TProcessRecord* {
+    bare.push_back(p);
+    return nullptr;
+  });
+  const TProcessRecord* pending = Find(bare, chinese_);
+  ASSERT_NE(pending, nullptr);
+  EXPECT_TRUE(pending->Username.empty());
+  EXPECT_FALSE(pending->System);
+  ::SetEvent(release.get());
+  ASSERT_TRUE(snap.WaitForLookups(10000));
+  walk();
+  r = Find(rows, chinese_);
+  ASSERT_NE(r, nullptr);
+  EXPECT_EQ(r->Username, SystemFacts().CurrentUserName) << "the token's owner wins once its name is known";
+  ASSERT_TRUE(snap.WaitForLookups(10000));
+  std::lock_guard lock(lookupsMutex);
+  EXPECT_FALSE(lookups.empty());
+  for (const auto& [sid, count] : lookups) EXPECT_EQ(count, 1) << "one lookup per SID across the refreshes";
   EXPECT_GT(r->ThreadCount, 0);
   EXPECT_NE(r->ThreadCount, 99);  // the snapshot's count replaces the list's
   EXPECT_TRUE(r->ImageName.empty());
@@ -310,6 +357,107 @@ TEST_F(ProcessSnapshotTest, SessionListFillsAndFilterSkipsPhaseTwo) {
   EXPECT_GT(r->HandleCount, 0);
   EXPECT_GT(r->VMCounters.VirtualSize, 0u);
   EXPECT_GT(r->CreationTime, 0.0);
+}
+
+// Only WMI knows the image path and command line here: the walk asks on the WMI worker and goes on; a later walk
+// takes the answer, which stays with the process; the details' own question is merged the same way.
+TEST_F(ProcessSnapshotTest, WhatOnlyWmiKnowsArrivesAtALaterWalkWithoutHoldingIt) {
+  win::UniqueHandle release(::CreateEventW(nullptr, TRUE, FALSE, nullptr));
+  std::atomic<int> askedForChild{0};
+  TProcessSnapshot snap;
+  snap.Reads.ImageName = [](HANDLE, const std::wstring&) { return std::wstring(); };
+  snap.Reads.Parameters = [](HANDLE, TProcessParameters&) { return false; };
+  const DWORD child = chinese_, hidden = long_;
+  snap.SetWmiQuery([&askedForChild, child, event = release.get()](TWmiWorker::Session&, uint32_t pid) {
+    if (pid != child) return TWmiProcessTexts{true, L"", L""};
+    ++askedForChild;
+    ::WaitForSingleObject(event, 20000);
+    return TWmiProcessTexts{true, L"child --from-wmi", L"C:\\wmi\\proc_child.exe"};
+  });
+  TProcesses rows;
+  rows.reserve(4096);
+  auto walk = [&] {
+    rows.clear();
+    snap.Walk({}, [&](const TProcessRecord& r) -> TProcessRecord* {
+      rows.push_back(r);
+      return r.PID == hidden ? nullptr : &rows.back();
+    });
+    return Find(rows, child);
+  };
+
+  const TProcessRecord* r = walk();
+  ASSERT_NE(r, nullptr);
+  EXPECT_TRUE(r->ImageName.empty()) << "the walk did not wait for WMI";
+  const TWmiProcessReader::TKey key{child, r->CPUTimes.CreateTime};
+  EXPECT_TRUE(snap.WmiReader()->Open(key));
+  walk();
+  ::SetEvent(release.get());
+  ASSERT_TRUE(snap.WaitForLookups(20000));
+  r = walk();
+  ASSERT_NE(r, nullptr);
+  EXPECT_EQ(r->ImageName, L"C:\\wmi\\proc_child.exe");
+  EXPECT_EQ(r->Size, 0) << "a path from WMI has no file facts";
+  TProcessRecord details = *r;
+  EXPECT_EQ(snap.CompleteCommandLine(details), TCommandLineState::Known);
+  EXPECT_EQ(details.CommandLine, L"child --from-wmi");
+  walk();
+  EXPECT_EQ(askedForChild.load(), 1) << "asked once for the process's life";
+
+  // A process the walk did not complete: the details learn that only WMI may know its line, and keep its answer.
+  const TProcessRecord* other = Find(rows, hidden);
+  ASSERT_NE(other, nullptr);
+  TProcessRecord hiddenRow = *other;
+  EXPECT_EQ(snap.CompleteCommandLine(hiddenRow), TCommandLineState::AskWmi);
+  EXPECT_TRUE(hiddenRow.CommandLine.empty());
+  snap.MergeWmiTexts(hidden, hiddenRow.CPUTimes.CreateTime, snap.WmiReader()->Ask(hidden, 20000));
+  EXPECT_EQ(snap.CompleteCommandLine(hiddenRow), TCommandLineState::Unknown) << "WMI answered without a line";
+  snap.MergeWmiTexts(hidden, hiddenRow.CPUTimes.CreateTime, {true, L"merged", L""});
+  EXPECT_EQ(snap.CompleteCommandLine(hiddenRow), TCommandLineState::Known);
+  EXPECT_EQ(hiddenRow.CommandLine, L"merged");
+  EXPECT_TRUE(snap.WaitForLookups(20000));  // the stand-in uses this test's counter
+}
+
+TEST(RemoteFiles, WhichPathsAreOnAnotherMachine) {
+  struct Case {
+    const wchar_t* path;
+    bool remote;
+  } cases[] = {
+      {L"\\\\server\\share\\app.exe", true},   {L"//server/share/app.exe", true},
+      {L"\\\\?\\UNC\\server\\app.exe", true}, {L"\\\\?\\C:\\app.exe", false},
+      {L"\\\\.\\pipe\\x", false},             {L"C:\\windows\\system32\\notepad.exe", false},
+      {L"app.exe", false},                      {L"", false},
+  };
+  for (const Case& c : cases) EXPECT_EQ(IsRemoteFilePath(c.path), c.remote) << std::string(c.path, c.path + wcslen(c.path));
+}
+
+// A file on an unreachable server: the caller never waits, each path is read once, and the facts arrive later.
+TEST(RemoteFiles, AreReadOnAWorkerOncePerPath) {
+  win::UniqueHandle release(::CreateEventW(nullptr, TRUE, FALSE, nullptr));
+  std::atomic<int> reads{0};
+  TRemoteFileFacts remote([&reads, event = release.get()](const std::wstring& path, int32_t) {
+    ++reads;
+    ::WaitForSingleObject(event, 20000);
+    TImageFileFacts f;
+    f.Desc = L"read " + path;
+    f.ImageIndex = 7;
+    return f;
+  });
+  EXPECT_EQ(remote.Get(L"\\\\srv\\a.exe", 3), nullptr);
+  EXPECT_EQ(remote.Get(L"\\\\SRV\\A.EXE", 3), nullptr) << "case ignored, asked once";
+  EXPECT_EQ(remote.Get(L"\\\\srv\\b.exe", 3), nullptr);
+  ::SetEvent(release.get());
+  for (int i = 0; i < 500 && remote.Pending() > 0; ++i) ::Sleep(20);
+  const TImageFileFacts* a = remote.Get(L"\\\\srv\\a.exe", 3);
+  ASSERT_NE(a, nullptr);
+  EXPECT_EQ(a->Desc, L"read \\\\srv\\a.exe");
+  EXPECT_EQ(a->ImageIndex, 7);
+  EXPECT_NE(remote.Get(L"\\\\srv\\b.exe", 3), nullptr);
+  EXPECT_EQ(reads.load(), 2);
+  remote.DropUnused();  // both were asked for since the last call
+  remote.DropUnused();  // neither was
+  EXPECT_EQ(remote.Get(L"\\\\srv\\a.exe", 3), nullptr) << "a file no walk named is read again";
+  for (int i = 0; i < 500 && remote.Pending() > 0; ++i) ::Sleep(20);  // the reader uses this test's counter
+  EXPECT_EQ(reads.load(), 3);
 }
 
 }  // namespace

@@ -1,7 +1,11 @@
 // WMI queries against the prefix's WMI service.
 #include <gtest/gtest.h>
 
+#include <atomic>
+
 #include "os_test_print.h"
+#include "system/process/wmi_process_facts.h"
+#include "system/raii.h"
 #include "system/wmi/wmi.h"
 
 namespace vantrel {
@@ -44,6 +48,63 @@ TEST(Wmi, ModuleConnection) {
   ASSERT_TRUE(WMIConnect(L"", L"", L"", L"root\\CIMV2"));
   TInstances instances;
   EXPECT_GT(WMICommand(L"SELECT ProcessId FROM Win32_Process", instances), 0);
+}
+
+// Waits for an answer to a request, pumping nothing: the worker hands it over itself.
+bool TakeWithin(TWmiProcessReader& reader, const TWmiProcessReader::TKey& key, TWmiProcessTexts& texts, int boundMs) {
+  for (int waited = 0; waited < boundMs; waited += 20) {
+    if (reader.Take(key, texts)) return true;
+    ::Sleep(20);
+  }
+  return false;
+}
+
+// The real query on the worker's own connection: this test's own process, and one that does not exist.
+TEST(WmiProcessReader, AsksWin32ProcessOnItsWorker) {
+  TWmiProcessReader reader;
+  const TWmiProcessTexts own = reader.Ask(::GetCurrentProcessId(), 60000);
+  ASSERT_TRUE(own.Answered);
+  EXPECT_NE(own.CommandLine.find(L"system_wmi_tests"), std::wstring::npos) << own.CommandLine.size();
+  const TWmiProcessTexts none = reader.Ask(999999, 60000);
+  EXPECT_TRUE(none.Answered) << "WMI answered: no such process";
+  EXPECT_TRUE(none.CommandLine.empty());
+  EXPECT_TRUE(none.ExecutablePath.empty());
+
+  const TWmiProcessReader::TKey key{::GetCurrentProcessId(), 1};
+  reader.Request(key);
+  TWmiProcessTexts texts;
+  ASSERT_TRUE(TakeWithin(reader, key, texts, 60000));
+  EXPECT_EQ(texts.CommandLine, own.CommandLine);
+  EXPECT_FALSE(reader.Take(key, texts)) << "an answer is taken once";
+}
+
+// A WMI that hangs: the asker gets "unanswered" at its bound, requests are asked once while open, and answers of
+// processes that went are dropped.
+TEST(WmiProcessReader, ASlowWmiHoldsOnlyItsWorker) {
+  win::UniqueHandle release(::CreateEventW(nullptr, TRUE, FALSE, nullptr));
+  std::atomic<int> calls{0};
+  TWmiProcessReader reader([&calls, event = release.get()](TWmiWorker::Session&, uint32_t pid) {
+    ++calls;
+    ::WaitForSingleObject(event, 20000);
+    return TWmiProcessTexts{true, L"line of " + std::to_wstring(pid), L""};
+  });
+  EXPECT_FALSE(reader.Ask(42, 100).Answered) << "given up at the bound";
+  const TWmiProcessReader::TKey a{7, 70}, b{8, 80};
+  reader.Request(a);
+  reader.Request(a);
+  reader.Request(b);
+  EXPECT_TRUE(reader.Open(a));
+  TWmiProcessTexts texts;
+  EXPECT_FALSE(reader.Take(a, texts));
+  reader.Retain([&](const TWmiProcessReader::TKey& key) { return key == a; });  // b's process went
+  ::SetEvent(release.get());
+  ASSERT_TRUE(TakeWithin(reader, a, texts, 20000));
+  EXPECT_TRUE(texts.Answered);
+  EXPECT_EQ(texts.CommandLine, L"line of 7");
+  for (int i = 0; i < 100 && reader.Pending() > 0; ++i) ::Sleep(20);
+  EXPECT_EQ(reader.Pending(), 0u);
+  EXPECT_FALSE(reader.Take(b, texts));
+  EXPECT_EQ(calls.load(), 3) << "the bounded ask, then a and b once each";
 }
 
 }  // namespace

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <vector>
 
+#include "app/pages/process_details_texts.h"
 #include "app/pages/processes_texts.h"
 #include "app/system_image_lists.h"
 #include "controls/message_dialogs.h"
@@ -20,6 +21,8 @@ namespace {
 
 constexpr int kIdProcessFilter = 10;
 constexpr int kIdTreeSwitch = 11;
+// WMI's connection and query for one process; its worker is bounded on its own as well.
+constexpr DWORD kCommandLineAskBoundMs = 15000;
 
 TProcessRecord& RecordOf(ui::TreeNode& node) { return *node.As<TProcessRecord>(); }
 TProcessTarget TargetOf(const TProcessRecord& r) { return {r.PID, r.CPUTimes.CreateTime, r.Name}; }
@@ -179,12 +182,14 @@ void ProcessesPage::ShowDetails(ui::TreeNode* node) {
   if (!row) return;
   TProcessRecord copy = *row;
   TProcessRecord* r = &copy;
-  if (r->IsAccesible) snapshot_.CompleteCommandLine(*r);
+  // The process's memory is read here; WMI, when only it may know the line, answers later.
+  const TCommandLineState line = r->IsAccesible ? snapshot_.CompleteCommandLine(*r) : TCommandLineState::Unknown;
   headerIcon_.reset(largeImages_ ? ImageList_GetIcon(largeImages_, r->_ImageIndex, ILD_NORMAL) : nullptr);
   header_.SetIcon(headerIcon_.get());
   header_.SetLines(ProcessDescriptionLine(*r), ProcessCompanyLine(*r));
   inspector_.BeginUpdate();
   inspector_.Clear();
+  commandLineItem_ = ui::PropertyInspector::kNone;
   std::vector<ui::PropertyInspector::ItemId> groups;
   for (const TDetailGroup& g : ProcessDetailGroups(*r, settings_)) {
     const auto parent = g.Parent >= 0 ? groups[static_cast<size_t>(g.Parent)] : ui::PropertyInspector::kNone;
@@ -192,13 +197,44 @@ void ProcessesPage::ShowDetails(ui::TreeNode* node) {
     for (const TDetailItem& item : g.Items) {
       const auto id = inspector_.AddItem(groups.back(), item.Caption, item.Value);
       if (!item.Visible) inspector_.SetItemVisible(id, false);
+      if (item.Caption == process_details_texts::kCommandLineItem) commandLineItem_ = id;
     }
   }
   inspector_.EndUpdate();
+  detailsIdentity_ = {r->PID, r->CPUTimes.CreateTime};
+  if (line == TCommandLineState::AskWmi) AskCommandLine(*r);
   detailsPages_.ShowProcess(*r);
   // A refresh focuses the same process again: the windows page already follows it.
   if (r->PID != publishedPid_) host().PublishFocusedProcess(r->PID);
   publishedPid_ = r->PID;
+}
+
+void ProcessesPage::AskCommandLine(const TProcessRecord& r) {
+  const uint32_t pid = r.PID;
+  const uint64_t createTime = r.CPUTimes.CreateTime;
+  commandLineRead_.Request(host().Handoff(),
+                           [this, reader = snapshot_.WmiReader(), pid, createTime]() -> std::function<void()> {
+                             const TWmiProcessTexts texts = reader->Ask(pid, kCommandLineAskBoundMs);
+                             return [this, pid, createTime, texts] { OnCommandLine(pid, createTime, texts); };
+                           });
+}
+
+void ProcessesPage::OnCommandLine(uint32_t pid, uint64_t createTime, const TWmiProcessTexts& texts) {
+  snapshot_.MergeWmiTexts(pid, createTime, texts);
+  // The details moved on to another process meanwhile: its line, kept now, shows when it is focused again.
+  if (detailsIdentity_ != std::make_pair(pid, createTime)) return;
+  ui::TreeNode* node = FindProcessNode(pid);
+  TProcessRecord* row = node ? node->As<TProcessRecord>() : nullptr;
+  if (row && row->CPUTimes.CreateTime == createTime) {
+    snapshot_.CompleteCommandLine(*row);
+    inspector_.SetValue(commandLineItem_, row->CommandLine);
+  } else if (!texts.CommandLine.empty()) {
+    inspector_.SetValue(commandLineItem_, texts.CommandLine);
+  }
+}
+
+std::wstring ProcessesPage::DetailsCommandLine() const {
+  return commandLineItem_ == ui::PropertyInspector::kNone ? std::wstring() : inspector_.Value(commandLineItem_);
 }
 
 void ProcessesPage::RefreshProcesses(const std::wstring& filter) {

@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "app/pages/latest_read.h"
 #include "app/pages/page.h"
 #include "app/pages/process_details_pages.h"
 #include "controls/collapsible_panel.h"
@@ -49,6 +50,10 @@ class ProcessesPage : public TreePage {
   ui::CollapsiblePanel& DetailsPanel() { return details_; }
   ui::PropertyInspector& Inspector() { return inspector_; }
   ProcessDetailsPages& DetailsPages() { return detailsPages_; }
+  TProcessSnapshot& Snapshot() { return snapshot_; }
+  // The command line the details show, and whether it is still being asked of WMI.
+  std::wstring DetailsCommandLine() const;
+  bool CommandLineBusy() const { return commandLineRead_.Busy(); }
   // The first row, in tree order, of a PID; a negative PID never matches.
   ui::TreeNode* FindProcessNode(int64_t pid);
 
@@ -64,6 +69,8 @@ class ProcessesPage : public TreePage {
   void ApplyTreeLayout(bool tree);
   void SetCheckBoxes(bool autoRefresh);
   void ShowDetails(ui::TreeNode* node);
+  void AskCommandLine(const TProcessRecord& r);
+  void OnCommandLine(uint32_t pid, uint64_t createTime, const TWmiProcessTexts& texts);
   void UpdateKillButton();
   bool FocusedRowCanBeKilled();
   std::vector<TProcessTarget> CheckedTargets();
@@ -81,6 +88,9 @@ class ProcessesPage : public TreePage {
   ProcessDetailsPages detailsPages_;  // the inspector, the modules and the handles
   int64_t publishedPid_ = -1;         // the focused process the other pages follow
   ui::TreeNode* detailsNode_ = nullptr;  // the row the details show
+  std::pair<uint32_t, uint64_t> detailsIdentity_{0, 0};  // the process they show: PID and creation time
+  ui::PropertyInspector::ItemId commandLineItem_ = ui::PropertyInspector::kNone;
+  LatestRead commandLineRead_;  // WMI, for a command line the process's memory did not give
   bool restoringView_ = false;
   win::UniqueIcon headerIcon_;
   HIMAGELIST largeImages_ = nullptr;  // the shell's: not owned

@@ -17,7 +17,6 @@
 namespace vantrel {
 namespace {
 
-constexpr int kLookupAttempts = 11;
 constexpr ULONG kSystemProcessInformation = 5;
 constexpr ULONG kDebugPrivilege = 20;
 
@@ -37,20 +36,12 @@ std::vector<BYTE> TokenInformation(HANDLE token, TOKEN_INFORMATION_CLASS infoCla
   return buffer;
 }
 
-// LookupAccountSidW, repeated while it gives no name for a reason other than "no such account".
 bool LookupSid(PSID sid, const wchar_t* systemName, std::wstring& name, std::wstring& domain) {
-  for (int attempt = 0; attempt < kLookupAttempts; ++attempt) {
-    wchar_t nameBuf[256] = {}, domainBuf[256] = {};
-    DWORD nameLen = 256, domainLen = 256;
-    SID_NAME_USE use;
-    if (::LookupAccountSidW(systemName, sid, nameBuf, &nameLen, domainBuf, &domainLen, &use) && nameBuf[0]) {
-      name = nameBuf;
-      domain = domainBuf;
-      return true;
-    }
-    if (::GetLastError() == ERROR_NONE_MAPPED) break;
-  }
-  return false;
+  TSidLookupResult r = LookupSidAccount(sid, systemName ? systemName : L"");
+  if (r.Outcome != TSidLookupOutcome::Found) return false;
+  name = std::move(r.Name);
+  domain = std::move(r.Domain);
+  return true;
 }
 
 struct WtsText {
@@ -181,6 +172,31 @@ std::wstring GetAccountSID(const std::wstring& systemName, const std::wstring& a
   if (!::LookupAccountNameW(system, accountName.c_str(), sid.data(), &sidSize, domain.data(), &domainSize, &use))
     return {};
   return SIDToText(static_cast<PSID>(sid.data()));
+}
+
+TSidLookupResult LookupSidAccount(PSID sid, const std::wstring& systemName) {
+  TSidLookupResult result;
+  if (!sid || !::IsValidSid(sid)) return result;
+  const wchar_t* system = systemName.empty() ? nullptr : systemName.c_str();
+  DWORD nameLen = 256, domainLen = 256;
+  for (int attempt = 0; attempt < 2; ++attempt) {
+    std::wstring name(nameLen, L'\0'), domain(domainLen, L'\0');
+    SID_NAME_USE use;
+    if (::LookupAccountSidW(system, sid, name.data(), &nameLen, domain.data(), &domainLen, &use)) {
+      result.Name.assign(name.c_str());
+      result.Domain.assign(domain.c_str());
+      result.Outcome = result.Name.empty() ? TSidLookupOutcome::NoneMapped : TSidLookupOutcome::Found;
+      return result;
+    }
+    const DWORD error = ::GetLastError();
+    if (error == ERROR_NONE_MAPPED) {
+      result.Outcome = TSidLookupOutcome::NoneMapped;
+      return result;
+    }
+    // Repeating a lookup that failed for another reason gives the same answer later, not now.
+    if (error != ERROR_INSUFFICIENT_BUFFER || nameLen > 32768 || domainLen > 32768) break;
+  }
+  return result;
 }
 
 std::wstring GetSIDAccountName(PSID sid, const std::wstring& systemName) {

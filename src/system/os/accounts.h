@@ -20,6 +20,13 @@ bool IsElevated();
 // Owner of a process from its token: the account and domain, or the SID text with an empty domain when the SID
 // maps to no account. False when the token cannot be read.
 bool GetProcessUserName(HANDLE process, std::wstring& user, std::wstring& domain);
+enum class TSidLookupOutcome { Found, NoneMapped, Failed };
+struct TSidLookupResult {
+  TSidLookupOutcome Outcome = TSidLookupOutcome::Failed;
+  std::wstring Name, Domain;
+};
+// LookupAccountSidW on a machine ("" = this one), asked a second time only when the buffers were too small.
+TSidLookupResult LookupSidAccount(PSID sid, const std::wstring& systemName);
 // SID text of a SID in memory; empty when it is not valid.
 std::wstring SIDToText(PSID sid);
 // The account's SID as text; empty when there is no such account.

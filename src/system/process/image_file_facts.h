@@ -3,6 +3,8 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
+#include <memory>
 #include <string>
 #include <unordered_map>
 
@@ -31,6 +33,32 @@ class TImageFileCache {
     bool used = true;
   };
   std::unordered_map<std::wstring, Entry> files_;
+};
+
+// A path on another machine (a UNC path or a network drive): reading it may wait for the network.
+bool IsRemoteFilePath(const std::wstring& path);
+
+// The facts of files on other machines, read on a worker thread, one path at a time: the walk shows the stock icon
+// and no version texts until they arrive, and never waits for an unreachable server.
+class TRemoteFileFacts {
+ public:
+  using Reader = std::function<TImageFileFacts(const std::wstring& path, int32_t defaultImageIndex)>;
+  explicit TRemoteFileFacts(Reader reader = ReadImageFileFacts);
+  // A read still running finishes on its own; its answer is dropped.
+  ~TRemoteFileFacts();
+  TRemoteFileFacts(const TRemoteFileFacts&) = delete;
+  TRemoteFileFacts& operator=(const TRemoteFileFacts&) = delete;
+
+  // The facts once read; null while the read is on its way (asked now).
+  const TImageFileFacts* Get(const std::wstring& path, int32_t defaultImageIndex);
+  // Drops the files no request named since the last call.
+  void DropUnused();
+  size_t Pending() const;
+
+  struct State;
+
+ private:
+  std::shared_ptr<State> state_;
 };
 
 }  // namespace vantrel

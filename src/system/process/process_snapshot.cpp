@@ -13,7 +13,7 @@
 #include "system/raii.h"
 #include "system/process/native_process_layouts.h"
 #include "system/text/locale_text.h"
-#include "system/wmi/wmi.h"
+#include "core/os/accounts.h"
 
 namespace vantrel {
 namespace {
@@ -93,54 +93,33 @@ std::wstring ReadProcessImageName(HANDLE process, const std::wstring& name) {
   return {};
 }
 
-// Made at the first question: one connection per walk, and one for the command lines of a snapshot.
-struct TWmiOnDemand {
-  TWmiConnection connection;
-  bool tried = false;
-
-  // The property of the process's Win32_Process instance, or empty.
-  std::wstring ProcessProperty(uint32_t pid, const wchar_t* property) {
-    if (!tried) {
-      tried = true;
-      connection.Connect(L"", L"", L"", L"root\\CIMV2");
-    }
-    if (!connection.Connected()) return {};
-    TInstances instances;
-    try {
-      if (connection.Command(L"select * from Win32_Process where ProcessId=" + std::to_wstring(pid), instances) > 0)
-        return WmiTextOrEmpty(GetInstancePropValue(instances, property, 0, 0));
-    } catch (const TWmiError&) {
-      // no WMI answer: empty, and asked again later
-    }
-    return {};
-  }
-};
-
 namespace {
 
-// The second-phase facts that never change while the process lives, but the command line.
-TProcessStaticFacts ReadStaticFacts(HANDLE process, uint32_t pid, const std::wstring& name, TWmiOnDemand& wmi) {
+// The second-phase facts that never change while the process lives, but the command line. WMI is not asked here.
+TProcessStaticFacts ReadStaticFacts(HANDLE process, const std::wstring& name, const TProcessReads& reads) {
   TProcessStaticFacts f;
-  f.ImageName = ReadProcessImageName(process, name);
+  f.ImageName = reads.ImageName(process, name);
   f.NameFromImage = !f.ImageName.empty();
-  if (!f.ImageName.empty() && !FileExists(f.ImageName)) f.ImageName = ExpandEnvVars(f.ImageName, true);
+  // A file on another machine is never touched here: an unreachable server would hold the walk.
+  f.Remote = f.NameFromImage && IsRemoteFilePath(f.ImageName);
+  if (!f.ImageName.empty() && !f.Remote && !FileExists(f.ImageName)) f.ImageName = ExpandEnvVars(f.ImageName, true);
   if (const auto isWow64 = SystemEntryPoints().IsWow64Process) {
     BOOL wow = FALSE;
     if (isWow64(process, &wow)) f.Is64bit = !wow && SystemFacts().Is64BitOS;
   }
   if (f.ImageName.empty()) {
     TProcessParameters params;
-    if (ReadTargetProcessParameters(process, params)) f.ImageName = params.ImagePathName;
+    if (reads.Parameters(process, params)) f.ImageName = params.ImagePathName;
   }
-  if (f.ImageName.empty()) f.ImageName = wmi.ProcessProperty(pid, L"ExecutablePath");
   return f;
 }
 
-// From the process's parameters block, else from WMI.
-std::wstring ReadCommandLine(HANDLE process, uint32_t pid, TWmiOnDemand& wmi) {
-  TProcessParameters params;
-  if (ReadTargetProcessParameters(process, params) && !params.CommandLine.empty()) return params.CommandLine;
-  return wmi.ProcessProperty(pid, L"CommandLine");
+// An owner whose name is on its way is not "no owner": until the name arrives, only the SIDs of the NT AUTHORITY
+// accounts (one sub-authority under authority 5) and of the window manager make a system process.
+bool IsSystemBySid(const TSidBytes& sid) {
+  const std::wstring text = SIDToText(sid.data(), sid.size());
+  if (text.rfind(L"S-1-5-90-", 0) == 0) return true;
+  return text.rfind(L"S-1-5-", 0) == 0 && text.find(L'-', 6) == std::wstring::npos;
 }
 
 void ApplyStaticFacts(TProcessRecord& r, const TProcessStaticFacts& f) {
@@ -299,7 +278,6 @@ struct TProcessSnapshot::TWalkContext {
   uint32_t ownPid = ::GetCurrentProcessId();
   bool haveCounters = false;
   bool wantsSessionProcesses = false;
-  TWmiOnDemand wmi;
   // The process opened for work in this walk, if it was.
   win::UniqueHandle process;
 };
@@ -323,14 +301,16 @@ void TProcessSnapshot::FirstPhase(const TProcessListEntry& entry, TCacheEntry& c
   }
   r.CanBeKilled = cached.CanBeKilled;
   r.IsAccesible = cached.Accessible;
-  if (!cached.HaveOwner && cached.Accessible && cached.OwnerRetry.Due(walk.nowMs)) {
+  if (!cached.HaveOwnerSid && cached.Accessible && cached.OwnerRetry.Due(walk.nowMs)) {
     if (!walk.process) walk.process.reset(OpenForWork(r.PID));
-    if (walk.process && GetProcessUserName(walk.process.get(), cached.Username, cached.Domain))
-      cached.HaveOwner = true;
+    if (walk.process && ReadProcessOwnerSid(walk.process.get(), cached.OwnerSid))
+      cached.HaveOwnerSid = true;
     else
       cached.OwnerRetry.Failed(walk.nowMs);
   }
-  if (cached.HaveOwner) r.Username = cached.Username, r.Domain = cached.Domain;
+  // The name is looked up on a worker: until it arrives the user stays empty (or the session list's).
+  const bool ownerPending =
+      cached.HaveOwnerSid && !names_->Get(cached.OwnerSid, walk.nowMs, r.Username, r.Domain);
   ApplyWellKnownOwner(r);
 
   if (entry.HaveSession) r.Session = entry.Session;
@@ -341,13 +321,13 @@ void TProcessSnapshot::FirstPhase(const TProcessListEntry& entry, TCacheEntry& c
       if (walk.log) walk.log(L"RefreshProcesses.MatchWTSP: " + ExceptionMessage(e));
     }
     cached.MetSessionList = true;
-    if (!cached.HaveOwner && r.PID >= 10) cached.SessionListUser = r.Username;
+    if (!cached.HaveOwnerSid && r.PID >= 10) cached.SessionListUser = r.Username;
   } else if (IsBlank(r.Username)) {
     r.Username = cached.SessionListUser;
   }
   // Only the session process list knows the owner of a process that cannot be opened.
-  if (!cached.HaveOwner && r.PID >= 10 && !cached.MetSessionList) walk.wantsSessionProcesses = true;
-  r.System = IsSystemProcess(r);
+  if (!cached.HaveOwnerSid && r.PID >= 10 && !cached.MetSessionList) walk.wantsSessionProcesses = true;
+  r.System = ownerPending && IsBlank(r.Username) ? r.PID < 10 || IsSystemBySid(cached.OwnerSid) : IsSystemProcess(r);
   // This program answers: the thread asking is the one that would answer, busy with this very walk.
   const uint64_t candidate = r.PID == walk.ownPid ? 0 : windows_.Candidate(r.PID);
   r.IsResponding = probe_.IsResponding(r.PID, candidate);
@@ -364,22 +344,81 @@ void TProcessSnapshot::FirstPhase(const TProcessListEntry& entry, TCacheEntry& c
 }
 
 void TProcessSnapshot::SecondPhase(TCacheEntry& cached, TWalkContext& walk, TProcessRecord& p) {
+  const TKey key{p.PID, p.CPUTimes.CreateTime};
+  const bool cacheable = key.second != 0;
+  if (cacheable) TakeWmiAnswer(key, cached, walk.nowMs);
   if (!cached.HaveFacts && cached.FactsRetry.Due(walk.nowMs)) {
     if (!walk.process) walk.process.reset(OpenForWork(p.PID));
     if (walk.process) {
-      cached.Facts = ReadStaticFacts(walk.process.get(), p.PID, p.Name, walk.wmi);
+      cached.Facts = ReadStaticFacts(walk.process.get(), p.Name, Reads);
       cached.HaveFacts = !cached.Facts.ImageName.empty();
     }
     if (!cached.HaveFacts) cached.FactsRetry.Failed(walk.nowMs);
   }
+  // WMI answers on its worker; a later walk takes the answer (kept with the process's other facts).
+  if (cacheable && cached.Facts.ImageName.empty() && !cached.WmiAnswered && cached.WmiRetry.Due(walk.nowMs))
+    wmi_->Request(key);
   ApplyStaticFacts(p, cached.Facts);
   if (cached.HaveCommandLine) p.CommandLine = cached.CommandLine;
   // Icon, version and size belong to a path the system gave; one read from the process's memory or WMI has none.
-  if (cached.Facts.NameFromImage) ApplyFileFacts(p, files_.Get(p.ImageName, Options.DefaultImageIndex));
+  if (cached.Facts.NameFromImage && !cached.Facts.Remote) {
+    ApplyFileFacts(p, files_.Get(p.ImageName, Options.DefaultImageIndex));
+  } else if (cached.Facts.NameFromImage) {
+    const TImageFileFacts* facts = remoteFiles_.Get(p.ImageName, Options.DefaultImageIndex);
+    if (facts) ApplyFileFacts(p, *facts);
+  }
   if (!walk.haveCounters) {
     if (!walk.process) walk.process.reset(OpenForWork(p.PID));
     if (walk.process) ReadCountersOfProcess(walk.process.get(), p);
   }
+}
+
+void TProcessSnapshot::TakeWmiAnswer(const TKey& key, TCacheEntry& cached, uint64_t nowMs) {
+  TWmiProcessTexts texts;
+  if (wmi_->Take(key, texts)) MergeWmi(cached, texts, nowMs);
+}
+
+void TProcessSnapshot::MergeWmi(TCacheEntry& cached, const TWmiProcessTexts& texts, uint64_t nowMs) {
+  if (!texts.Answered) {
+    cached.WmiRetry.Failed(nowMs);
+    return;
+  }
+  cached.WmiAnswered = true;
+  if (!cached.HaveCommandLine && !texts.CommandLine.empty()) {
+    cached.CommandLine = texts.CommandLine;
+    cached.HaveCommandLine = true;
+  }
+  if (cached.Facts.ImageName.empty() && !texts.ExecutablePath.empty()) {
+    cached.Facts.ImageName = texts.ExecutablePath;
+    cached.Facts.NameFromImage = false;
+    cached.HaveFacts = true;
+  }
+}
+
+void TProcessSnapshot::MergeWmiTexts(uint32_t pid, uint64_t createTime, const TWmiProcessTexts& texts) {
+  const auto it = cache_.find({pid, createTime});
+  if (it != cache_.end()) MergeWmi(it->second, texts, ::GetTickCount64());
+}
+
+TProcessSnapshot::TProcessSnapshot()
+    : names_(std::make_unique<TAccountNames>()), wmi_(std::make_shared<TWmiProcessReader>()) {}
+
+void TProcessSnapshot::SetAccountLookup(TSidLookupFn lookup) {
+  names_ = std::make_unique<TAccountNames>(std::move(lookup));
+}
+
+void TProcessSnapshot::SetWmiQuery(TWmiProcessQuery query) {
+  wmi_ = std::make_shared<TWmiProcessReader>(std::move(query));
+}
+
+bool TProcessSnapshot::WaitForLookups(DWORD boundMs) const {
+  const ULONGLONG start = ::GetTickCount64();
+  if (!names_->WaitIdle(boundMs)) return false;
+  while (wmi_->Pending() > 0) {
+    if (::GetTickCount64() - start >= boundMs) return false;
+    ::Sleep(10);
+  }
+  return true;
 }
 
 void TProcessSnapshot::Walk(const TProcesses& sessionProcesses, const TRowSink& sink, const TLogFn& log) {
@@ -407,33 +446,53 @@ void TProcessSnapshot::Walk(const TProcesses& sessionProcesses, const TRowSink& 
   walk.process.reset();
   // What belongs to processes and files that are gone would only pile up.
   std::erase_if(cache_, [this](const auto& entry) { return entry.second.SeenInWalk != walkNumber_; });
+  wmi_->Retain([this](const TKey& key) { return cache_.count(key) > 0; });
   files_.DropUnused();
+  remoteFiles_.DropUnused();
   probe_.ForgetUnasked();
   // Without the native list the session process list also gives counters.
   wantsSessionProcesses_ = walk.wantsSessionProcesses || !walk.haveCounters;
 }
 
-bool TProcessSnapshot::CompleteCommandLine(TProcessRecord& r) {
-  TWmiOnDemand wmi;
-  return CompleteCommandLine(r, wmi);
-}
-
-bool TProcessSnapshot::CompleteCommandLine(TProcessRecord& r, TWmiOnDemand& wmi) {
-  const auto it = cache_.find({r.PID, r.CPUTimes.CreateTime});
+TCommandLineState TProcessSnapshot::CompleteCommandLine(TProcessRecord& r) {
+  const TKey key{r.PID, r.CPUTimes.CreateTime};
+  const auto it = cache_.find(key);
   TCacheEntry uncached;
   TCacheEntry& cached = it != cache_.end() ? it->second : uncached;
   const uint64_t now = ::GetTickCount64();
+  if (it != cache_.end()) TakeWmiAnswer(key, cached, now);
   if (!cached.HaveCommandLine && r.IsAccesible && cached.CommandLineRetry.Due(now)) {
     win::UniqueHandle process(OpenForWork(r.PID));
-    if (process) cached.CommandLine = ReadCommandLine(process.get(), r.PID, wmi);
-    cached.HaveCommandLine = !cached.CommandLine.empty();
-    if (!cached.HaveCommandLine) cached.CommandLineRetry.Failed(now);
+    TProcessParameters params;
+    if (process && Reads.Parameters(process.get(), params) && !params.CommandLine.empty()) {
+      cached.CommandLine = params.CommandLine;
+      cached.HaveCommandLine = true;
+    } else {
+      cached.CommandLineRetry.Failed(now);
+    }
   }
   r.CommandLine = cached.CommandLine;
-  return cached.HaveCommandLine;
+  if (cached.HaveCommandLine) return TCommandLineState::Known;
+  if (r.IsAccesible && !cached.WmiAnswered && cached.WmiRetry.Due(now)) return TCommandLineState::AskWmi;
+  return TCommandLineState::Unknown;
+}
+
+void TProcessSnapshot::ApplyArrivedLookups(TProcessRecord& r, bool shown) {
+  const TKey key{r.PID, r.CPUTimes.CreateTime};
+  const auto it = cache_.find(key);
+  if (it == cache_.end()) return;
+  TCacheEntry& cached = it->second;
+  const uint64_t now = ::GetTickCount64();
+  if (cached.HaveOwnerSid && IsBlank(r.Username) && names_->Get(cached.OwnerSid, now, r.Username, r.Domain)) {
+    ApplyWellKnownOwner(r);
+    r.System = IsSystemProcess(r);
+  }
+  TakeWmiAnswer(key, cached, now);
+  if (shown && r.IsAccesible && r.ImageName.empty()) ApplyStaticFacts(r, cached.Facts);
 }
 
 TProcesses TProcessSnapshot::Snapshot(const std::function<bool(const TProcessRecord&)>& show) {
+  constexpr DWORD kLookupBoundMs = 5000, kWmiBoundMs = 15000;
   TProcesses rows;
   std::vector<size_t> shown;
   Walk({}, [&](const TProcessRecord& r) -> TProcessRecord* {
@@ -442,9 +501,23 @@ TProcesses TProcessSnapshot::Snapshot(const std::function<bool(const TProcessRec
     shown.push_back(rows.size() - 1);
     return &rows.back();
   });
-  TWmiOnDemand wmi;  // one connection for all the rows
-  for (const size_t i : shown)
-    if (rows[i].IsAccesible) CompleteCommandLine(rows[i], wmi);
+  // This caller may wait for what the walk left to the workers.
+  if (PendingLookups() > 0) {
+    WaitForLookups(kLookupBoundMs);
+    std::vector<bool> isShown(rows.size());
+    for (const size_t i : shown) isShown[i] = true;
+    for (size_t i = 0; i < rows.size(); ++i) ApplyArrivedLookups(rows[i], isShown[i]);
+  }
+  // One deadline for all the rows that only WMI can complete.
+  const ULONGLONG deadline = ::GetTickCount64() + kWmiBoundMs;
+  for (const size_t i : shown) {
+    TProcessRecord& r = rows[i];
+    if (!r.IsAccesible || CompleteCommandLine(r) != TCommandLineState::AskWmi) continue;
+    const ULONGLONG now = ::GetTickCount64();
+    if (now >= deadline) break;
+    MergeWmiTexts(r.PID, r.CPUTimes.CreateTime, wmi_->Ask(r.PID, static_cast<DWORD>(deadline - now)));
+    CompleteCommandLine(r);
+  }
   return rows;
 }
 

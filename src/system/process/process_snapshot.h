@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <functional>
 #include <map>
+#include <memory>
 #include <string>
 #include <unordered_map>
 #include <utility>
@@ -17,9 +18,11 @@
 #include "core/process/process_record.h"
 #include "core/process/process_rules.h"
 #include "core/process/read_retry.h"
+#include "system/os/account_names.h"
 #include "system/process/image_file_facts.h"
 #include "system/process/process_list.h"
 #include "system/process/responsiveness_probe.h"
+#include "system/process/wmi_process_facts.h"
 
 namespace vantrel {
 
@@ -67,11 +70,21 @@ std::wstring ReadProcessImageName(HANDLE process, const std::wstring& name);
 struct TProcessStaticFacts {
   std::wstring ImageName;
   bool NameFromImage = false;  // the path came from ReadProcessImageName, not from the process's memory or WMI
+  bool Remote = false;         // on another machine: its file is read on a worker (TRemoteFileFacts)
   bool Is64bit = false;
 };
 
-// One WMI connection, made at the first question (defined with the snapshot).
-struct TWmiOnDemand;
+// The reads of a process's own memory and records that tests replace.
+struct TProcessReads {
+  std::function<std::wstring(HANDLE, const std::wstring&)> ImageName = ReadProcessImageName;
+  std::function<bool(HANDLE, TProcessParameters&)> Parameters = ReadTargetProcessParameters;
+};
+
+enum class TCommandLineState {
+  Known,   // in the record
+  AskWmi,  // only WMI may know it: ask off the window thread, then MergeWmiTexts
+  Unknown  // not readable now (tried again later)
+};
 
 class TProcessSnapshot {
  public:
@@ -84,13 +97,28 @@ class TProcessSnapshot {
   using TLogFn = std::function<void(const std::wstring&)>;
 
   TOptions Options;
+  TProcessReads Reads;
+
+  TProcessSnapshot();
+  // Stand-ins for the account-name lookup and the WMI query (tests); both run on workers.
+  void SetAccountLookup(TSidLookupFn lookup);
+  void SetWmiQuery(TWmiProcessQuery query);
 
   // One refresh over every process in snapshot order. The session process list is only read.
   void Walk(const TProcesses& sessionProcesses, const TRowSink& sink, const TLogFn& log = {});
-  // The command line of a row's process, read at the first request: no list column shows it, and reading another
-  // process's memory costs milliseconds a process under Wine. False while it could not be read (tried again later).
-  bool CompleteCommandLine(TProcessRecord& r);
-  // Every process; the second phase, command line included, for those show accepts (all when show is empty).
+  // The command line of a row's process, read from its memory at the first request: no list column shows it, and
+  // reading another process's memory costs milliseconds a process under Wine. Never asks WMI.
+  TCommandLineState CompleteCommandLine(TProcessRecord& r);
+  // What WMI answered for a process, asked off the window thread; kept for the process's life.
+  void MergeWmiTexts(uint32_t pid, uint64_t createTime, const TWmiProcessTexts& texts);
+  // Thread-safe: may be used on any worker while the snapshot lives, and after.
+  std::shared_ptr<TWmiProcessReader> WmiReader() const { return wmi_; }
+  // Waits, at most boundMs, until the owner names and WMI answers asked by the walks have arrived (never on the
+  // window thread: a walk shows what has arrived and leaves the rest to the next).
+  bool WaitForLookups(DWORD boundMs) const;
+  size_t PendingLookups() const { return names_->Pending() + wmi_->Pending(); }
+  // For callers that may wait: every process, with the owners and WMI answers the walk asked for (waited for,
+  // bounded); the second phase, command line included, for those show accepts (all when show is empty).
   TProcesses Snapshot(const std::function<bool(const TProcessRecord&)>& show = {});
 
   const TTopLevelWindows& Windows() const { return windows_; }
@@ -109,8 +137,8 @@ class TProcessSnapshot {
   struct TCacheEntry {
     bool Opened = false;  // access was tried once
     bool Accessible = false, CanBeKilled = false;
-    bool HaveOwner = false;
-    std::wstring Username, Domain;
+    bool HaveOwnerSid = false;
+    TSidBytes OwnerSid;
     TReadRetry OwnerRetry;
     bool HaveFacts = false;
     TProcessStaticFacts Facts;
@@ -118,6 +146,8 @@ class TProcessSnapshot {
     bool HaveCommandLine = false;
     std::wstring CommandLine;
     TReadRetry CommandLineRetry;
+    bool WmiAnswered = false;  // Win32_Process answered for it: never asked again
+    TReadRetry WmiRetry;
     TDateTime CreationTime = 0;
     uint64_t SeenInWalk = 0;       // the number of the last walk that listed it
     bool MetSessionList = false;   // a walk had a session process list to match this process with
@@ -126,7 +156,10 @@ class TProcessSnapshot {
   using TKey = std::pair<uint32_t, uint64_t>;
   struct TWalkContext;
 
-  bool CompleteCommandLine(TProcessRecord& r, TWmiOnDemand& wmi);
+  // Owner names and WMI answers that arrived since the walk made the record.
+  void ApplyArrivedLookups(TProcessRecord& r, bool shown);
+  void MergeWmi(TCacheEntry& cached, const TWmiProcessTexts& texts, uint64_t nowMs);
+  void TakeWmiAnswer(const TKey& key, TCacheEntry& cached, uint64_t nowMs);
   void FirstPhase(const TProcessListEntry& entry, TCacheEntry& cached, TWalkContext& walk, TProcessRecord& r);
   void SecondPhase(TCacheEntry& cached, TWalkContext& walk, TProcessRecord& row);
 
@@ -135,6 +168,9 @@ class TProcessSnapshot {
   TResponsivenessProbe probe_;
   std::map<TKey, TCacheEntry> cache_;
   TImageFileCache files_;
+  TRemoteFileFacts remoteFiles_;
+  std::unique_ptr<TAccountNames> names_;
+  std::shared_ptr<TWmiProcessReader> wmi_;
   uint64_t walkNumber_ = 0;
   bool wantsSessionProcesses_ = true;
   bool sourceForced_ = false;

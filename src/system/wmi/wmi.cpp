@@ -117,10 +117,12 @@ bool TWmiConnection::Connect(const std::wstring& server, const std::wstring& use
   if (FAILED(::CoCreateInstance(CLSID_WbemLocator, nullptr, CLSCTX_INPROC_SERVER, IID_IWbemLocator,
                                 locator_.put_void())))
     return false;
+  // The flag bounds the connection (about two minutes at most); without it a dead server holds the caller for good.
   const std::wstring path = server.empty() ? nameSpace : L"\\\\" + server + L"\\" + nameSpace;
   Bstr bPath(path), bUser(user), bPassword(password);
   if (FAILED(locator_->ConnectServer(bPath.get(), user.empty() ? nullptr : bUser.get(),
-                                     password.empty() ? nullptr : bPassword.get(), nullptr, 0, nullptr, nullptr,
+                                     password.empty() ? nullptr : bPassword.get(), nullptr, WBEM_FLAG_CONNECT_USE_MAX_WAIT,
+                                     nullptr, nullptr,
                                      services_.put()))) {
     services_.reset();
     return false;
