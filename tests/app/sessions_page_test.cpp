@@ -17,6 +17,8 @@
 #include "box_answerer.h"
 #include "core/sessions/session_rules.h"
 #include "../support/fake_wts.h"
+#include "../support/long_folder.h"
+#include "app/list_export.h"
 #include "page_test_support.h"
 #include "system/os/accounts.h"
 #include "system/os/system_facts.h"
@@ -493,6 +495,56 @@ TEST(SessionJournal, TheFileReadsBackFieldByFieldAndAFailedSaveKeepsTheEarlierOn
   ::CloseHandle(holder);
   EXPECT_EQ(ReadBytes(path), earlier);
   ::DeleteFileW(path.c_str());
+}
+
+// Saving into a folder deeper than the classic path limit writes the same file as a short folder gets; a failure
+// there shows the box with the file's name and the system's text, even when the thread's last error was 0 before.
+TEST(Saving, TheJournalAndTheListWorkInALongFolderAndAFailureNamesTheFile) {
+  SessionsWindow w;
+  ASSERT_TRUE(w.Start());
+  w.SessionChange(WTS_SESSION_LOGON, 3);
+  w.SessionChange(WTS_SESSION_LOGOFF, 5);
+  const vantrel::testing::LongFolder folder(TempPath(L"vantrel_long_" + std::to_wstring(::GetCurrentProcessId())),
+                                            250);
+  ASSERT_TRUE(folder.ok());
+  ASSERT_GE(folder.path().size(), 250u);
+  const struct {
+    const char* what;
+    std::function<DWORD(const std::wstring&)> save;
+    std::function<bool(const std::wstring&)> saveReporting;
+  } cases[] = {
+      {"journal", [&](const std::wstring& p) { return w.page().SaveJournalTo(p); },
+       [&](const std::wstring& p) { return w.page().SaveJournalReportingErrors(p); }},
+      {"list", [&](const std::wstring& p) { return SaveTreeToCSV(w.grid(), p, CsvEncoding::Utf8WithBom); },
+       [&](const std::wstring& p) { return SaveListReportingErrors(w.grid(), p, CsvEncoding::Utf8WithBom); }},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    const std::wstring shortPath = TempPath(L"vantrel_short_save.csv");
+    ASSERT_EQ(c.save(shortPath), 0u);
+    const std::string expected = ReadBytes(shortPath);
+    ::DeleteFileW(shortPath.c_str());
+    ASSERT_FALSE(expected.empty());
+
+    const std::wstring path = folder.path() + L"\\saved.csv";
+    ::SetLastError(0);
+    EXPECT_TRUE(c.saveReporting(path));  // no box: a box here would wait for an answer
+    EXPECT_EQ(vantrel::testing::LongFolder::Read(path), expected);
+
+    const std::wstring missing = folder.path() + L"\\missing\\saved.csv";
+    {
+      BoxAnswerer ok(IDOK);
+      ::SetLastError(0);
+      EXPECT_FALSE(c.saveReporting(missing));
+      ASSERT_TRUE(ok.found);
+      ::SetLastError(0);
+      const DWORD error = c.save(missing);
+      EXPECT_NE(error, 0u);
+      EXPECT_EQ(ok.seen.text, L"File " + missing + L" cannot be saved.\r\n" + SystemErrorText(error));
+    }
+    EXPECT_EQ(folder.Files(), std::vector<std::wstring>{L"saved.csv"}) << "no temporary file is left";
+    ::DeleteFileW(vantrel::testing::LongFolder::Long(path).c_str());
+  }
 }
 
 }  // namespace

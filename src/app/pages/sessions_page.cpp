@@ -297,9 +297,14 @@ void SessionsPage::ClearJournal() {
 void SessionsPage::SaveJournal() {
   const std::wstring path =
       AskJournalFileName(host().OwnerWindow(), JournalProposedFileName(SystemFacts().MachineName));
-  if (path.empty()) return;
+  if (!path.empty()) SaveJournalReportingErrors(path);
+}
+
+bool SessionsPage::SaveJournalReportingErrors(const std::wstring& path) {
   const DWORD error = SaveJournalTo(path);
-  if (error != 0) ErrorDlg(L"File " + path + L" cannot be saved.\r\n" + SystemErrorText(error));
+  if (error == 0) return true;
+  ErrorDlg(L"File " + path + L" cannot be saved.\r\n" + SystemErrorText(error));
+  return false;
 }
 
 DWORD SessionsPage::SaveJournalTo(const std::wstring& path) {
