@@ -5,7 +5,9 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <atomic>
+#include <functional>
 #include <string>
 #include <thread>
 #include <vector>
@@ -15,6 +17,8 @@
 #include "box_answerer.h"
 #include "core/sessions/session_rules.h"
 #include "../support/fake_wts.h"
+#include "../support/long_folder.h"
+#include "app/list_export.h"
 #include "page_test_support.h"
 #include "system/os/accounts.h"
 #include "system/os/system_facts.h"
@@ -220,7 +224,7 @@ TEST(SessionsPage, DisconnectAndLogoffActOnTheConfirmedSessionAndQuoteTheFailure
     w.Focus(3);
     w.wts.actionResult = FALSE;
     w.wts.actionError = ERROR_ACCESS_DENIED;
-    // While the question is up the session ends and the list is rebuilt; then the user says Yes.
+    // While the question is up another session ends and the list is rebuilt; then the user says Yes.
     std::wstring question;
     std::thread user([&w, &question] {
       HWND box = nullptr;
@@ -231,14 +235,14 @@ TEST(SessionsPage, DisconnectAndLogoffActOnTheConfirmedSessionAndQuoteTheFailure
       if (!box) return;
       question = WindowText(::GetDlgItem(box, 0xFFFF));
       // The window thread sits in the box's loop and reads the fake only for the message sent after this.
-      std::erase_if(w.wts.sessions, [](const FakeWtsSession& s) { return s.id == 3; });
-      ::SendMessageW(w.main->hwnd(), WM_WTSSESSION_CHANGE, WTS_SESSION_LOGOFF, 3);
+      std::erase_if(w.wts.sessions, [](const FakeWtsSession& s) { return s.id == 5; });
+      ::SendMessageW(w.main->hwnd(), WM_WTSSESSION_CHANGE, WTS_SESSION_LOGOFF, 5);
       ::PostMessageW(box, WM_COMMAND, IDYES, 0);
     });
     ::SendMessageW(button.hwnd(), BM_CLICK, 0, 0);
     user.join();
     EXPECT_EQ(question, c.question);
-    EXPECT_EQ(w.page().FindSessionNode(3), nullptr) << "the list was rebuilt while the question was up";
+    EXPECT_EQ(w.page().FindSessionNode(5), nullptr) << "the list was rebuilt while the question was up";
     BoxAnswerer ok(IDOK);
     ASSERT_TRUE(PumpUntil(*w.main, [&] { return !w.page().ActionRunning() && ok.found; }));
     EXPECT_EQ(ok.seen.text, c.failure + SystemErrorText(ERROR_ACCESS_DENIED));
@@ -248,6 +252,19 @@ TEST(SessionsPage, DisconnectAndLogoffActOnTheConfirmedSessionAndQuoteTheFailure
     EXPECT_EQ(calls[0].session, 3u);
     EXPECT_TRUE(calls[0].wait);
   }
+}
+
+// Session 3 with the logon time the system reports for it.
+FakeWtsSession WithLogon(FakeWtsSession s, int64_t logonTime) {
+  WTSINFOW info{};
+  info.SessionId = s.id;
+  info.LogonTime.QuadPart = logonTime;
+  s.info[WTSSessionInfo] = vantrel::testing::WtsBytes(info);
+  return s;
+}
+
+FakeWtsSession& SessionOf(FakeWts& wts, DWORD id) {
+  return *std::find_if(wts.sessions.begin(), wts.sessions.end(), [id](const FakeWtsSession& s) { return s.id == id; });
 }
 
 // Answers the input box from another thread: notes its caption and prompt, types text and presses OK.
@@ -303,6 +320,65 @@ TEST(SessionsPage, SendMessageAsksForTheTextAndSendsItWithoutWaiting) {
   EXPECT_EQ(calls[0].style, static_cast<DWORD>(MB_OK));
   EXPECT_EQ(calls[0].timeout, 0u);
   EXPECT_FALSE(calls[0].wait);
+}
+
+// The list was read, then the session changed before the user acted: each action reads the session again on its
+// worker and refuses when its user or its logon time is no longer the listed one.
+TEST(SessionsPage, AnActionRefusesASessionThatChangedSinceTheListWasRead) {
+  enum class Act { Disconnect, Logoff, Send };
+  const struct {
+    const char* name;
+    Act act;
+    std::function<void(FakeWts&)> change;
+    bool acts;
+  } cases[] = {
+      {"unchanged, logon time and all", Act::Logoff, [](FakeWts&) {}, true},
+      {"ended", Act::Disconnect,
+       [](FakeWts& wts) { std::erase_if(wts.sessions, [](const FakeWtsSession& s) { return s.id == 3; }); }, false},
+      {"its number taken by another user", Act::Logoff,
+       [](FakeWts& wts) {
+         SessionOf(wts, 3) = WithLogon(FakeWtsSession::Make(3, L"RDP-Tcp#8", WTSActive, L"intruder", L"PC8"), 555);
+       },
+       false},
+      {"the same user logged on anew", Act::Disconnect,
+       [](FakeWts& wts) { SessionOf(wts, 3) = WithLogon(SessionOf(wts, 3), 556); },
+       false},
+      {"a message to a number another user took", Act::Send,
+       [](FakeWts& wts) { SessionOf(wts, 3).info[WTSUserName] = vantrel::testing::WtsText(L"intruder"); }, false},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    SessionsWindow w;
+    SessionOf(w.wts, 3) = WithLogon(SessionOf(w.wts, 3), 555);
+    ASSERT_TRUE(w.Start());
+    w.Focus(3);
+    // An action that is made fails, so that a box shows in every case.
+    w.wts.actionResult = FALSE;
+    w.wts.actionError = ERROR_ACCESS_DENIED;
+    c.change(w.wts);
+    if (c.act == Act::Send) {
+      InputAnswerer input(L"hello");
+      ::SendMessageW(w.page().SendMessageButton().hwnd(), BM_CLICK, 0, 0);
+      ASSERT_TRUE(input.found);
+    } else {
+      BoxAnswerer yes(IDYES);
+      const ActionBar::Button& button = c.act == Act::Disconnect ? w.page().DisconnectButton() : w.page().LogoffButton();
+      ::SendMessageW(button.hwnd(), BM_CLICK, 0, 0);
+      ASSERT_TRUE(yes.found);
+    }
+    BoxAnswerer ok(IDOK);
+    ASSERT_TRUE(PumpUntil(*w.main, [&] { return !w.page().ActionRunning() && ok.found; }));
+    const auto calls = w.wts.Calls();
+    if (c.acts) {
+      ASSERT_EQ(calls.size(), 1u);
+      EXPECT_EQ(calls[0].session, 3u);
+      EXPECT_EQ(ok.seen.text, L"Session [3]clerk cannot be logged off.\r\n" + SystemErrorText(ERROR_ACCESS_DENIED));
+    } else {
+      EXPECT_EQ(calls.size(), 0u);
+      EXPECT_EQ(ok.seen.text, L"会话 [3]clerk 已结束或已由另一次登录使用,操作已取消。");
+      EXPECT_TRUE(ok.seen.hasOk);
+    }
+  }
 }
 
 // What a text becomes through the code page (a character it lacks turns into its replacement).
@@ -419,6 +495,56 @@ TEST(SessionJournal, TheFileReadsBackFieldByFieldAndAFailedSaveKeepsTheEarlierOn
   ::CloseHandle(holder);
   EXPECT_EQ(ReadBytes(path), earlier);
   ::DeleteFileW(path.c_str());
+}
+
+// Saving into a folder deeper than the classic path limit writes the same file as a short folder gets; a failure
+// there shows the box with the file's name and the system's text, even when the thread's last error was 0 before.
+TEST(Saving, TheJournalAndTheListWorkInALongFolderAndAFailureNamesTheFile) {
+  SessionsWindow w;
+  ASSERT_TRUE(w.Start());
+  w.SessionChange(WTS_SESSION_LOGON, 3);
+  w.SessionChange(WTS_SESSION_LOGOFF, 5);
+  const vantrel::testing::LongFolder folder(TempPath(L"vantrel_long_" + std::to_wstring(::GetCurrentProcessId())),
+                                            250);
+  ASSERT_TRUE(folder.ok());
+  ASSERT_GE(folder.path().size(), 250u);
+  const struct {
+    const char* what;
+    std::function<DWORD(const std::wstring&)> save;
+    std::function<bool(const std::wstring&)> saveReporting;
+  } cases[] = {
+      {"journal", [&](const std::wstring& p) { return w.page().SaveJournalTo(p); },
+       [&](const std::wstring& p) { return w.page().SaveJournalReportingErrors(p); }},
+      {"list", [&](const std::wstring& p) { return SaveTreeToCSV(w.grid(), p, CsvEncoding::Utf8WithBom); },
+       [&](const std::wstring& p) { return SaveListReportingErrors(w.grid(), p, CsvEncoding::Utf8WithBom); }},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    const std::wstring shortPath = TempPath(L"vantrel_short_save.csv");
+    ASSERT_EQ(c.save(shortPath), 0u);
+    const std::string expected = ReadBytes(shortPath);
+    ::DeleteFileW(shortPath.c_str());
+    ASSERT_FALSE(expected.empty());
+
+    const std::wstring path = folder.path() + L"\\saved.csv";
+    ::SetLastError(0);
+    EXPECT_TRUE(c.saveReporting(path));  // no box: a box here would wait for an answer
+    EXPECT_EQ(vantrel::testing::LongFolder::Read(path), expected);
+
+    const std::wstring missing = folder.path() + L"\\missing\\saved.csv";
+    {
+      BoxAnswerer ok(IDOK);
+      ::SetLastError(0);
+      EXPECT_FALSE(c.saveReporting(missing));
+      ASSERT_TRUE(ok.found);
+      ::SetLastError(0);
+      const DWORD error = c.save(missing);
+      EXPECT_NE(error, 0u);
+      EXPECT_EQ(ok.seen.text, L"File " + missing + L" cannot be saved.\r\n" + SystemErrorText(error));
+    }
+    EXPECT_EQ(folder.Files(), std::vector<std::wstring>{L"saved.csv"}) << "no temporary file is left";
+    ::DeleteFileW(vantrel::testing::LongFolder::Long(path).c_str());
+  }
 }
 
 }  // namespace

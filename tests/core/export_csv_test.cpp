@@ -4,40 +4,12 @@
 #include <string>
 #include <vector>
 
+#include "../support/strict_csv.h"
 #include "core/export/csv.h"
+#include "core/export/extended_path.h"
 
 namespace vantrel {
 namespace {
-
-// Reads one line back as a spreadsheet program does: a field that starts with a quotation mark runs to the
-// closing one, "" inside it being one mark; any other field runs to the next ";".
-std::vector<std::wstring> ReadLine(const std::wstring& line) {
-  std::vector<std::wstring> fields;
-  size_t i = 0;
-  for (;;) {
-    std::wstring field;
-    if (i < line.size() && line[i] == L'"') {
-      for (++i; i < line.size(); ++i) {
-        if (line[i] == L'"') {
-          if (i + 1 < line.size() && line[i + 1] == L'"') {
-            field += L'"';
-            ++i;
-          } else {
-            ++i;
-            break;
-          }
-        } else {
-          field += line[i];
-        }
-      }
-    } else {
-      while (i < line.size() && line[i] != L';') field += line[i++];
-    }
-    fields.push_back(field);
-    if (i >= line.size()) return fields;
-    ++i;  // the separator
-  }
-}
 
 TEST(CsvField, QuotesOnlyWhatWouldBreakTheLine) {
   struct Case {
@@ -47,6 +19,7 @@ TEST(CsvField, QuotesOnlyWhatWouldBreakTheLine) {
       {L"notepad.exe", L"notepad.exe"},
       {L"a;b", L"\"a;b\""},
       {L"say \"hi\"", L"say \"hi\""},  // quotes alone stay bare
+      {L"\"hi\" there", L"\"\"\"hi\"\" there\""},  // but a leading one would open a quoted field
       {L"x;\"y\"", L"\"x;\"\"y\"\"\""},
       {L"two\r\nlines", L"\"two\r\nlines\""},
       {L"lf\nonly", L"\"lf\nonly\""},
@@ -55,18 +28,70 @@ TEST(CsvField, QuotesOnlyWhatWouldBreakTheLine) {
   for (const Case& c : cases) EXPECT_EQ(CsvField(c.in), c.out) << std::string(c.in.begin(), c.in.end());
 }
 
-TEST(CsvText, ReadsBackFieldByField) {
+// Texts from other programs (window titles, entry and client names) that a spreadsheet would run as formulas.
+TEST(CsvField, AFormulaGetsAnApostropheAndAPlainNumberStaysAsItIs) {
+  struct Case {
+    std::wstring in, out;
+  } cases[] = {
+      {L"=1+2", L"'=1+2"},
+      {L"+cmd|' /C calc'!A0", L"'+cmd|' /C calc'!A0"},
+      {L"-2+3", L"'-2+3"},
+      {L"@SUM(A1)", L"'@SUM(A1)"},
+      {L"\tx", L"'\tx"},
+      {L"\rx", L"\"'\rx\""},     // the apostrophe, then the quoting of its CR
+      {L"=a;\"b\"", L"\"'=a;\"\"b\"\"\""},
+      {L"-", L"'-"},
+      {L"+", L"'+"},
+      {L"-1.2.3", L"'-1.2.3"},
+      {L"-12", L"-12"},
+      {L"+3.5", L"+3.5"},
+      {L"-0,25", L"-0,25"},
+      {L"-.5", L"-.5"},
+      {L"a=b", L"a=b"},         // only the first character counts
+      {L"'=x", L"'=x"},
+      {L" =x", L" =x"},
+  };
+  for (const Case& c : cases) EXPECT_EQ(CsvField(c.in), c.out) << std::string(c.in.begin(), c.in.end());
+}
+
+TEST(CsvText, AStrictReaderReadsBackEveryCell) {
   const TCsvTable table{{L"PID", L"名称", L"用户名"},
-                        {{L"4", L"a;b.exe", L"PC7\\cl\"erk"}, {L"12", L"记事本.exe", L"x;\"y\""}, {L"", L"", L""}}};
-  const std::wstring text = CsvText(table);
-  std::vector<std::vector<std::wstring>> lines;
-  size_t start = 0;
-  for (size_t end; (end = text.find(L"\r\n", start)) != std::wstring::npos; start = end + 2)
-    lines.push_back(ReadLine(text.substr(start, end - start)));
-  EXPECT_EQ(start, text.size()) << "every line ends with CR LF";
-  ASSERT_EQ(lines.size(), 4u);
-  EXPECT_EQ(lines[0], table.Header);
-  for (size_t r = 0; r < table.Rows.size(); ++r) EXPECT_EQ(lines[r + 1], table.Rows[r]) << r;
+                        {{L"4", L"a;b.exe", L"PC7\\cl\"erk"},
+                         {L"12", L"记事本.exe", L"x;\"y\""},
+                         {L"", L"", L""},
+                         {L"\"quoted\"", L"two\r\nlines", L"=HYPERLINK(\"x\")"},
+                         {L"-7", L"@x;y", L"\rz"}}};
+  const auto rows = testing::ReadStrictCsv(CsvText(table));
+  ASSERT_TRUE(rows.has_value()) << "every line ends with CR LF and every quoted field closes";
+  ASSERT_EQ(rows->size(), table.Rows.size() + 1);
+  EXPECT_EQ(rows->front(), table.Header);
+  for (size_t r = 0; r < table.Rows.size(); ++r) {
+    std::vector<std::wstring> expected;
+    for (const std::wstring& cell : table.Rows[r]) expected.push_back(FormulaSafeText(cell));
+    EXPECT_EQ((*rows)[r + 1], expected) << r;
+  }
+  EXPECT_EQ((*rows)[4][2], L"'=HYPERLINK(\"x\")");
+}
+
+TEST(ExtendedLengthPath, FullPathsTakeThePrefixAndOthersAreRefused) {
+  struct Case {
+    std::wstring in, out;
+  } cases[] = {
+      {L"C:\\x\\y.csv", L"\\\\?\\C:\\x\\y.csv"},
+      {L"d:/a/b", L"\\\\?\\d:\\a\\b"},
+      {L"\\\\server\\share\\f.csv", L"\\\\?\\UNC\\server\\share\\f.csv"},
+      {L"\\\\?\\C:\\x", L"\\\\?\\C:\\x"},
+      {L"\\\\?\\UNC\\s\\h\\x", L"\\\\?\\UNC\\s\\h\\x"},
+      {L"\\\\.\\pipe\\x", L"\\\\.\\pipe\\x"},
+      {L"", L""},
+      {L"x.csv", L""},
+      {L"C:x.csv", L""},
+      {L"\\x.csv", L""},
+      {L"\\\\server", L""},
+      {L"\\\\server\\", L""},
+      {L"\\\\\\x", L""},
+  };
+  for (const Case& c : cases) EXPECT_EQ(ExtendedLengthPath(c.in), c.out) << std::string(c.in.begin(), c.in.end());
 }
 
 TEST(Utf8WithBom, EncodesEveryPlaneAndReplacesLoneSurrogates) {

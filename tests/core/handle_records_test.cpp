@@ -1,8 +1,11 @@
 #include "core/handles/handle_records.h"
+#include "core/handles/object_name.h"
 
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <string>
+#include <vector>
 
 namespace vantrel {
 namespace {
@@ -168,6 +171,47 @@ TEST(HandleNames, FileNameInformationNeverReadsPastItsBuffer) {
 
   EXPECT_EQ(ChooseFileName(std::wstring(L"\\??\\C:\\x.txt\0junk", 16), L"\\x.txt"), L"\\??\\C:\\x.txt");
   EXPECT_EQ(ChooseFileName(L"", L"\\windows\\win.ini"), L"\\windows\\win.ini");
+}
+
+// The object-name answer: a counted string whose pointer must land inside the buffer the system filled.
+TEST(HandleNames, ACountedStringIsReadOnlyInsideItsBuffer) {
+  const std::u16string name = u"\\Device\\Foo";
+  for (const bool is64 : {false, true}) {
+    const size_t header = is64 ? 16 : 8;
+    std::vector<uint8_t> buf(header + name.size() * 2, 0);
+    const uint64_t base = 0x10000;
+    auto set = [&](uint16_t length, uint64_t pointer) {
+      std::memcpy(buf.data(), &length, 2);
+      const uint16_t maximum = length;
+      std::memcpy(buf.data() + 2, &maximum, 2);
+      if (is64) std::memcpy(buf.data() + 8, &pointer, 8);
+      else {
+        const uint32_t p32 = static_cast<uint32_t>(pointer);
+        std::memcpy(buf.data() + 4, &p32, 4);
+      }
+    };
+    std::memcpy(buf.data() + header, name.data(), name.size() * 2);
+    const uint16_t bytes = static_cast<uint16_t>(name.size() * 2);
+    const struct {
+      uint16_t length;
+      uint64_t pointer;
+      std::wstring text;
+    } cases[] = {
+        {bytes, base + header, L"\\Device\\Foo"},
+        {static_cast<uint16_t>(bytes - 1), base + header, L"\\Device\\Fo"},  // an odd length drops its last byte
+        {4, base + header + 2, L"De"},
+        {static_cast<uint16_t>(bytes + 2), base + header, L""},  // one character past the end
+        {2, base + buf.size() - 1, L""},
+        {bytes, base - 2, L""},                                   // before the buffer
+        {bytes, 0, L""},
+        {0, base + header, L""},
+    };
+    for (const auto& c : cases) {
+      set(c.length, c.pointer);
+      EXPECT_EQ(CountedStringText(buf.data(), buf.size(), base, is64), c.text) << is64 << " " << c.length;
+    }
+    EXPECT_EQ(CountedStringText(buf.data(), header - 1, base, is64), L"") << "shorter than its header";
+  }
 }
 
 TEST(HandleTexts, HandleValueAndCells) {

@@ -200,5 +200,38 @@ TEST(ApplySessionProcesses, CountsAndFillsOnlyMissingOwners) {
   EXPECT_EQ(closed.Session, 1);
 }
 
+// The session read again before an action: it must still be the listed user's logon.
+TEST(SessionUnchanged, TheUserAndAKnownLogonTimeMustStillMatch) {
+  const TSessionTarget withLogon{3, L"clerk", 1000};
+  const TSessionTarget withoutLogon{3, L"clerk", 0};
+  const struct {
+    const char* name;
+    TSessionTarget target;
+    TSessionIdentity now;
+    bool unchanged;
+  } cases[] = {
+      {"same user and logon", withLogon, {true, L"clerk", 1000}, true},
+      {"no logon time then, any now", withoutLogon, {true, L"clerk", 77}, true},
+      {"no logon time either way", withoutLogon, {true, L"clerk", 0}, true},
+      {"another user", withLogon, {true, L"intruder", 1000}, false},
+      {"another user, no logon times", withoutLogon, {true, L"intruder", 0}, false},
+      {"letter case differs", withoutLogon, {true, L"Clerk", 0}, false},
+      {"a new logon of the same user", withLogon, {true, L"clerk", 1001}, false},
+      {"logon time gone", withLogon, {true, L"clerk", 0}, false},
+      {"session ended: the user query fails", withoutLogon, {false, L"", 0}, false},
+      {"nobody was logged on, nobody is, but the query fails", TSessionTarget{3, L"", 0}, {false, L"", 0}, false},
+  };
+  for (const auto& c : cases) EXPECT_EQ(SessionUnchanged(c.target, c.now), c.unchanged) << c.name;
+
+  TSessionRecord r;
+  r.ID = 3;
+  r.Username = L"clerk";
+  r.LogonTime = 1000;
+  const TSessionTarget copied = MakeSessionTarget(r);
+  EXPECT_TRUE(SessionUnchanged(copied, {true, L"clerk", 1000}));
+  EXPECT_FALSE(SessionUnchanged(copied, {true, L"clerk", 999}));
+  EXPECT_EQ(SessionChangedErrorText(copied), L"会话 [3]clerk 已结束或已由另一次登录使用,操作已取消。");
+}
+
 }  // namespace
 }  // namespace vantrel

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "../support/jpeg_check.h"
+#include "../support/long_folder.h"
 
 namespace vantrel {
 namespace {
@@ -104,12 +105,25 @@ TEST_F(WindowSnapshot, TwoInOneSecondGiveTwoDecodableFiles) {
   }
 }
 
+TEST_F(WindowSnapshot, AFolderDeeperThanThePathLimitTakesTheSnapshot) {
+  const testing::LongFolder deep(folder_ + L"\\deep", 250);
+  ASSERT_TRUE(deep.ok());
+  const SYSTEMTIME when{2014, 5, 2, 6, 14, 5, 9, 0};
+  ::SetLastError(0);
+  const TSnapshotOutcome outcome = SaveWindowSnapshot(window_, deep.path(), when);
+  ASSERT_TRUE(outcome.Saved) << outcome.Error;
+  EXPECT_EQ(outcome.FileName, deep.path() + L"\\QRV_20140506140509.jpg");
+  const std::string bytes = testing::LongFolder::Read(outcome.FileName);
+  EXPECT_TRUE(testing::DecodeJpeg(std::vector<uint8_t>(bytes.begin(), bytes.end())).decoded);
+  EXPECT_EQ(deep.Files(), std::vector<std::wstring>{L"QRV_20140506140509.jpg"});
+}
+
 TEST_F(WindowSnapshot, FailuresReturnTheErrorAndLeaveNoFile) {
   const std::wstring missing = folder_ + L"\\no\\such\\folder";
   const TSnapshotOutcome unwritable = SaveWindowSnapshot(window_, missing);
   EXPECT_FALSE(unwritable.Saved);
   EXPECT_NE(unwritable.Error, 0u);
-  EXPECT_FALSE(unwritable.ErrorText.empty());
+  EXPECT_EQ(unwritable.ErrorText.find(L"File " + missing + L"\\QRV_"), 0u) << "the box names the file";
 
   const std::wstring notAFolder = folder_ + L"\\plain-file";
   CloseHandle(CreateFileW(notAFolder.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, 0, nullptr));

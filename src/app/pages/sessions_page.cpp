@@ -223,12 +223,16 @@ void SessionsPage::RunAction(Action action, const TSessionTarget& target, const 
   UpdateButtons();
   IWtsApi* api = wts_;
   host().Handoff().Run([this, api, action, target, title, text]() -> WindowThreadHandoff::Result {
-    TSessionOutcome outcome;
-    switch (action) {
-      case Action::Disconnect: outcome = DisconnectSession(*api, target.ID); break;
-      case Action::Logoff: outcome = LogoffSession(*api, target.ID); break;
-      case Action::SendMessage: outcome = SendSessionMessage(*api, target.ID, title, text); break;
-    }
+    // The session is read again right before acting: while the box was up it may have ended and its number gone
+    // to another logon, and the action must never reach that user.
+    const TSessionOutcome outcome = ActOnUnchangedSession(*api, target, [&] {
+      switch (action) {
+        case Action::Disconnect: return DisconnectSession(*api, target.ID);
+        case Action::Logoff: return LogoffSession(*api, target.ID);
+        case Action::SendMessage: break;
+      }
+      return SendSessionMessage(*api, target.ID, title, text);
+    });
     return [this, action, target, outcome] { ActionDone(action, target, outcome); };
   });
 }
@@ -236,6 +240,11 @@ void SessionsPage::RunAction(Action action, const TSessionTarget& target, const 
 void SessionsPage::ActionDone(Action action, const TSessionTarget& target, const TSessionOutcome& outcome) {
   --actionsRunning_;
   UpdateButtons();
+  if (outcome.Changed) {
+    ErrorDlg(SessionChangedErrorText(target));
+    host().RefreshCommand();
+    return;
+  }
   const std::wstring message = outcome.Ok ? std::wstring() : SystemErrorText(outcome.Error);
   switch (action) {
     case Action::Disconnect:
@@ -290,9 +299,14 @@ void SessionsPage::ClearJournal() {
 void SessionsPage::SaveJournal() {
   const std::wstring path =
       AskJournalFileName(host().OwnerWindow(), JournalProposedFileName(SystemFacts().MachineName));
-  if (path.empty()) return;
+  if (!path.empty()) SaveJournalReportingErrors(path);
+}
+
+bool SessionsPage::SaveJournalReportingErrors(const std::wstring& path) {
   const DWORD error = SaveJournalTo(path);
-  if (error != 0) ErrorDlg(L"File " + path + L" cannot be saved.\r\n" + SystemErrorText(error));
+  if (error == 0) return true;
+  ErrorDlg(L"File " + path + L" cannot be saved.\r\n" + SystemErrorText(error));
+  return false;
 }
 
 DWORD SessionsPage::SaveJournalTo(const std::wstring& path) {

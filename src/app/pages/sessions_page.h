@@ -41,6 +41,8 @@ class SessionsPage : public TreePage {
   void SaveJournal();
   // Writes the journal as its file; 0 or the error of the call that failed (the earlier file stays intact).
   DWORD SaveJournalTo(const std::wstring& path);
+  // The same with the error box, which names the file; true when saved.
+  bool SaveJournalReportingErrors(const std::wstring& path);
 
   // --- what the user sees, for tests ---
   const ActionBar::Button& SendMessageButton() const { return *sendMessage_; }

@@ -1,9 +1,36 @@
 #include "core/export/csv.h"
 
+#include <string_view>
+
 namespace vantrel {
 
-std::wstring CsvField(const std::wstring& text) {
-  if (text.find_first_of(L";\r\n") == std::wstring::npos) return text;
+bool IsPlainNumber(const std::wstring& text) {
+  size_t i = 0;
+  if (i < text.size() && (text[i] == L'+' || text[i] == L'-')) ++i;
+  bool digit = false, point = false;
+  for (; i < text.size(); ++i) {
+    const wchar_t c = text[i];
+    if (c >= L'0' && c <= L'9') {
+      digit = true;
+    } else if ((c == L'.' || c == L',') && !point) {
+      point = true;
+    } else {
+      return false;
+    }
+  }
+  return digit;
+}
+
+std::wstring FormulaSafeText(const std::wstring& text) {
+  if (text.empty() || std::wstring_view(L"=+-@\t\r").find(text.front()) == std::wstring_view::npos) return text;
+  if (IsPlainNumber(text)) return text;
+  return L"'" + text;
+}
+
+std::wstring CsvField(const std::wstring& cell) {
+  const std::wstring text = FormulaSafeText(cell);
+  // A leading quotation mark would make a reader take the field as quoted.
+  if (text.find_first_of(L";\r\n") == std::wstring::npos && (text.empty() || text.front() != L'"')) return text;
   std::wstring quoted = L"\"";
   for (wchar_t c : text) {
     if (c == L'"') quoted += L'"';

@@ -20,6 +20,7 @@ struct TSessionRecord {
   int32_t ClientDisplayHeight = 0;
   int32_t ClientDisplayDepth = 0;  // the code the system reports; 0 when unknown
   std::wstring ClientAddress;      // dotted IPv4, else empty
+  int64_t LogonTime = 0;           // the system's logon time (100 ns since 1601); 0 when it gives none
 };
 
 using TSessionRecords = std::vector<TSessionRecord>;

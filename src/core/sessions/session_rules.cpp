@@ -109,7 +109,16 @@ TSessionButtons SessionButtonState(const TSessionRecord* focused) {
   return b;
 }
 
-TSessionTarget MakeSessionTarget(const TSessionRecord& r) { return TSessionTarget{r.ID, r.Username}; }
+TSessionTarget MakeSessionTarget(const TSessionRecord& r) { return TSessionTarget{r.ID, r.Username, r.LogonTime}; }
+
+bool SessionUnchanged(const TSessionTarget& target, const TSessionIdentity& now) {
+  if (!now.UserKnown || now.Username != target.Username) return false;
+  return target.LogonTime == 0 || now.LogonTime == target.LogonTime;
+}
+
+std::wstring SessionChangedErrorText(const TSessionTarget& t) {
+  return L"会话 " + Bracketed(t) + L" 已结束或已由另一次登录使用,操作已取消。";
+}
 
 std::wstring SessionDisconnectConfirmText(const TSessionTarget& t) {
   return L"你真的要断开 " + Bracketed(t) + L" 会话吗?";

@@ -68,8 +68,20 @@ inline constexpr wchar_t kSessionMessageSentText[] = L"消息已成功地发送�
 struct TSessionTarget {
   uint32_t ID = 0;
   std::wstring Username;
+  int64_t LogonTime = 0;  // 0: the system gave none
 };
 TSessionTarget MakeSessionTarget(const TSessionRecord& record);
+
+// The session as read again just before an action.
+struct TSessionIdentity {
+  bool UserKnown = false;  // the user query answered
+  std::wstring Username;
+  int64_t LogonTime = 0;  // 0: the system gave none
+};
+// Whether the session still is the one the target was copied from: its user read again and the same, and its
+// logon time the same when the target had one. A session that ended, or whose number a new logon took, is not.
+bool SessionUnchanged(const TSessionTarget& target, const TSessionIdentity& now);
+std::wstring SessionChangedErrorText(const TSessionTarget& target);
 
 std::wstring SessionDisconnectConfirmText(const TSessionTarget& target);
 std::wstring SessionLogoffConfirmText(const TSessionTarget& target);

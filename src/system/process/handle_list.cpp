@@ -5,6 +5,7 @@
 #include <map>
 #include <utility>
 
+#include "core/handles/object_name.h"
 #include "system/os/accounts.h"
 #include "system/os/file_version.h"
 #include "system/os/native_api.h"
@@ -50,12 +51,8 @@ bool WantsMore(NtStatus s) {
 
 // The text of a counted string at the start of buf, only when its characters lie inside buf.
 std::wstring CountedText(const std::vector<uint64_t>& buf, size_t bytes) {
-  if (bytes < sizeof(NativeCountedString)) return {};
-  const auto* s = reinterpret_cast<const NativeCountedString*>(buf.data());
-  const auto* begin = reinterpret_cast<const uint8_t*>(buf.data());
-  const auto* text = reinterpret_cast<const uint8_t*>(s->Buffer);
-  if (!text || s->Length == 0 || text < begin || text + s->Length > begin + bytes) return {};
-  return std::wstring(reinterpret_cast<const wchar_t*>(text), s->Length / 2);
+  return CountedStringText(reinterpret_cast<const uint8_t*>(buf.data()), bytes,
+                           reinterpret_cast<uintptr_t>(buf.data()), sizeof(void*) == 8);
 }
 
 // NtQueryObject of a counted-string class, sized by the answer, at most twice more, capped.

@@ -83,6 +83,13 @@ void ReadClientFacts(IWtsApi& api, TSessionRecord& r) {
     r.ClientAddress = ClientAddressText(address.AddressFamily, address.Address, sizeof address.Address);
 }
 
+// The logon time where the system gives one, else 0.
+int64_t QueryLogonTime(IWtsApi& api, DWORD sessionId) {
+  WTSINFOW info{};
+  if (!QueryStruct(api, sessionId, WTSSessionInfo, info)) return 0;
+  return info.LogonTime.QuadPart > 0 ? info.LogonTime.QuadPart : 0;
+}
+
 void ReadBasicProcesses(IWtsApi& api, TSessionProcessesRead& result) {
   PWTS_PROCESS_INFOW processes = nullptr;
   DWORD count = 0;
@@ -180,6 +187,7 @@ TSessionsRead ReadSessions(IWtsApi& api) {
       r.WinSta = TextOf(sessions[i].pWinStationName);
       r.State = static_cast<int32_t>(sessions[i].State);
       QueryText(api, r.ID, WTSUserName, r.Username);
+      r.LogonTime = QueryLogonTime(api, r.ID);
       ReadClientFacts(api, r);
       result.Sessions.push_back(std::move(r));
     }
@@ -197,6 +205,18 @@ TSessionsSnapshot ReadSessionsSnapshot(IWtsApi& api, bool extendedProcesses) {
 }
 
 bool UseExtendedSessionProcesses(bool windows7OrLater, bool timerRunning) { return windows7OrLater && !timerRunning; }
+
+TSessionIdentity ReadSessionIdentity(IWtsApi& api, uint32_t sessionId) {
+  TSessionIdentity now;
+  const TQueried user = Query(api, sessionId, WTSUserName);
+  if (user.ok) {
+    now.UserKnown = true;
+    const auto* s = reinterpret_cast<const wchar_t*>(user.bytes.data());
+    now.Username.assign(s, wcsnlen(s, user.bytes.size() / sizeof(wchar_t)));
+  }
+  now.LogonTime = QueryLogonTime(api, sessionId);
+  return now;
+}
 
 TSessionOutcome DisconnectSession(IWtsApi& api, uint32_t sessionId) {
   ::SetLastError(ERROR_SUCCESS);

@@ -9,6 +9,7 @@
 #include "core/journal/journal.h"
 #include "core/process/process_record.h"
 #include "core/sessions/session_record.h"
+#include "core/sessions/session_rules.h"
 #include "system/os/wts_api.h"
 
 namespace vantrel {
@@ -44,8 +45,18 @@ bool UseExtendedSessionProcesses(bool windows7OrLater, bool timerRunning);
 
 struct TSessionOutcome {
   bool Ok = false;
-  DWORD Error = 0;  // the error of the failed call; ERROR_NOT_SUPPORTED when it set none
+  DWORD Error = 0;       // the error of the failed call; ERROR_NOT_SUPPORTED when it set none
+  bool Changed = false;  // not acted on: the session is no longer the confirmed one
 };
+// The session's user and logon time read now.
+TSessionIdentity ReadSessionIdentity(IWtsApi& api, uint32_t sessionId);
+// Runs act only when the session still is the target's (user and logon time read again just before); else an
+// outcome with Changed set, and nothing done.
+template <typename Act>
+TSessionOutcome ActOnUnchangedSession(IWtsApi& api, const TSessionTarget& target, Act act) {
+  if (!SessionUnchanged(target, ReadSessionIdentity(api, target.ID))) return TSessionOutcome{false, 0, true};
+  return act();
+}
 // Each waits for the system to finish.
 TSessionOutcome DisconnectSession(IWtsApi& api, uint32_t sessionId);
 TSessionOutcome LogoffSession(IWtsApi& api, uint32_t sessionId);

@@ -3,13 +3,25 @@
 #include <cstring>
 
 #include "core/snapshot/snapshot.h"
+#include "system/os/file_write.h"
 #include "system/raii.h"
 #include "system/text/locale_text.h"
 
 namespace vantrel {
 namespace {
 
-TSnapshotOutcome Failure(DWORD error) { return {false, L"", error, SystemErrorText(error)}; }
+// A failure is never reported with error 0, whose text would read as success.
+TSnapshotOutcome Failure(DWORD error) {
+  if (error == 0) error = ERROR_CAN_NOT_COMPLETE;
+  return {false, L"", error, SystemErrorText(error)};
+}
+
+// Writing failed: the box names the file the snapshot was meant for.
+TSnapshotOutcome WriteFailure(const std::wstring& fileName, DWORD error) {
+  TSnapshotOutcome outcome = Failure(error);
+  outcome.ErrorText = L"File " + fileName + L" cannot be saved.\r\n" + outcome.ErrorText;
+  return outcome;
+}
 
 // A window DC released in every case.
 class WindowFrameDc {
@@ -33,24 +45,14 @@ std::wstring FolderPrefix(const std::wstring& folder) {
   return (last == L'\\' || last == L'/') ? folder : folder + L"\\";
 }
 
-bool WriteAll(HANDLE file, const std::vector<uint8_t>& bytes) {
-  size_t done = 0;
-  while (done < bytes.size()) {
-    DWORD written = 0;
-    const DWORD chunk = static_cast<DWORD>(std::min<size_t>(bytes.size() - done, 1 << 20));
-    if (!::WriteFile(file, bytes.data() + done, chunk, &written, nullptr) || written == 0) return false;
-    done += written;
-  }
-  return ::FlushFileBuffers(file) != FALSE;
-}
-
 }  // namespace
 
 bool CaptureWindow(HWND window, TCapturedImage& image, DWORD& error) {
   image = {};
   RECT rect{};
   if (!::IsWindow(window) || !::GetWindowRect(window, &rect)) {
-    error = ::IsWindow(window) ? ::GetLastError() : ERROR_INVALID_WINDOW_HANDLE;
+    const DWORD rectError = ::GetLastError();
+    error = ::IsWindow(window) && rectError != 0 ? rectError : ERROR_INVALID_WINDOW_HANDLE;
     return false;
   }
   const int width = rect.right - rect.left, height = rect.bottom - rect.top;
@@ -60,7 +62,8 @@ bool CaptureWindow(HWND window, TCapturedImage& image, DWORD& error) {
   }
   WindowFrameDc source(window);
   if (!source.get()) {
-    error = ::GetLastError() ? ::GetLastError() : ERROR_DC_NOT_FOUND;
+    const DWORD dcError = ::GetLastError();
+    error = dcError ? dcError : ERROR_DC_NOT_FOUND;
     return false;
   }
   // A 32-bit top-down section: its pixels are read directly, and no palette is involved at any display depth.
@@ -81,7 +84,8 @@ bool CaptureWindow(HWND window, TCapturedImage& image, DWORD& error) {
   {
     win::SelectScope select(memory.get(), bitmap.get());
     if (!::BitBlt(memory.get(), 0, 0, width, height, source.get(), 0, 0, SRCCOPY)) {
-      error = ::GetLastError() ? ::GetLastError() : ERROR_CAN_NOT_COMPLETE;
+      const DWORD copyError = ::GetLastError();
+      error = copyError ? copyError : ERROR_CAN_NOT_COMPLETE;
       return false;
     }
   }
@@ -104,37 +108,34 @@ TSnapshotOutcome SaveWindowSnapshot(HWND window, const std::wstring& folder, con
     return {false, L"", ERROR_INVALID_DATA, std::wstring(encoderError.begin(), encoderError.end())};
 
   const std::wstring prefix = FolderPrefix(folder);
-  // The temporary file sits in the target folder, so that the rename never crosses volumes.
-  wchar_t temp[MAX_PATH + 1] = {};
-  if (!::GetTempFileNameW(prefix.empty() ? L"." : prefix.c_str(), L"QRV", 0, temp)) return Failure(::GetLastError());
-  {
-    win::UniqueFileHandle file(::CreateFileW(temp, GENERIC_WRITE, 0, nullptr, TRUNCATE_EXISTING,
-                                             FILE_ATTRIBUTE_NORMAL, nullptr));
-    if (!file || !WriteAll(file.get(), jpeg)) {
-      const DWORD writeError = ::GetLastError();
-      file.reset();
-      ::DeleteFileW(temp);
-      return Failure(writeError ? writeError : ERROR_WRITE_FAULT);
-    }
-  }
   const TSnapshotTime t{when.wYear, when.wMonth, when.wDay, when.wHour, when.wMinute, when.wSecond};
+  const std::wstring plainName = prefix + SnapshotBaseName(t);
+  // The files are named in their extended-length form, so that a deep folder works as well as a short one.
+  std::wstring longFolder;
+  if (const DWORD pathError = LongPathForm(prefix.empty() ? L".\\" : prefix, longFolder))
+    return WriteFailure(plainName, pathError);
+  if (longFolder.back() != L'\\') longFolder += L'\\';
+  // The temporary file sits in the target folder, so that the rename never crosses volumes.
+  std::wstring temp;
+  if (const DWORD writeError = WriteTemporaryFile(longFolder, jpeg.data(), jpeg.size(), temp))
+    return WriteFailure(plainName, writeError);
   const auto exists = [&](const std::wstring& name) {
-    return ::GetFileAttributesW((prefix + name).c_str()) != INVALID_FILE_ATTRIBUTES;
+    return ::GetFileAttributesW((longFolder + name).c_str()) != INVALID_FILE_ATTRIBUTES;
   };
   // Without MOVEFILE_REPLACE_EXISTING the rename itself refuses a name that appeared meanwhile: take the next one.
   for (int attempt = 0; attempt < 16; ++attempt) {
     const auto name = FreeSnapshotName(t, exists);
     if (!name) break;
-    if (::MoveFileExW(temp, (prefix + *name).c_str(), MOVEFILE_WRITE_THROUGH))
+    if (::MoveFileExW(temp.c_str(), (longFolder + *name).c_str(), MOVEFILE_WRITE_THROUGH))
       return {true, prefix + *name, 0, L""};
     const DWORD moveError = ::GetLastError();
     if (moveError != ERROR_ALREADY_EXISTS && moveError != ERROR_FILE_EXISTS) {
-      ::DeleteFileW(temp);
-      return Failure(moveError);
+      ::DeleteFileW(temp.c_str());
+      return WriteFailure(prefix + *name, moveError);
     }
   }
-  ::DeleteFileW(temp);
-  return Failure(ERROR_FILE_EXISTS);
+  ::DeleteFileW(temp.c_str());
+  return WriteFailure(plainName, ERROR_FILE_EXISTS);
 }
 
 TSnapshotOutcome SaveWindowSnapshot(HWND window, const std::wstring& folder) {
