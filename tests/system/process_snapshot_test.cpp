@@ -159,6 +159,23 @@ TEST_F(ProcessSnapshotTest, AHungWindowShowsAtTheNextRefreshWithoutHoldingTheWal
   EXPECT_LE(snap.Responsiveness().Workers(), 4);
 }
 
+// The user's own processes carry the user's name from the first walk, before any lookup answered: a list filtered
+// to them must not start empty.
+TEST_F(ProcessSnapshotTest, TheFirstWalkKnowsTheProgramsOwnAccount) {
+  InitSystemFacts();
+  ASSERT_FALSE(SystemFacts().CurrentUserName.empty());
+  TProcessSnapshot snap;
+  TProcesses first;
+  first.reserve(4096);
+  snap.Walk({}, [&](const TProcessRecord& r) -> TProcessRecord* {
+    first.push_back(r);
+    return &first.back();
+  });
+  const TProcessRecord* self = Find(first, ::GetCurrentProcessId());
+  ASSERT_NE(self, nullptr);
+  EXPECT_EQ(self->Username, SystemFacts().CurrentUserName);
+}
+
 // The native list replaced the Toolhelp walk as the source: both give the same records for the same processes.
 TEST_F(ProcessSnapshotTest, TheNativeListAndTheToolhelpWalkGiveTheSameRecords) {
   TProcessSnapshot native, toolhelp;

@@ -131,6 +131,16 @@ bool TAccountNames::Get(const TSidBytes& sid, uint64_t nowMs, std::wstring& user
   return known;
 }
 
+void TAccountNames::Seed(const TSidBytes& sid, const std::wstring& user, const std::wstring& domain) {
+  if (sid.empty() || user.empty()) return;
+  std::lock_guard lock(state_->mutex);
+  State::Entry& e = state_->entries[sid];
+  if (e.answered) return;
+  e.answered = true;
+  e.user = user;
+  e.domain = domain;
+}
+
 size_t TAccountNames::Pending() const {
   std::lock_guard lock(state_->mutex);
   return state_->queue.size();

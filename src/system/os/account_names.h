@@ -35,6 +35,8 @@ class TAccountNames {
   // The names once a lookup answered: a SID without an account gives its SID text and no domain, and so does a
   // lookup that failed until a later one finds the name. False while the first lookup is on its way (asked now).
   bool Get(const TSidBytes& sid, uint64_t nowMs, std::wstring& user, std::wstring& domain);
+  // A name known without a lookup (the program's own account), shown until a lookup gives the system's answer.
+  void Seed(const TSidBytes& sid, const std::wstring& user, const std::wstring& domain);
   // Lookups queued or running.
   size_t Pending() const;
   // For callers that may wait (never the window): until no lookup is pending, at most boundMs.

@@ -95,6 +95,16 @@ std::wstring ReadProcessImageName(HANDLE process, const std::wstring& name) {
 
 namespace {
 
+// The program's own account is known without a lookup, so the first list already shows its processes under the
+// user's name (a list filtered to the user's processes would otherwise start empty).
+void SeedOwnAccount(TAccountNames& names) {
+  TSidBytes sid;
+  if (!ReadProcessOwnerSid(::GetCurrentProcess(), sid)) return;
+  wchar_t domain[256] = {};
+  const DWORD n = ::GetEnvironmentVariableW(L"USERDOMAIN", domain, 256);
+  names.Seed(sid, SystemFacts().CurrentUserName, n > 0 && n < 256 ? std::wstring(domain, n) : std::wstring());
+}
+
 // The second-phase facts that never change while the process lives, but the command line. WMI is not asked here.
 TProcessStaticFacts ReadStaticFacts(HANDLE process, const std::wstring& name, const TProcessReads& reads) {
   TProcessStaticFacts f;
@@ -401,7 +411,9 @@ void TProcessSnapshot::MergeWmiTexts(uint32_t pid, uint64_t createTime, const TW
 }
 
 TProcessSnapshot::TProcessSnapshot()
-    : names_(std::make_unique<TAccountNames>()), wmi_(std::make_shared<TWmiProcessReader>()) {}
+    : names_(std::make_unique<TAccountNames>()), wmi_(std::make_shared<TWmiProcessReader>()) {
+  SeedOwnAccount(*names_);
+}
 
 void TProcessSnapshot::SetAccountLookup(TSidLookupFn lookup) {
   names_ = std::make_unique<TAccountNames>(std::move(lookup));
