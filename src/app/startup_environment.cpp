@@ -26,8 +26,9 @@ StartupEnvironment StartupEnvironment::Default() {
   env.sessionLabel = [] { return SessionLabel(); };
   env.systemFactLines = [] {
     const std::wstring build = L"内部版本号: " + std::to_wstring(SystemFacts().OSVersionInfo.dwBuildNumber);
-    return std::array<std::wstring, 3>{LoggedUserLine(), IpAddressLine(), build};
+    return std::array<std::wstring, 2>{LoggedUserLine(), build};
   };
+  env.ipAddressLine = [] { return IpAddressLine(); };
   env.macAddressLine = [] { return MacAddressLine(); };
   env.programVersion = [] {
     const TVersionInfo& vi = SystemFacts().ExeVersionInfo;

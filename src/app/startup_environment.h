@@ -23,9 +23,10 @@ struct StartupEnvironment {
   std::function<bool()> enableDebugPrivilege;
   std::function<std::wstring()> osCaption;
   std::function<std::wstring()> sessionLabel;
-  // The performance page's facts, read at start: logged-on user, IP addresses, build number; then the MAC
-  // addresses, which NetBIOS may take seconds to answer, so they are read on a worker thread.
-  std::function<std::array<std::wstring, 3>()> systemFactLines;
+  // The performance page's facts, read at start: logged-on user and build number; then the network facts, the IP
+  // addresses (a name lookup) and the MAC addresses (NetBIOS), which may take seconds, each on a worker thread.
+  std::function<std::array<std::wstring, 2>()> systemFactLines;
+  std::function<std::wstring()> ipAddressLine;
   std::function<std::wstring()> macAddressLine;
   // The program's own FileVersion and Copyright.
   std::function<std::pair<std::wstring, std::wstring>()> programVersion;

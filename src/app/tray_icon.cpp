@@ -53,6 +53,7 @@ void TrayIcon::SetLoadDisplay(bool on) {
   loadDisplay_ = on;
   SetItemChecked(kLoadDisplayCaption, on);
   if (onLoadDisplayChanged) onLoadDisplayChanged(on);
+  shownLoad_ = -1;
   if (on) return;  // the next tick draws the load
   if (generated_) ::DestroyIcon(generated_);
   generated_ = nullptr;
@@ -61,14 +62,16 @@ void TrayIcon::SetLoadDisplay(bool on) {
 }
 
 void TrayIcon::ShowLoad(int average) {
-  if (loadDisplay_) DrawToTrayIcon(std::to_wstring(average), 16, 16);
+  // Each new icon is a round trip to the shell: an unchanged number keeps the tile.
+  if (!loadDisplay_ || average == shownLoad_) return;
+  if (DrawToTrayIcon(std::to_wstring(average), 16, 16)) shownLoad_ = average;
 }
 
-void TrayIcon::DrawToTrayIcon(const std::wstring& text, int width, int height) {
+bool TrayIcon::DrawToTrayIcon(const std::wstring& text, int width, int height) {
   if (width <= 0) width = ::GetSystemMetrics(SM_CXICON);
   if (height <= 0) height = ::GetSystemMetrics(SM_CYICON);
   if (!dc_) dc_.reset(::CreateCompatibleDC(nullptr));
-  if (!dc_) return;
+  if (!dc_) return false;
   void* bits = nullptr;
   if (!colour_ || size_.cx != width || size_.cy != height) {
     BITMAPINFO bi{};
@@ -77,11 +80,11 @@ void TrayIcon::DrawToTrayIcon(const std::wstring& text, int width, int height) {
     mask_.reset(::CreateBitmap(width, height, 1, 1, nullptr));
     size_ = {width, height};
   }
-  if (!colour_ || !mask_) return;
+  if (!colour_ || !mask_) return false;
   DIBSECTION section{};
   ::GetObjectW(colour_.get(), sizeof(section), &section);
   auto* pixels = static_cast<uint32_t*>(section.dsBm.bmBits);
-  if (!pixels) return;
+  if (!pixels) return false;
 
   const RECT rc{0, 0, width, height};
   COLORREF transparent = RGB(255, 255, 255);
@@ -120,10 +123,13 @@ void TrayIcon::DrawToTrayIcon(const std::wstring& text, int width, int height) {
 
   ICONINFO info{TRUE, 0, 0, mask_.get(), colour_.get()};
   HICON icon = ::CreateIconIndirect(&info);
-  if (!icon) return;
+  if (!icon) return false;
   if (generated_) ::DestroyIcon(generated_);
   generated_ = current_ = icon;
+  // A tile drawn directly, not through ShowLoad, carries no known number.
+  shownLoad_ = -1;
   Notify(NIM_MODIFY);
+  return true;
 }
 
 void TrayIcon::HideWindow() { ::ShowWindow(window_, SW_HIDE); }

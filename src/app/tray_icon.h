@@ -1,6 +1,6 @@
 // The icon in the notification area: restores the window on a click, carries the tray menu (features add their
 // items), and, while "在任务栏图标显示器 CPU 使用情况" is checked, shows the average CPU load as a small tile,
-// redrawn each second. It comes back when the shell restarts.
+// redrawn when the number changes. It comes back when the shell restarts.
 #pragma once
 
 #include <windows.h>
@@ -37,10 +37,12 @@ class TrayIcon : public CommandMenuOwner {
   void SetLoadDisplay(bool on);
   bool LoadDisplay() const { return loadDisplay_; }
   std::function<void(bool on)> onLoadDisplayChanged;
-  // Called every second with the average load: draws the tile while the display is on.
+  // Called every second with the average load: while the display is on, draws the tile when the number differs
+  // from the one shown.
   void ShowLoad(int average);
-  // Renders the text into a new icon and shows it; the previous generated icon is destroyed.
-  void DrawToTrayIcon(const std::wstring& text, int width, int height);
+  // Renders the text into a new icon and shows it; the previous generated icon is destroyed. False when no icon
+  // could be made (the previous one stays).
+  bool DrawToTrayIcon(const std::wstring& text, int width, int height);
   HICON CurrentIcon() const { return current_; }
   bool ShowsGeneratedIcon() const { return generated_ != nullptr; }
 
@@ -64,6 +66,7 @@ class TrayIcon : public CommandMenuOwner {
   UINT taskbarCreated_ = 0;
   bool added_ = false;
   bool loadDisplay_ = false;
+  int shownLoad_ = -1;  // the number on the tile; -1 while no tile shows
   // Reused for every tile.
   win::UniqueMemDc dc_;
   win::UniqueBitmap colour_, mask_;

@@ -4,6 +4,10 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
+#include <map>
+#include <memory>
+#include <mutex>
 #include <string>
 
 #include "../system/svc_install.h"
@@ -11,7 +15,9 @@
 #include "box_answerer.h"
 #include "core/services/service_rules.h"
 #include "page_test_support.h"
+#include "system/process/image_file_facts.h"
 #include "system/services/service_actions.h"
+#include "system/services/service_reader.h"
 #include "system/text/locale_text.h"
 
 namespace vantrel::app {
@@ -29,7 +35,12 @@ struct ServicesWindow {
   bool Start() {
     if (!main->CreateAndStart()) return false;
     main->SetActivePage(kPageServices);
-    return true;
+    return PumpUntil(*main, [this] { return page().ReadsShown() > 0 && !page().Reading(); });
+  }
+  // A refresh of the page and its read's arrival.
+  void Refresh() {
+    main->RefreshActivePage();
+    ASSERT_TRUE(PumpUntil(*main, [this] { return !page().Reading(); }));
   }
   // Focuses the test service's row; nullptr when it is not listed.
   const TServiceRecord* Focus() {
@@ -46,7 +57,7 @@ struct ServicesWindow {
     ASSERT_TRUE(yes.found);
     EXPECT_EQ(yes.seen.text, question);
     EXPECT_TRUE(yes.seen.hasYes && yes.seen.hasNo);
-    ASSERT_TRUE(PumpUntil(*main, [this] { return !page().ActionRunning(); }));
+    ASSERT_TRUE(PumpUntil(*main, [this] { return !page().ActionRunning() && !page().Reading(); }));
   }
 };
 
@@ -90,16 +101,16 @@ TEST(ServicesPage, StartPauseResumeStopAndUninstallThroughTheButtons) {
   // Paused from outside, the button resumes it.
   ASSERT_TRUE(PauseService(kName).Ok);
   ASSERT_EQ(WaitForServiceState(kName, ssPaused, 5000), ssPaused);
-  w.main->RefreshActivePage();
+  w.Refresh();
   ExpectShown(w, L"Paused", L"恢复", kServiceDefaultColour, false);
   w.Click(w.page().ControlButton(), Question(L"恢复"));
   ASSERT_EQ(WaitForServiceState(kName, ssRunning, 5000), ssRunning);
-  w.main->RefreshActivePage();
+  w.Refresh();
   ExpectShown(w, L"Started", L"停止", kServiceRunningColour, false);
 
   w.Click(w.page().ControlButton(), Question(L"停止"));
   ASSERT_EQ(WaitForServiceState(kName, ssStopped, 5000), ssStopped);
-  w.main->RefreshActivePage();
+  w.Refresh();
   ExpectShown(w, L"Stopped", L"启动", kServiceDefaultColour, true);
 
   w.Click(w.page().UninstallButton(), std::wstring(L"你真的要卸载 ") + kName + L" 服务?");
@@ -133,7 +144,7 @@ TEST(ServicesPage, ARefusedStartQuotesItsOwnErrorAndNoOneElsesTarget) {
   EXPECT_EQ(QueryServiceState(kName), ssRunning) << "nothing else was done to it";
 
   // Saying No does nothing.
-  w.main->RefreshActivePage();
+  w.Refresh();
   ASSERT_NE(w.Focus(), nullptr);
   {
     BoxAnswerer no(IDNO);
@@ -142,6 +153,108 @@ TEST(ServicesPage, ARefusedStartQuotesItsOwnErrorAndNoOneElsesTarget) {
   }
   EXPECT_FALSE(w.page().ActionRunning());
   EXPECT_EQ(QueryServiceState(kName), ssRunning);
+}
+
+// Counts the file reads of the page's reader by path, and holds the reads of one path until released.
+struct FileReadSpy {
+  std::mutex lock;
+  std::map<std::wstring, int> reads;  // by lower-case path
+  std::wstring heldPath;
+  HANDLE release = ::CreateEventW(nullptr, TRUE, FALSE, nullptr);
+  std::atomic<bool> holding{false};
+  ~FileReadSpy() { ::CloseHandle(release); }
+
+  static std::wstring Fold(std::wstring path) {
+    ::CharLowerBuffW(path.data(), static_cast<DWORD>(path.size()));
+    return path;
+  }
+  int ReadsOf(const std::wstring& path) {
+    std::lock_guard guard(lock);
+    const auto it = reads.find(Fold(path));
+    return it == reads.end() ? 0 : it->second;
+  }
+  size_t FilesRead() {
+    std::lock_guard guard(lock);
+    return reads.size();
+  }
+  void Hold(const std::wstring& path) {
+    std::lock_guard guard(lock);
+    heldPath = Fold(path);
+  }
+  static std::shared_ptr<TServicesReader> Reader(std::shared_ptr<FileReadSpy> spy) {
+    return std::make_shared<TServicesReader>([spy](const std::wstring& path, int32_t defaultImage) {
+      bool hold = false;
+      {
+        std::lock_guard guard(spy->lock);
+        ++spy->reads[Fold(path)];
+        hold = Fold(path) == spy->heldPath;
+      }
+      if (hold) {
+        spy->holding = true;
+        ::WaitForSingleObject(spy->release, 10000);
+        spy->holding = false;
+      }
+      return ReadImageFileFacts(path, defaultImage);
+    });
+  }
+};
+
+// A copy of the test service's executable under another name, deleted at the end.
+struct ExeCopy {
+  std::wstring path = testing::TempPath(L"vantrel_svc_copy.exe");
+  bool copied = ::CopyFileW(vantrel::testing::TestServiceExePath().c_str(), path.c_str(), FALSE) != FALSE;
+  ~ExeCopy() { ::DeleteFileW(path.c_str()); }
+};
+
+TEST(ServicesPage, ReadsOnAWorkerKeepingTheFileFactsAndShowsOnlyTheNewestRead) {
+  constexpr wchar_t kNewName[] = L"VantrelPageSvc2";
+  constexpr wchar_t kNewDisplay[] = L"Vantrel Page Second Service";
+  vantrel::testing::TInstalledService installed(kName, kDisplay);
+  ASSERT_TRUE(installed.Installed()) << installed.Error();
+  const auto spy = std::make_shared<FileReadSpy>();
+  ServicesWindow w;
+  w.page().SetReader(FileReadSpy::Reader(spy));
+  ASSERT_TRUE(w.Start());
+  ASSERT_NE(w.Focus(), nullptr);
+  EXPECT_GT(w.Focus()->Size, 0) << "the file facts reached the row";
+
+  // Later refreshes read the configurations again but no executable's facts.
+  const std::wstring exe = vantrel::testing::TestServiceExePath();
+  ASSERT_EQ(spy->ReadsOf(exe), 1);
+  const size_t filesRead = spy->FilesRead();
+  for (int i = 0; i < 2; ++i) w.Refresh();
+  EXPECT_EQ(spy->ReadsOf(exe), 1);
+  EXPECT_EQ(spy->FilesRead(), filesRead);
+
+  // A new service whose file is slow to read: the refresh returns while the read is held (the window thread pumps
+  // its messages meanwhile), and the list keeps the previous read, focus included, until the new one arrives.
+  ExeCopy copy;
+  ASSERT_TRUE(copy.copied);
+  vantrel::testing::TInstalledService second(kNewName, kNewDisplay, nullptr, copy.path);
+  ASSERT_TRUE(second.Installed()) << second.Error();
+  spy->Hold(copy.path);
+  const int shown = w.page().ReadsShown();
+  const size_t rows = w.page().tree().RowCount();
+  w.main->RefreshActivePage();
+  ASSERT_TRUE(PumpUntil(*w.main, [&] { return spy->holding.load(); }));
+  EXPECT_TRUE(w.page().Reading());
+  EXPECT_EQ(w.page().tree().RowCount(), rows);
+  EXPECT_EQ(w.page().FindServiceNode(kNewName), nullptr);
+  ASSERT_NE(w.page().tree().FocusedNode(), nullptr);
+  EXPECT_EQ(w.page().tree().FocusedNode()->As<TServiceRecord>()->Name, kName);
+
+  // Two more requests while the read hangs: the held read and the middle request never reach the list.
+  w.main->NameFilter().SetText(L"no service is called this");
+  w.main->RefreshActivePage();
+  w.main->NameFilter().SetText(L"Vantrel Page Second");
+  w.main->RefreshActivePage();
+  ::SetEvent(spy->release);
+  ASSERT_TRUE(PumpUntil(*w.main, [&] { return !w.page().Reading(); }));
+  EXPECT_EQ(w.page().ReadsShown(), shown + 1);
+  ASSERT_EQ(w.page().tree().RowCount(), 1u);
+  EXPECT_NE(w.page().FindServiceNode(kNewName), nullptr);
+  EXPECT_EQ(w.main->Tabs().Caption(kPageServices), L" 服务 (1) ");
+  EXPECT_EQ(spy->ReadsOf(copy.path), 1) << "the newest read found the held read's result in the cache";
 }
 
 TEST(ServicesPage, ADisabledServiceIsGreyWithItsButtonDisabledAndTheFilterKeepsPrefixes) {
@@ -170,7 +283,7 @@ TEST(ServicesPage, ADisabledServiceIsGreyWithItsButtonDisabledAndTheFilterKeepsP
   } cases[] = {{L"vANTREL page", true}, {L"Page Test", false}, {L"", true}};
   for (const auto& c : cases) {
     w.main->NameFilter().SetText(c.filter);
-    w.main->RefreshActivePage();
+    w.Refresh();
     EXPECT_EQ(w.page().FindServiceNode(kName) != nullptr, c.listed) << c.filter;
     for (ui::TreeNode* n = w.page().tree().First(); n; n = w.page().tree().Next(n))
       EXPECT_TRUE(ServicePassesFilter(n->As<TServiceRecord>()->DisplayName, c.filter));

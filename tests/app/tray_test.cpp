@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <memory>
 #include <string>
 #include <vector>
@@ -130,6 +131,42 @@ TEST(TrayIcon, OneGeneratedIconAtATimeAndNoObjectsLeakOverAThousandTicks) {
   const long after = testing::GdiObjectCount();
   std::printf("GDI objects before and after 1,000 tiles: %ld, %ld\n", before, after);
   EXPECT_LE(after, before + 2);
+}
+
+TEST(TrayIcon, TheShellGetsANewTileOnlyWhenTheNumberChanges) {
+  TrayFrame f({L"/cpuicon"});
+  ASSERT_TRUE(f.main->CreateAndStart());
+  TrayIcon& tray = f.main->Tray();
+  ASSERT_TRUE(tray.LoadDisplay());
+  const auto modifies = [&] {
+    return std::count_if(f.calls.begin(), f.calls.end(),
+                         [](const ShellCall& c) { return c.message == static_cast<DWORD>(NIM_MODIFY); });
+  };
+  // Ticks with their load, and whether the shell is handed a new icon.
+  const struct {
+    int load;
+    bool handed;
+  } ticks[] = {{5, true}, {5, false}, {5, false}, {6, true}, {5, true}, {0, true}, {0, false}, {100, true}};
+  for (const auto& t : ticks) {
+    const auto before = modifies();
+    HICON shown = tray.CurrentIcon();
+    tray.ShowLoad(t.load);
+    EXPECT_EQ(modifies() - before, t.handed ? 1 : 0) << t.load;
+    EXPECT_EQ(tray.CurrentIcon() != shown, t.handed) << t.load;
+    EXPECT_EQ(f.calls.back().icon, tray.CurrentIcon()) << t.load;
+  }
+  // Off and on again: the first tick draws its tile even when the number is the last one shown.
+  tray.SetLoadDisplay(false);
+  tray.SetLoadDisplay(true);
+  const auto before = modifies();
+  tray.ShowLoad(100);
+  EXPECT_EQ(modifies() - before, 1);
+  EXPECT_TRUE(tray.ShowsGeneratedIcon());
+  // Display off: the ticks hand nothing to the shell.
+  tray.SetLoadDisplay(false);
+  const auto off = modifies();
+  for (int load : {1, 2, 3}) tray.ShowLoad(load);
+  EXPECT_EQ(modifies(), off);
 }
 
 TEST(TrayIcon, TurningTheDisplayOffRestoresTheApplicationIconAndBothMenusFollow) {

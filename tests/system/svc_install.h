@@ -42,10 +42,11 @@ inline void RemoveServiceNow(const std::wstring& name) {
   ::CloseServiceHandle(manager);
 }
 
-// A demand-start service of the test executable, removed when this goes out of scope.
+// A demand-start service of the test executable (or of a copy at exePath), removed when this goes out of scope.
 class TInstalledService {
  public:
-  TInstalledService(std::wstring name, const std::wstring& displayName, const wchar_t* dependencies = nullptr)
+  TInstalledService(std::wstring name, const std::wstring& displayName, const wchar_t* dependencies = nullptr,
+                    const std::wstring& exePath = TestServiceExePath())
       : name_(std::move(name)) {
     RemoveServiceNow(name_);  // a leftover of an earlier, killed run
     SC_HANDLE manager = ::OpenSCManagerW(nullptr, nullptr, SC_MANAGER_CREATE_SERVICE);
@@ -53,7 +54,7 @@ class TInstalledService {
       error_ = ::GetLastError();
       return;
     }
-    const std::wstring binPath = L"\"" + TestServiceExePath() + L"\"";
+    const std::wstring binPath = L"\"" + exePath + L"\"";
     SC_HANDLE service = ::CreateServiceW(manager, name_.c_str(), displayName.c_str(), SERVICE_ALL_ACCESS,
                                          SERVICE_WIN32_OWN_PROCESS, SERVICE_DEMAND_START, SERVICE_ERROR_NORMAL,
                                          binPath.c_str(), nullptr, nullptr, dependencies, nullptr, nullptr);

@@ -157,17 +157,20 @@ void PerformancePage::Start(const TCommandLineSwitches& /*switches*/, const Star
   if (env.systemFactLines) {
     const auto lines = env.systemFactLines();
     SetText(facts_[kLoggedUser], lines[0]);
-    SetText(facts_[kIp], lines[1]);
-    SetText(facts_[kBuild], lines[2]);
+    SetText(facts_[kBuild], lines[1]);
   }
-  if (env.macAddressLine) {
-    // NetBIOS may take seconds to answer: the line arrives from a worker.
-    host().Handoff().Run([read = env.macAddressLine, label = facts_[kMac]] {
-      std::wstring line = read();
-      return WindowThreadHandoff::Result([label, line] { SetText(label, line); });
-    });
-  }
+  ShowLineFromWorker(env.ipAddressLine, facts_[kIp]);
+  ShowLineFromWorker(env.macAddressLine, facts_[kMac]);
   UpdateMemory();
+}
+
+void PerformancePage::ShowLineFromWorker(const std::function<std::wstring()>& read, HWND label) {
+  // A name lookup or NetBIOS may take seconds to answer: the line arrives when they do.
+  if (!read) return;
+  host().Handoff().Run([read, label] {
+    std::wstring line = read();
+    return WindowThreadHandoff::Result([label, line] { SetText(label, line); });
+  });
 }
 
 void PerformancePage::CreateUsageFrames() {

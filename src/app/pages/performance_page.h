@@ -4,6 +4,7 @@
 #pragma once
 
 #include <array>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -84,6 +85,7 @@ class PerformancePage : public Page {
   void CreateUsageFrames();
   void CreateFrequencyFrames(uint32_t cores);
   void IdentifyCpuInBackground();
+  void ShowLineFromWorker(const std::function<std::wstring()>& read, HWND label);
   void LayoutFrames();
   void ShowCpuTab(int tab);
   void OnMeterTick(const std::vector<int32_t>& values, int32_t average);

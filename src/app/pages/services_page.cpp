@@ -5,6 +5,7 @@
 #include "app/pages/services_texts.h"
 #include "app/system_image_lists.h"
 #include "controls/message_dialogs.h"
+#include "core/shell/activity_log.h"
 #include "core/shell/pages.h"
 #include "system/services/service_reader.h"
 #include "system/text/locale_text.h"
@@ -88,8 +89,20 @@ void ServicesPage::RefreshServices(const std::wstring& filter) {
   TServiceReadOptions options;
   options.Filter = filter;
   options.DefaultImageIndex = defaultImage_;
-  TServicesRead read = ReadServices(options);
+  // The timer's refresh keeps the top row; known now, as the read ends after the refresh.
+  const bool keepTop = host().Refresh().InPeriodicRefresh();
+  read_.Request(host().Handoff(), [this, reader = reader_, options, keepTop]() -> std::function<void()> {
+    try {
+      auto read = std::make_shared<TServicesRead>(reader->Read(options));
+      return [this, read, keepTop] { ShowServices(std::move(*read), keepTop); };
+    } catch (const std::exception& e) {
+      const std::wstring line = LogLine(L"RefreshServices", ExceptionMessage(e));
+      return [this, line] { host().WriteLog(line); };
+    }
+  });
+}
 
+void ServicesPage::ShowServices(TServicesRead read, bool keepTop) {
   ui::TreeGrid& grid = tree();
   const ui::TreeViewState view = grid.SaveView();
   {
@@ -109,8 +122,9 @@ void ServicesPage::RefreshServices(const std::wstring& filter) {
       restore.hasFocused = same != nullptr;
       if (same) restore.focusedKey = RecordOf(*same).Name;
     }
-    grid.RestoreView(restore, /*keepTop=*/host().Refresh().InPeriodicRefresh());
+    grid.RestoreView(restore, keepTop);
   }
+  ++readsShown_;
   FollowFocusedRow();
   host().SetPageCaption(Index(), ServicesCaption(grid.RowCount()));
 }

@@ -2,13 +2,16 @@
 // resume and uninstall, and the services console.
 #pragma once
 
+#include <memory>
 #include <string>
 
+#include "app/pages/latest_read.h"
 #include "app/pages/page.h"
 #include "controls/inspector.h"
 #include "core/services/service_rules.h"
 #include "system/raii.h"
 #include "system/services/service_actions.h"
+#include "system/services/service_reader.h"
 
 namespace vantrel::app {
 
@@ -19,8 +22,11 @@ class ServicesPage : public TreePage {
   void Refresh(Refresher step, const std::wstring& filter) override;
   void BeforeFullRefresh(const SystemImageLists& lists) override;
   void ApplyDpi(const ui::Dpi& dpi) override;
-  // Rebuilds the list from the system; the name filter keeps display names that begin with it (empty: all).
+  // Reads the services on a worker and rebuilds the list when they arrive; until then the list shows the last
+  // read. The name filter keeps display names that begin with it (empty: all).
   void RefreshServices(const std::wstring& filter);
+  // Replaces the reader (tests count its file reads). Only before the first refresh.
+  void SetReader(std::shared_ptr<TServicesReader> reader) { reader_ = std::move(reader); }
 
   // The button handlers: each copies its target before asking, and acts on a worker.
   void ControlFocusedService();
@@ -36,12 +42,17 @@ class ServicesPage : public TreePage {
   ui::TreeNode* FindServiceNode(const std::wstring& name);
   // An action started and its result has not come back yet.
   bool ActionRunning() const { return actionsRunning_ > 0; }
+  // A read runs or waits; the list shows the previous one.
+  bool Reading() const { return read_.Busy(); }
+  // The number of reads that reached the list.
+  int ReadsShown() const { return readsShown_; }
 
  protected:
   bool OnCreate() override;
   void OnLayout(int width, int height) override;
 
  private:
+  void ShowServices(TServicesRead read, bool keepTop);
   void FollowFocusedRow();
   void ShowPanel(const TServiceRecord* record);
   void RunAction(const TServiceTarget& target, bool uninstall);
@@ -55,6 +66,10 @@ class ServicesPage : public TreePage {
   HIMAGELIST largeImages_ = nullptr;  // the shell's: not owned
   int defaultImage_ = 0;
   int actionsRunning_ = 0;
+  int readsShown_ = 0;
+  // Shared with the worker that reads, which may outlive the page.
+  std::shared_ptr<TServicesReader> reader_ = std::make_shared<TServicesReader>();
+  LatestRead read_;
 };
 
 }  // namespace vantrel::app

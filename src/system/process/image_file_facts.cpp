@@ -42,7 +42,7 @@ TImageFileFacts ReadImageFileFacts(const std::wstring& path, int32_t defaultImag
 
 const TImageFileFacts& TImageFileCache::Get(const std::wstring& path, int32_t defaultImageIndex) {
   auto [it, added] = files_.try_emplace(FoldCase(path));
-  if (added) it->second.facts = ReadImageFileFacts(path, defaultImageIndex);
+  if (added) it->second.facts = reader_(path, defaultImageIndex);
   it->second.used = true;
   return it->second.facts;
 }

@@ -7,6 +7,7 @@
 #include <memory>
 #include <string>
 #include <unordered_map>
+#include <utility>
 
 namespace vantrel {
 
@@ -18,9 +19,12 @@ struct TImageFileFacts {
 
 // Reads them; the default index stands when the shell has no icon for the file.
 TImageFileFacts ReadImageFileFacts(const std::wstring& path, int32_t defaultImageIndex);
+using TImageFileReader = std::function<TImageFileFacts(const std::wstring& path, int32_t defaultImageIndex)>;
 
 class TImageFileCache {
  public:
+  // The reader is ReadImageFileFacts but in tests, which count the reads through it.
+  explicit TImageFileCache(TImageFileReader reader = ReadImageFileFacts) : reader_(std::move(reader)) {}
   // The facts of the file, read at the first request for its path (letter case ignored).
   const TImageFileFacts& Get(const std::wstring& path, int32_t defaultImageIndex);
   // Drops the files no request named since the last call.
@@ -32,6 +36,7 @@ class TImageFileCache {
     TImageFileFacts facts;
     bool used = true;
   };
+  TImageFileReader reader_;
   std::unordered_map<std::wstring, Entry> files_;
 };
 

@@ -1,5 +1,7 @@
 #include "system/services/service_reader.h"
 
+#include <objbase.h>
+
 #include <algorithm>
 #include <atomic>
 #include <cstring>
@@ -27,8 +29,8 @@ constexpr size_t kConfigBufferBytes = 8192;
 constexpr size_t kConfigWorkers = 4;
 constexpr size_t kServicesPerWorker = 32;
 
-// What one refresh learns once: the environment for command lines and each executable's facts, as many
-// services share one executable.
+// What one read learns once: the environment for command lines; the executables' facts come from the reader's
+// cache, as many services share one executable.
 class TReadContext {
  public:
   explicit TReadContext(const TServiceReadOptions& options) : options_(options), env_(GetEnvironmentList()) {}
@@ -36,8 +38,7 @@ class TReadContext {
   std::wstring ImageOf(const std::wstring& cmdLine) const {
     return vantrel::ExtractFileFromCommandLine(cmdLine, env_, FileExists);
   }
-
-  const TImageFileFacts& FactsOf(const std::wstring& image) { return files_.Get(image, options_.DefaultImageIndex); }
+  const TServiceReadOptions& options() const { return options_; }
 
   // For a single service's configuration.
   std::vector<uint64_t> configBuffer = std::vector<uint64_t>(kConfigBufferBytes / sizeof(uint64_t));
@@ -45,7 +46,20 @@ class TReadContext {
  private:
   const TServiceReadOptions& options_;
   std::vector<std::wstring> env_;
-  TImageFileCache files_;
+};
+
+// The shell's icon lookup wants COM on the calling thread, which may be a worker.
+class ComScope {
+ public:
+  ComScope() : hr_(::CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED)) {}
+  ~ComScope() {
+    if (SUCCEEDED(hr_)) ::CoUninitialize();
+  }
+  ComScope(const ComScope&) = delete;
+  ComScope& operator=(const ComScope&) = delete;
+
+ private:
+  HRESULT hr_;
 };
 
 std::wstring TextOf(const wchar_t* s) { return s ? std::wstring(s) : std::wstring(); }
@@ -95,12 +109,14 @@ bool ReadConfig(SC_HANDLE manager, TServiceRecord& r, std::vector<uint64_t>& buf
   return true;
 }
 
-// The executable behind the command line and its facts, once the configuration was read.
-void FillImage(TServiceRecord& r, const TServiceReadOptions& options, TReadContext& context) {
+// The executable behind the command line and its facts, once the configuration was read. The caller holds the
+// cache's lock.
+void FillImage(TServiceRecord& r, TReadContext& context, TImageFileCache& files) {
+  const TServiceReadOptions& options = context.options();
   r.ImageName = context.ImageOf(r.CmdLine);
   r._ImageIndex = options.DefaultImageIndex;
   if (r.ImageName.empty() || !options.ReadFileFacts) return;
-  const TImageFileFacts& f = context.FactsOf(r.ImageName);
+  const TImageFileFacts& f = files.Get(r.ImageName, options.DefaultImageIndex);
   r._ImageIndex = f.ImageIndex;
   r.Desc = f.Desc;
   r.Company = f.Company;
@@ -160,7 +176,7 @@ TEnumerationEnd EnumerateServices(SC_HANDLE manager, DWORD& lastError,
 
 }  // namespace
 
-TServicesRead ReadServices(const TServiceReadOptions& options) {
+TServicesRead TServicesReader::Read(const TServiceReadOptions& options) {
   TServicesRead result;
   UniqueScHandle manager(::OpenSCManagerW(nullptr, nullptr, GENERIC_READ));
   if (!manager) {
@@ -181,13 +197,20 @@ TServicesRead ReadServices(const TServiceReadOptions& options) {
     result.Services.push_back(std::move(r));
   });
   const std::vector<char> configRead = ReadConfigs(manager.get(), result.Services);
-  for (size_t i = 0; i < result.Services.size(); ++i)
-    if (configRead[i]) FillImage(result.Services[i], options, context);
+  {
+    const ComScope com;
+    const std::lock_guard guard(filesLock_);
+    for (size_t i = 0; i < result.Services.size(); ++i)
+      if (configRead[i]) FillImage(result.Services[i], context, files_);
+    // A filtered or broken read names only some of the files: forgetting the others would re-read them soon.
+    if (options.ReadFileFacts && options.Filter.empty() && result.End == TEnumerationEnd::Complete)
+      files_.DropUnused();
+  }
   if (result.End != TEnumerationEnd::Complete) result.Error = lastError;
   return result;
 }
 
-bool ReadService(const std::wstring& name, const TServiceReadOptions& options, TServiceRecord& record) {
+bool TServicesReader::ReadOne(const std::wstring& name, const TServiceReadOptions& options, TServiceRecord& record) {
   record = TServiceRecord{};
   UniqueScHandle manager(::OpenSCManagerW(nullptr, nullptr, GENERIC_READ));
   if (!manager) return false;
@@ -202,8 +225,23 @@ bool ReadService(const std::wstring& name, const TServiceReadOptions& options, T
   record.Status = static_cast<int32_t>(status.dwCurrentState);
   record.Typ = status.dwServiceType;
   TReadContext context(options);
-  if (ReadConfig(manager.get(), record, context.configBuffer)) FillImage(record, options, context);
+  if (ReadConfig(manager.get(), record, context.configBuffer)) {
+    const ComScope com;
+    const std::lock_guard guard(filesLock_);
+    FillImage(record, context, files_);
+  }
   return true;
+}
+
+size_t TServicesReader::CachedFiles() const {
+  const std::lock_guard guard(filesLock_);
+  return files_.size();
+}
+
+TServicesRead ReadServices(const TServiceReadOptions& options) { return TServicesReader().Read(options); }
+
+bool ReadService(const std::wstring& name, const TServiceReadOptions& options, TServiceRecord& record) {
+  return TServicesReader().ReadOne(name, options, record);
 }
 
 int CountServices() {

@@ -1,13 +1,15 @@
-// The services of the local service control manager as records. Pure functions that touch no window, so that a
-// page can run them on a worker thread.
+// The services of the local service control manager as records. They touch no window, so that a page can run
+// them on a worker thread.
 #pragma once
 
 #include <windows.h>
 
+#include <mutex>
 #include <string>
 
 #include "core/services/service_enumeration.h"
 #include "core/services/service_record.h"
+#include "system/process/image_file_facts.h"
 
 namespace vantrel {
 
@@ -24,10 +26,26 @@ struct TServicesRead {
   TServiceRecords Services;  // in the order the manager returned them
 };
 
-// Every Win32 service (own and shared process), with its configuration and the facts of its executable.
-TServicesRead ReadServices(const TServiceReadOptions& options);
+// Reads the services again and again: states and configurations anew at every read, the executables' facts once
+// per file for as long as a service names that file. Safe to use from several threads.
+class TServicesReader {
+ public:
+  explicit TServicesReader(TImageFileReader fileReader = ReadImageFileFacts) : files_(std::move(fileReader)) {}
 
-// One service by its key name; false when it cannot be opened or its state read.
+  // Every Win32 service (own and shared process), with its configuration and the facts of its executable. A
+  // complete read without filter forgets the files that no service named since the previous one.
+  TServicesRead Read(const TServiceReadOptions& options);
+  // One service by its key name; false when it cannot be opened or its state read.
+  bool ReadOne(const std::wstring& name, const TServiceReadOptions& options, TServiceRecord& record);
+  size_t CachedFiles() const;
+
+ private:
+  mutable std::mutex filesLock_;
+  TImageFileCache files_;
+};
+
+// A read with a reader of its own, which keeps nothing.
+TServicesRead ReadServices(const TServiceReadOptions& options);
 bool ReadService(const std::wstring& name, const TServiceReadOptions& options, TServiceRecord& record);
 
 // The bare enumeration that the reader builds on, for comparison: the number of services, -1 on failure.
