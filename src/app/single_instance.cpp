@@ -41,7 +41,8 @@ SingleInstance::Outcome SingleInstance::Start(const std::wstring& className, DWO
   for (;;) {
     if (HWND other = ::FindWindowW(className.c_str(), nullptr)) {
       BringForward(other);
-      // A window found just as its instance closes is gone a moment later, and its mutex with it.
+      // The window may belong to an instance that is closing but has not yet read its close message (a busy
+      // one reads it late): this start stays until that instance lets go, or until it is clearly staying.
       const ULONGLONG activated = ::GetTickCount64();
       while (::GetTickCount64() - activated < kActivatedGraceMs) {
         if (TryOwn()) return Outcome::First;

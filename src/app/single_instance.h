@@ -16,8 +16,9 @@ class SingleInstance {
   enum class Outcome { First, Activated };
   // How long a start waits for a leaving instance to let go, or for a starting one to show its window.
   static constexpr DWORD kWaitForOtherMs = 3000;
-  // After bringing a window forward: how long its instance may take to let go, if it was closing just then.
-  static constexpr DWORD kActivatedGraceMs = 300;
+  // After bringing a window forward: how long its instance may take to let go, if it was closing just then. The
+  // first window is already in front; only this invisible start stays that long.
+  static constexpr DWORD kActivatedGraceMs = 3000;
 
   // Opens (or creates) the mutex "Local\" + id; owns nothing yet.
   explicit SingleInstance(const std::wstring& id);

@@ -209,7 +209,8 @@ TEST(UpdateCheck, OutcomesAndRedirections) {
         RunUpdateCheck(L"http://s/shown", L"1.2.0.0", TqyVersionFormat::vfStandard, TqyTagInfo{}, site.Fetch());
     EXPECT_EQ(outcome.Info.ProductVersion, c.version);
     EXPECT_EQ(ShouldPromptForUpdate(outcome), c.prompts) << outcome.Info.ProductVersion;
-    EXPECT_EQ(outcome.DownloadError, c.prompts ? std::wstring_view() : kUnshowableVersion) << outcome.Info.ProductVersion;
+    EXPECT_EQ(outcome.DownloadError, c.prompts ? std::wstring_view() : kUnshowableVersion)
+        << outcome.Info.ProductVersion;
   }
   const TUpdateOutcome number =
       RunUpdateCheck(L"http://s/newer", L"1.2", TqyVersionFormat::vfNumber, TqyTagInfo{}, site.Fetch());

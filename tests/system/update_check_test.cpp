@@ -75,8 +75,8 @@ TEST_F(UpdateExchange, EachServerBehaviourGivesItsOutcomeWithinTheBounds) {
     if (c.verdict == UpdateVerdict::Error) {
       EXPECT_FALSE(outcome.DownloadError.empty());
     }
-    // The whole check ends by its deadline plus at most one step's timeout.
-    EXPECT_LT(elapsed, config.DeadlineMs + config.ReceiveTimeoutMs + 1000) << elapsed << " ms";
+    // The whole check ends by its deadline, whatever the server does.
+    EXPECT_LT(elapsed, config.DeadlineMs + 1000) << elapsed << " ms";
     if (c.verdict == UpdateVerdict::Newer) {
       EXPECT_EQ(outcome.Info.ProductName, L"Vantrel");
     }
@@ -103,8 +103,8 @@ TEST_F(UpdateExchange, WorkerCallsBackOnceAndRefusesASecondStart) {
   EXPECT_EQ(received.Info.ProductVersion, L"9.0.0.0");
   while (webUpdate.Active()) Sleep(5);
 
-  // A check against a server that never answers: a second start is refused; Abort closes the handles, which ends
-  // the wait inside WinInet long before its receive timeout.
+  // A check against a server that never answers: a second start is refused; Abort ends the check at once, long
+  // before WinInet's receive timeout would end its wait.
   {
     TqyWebUpdate hanging;
     TUpdateCheckConfig config = Config(Port("VANTREL_TEST_HANG_PORT"), L"/newer");
@@ -119,7 +119,7 @@ TEST_F(UpdateExchange, WorkerCallsBackOnceAndRefusesASecondStart) {
     EXPECT_TRUE(hanging.Active());
     const auto start = Clock::now();
     hanging.Abort();
-    EXPECT_TRUE(hanging.WaitIdle(4000));
+    EXPECT_TRUE(hanging.WaitIdle(1000));
     const auto elapsed = std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - start).count();
     printf("abort to idle, server never answering: %lld ms\n", static_cast<long long>(elapsed));
   }
@@ -128,7 +128,7 @@ TEST_F(UpdateExchange, WorkerCallsBackOnceAndRefusesASecondStart) {
   EXPECT_EQ(received.DownloadError, kAborted);
 }
 
-TEST_F(UpdateExchange, ACheckLeftRunningNeverCallsBackIntoItsGoneOwner) {
+TEST_F(UpdateExchange, AnOwnerThatGoesMidCheckIsNeverCalledBackAfterwards) {
   auto calls = std::make_shared<std::atomic<int>>(0);
   const auto start = Clock::now();
   {
@@ -136,13 +136,15 @@ TEST_F(UpdateExchange, ACheckLeftRunningNeverCallsBackIntoItsGoneOwner) {
     TUpdateCheckConfig config = Config(http_, L"/trickle");
     config.DeadlineMs = 2000;
     ASSERT_TRUE(owner.Start(config, [calls](const TUpdateOutcome&) { ++*calls; }));
-    Sleep(300);
+    Sleep(300);  // inside the exchange: the server sends a byte every 4 s
   }
+  const int atDestruction = calls->load();
   const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - start).count();
-  // The owner waited a moment only; the worker ends by its deadline and drops its outcome.
-  EXPECT_LT(left, 300 + TqyWebUpdate::kLeaveWaitMs + 1000);
+  EXPECT_LT(left, 300 + TqyWebUpdate::kLeaveWaitMs + 1000);  // the owner waited a moment only
+  // Past the check's deadline and the server's next byte: nothing more arrives.
   Sleep(2000 + 4000 + 500);
-  EXPECT_EQ(calls->load(), 0);
+  EXPECT_EQ(calls->load(), atDestruction);
+  EXPECT_LE(atDestruction, 1);
 }
 
 TEST(UpdateAddress, EnvironmentOverridesTheBuiltInPage) {

@@ -3,8 +3,8 @@
 
 Listens on 127.0.0.1 at free ports: an HTTP server with one path per case, a socket that accepts and never
 answers, and a port that refuses (bound once, then closed). "/trickle" sends its headers and then one byte every
-TRICKLE_PAUSE seconds, at most TRICKLE_BYTES of them, so that no read ever times out. Writes "HTTP HANG REFUSED" ports to argv[1] once ready
-and logs every request line to argv[2]. Runs until killed.
+TRICKLE_PAUSE seconds, at most TRICKLE_BYTES of them, so that no read ever times out. Writes "HTTP HANG REFUSED"
+ports to argv[1] once ready and logs every request line to argv[2]. Runs until killed.
 """
 import http.server
 import socket

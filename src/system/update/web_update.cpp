@@ -190,7 +190,8 @@ class Exchange {
       if (available == 0) break;
       DWORD read = 0;
       const DWORD want = std::min<DWORD>(available, static_cast<DWORD>(chunk.size()));
-      if (!::InternetReadFile(request, chunk.data(), want, &read)) return Failed(StoppedOr(ErrorText(::GetLastError())));
+      if (!::InternetReadFile(request, chunk.data(), want, &read))
+        return Failed(StoppedOr(ErrorText(::GetLastError())));
       if (read == 0) break;
       bytes.append(chunk.data(), read);
       if (bytes.size() > config_.PageCap) return Failed(std::wstring(kPageTooLarge));
@@ -236,11 +237,57 @@ std::wstring UpdatePageAddress() {
   return kUpdatePageUrl;
 }
 
-TUpdateOutcome CheckForAnUpdate(const TUpdateCheckConfig& config, const std::atomic<bool>* aborting) {
+namespace {
+
+TUpdateOutcome RunExchange(const TUpdateCheckConfig& config, const std::atomic<bool>* aborting) {
   Exchange exchange(config, aborting);
   const std::wstring url = NormalizeProductUrl(config.URL);
   return RunUpdateCheck(url, config.RunningVersion, config.Format, config.Tags,
                         [&](const std::wstring& next) { return exchange.Fetch(next); });
+}
+
+// The exchange's state, shared with the caller that may stop waiting for it.
+struct PendingExchange {
+  std::mutex lock;
+  std::condition_variable finished;
+  bool done = false;
+  TUpdateOutcome outcome;
+  std::atomic<bool> giveUp{false};  // the caller left: the watchdog closes everything at once
+};
+
+}  // namespace
+
+TUpdateOutcome CheckForAnUpdate(const TUpdateCheckConfig& config, const std::atomic<bool>* aborting) {
+  // Some WinInet builds (Wine's) finish a blocked call only at its time-out even when the watchdog closes its
+  // handle, so the caller waits for the exchange only until the deadline or an abort; an exchange left behind ends
+  // on its own state within one time-out.
+  auto pending = std::make_shared<PendingExchange>();
+  try {
+    std::thread([pending, config] {
+      TUpdateOutcome outcome = RunExchange(config, &pending->giveUp);
+      std::lock_guard guard(pending->lock);
+      pending->outcome = std::move(outcome);
+      pending->done = true;
+      pending->finished.notify_all();
+    }).detach();
+  } catch (const std::system_error&) {
+    return RunExchange(config, aborting);
+  }
+  constexpr auto kAbortPoll = std::chrono::milliseconds(20);
+  const auto deadline = Clock::now() + std::chrono::milliseconds(config.DeadlineMs);
+  std::unique_lock guard(pending->lock);
+  for (;;) {
+    if (pending->done) return pending->outcome;
+    const bool aborted = aborting && *aborting;
+    if (aborted || Clock::now() >= deadline) {
+      pending->giveUp = true;
+      TUpdateOutcome outcome;
+      outcome.RunningVersion = config.RunningVersion;
+      outcome.DownloadError = aborted ? kAborted : kDeadlineReached;
+      return outcome;
+    }
+    pending->finished.wait_until(guard, std::min(deadline, Clock::now() + kAbortPoll));
+  }
 }
 
 struct TqyWebUpdate::Shared {

@@ -39,9 +39,9 @@ inline constexpr std::wstring_view kPageTooLarge = L"page too large";
 inline constexpr std::wstring_view kDeadlineReached = L"deadline reached";
 inline constexpr std::wstring_view kAborted = L"aborted";
 
-// The whole check on the calling thread; returns by DeadlineMs whatever the server does: a watchdog closes the
-// open connection and request at the deadline or when *aborting turns true, which ends a read in progress.
-// aborting may be null.
+// The whole check; returns by DeadlineMs, or at once when *aborting turns true, whatever the server does. A
+// watchdog closes the open connection and request then, which ends a read in progress; where WinInet still waits
+// for its time-out, the exchange is left to end on its own state and its outcome is dropped. aborting may be null.
 TUpdateOutcome CheckForAnUpdate(const TUpdateCheckConfig& config, const std::atomic<bool>* aborting = nullptr);
 
 // One check at a time on a worker thread. The callback runs on the worker with the outcome, unless the component
