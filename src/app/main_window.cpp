@@ -27,6 +27,8 @@ constexpr int kIdPageTabs = 1003;
 constexpr WORD kIdRefreshAll = 1004;  // F5
 
 constexpr wchar_t kApplicationTitle[] = L"Vantrel";
+// What the exit waits for workers in all, the update check's share included.
+constexpr DWORD kExitWaitMs = 1000;
 
 // Design sizes (96 DPI).
 constexpr int kClientWidth = 823;
@@ -51,8 +53,11 @@ MainWindow::MainWindow(TCommandLineSwitches switches, StartupEnvironment env)
     : switches_(switches), env_(std::move(env)), pages_(CreatePages()) {}
 
 MainWindow::~MainWindow() {
-  // Workers (the MAC reader) get a few seconds to finish so that none runs into the program's exit.
-  handoff_.Finish(5000);
+  // The exit waits at most kExitWaitMs for workers in all. Those still running then own what they use and drop
+  // their results; the update check is stopped first, since its server may never answer.
+  if (updatePrompt_) updatePrompt_->Abort();
+  handoff_.Finish(kExitWaitMs - update::TqyWebUpdate::kLeaveWaitMs);
+  updatePrompt_.reset();
   if (accelerators_) ::DestroyAcceleratorTable(accelerators_);
   SetDialogOwner(nullptr);
 }
@@ -181,7 +186,8 @@ void MainWindow::CreateTopBand() {
 }
 
 void MainWindow::CreateSharedButtons() {
-  elevation_ = &actionBar_.AddShared(L"提升权限", [this] { RunElevatedCopy(hwnd()); }, false, 110);
+  elevation_ = &actionBar_.AddShared(
+      L"提升权限", [this] { RunElevatedCopy(hwnd(), instance_, env_.startElevatedCopy); }, false, 110);
   actionBar_.AddShared(L"刷新", [this] { RefreshAllPages(); }, true);
   actionBar_.AddShared(L"隐藏", [this] { tray_.HideWindow(); }, true);
 }
@@ -418,6 +424,8 @@ LRESULT MainWindow::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
       ::DestroyWindow(hwnd());
       return 0;
     case WM_DESTROY:
+      // Before anything that can wait: a start from now on becomes the running instance.
+      if (instance_) instance_->Release();
       ::PostQuitMessage(0);
       return 0;
   }

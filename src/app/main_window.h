@@ -40,6 +40,8 @@ class MainWindow : public ui::Window, public PageHost {
   bool CreateAndStart();
   // Shows the window as the switches say (maximised, or not at all when hidden).
   void ShowAtStart(int showCommand);
+  // The single-instance lock: let go when the window is destroyed, and around the start of the elevated copy.
+  void SetInstanceLock(SingleInstance* lock) { instance_ = lock; }
   // The window sees key strokes before its controls: call for every message of the loop.
   bool PreTranslateMessage(MSG& msg);
 
@@ -129,6 +131,7 @@ class MainWindow : public ui::Window, public PageHost {
   // The buttons below the pages outlive the pages, which hold their buttons.
   ActionBar actionBar_;
   ActionBar::Button* elevation_ = nullptr;
+  SingleInstance* instance_ = nullptr;  // not owned; none in tests that build the window alone
   PageTabs tabs_;
   std::vector<std::unique_ptr<Page>> pages_;
 

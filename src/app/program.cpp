@@ -26,8 +26,9 @@ int RunProgram(const wchar_t* commandLine, int showCommand) {
   const std::vector<std::wstring> words = SplitCommandLine(commandLine ? commandLine : L"");
   const TCommandLineSwitches switches(std::vector<std::wstring>(words.begin() + 1, words.end()));
 
-  // 2. One instance per logon session.
-  if (CheckRunningInstance(kProgramId, kMainWindowClass, true)) return 0;
+  // 2. One instance per logon session. The lock outlives the window and is let go when the window is destroyed.
+  SingleInstance instance(kProgramId);
+  if (instance.Start(kMainWindowClass) == SingleInstance::Outcome::Activated) return 0;
 
   // 3. Application objects.
   const HRESULT com = ::CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
@@ -40,6 +41,7 @@ int RunProgram(const wchar_t* commandLine, int showCommand) {
   // 6-8. Splash while the main window is built.
   ShowSplash();
   auto main = std::make_unique<MainWindow>(switches);
+  main->SetInstanceLock(&instance);
   const bool started = main->CreateAndStart();
   HideSplash();
 

@@ -32,11 +32,26 @@ void AddProgramCommands(ProgramMenu& menu, TrayIcon& tray, HWND mainWindow, cons
   tray.onLoadDisplayChanged = [&menu](bool on) { menu.SetItemChecked(TrayIcon::kLoadDisplayCaption, on); };
 }
 
-void RunElevatedCopy(HWND mainWindow) {
+void RunElevatedCopy(HWND mainWindow, SingleInstance* instance,
+                     const std::function<bool(HWND, const std::wstring&)>& startCopy) {
   wchar_t path[MAX_PATH];
   const DWORD n = ::GetModuleFileNameW(nullptr, path, MAX_PATH);
-  if (n == 0 || n >= MAX_PATH) return;
-  if (RunAsAdmin(mainWindow, path, L"")) ::PostMessageW(mainWindow, WM_CLOSE, 0, 0);
+  if (n == 0 || n >= MAX_PATH || !startCopy) return;
+  // A copy that found the lock held, or this window, would bring this window forward and end; this instance
+  // then closes, and none is left.
+  const bool wasVisible = ::IsWindowVisible(mainWindow);
+  if (instance) instance->Release();
+  ::ShowWindow(mainWindow, SW_HIDE);
+  if (startCopy(mainWindow, path)) {
+    ::PostMessageW(mainWindow, WM_CLOSE, 0, 0);
+    return;
+  }
+  // Refused or failed: the program simply goes on.
+  if (instance) instance->TakeBack();
+  if (wasVisible) {
+    ::ShowWindow(mainWindow, SW_SHOW);
+    ::SetForegroundWindow(mainWindow);
+  }
 }
 
 }  // namespace vantrel::app

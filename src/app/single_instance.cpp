@@ -1,27 +1,67 @@
 #include "app/single_instance.h"
 
-#include <windows.h>
-
 namespace vantrel::app {
+namespace {
 
-bool CheckRunningInstance(const std::wstring& id, const std::wstring& className, bool activate) {
-  const std::wstring name = L"Local\\" + id;
-  HANDLE mutex = ::CreateMutexW(nullptr, FALSE, name.c_str());
-  if (!mutex) return false;
-  if (::GetLastError() != ERROR_ALREADY_EXISTS) {
-    // Held until the process ends; the system closes it then.
-    return false;
-  }
-  ::CloseHandle(mutex);
-  if (activate) {
-    if (HWND other = ::FindWindowW(className.c_str(), nullptr)) {
-      // A window hidden to the tray comes back as a click on the icon would bring it.
-      if (!::IsWindowVisible(other)) ::ShowWindow(other, SW_SHOW);
-      if (::IsIconic(other)) ::ShowWindow(other, SW_RESTORE);
-      ::SetForegroundWindow(other);
-    }
-  }
-  return true;
+constexpr DWORD kPollMs = 25;
+
+}  // namespace
+
+void BringForward(HWND window) {
+  // A window hidden to the tray comes back as a click on the icon would bring it. The Async forms only post: a
+  // busy or hung instance never holds this start.
+  if (!::IsWindowVisible(window)) ::ShowWindowAsync(window, SW_SHOW);
+  if (::IsIconic(window)) ::ShowWindowAsync(window, SW_RESTORE);
+  ::SetForegroundWindow(window);
 }
+
+SingleInstance::SingleInstance(const std::wstring& id) {
+  const std::wstring name = L"Local\\" + id;
+  mutex_ = ::CreateMutexW(nullptr, TRUE, name.c_str());
+  // Owned only when this call created it.
+  held_ = mutex_ && ::GetLastError() != ERROR_ALREADY_EXISTS;
+}
+
+SingleInstance::~SingleInstance() {
+  Release();
+  if (mutex_) ::CloseHandle(mutex_);
+}
+
+bool SingleInstance::TryOwn() {
+  if (held_) return true;
+  const DWORD got = ::WaitForSingleObject(mutex_, 0);
+  // Abandoned: its owner ended without letting go; the mutex is ours all the same.
+  held_ = got == WAIT_OBJECT_0 || got == WAIT_ABANDONED;
+  return held_;
+}
+
+SingleInstance::Outcome SingleInstance::Start(const std::wstring& className, DWORD waitMs) {
+  if (!mutex_ || TryOwn()) return Outcome::First;
+  const ULONGLONG start = ::GetTickCount64();
+  for (;;) {
+    if (HWND other = ::FindWindowW(className.c_str(), nullptr)) {
+      BringForward(other);
+      // The window may belong to an instance that is closing but has not yet read its close message (a busy
+      // one reads it late): this start stays until that instance lets go, or until it is clearly staying.
+      const ULONGLONG activated = ::GetTickCount64();
+      while (::GetTickCount64() - activated < kActivatedGraceMs) {
+        if (TryOwn()) return Outcome::First;
+        ::Sleep(kPollMs);
+      }
+      return Outcome::Activated;
+    }
+    if (TryOwn()) return Outcome::First;
+    if (::GetTickCount64() - start >= waitMs) return Outcome::First;  // never ends without a window shown
+    ::Sleep(kPollMs);
+  }
+}
+
+void SingleInstance::Release() {
+  if (!held_) return;
+  ::ReleaseMutex(mutex_);
+  held_ = false;
+}
+
+bool SingleInstance::TakeBack() { return mutex_ && TryOwn(); }
 
 }  // namespace vantrel::app

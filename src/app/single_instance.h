@@ -1,5 +1,8 @@
-// One instance per logon session: a named mutex in the session's namespace.
+// One instance per logon session: a named mutex in the session's namespace, owned by the running instance's window
+// thread while its window is there.
 #pragma once
+
+#include <windows.h>
 
 #include <string>
 
@@ -8,9 +11,39 @@ namespace vantrel::app {
 constexpr wchar_t kProgramId[] = L"{19A4A861-22B1-4874-A017-22ECEA02C92E}";
 constexpr wchar_t kMainWindowClass[] = L"Twnd_tm_Main";
 
-// True when another instance holds the mutex "Local\" + id; with activate, that instance's main window (found by
-// its class) is restored when minimised and brought to the front. The first instance keeps the mutex for the
-// life of the process. A mutex that cannot be created lets the program run as the first instance.
-bool CheckRunningInstance(const std::wstring& id, const std::wstring& className, bool activate);
+class SingleInstance {
+ public:
+  enum class Outcome { First, Activated };
+  // How long a start waits for a leaving instance to let go, or for a starting one to show its window.
+  static constexpr DWORD kWaitForOtherMs = 3000;
+  // After bringing a window forward: how long its instance may take to let go, if it was closing just then. The
+  // first window is already in front; only this invisible start stays that long.
+  static constexpr DWORD kActivatedGraceMs = 3000;
+
+  // Opens (or creates) the mutex "Local\" + id; owns nothing yet.
+  explicit SingleInstance(const std::wstring& id);
+  ~SingleInstance();
+  SingleInstance(const SingleInstance&) = delete;
+  SingleInstance& operator=(const SingleInstance&) = delete;
+
+  // First: this thread owns the mutex now (also when it could not be created at all, or when the other instance
+  // neither let go nor showed a window within waitMs). Activated: another instance holds it, and its window (found
+  // by className) was restored and brought forward without waiting on that instance.
+  Outcome Start(const std::wstring& className, DWORD waitMs = kWaitForOtherMs);
+  // Lets go of the mutex; the handle stays open so that TakeBack can own it again. Owner thread only.
+  void Release();
+  // Owns the mutex again if nobody took it meanwhile.
+  bool TakeBack();
+  bool Held() const { return held_; }
+
+ private:
+  bool TryOwn();
+
+  HANDLE mutex_ = nullptr;
+  bool held_ = false;
+};
+
+// Shows a window of another process again and brings it to the front; nothing here waits for that process.
+void BringForward(HWND window);
 
 }  // namespace vantrel::app

@@ -8,6 +8,7 @@
 #include "system/os/system_facts.h"
 #include "system/os/wts_api.h"
 #include "system/power/power_platform.h"
+#include "system/process/process_actions.h"
 #include "system/update/web_update.h"
 
 namespace vantrel::app {
@@ -38,6 +39,7 @@ StartupEnvironment StartupEnvironment::Default() {
   env.openProductPage = [](HWND owner, const std::wstring& url) {
     ::ShellExecuteW(owner, L"open", url.c_str(), nullptr, nullptr, SW_SHOWNORMAL);
   };
+  env.startElevatedCopy = [](HWND owner, const std::wstring& program) { return RunAsAdmin(owner, program, L""); };
   env.powerPlatform = [](HWND owner) -> std::unique_ptr<power::IPowerPlatform> {
     return std::make_unique<power::SystemPowerPlatform>(WtsApi(), owner);
   };

@@ -42,6 +42,9 @@ struct StartupEnvironment {
   // The power actions' system calls (empty: the actions do nothing). Tests hand in a recording fake: under Wine
   // the real calls end the whole prefix.
   std::function<std::unique_ptr<power::IPowerPlatform>(HWND owner)> powerPlatform;
+  // Starts the program's own executable with administrative rights (empty: never started); false when it was
+  // not started (the user said no, or an error). Tests answer for the elevation prompt.
+  std::function<bool(HWND owner, const std::wstring& program)> startElevatedCopy;
   // The key whose "Debugger" value replaces the task manager, and the folder snapshots go to ("" = current).
   std::wstring replacementKey = kTaskmgrOptionsKey;
   std::wstring snapshotFolder;

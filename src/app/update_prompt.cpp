@@ -26,7 +26,7 @@ std::unique_ptr<UpdatePrompt> UpdatePrompt::Start(HWND mainWindow, const std::ws
   config.URL = env.updatePageAddress();
   if (env.programVersion) config.RunningVersion = env.programVersion().first;
   // The worker's callback only posts; the outcome is taken up on the window thread, where the prompt still
-  // exists (it owns the worker and waits for it when it goes).
+  // exists: the component drops the callback before the prompt (and the hand-off after it) go.
   UpdatePrompt* self = prompt.get();
   prompt->web_.Start(config, [self, &handoff](const update::TUpdateOutcome& outcome) {
     handoff.Run([self, outcome]() -> WindowThreadHandoff::Result { return [self, outcome] { self->OnOutcome(outcome); }; });

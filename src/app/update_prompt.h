@@ -31,6 +31,8 @@ class UpdatePrompt {
   const update::TUpdateOutcome& Outcome() const { return outcome_; }
   bool Prompted() const { return prompted_; }
   bool Checking() const { return web_.Active(); }
+  // Stops a running check at once (its handles are closed); the exit calls this before it waits on anything.
+  void Abort() { web_.Abort(); }
 
  private:
   void OnOutcome(const update::TUpdateOutcome& outcome);

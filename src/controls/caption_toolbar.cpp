@@ -226,7 +226,8 @@ bool CaptionToolbar::CaptionComposited() {
   BOOL on = FALSE;
   using Fn = HRESULT(WINAPI*)(BOOL*);
   static const auto isEnabled = [] {
-    HMODULE dwm = ::LoadLibraryW(L"dwmapi.dll");  // kept for the process's life
+    // Kept for the process's life.
+    HMODULE dwm = ::LoadLibraryExW(L"dwmapi.dll", nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32);
     return dwm ? reinterpret_cast<Fn>(reinterpret_cast<void*>(::GetProcAddress(dwm, "DwmIsCompositionEnabled")))
                : nullptr;
   }();

@@ -33,7 +33,8 @@ int ShowRunDialog(HWND owner, HICON icon, const std::wstring& title, const std::
   using RunFileDlgFn = int(WINAPI*)(HWND, HICON, LPCWSTR, LPCWSTR, LPCWSTR, UINT);
   static RunFileDlgFn runFileDlg = [] {
     HMODULE shell = ::GetModuleHandleW(L"shell32.dll");
-    if (!shell) shell = ::LoadLibraryW(L"shell32.dll");  // kept for the life of the process
+    // Kept for the life of the process.
+    if (!shell) shell = ::LoadLibraryExW(L"shell32.dll", nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32);
     return shell ? reinterpret_cast<RunFileDlgFn>(reinterpret_cast<void*>(::GetProcAddress(shell, MAKEINTRESOURCEA(61))))
                  : nullptr;
   }();

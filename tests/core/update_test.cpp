@@ -186,6 +186,32 @@ TEST(UpdateCheck, OutcomesAndRedirections) {
       RunUpdateCheck(L"http://s/newer", L"1.2.0.0", TqyVersionFormat::vfStandard, TqyTagInfo{}, site.Fetch());
   EXPECT_TRUE(ShouldPromptForUpdate(newer));
   EXPECT_EQ(UpdatePromptText(newer.Info.ProductVersion), L"新的 1.3.0.0 版本可用。\r\n你想下载它吗?");
+  // A newer release whose version the prompt could not show as it is counts as no update.
+  struct Shown {
+    std::wstring version;
+    bool prompts;
+  } shown[] = {
+      {L"1.3", true},
+      {L"10.0.0.1", true},
+      {std::wstring(28, L'1') + L"...1", true},  // 32 characters
+      {std::wstring(29, L'1') + L"...1", false},  // 33
+      // Each is newer by its first component, so only the text rule stops it.
+      {L"9.0 beta", false},
+      {L"9.0-rc1", false},
+      {L"9.0\t<b>now</b>", false},
+      {L"9.\x0661", false},  // Arabic-Indic digit one
+      {L"+9.0", false},
+      {L"9.0,1", false},
+  };
+  for (const Shown& c : shown) {
+    site.pages[L"http://s/shown"] = Page(Meta(L"QRVName", L"Vantrel") + Meta(L"QRVVersion", c.version));
+    const TUpdateOutcome outcome =
+        RunUpdateCheck(L"http://s/shown", L"1.2.0.0", TqyVersionFormat::vfStandard, TqyTagInfo{}, site.Fetch());
+    EXPECT_EQ(outcome.Info.ProductVersion, c.version);
+    EXPECT_EQ(ShouldPromptForUpdate(outcome), c.prompts) << outcome.Info.ProductVersion;
+    EXPECT_EQ(outcome.DownloadError, c.prompts ? std::wstring_view() : kUnshowableVersion)
+        << outcome.Info.ProductVersion;
+  }
   const TUpdateOutcome number =
       RunUpdateCheck(L"http://s/newer", L"1.2", TqyVersionFormat::vfNumber, TqyTagInfo{}, site.Fetch());
   EXPECT_EQ(number.Verdict, UpdateVerdict::Error);

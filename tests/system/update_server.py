@@ -2,13 +2,15 @@
 """Local release-page server for the update check's tests.
 
 Listens on 127.0.0.1 at free ports: an HTTP server with one path per case, a socket that accepts and never
-answers, and a port that refuses (bound once, then closed). Writes "HTTP HANG REFUSED" ports to argv[1] once ready
-and logs every request line to argv[2]. Runs until killed.
+answers, and a port that refuses (bound once, then closed). "/trickle" sends its headers and then one byte every
+TRICKLE_PAUSE seconds, at most TRICKLE_BYTES of them, so that no read ever times out. Writes "HTTP HANG REFUSED"
+ports to argv[1] once ready and logs every request line to argv[2]. Runs until killed.
 """
 import http.server
 import socket
 import sys
 import threading
+import time
 
 
 def meta(name, content):
@@ -30,6 +32,8 @@ PAGES = {
 }
 REDIRECTS = {"/redirect": "/newer", "/loop": "/loop", "/absolute-redirect": None}
 BIG = b"A" * (1024 * 1024)
+TRICKLE_PAUSE = 4.0
+TRICKLE_BYTES = 45  # three minutes, then the answer ends by itself
 
 log_lock = threading.Lock()
 log_file = None
@@ -66,6 +70,18 @@ class Handler(http.server.BaseHTTPRequestHandler):
                 self.wfile.write(BIG)
             except OSError:
                 pass  # the client stopped reading at its cap
+        elif path == "/trickle":
+            self.send_response(200)
+            self.send_header("Content-Type", "text/html")
+            self.end_headers()
+            self.wfile.flush()
+            try:
+                for _ in range(TRICKLE_BYTES):
+                    self.wfile.write(b" ")
+                    self.wfile.flush()
+                    time.sleep(TRICKLE_PAUSE)
+            except OSError:
+                pass  # the client closed its end
         elif path in PAGES:
             body = PAGES[path].encode("utf-8")
             self.send_response(200)

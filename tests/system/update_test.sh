@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Starts the local release-page server, runs the update check's tests under Wine against it, stops the server.
-# Usage: update_test.sh PREFIX EXE
+# Usage: update_test.sh PREFIX EXE [ARGS...]
 set -u
 here=$(cd "$(dirname "$0")" && pwd)
 runner=$(cd "$here/../../scripts" && pwd)/wine-test.sh
@@ -18,7 +18,7 @@ if [ ! -s "$work/ports" ]; then
 fi
 read -r http hang refused < "$work/ports"
 export VANTREL_TEST_HTTP_PORT=$http VANTREL_TEST_HANG_PORT=$hang VANTREL_TEST_REFUSED_PORT=$refused
-"$runner" "$1" "$2"
+"$runner" "$@"
 rc=$?
 echo "update_test: requests served:"
 sed 's/^/  /' "$work/requests.log"

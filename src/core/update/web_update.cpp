@@ -234,6 +234,13 @@ std::optional<std::wstring> DecodeUtf8(std::string_view bytes) {
   return out;
 }
 
+bool IsShowableVersion(std::wstring_view version) {
+  if (version.empty() || version.size() > kMaxShownVersionLength) return false;
+  for (const wchar_t c : version)
+    if (c != L'.' && (c < L'0' || c > L'9')) return false;
+  return true;
+}
+
 TUpdateOutcome RunUpdateCheck(const std::wstring& productUrl, const std::wstring& runningVersion,
                               TqyVersionFormat format, const TqyTagInfo& tags, const FetchFn& fetch) {
   TUpdateOutcome outcome;
@@ -265,7 +272,10 @@ TUpdateOutcome RunUpdateCheck(const std::wstring& productUrl, const std::wstring
     return outcome;
   }
   switch (CompareVersions(runningVersion, outcome.Info.ProductVersion, format)) {
-    case VersionOrder::Newer: outcome.Verdict = UpdateVerdict::Newer; break;
+    case VersionOrder::Newer:
+      if (IsShowableVersion(outcome.Info.ProductVersion)) outcome.Verdict = UpdateVerdict::Newer;
+      else outcome.DownloadError = kUnshowableVersion;
+      break;
     case VersionOrder::Same: outcome.Verdict = UpdateVerdict::Same; break;
     case VersionOrder::Older: outcome.Verdict = UpdateVerdict::Older; break;
     case VersionOrder::Unknown: outcome.DownloadError = kNotComparable; break;

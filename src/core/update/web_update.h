@@ -3,6 +3,7 @@
 // and outcomes are decided here for every transport.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <functional>
 #include <optional>
@@ -100,9 +101,16 @@ struct TUpdateOutcome {
 inline constexpr int kMaxRedirections = 5;
 inline constexpr std::wstring_view kEmptyInfo = L"empty info";
 inline constexpr std::wstring_view kNotComparable = L"version not comparable";
+inline constexpr std::wstring_view kUnshowableVersion = L"version not shown";
+inline constexpr size_t kMaxShownVersionLength = 32;
+
+// Whether a published version may appear in the prompt: 1 to kMaxShownVersionLength characters, digits and dots
+// only. The page comes from the network; anything else would put a stranger's text into the program's question.
+bool IsShowableVersion(std::wstring_view version);
 
 // Fetches productUrl, follows HTTP and META redirections (at most kMaxRedirections in all; one more is an
-// "empty info" failure), then compares the published version with the running one.
+// "empty info" failure), then compares the published version with the running one. A newer version that is not
+// showable counts as no update (an Error with kUnshowableVersion).
 TUpdateOutcome RunUpdateCheck(const std::wstring& productUrl, const std::wstring& runningVersion,
                               TqyVersionFormat format, const TqyTagInfo& tags, const FetchFn& fetch);
 

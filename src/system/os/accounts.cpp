@@ -300,16 +300,13 @@ void GetLoggedUser(int sessionId, std::wstring& user) { GetLoggedUser(WtsApi(), 
 std::wstring GetWorkgroupName(const std::wstring& serverName) {
   using GetInfoFn = NET_API_STATUS(WINAPI*)(LPWSTR, DWORD, LPBYTE*);
   using FreeFn = NET_API_STATUS(WINAPI*)(LPVOID);
+  // Never unloaded: a worker may still be in NetWkstaGetInfo while the program ends.
   struct NetApi {
-    win::UniqueModule owned;
     GetInfoFn getInfo = nullptr;
     FreeFn free = nullptr;
     NetApi() {
       HMODULE m = ::GetModuleHandleW(L"netapi32.dll");
-      if (!m) {
-        owned.reset(::LoadLibraryW(L"netapi32.dll"));
-        m = owned.get();
-      }
+      if (!m) m = ::LoadLibraryExW(L"netapi32.dll", nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32);
       if (!m) return;
       getInfo = reinterpret_cast<GetInfoFn>(reinterpret_cast<void*>(::GetProcAddress(m, "NetWkstaGetInfo")));
       free = reinterpret_cast<FreeFn>(reinterpret_cast<void*>(::GetProcAddress(m, "NetApiBufferFree")));

@@ -28,7 +28,7 @@ bool LoadNativeAPI() {
   if (!s.module) {
     s.module = ::GetModuleHandleW(L"NTDLL.DLL");
     s.ownLoad = s.module == nullptr;
-    if (s.ownLoad) s.module = ::LoadLibraryW(L"NTDLL.DLL");
+    if (s.ownLoad) s.module = ::LoadLibraryExW(L"NTDLL.DLL", nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32);
   }
   if (!s.module) return false;
   TNativeApi& a = s.api;

@@ -26,7 +26,7 @@ bool g_initialised = false;
 HMODULE LoadedOrLoad(const wchar_t* name) {
   // Kept for the life of the process, like the system's own modules.
   if (HMODULE m = ::GetModuleHandleW(name)) return m;
-  return ::LoadLibraryW(name);
+  return ::LoadLibraryExW(name, nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32);
 }
 
 template <typename F>

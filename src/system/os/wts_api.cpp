@@ -20,31 +20,26 @@ constexpr const char* kNames[] = {
 
 }  // namespace
 
-TWtsBinding::TWtsBinding(const wchar_t* wtsLibrary, const wchar_t* kernelLibrary)
-    : wtsLibrary_(wtsLibrary), kernelLibrary_(kernelLibrary) {
-  available_ = Proc<FARPROC>(kEnumerateServers) != nullptr;
+TWtsBinding::TWtsBinding(const wchar_t* wtsLibrary, const wchar_t* kernelLibrary) {
+  // Every entry point is bound here, once: session actions call from workers, and a slot filled lazily would be
+  // written by one thread while another reads it. The libraries stay loaded for the process's life, since a worker
+  // may still be inside one of them while the program ends.
+  const HMODULE wts = LoadFromSystemFolder(wtsLibrary);
+  const HMODULE kernel = LoadFromSystemFolder(kernelLibrary);
+  for (size_t slot = 0; slot < kSlotCount; ++slot) {
+    const HMODULE m = slot == kGetActiveConsoleSessionId ? kernel : wts;
+    slots_[slot] = m ? ::GetProcAddress(m, kNames[slot]) : nullptr;
+  }
+  available_ = slots_[kEnumerateServers] != nullptr;
 }
 
-HMODULE TWtsBinding::Library(bool kernel) {
-  HMODULE& module = kernel ? kernel_ : wts_;
-  if (module) return module;
-  const std::wstring& name = kernel ? kernelLibrary_ : wtsLibrary_;
-  module = ::GetModuleHandleW(name.c_str());
-  if (!module) {
-    win::UniqueModule& owned = kernel ? ownedKernel_ : ownedWts_;
-    owned.reset(::LoadLibraryW(name.c_str()));
-    module = owned.get();
-  }
-  return module;
+HMODULE TWtsBinding::LoadFromSystemFolder(const wchar_t* name) {
+  if (HMODULE loaded = ::GetModuleHandleW(name)) return loaded;
+  return ::LoadLibraryExW(name, nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32);
 }
 
 template <typename F>
-F TWtsBinding::Proc(Slot slot) {
-  if (!slots_[slot]) {
-    const HMODULE m = Library(slot == kGetActiveConsoleSessionId);
-    if (!m) return nullptr;
-    slots_[slot] = ::GetProcAddress(m, kNames[slot]);
-  }
+F TWtsBinding::Proc(Slot slot) const {
   return reinterpret_cast<F>(reinterpret_cast<void*>(slots_[slot]));
 }
 

@@ -55,7 +55,7 @@ class IWtsApi {
   virtual BOOL WTSUnRegisterSessionNotification(HWND window) = 0;
 };
 
-// The real binding. Each function is looked up on its first call; a missing one is looked up again next time.
+// The real binding: every function is looked up once, when the binding is made; a missing one stays missing.
 class TWtsBinding final : public IWtsApi {
  public:
   // Library names are parameters so that tests can bind against a library that does not exist.
@@ -90,13 +90,10 @@ class TWtsBinding final : public IWtsApi {
     kRegisterSessionNotification, kUnRegisterSessionNotification, kEnumerateServers, kSlotCount
   };
   template <typename F>
-  F Proc(Slot slot);
-  HMODULE Library(bool kernel);
+  F Proc(Slot slot) const;
+  static HMODULE LoadFromSystemFolder(const wchar_t* name);
 
-  std::wstring wtsLibrary_, kernelLibrary_;
-  HMODULE wts_ = nullptr, kernel_ = nullptr;
-  win::UniqueModule ownedWts_, ownedKernel_;  // only what this binding loaded itself
-  std::array<FARPROC, kSlotCount> slots_{};
+  std::array<FARPROC, kSlotCount> slots_{};  // filled by the constructor, read-only after
   bool available_ = false;
 };
 

@@ -30,7 +30,7 @@ bool LoadPowrProf() {
   if (!SystemFacts().IsNT) return false;
   s.module = ::GetModuleHandleW(L"powrprof.dll");
   if (!s.module) {
-    s.module = ::LoadLibraryW(L"powrprof.dll");
+    s.module = ::LoadLibraryExW(L"powrprof.dll", nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32);
     s.ownLoad = s.module != nullptr;
   }
   if (!s.module) return false;

@@ -2,7 +2,12 @@
 
 #include <wininet.h>
 
+#include <algorithm>
 #include <chrono>
+#include <condition_variable>
+#include <mutex>
+#include <system_error>
+#include <thread>
 #include <vector>
 
 namespace vantrel::update {
@@ -10,11 +15,80 @@ namespace {
 
 using Clock = std::chrono::steady_clock;
 
+// Closes the exchange's open handles at the deadline or on abort. A blocked InternetReadFile only ends when its
+// handle is closed: a server that sends a byte within every receive time-out would hold it for hours.
+class Watchdog {
+ public:
+  Watchdog(Clock::time_point deadline, const std::atomic<bool>* aborting)
+      : deadline_(deadline), aborting_(aborting), thread_([this] { Watch(); }) {}
+  ~Watchdog() {
+    {
+      std::lock_guard guard(lock_);
+      done_ = true;
+    }
+    wake_.notify_all();
+    thread_.join();  // it never blocks on anything but this lock and its short wait
+  }
+  Watchdog(const Watchdog&) = delete;
+  Watchdog& operator=(const Watchdog&) = delete;
+
+  // False when the watchdog has fired already: the caller closes the handle itself then.
+  bool Adopt(HINTERNET handle) {
+    std::lock_guard guard(lock_);
+    if (fired_) return false;
+    open_.push_back(handle);
+    return true;
+  }
+  // Takes a handle back for closing by the caller; false when the watchdog closed it already.
+  bool Release(HINTERNET handle) {
+    std::lock_guard guard(lock_);
+    for (auto it = open_.begin(); it != open_.end(); ++it) {
+      if (*it != handle) continue;
+      open_.erase(it);
+      return true;
+    }
+    return false;
+  }
+
+ private:
+  void Watch() {
+    constexpr auto kAbortPoll = std::chrono::milliseconds(20);
+    std::unique_lock guard(lock_);
+    while (!done_) {
+      const bool aborted = aborting_ && *aborting_;
+      if (aborted || Clock::now() >= deadline_) {
+        fired_ = true;
+        // The newest first: the request before its connection.
+        for (auto it = open_.rbegin(); it != open_.rend(); ++it) ::InternetCloseHandle(*it);
+        open_.clear();
+        return;
+      }
+      wake_.wait_until(guard, std::min(deadline_, Clock::now() + kAbortPoll));
+    }
+  }
+
+  const Clock::time_point deadline_;
+  const std::atomic<bool>* aborting_;
+  std::mutex lock_;
+  std::condition_variable wake_;
+  std::vector<HINTERNET> open_;
+  bool done_ = false;
+  bool fired_ = false;
+  std::thread thread_;  // last: starts once the members above exist
+};
+
+// A handle closed by its owner or, at the deadline, by the watchdog; never twice.
 struct InternetHandle {
   HINTERNET h = nullptr;
-  explicit InternetHandle(HINTERNET handle) : h(handle) {}
+  Watchdog* watchdog = nullptr;
+  InternetHandle(HINTERNET handle, Watchdog& dog) : h(handle), watchdog(&dog) {
+    if (h && !watchdog->Adopt(h)) {
+      ::InternetCloseHandle(h);
+      h = nullptr;
+    }
+  }
   ~InternetHandle() {
-    if (h) ::InternetCloseHandle(h);
+    if (h && watchdog->Release(h)) ::InternetCloseHandle(h);
   }
   InternetHandle(const InternetHandle&) = delete;
   InternetHandle& operator=(const InternetHandle&) = delete;
@@ -51,31 +125,35 @@ class Exchange {
  public:
   Exchange(const TUpdateCheckConfig& config, const std::atomic<bool>* aborting)
       : config_(config), aborting_(aborting),
-        deadline_(Clock::now() + std::chrono::milliseconds(config.DeadlineMs)) {}
+        deadline_(Clock::now() + std::chrono::milliseconds(config.DeadlineMs)), watchdog_(deadline_, aborting) {}
 
   TFetchResult Fetch(const std::wstring& url) {
     step_ = L"Download start";
     const TRequestTarget target = ResolveRequest(url, config_.URL, config_.HTTPPort);
     if (Stopped()) return Failed(StopText());
-    InternetHandle session(::InternetOpenW(L"TqyWebUpdate", INTERNET_OPEN_TYPE_PRECONFIG, nullptr, nullptr, 0));
-    if (!session) return Failed(ErrorText(::GetLastError()));
+    InternetHandle session(::InternetOpenW(L"TqyWebUpdate", INTERNET_OPEN_TYPE_PRECONFIG, nullptr, nullptr, 0),
+                           watchdog_);
+    if (!session) return Failed(StoppedOr(ErrorText(::GetLastError())));
     SetTimeouts(session.h);
     InternetHandle connection(::InternetConnectW(session.h, target.Server.c_str(), target.Port,
                                                  NullIfEmpty(config_.UserName), NullIfEmpty(config_.Password),
-                                                 INTERNET_SERVICE_HTTP, 0, 0));
-    if (!connection) return Failed(ErrorText(::GetLastError()));
+                                                 INTERNET_SERVICE_HTTP, 0, 0),
+                              watchdog_);
+    if (!connection) return Failed(StoppedOr(ErrorText(::GetLastError())));
     step_ = L"Site connected";
     const wchar_t* accept[] = {L"*/*", nullptr};
     // Redirections are followed by the caller, which counts them; certificate errors are never ignored.
     DWORD flags = INTERNET_FLAG_RELOAD | INTERNET_FLAG_NO_AUTO_REDIRECT | INTERNET_FLAG_NO_UI;
     if (target.Secure) flags |= INTERNET_FLAG_SECURE | INTERNET_FLAG_PRAGMA_NOCACHE;
     InternetHandle request(::HttpOpenRequestW(connection.h, L"GET", target.Path.c_str(), L"HTTP/1.0", nullptr,
-                                              accept, flags, 0));
-    if (!request) return Failed(ErrorText(::GetLastError()));
+                                              accept, flags, 0),
+                           watchdog_);
+    if (!request) return Failed(StoppedOr(ErrorText(::GetLastError())));
     SetTimeouts(connection.h);  // some WinInet builds read the timeouts from the request, not the session
     SetTimeouts(request.h);
     step_ = L"Open request";
-    if (!::HttpSendRequestW(request.h, nullptr, 0, nullptr, 0)) return Failed(ErrorText(::GetLastError()));
+    if (!::HttpSendRequestW(request.h, nullptr, 0, nullptr, 0))
+      return Failed(StoppedOr(ErrorText(::GetLastError())));
     if (Stopped()) return Failed(StopText());
     step_ = L"Query info";
 
@@ -85,7 +163,7 @@ class Exchange {
       std::wstring location(2048, L'\0');
       DWORD bytes = static_cast<DWORD>(location.size() * sizeof(wchar_t));
       if (!::HttpQueryInfoW(request.h, HTTP_QUERY_LOCATION, location.data(), &bytes, nullptr))
-        return Failed(ErrorText(::GetLastError()));
+        return Failed(StoppedOr(ErrorText(::GetLastError())));
       location.resize(bytes / sizeof(wchar_t));
       return {TFetchResult::Kind::Redirect, location};
     }
@@ -104,9 +182,16 @@ class Exchange {
     std::vector<char> chunk(4096);
     for (;;) {
       if (Stopped()) return Failed(StopText());
+      // Only what has arrived is read: a read of a whole chunk waits until the chunk is full, one time-out per
+      // byte, however long that takes.
+      DWORD available = 0;
+      if (!::InternetQueryDataAvailable(request, &available, 0, 0))
+        return Failed(StoppedOr(ErrorText(::GetLastError())));
+      if (available == 0) break;
       DWORD read = 0;
-      if (!::InternetReadFile(request, chunk.data(), static_cast<DWORD>(chunk.size()), &read))
-        return Failed(ErrorText(::GetLastError()));
+      const DWORD want = std::min<DWORD>(available, static_cast<DWORD>(chunk.size()));
+      if (!::InternetReadFile(request, chunk.data(), want, &read))
+        return Failed(StoppedOr(ErrorText(::GetLastError())));
       if (read == 0) break;
       bytes.append(chunk.data(), read);
       if (bytes.size() > config_.PageCap) return Failed(std::wstring(kPageTooLarge));
@@ -131,12 +216,15 @@ class Exchange {
   std::wstring StopText() const {
     return std::wstring(aborting_ && *aborting_ ? kAborted : kDeadlineReached);
   }
+  // A call that failed because the watchdog closed its handle reports why the watchdog did.
+  std::wstring StoppedOr(std::wstring error) const { return Stopped() ? StopText() : std::move(error); }
   static TFetchResult Failed(std::wstring text) { return {TFetchResult::Kind::Failed, std::move(text)}; }
   static const wchar_t* NullIfEmpty(const std::wstring& s) { return s.empty() ? nullptr : s.c_str(); }
 
   const TUpdateCheckConfig& config_;
   const std::atomic<bool>* aborting_;
   Clock::time_point deadline_;
+  Watchdog watchdog_;
   std::wstring step_;
 };
 
@@ -149,36 +237,116 @@ std::wstring UpdatePageAddress() {
   return kUpdatePageUrl;
 }
 
-TUpdateOutcome CheckForAnUpdate(const TUpdateCheckConfig& config, const std::atomic<bool>* aborting) {
+namespace {
+
+TUpdateOutcome RunExchange(const TUpdateCheckConfig& config, const std::atomic<bool>* aborting) {
   Exchange exchange(config, aborting);
   const std::wstring url = NormalizeProductUrl(config.URL);
   return RunUpdateCheck(url, config.RunningVersion, config.Format, config.Tags,
                         [&](const std::wstring& next) { return exchange.Fetch(next); });
 }
 
+// The exchange's state, shared with the caller that may stop waiting for it.
+struct PendingExchange {
+  std::mutex lock;
+  std::condition_variable finished;
+  bool done = false;
+  TUpdateOutcome outcome;
+  std::atomic<bool> giveUp{false};  // the caller left: the watchdog closes everything at once
+};
+
+}  // namespace
+
+TUpdateOutcome CheckForAnUpdate(const TUpdateCheckConfig& config, const std::atomic<bool>* aborting) {
+  // Some WinInet builds (Wine's) finish a blocked call only at its time-out even when the watchdog closes its
+  // handle, so the caller waits for the exchange only until the deadline or an abort; an exchange left behind ends
+  // on its own state within one time-out.
+  auto pending = std::make_shared<PendingExchange>();
+  try {
+    std::thread([pending, config] {
+      TUpdateOutcome outcome = RunExchange(config, &pending->giveUp);
+      std::lock_guard guard(pending->lock);
+      pending->outcome = std::move(outcome);
+      pending->done = true;
+      pending->finished.notify_all();
+    }).detach();
+  } catch (const std::system_error&) {
+    return RunExchange(config, aborting);
+  }
+  constexpr auto kAbortPoll = std::chrono::milliseconds(20);
+  const auto deadline = Clock::now() + std::chrono::milliseconds(config.DeadlineMs);
+  std::unique_lock guard(pending->lock);
+  for (;;) {
+    if (pending->done) return pending->outcome;
+    const bool aborted = aborting && *aborting;
+    if (aborted || Clock::now() >= deadline) {
+      pending->giveUp = true;
+      TUpdateOutcome outcome;
+      outcome.RunningVersion = config.RunningVersion;
+      outcome.DownloadError = aborted ? kAborted : kDeadlineReached;
+      return outcome;
+    }
+    pending->finished.wait_until(guard, std::min(deadline, Clock::now() + kAbortPoll));
+  }
+}
+
+struct TqyWebUpdate::Shared {
+  std::mutex lock;
+  std::condition_variable idle;
+  bool active = false;
+  std::atomic<bool> aborting{false};
+  Callback onDone;  // cleared when the component goes: a late outcome is dropped
+};
+
+TqyWebUpdate::TqyWebUpdate() : shared_(std::make_shared<Shared>()) {}
+
 TqyWebUpdate::~TqyWebUpdate() {
   Abort();
-  Join();
+  WaitIdle(kLeaveWaitMs);
+  std::lock_guard guard(shared_->lock);
+  shared_->onDone = nullptr;
 }
 
 bool TqyWebUpdate::Start(TUpdateCheckConfig config, Callback onDone) {
-  std::lock_guard guard(lock_);
-  if (active_.exchange(true)) return false;
-  if (worker_.joinable()) worker_.join();  // the previous check has ended: only its exit is left
-  aborting_ = false;
-  worker_ = std::thread([this, config = std::move(config), onDone = std::move(onDone)] {
-    const TUpdateOutcome outcome = CheckForAnUpdate(config, &aborting_);
-    if (onDone) onDone(outcome);
-    active_ = false;
-  });
+  {
+    std::lock_guard guard(shared_->lock);
+    if (shared_->active) return false;
+    shared_->active = true;
+    shared_->aborting = false;
+    shared_->onDone = std::move(onDone);
+  }
+  try {
+    std::thread([shared = shared_, config = std::move(config)] {
+      const TUpdateOutcome outcome = CheckForAnUpdate(config, &shared->aborting);
+      std::lock_guard guard(shared->lock);
+      try {
+        if (shared->onDone) shared->onDone(outcome);
+      } catch (...) {
+        // An owner that cannot take the outcome loses it; the worker still ends cleanly.
+      }
+      shared->onDone = nullptr;
+      shared->active = false;
+      shared->idle.notify_all();
+    }).detach();
+  } catch (const std::system_error&) {
+    std::lock_guard guard(shared_->lock);
+    shared_->active = false;
+    shared_->onDone = nullptr;
+    return false;
+  }
   return true;
 }
 
-void TqyWebUpdate::Abort() { aborting_ = true; }
+void TqyWebUpdate::Abort() { shared_->aborting = true; }
 
-void TqyWebUpdate::Join() {
-  std::lock_guard guard(lock_);
-  if (worker_.joinable()) worker_.join();
+bool TqyWebUpdate::Active() const {
+  std::lock_guard guard(shared_->lock);
+  return shared_->active;
+}
+
+bool TqyWebUpdate::WaitIdle(DWORD ms) const {
+  std::unique_lock guard(shared_->lock);
+  return shared_->idle.wait_for(guard, std::chrono::milliseconds(ms), [&] { return !shared_->active; });
 }
 
 }  // namespace vantrel::update

@@ -7,9 +7,8 @@
 #include <cstddef>
 #include <cstdint>
 #include <functional>
-#include <mutex>
+#include <memory>
 #include <string>
-#include <thread>
 
 #include "core/update/web_update.h"
 
@@ -40,31 +39,35 @@ inline constexpr std::wstring_view kPageTooLarge = L"page too large";
 inline constexpr std::wstring_view kDeadlineReached = L"deadline reached";
 inline constexpr std::wstring_view kAborted = L"aborted";
 
-// The whole check on the calling thread; returns within about DeadlineMs plus one timeout. aborting may be null.
+// The whole check; returns by DeadlineMs, or at once when *aborting turns true, whatever the server does. A
+// watchdog closes the open connection and request then, which ends a read in progress; where WinInet still waits
+// for its time-out, the exchange is left to end on its own state and its outcome is dropped. aborting may be null.
 TUpdateOutcome CheckForAnUpdate(const TUpdateCheckConfig& config, const std::atomic<bool>* aborting = nullptr);
 
-// One check at a time on a worker thread. The callback runs on the worker with the outcome (also after Abort);
-// the owner hands it on to its window thread. The destructor aborts and waits for the worker, whose lifetime the
-// timeouts bound.
+// One check at a time on a worker thread. The callback runs on the worker with the outcome, unless the component
+// is gone by then; the owner hands it on to its window thread. The worker owns its state together with the
+// component, so the destructor aborts, waits at most kLeaveWaitMs and leaves a worker still running to end on its
+// own (it is bounded by the deadline), never calling back.
 class TqyWebUpdate {
  public:
   using Callback = std::function<void(const TUpdateOutcome&)>;
-  TqyWebUpdate() = default;
+  static constexpr DWORD kLeaveWaitMs = 250;
+  TqyWebUpdate();
   ~TqyWebUpdate();
   TqyWebUpdate(const TqyWebUpdate&) = delete;
   TqyWebUpdate& operator=(const TqyWebUpdate&) = delete;
 
   // False (and nothing started) while a check is running.
   bool Start(TUpdateCheckConfig config, Callback onDone);
-  void Abort();  // the running transfer stops at its next step
-  bool Active() const { return active_; }
+  // The running transfer stops now: its handles are closed.
+  void Abort();
+  bool Active() const;
+  // Waits up to ms for the running check to end; true when none runs.
+  bool WaitIdle(DWORD ms) const;
 
  private:
-  void Join();
-  std::mutex lock_;
-  std::thread worker_;
-  std::atomic<bool> active_{false};
-  std::atomic<bool> aborting_{false};
+  struct Shared;
+  std::shared_ptr<Shared> shared_;
 };
 
 }  // namespace vantrel::update
