@@ -1,6 +1,7 @@
 // Owner of one COM interface reference.
 #pragma once
 
+#include <objbase.h>
 #include <unknwn.h>
 
 #include <utility>
@@ -38,6 +39,23 @@ class ComPtr {
 
  private:
   T* p_ = nullptr;
+};
+
+// COM for the calling thread while the scope lives: a worker that asks the shell or WMI needs its own apartment.
+class ComScope {
+ public:
+  ComScope() : hr_(::CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED)) {}
+  ~ComScope() {
+    if (SUCCEEDED(hr_)) ::CoUninitialize();
+  }
+  ComScope(const ComScope&) = delete;
+  ComScope& operator=(const ComScope&) = delete;
+  // A multithreaded apartment serves too.
+  bool Usable() const { return SUCCEEDED(hr_) || hr_ == RPC_E_CHANGED_MODE; }
+  HRESULT Result() const { return hr_; }
+
+ private:
+  HRESULT hr_;
 };
 
 }  // namespace vantrel::win

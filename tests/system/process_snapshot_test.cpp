@@ -20,6 +20,17 @@
 namespace vantrel {
 namespace {
 
+// One walk's records as the walk left them, without waiting for what is still on its way.
+TProcesses WalkOnce(TProcessSnapshot& snap) {
+  TProcesses rows;
+  rows.reserve(4096);
+  snap.Walk({}, [&](const TProcessRecord& r) -> TProcessRecord* {
+    rows.push_back(r);
+    return &rows.back();
+  });
+  return rows;
+}
+
 const TProcessRecord* Find(const TProcesses& rows, DWORD pid) {
   for (const TProcessRecord& r : rows)
     if (r.PID == pid) return &r;
@@ -143,12 +154,7 @@ TEST_F(ProcessSnapshotTest, TreeAndWindows) {
 // time-out shows the process as not responding.
 TEST_F(ProcessSnapshotTest, AHungWindowShowsAtTheNextRefreshWithoutHoldingTheWalk) {
   TProcessSnapshot snap;
-  TProcesses first;
-  first.reserve(4096);
-  snap.Walk({}, [&](const TProcessRecord& r) -> TProcessRecord* {
-    first.push_back(r);
-    return &first.back();
-  });
+  const TProcesses first = WalkOnce(snap);
   ASSERT_NE(Find(first, hung_), nullptr);
   EXPECT_TRUE(Find(first, hung_)->IsResponding) << "no answer yet";
   EXPECT_TRUE(snap.Responsiveness().QuestionOpen(hung_)) << "the walk did not wait for the hung window";
@@ -165,12 +171,7 @@ TEST_F(ProcessSnapshotTest, TheFirstWalkKnowsTheProgramsOwnAccount) {
   InitSystemFacts();
   ASSERT_FALSE(SystemFacts().CurrentUserName.empty());
   TProcessSnapshot snap;
-  TProcesses first;
-  first.reserve(4096);
-  snap.Walk({}, [&](const TProcessRecord& r) -> TProcessRecord* {
-    first.push_back(r);
-    return &first.back();
-  });
+  const TProcesses first = WalkOnce(snap);
   const TProcessRecord* self = Find(first, ::GetCurrentProcessId());
   ASSERT_NE(self, nullptr);
   EXPECT_EQ(self->Username, SystemFacts().CurrentUserName);

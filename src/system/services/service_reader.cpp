@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "core/services/service_rules.h"
+#include "system/com_ptr.h"
 #include "system/os/file_version.h"
 #include "system/process/image_file_facts.h"
 #include "system/services/sc_handle.h"
@@ -46,20 +47,6 @@ class TReadContext {
  private:
   const TServiceReadOptions& options_;
   std::vector<std::wstring> env_;
-};
-
-// The shell's icon lookup wants COM on the calling thread, which may be a worker.
-class ComScope {
- public:
-  ComScope() : hr_(::CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED)) {}
-  ~ComScope() {
-    if (SUCCEEDED(hr_)) ::CoUninitialize();
-  }
-  ComScope(const ComScope&) = delete;
-  ComScope& operator=(const ComScope&) = delete;
-
- private:
-  HRESULT hr_;
 };
 
 std::wstring TextOf(const wchar_t* s) { return s ? std::wstring(s) : std::wstring(); }
@@ -198,7 +185,7 @@ TServicesRead TServicesReader::Read(const TServiceReadOptions& options) {
   });
   const std::vector<char> configRead = ReadConfigs(manager.get(), result.Services);
   {
-    const ComScope com;
+    const win::ComScope com;
     const std::lock_guard guard(filesLock_);
     for (size_t i = 0; i < result.Services.size(); ++i)
       if (configRead[i]) FillImage(result.Services[i], context, files_);
@@ -226,7 +213,7 @@ bool TServicesReader::ReadOne(const std::wstring& name, const TServiceReadOption
   record.Typ = status.dwServiceType;
   TReadContext context(options);
   if (ReadConfig(manager.get(), record, context.configBuffer)) {
-    const ComScope com;
+    const win::ComScope com;
     const std::lock_guard guard(filesLock_);
     FillImage(record, context, files_);
   }

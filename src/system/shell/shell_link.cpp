@@ -9,22 +9,6 @@
 namespace vantrel {
 namespace {
 
-class ComScope {
- public:
-  ComScope() : hr_(::CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED)) {}
-  ~ComScope() {
-    if (SUCCEEDED(hr_)) ::CoUninitialize();
-  }
-  ComScope(const ComScope&) = delete;
-  ComScope& operator=(const ComScope&) = delete;
-  // A multithreaded apartment can create the shell link too.
-  bool Usable() const { return SUCCEEDED(hr_) || hr_ == RPC_E_CHANGED_MODE; }
-  HRESULT Result() const { return hr_; }
-
- private:
-  HRESULT hr_;
-};
-
 std::wstring UpToNul(const wchar_t* buf, size_t size) {
   size_t n = 0;
   while (n < size && buf[n]) ++n;
@@ -35,7 +19,7 @@ std::wstring UpToNul(const wchar_t* buf, size_t size) {
 
 HRESULT ResolveShellLink(const std::wstring& linkFile, TShellLinkRecord& record) {
   record = TShellLinkRecord{};
-  ComScope com;
+  win::ComScope com;
   if (!com.Usable()) return com.Result();
 
   win::ComPtr<IShellLinkW> link;
