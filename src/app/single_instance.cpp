@@ -27,9 +27,9 @@ SingleInstance::~SingleInstance() {
   if (mutex_) ::CloseHandle(mutex_);
 }
 
-bool SingleInstance::TryOwn() {
+bool SingleInstance::TryOwn(DWORD waitMs) {
   if (held_) return true;
-  const DWORD got = ::WaitForSingleObject(mutex_, 0);
+  const DWORD got = ::WaitForSingleObject(mutex_, waitMs);
   // Abandoned: its owner ended without letting go; the mutex is ours all the same.
   held_ = got == WAIT_OBJECT_0 || got == WAIT_ABANDONED;
   return held_;
@@ -43,16 +43,11 @@ SingleInstance::Outcome SingleInstance::Start(const std::wstring& className, DWO
       BringForward(other);
       // The window may belong to an instance that is closing but has not yet read its close message (a busy
       // one reads it late): this start stays until that instance lets go, or until it is clearly staying.
-      const ULONGLONG activated = ::GetTickCount64();
-      while (::GetTickCount64() - activated < kActivatedGraceMs) {
-        if (TryOwn()) return Outcome::First;
-        ::Sleep(kPollMs);
-      }
-      return Outcome::Activated;
+      return TryOwn(kActivatedGraceMs) ? Outcome::First : Outcome::Activated;
     }
-    if (TryOwn()) return Outcome::First;
+    // Woken at once when the leaving instance lets go; otherwise looks for a window again.
+    if (TryOwn(kPollMs)) return Outcome::First;
     if (::GetTickCount64() - start >= waitMs) return Outcome::First;  // never ends without a window shown
-    ::Sleep(kPollMs);
   }
 }
 

@@ -37,7 +37,8 @@ class SingleInstance {
   bool Held() const { return held_; }
 
  private:
-  bool TryOwn();
+  // Owns the mutex if it comes free within waitMs (0: only if free now).
+  bool TryOwn(DWORD waitMs = 0);
 
   HANDLE mutex_ = nullptr;
   bool held_ = false;
