@@ -17,7 +17,7 @@ using vantrel::bench::Now;
 int main() {
   constexpr int kFiles = 2000;
   {
-    vantrel::test::TChildren children;
+    vantrel::test::ChildProcesses children;
     const double spawnStart = Now();
     const DWORD pid = vantrel::test::StartHandlesChild(children, vantrel::test::TempFolder(), kFiles);
     std::printf("child holding %d files started in %.0f ms (pid %lu)\n", kFiles, Now() - spawnStart,
@@ -25,16 +25,16 @@ int main() {
     if (pid) {
       size_t rows = 0;
       const double list = Median(3, [&] { rows = vantrel::ReadHandles(pid).Handles.size(); });
-      std::vector<vantrel::THandleTableEntry> table;
-      vantrel::THandleTableLayout layout;
+      std::vector<vantrel::HandleTableEntry> table;
+      vantrel::HandleTableLayout layout;
       const double query = Median(5, [&] { vantrel::ReadHandleTable(table, layout); });
-      vantrel::THandleListOptions noNames;
+      vantrel::HandleListOptions noNames;
       noNames.queryFileName = [](HANDLE) { return std::wstring(); };
       const double withoutNames = Median(3, [&] { vantrel::ReadHandles(pid, noNames); });
       // Summed over the name workers, which run at once: a lock, as they add from their own threads.
       double queryMs = 0;
       std::mutex queryLock;
-      vantrel::THandleListOptions timed;
+      vantrel::HandleListOptions timed;
       timed.queryFileName = [&](HANDLE h) {
         const double start = Now();
         std::wstring name = vantrel::QueryFileName(h);
@@ -47,7 +47,7 @@ int main() {
       // The listing with other numbers of name workers (one is how the names were read before the pool).
       std::vector<std::pair<size_t, double>> byWorkers;
       for (const size_t workers : {size_t{1}, size_t{3}}) {
-        vantrel::THandleListOptions pool;
+        vantrel::HandleListOptions pool;
         pool.fileNameWorkers = workers;
         byWorkers.emplace_back(workers, Median(3, [&] { vantrel::ReadHandles(pid, pool); }));
       }

@@ -41,7 +41,7 @@ double MsPerTick(MainWindow& main, int ticks) {
 int main() {
   StartupEnvironment env = StartupEnvironment::Default();
   env.trayShellNotify = [](DWORD, NOTIFYICONDATAW*) { return TRUE; };
-  auto main = std::make_unique<MainWindow>(TCommandLineSwitches(std::vector<std::wstring>{L"/perf", L"/nuc"}), env);
+  auto main = std::make_unique<MainWindow>(CommandLineSwitches(std::vector<std::wstring>{L"/perf", L"/nuc"}), env);
   main->refreshExecutor = [](const RefreshStep&) {};
   if (!main->CreateAndStart()) return 1;
   main->ShowAtStart(SW_SHOWNORMAL);

@@ -37,7 +37,7 @@ int main() {
   ::RegisterClassW(&wc);
   HWND host = ::CreateWindowExW(0, wc.lpszClassName, L"bench", WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN, 0, 0, 1000,
                                 700, nullptr, nullptr, wc.hInstance, nullptr);
-  TNorva_CPUUsage usage;
+  CpuUsageMeter usage;
   LoadPowrProf();
   const uint32_t n = usage.CPUCount();
   std::vector<std::unique_ptr<CpuUsageMonitor>> frames;
@@ -53,16 +53,16 @@ int main() {
   TrendChart memory;
   memory.Create(host, 200, RECT{0, 410, 980, 650});
   memory.ApplyPageSettings(RGB(0, 0xFF, 0xFF));
-  std::vector<TProcessorPowerInformation> records;
-  usage.OnInterval = [&](TNorva_CPUUsage&, const std::vector<int32_t>& values, int32_t) {
+  std::vector<ProcessorPowerInformation> records;
+  usage.OnInterval = [&](CpuUsageMeter&, const std::vector<int32_t>& values, int32_t) {
     for (size_t i = 0; i < values.size() && i < frames.size(); ++i) frames[i]->AddValues(values[i]);
     ReadProcessorFrequencies(records);
     for (size_t j = 0; j < cores.size(); ++j) {
-      const TFrequencyInput in = FrequencyInputFor(static_cast<uint32_t>(j), records, 2600);
+      const FrequencyInput in = FrequencyInputFor(static_cast<uint32_t>(j), records, 2600);
       cores[j]->SetLimits(in.LimitMhz);
       cores[j]->AddValues(in.CurrentMhz);
     }
-    TMemoryStatus mem;
+    MemoryStatus mem;
     if (ReadMemoryStatus(mem)) memory.Add(static_cast<int32_t>(mem.MemoryLoad));
     (void)SystemUptimeMs();
   };

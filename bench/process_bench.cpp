@@ -40,11 +40,11 @@ size_t ToolhelpWalkAlone() {
 }
 
 // The page's refresh: every row shown, no command line (the details read the focused one's).
-size_t PageWalk(vantrel::TProcessSnapshot& snapshot) {
-  static vantrel::TProcesses rows;
+size_t PageWalk(vantrel::ProcessSnapshot& snapshot) {
+  static vantrel::ProcessRecords rows;
   rows.clear();
   rows.reserve(4096);
-  snapshot.Walk({}, [&](const vantrel::TProcessRecord& r) {
+  snapshot.Walk({}, [&](const vantrel::ProcessRecord& r) {
     rows.push_back(r);
     return &rows.back();
   });
@@ -56,20 +56,20 @@ size_t PageWalk(vantrel::TProcessSnapshot& snapshot) {
 int main() {
   constexpr int kChildren = 300;
   {
-    vantrel::test::TChildren children;  // ended on every path out of this block
+    vantrel::test::ChildProcesses children;  // ended on every path out of this block
     const double spawnStart = Now();
     int started = 0;
     for (int i = 0; i < kChildren; ++i) started += children.Start(L"wait", L"bench-" + std::to_wstring(i)) ? 1 : 0;
     ::Sleep(5000);  // the children finish starting: a first refresh among starting processes measures their start
     std::printf("children started: %d of %d in %.0f ms\n", started, kChildren, Now() - spawnStart);
 
-    vantrel::TProcessSnapshot snapshot;
+    vantrel::ProcessSnapshot snapshot;
     size_t rows = 0;
     const double cold = Median(1, [&] { rows = PageWalk(snapshot); });
     const double warm = Median(5, [&] { rows = PageWalk(snapshot); });
-    vantrel::TProcessSnapshot withLines;
+    vantrel::ProcessSnapshot withLines;
     const double coldLines = Median(1, [&] { withLines.Snapshot(); });
-    vantrel::TProcessSnapshot uncached;
+    vantrel::ProcessSnapshot uncached;
     uncached.Options.UseCache = false;
     const double noCache = Median(3, [&] { PageWalk(uncached); });
     const double query = Median(5, [&] { NativeQueryAlone(); });

@@ -84,10 +84,10 @@ int main() {
     // A reader of its own per read: every executable's facts again, as the page once did at every refresh.
     const double full = Median(5, [&] { rows = vantrel::ReadServices({}).Services.size(); });
     // The page's reader, kept across refreshes: after the first, only states and configurations are read.
-    vantrel::TServicesReader page;
+    vantrel::ServicesReader page;
     page.Read({});
     const double kept = Median(5, [&] { rows = page.Read({}).Services.size(); });
-    vantrel::TServiceReadOptions noFiles;
+    vantrel::ServiceReadOptions noFiles;
     noFiles.ReadFileFacts = false;
     const double config = Median(5, [&] { vantrel::ReadServices(noFiles); });
     size_t floorRows = 0;

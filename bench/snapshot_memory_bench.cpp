@@ -8,7 +8,7 @@
 #include "system/process/process_snapshot.h"
 
 int main() {
-  vantrel::TProcessSnapshot snapshot;
+  vantrel::ProcessSnapshot snapshot;
   size_t rows = 0;
   for (int i = 0; i <= 200; ++i) {
     if (i % 20 == 0) {

@@ -23,7 +23,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     __builtin_trap();
   }
 
-  vantrel::TSessionRecord record;
+  vantrel::SessionRecord record;
   int32_t numbers[4];
   std::memcpy(numbers, data + 4, sizeof numbers);
   record.ClientBuildNumber = numbers[0];

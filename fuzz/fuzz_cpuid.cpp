@@ -25,18 +25,18 @@ uint32_t Load32(const uint8_t* p) {
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   if (size < 8) return 0;
-  vantrel::TCpuSystemFacts facts;
+  vantrel::CpuSystemFacts facts;
   facts.Architecture = data[0] % 10;
   facts.CPUCount = data[1] % 70;  // 0 included: a system that reports none
   facts.ThreadCount = data[2] % 70;
   facts.ProcessorRevision = data[3] | data[4] << 8;
   facts.RegProcessorName = std::wstring(L"  Intel(R)  Core(TM)   i7 CPU @ 2.00GHz ").substr(data[5] % 20);
-  vantrel::TCpuIdDump dump;
+  vantrel::CpuIdDump dump;
   dump.Supported = (data[6] & 1) == 0;
   // Records of 18 bytes: leaf selector, subleaf, four registers; a selector's top bit makes it a leaf 1 of another
   // logical processor.
   for (size_t i = 8; i + 18 <= size; i += 18) {
-    const vantrel::TCpuIdRegs regs{Load32(data + i + 2), Load32(data + i + 6), Load32(data + i + 10),
+    const vantrel::CpuIdRegs regs{Load32(data + i + 2), Load32(data + i + 6), Load32(data + i + 10),
                                    Load32(data + i + 14)};
     if (data[i] & 0x80) {
       dump.Leaf1PerCpu.push_back(regs);
@@ -44,7 +44,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
       dump.Set(kLeaves[data[i] % (sizeof(kLeaves) / sizeof(kLeaves[0]))], data[i + 1] % 8, regs);
     }
   }
-  const vantrel::TCpuInfo info = vantrel::DecodeCpuId(dump, facts);
+  const vantrel::CpuInfo info = vantrel::DecodeCpuId(dump, facts);
   if (info.CPUCount < 1 || info.CPUPhysicalCount < 1 || info.LogicalPerPackage < 1 || info.LogicalPerCore < 1 ||
       info.CorePerPackage < 1 || info.CoreCount < 1 || info.ThreadCount < 1)
     __builtin_trap();

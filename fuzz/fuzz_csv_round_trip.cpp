@@ -11,7 +11,7 @@
 namespace {
 
 // The bytes as a table: a few awkward characters are made likely, 0xFF ends a cell, 0xFE a row.
-vantrel::TCsvTable TableOf(const uint8_t* data, size_t size) {
+vantrel::CsvTable TableOf(const uint8_t* data, size_t size) {
   static const wchar_t kAlphabet[] = L";\"\r\n\t=+-@'.,0123456789 ax记";
   constexpr size_t kAlphabetSize = sizeof(kAlphabet) / sizeof(kAlphabet[0]) - 1;
   std::vector<std::vector<std::wstring>> rows(1, std::vector<std::wstring>(1));
@@ -27,7 +27,7 @@ vantrel::TCsvTable TableOf(const uint8_t* data, size_t size) {
       rows.back().back() += kAlphabet[b % kAlphabetSize];
     }
   }
-  vantrel::TCsvTable table;
+  vantrel::CsvTable table;
   table.Header = rows.front();
   table.Rows.assign(rows.begin() + 1, rows.end());
   return table;
@@ -36,7 +36,7 @@ vantrel::TCsvTable TableOf(const uint8_t* data, size_t size) {
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-  const vantrel::TCsvTable table = TableOf(data, size);
+  const vantrel::CsvTable table = TableOf(data, size);
   const std::wstring text = vantrel::CsvText(table);
   const auto rows = vantrel::testing::ReadStrictCsv(text);
   if (!rows || rows->size() != table.Rows.size() + 1) __builtin_trap();

@@ -33,7 +33,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const std::wstring text = Utf16(buffer.data(), buffer.size());
   const std::wstring key = vantrel::RegistryKeyName(text);
   if (key.size() > text.size()) __builtin_trap();
-  vantrel::THandleRecord record;
+  vantrel::HandleRecord record;
   record.Typ = static_cast<uint16_t>(data[0] >> 1);
   vantrel::ApplyObjectName(record, text);
   if (record.Name.size() > text.size()) __builtin_trap();

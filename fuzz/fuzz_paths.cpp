@@ -18,7 +18,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   (void)vantrel::ExtractFileFromCommandLine(text, env, exists);
   if (probes > vantrel::kMaxCommandLineProbes) __builtin_trap();
   (void)vantrel::ParseEnvironmentBlock(text);
-  vantrel::TDriveMap map;
+  vantrel::DriveLetterMap map;
   map[2] = {L"c:", L"\\Device\\HarddiskVolume1", 23};
   const std::wstring converted = vantrel::DevicePathToDosPrefix(text, map);
   if (converted.size() > text.size() + 2) __builtin_trap();

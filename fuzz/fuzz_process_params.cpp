@@ -29,8 +29,8 @@ class BytesReader : public vantrel::ProcessMemoryReader {
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   BytesReader reader(data, size);
-  for (vantrel::TPebLayout layout : {vantrel::TPebLayout::Native64, vantrel::TPebLayout::Wow64x86}) {
-    vantrel::TProcessParameters params;
+  for (vantrel::PebLayout layout : {vantrel::PebLayout::Native64, vantrel::PebLayout::Wow64x86}) {
+    vantrel::ProcessParameters params;
     if (vantrel::ReadProcessParameters(reader, BytesReader::kBase, layout, params)) {
       if (params.CommandLine.size() > 32767 || params.ImagePathName.size() > 32767) __builtin_trap();
     }

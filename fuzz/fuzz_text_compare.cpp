@@ -9,8 +9,8 @@ namespace {
 
 int Sign(int v) { return (v > 0) - (v < 0); }
 
-vantrel::TFormatSettings Locale(uint8_t selector) {
-  vantrel::TFormatSettings fs;
+vantrel::FormatSettings Locale(uint8_t selector) {
+  vantrel::FormatSettings fs;
   switch (selector % 3) {
     case 1:  // comma decimals, dotted dates
       fs.DecimalSeparator = L',';
@@ -35,7 +35,7 @@ vantrel::TFormatSettings Locale(uint8_t selector) {
 // 0xFE escapes the next two bytes as one UTF-16 unit.
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   if (size < 2) return 0;
-  const vantrel::TFormatSettings fs = Locale(data[0]);
+  const vantrel::FormatSettings fs = Locale(data[0]);
   const int maxLen = data[1] % 40;
   std::wstring cell[3];
   int n = 0;
@@ -52,7 +52,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
 
   for (const auto& s : cell) {
     double number = 0;
-    vantrel::TDateTime when = 0;
+    vantrel::DateTime when = 0;
     (void)vantrel::TryTextToNumber(s, number, fs);
     (void)vantrel::TryTextToDateTime(s, when, fs);
   }

@@ -15,25 +15,25 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   } else {
     for (unsigned char c : bytes) text += static_cast<wchar_t>(c);
   }
-  const TUpdateInfo info = ParseUpdateInfo(text, TqyTagInfo{});
+  const UpdateInfo info = ParseUpdateInfo(text, UpdateTagNames{});
   for (const std::wstring* value : {&info.ProductVersion, &info.RedirectionURL, &info.ProductName})
     if (value->size() > 255) __builtin_trap();
   const std::wstring_view half(text.data(), text.size() / 2);
   const std::wstring_view rest(text.data() + half.size(), text.size() - half.size());
-  for (auto format : {TqyVersionFormat::vfStandard, TqyVersionFormat::vfString, TqyVersionFormat::vfNumber}) {
+  for (auto format : {VersionFormat::Standard, VersionFormat::String, VersionFormat::Number}) {
     const VersionOrder a = CompareVersions(half, rest, format);
-    if (format != TqyVersionFormat::vfStandard && a != VersionOrder::Unknown) {
+    if (format != VersionFormat::Standard && a != VersionOrder::Unknown) {
       const VersionOrder b = CompareVersions(rest, half, format);
       if ((a == VersionOrder::Newer) != (b == VersionOrder::Older)) __builtin_trap();
     }
   }
-  const TRequestTarget target = ResolveRequest(text, L"http://127.0.0.1:8000/u.html", 80);
+  const RequestTarget target = ResolveRequest(text, L"http://127.0.0.1:8000/u.html", 80);
   if (target.Port == 0) __builtin_trap();
   int fetches = 0;
-  const TUpdateOutcome outcome = RunUpdateCheck(L"http://a/", L"1.0", TqyVersionFormat::vfStandard, TqyTagInfo{},
+  const UpdateOutcome outcome = RunUpdateCheck(L"http://a/", L"1.0", VersionFormat::Standard, UpdateTagNames{},
                                                 [&](const std::wstring&) {
                                                   ++fetches;
-                                                  return TFetchResult{TFetchResult::Kind::Page, text};
+                                                  return FetchResult{FetchResult::Kind::Page, text};
                                                 });
   if (fetches > kMaxRedirections + 1) __builtin_trap();
   (void)outcome;

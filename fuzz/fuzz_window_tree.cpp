@@ -12,7 +12,7 @@
 namespace {
 
 void CheckOrder(const std::vector<int>& parents, bool wellFormed) {
-  const std::vector<vantrel::TWindowTreeRow> rows = vantrel::WindowTreeOrder(parents);
+  const std::vector<vantrel::WindowTreeRow> rows = vantrel::WindowTreeOrder(parents);
   if (rows.size() != parents.size()) __builtin_trap();
   std::vector<int> levelOf(parents.size(), -1);
   for (const auto& row : rows) {
@@ -30,7 +30,7 @@ void CheckOrder(const std::vector<int>& parents, bool wellFormed) {
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   // Small handle values so that links hit listed windows often.
-  std::vector<vantrel::TWindowLink> links;
+  std::vector<vantrel::WindowLink> links;
   for (size_t i = 0; i + 1 < size; i += 2) links.push_back({static_cast<uint32_t>(data[i] % 64), data[i + 1] % 64u});
   const std::vector<int> parents = vantrel::BuildWindowHierarchy(links);
   if (parents.size() != links.size()) __builtin_trap();

@@ -25,7 +25,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   if (isNull && text != L"NULL") __builtin_trap();
 
   const std::wstring joined = vantrel::WmiValueText(vantrel::kCimString, false, true, elements);
-  const vantrel::TInstances instances{{{L"Name", L"x", false}, {L"Caption", joined, true}}, {}};
+  const vantrel::WmiInstances instances{{{L"Name", L"x", false}, {L"Caption", joined, true}}, {}};
   const std::wstring found = vantrel::GetInstancePropValue(instances, L"cAPTION", instanceIndex, elementIndex);
   if (instanceIndex != 0 && !found.empty()) __builtin_trap();
   // Elements that are separate words come back by their number.

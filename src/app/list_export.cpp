@@ -10,8 +10,8 @@
 
 namespace vantrel::app {
 
-TCsvTable ShownTable(ui::TreeGrid& list) {
-  TCsvTable table;
+CsvTable ShownTable(ui::TreeGrid& list) {
+  CsvTable table;
   std::vector<int> columns;
   for (int c = 0; c < list.ColumnCount(); ++c) {
     if (list.ColumnWidthPx(c) <= 0) continue;

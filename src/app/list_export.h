@@ -14,7 +14,7 @@ namespace vantrel::app {
 enum class CsvEncoding { AnsiCodePage, Utf8WithBom };
 
 // The visible columns in column index order and the shown rows in their order.
-TCsvTable ShownTable(ui::TreeGrid& list);
+CsvTable ShownTable(ui::TreeGrid& list);
 // Writes the list; 0 or the error of the call that failed (the earlier file is then intact).
 DWORD SaveTreeToCSV(ui::TreeGrid& list, const std::wstring& path, CsvEncoding encoding);
 // Asks for a file name (suggested: name) in the save dialog; empty when the user cancelled.

@@ -49,14 +49,14 @@ HICON LoadSharedIcon(int size) {
 
 }  // namespace
 
-MainWindow::MainWindow(TCommandLineSwitches switches, StartupEnvironment env)
+MainWindow::MainWindow(CommandLineSwitches switches, StartupEnvironment env)
     : switches_(switches), env_(std::move(env)), pages_(CreatePages()) {}
 
 MainWindow::~MainWindow() {
   // The exit waits at most kExitWaitMs for workers in all. Those still running then own what they use and drop
   // their results; the update check is stopped first, since its server may never answer.
   if (updatePrompt_) updatePrompt_->Abort();
-  handoff_.Finish(kExitWaitMs - update::TqyWebUpdate::kLeaveWaitMs);
+  handoff_.Finish(kExitWaitMs - update::UpdateCheck::kLeaveWaitMs);
   updatePrompt_.reset();
   if (accelerators_) ::DestroyAcceleratorTable(accelerators_);
   SetDialogOwner(nullptr);
@@ -119,9 +119,9 @@ bool MainWindow::Start() {
   if (switches_.Has(Switch::SES)) SetActivePage(kPageSessions);
   if (switches_.Has(Switch::PERF)) SetActivePage(kPagePerformance);
 
-  const auto lists = refresh_.BeginRefresh(TRefreshKind::AllPages);
+  const auto lists = refresh_.BeginRefresh(RefreshKind::AllPages);
   const auto pause = refresh_.PauseTimer();
-  RefreshData(-1);
+  RefreshPages(RefreshKind::AllPages);
   updatePrompt_ = UpdatePrompt::Start(hwnd(), kApplicationTitle, switches_, env_, handoff_);
   return true;
 }
@@ -134,7 +134,7 @@ void MainWindow::PlaceInWorkArea() {
   ::AdjustWindowRectEx(&design, WS_OVERLAPPEDWINDOW, FALSE, WS_EX_CONTROLPARENT);
   const bool remote = env_.isRemoteSession && env_.isRemoteSession();
   const int screenWidth = env_.workArea ? work.right - work.left : ::GetSystemMetrics(SM_CXSCREEN);
-  const TRect bounds = MainWindowBounds({work.left, work.top, work.right, work.bottom}, screenWidth, remote,
+  const ScreenRect bounds = MainWindowBounds({work.left, work.top, work.right, work.bottom}, screenWidth, remote,
                                         design.right - design.left, static_cast<int>(dpi_.value()));
   ::SetWindowPos(hwnd(), nullptr, bounds.left, bounds.top, bounds.Width(), bounds.Height(),
                  SWP_NOZORDER | SWP_NOACTIVATE);
@@ -243,7 +243,7 @@ void MainWindow::SetActivePage(int page) {
 }
 
 void MainWindow::OnActivePageChanged() {
-  for (auto& page : pages_) page->Activate(page->Index() == activePage_);
+  for (auto& page : pages_) page->Activate(page->Position() == activePage_);
   actionBar_.ShowGroup(activePage_);
   LayoutControls();
   FocusActiveList();
@@ -260,15 +260,15 @@ void MainWindow::SetPageTabVisible(int page, bool visible) {
 
 // --- the refresh cycle ---
 
-void MainWindow::RefreshData(int apage) {
+void MainWindow::RefreshPages(RefreshKind kind) {
   ui::CursorScope wait;
   auto& processes = PageOf<TreePage>(kPageProcesses);
   if (RefreshClearsLog(processes.tree().RowCount() > 0)) PageOf<LogPage>(kPageLog).ClearLog();
-  if (apage == -1) {
+  if (kind == RefreshKind::AllPages) {
     const SystemImageLists lists = SystemImageLists::Read();
     for (auto& page : pages_) page->BeforeFullRefresh(lists);
   }
-  refresh_.Run(PlanRefreshData(apage, activePage_, nameFilter_.Text()), [this](const RefreshStep& s) { RunRefreshStep(s); },
+  refresh_.Run(PlanRefresh(kind, activePage_, nameFilter_.Text()), [this](const RefreshStep& s) { RunRefreshStep(s); },
                [this](const std::wstring& line) { WriteLog(line); }, false);
   FocusActiveList();
 }
@@ -281,29 +281,29 @@ void MainWindow::RunRefreshStep(const RefreshStep& step) {
 // Every refresh starts here, through the gate: one that arrives while another runs (a WMI wait pumps messages)
 // is dropped when the timer asked for it and runs once afterwards when the user or an action did.
 void MainWindow::RefreshActivePage() {
-  const auto lists = refresh_.BeginRefresh(TRefreshKind::ActivePage);
+  const auto lists = refresh_.BeginRefresh(RefreshKind::ActivePage);
   if (!lists) return;
   const auto pause = refresh_.PauseTimer();
-  RefreshData(activePage_);
+  RefreshPages(RefreshKind::ActivePage);
 }
 
 void MainWindow::RefreshAllPages() {
-  const auto lists = refresh_.BeginRefresh(TRefreshKind::AllPages);
+  const auto lists = refresh_.BeginRefresh(RefreshKind::AllPages);
   if (!lists) return;
   ShowSplash(hwnd());
   const auto pause = refresh_.PauseTimer();
-  RefreshData(-1);
+  RefreshPages(RefreshKind::AllPages);
   HideSplash();
 }
 
 void MainWindow::RunDeferredRefresh() {
-  const std::optional<TRefreshKind> next = refresh_.TakeDeferredRefresh();
-  if (next == TRefreshKind::AllPages) RefreshAllPages();
+  const std::optional<RefreshKind> next = refresh_.TakeDeferredRefresh();
+  if (next == RefreshKind::AllPages) RefreshAllPages();
   else if (next) RefreshActivePage();
 }
 
 void MainWindow::OnRefreshTimer() {
-  const auto lists = refresh_.BeginRefresh(TRefreshKind::Periodic);
+  const auto lists = refresh_.BeginRefresh(RefreshKind::Periodic);
   if (!lists) return;
   ui::CursorScope busy(IDC_APPSTARTING);
   refresh_.Run(PlanTimerRefresh(activePage_, nameFilter_.Text()), [this](const RefreshStep& s) { RunRefreshStep(s); },

@@ -32,7 +32,7 @@ namespace vantrel::app {
 
 class MainWindow : public ui::Window, public PageHost {
  public:
-  MainWindow(TCommandLineSwitches switches, StartupEnvironment env = StartupEnvironment::Default());
+  MainWindow(CommandLineSwitches switches, StartupEnvironment env = StartupEnvironment::Default());
   ~MainWindow() override;
 
   // Creates the window (hidden) and runs the start-up sequence. False when the program must end now (the help
@@ -81,7 +81,7 @@ class MainWindow : public ui::Window, public PageHost {
   RefreshCycle& Refresh() override { return refresh_; }
   void RefreshCommand() override { RefreshActivePage(); }
   WindowThreadHandoff& Handoff() override { return handoff_; }
-  TProcesses& SessionProcessList() override { return sessionProcesses_; }
+  ProcessRecords& SessionProcessList() override { return sessionProcesses_; }
   bool SessionProcessListWanted() const override;
   void PublishWindowedProcesses(const std::vector<ProcessChoice>& processes) override;
   void PublishFocusedProcess(uint32_t pid) override;
@@ -101,7 +101,7 @@ class MainWindow : public ui::Window, public PageHost {
   void CreateSharedButtons();
   void ApplyDpi(const ui::Dpi& dpi);
   void LayoutControls();
-  void RefreshData(int apage);
+  void RefreshPages(RefreshKind kind);
   void RunRefreshStep(const RefreshStep& step);
   void OnRefreshTimer();
   void RunDeferredRefresh();
@@ -112,7 +112,7 @@ class MainWindow : public ui::Window, public PageHost {
   void OnClose();
   void FocusActiveList();
 
-  TCommandLineSwitches switches_;
+  CommandLineSwitches switches_;
   StartupEnvironment env_;
   ui::Dpi dpi_;
   win::UniqueFont font_;
@@ -138,7 +138,7 @@ class MainWindow : public ui::Window, public PageHost {
   RefreshCycle refresh_;
   WindowThreadHandoff handoff_;
   std::unique_ptr<UpdatePrompt> updatePrompt_;  // after handoff_: goes first, its worker still posting into it
-  TProcesses sessionProcesses_;
+  ProcessRecords sessionProcesses_;
   int activePage_ = kPageProcesses;
   bool sessionNotificationsRegistered_ = false;
   int backgroundWork_ = 0;  // actions running on workers for the window

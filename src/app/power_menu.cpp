@@ -18,7 +18,7 @@ class BoxPrompts final : public power::IPowerPrompts {
 
 std::vector<MenuEntry> PowerEntries(HWND mainWindow, const StartupEnvironment& env) {
   std::vector<MenuEntry> entries;
-  for (const power::TPowerMenuEntry& item : power::ShutdownMenu()) {
+  for (const power::PowerMenuEntry& item : power::ShutdownMenu()) {
     if (item.Tag < 0) {
       entries.push_back({});
       continue;
@@ -28,7 +28,7 @@ std::vector<MenuEntry> PowerEntries(HWND mainWindow, const StartupEnvironment& e
       if (!makePlatform) return;
       const auto platform = makePlatform(mainWindow);
       BoxPrompts prompts;
-      if (platform) power::cmShutdown(tag, hint, *platform, prompts);
+      if (platform) power::RunPowerAction(tag, hint, *platform, prompts);
     };
     entries.push_back({std::wstring(item.Caption), run});
   }

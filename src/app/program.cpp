@@ -24,7 +24,7 @@ int RunProgram(const wchar_t* commandLine, int showCommand) {
   // 1. Library start-up: the system facts are computed once, before any window exists.
   InitSystemFacts();
   const std::vector<std::wstring> words = SplitCommandLine(commandLine ? commandLine : L"");
-  const TCommandLineSwitches switches(std::vector<std::wstring>(words.begin() + 1, words.end()));
+  const CommandLineSwitches switches(std::vector<std::wstring>(words.begin() + 1, words.end()));
 
   // 2. One instance per logon session. The lock outlives the window and is let go when the window is destroyed.
   SingleInstance instance(kProgramId);

@@ -40,7 +40,7 @@ void RefreshCycle::ApplyTimer() {
   }
 }
 
-RefreshCycle::ListsInUse RefreshCycle::BeginRefresh(TRefreshKind kind) {
+RefreshCycle::ListsInUse RefreshCycle::BeginRefresh(RefreshKind kind) {
   return gate_.TryEnter(kind) ? ListsInUse(*this) : ListsInUse();
 }
 

@@ -67,11 +67,11 @@ class RefreshCycle {
   };
   // Empty when another refresh or holder has the lists: a periodic refresh is then dropped, an explicit one runs
   // once afterwards.
-  [[nodiscard]] ListsInUse BeginRefresh(TRefreshKind kind);
+  [[nodiscard]] ListsInUse BeginRefresh(RefreshKind kind);
   [[nodiscard]] ListsInUse HoldLists();
   bool ListsBusy() const { return gate_.Busy(); }
   // The refresh kept for later, once the lists are free (the window runs it for kRunDeferredRefresh).
-  std::optional<TRefreshKind> TakeDeferredRefresh() { return gate_.TakeDeferred(); }
+  std::optional<RefreshKind> TakeDeferredRefresh() { return gate_.TakeDeferred(); }
 
   // Runs the steps in order; a step that throws writes one line "RefreshX: message" and the cycle goes on.
   // periodic: the steps come from the timer (lists keep their top row).
@@ -91,7 +91,7 @@ class RefreshCycle {
   int pauses_ = 0;
   int periodic_ = 0;
   bool armed_ = false;
-  TRefreshGate gate_;
+  RefreshGate gate_;
 };
 
 }  // namespace vantrel::app

@@ -11,7 +11,7 @@ void AddSnapshotItem(ProgramMenu& menu, HWND mainWindow, const std::wstring& fol
 }
 
 void TakeSnapshot(HWND mainWindow, const std::wstring& folder) {
-  const TSnapshotOutcome outcome = SaveWindowSnapshot(mainWindow, folder);
+  const SnapshotOutcome outcome = SaveWindowSnapshot(mainWindow, folder);
   if (!outcome.Saved) ErrorDlg(outcome.ErrorText.empty() ? L"错误 " + std::to_wstring(outcome.Error) : outcome.ErrorText);
 }
 

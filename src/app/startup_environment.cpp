@@ -16,7 +16,7 @@ namespace vantrel::app {
 StartupEnvironment StartupEnvironment::Default() {
   StartupEnvironment env;
   env.isRemoteSession = [] { return IsRemoteSession(); };
-  env.elevationButtonVisible = [] { return ElevationButtonVisible(SystemFacts().OS < osVista, IsAdmin(), IsElevated()); };
+  env.elevationButtonVisible = [] { return ElevationButtonVisible(SystemFacts().OS < OsKind::Vista, IsAdmin(), IsElevated()); };
   env.registerSessionNotification = [](HWND hwnd) { return RegisterSessionNotifications(WtsApi(), hwnd); };
   env.unregisterSessionNotification = [](HWND hwnd) {
     UnregisterSessionNotifications(WtsApi(), hwnd);
@@ -32,7 +32,7 @@ StartupEnvironment StartupEnvironment::Default() {
   env.ipAddressLine = [] { return IpAddressLine(); };
   env.macAddressLine = [] { return MacAddressLine(); };
   env.programVersion = [] {
-    const TVersionInfo& vi = SystemFacts().ExeVersionInfo;
+    const VersionInfo& vi = SystemFacts().ExeVersionInfo;
     return std::make_pair(vi.FileVersion, vi.Copyright);
   };
   env.updatePageAddress = [] { return update::UpdatePageAddress(); };

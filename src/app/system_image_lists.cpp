@@ -32,12 +32,12 @@ SystemImageLists SystemImageLists::Read() {
   lists.Large = reinterpret_cast<HIMAGELIST>(::SHGetFileInfoW(L"", 0, &info, sizeof(info), SHGFI_SYSICONINDEX));
   const std::wstring systemDir = Folder(&SystemDirectory);
   const std::wstring windowsDir = Folder(&WindowsDirectory);
-  if (!systemDir.empty()) IconIndex(systemDir + L"\\svchost.exe", lists.FiiApp);
-  if (!windowsDir.empty()) IconIndex(windowsDir + L"\\regedit.exe", lists.FiiReg);
-  if (!systemDir.empty()) IconIndex(systemDir + L"\\regedit.exe", lists.FiiReg);
+  if (!systemDir.empty()) IconIndex(systemDir + L"\\svchost.exe", lists.AppIcon);
+  if (!windowsDir.empty()) IconIndex(windowsDir + L"\\regedit.exe", lists.RegeditIcon);
+  if (!systemDir.empty()) IconIndex(systemDir + L"\\regedit.exe", lists.RegeditIcon);
   wchar_t dir[MAX_PATH];
   if (SUCCEEDED(::SHGetFolderPathW(nullptr, CSIDL_PROGRAM_FILES, nullptr, 0, dir)))
-    IconIndex(std::wstring(dir) + L"\\Internet Explorer\\iexplore.exe", lists.FiiIE);
+    IconIndex(std::wstring(dir) + L"\\Internet Explorer\\iexplore.exe", lists.BrowserIcon);
   return lists;
 }
 

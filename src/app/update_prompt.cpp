@@ -18,17 +18,17 @@ std::map<UINT_PTR, UpdatePrompt*>& WaitingPrompts() {
 }  // namespace
 
 std::unique_ptr<UpdatePrompt> UpdatePrompt::Start(HWND mainWindow, const std::wstring& title,
-                                                  const TCommandLineSwitches& switches, const StartupEnvironment& env,
+                                                  const CommandLineSwitches& switches, const StartupEnvironment& env,
                                                   WindowThreadHandoff& handoff) {
   if (switches.Has(Switch::NUC) || !env.updatePageAddress) return nullptr;
   auto prompt = std::make_unique<UpdatePrompt>(mainWindow, title, env);
-  update::TUpdateCheckConfig config;
+  update::UpdateCheckConfig config;
   config.URL = env.updatePageAddress();
   if (env.programVersion) config.RunningVersion = env.programVersion().first;
   // The worker's callback only posts; the outcome is taken up on the window thread, where the prompt still
   // exists: the component drops the callback before the prompt (and the hand-off after it) go.
   UpdatePrompt* self = prompt.get();
-  prompt->web_.Start(config, [self, &handoff](const update::TUpdateOutcome& outcome) {
+  prompt->web_.Start(config, [self, &handoff](const update::UpdateOutcome& outcome) {
     handoff.Run([self, outcome]() -> WindowThreadHandoff::Result { return [self, outcome] { self->OnOutcome(outcome); }; });
   });
   return prompt;
@@ -45,7 +45,7 @@ UpdatePrompt::~UpdatePrompt() {
   web_.Abort();
 }
 
-void UpdatePrompt::OnOutcome(const update::TUpdateOutcome& outcome) {
+void UpdatePrompt::OnOutcome(const update::UpdateOutcome& outcome) {
   if (hasOutcome_) return;  // once per run
   outcome_ = outcome;
   hasOutcome_ = true;

@@ -19,7 +19,7 @@ class UpdatePrompt {
  public:
   // Starts the check unless the switches hold NUC or the environment offers no page address; null then.
   static std::unique_ptr<UpdatePrompt> Start(HWND mainWindow, const std::wstring& title,
-                                             const TCommandLineSwitches& switches, const StartupEnvironment& env,
+                                             const CommandLineSwitches& switches, const StartupEnvironment& env,
                                              WindowThreadHandoff& handoff);
   UpdatePrompt(HWND mainWindow, std::wstring title, const StartupEnvironment& env);
   ~UpdatePrompt();
@@ -28,14 +28,14 @@ class UpdatePrompt {
 
   // What the window thread knows: the check's outcome arrived; the prompt was shown (at most once).
   bool HasOutcome() const { return hasOutcome_; }
-  const update::TUpdateOutcome& Outcome() const { return outcome_; }
+  const update::UpdateOutcome& Outcome() const { return outcome_; }
   bool Prompted() const { return prompted_; }
   bool Checking() const { return web_.Active(); }
   // Stops a running check at once (its handles are closed); the exit calls this before it waits on anything.
   void Abort() { web_.Abort(); }
 
  private:
-  void OnOutcome(const update::TUpdateOutcome& outcome);
+  void OnOutcome(const update::UpdateOutcome& outcome);
   // Shows the prompt now, or waits (a short timer) while another modal box has the window disabled.
   void PromptWhenFree();
   static void CALLBACK OnRetryTimer(HWND, UINT, UINT_PTR id, DWORD);
@@ -43,8 +43,8 @@ class UpdatePrompt {
   HWND window_;
   std::wstring title_;
   std::function<void(HWND, const std::wstring&)> openProductPage_;
-  update::TqyWebUpdate web_;
-  update::TUpdateOutcome outcome_;
+  update::UpdateCheck web_;
+  update::UpdateOutcome outcome_;
   bool hasOutcome_ = false;
   bool prompted_ = false;
   UINT_PTR retryTimer_ = 0;

@@ -53,7 +53,7 @@ class CpuFrequencyMonitor : public Window {
   void Layout();
   RECT PanelRect() const;
   RECT LabelRect() const;
-  TFrequencyScale scale_;
+  FrequencyScale scale_;
   LevelIndicator indicator_;
   TrendChart trend_;
   std::wstring label_ = L"? MHz";

@@ -38,7 +38,7 @@ void LevelIndicator::Paint(HDC dc, const RECT& rc) {
   FillSolid(dc, rc, background_);
   // Rows are computed at the design size and each design pixel drawn as a scaled block.
   model_.Strips(dpi_.Unscale(rc.right - rc.left), dpi_.Unscale(rc.bottom - rc.top), strips_);
-  for (const TIndicatorStrip& s : strips_) {
+  for (const IndicatorStrip& s : strips_) {
     const RECT r{dpi_.Scale(s.Left), dpi_.Scale(s.Y), dpi_.Scale(s.Right), dpi_.Scale(s.Y + 1)};
     FillSolid(dc, r, s.Lit ? model_.Foreground() : model_.Shadow());
   }

@@ -23,9 +23,9 @@ class LevelIndicator : public PaintedControl {
 
  private:
   void Paint(HDC dc, const RECT& rc) override;
-  TIndicatorModel model_;
+  IndicatorModel model_;
   COLORREF background_ = RGB(0, 0, 0);
-  std::vector<TIndicatorStrip> strips_;  // reused between paints
+  std::vector<IndicatorStrip> strips_;  // reused between paints
   Dpi dpi_;
 };
 

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "controls/control_messages.h"
 #include "controls/paint_buffer.h"
 #include "core/text/text_compare.h"
 #include "system/text/locale_text.h"
@@ -10,7 +11,6 @@ namespace vantrel::ui {
 namespace {
 
 constexpr UINT_PTR kListSubclass = 1;
-constexpr UINT kFlushMessage = WM_APP + 0x41;
 
 bool PrefixNoCase(const std::wstring& cell, const std::wstring& typed) {
   if (typed.size() > cell.size()) return false;
@@ -264,7 +264,7 @@ TreeNode* TreeGrid::AddNode(TreeNode* parent, std::unique_ptr<grid::RecordHolder
   TreeNode* node = model_.Add(parent, std::move(record));
   needsSort_ = true;
   // Outside an update block the list catches up once, when the owner's adding is over.
-  if (updateDepth_ == 0 && hwnd() && !flushPosted_) flushPosted_ = ::PostMessageW(hwnd(), kFlushMessage, 0, 0) != FALSE;
+  if (updateDepth_ == 0 && hwnd() && !flushPosted_) flushPosted_ = ::PostMessageW(hwnd(), kTreeGridFlush, 0, 0) != FALSE;
   return node;
 }
 
@@ -536,10 +536,10 @@ void TreeGrid::SortModel(int column) {
     return;
   }
   // Each cell is classified once; the keys give a strict weak order, which a stable sort needs.
-  model_.SortByKey<TCellSortKey>(
+  model_.SortByKey<CellSortKey>(
       column, sortAscending_, text,
       [this](const std::wstring& t) { return MakeCellSortKey(t, kCompareMaxLen, settings_); },
-      [](const TCellSortKey& a, const TCellSortKey& b) { return CompareCellSortKeys(a, b); });
+      [](const CellSortKey& a, const CellSortKey& b) { return CompareCellSortKeys(a, b); });
 }
 
 void TreeGrid::TreeHeaderClick(int column, bool rightButton) {
@@ -872,7 +872,7 @@ LRESULT TreeGrid::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
       return 1;  // the list covers the whole client area
     case WM_NOTIFY:
       return OnNotify(reinterpret_cast<NMHDR*>(lParam));
-    case kFlushMessage:
+    case kTreeGridFlush:
       flushPosted_ = false;
       Flush();
       return 0;

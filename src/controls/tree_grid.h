@@ -73,7 +73,7 @@ class TreeGrid : public Window {
   void SetSpanEmptyCells(bool span) { spanEmptyCells_ = span; }
   // Cell comparison: by default CompareTextValues (dates, numbers, text) with MaxLen 25 and the user's locale,
   // read at each sort as the cell texts are written in it; these settings replace it for good.
-  void SetFormatSettings(TFormatSettings settings) {
+  void SetFormatSettings(FormatSettings settings) {
     settings_ = std::move(settings);
     fixedSettings_ = true;
   }
@@ -238,7 +238,7 @@ class TreeGrid : public Window {
   std::vector<TreeGridColumn> columns_;
   std::vector<int> widthsPx_;
   CompareFn compare_;  // empty: CompareTextValues
-  TFormatSettings settings_;
+  FormatSettings settings_;
   bool fixedSettings_ = false;
   HWND list_ = nullptr;
   HWND header_ = nullptr;

@@ -14,10 +14,10 @@ bool TrendChart::Create(HWND parent, int id, const RECT& rect) {
   return true;
 }
 
-void TrendChart::ApplyPageSettings(TColor seriesColor) {
+void TrendChart::ApplyPageSettings(RgbColor seriesColor) {
   model_.SetDivisions(200);
   model_.SetOptions(0);
-  model_.SetStyle(tsLine);
+  model_.SetStyle(TrendStyle::Line);
   model_.SetColorBase(0xFFFFFF);
   model_.SetBackGroundColor(0x000000);
   model_.SetGridColor(5789784);
@@ -49,7 +49,7 @@ void TrendChart::ApplyDpi(Dpi dpi) {
 }
 
 void TrendChart::Paint(HDC dc, const RECT& rc) {
-  TTrendMetrics m;
+  TrendMetrics m;
   m.Width = rc.right - rc.left;
   m.Height = rc.bottom - rc.top;
   m.Margin = dpi_.Scale(3);
@@ -82,10 +82,10 @@ void TrendChart::Paint(HDC dc, const RECT& rc) {
     ::SetDCPenColor(dc, line.Pen);
     ::Polyline(dc, reinterpret_cast<const POINT*>(line.Points.data()), static_cast<int>(line.Points.size()));
   }
-  for (const TTrendShape& s : picture_.Shapes) {
+  for (const TrendShape& s : picture_.Shapes) {
     ::SetDCPenColor(dc, s.Pen);
     ::SetDCBrushColor(dc, s.Fill);
-    if (s.kind == TTrendShape::Rectangle)
+    if (s.kind == TrendShape::Rectangle)
       ::Rectangle(dc, s.Points[0].X, s.Points[0].Y, s.Points[1].X, s.Points[1].Y);
     else
       ::Polygon(dc, reinterpret_cast<const POINT*>(s.Points.data()), s.PointCount);
@@ -93,7 +93,7 @@ void TrendChart::Paint(HDC dc, const RECT& rc) {
   ::SetBkColor(dc, picture_.Background);
   ::SetBkMode(dc, OPAQUE);
   ::SetTextColor(dc, model_.Color());
-  for (const TTrendText& t : picture_.Texts) ::TextOutW(dc, t.X, t.Y, t.Text.c_str(), static_cast<int>(t.Text.size()));
+  for (const TrendText& t : picture_.Texts) ::TextOutW(dc, t.X, t.Y, t.Text.c_str(), static_cast<int>(t.Text.size()));
 }
 
 }  // namespace vantrel::ui

@@ -16,10 +16,10 @@ class TrendChart : public PaintedControl {
  public:
   bool Create(HWND parent, int id, const RECT& rect);
   // The settings of every chart of the performance page: 200 divisions, line, black, dark grey grid, step 20.
-  void ApplyPageSettings(TColor seriesColor);
+  void ApplyPageSettings(RgbColor seriesColor);
 
-  TTrendModel& Model() { return model_; }
-  const TTrendModel& Model() const { return model_; }
+  TrendModel& Model() { return model_; }
+  const TrendModel& Model() const { return model_; }
   // After changing the model's settings directly.
   void Invalidate();
   void Add(int32_t value);
@@ -28,8 +28,8 @@ class TrendChart : public PaintedControl {
 
  private:
   void Paint(HDC dc, const RECT& rc) override;
-  TTrendModel model_;
-  TTrendPicture picture_;  // reused between paints
+  TrendModel model_;
+  TrendPicture picture_;  // reused between paints
   Dpi dpi_;
   win::UniqueFont font_;
 };

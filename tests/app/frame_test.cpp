@@ -60,7 +60,7 @@ struct Frame {
         return true;
       };
     }
-    main = std::make_unique<MainWindow>(TCommandLineSwitches(words), std::move(env));
+    main = std::make_unique<MainWindow>(CommandLineSwitches(words), std::move(env));
     main->refreshExecutor = [this](const RefreshStep& step) { steps.push_back(step); };
   }
   bool Start() { return main->CreateAndStart(); }
@@ -135,7 +135,7 @@ TEST(MainWindow, CtrlLTogglesTheLogTabAndOtherModifiersDoNot) {
   EXPECT_EQ(f.TabCount(), 8) << "the keypad's separator key is not L";
   f.Key(target, 'L', /*ctrl=*/true);
   EXPECT_EQ(f.TabCount(), 7);
-  EXPECT_TRUE(f.steps.size() == PlanRefreshData(-1, 0, L"").size()) << "toggling the tab refreshes nothing";
+  EXPECT_TRUE(f.steps.size() == PlanRefresh(RefreshKind::AllPages, 0, L"").size()) << "toggling the tab refreshes nothing";
 }
 
 TEST(MainWindow, HidingTheActiveLogTabMovesToTheFirstPage) {
@@ -195,13 +195,13 @@ TEST(MainWindow, MaxAndHideDecideHowTheWindowIsShown) {
 TEST(MainWindow, FirstRefreshIsFullAndF5RefreshesEveryPage) {
   Frame f({});
   ASSERT_TRUE(f.Start());
-  EXPECT_EQ(f.steps, PlanRefreshData(-1, kPageProcesses, L""));
+  EXPECT_EQ(f.steps, PlanRefresh(RefreshKind::AllPages, kPageProcesses, L""));
   f.main->ShowAtStart(SW_SHOWNORMAL);
   f.main->SetActivePage(kPageServices);
   f.main->NameFilter().SetText(L"spool");
   f.steps.clear();
   f.Key(f.main->NameFilter().hwnd(), VK_F5);
-  EXPECT_EQ(f.steps, PlanRefreshData(-1, kPageServices, L"spool"));
+  EXPECT_EQ(f.steps, PlanRefresh(RefreshKind::AllPages, kPageServices, L"spool"));
   EXPECT_EQ(f.steps[1], (RefreshStep{Refresher::Services, L"spool"}));
 }
 
@@ -214,7 +214,7 @@ TEST(MainWindow, NameFilterEnterAndButtonsRefresh) {
 
   f.steps.clear();
   f.Key(filter.editHwnd(), VK_RETURN);
-  EXPECT_EQ(f.steps, PlanRefreshData(kPageProcesses, kPageProcesses, L"note"));
+  EXPECT_EQ(f.steps, PlanRefresh(RefreshKind::ActivePage, kPageProcesses, L"note"));
 
   f.steps.clear();
   f.Key(filter.editHwnd(), VK_RETURN, /*ctrl=*/true);
@@ -222,7 +222,7 @@ TEST(MainWindow, NameFilterEnterAndButtonsRefresh) {
 
   f.steps.clear();
   ::SendMessageW(filter.leftButtonHwnd(), BM_CLICK, 0, 0);
-  EXPECT_EQ(f.steps, PlanRefreshData(kPageProcesses, kPageProcesses, L"note"));
+  EXPECT_EQ(f.steps, PlanRefresh(RefreshKind::ActivePage, kPageProcesses, L"note"));
 
   f.steps.clear();
   ::SendMessageW(filter.rightButtonHwnd(), BM_CLICK, 0, 0);
@@ -230,7 +230,7 @@ TEST(MainWindow, NameFilterEnterAndButtonsRefresh) {
   // The box takes the focus, then the refresh hands it to the active page's tree as every refresh does.
   HWND tree = f.processes().tree().hwnd();
   EXPECT_TRUE(::GetFocus() == tree || ::IsChild(tree, ::GetFocus()));
-  EXPECT_EQ(f.steps, PlanRefreshData(kPageProcesses, kPageProcesses, L""));
+  EXPECT_EQ(f.steps, PlanRefresh(RefreshKind::ActivePage, kPageProcesses, L""));
 }
 
 TEST(MainWindow, ProcessFilterAndTreeSwitchRefresh) {
@@ -242,12 +242,12 @@ TEST(MainWindow, ProcessFilterAndTreeSwitchRefresh) {
   // The change as the list box reports it to its parent, the page's strip.
   ::SendMessageW(::GetParent(combo), WM_COMMAND, MAKEWPARAM(::GetDlgCtrlID(combo), CBN_SELCHANGE),
                  reinterpret_cast<LPARAM>(combo));
-  EXPECT_EQ(f.steps, PlanRefreshData(kPageProcesses, kPageProcesses, L""));
+  EXPECT_EQ(f.steps, PlanRefresh(RefreshKind::ActivePage, kPageProcesses, L""));
 
   f.steps.clear();
   ::SendMessageW(f.processes().TreeSwitch().buttonHwnd(), BM_CLICK, 0, 0);
   EXPECT_TRUE(f.processes().tree().TreeLayout());
-  EXPECT_EQ(f.steps, PlanRefreshData(kPageProcesses, kPageProcesses, L""));
+  EXPECT_EQ(f.steps, PlanRefresh(RefreshKind::ActivePage, kPageProcesses, L""));
 }
 
 TEST(MainWindow, TimerRefreshesOnlyTheActivePageAndNeverClearsTheLog) {
@@ -349,11 +349,11 @@ TEST(MainWindow, LogCaptionsAndTheLogClearedOnlyOnceTheProcessListHasRows) {
   // The process list is still empty: a manual refresh keeps the lines.
   f.main->RefreshActivePage();
   EXPECT_EQ(f.log().log().LineCount(), 2u);
-  f.processes().tree().AddRow(nullptr, TProcessRecord{});
+  f.processes().tree().AddRow(nullptr, ProcessRecord{});
   f.main->RefreshActivePage();
   EXPECT_EQ(f.log().log().LineCount(), 0u);
   EXPECT_EQ(f.TabText(7), L" Log ");
-  EXPECT_EQ(Text(f.log().memo()), L"");
+  EXPECT_EQ(Text(f.log().logEdit()), L"");
 }
 
 TEST(MainWindow, AWriteWhileTheLogTabIsHiddenShowsWhenItIsShown) {
@@ -364,7 +364,7 @@ TEST(MainWindow, AWriteWhileTheLogTabIsHiddenShowsWhenItIsShown) {
   EXPECT_EQ(f.main->Tabs().Caption(kPageLog), L" 日志 (2) ");
   f.main->SetLogTabVisible(true);
   EXPECT_EQ(f.TabText(7), L" 日志 (2) ");
-  EXPECT_EQ(Text(f.log().memo()), L"RefreshWindows: a\r\nRefreshWindows: b");
+  EXPECT_EQ(Text(f.log().logEdit()), L"RefreshWindows: a\r\nRefreshWindows: b");
 }
 
 TEST(MainWindow, AFailingRefresherWritesOneLineAndTheCycleGoesOn) {
@@ -374,7 +374,7 @@ TEST(MainWindow, AFailingRefresherWritesOneLineAndTheCycleGoesOn) {
     if (step.refresher == Refresher::Services) throw std::runtime_error("access denied");
   };
   ASSERT_TRUE(f.Start());
-  EXPECT_EQ(f.steps.size(), PlanRefreshData(-1, 0, L"").size());
+  EXPECT_EQ(f.steps.size(), PlanRefresh(RefreshKind::AllPages, 0, L"").size());
   ASSERT_EQ(f.log().log().LineCount(), 1u);
   EXPECT_EQ(f.log().log().Lines()[0], L"RefreshServices: access denied");
   // The refresh commands restore the timer they suspended, also after a failure.
@@ -550,13 +550,13 @@ TEST(MainWindow, RefreshesAskedForInsideARefreshRunOnceAfterItAndATickThereIsDro
   ask = true;
   f.main->RefreshActivePage();
   EXPECT_EQ(deepest, 1) << "nothing started inside the refresh";
-  EXPECT_EQ(f.steps, PlanRefreshData(kPageProcesses, kPageProcesses, L"")) << "only the refresh itself so far";
+  EXPECT_EQ(f.steps, PlanRefresh(RefreshKind::ActivePage, kPageProcesses, L"")) << "only the refresh itself so far";
   EXPECT_TRUE(f.main->Refresh().TimerRunning());
 
   // Afterwards, one refresh that covers every request: F5's.
   f.steps.clear();
   f.Pump();
-  EXPECT_EQ(f.steps, PlanRefreshData(-1, kPageProcesses, L""));
+  EXPECT_EQ(f.steps, PlanRefresh(RefreshKind::AllPages, kPageProcesses, L""));
   EXPECT_EQ(deepest, 1);
   f.steps.clear();
   f.Pump();
@@ -570,7 +570,7 @@ TEST(MainWindow, RefreshesAskedForInsideARefreshRunOnceAfterItAndATickThereIsDro
   EXPECT_EQ(f.steps, PlanTimerRefresh(kPageProcesses, L""));
   f.steps.clear();
   f.Pump();
-  EXPECT_EQ(f.steps, PlanRefreshData(-1, kPageProcesses, L""));
+  EXPECT_EQ(f.steps, PlanRefresh(RefreshKind::AllPages, kPageProcesses, L""));
 
   {
     const auto outer = f.main->Refresh().PauseTimer();
@@ -623,8 +623,8 @@ TEST(MainWindow, ALaterWindowOfTheClassDrawsALiveIcon) {
 }
 
 // A process row as the process refresh makes it.
-TProcessRecord Process(uint32_t pid, std::wstring name, std::wstring user) {
-  TProcessRecord r;
+ProcessRecord Process(uint32_t pid, std::wstring name, std::wstring user) {
+  ProcessRecord r;
   r.PID = pid;
   r.Name = std::move(name);
   r.Username = std::move(user);
@@ -636,7 +636,7 @@ TEST(ListExport, TheProcessListReadsBackFieldByField) {
   Frame f({});
   ASSERT_TRUE(f.Start());
   ui::TreeGrid& list = f.processes().tree();
-  const std::vector<TProcessRecord> rows = {Process(4100, L"a;b.exe", L"PC7\\cl\"erk"),
+  const std::vector<ProcessRecord> rows = {Process(4100, L"a;b.exe", L"PC7\\cl\"erk"),
                                             Process(4200, L"say \"hi\".exe", L"x;\"y\""),
                                             Process(4300, L"记事本.exe", L"用户")};
   for (const auto& r : rows) list.AddRow(nullptr, r);
@@ -655,9 +655,9 @@ TEST(ListExport, TheProcessListReadsBackFieldByField) {
   ASSERT_EQ(lines[0].size(), static_cast<size_t>(list.ColumnCount()));
   for (int c = 0; c < list.ColumnCount(); ++c) EXPECT_EQ(lines[0][static_cast<size_t>(c)], list.Column(c).header);
   for (size_t r = 0; r < rows.size(); ++r) {
-    EXPECT_EQ(lines[r + 1][pcPID], std::to_wstring(rows[r].PID));
-    EXPECT_EQ(lines[r + 1][pcName], rows[r].Name);
-    EXPECT_EQ(lines[r + 1][pcUserName], rows[r].Username);
+    EXPECT_EQ(lines[r + 1][Index(ProcessColumn::PID)], std::to_wstring(rows[r].PID));
+    EXPECT_EQ(lines[r + 1][Index(ProcessColumn::Name)], rows[r].Name);
+    EXPECT_EQ(lines[r + 1][Index(ProcessColumn::UserName)], rows[r].Username);
   }
   ::DeleteFileW(path.c_str());
 }

@@ -201,7 +201,7 @@ class ElevatedCopy : public ::testing::Test {
       program_ = program;
       return startCopy_();
     };
-    main_ = std::make_unique<MainWindow>(TCommandLineSwitches(std::vector<std::wstring>{L"/NUC"}), env);
+    main_ = std::make_unique<MainWindow>(CommandLineSwitches(std::vector<std::wstring>{L"/NUC"}), env);
     main_->refreshExecutor = [](const RefreshStep&) {};
     main_->SetInstanceLock(instance_.get());
     ASSERT_TRUE(main_->CreateAndStart());

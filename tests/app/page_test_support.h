@@ -21,7 +21,7 @@ inline std::unique_ptr<MainWindow> QuietMainWindow(const std::vector<std::wstrin
   StartupEnvironment env;
   env.isRemoteSession = [] { return false; };
   env.elevationButtonVisible = [] { return false; };
-  return std::make_unique<MainWindow>(TCommandLineSwitches(words), env);
+  return std::make_unique<MainWindow>(CommandLineSwitches(words), env);
 }
 
 // Runs the window's messages until done() or timeoutMs passed; done()'s last answer.

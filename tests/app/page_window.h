@@ -18,7 +18,7 @@ struct PageWindow {
     StartupEnvironment env;
     env.isRemoteSession = [] { return false; };
     env.elevationButtonVisible = [] { return false; };
-    main = std::make_unique<MainWindow>(TCommandLineSwitches(std::vector<std::wstring>{}), env);
+    main = std::make_unique<MainWindow>(CommandLineSwitches(std::vector<std::wstring>{}), env);
   }
   template <typename P>
   P& Page(int index) {

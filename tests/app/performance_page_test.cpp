@@ -28,7 +28,7 @@ struct PerfWindow {
     env.isRemoteSession = [] { return false; };
     env.elevationButtonVisible = [] { return false; };
     env.trayShellNotify = [](DWORD, NOTIFYICONDATAW*) { return TRUE; };
-    main = std::make_unique<MainWindow>(TCommandLineSwitches(words), env);
+    main = std::make_unique<MainWindow>(CommandLineSwitches(words), env);
     main->refreshExecutor = [](const RefreshStep&) {};
   }
   PerformancePage& page() { return main->PageOf<PerformancePage>(kPagePerformance); }

@@ -32,7 +32,7 @@ struct Window {
     StartupEnvironment env;
     env.isRemoteSession = [] { return false; };
     env.elevationButtonVisible = [] { return false; };
-    main = std::make_unique<MainWindow>(TCommandLineSwitches(std::vector<std::wstring>{}), env);
+    main = std::make_unique<MainWindow>(CommandLineSwitches(std::vector<std::wstring>{}), env);
   }
   ProcessesPage& page() { return main->PageOf<ProcessesPage>(kPageProcesses); }
   ProcessDetailsPages& details() { return page().DetailsPages(); }
@@ -72,14 +72,14 @@ std::vector<const R*> Rows(ui::TreeGrid& grid) {
 }
 
 size_t CountHandles(ui::TreeGrid& grid, const std::wstring& type, const std::wstring& part) {
-  const auto rows = Rows<THandleRecord>(grid);
-  return static_cast<size_t>(std::count_if(rows.begin(), rows.end(), [&](const THandleRecord* r) {
+  const auto rows = Rows<HandleRecord>(grid);
+  return static_cast<size_t>(std::count_if(rows.begin(), rows.end(), [&](const HandleRecord* r) {
     return r->TypeName == type && Contains(r->Name, part);
   }));
 }
 
 TEST(ProcessDetails, TheFocusedChildsModulesAndHandles) {
-  test::TChildren children;
+  test::ChildProcesses children;
   const DWORD pid = test::StartHandlesChild(children, test::TempFolder(), 2000);
   ASSERT_NE(pid, 0u);
   const std::wstring id = std::to_wstring(pid);
@@ -100,18 +100,18 @@ TEST(ProcessDetails, TheFocusedChildsModulesAndHandles) {
   EXPECT_EQ(CountHandles(handles, L"File", L"\\tmp-" + id + L"-"), 2000u);
   EXPECT_EQ(CountHandles(handles, L"File", L"\\known-" + id + L".txt"), 1u);
   EXPECT_EQ(CountHandles(handles, L"Key", L"\\Software\\VantrelHandles" + id), 1u);
-  const auto keys = Rows<THandleRecord>(handles);
-  EXPECT_TRUE(std::any_of(keys.begin(), keys.end(), [](const THandleRecord* r) {
+  const auto keys = Rows<HandleRecord>(handles);
+  EXPECT_TRUE(std::any_of(keys.begin(), keys.end(), [](const HandleRecord* r) {
     return r->TypeName == L"Key" && Lower(r->Name) == L"hklm\\software\\microsoft";
   }));
   EXPECT_EQ(CountHandles(handles, L"Event", L"vantrel-event-" + id), 1u);
   EXPECT_EQ(CountHandles(handles, L"Mutant", L"vantrel-mutex-" + id), 1u);
   EXPECT_GE(CountHandles(handles, L"Thread", L" (PID: " + id + L")"), 1u);
   EXPECT_EQ(CountHandles(handles, L"Process", L"PID: " + std::to_wstring(::GetCurrentProcessId())), 1u);
-  for (const THandleRecord* r : Rows<THandleRecord>(handles)) EXPECT_FALSE(r->Name.empty());
+  for (const HandleRecord* r : Rows<HandleRecord>(handles)) EXPECT_FALSE(r->Name.empty());
   ui::TreeNode* first = handles.First();
   ASSERT_NE(first, nullptr);
-  EXPECT_EQ(handles.onGetText(*first, 2), HandleValueText(first->As<THandleRecord>()->Handle));
+  EXPECT_EQ(handles.onGetText(*first, 2), HandleValueText(first->As<HandleRecord>()->Handle));
   EXPECT_EQ(handles.onGetText(*first, 2).size(), 10u);
 
   // Modules: each file once, the main module focused, versions read.
@@ -119,21 +119,21 @@ TEST(ProcessDetails, TheFocusedChildsModulesAndHandles) {
   EXPECT_TRUE(d.Modules().ListShown());
   EXPECT_EQ(d.Caption(ProcessDetailsPages::kModules), L" 模块 (" + std::to_wstring(modules.RowCount()) + L") ");
   ASSERT_NE(modules.FocusedNode(), nullptr);
-  EXPECT_EQ(Lower(modules.FocusedNode()->As<TModuleRecord>()->Name), L"proc_child.exe");
+  EXPECT_EQ(Lower(modules.FocusedNode()->As<ModuleRecord>()->Name), L"proc_child.exe");
   std::set<std::wstring> paths;
   bool ntdllVersion = false;
-  for (const TModuleRecord* m : Rows<TModuleRecord>(modules)) {
+  for (const ModuleRecord* m : Rows<ModuleRecord>(modules)) {
     EXPECT_TRUE(paths.insert(Lower(m->ImageName)).second) << m->ImageName;
     if (Lower(m->Name) == L"ntdll.dll") ntdllVersion = !m->Version.empty();
   }
   EXPECT_TRUE(ntdllVersion);
-  EXPECT_EQ(Lower(modules.onGetText(*modules.First(), 0)), Lower(Rows<TModuleRecord>(modules).front()->Name));
+  EXPECT_EQ(Lower(modules.onGetText(*modules.First(), 0)), Lower(Rows<ModuleRecord>(modules).front()->Name));
 
   // A double-click on a module opens the handles; PID 0 leaves the handles as they are.
   modules.onDoubleClick(modules.FocusedNode());
   EXPECT_EQ(d.Selected(), ProcessDetailsPages::kHandles);
   const size_t rows = handles.RowCount();
-  TProcessRecord idle;
+  ProcessRecord idle;
   idle.PID = 0;
   idle.Name = L"System Idle Process";
   d.ShowProcess(idle);
@@ -143,7 +143,7 @@ TEST(ProcessDetails, TheFocusedChildsModulesAndHandles) {
 }
 
 TEST(ProcessDetails, AHangingFileNameCostsItsWaitOnceAndNeverStallsTheWindow) {
-  test::TChildren children;
+  test::ChildProcesses children;
   const DWORD pid = test::StartHandlesChild(children, test::TempFolder(), 5);
   ASSERT_NE(pid, 0u);
   const std::wstring pipe = L"vantrel-pipe-" + std::to_wstring(pid);
@@ -176,7 +176,7 @@ TEST(ProcessDetails, AHangingFileNameCostsItsWaitOnceAndNeverStallsTheWindow) {
 
 // A folded panel shows none of the lists: focus changes and refreshes read nothing until it unfolds.
 TEST(ProcessDetails, AFoldedPanelReadsTheFocusedProcessOnlyWhenItUnfolds) {
-  test::TChildren children;
+  test::ChildProcesses children;
   const DWORD pid = children.Start(L"wait", L"folded");
   ASSERT_NE(pid, 0u);
   ::Sleep(300);
@@ -210,7 +210,7 @@ std::wstring InspectorValue(ui::PropertyInspector& inspector, const std::wstring
 // A command line only WMI knows: the details show everything else at once and the line when WMI answers; a process
 // focused meanwhile never shows another's line, and a refresh keeps the line that arrived.
 TEST(ProcessDetails, ACommandLineOnlyWmiKnowsArrivesAfterTheRestOfTheDetails) {
-  test::TChildren children;
+  test::ChildProcesses children;
   const DWORD a = children.Start(L"wait", L"wmi-a"), b = children.Start(L"wait", L"wmi-b");
   ASSERT_TRUE(a && b);
   ::Sleep(300);
@@ -218,11 +218,11 @@ TEST(ProcessDetails, ACommandLineOnlyWmiKnowsArrivesAfterTheRestOfTheDetails) {
   ASSERT_TRUE(w.Start());
   ASSERT_TRUE(w.PumpUntilIdle());
   win::UniqueHandle release(::CreateEventW(nullptr, TRUE, FALSE, nullptr));
-  TProcessSnapshot& snapshot = w.page().Snapshot();
-  snapshot.Reads.Parameters = [](HANDLE, TProcessParameters&) { return false; };
-  snapshot.SetWmiQuery([a, event = release.get()](TWmiWorker::Session&, uint32_t pid) {
+  ProcessSnapshot& snapshot = w.page().Snapshot();
+  snapshot.Reads.Parameters = [](HANDLE, ProcessParameters&) { return false; };
+  snapshot.SetWmiQuery([a, event = release.get()](WmiWorker::Session&, uint32_t pid) {
     if (pid == a) ::WaitForSingleObject(event, 20000);
-    return TWmiProcessTexts{true, L"wmi line of " + std::to_wstring(pid), L""};
+    return WmiProcessTexts{true, L"wmi line of " + std::to_wstring(pid), L""};
   });
   auto pumpWhileAsking = [&] {
     for (int i = 0; i < 1000 && w.page().CommandLineBusy(); ++i) {
@@ -256,13 +256,13 @@ TEST(ProcessDetails, ACommandLineOnlyWmiKnowsArrivesAfterTheRestOfTheDetails) {
 }
 
 TEST(ProcessDetails, QuickFocusChangesLeaveNoWorkerAndNoHandleBehind) {
-  test::TChildren children;
+  test::ChildProcesses children;
   for (int i = 0; i < 45; ++i) ASSERT_NE(children.Start(L"wait", L"focus-" + std::to_wstring(i)), 0u);
   ::Sleep(500);
   Window w;
   ASSERT_TRUE(w.Start());
   std::vector<uint32_t> pids;
-  for (ui::TreeNode* n = w.grid().First(); n; n = w.grid().Next(n)) pids.push_back(n->As<TProcessRecord>()->PID);
+  for (ui::TreeNode* n = w.grid().First(); n; n = w.grid().Next(n)) pids.push_back(n->As<ProcessRecord>()->PID);
   ASSERT_GE(pids.size(), 50u);
   pids.resize(50);
   // One round to let everything the program loads once settle, then the count to come back to.

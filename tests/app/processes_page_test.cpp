@@ -65,13 +65,13 @@ struct Window {
     StartupEnvironment env;
     env.isRemoteSession = [] { return false; };
     env.elevationButtonVisible = [] { return false; };
-    main = std::make_unique<MainWindow>(TCommandLineSwitches(std::vector<std::wstring>{}), env);
+    main = std::make_unique<MainWindow>(CommandLineSwitches(std::vector<std::wstring>{}), env);
   }
   ProcessesPage& page() { return main->PageOf<ProcessesPage>(kPageProcesses); }
   ui::TreeGrid& grid() { return page().tree(); }
-  const TProcessRecord* Row(uint32_t pid) {
+  const ProcessRecord* Row(uint32_t pid) {
     ui::TreeNode* node = page().FindProcessNode(pid);
-    return node ? node->As<TProcessRecord>() : nullptr;
+    return node ? node->As<ProcessRecord>() : nullptr;
   }
   std::wstring Cell(uint32_t pid, int column) {
     ui::TreeNode* node = page().FindProcessNode(pid);
@@ -90,14 +90,14 @@ TEST(ProcessesPage, ListsTheRunningProcessesWithTheirFacts) {
 
   const uint32_t self = ::GetCurrentProcessId();
   ASSERT_NE(w.Row(self), nullptr);
-  EXPECT_EQ(w.Cell(self, pcName), L"app_frame_tests.exe");
-  EXPECT_EQ(w.Cell(self, pcType), L"64-bit");
+  EXPECT_EQ(w.Cell(self, Index(ProcessColumn::Name)), L"app_frame_tests.exe");
+  EXPECT_EQ(w.Cell(self, Index(ProcessColumn::Type)), L"64-bit");
   EXPECT_FALSE(w.page().FindProcessNode(self)->hasCheckBox()) << "never the program itself";
 
   ASSERT_NE(w.Row(notepad.pid()), nullptr);
-  EXPECT_EQ(w.Cell(notepad.pid(), pcName), L"notepad.exe");
-  EXPECT_NE(w.Cell(notepad.pid(), pcFileName).find(L"notepad.exe"), std::wstring::npos);
-  EXPECT_NE(w.Cell(notepad.pid(), pcWorkingSet).find(L" K"), std::wstring::npos);
+  EXPECT_EQ(w.Cell(notepad.pid(), Index(ProcessColumn::Name)), L"notepad.exe");
+  EXPECT_NE(w.Cell(notepad.pid(), Index(ProcessColumn::FileName)).find(L"notepad.exe"), std::wstring::npos);
+  EXPECT_NE(w.Cell(notepad.pid(), Index(ProcessColumn::WorkingSet)).find(L" K"), std::wstring::npos);
   EXPECT_TRUE(w.page().FindProcessNode(notepad.pid())->hasCheckBox()) << "automatic refresh is off";
   EXPECT_EQ(w.page().FindProcessNode(-1), nullptr);
 }
@@ -111,7 +111,7 @@ TEST(ProcessesPage, TreeLayoutNameFilterAndProcessFilter) {
   ui::TreeNode* child = w.page().FindProcessNode(notepad.pid());
   ASSERT_NE(child, nullptr);
   ASSERT_NE(child->parent(), nullptr);
-  EXPECT_EQ(child->parent()->As<TProcessRecord>()->PID, ::GetCurrentProcessId());
+  EXPECT_EQ(child->parent()->As<ProcessRecord>()->PID, ::GetCurrentProcessId());
 
   // A name filter lists the matching processes only, all at the top level.
   w.main->NameFilter().SetText(L"NOTEPAD");
@@ -119,7 +119,7 @@ TEST(ProcessesPage, TreeLayoutNameFilterAndProcessFilter) {
   ASSERT_GE(w.grid().RowCount(), 1u);
   for (ui::TreeNode* n = w.grid().First(); n; n = w.grid().Next(n)) {
     EXPECT_EQ(n->parent(), nullptr);
-    EXPECT_EQ(n->As<TProcessRecord>()->Name.rfind(L"notepad", 0), 0u);
+    EXPECT_EQ(n->As<ProcessRecord>()->Name.rfind(L"notepad", 0), 0u);
   }
 
   // Every process answers: the not-responding filter lists none.
@@ -138,12 +138,12 @@ TEST(ProcessesPage, TheFocusedProcessStaysFocusedAndThePidColumnSortsNumerically
   w.grid().SetFocusedNode(w.page().FindProcessNode(notepad.pid()));
   w.main->RefreshAllPages();
   ASSERT_NE(w.grid().FocusedNode(), nullptr);
-  EXPECT_EQ(w.grid().FocusedNode()->As<TProcessRecord>()->PID, notepad.pid());
+  EXPECT_EQ(w.grid().FocusedNode()->As<ProcessRecord>()->PID, notepad.pid());
 
   for (bool ascending : {true, false}) {
-    w.grid().TreeHeaderClick(pcPID);
+    w.grid().TreeHeaderClick(Index(ProcessColumn::PID));
     std::vector<uint32_t> pids;
-    for (size_t i = 0; i < w.grid().VisibleRowCount(); ++i) pids.push_back(w.grid().VisibleRow(i)->As<TProcessRecord>()->PID);
+    for (size_t i = 0; i < w.grid().VisibleRowCount(); ++i) pids.push_back(w.grid().VisibleRow(i)->As<ProcessRecord>()->PID);
     ASSERT_GT(pids.size(), 3u);
     for (size_t i = 1; i < pids.size(); ++i)
       EXPECT_TRUE(ascending ? pids[i - 1] <= pids[i] : pids[i - 1] >= pids[i]) << pids[i - 1] << " " << pids[i];
@@ -233,7 +233,7 @@ TEST(ProcessesPage, CheckedProcessesEndOnlyAfterYes) {
 }
 
 TEST(ProcessesPage, AHungProcessIsRedAndACheckedParentEndsWithItsChildren) {
-  test::TChildren children;
+  test::ChildProcesses children;
   const DWORD hung = children.Start(L"hung", L"");
   const DWORD parent = children.Start(L"parent", L"");
   ASSERT_NE(hung, 0u);
@@ -245,23 +245,23 @@ TEST(ProcessesPage, AHungProcessIsRedAndACheckedParentEndsWithItsChildren) {
   for (int i = 0; i < 50; ++i) {  // the grandchild and the hung window appear a moment after the start
     parentRow = w.page().FindProcessNode(parent);
     ui::TreeNode* hungRow = w.page().FindProcessNode(hung);
-    if (parentRow && !parentRow->children().empty() && hungRow && !hungRow->As<TProcessRecord>()->IsResponding) break;
+    if (parentRow && !parentRow->children().empty() && hungRow && !hungRow->As<ProcessRecord>()->IsResponding) break;
     ::Sleep(100);
     w.main->RefreshActivePage();
   }
   ASSERT_NE(parentRow, nullptr);
   ASSERT_EQ(parentRow->children().size(), 1u) << "the grandchild hangs under its parent";
-  const uint32_t grandchild = parentRow->children().front()->As<TProcessRecord>()->PID;
+  const uint32_t grandchild = parentRow->children().front()->As<ProcessRecord>()->PID;
   ui::TreeNode* hungRow = w.page().FindProcessNode(hung);
   ASSERT_NE(hungRow, nullptr);
-  EXPECT_FALSE(hungRow->As<TProcessRecord>()->IsResponding);
+  EXPECT_FALSE(hungRow->As<ProcessRecord>()->IsResponding);
   EXPECT_EQ(hungRow->textColor(), static_cast<uint32_t>(RGB(255, 0, 0)));
 
   // The not-responding filter lists the hung child alone.
   ::SendMessageW(w.page().ProcessFilter(), CB_SETCURSEL, 4, 0);
   w.main->RefreshActivePage();
   ASSERT_EQ(w.grid().RowCount(), 1u);
-  EXPECT_EQ(w.grid().First()->As<TProcessRecord>()->PID, hung);
+  EXPECT_EQ(w.grid().First()->As<ProcessRecord>()->PID, hung);
 
   // Checking the parent checks its child; Yes ends both, and never the program itself.
   ::SendMessageW(w.page().ProcessFilter(), CB_SETCURSEL, 0, 0);
@@ -391,7 +391,7 @@ TEST(ProcessesPage, ATickOrF5ArrivingInsideTheWalkNeverStartsARefreshThereAndF5R
   bool pumped = false;
   size_t rowsAfterPump = 0;
   std::wstring firstName, firstNameAfterPump;
-  w.page().onRowAdded = [&](const TProcessRecord& record) {
+  w.page().onRowAdded = [&](const ProcessRecord& record) {
     if (pumped) return;
     pumped = true;
     firstName = record.Name;
@@ -409,7 +409,7 @@ TEST(ProcessesPage, ATickOrF5ArrivingInsideTheWalkNeverStartsARefreshThereAndF5R
     }
     // The row the walk goes on filling is still the one it added.
     rowsAfterPump = w.grid().RowCount();
-    if (ui::TreeNode* first = w.grid().First()) firstNameAfterPump = first->As<TProcessRecord>()->Name;
+    if (ui::TreeNode* first = w.grid().First()) firstNameAfterPump = first->As<ProcessRecord>()->Name;
   };
 
   w.main->RefreshActivePage();
@@ -428,7 +428,7 @@ TEST(ProcessesPage, ATickOrF5ArrivingInsideTheWalkNeverStartsARefreshThereAndF5R
 }
 
 TEST(ProcessesPage, EndingRunsOnAWorkerAndAChildWithoutWindowsEndsWithoutTheWait) {
-  test::TChildren children;
+  test::ChildProcesses children;
   const DWORD quiet = children.Start(L"wait", L"");
   const DWORD other = children.Start(L"wait", L"");
   ASSERT_NE(quiet, 0u);
@@ -478,14 +478,14 @@ TEST(ProcessesPage, EndingRunsOnAWorkerAndAChildWithoutWindowsEndsWithoutTheWait
 // The PID of a checked row now names another process (the row's creation time no longer matches): the worker's
 // identity check refuses it, and the error box comes when the worker reports.
 TEST(ProcessesPage, AReusedPidIsLeftAloneAndGetsTheErrorBoxWhenTheWorkerReports) {
-  test::TChildren children;
+  test::ChildProcesses children;
   const DWORD pid = children.Start(L"wait", L"");
   ASSERT_NE(pid, 0u);
   Window w;
   ASSERT_TRUE(w.main->CreateAndStart());
   ui::TreeNode* row = ListedRow(w, pid);
   ASSERT_NE(row, nullptr);
-  row->As<TProcessRecord>()->CPUTimes.CreateTime += 1;  // the listed process is gone, its PID reused
+  row->As<ProcessRecord>()->CPUTimes.CreateTime += 1;  // the listed process is gone, its PID reused
   w.grid().ToggleCheck(row);
 
   {

@@ -71,7 +71,7 @@ struct FeatureFrame {
     };
     env.replacementKey = kTestOptionsKey;
     env.snapshotFolder = std::move(snapshotFolder);
-    main = std::make_unique<MainWindow>(TCommandLineSwitches({L"/NUC"}), env);
+    main = std::make_unique<MainWindow>(CommandLineSwitches({L"/NUC"}), env);
     main->refreshExecutor = [](const RefreshStep&) {};
   }
   void Pump() {

@@ -43,11 +43,11 @@ struct ServicesWindow {
     ASSERT_TRUE(PumpUntil(*main, [this] { return !page().Reading(); }));
   }
   // Focuses the test service's row; nullptr when it is not listed.
-  const TServiceRecord* Focus() {
+  const ServiceRecord* Focus() {
     ui::TreeNode* node = page().FindServiceNode(kName);
     if (!node) return nullptr;
     page().tree().SetFocusedNode(node);
-    return node->As<TServiceRecord>();
+    return node->As<ServiceRecord>();
   }
   uint32_t Colour() { return page().tree().FocusedNode()->textColor(); }
   // Clicks a button, answers the question with Yes and waits for the action's result and refresh.
@@ -64,9 +64,9 @@ struct ServicesWindow {
 // The row and the buttons as the user sees them in one state.
 void ExpectShown(ServicesWindow& w, const wchar_t* status, const wchar_t* caption, uint32_t colour,
                  bool uninstall) {
-  const TServiceRecord* r = w.Focus();
+  const ServiceRecord* r = w.Focus();
   ASSERT_NE(r, nullptr);
-  EXPECT_EQ(w.page().tree().onGetText(*w.page().tree().FocusedNode(), scStatus), status);
+  EXPECT_EQ(w.page().tree().onGetText(*w.page().tree().FocusedNode(), Index(ServiceColumn::Status)), status);
   EXPECT_EQ(w.Colour(), colour) << status;
   EXPECT_EQ(WindowText(w.page().ControlButton().hwnd()), caption);
   EXPECT_TRUE(w.page().ControlButton().Visible());
@@ -77,7 +77,7 @@ void ExpectShown(ServicesWindow& w, const wchar_t* status, const wchar_t* captio
 std::wstring Question(const wchar_t* caption) { return std::wstring(L"难道你真的想 ") + caption + L" 服务 " + kName + L"?"; }
 
 TEST(ServicesPage, StartPauseResumeStopAndUninstallThroughTheButtons) {
-  vantrel::testing::TInstalledService installed(kName, kDisplay);
+  vantrel::testing::InstalledService installed(kName, kDisplay);
   ASSERT_TRUE(installed.Installed()) << installed.Error();
   ServicesWindow w;
   ASSERT_TRUE(w.Start());
@@ -86,10 +86,10 @@ TEST(ServicesPage, StartPauseResumeStopAndUninstallThroughTheButtons) {
   ASSERT_NE(w.Focus(), nullptr);
   ui::TreeGrid& grid = w.page().tree();
   EXPECT_EQ(w.main->Tabs().Caption(kPageServices), L" 服务 (" + std::to_wstring(grid.RowCount()) + L") ");
-  EXPECT_EQ(grid.onGetText(*grid.FocusedNode(), scName), kDisplay);
-  EXPECT_EQ(grid.onGetText(*grid.FocusedNode(), scStartUp), L"Manual");
-  EXPECT_EQ(grid.onGetText(*grid.FocusedNode(), scLogOn), L"LocalSystem");
-  EXPECT_EQ(grid.onGetText(*grid.FocusedNode(), scCmdLine), L"\"" + vantrel::testing::TestServiceExePath() + L"\"");
+  EXPECT_EQ(grid.onGetText(*grid.FocusedNode(), Index(ServiceColumn::Name)), kDisplay);
+  EXPECT_EQ(grid.onGetText(*grid.FocusedNode(), Index(ServiceColumn::StartUp)), L"Manual");
+  EXPECT_EQ(grid.onGetText(*grid.FocusedNode(), Index(ServiceColumn::LogOn)), L"LocalSystem");
+  EXPECT_EQ(grid.onGetText(*grid.FocusedNode(), Index(ServiceColumn::CmdLine)), L"\"" + vantrel::testing::TestServiceExePath() + L"\"");
   EXPECT_EQ(w.page().Panel().title(), ServiceDescriptionLine(*w.Focus()));
   EXPECT_TRUE(w.page().ManagerButton().Visible());
   ExpectShown(w, L"Stopped", L"启动", kServiceDefaultColour, true);
@@ -100,16 +100,16 @@ TEST(ServicesPage, StartPauseResumeStopAndUninstallThroughTheButtons) {
 
   // Paused from outside, the button resumes it.
   ASSERT_TRUE(PauseService(kName).Ok);
-  ASSERT_EQ(WaitForServiceState(kName, ssPaused, 5000), ssPaused);
+  ASSERT_EQ(WaitForServiceState(kName, Index(ServiceState::Paused), 5000), Index(ServiceState::Paused));
   w.Refresh();
   ExpectShown(w, L"Paused", L"恢复", kServiceDefaultColour, false);
   w.Click(w.page().ControlButton(), Question(L"恢复"));
-  ASSERT_EQ(WaitForServiceState(kName, ssRunning, 5000), ssRunning);
+  ASSERT_EQ(WaitForServiceState(kName, Index(ServiceState::Running), 5000), Index(ServiceState::Running));
   w.Refresh();
   ExpectShown(w, L"Started", L"停止", kServiceRunningColour, false);
 
   w.Click(w.page().ControlButton(), Question(L"停止"));
-  ASSERT_EQ(WaitForServiceState(kName, ssStopped, 5000), ssStopped);
+  ASSERT_EQ(WaitForServiceState(kName, Index(ServiceState::Stopped), 5000), Index(ServiceState::Stopped));
   w.Refresh();
   ExpectShown(w, L"Stopped", L"启动", kServiceDefaultColour, true);
 
@@ -119,7 +119,7 @@ TEST(ServicesPage, StartPauseResumeStopAndUninstallThroughTheButtons) {
 }
 
 TEST(ServicesPage, ARefusedStartQuotesItsOwnErrorAndNoOneElsesTarget) {
-  vantrel::testing::TInstalledService installed(kName, kDisplay);
+  vantrel::testing::InstalledService installed(kName, kDisplay);
   ASSERT_TRUE(installed.Installed()) << installed.Error();
   ServicesWindow w;
   ASSERT_TRUE(w.Start());
@@ -127,9 +127,9 @@ TEST(ServicesPage, ARefusedStartQuotesItsOwnErrorAndNoOneElsesTarget) {
   ASSERT_EQ(WindowText(w.page().ControlButton().hwnd()), L"启动");
 
   // Started behind the page's back: the row still offers a start, which the manager refuses.
-  const TServiceOutcome started = StartOrContinueService(kName);
+  const ServiceOutcome started = StartOrContinueService(kName);
   ASSERT_TRUE(started.Ok) << started.Error;
-  ASSERT_EQ(WaitForServiceState(kName, ssRunning, 5000), ssRunning);
+  ASSERT_EQ(WaitForServiceState(kName, Index(ServiceState::Running), 5000), Index(ServiceState::Running));
   ::SetLastError(ERROR_SUCCESS);
   {
     BoxAnswerer yes(IDYES);
@@ -141,7 +141,7 @@ TEST(ServicesPage, ARefusedStartQuotesItsOwnErrorAndNoOneElsesTarget) {
   EXPECT_EQ(ok.seen.text, ServiceStartErrorText(kName, SystemErrorText(ERROR_SERVICE_ALREADY_RUNNING)));
   EXPECT_EQ(ok.seen.text.find(L"completed successfully"), std::wstring::npos);
   EXPECT_EQ(ok.seen.caption, L"错误");
-  EXPECT_EQ(QueryServiceState(kName), ssRunning) << "nothing else was done to it";
+  EXPECT_EQ(QueryServiceState(kName), Index(ServiceState::Running)) << "nothing else was done to it";
 
   // Saying No does nothing.
   w.Refresh();
@@ -152,7 +152,7 @@ TEST(ServicesPage, ARefusedStartQuotesItsOwnErrorAndNoOneElsesTarget) {
     ASSERT_TRUE(no.found);
   }
   EXPECT_FALSE(w.page().ActionRunning());
-  EXPECT_EQ(QueryServiceState(kName), ssRunning);
+  EXPECT_EQ(QueryServiceState(kName), Index(ServiceState::Running));
 }
 
 // Counts the file reads of the page's reader by path, and holds the reads of one path until released.
@@ -181,8 +181,8 @@ struct FileReadSpy {
     std::lock_guard guard(lock);
     heldPath = Fold(path);
   }
-  static std::shared_ptr<TServicesReader> Reader(std::shared_ptr<FileReadSpy> spy) {
-    return std::make_shared<TServicesReader>([spy](const std::wstring& path, int32_t defaultImage) {
+  static std::shared_ptr<ServicesReader> Reader(std::shared_ptr<FileReadSpy> spy) {
+    return std::make_shared<ServicesReader>([spy](const std::wstring& path, int32_t defaultImage) {
       bool hold = false;
       {
         std::lock_guard guard(spy->lock);
@@ -209,7 +209,7 @@ struct ExeCopy {
 TEST(ServicesPage, ReadsOnAWorkerKeepingTheFileFactsAndShowsOnlyTheNewestRead) {
   constexpr wchar_t kNewName[] = L"VantrelPageSvc2";
   constexpr wchar_t kNewDisplay[] = L"Vantrel Page Second Service";
-  vantrel::testing::TInstalledService installed(kName, kDisplay);
+  vantrel::testing::InstalledService installed(kName, kDisplay);
   ASSERT_TRUE(installed.Installed()) << installed.Error();
   const auto spy = std::make_shared<FileReadSpy>();
   ServicesWindow w;
@@ -230,7 +230,7 @@ TEST(ServicesPage, ReadsOnAWorkerKeepingTheFileFactsAndShowsOnlyTheNewestRead) {
   // its messages meanwhile), and the list keeps the previous read, focus included, until the new one arrives.
   ExeCopy copy;
   ASSERT_TRUE(copy.copied);
-  vantrel::testing::TInstalledService second(kNewName, kNewDisplay, nullptr, copy.path);
+  vantrel::testing::InstalledService second(kNewName, kNewDisplay, nullptr, copy.path);
   ASSERT_TRUE(second.Installed()) << second.Error();
   spy->Hold(copy.path);
   const int shown = w.page().ReadsShown();
@@ -241,7 +241,7 @@ TEST(ServicesPage, ReadsOnAWorkerKeepingTheFileFactsAndShowsOnlyTheNewestRead) {
   EXPECT_EQ(w.page().tree().RowCount(), rows);
   EXPECT_EQ(w.page().FindServiceNode(kNewName), nullptr);
   ASSERT_NE(w.page().tree().FocusedNode(), nullptr);
-  EXPECT_EQ(w.page().tree().FocusedNode()->As<TServiceRecord>()->Name, kName);
+  EXPECT_EQ(w.page().tree().FocusedNode()->As<ServiceRecord>()->Name, kName);
 
   // Two more requests while the read hangs: the held read and the middle request never reach the list.
   w.main->NameFilter().SetText(L"no service is called this");
@@ -258,7 +258,7 @@ TEST(ServicesPage, ReadsOnAWorkerKeepingTheFileFactsAndShowsOnlyTheNewestRead) {
 }
 
 TEST(ServicesPage, ADisabledServiceIsGreyWithItsButtonDisabledAndTheFilterKeepsPrefixes) {
-  vantrel::testing::TInstalledService installed(kName, kDisplay);
+  vantrel::testing::InstalledService installed(kName, kDisplay);
   ASSERT_TRUE(installed.Installed()) << installed.Error();
   {
     SC_HANDLE manager = ::OpenSCManagerW(nullptr, nullptr, SC_MANAGER_CONNECT);
@@ -271,7 +271,7 @@ TEST(ServicesPage, ADisabledServiceIsGreyWithItsButtonDisabledAndTheFilterKeepsP
   ServicesWindow w;
   ASSERT_TRUE(w.Start());
   ASSERT_NE(w.Focus(), nullptr);
-  EXPECT_EQ(w.page().tree().onGetText(*w.page().tree().FocusedNode(), scStartUp), L"Disabled");
+  EXPECT_EQ(w.page().tree().onGetText(*w.page().tree().FocusedNode(), Index(ServiceColumn::StartUp)), L"Disabled");
   EXPECT_EQ(w.Colour(), kServiceDisabledColour);
   EXPECT_FALSE(w.page().ControlButton().Enabled());
   EXPECT_TRUE(w.page().UninstallButton().Enabled());
@@ -286,7 +286,7 @@ TEST(ServicesPage, ADisabledServiceIsGreyWithItsButtonDisabledAndTheFilterKeepsP
     w.Refresh();
     EXPECT_EQ(w.page().FindServiceNode(kName) != nullptr, c.listed) << c.filter;
     for (ui::TreeNode* n = w.page().tree().First(); n; n = w.page().tree().Next(n))
-      EXPECT_TRUE(ServicePassesFilter(n->As<TServiceRecord>()->DisplayName, c.filter));
+      EXPECT_TRUE(ServicePassesFilter(n->As<ServiceRecord>()->DisplayName, c.filter));
   }
 }
 

@@ -141,9 +141,9 @@ TEST(SessionsPage, RowsTextsColoursAndTheSessionProcessList) {
   // The list the process refresh merges (a manual refresh reads and empties it right after the sessions step):
   // every process, an owner read from a SID kept, the others the session's user.
   w.page().RefreshSessions(L"");
-  const TProcesses& wtsp = w.main->SessionProcessList();
+  const ProcessRecords& wtsp = w.main->SessionProcessList();
   ASSERT_EQ(wtsp.size(), 5u);
-  for (const TProcessRecord& p : wtsp) {
+  for (const ProcessRecord& p : wtsp) {
     if (p.PID == 3001) {
       EXPECT_NE(p.Username, L"clerk") << "the SID's owner stays";
       EXPECT_FALSE(p.Username.empty());
@@ -187,7 +187,7 @@ TEST(SessionsPage, ButtonsFollowTheFocusedSessionAndAnEndedOneLeavesNothingFocus
   w.Focus(5);
   w.main->RefreshActivePage();
   ASSERT_NE(w.grid().FocusedNode(), nullptr);
-  EXPECT_EQ(w.grid().FocusedNode()->As<TSessionRecord>()->ID, 5u);
+  EXPECT_EQ(w.grid().FocusedNode()->As<SessionRecord>()->ID, 5u);
 
   // A filter that matches no user empties the list but keeps the tab the user is on.
   w.main->NameFilter().SetText(L"nobody");
@@ -199,7 +199,7 @@ TEST(SessionsPage, ButtonsFollowTheFocusedSessionAndAnEndedOneLeavesNothingFocus
   w.wts.sessions.push_back(FakeWtsSession::Make(3, L"RDP-Tcp#7", WTSActive, L"clerk", L"PC7"));
   w.main->RefreshActivePage();
   ASSERT_EQ(w.grid().RowCount(), 1u);
-  EXPECT_EQ(w.Cell(3, scsUsername), L"clerk");
+  EXPECT_EQ(w.Cell(3, Index(SessionColumn::Username)), L"clerk");
 
   // No sessions at all: the tab goes and the processes page shows.
   w.main->NameFilter().SetText(L"");
@@ -417,13 +417,13 @@ TEST(SessionJournal, EveryEventCodeGivesItsRowAndTheLogoffKeepsTheListedUser) {
     w.SessionChange(c.code, c.session);
     ui::TreeNode* row = journal.VisibleRow(journal.VisibleRowCount() - 1);
     ASSERT_NE(row, nullptr);
-    const TSesJournalRecord& r = *row->As<TSesJournalRecord>();
+    const SessionJournalRecord& r = *row->As<SessionJournalRecord>();
     EXPECT_EQ(r.Event, c.event) << c.code;
     EXPECT_EQ(r.Username, c.user) << c.code;
     EXPECT_EQ(r.Session, static_cast<int32_t>(c.session));
     EXPECT_EQ(r.SesType, sesType);
-    EXPECT_EQ(journal.onGetText(*row, jcSession), std::to_wstring(c.session));
-    EXPECT_FALSE(journal.onGetText(*row, jcTimestamp).empty());
+    EXPECT_EQ(journal.onGetText(*row, Index(JournalColumn::Session)), std::to_wstring(c.session));
+    EXPECT_FALSE(journal.onGetText(*row, Index(JournalColumn::Timestamp)).empty());
   }
   EXPECT_EQ(journal.RowCount(), std::size(cases));
   EXPECT_EQ(WindowText(w.page().JournalPanel().headerHwnd()), L"Journal (11)");
@@ -433,7 +433,7 @@ TEST(SessionJournal, EveryEventCodeGivesItsRowAndTheLogoffKeepsTheListedUser) {
   // The session ends and the system no longer knows its user: its logoff still names whom the list showed.
   std::erase_if(w.wts.sessions, [](const FakeWtsSession& s) { return s.id == 3; });
   w.SessionChange(WTS_SESSION_LOGOFF, 3);
-  EXPECT_EQ(journal.VisibleRow(journal.VisibleRowCount() - 1)->As<TSesJournalRecord>()->Username, L"PC7\\clerk");
+  EXPECT_EQ(journal.VisibleRow(journal.VisibleRowCount() - 1)->As<SessionJournalRecord>()->Username, L"PC7\\clerk");
   EXPECT_EQ(w.page().FindSessionNode(3), nullptr) << "the list followed the change";
 
   // Clear, from the journal's own menu; the caption keeps its count until the next entry.
@@ -483,7 +483,7 @@ TEST(SessionJournal, TheFileReadsBackFieldByFieldAndAFailedSaveKeepsTheEarlierOn
     ui::TreeNode* row = journal.VisibleRow(r);
     for (int c = 0; c < kJournalColumnCount; ++c)
       EXPECT_EQ(lines[r + 1][static_cast<size_t>(c)], ThroughAnsi(journal.onGetText(*row, c))) << r << "," << c;
-    EXPECT_EQ(lines[r + 1][jcName], users[r]);
+    EXPECT_EQ(lines[r + 1][Index(JournalColumn::Name)], users[r]);
   }
 
   // Held open without sharing by another program: the save fails and the earlier file stays whole.

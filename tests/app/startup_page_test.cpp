@@ -67,14 +67,14 @@ struct StartupPageWindow : test::PageWindow {
   ui::TreeGrid& grid() { return page().tree(); }
   ui::TreeNode* Group(const std::wstring& path) {
     for (ui::TreeNode* n = grid().First(); n; n = grid().Next(n))
-      if (StartupPage::IsGroupRow(*n) && _wcsicmp(n->As<TAutorunRecord>()->Path.c_str(), path.c_str()) == 0) return n;
+      if (StartupPage::IsGroupRow(*n) && _wcsicmp(n->As<AutorunRecord>()->Path.c_str(), path.c_str()) == 0) return n;
     return nullptr;
   }
   std::vector<ui::TreeNode*> Entries(const std::wstring& groupPath, const std::wstring& name) {
     std::vector<ui::TreeNode*> rows;
     if (ui::TreeNode* g = Group(groupPath))
       for (const auto& child : g->children())
-        if (_wcsicmp(child->As<TAutorunRecord>()->Name.c_str(), name.c_str()) == 0) rows.push_back(child);
+        if (_wcsicmp(child->As<AutorunRecord>()->Name.c_str(), name.c_str()) == 0) rows.push_back(child);
     return rows;
   }
   ui::TreeNode* Entry(const std::wstring& groupPath, const std::wstring& name) {
@@ -199,7 +199,7 @@ TEST_F(StartupPageTest, ListsEveryPlaceUnderItsGroupWithTheTextsAndBoxesAsRuled)
   EXPECT_EQ(w_.EntryRows(), 3u);
   for (ui::TreeNode* n = grid.First(); n; n = grid.Next(n)) {
     if (!StartupPage::IsGroupRow(*n)) {
-      EXPECT_EQ(n->As<TAutorunRecord>()->Name, p_ + L"Run");
+      EXPECT_EQ(n->As<AutorunRecord>()->Name, p_ + L"Run");
     }
   }
   EXPECT_EQ(w_.main->Tabs().Caption(kPageStartup), L" 自动运行 (3) ");
@@ -290,7 +290,7 @@ TEST_F(StartupPageTest, AHostileRunValueIsListedWithoutHoldingTheWindow) {
   ui::TreeNode* row = w_.Entry(L"HKCU\\" + kRun, p_ + L"Long");
   ASSERT_NE(row, nullptr);
   EXPECT_EQ(w_.Cell(row, 1), hostile) << "the command line as stored";
-  EXPECT_LE(row->As<TAutorunRecord>()->ImageName.size(), kMaxCommandLineChars);
+  EXPECT_LE(row->As<AutorunRecord>()->ImageName.size(), kMaxCommandLineChars);
   EXPECT_TRUE(row->hasCheckBox());
   EXPECT_NE(w_.Entry(L"HKCU\\" + kRun, p_ + L"Run"), nullptr);
   EXPECT_NE(w_.Entry(L"HKLM\\" + kRun, p_ + L"Run"), nullptr);

@@ -34,7 +34,7 @@ struct TrayFrame {
       calls.push_back({message, data->hWnd, data->uCallbackMessage, data->hIcon});
       return TRUE;
     };
-    main = std::make_unique<MainWindow>(TCommandLineSwitches(words), env);
+    main = std::make_unique<MainWindow>(CommandLineSwitches(words), env);
     main->refreshExecutor = [](const RefreshStep&) {};
   }
 };

@@ -97,7 +97,7 @@ struct UpdateFrame {
     env.programVersion = [] { return std::make_pair(std::wstring(L"1.2.0.0"), std::wstring(L"(c) test")); };
     env.updatePageAddress = [url = server.Url()] { return url; };
     env.openProductPage = [this](HWND, const std::wstring& url) { opened.push_back(url); };
-    main = std::make_unique<MainWindow>(TCommandLineSwitches(words), env);
+    main = std::make_unique<MainWindow>(CommandLineSwitches(words), env);
     main->refreshExecutor = [](const RefreshStep&) {};
   }
   void Pump() {

@@ -46,7 +46,7 @@ struct WindowsPageWindow : test::PageWindow {
   uint32_t TreeParent(HWND hwnd) {
     ui::TreeNode* node = page().FindWindowNode(H(hwnd));
     if (!node) return 0xFFFFFFFF;
-    return node->parent() ? node->parent()->As<TWindowInfo>()->Handle : 0;
+    return node->parent() ? node->parent()->As<WindowInfo>()->Handle : 0;
   }
   std::map<std::wstring, std::wstring> InspectorItems() {
     std::map<std::wstring, std::wstring> shown;
@@ -96,9 +96,9 @@ TEST(WindowsPage, TreeByParentAndOwnerWithTheInvisibleSwitchAndDetails) {
   w.main->SetActivePage(kPageWindows);
   ASSERT_TRUE(w.FollowProcess(::GetCurrentProcessId()));
 
-  EXPECT_EQ(w.Cell(own.main, wcClassName), OwnWindows::kClass);
-  EXPECT_EQ(w.Cell(own.main, wcText), L"Main window");
-  EXPECT_EQ(w.Cell(own.main, wcHandle), HexText(H(own.main)));
+  EXPECT_EQ(w.Cell(own.main, Index(WindowColumn::ClassName)), OwnWindows::kClass);
+  EXPECT_EQ(w.Cell(own.main, Index(WindowColumn::Text)), L"Main window");
+  EXPECT_EQ(w.Cell(own.main, Index(WindowColumn::Handle)), HexText(H(own.main)));
   EXPECT_EQ(w.TreeParent(own.main), 0u);
   EXPECT_EQ(w.TreeParent(own.owned), H(own.main)) << "a top-level dialog under its owner";
   EXPECT_EQ(w.TreeParent(own.child), H(own.main));
@@ -108,10 +108,10 @@ TEST(WindowsPage, TreeByParentAndOwnerWithTheInvisibleSwitchAndDetails) {
   // A window with a text is bold in the handle and class columns only; one without is not.
   ui::TreeNode* mainRow = w.page().FindWindowNode(H(own.main));
   ASSERT_NE(mainRow, nullptr);
-  EXPECT_TRUE(w.grid().onGetCellStyle(*mainRow, wcHandle).bold);
-  EXPECT_TRUE(w.grid().onGetCellStyle(*mainRow, wcClassName).bold);
-  EXPECT_FALSE(w.grid().onGetCellStyle(*mainRow, wcText).bold);
-  EXPECT_FALSE(w.grid().onGetCellStyle(*w.page().FindWindowNode(H(own.child)), wcClassName).bold);
+  EXPECT_TRUE(w.grid().onGetCellStyle(*mainRow, Index(WindowColumn::Handle)).bold);
+  EXPECT_TRUE(w.grid().onGetCellStyle(*mainRow, Index(WindowColumn::ClassName)).bold);
+  EXPECT_FALSE(w.grid().onGetCellStyle(*mainRow, Index(WindowColumn::Text)).bold);
+  EXPECT_FALSE(w.grid().onGetCellStyle(*w.page().FindWindowNode(H(own.child)), Index(WindowColumn::ClassName)).bold);
 
   ::SendMessageW(w.page().InvisibleSwitch().buttonHwnd(), BM_CLICK, 0, 0);  // refreshes
   ASSERT_TRUE(w.WaitForList());
@@ -238,16 +238,16 @@ TEST(WindowsPage, AnotherProcessWindowWithClassAndTitle) {
   WindowsPageWindow w;
   ASSERT_TRUE(w.main->CreateAndStart());
   ASSERT_TRUE(w.FollowProcess(pi.dwProcessId));
-  EXPECT_EQ(w.Cell(found.hwnd, wcClassName), cls);
-  EXPECT_EQ(w.Cell(found.hwnd, wcText), test::WindowText(found.hwnd));
-  EXPECT_FALSE(w.Cell(found.hwnd, wcText).empty());
+  EXPECT_EQ(w.Cell(found.hwnd, Index(WindowColumn::ClassName)), cls);
+  EXPECT_EQ(w.Cell(found.hwnd, Index(WindowColumn::Text)), test::WindowText(found.hwnd));
+  EXPECT_FALSE(w.Cell(found.hwnd, Index(WindowColumn::Text)).empty());
   EXPECT_EQ(w.TreeParent(found.hwnd), 0u);
   for (ui::TreeNode* n = w.grid().First(); n; n = w.grid().Next(n))
-    EXPECT_EQ(n->As<TWindowInfo>()->Process, pi.dwProcessId);
+    EXPECT_EQ(n->As<WindowInfo>()->Process, pi.dwProcessId);
 }
 
 TEST(WindowsPage, AHungWindowsRowAppearsWithAnEmptyTextWhileTheWindowKeepsAnswering) {
-  vantrel::test::TChildren children;
+  vantrel::test::ChildProcesses children;
   const DWORD hung = children.Start(L"hung", L"");
   ASSERT_NE(hung, 0u);
   WindowsPageWindow w;
@@ -268,7 +268,7 @@ TEST(WindowsPage, AHungWindowsRowAppearsWithAnEmptyTextWhileTheWindowKeepsAnswer
   ASSERT_TRUE(w.WaitForList());
   EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(2));
   ASSERT_GE(w.grid().RowCount(), 1u);
-  const TWindowInfo& row = *w.grid().First()->As<TWindowInfo>();
+  const WindowInfo& row = *w.grid().First()->As<WindowInfo>();
   EXPECT_EQ(row.ClassName, L"VantrelProcChild");
   EXPECT_EQ(row.Text, L"");
   EXPECT_EQ(row.Process, hung);
@@ -277,7 +277,7 @@ TEST(WindowsPage, AHungWindowsRowAppearsWithAnEmptyTextWhileTheWindowKeepsAnswer
 TEST(WindowsPage, ANewerReadSupersedesAnOlderOne) {
   OwnWindows own;
   ASSERT_TRUE(own.Made());
-  vantrel::test::TChildren children;
+  vantrel::test::ChildProcesses children;
   const DWORD hung = children.Start(L"hung", L"");
   ASSERT_NE(hung, 0u);
   WindowsPageWindow w;
@@ -290,7 +290,7 @@ TEST(WindowsPage, ANewerReadSupersedesAnOlderOne) {
   ASSERT_TRUE(w.FollowProcess(::GetCurrentProcessId()));
   ASSERT_GT(w.grid().RowCount(), 0u);
   for (ui::TreeNode* n = w.grid().First(); n; n = w.grid().Next(n))
-    EXPECT_EQ(n->As<TWindowInfo>()->Process, ::GetCurrentProcessId());
+    EXPECT_EQ(n->As<WindowInfo>()->Process, ::GetCurrentProcessId());
   EXPECT_NE(w.page().FindWindowNode(H(own.main)), nullptr);
 }
 

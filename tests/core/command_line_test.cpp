@@ -7,7 +7,7 @@ namespace {
 
 TEST(CommandLineSwitches, EverySpellingOfASwitchIsTheSameSwitch) {
   for (const wchar_t* word : {L"-hide", L"/HIDE", L"\\Hide", L"-HiDe"}) {
-    TCommandLineSwitches s({word});
+    CommandLineSwitches s({word});
     EXPECT_TRUE(s.Has(Switch::HIDE)) << word;
     EXPECT_FALSE(s.Has(Switch::MAX)) << word;
   }
@@ -19,11 +19,11 @@ TEST(CommandLineSwitches, OnlyWholeNamesWithAPrefixCount) {
     bool hide;
   } cases[] = {{L"hide", false}, {L"--hide", false}, {L"/hidex", false}, {L"/hid", false}, {L"/", false},
                {L"-", false},    {L"", false},        {L"/hide", true}};
-  for (const Case& c : cases) EXPECT_EQ(TCommandLineSwitches({c.word}).Has(Switch::HIDE), c.hide) << c.word;
+  for (const Case& c : cases) EXPECT_EQ(CommandLineSwitches({c.word}).Has(Switch::HIDE), c.hide) << c.word;
 }
 
 TEST(CommandLineSwitches, AllNamesAreRecognised) {
-  TCommandLineSwitches s({L"/nuc", L"-auto", L"\\tree", L"/ses", L"/perf", L"/max", L"/cpuicon", L"/debug", L"/?"});
+  CommandLineSwitches s({L"/nuc", L"-auto", L"\\tree", L"/ses", L"/perf", L"/max", L"/cpuicon", L"/debug", L"/?"});
   for (Switch sw : {Switch::NUC, Switch::AUTO, Switch::TREE, Switch::SES, Switch::PERF, Switch::MAX, Switch::CPUICON,
                     Switch::DEBUG, Switch::Help})
     EXPECT_TRUE(s.Has(sw));

@@ -17,7 +17,7 @@ TEST(EnvironmentRecords, WholeBlockFilterAndOrder) {
   block += L"GARBAGE=after the end";
 
   const std::vector<std::wstring> lines = ParseEnvironmentBlock(block);
-  std::vector<TEnvRecord> all = EnvironmentRecords(lines, L"");
+  std::vector<EnvironmentRecord> all = EnvironmentRecords(lines, L"");
   ASSERT_EQ(all.size(), 6u);  // the hidden "=C:" entry is left out; nothing after the terminating entry
   EXPECT_EQ(all[0].Value, longValue);  // whole, well beyond 4,096 characters
   EXPECT_EQ(all[2].Variable, L"pairs");
@@ -25,15 +25,15 @@ TEST(EnvironmentRecords, WholeBlockFilterAndOrder) {
   EXPECT_EQ(all[4].Value, L"值");
   EXPECT_EQ(all.back().Variable, L"windir");  // a variable ending after 4,096 characters is listed
 
-  std::vector<TEnvRecord> pro = EnvironmentRecords(lines, L"pro");
+  std::vector<EnvironmentRecord> pro = EnvironmentRecords(lines, L"pro");
   ASSERT_EQ(pro.size(), 2u);
   EXPECT_EQ(pro[0].Variable, L"PROMPT");
   EXPECT_EQ(pro[1].Variable, L"ProgramFiles");
 
-  TFormatSettings settings;
+  FormatSettings settings;
   SortEnvRecords(all, settings);
   std::vector<std::wstring> names;
-  for (const TEnvRecord& r : all) names.push_back(r.Variable);
+  for (const EnvironmentRecord& r : all) names.push_back(r.Variable);
   EXPECT_EQ(names, (std::vector<std::wstring>{L"pairs", L"Path", L"ProgramFiles", L"PROMPT", L"windir", L"中文"}));
   EXPECT_EQ(EnvironmentTabCaption(6), L" 环境 (6) ");
 }

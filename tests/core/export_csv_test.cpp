@@ -55,7 +55,7 @@ TEST(CsvField, AFormulaGetsAnApostropheAndAPlainNumberStaysAsItIs) {
 }
 
 TEST(CsvText, AStrictReaderReadsBackEveryCell) {
-  const TCsvTable table{{L"PID", L"名称", L"用户名"},
+  const CsvTable table{{L"PID", L"名称", L"用户名"},
                         {{L"4", L"a;b.exe", L"PC7\\cl\"erk"},
                          {L"12", L"记事本.exe", L"x;\"y\""},
                          {L"", L"", L""},

@@ -146,7 +146,7 @@ TEST(GridSort, IsStableInBothDirections) {
 }
 
 TEST(GridSort, CellKeysOrderNumbersAndDatesByValue) {
-  const TFormatSettings fs;
+  const FormatSettings fs;
   struct Case {
     std::vector<std::wstring> cells;
     std::vector<std::wstring> sorted;
@@ -160,7 +160,7 @@ TEST(GridSort, CellKeysOrderNumbersAndDatesByValue) {
   for (const Case& c : cases) {
     GridModel m;
     for (const auto& cell : c.cells) m.AddRecord(nullptr, Row{cell, cell});
-    m.SortByKey<TCellSortKey>(
+    m.SortByKey<CellSortKey>(
         1, true, Text, [&](const std::wstring& t) { return MakeCellSortKey(t, 25, fs); }, CompareCellSortKeys);
     EXPECT_EQ(Names(m), c.sorted) << c.cells.front();
   }

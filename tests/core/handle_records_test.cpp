@@ -13,21 +13,21 @@ namespace {
 // Builds a handle-table buffer field by field, at the offsets of the layout under test.
 class TableWriter {
  public:
-  TableWriter(THandleTableLayout layout, bool is64) : layout_(layout), is64_(is64) {}
+  TableWriter(HandleTableLayout layout, bool is64) : layout_(layout), is64_(is64) {}
   size_t Ptr() const { return is64_ ? 8 : 4; }
-  size_t Header() const { return layout_ == THandleTableLayout::Extended ? 2 * Ptr() : Ptr(); }
-  size_t Entry() const { return layout_ == THandleTableLayout::Extended ? 3 * Ptr() + 16 : (is64_ ? 24 : 16); }
+  size_t Header() const { return layout_ == HandleTableLayout::Extended ? 2 * Ptr() : Ptr(); }
+  size_t Entry() const { return layout_ == HandleTableLayout::Extended ? 3 * Ptr() + 16 : (is64_ ? 24 : 16); }
 
-  std::vector<uint8_t> Build(const std::vector<THandleTableEntry>& entries, uint64_t claimedCount) {
+  std::vector<uint8_t> Build(const std::vector<HandleTableEntry>& entries, uint64_t claimedCount) {
     std::vector<uint8_t> b(Header() + entries.size() * Entry(), 0xCC);
-    if (layout_ == THandleTableLayout::Extended)
+    if (layout_ == HandleTableLayout::Extended)
       Put(b, 0, claimedCount, Ptr());
     else
       Put(b, 0, claimedCount, 4);
     for (size_t i = 0; i < entries.size(); ++i) {
       const size_t e = Header() + i * Entry();
-      const THandleTableEntry& t = entries[i];
-      if (layout_ == THandleTableLayout::Extended) {
+      const HandleTableEntry& t = entries[i];
+      if (layout_ == HandleTableLayout::Extended) {
         Put(b, e, 0xDEAD, Ptr());  // object
         Put(b, e + Ptr(), t.PID, Ptr());
         Put(b, e + 2 * Ptr(), t.Handle, Ptr());
@@ -49,26 +49,26 @@ class TableWriter {
 
  private:
   static void Put(std::vector<uint8_t>& b, size_t at, uint64_t v, size_t n) { std::memcpy(&b[at], &v, n); }
-  THandleTableLayout layout_;
+  HandleTableLayout layout_;
   bool is64_;
 };
 
 TEST(HandleTable, ParsesEveryLayoutAndBitness) {
   struct Case {
-    THandleTableLayout layout;
+    HandleTableLayout layout;
     bool is64;
     uint64_t pid, handle;  // what the layout can carry
   } cases[] = {
-      {THandleTableLayout::Extended, true, 70000, 0x1'0000'0a4},
-      {THandleTableLayout::Extended, false, 70000, 0x100a4},
-      {THandleTableLayout::Legacy, true, 4464, 0x1a4},
-      {THandleTableLayout::Legacy, false, 4464, 0x1a4},
+      {HandleTableLayout::Extended, true, 70000, 0x1'0000'0a4},
+      {HandleTableLayout::Extended, false, 70000, 0x100a4},
+      {HandleTableLayout::Legacy, true, 4464, 0x1a4},
+      {HandleTableLayout::Legacy, false, 4464, 0x1a4},
   };
   for (const Case& c : cases) {
     TableWriter w(c.layout, c.is64);
-    const std::vector<THandleTableEntry> in = {{c.pid, c.handle, 0x1F0003, 28}, {4, 8, 0x20019, 20}};
+    const std::vector<HandleTableEntry> in = {{c.pid, c.handle, 0x1F0003, 28}, {4, 8, 0x20019, 20}};
     const std::vector<uint8_t> buf = w.Build(in, in.size());
-    std::vector<THandleTableEntry> out;
+    std::vector<HandleTableEntry> out;
     ASSERT_TRUE(ParseHandleTable(buf.data(), buf.size(), c.layout, c.is64, out));
     ASSERT_EQ(out.size(), 2u);
     for (size_t i = 0; i < 2; ++i) {
@@ -81,16 +81,16 @@ TEST(HandleTable, ParsesEveryLayoutAndBitness) {
 }
 
 TEST(HandleTable, ACountBeyondTheBufferOrAShortHeaderIsRefused) {
-  TableWriter w(THandleTableLayout::Extended, true);
+  TableWriter w(HandleTableLayout::Extended, true);
   const std::vector<uint8_t> buf = w.Build({{1, 4, 0, 5}}, 2);  // claims two, holds one
-  std::vector<THandleTableEntry> out{{9, 9, 9, 9}};
-  EXPECT_FALSE(ParseHandleTable(buf.data(), buf.size(), THandleTableLayout::Extended, true, out));
+  std::vector<HandleTableEntry> out{{9, 9, 9, 9}};
+  EXPECT_FALSE(ParseHandleTable(buf.data(), buf.size(), HandleTableLayout::Extended, true, out));
   EXPECT_TRUE(out.empty());
-  EXPECT_FALSE(ParseHandleTable(buf.data(), 15, THandleTableLayout::Extended, true, out));
+  EXPECT_FALSE(ParseHandleTable(buf.data(), 15, HandleTableLayout::Extended, true, out));
   const std::vector<uint8_t> huge = w.Build({}, ~uint64_t{0});
-  EXPECT_FALSE(ParseHandleTable(huge.data(), huge.size(), THandleTableLayout::Extended, true, out));
+  EXPECT_FALSE(ParseHandleTable(huge.data(), huge.size(), HandleTableLayout::Extended, true, out));
   const std::vector<uint8_t> empty = w.Build({}, 0);
-  EXPECT_TRUE(ParseHandleTable(empty.data(), empty.size(), THandleTableLayout::Extended, true, out));
+  EXPECT_TRUE(ParseHandleTable(empty.data(), empty.size(), HandleTableLayout::Extended, true, out));
   EXPECT_TRUE(out.empty());
 }
 
@@ -141,7 +141,7 @@ TEST(HandleNames, ProcessThreadAndRegistryNames) {
       {16, L"", 16, L""},  // unnamed: nothing to list
   };
   for (const Case& c : cases) {
-    THandleRecord r;
+    HandleRecord r;
     r.Typ = c.typ;
     r.TypeName = L"T";
     ApplyObjectName(r, c.name);
@@ -218,26 +218,26 @@ TEST(HandleTexts, HandleValueAndCells) {
   EXPECT_EQ(HandleValueText(420), L"0x000001a4");
   EXPECT_EQ(HandleValueText(0), L"0x00000000");
   EXPECT_EQ(HandleValueText(0x1'0000'0000ull), L"0x100000000") << "wide values are never cut";
-  THandleRecord r;
+  HandleRecord r;
   r.TypeName = L"File";
   r.Name = L"C:\\x";
   r.Handle = 0x1a4;
-  EXPECT_EQ(HandleCellText(r, hcType), L"File");
-  EXPECT_EQ(HandleCellText(r, hcName), L"C:\\x");
-  EXPECT_EQ(HandleCellText(r, hcHandle), L"0x000001a4");
+  EXPECT_EQ(HandleCellText(r, Index(HandleColumn::Type)), L"File");
+  EXPECT_EQ(HandleCellText(r, Index(HandleColumn::Name)), L"C:\\x");
+  EXPECT_EQ(HandleCellText(r, Index(HandleColumn::Handle)), L"0x000001a4");
   EXPECT_EQ(HandlesCaption(12), L" 句柄 (12) ");
 }
 
 TEST(SlowFileNames, EachSlowHandleCostsItsWaitOnceAndStuckWorkersAreCapped) {
-  TSlowFileNames slow;
-  const TSlowFileNames::Key pipe{12, 0x40};
+  SlowFileNames slow;
+  const SlowFileNames::Key pipe{12, 0x40};
   EXPECT_FALSE(slow.Skip(pipe));
   slow.TimedOut(pipe);
   EXPECT_TRUE(slow.Skip(pipe));
   slow.WorkerReturned(pipe, false);
   EXPECT_TRUE(slow.Skip(pipe)) << "a handle whose late query gave no name is still skipped";
   EXPECT_EQ(slow.StuckWorkers(), 0u);
-  const TSlowFileNames::Key file{12, 0x44};
+  const SlowFileNames::Key file{12, 0x44};
   slow.TimedOut(file);
   slow.WorkerReturned(file, true);
   EXPECT_FALSE(slow.Skip(file)) << "a file that was only slow is read again";

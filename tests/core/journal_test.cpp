@@ -26,14 +26,14 @@ TEST(JournalUser, RemoteConsoleAndListedLogoff) {
   EXPECT_EQ(ComposeSessionUser(L"", L"clerk"), L"clerk");
   EXPECT_EQ(ComposeSessionUser(L"PC7", L""), L"PC7\\");
 
-  TSessionRecord remote;
+  SessionRecord remote;
   remote.ID = 3;
   remote.ClientName = L"PC7";
   remote.Username = L"clerk";
-  TSessionRecord console;
+  SessionRecord console;
   console.ID = 1;
   console.Username = L"clerk";
-  const TSessionRecords listed = {console, remote};
+  const SessionRecords listed = {console, remote};
   std::wstring user = L"unchanged";
   ASSERT_TRUE(JournalUserFromSessions(listed, 3, user));
   EXPECT_EQ(user, L"PC7\\clerk");
@@ -45,22 +45,22 @@ TEST(JournalUser, RemoteConsoleAndListedLogoff) {
 }
 
 TEST(JournalCells, LocaleTimestampAndFields) {
-  TSesJournalRecord r;
+  SessionJournalRecord r;
   r.Timestamp = EncodeDateTime(2026, 12, 10, 9, 5, 7);
   r.Session = 3;
   r.SesType = L"Local";
   r.Username = L"PC7\\clerk";
   r.Event = L"Session logon";
-  TFormatSettings de;
+  FormatSettings de;
   de.ShortDateFormat = L"dd.MM.yyyy";
   de.LongTimeFormat = L"HH:mm:ss";
-  EXPECT_EQ(JournalCellText(r, jcTimestamp, de), L"10.12.2026 09:05:07");
+  EXPECT_EQ(JournalCellText(r, Index(JournalColumn::Timestamp), de), L"10.12.2026 09:05:07");
   r.Timestamp = EncodeDateTime(2026, 12, 10);  // midnight still shows its time
-  EXPECT_EQ(JournalCellText(r, jcTimestamp, de), L"10.12.2026 00:00:00");
-  EXPECT_EQ(JournalCellText(r, jcSession, de), L"3");
-  EXPECT_EQ(JournalCellText(r, jcType, de), L"Local");
-  EXPECT_EQ(JournalCellText(r, jcName, de), L"PC7\\clerk");
-  EXPECT_EQ(JournalCellText(r, jcEvent, de), L"Session logon");
+  EXPECT_EQ(JournalCellText(r, Index(JournalColumn::Timestamp), de), L"10.12.2026 00:00:00");
+  EXPECT_EQ(JournalCellText(r, Index(JournalColumn::Session), de), L"3");
+  EXPECT_EQ(JournalCellText(r, Index(JournalColumn::Type), de), L"Local");
+  EXPECT_EQ(JournalCellText(r, Index(JournalColumn::Name), de), L"PC7\\clerk");
+  EXPECT_EQ(JournalCellText(r, Index(JournalColumn::Event), de), L"Session logon");
   EXPECT_EQ(JournalCaption(0), L"Journal (0)");
   EXPECT_EQ(JournalCaption(12), L"Journal (12)");
   EXPECT_EQ(JournalProposedFileName(L"VM"), L"VM_SessionJournal.csv");

@@ -8,7 +8,7 @@ namespace vantrel {
 namespace {
 
 TEST(ModuleRecords, DeduplicatesByFullPathIgnoringCase) {
-  TModuleDeduplicator dedup;
+  ModuleDeduplicator dedup;
   const struct {
     const wchar_t* path;
     bool listed;
@@ -25,7 +25,7 @@ TEST(ModuleRecords, DeduplicatesByFullPathIgnoringCase) {
 TEST(ModuleRecords, RepairsAPathStepByStep) {
   const std::set<std::wstring> files = {L"C:\\windows\\system32\\ntdll.dll", L"C:\\windows\\system32\\drv.sys",
                                         L"C:\\windows\\found.dll"};
-  TModulePathRepair repair;
+  ModulePathRepair repair;
   repair.exists = [&](const std::wstring& p) { return files.count(p) > 0; };
   repair.expand = [](const std::wstring& p) {
     return p.rfind(L"\\SystemRoot\\", 0) == 0 ? L"C:\\windows\\" + p.substr(12) : p;
@@ -48,7 +48,7 @@ TEST(ModuleRecords, RepairsAPathStepByStep) {
 }
 
 TEST(ModuleRecords, MainModuleAndTexts) {
-  TModuleRecord m;
+  ModuleRecord m;
   m.Name = L"Notepad.EXE";
   m.Desc = L"d";
   m.Company = L"c";
@@ -58,7 +58,7 @@ TEST(ModuleRecords, MainModuleAndTexts) {
   EXPECT_FALSE(IsMainModule(m, L"notepad"));
   EXPECT_FALSE(IsMainModule(m, L""));
   const wchar_t* cells[] = {L"Notepad.EXE", L"d", L"c", L"1.2.3.4", L"C:\\windows\\notepad.exe"};
-  for (int col = mcName; col <= mcImageName; ++col) EXPECT_EQ(ModuleCellText(m, col), cells[col]);
+  for (int col = Index(ModuleColumn::Name); col <= Index(ModuleColumn::ImageName); ++col) EXPECT_EQ(ModuleCellText(m, col), cells[col]);
   EXPECT_EQ(ModulesCaption(0), L" 模块 (0) ");
 }
 

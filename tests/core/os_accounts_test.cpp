@@ -41,10 +41,10 @@ TEST(SIDText, BytesThatAreNotAWholeSid) {
 }
 
 TEST(SessionTypes, TextInDisplayOrder) {
-  EXPECT_EQ(SessionTypeToStr(SessionTypeBit(stLocal)), L"本地");
-  EXPECT_EQ(SessionTypeToStr(SessionTypeBit(stVBOX) | SessionTypeBit(stTerminal)), L"Terminal+VirtualBox");
-  EXPECT_EQ(SessionTypeToStr(SessionTypeBit(stQEMU) | SessionTypeBit(stCitrix) | SessionTypeBit(stLocal) |
-                             SessionTypeBit(stVMWare)),
+  EXPECT_EQ(SessionTypeToStr(SessionTypeBit(SessionType::Local)), L"本地");
+  EXPECT_EQ(SessionTypeToStr(SessionTypeBit(SessionType::VirtualBox) | SessionTypeBit(SessionType::Terminal)), L"Terminal+VirtualBox");
+  EXPECT_EQ(SessionTypeToStr(SessionTypeBit(SessionType::Qemu) | SessionTypeBit(SessionType::Citrix) | SessionTypeBit(SessionType::Local) |
+                             SessionTypeBit(SessionType::VMware)),
             L"本地+Citrix+VMWare+QEMU");
   EXPECT_EQ(SessionTypeToStr(0), L"");
 }
@@ -52,7 +52,7 @@ TEST(SessionTypes, TextInDisplayOrder) {
 TEST(SessionTypes, DecidedFromTheRegistryFacts) {
   struct Case {
     const char* what;
-    TSessionFacts facts;
+    SessionFacts facts;
     const wchar_t* text;
   } cases[] = {
       {"plain console", {}, L"本地"},

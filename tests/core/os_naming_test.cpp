@@ -8,16 +8,16 @@ namespace {
 // Version facts as the systems report them (GetVersionExW, GetNativeSystemInfo, GetProductInfo).
 struct Recorded {
   const char* system;
-  TOSVersionFacts facts;
+  OsVersionFacts facts;
   const wchar_t* caption;
-  TOSKind os;
+  OsKind os;
   const wchar_t* kernelVersion;  // the kernel file of the same machine
   const wchar_t* kernelName;
 };
 
-TOSVersionFacts Nt(uint32_t major, uint32_t minor, uint32_t build, uint8_t productType, uint16_t arch,
+OsVersionFacts Nt(uint32_t major, uint32_t minor, uint32_t build, uint8_t productType, uint16_t arch,
                    uint16_t spMajor = 0, uint16_t suite = 0x100, std::optional<uint32_t> product = std::nullopt) {
-  TOSVersionFacts f;
+  OsVersionFacts f;
   f.PlatformId = kPlatformNT;
   f.Major = major;
   f.Minor = minor;
@@ -35,56 +35,56 @@ constexpr uint16_t kX86 = 0;
 constexpr uint8_t kWork = 1, kServer = 3;
 
 TEST(OSNaming, RecordedSystems) {
-  TOSVersionFacts server2003R2 = Nt(5, 2, 3790, kServer, kX86, 2, 0x112);
+  OsVersionFacts server2003R2 = Nt(5, 2, 3790, kServer, kX86, 2, 0x112);
   server2003R2.ServerR2 = 1;
-  TOSVersionFacts xpHomeMediaCenter = Nt(5, 1, 2600, kWork, kX86, 3, 0x300);
+  OsVersionFacts xpHomeMediaCenter = Nt(5, 1, 2600, kWork, kX86, 3, 0x300);
   xpHomeMediaCenter.MediaCenter = 1;
   const Recorded cases[] = {
-      {"XP Pro SP3", Nt(5, 1, 2600, kWork, kX86, 3), L"Windows XP Pro SP 3.0", osXP, L"5.1.2600", L"Windows XP Professional"},
-      {"XP Home MCE", xpHomeMediaCenter, L"Windows XP Home Media Center SP 3.0", osXP, L"5.1.2600",
+      {"XP Pro SP3", Nt(5, 1, 2600, kWork, kX86, 3), L"Windows XP Pro SP 3.0", OsKind::XP, L"5.1.2600", L"Windows XP Professional"},
+      {"XP Home MCE", xpHomeMediaCenter, L"Windows XP Home Media Center SP 3.0", OsKind::XP, L"5.1.2600",
        L"Windows XP Home Media Center"},
-      {"XP x64 SP2", Nt(5, 2, 3790, kWork, kArchAMD64, 2), L"Windows XP Pro x64 SP 2.0", osXP, L"5.2.3790",
+      {"XP x64 SP2", Nt(5, 2, 3790, kWork, kArchAMD64, 2), L"Windows XP Pro x64 SP 2.0", OsKind::XP, L"5.2.3790",
        L"Windows XP Professional x64"},
-      {"2003 R2 Ent SP2", server2003R2, L"Windows Server 2003 R2 Ent SP 2.0", os2003, L"5.2.3790",
+      {"2003 R2 Ent SP2", server2003R2, L"Windows Server 2003 R2 Ent SP 2.0", OsKind::Server2003, L"5.2.3790",
        L"Windows Server 2003 R2"},
-      {"2003 Std x64", Nt(5, 2, 3790, kServer, kArchAMD64, 1, 0x110), L"Windows Server 2003 Std x64 SP 1.0", os2003,
+      {"2003 Std x64", Nt(5, 2, 3790, kServer, kArchAMD64, 1, 0x110), L"Windows Server 2003 Std x64 SP 1.0", OsKind::Server2003,
        L"5.2.3790", L"Windows Server 2003 x64"},
       {"Vista Ultimate x64 SP2", Nt(6, 0, 6002, kWork, kArchAMD64, 2, 0x300, 1), L"Windows Vista Ultimate x64 SP 2.0",
-       osVista, L"6.0.6002", L"Windows Vista x64"},
-      {"2008 Ent", Nt(6, 0, 6001, kServer, kX86, 1, 0x112, 10), L"Windows Server 2008 Ent Full SP 1.0", os2008,
+       OsKind::Vista, L"6.0.6002", L"Windows Vista x64"},
+      {"2008 Ent", Nt(6, 0, 6001, kServer, kX86, 1, 0x112, 10), L"Windows Server 2008 Ent Full SP 1.0", OsKind::Server2008,
        L"6.0.6001", L"Windows Server 2008"},
-      {"7 Pro x64 SP1", Nt(6, 1, 7601, kWork, kArchAMD64, 1, 0x100, 48), L"Windows 7 Pro x64 SP 1.0", os7, L"6.1.7601",
+      {"7 Pro x64 SP1", Nt(6, 1, 7601, kWork, kArchAMD64, 1, 0x100, 48), L"Windows 7 Pro x64 SP 1.0", OsKind::Win7, L"6.1.7601",
        L"Windows 7 x64"},
       {"2008 R2 Ent SP1", Nt(6, 1, 7601, kServer, kArchAMD64, 1, 0x112, 10), L"Windows Server 2008 R2 Ent Full x64 SP 1.0",
-       os2008R2, L"6.1.7601", L"Windows Server 2008 R2 x64"},
-      {"8.1 Pro", Nt(6, 3, 9600, kWork, kArchAMD64, 0, 0x100, 48), L"Windows 8.1 Pro x64", os81, L"6.3.9600",
+       OsKind::Server2008R2, L"6.1.7601", L"Windows Server 2008 R2 x64"},
+      {"8.1 Pro", Nt(6, 3, 9600, kWork, kArchAMD64, 0, 0x100, 48), L"Windows 8.1 Pro x64", OsKind::Win81, L"6.3.9600",
        L"Windows 8.1 x64"},
       // No name for 6.3 servers; the generation still counts as new.
-      {"2012 R2 DC", Nt(6, 3, 9600, kServer, kArchAMD64, 0, 0x190, 8), L"Datacenter Full x64", os10, L"6.3.9600",
+      {"2012 R2 DC", Nt(6, 3, 9600, kServer, kArchAMD64, 0, 0x190, 8), L"Datacenter Full x64", OsKind::Win10, L"6.3.9600",
        L"Windows Server 2012 R2 x64"},
-      {"10 Pro 22H2", Nt(10, 0, 19045, kWork, kArchAMD64, 0, 0x100, 48), L"Windows 10 Pro x64", os10, L"10.0.19045",
+      {"10 Pro 22H2", Nt(10, 0, 19045, kWork, kArchAMD64, 0, 0x100, 48), L"Windows 10 Pro x64", OsKind::Win10, L"10.0.19045",
        L"Windows 10 x64"},
-      {"11 Ent", Nt(10, 0, 22631, kWork, kArchAMD64, 0, 0x100, 4), L"Windows 11 Ent x64", os10, L"10.0.22631",
+      {"11 Ent", Nt(10, 0, 22631, kWork, kArchAMD64, 0, 0x100, 4), L"Windows 11 Ent x64", OsKind::Win10, L"10.0.22631",
        L"Windows 11 x64"},
-      {"11 on ARM", Nt(10, 0, 22621, kWork, kArchARM64, 0, 0x100, 48), L"Windows 11 Pro", os10, L"10.0.22621",
+      {"11 on ARM", Nt(10, 0, 22621, kWork, kArchARM64, 0, 0x100, 48), L"Windows 11 Pro", OsKind::Win10, L"10.0.22621",
        L"Windows 11"},
-      {"Server 2016", Nt(10, 0, 14393, kServer, kArchAMD64, 0, 0x110, 7), L"Windows Server 2016 Std Full x64", os10,
+      {"Server 2016", Nt(10, 0, 14393, kServer, kArchAMD64, 0, 0x110, 7), L"Windows Server 2016 Std Full x64", OsKind::Win10,
        L"10.0.14393", L"Windows Server 2016 x64"},
-      {"Server 2019", Nt(10, 0, 17763, kServer, kArchAMD64, 0, 0x110, 7), L"Windows Server 2019 Std Full x64", os10,
+      {"Server 2019", Nt(10, 0, 17763, kServer, kArchAMD64, 0, 0x110, 7), L"Windows Server 2019 Std Full x64", OsKind::Win10,
        L"10.0.17763", L"Windows Server 2019 x64"},
       {"Server 2022", Nt(10, 0, 20348, kServer, kArchAMD64, 0, 0x190, 8), L"Windows Server 2022 Datacenter Full x64",
-       os10, L"10.0.20348", L"Windows Server 2022 x64"},
-      {"Server 2025", Nt(10, 0, 26100, kServer, kArchAMD64, 0, 0x110, 7), L"Windows Server 2025 Std Full x64", os10,
+       OsKind::Win10, L"10.0.20348", L"Windows Server 2022 x64"},
+      {"Server 2025", Nt(10, 0, 26100, kServer, kArchAMD64, 0, 0x110, 7), L"Windows Server 2025 Std Full x64", OsKind::Win10,
        L"10.0.26100", L"Windows Server 2025 x64"},
       {"Server insider 18363", Nt(10, 0, 18363, kServer, kArchAMD64, 0, 0x110, 7), L"Windows Server 2019 Std Full x64",
-       os10, L"10.0.18363", L"Windows Server 2019 x64"},
+       OsKind::Win10, L"10.0.18363", L"Windows Server 2019 x64"},
       // Wine 8 in its default setting, product type 0x1c.
-      {"Wine win7", Nt(6, 1, 7601, kWork, kArchAMD64, 1, 0x100, 0x1c), L"Windows 7 Ultimate N x64 SP 1.0", os7,
+      {"Wine win7", Nt(6, 1, 7601, kWork, kArchAMD64, 1, 0x100, 0x1c), L"Windows 7 Ultimate N x64 SP 1.0", OsKind::Win7,
        L"10.0.18362", L"Windows 10 x64"},
   };
   for (const Recorded& c : cases) {
     SCOPED_TRACE(c.system);
-    const TOSName name = GetOSName(c.facts);
+    const OsName name = GetOSName(c.facts);
     EXPECT_EQ(OSCaptionText(name.Name, name.Edition, c.facts.SPMajor, c.facts.SPMinor), c.caption);
     EXPECT_EQ(name.OS, c.os);
     EXPECT_TRUE(name.IsNT);
@@ -94,33 +94,33 @@ TEST(OSNaming, RecordedSystems) {
 }
 
 TEST(OSNaming, NewerSystemsNeverCompareAsOlder) {
-  for (const TOSVersionFacts& f : {Nt(10, 0, 19045, kWork, kArchAMD64), Nt(6, 4, 9841, kServer, kArchAMD64),
+  for (const OsVersionFacts& f : {Nt(10, 0, 19045, kWork, kArchAMD64), Nt(6, 4, 9841, kServer, kArchAMD64),
                                    Nt(11, 0, 30000, kWork, kArchAMD64), Nt(6, 9, 1, kWork, kX86)}) {
-    const TOSName n = GetOSName(f);
-    EXPECT_GE(n.OS, os81) << f.Major << "." << f.Minor;
-    EXPECT_FALSE(n.OS < osVista);
+    const OsName n = GetOSName(f);
+    EXPECT_GE(n.OS, OsKind::Win81) << f.Major << "." << f.Minor;
+    EXPECT_FALSE(n.OS < OsKind::Vista);
   }
   EXPECT_EQ(GetOSName(Nt(6, 9, 1, kWork, kX86)).Name, L"");
-  EXPECT_EQ(GetOSName(Nt(3, 51, 1057, kWork, kX86)).OS, osUnknown);
+  EXPECT_EQ(GetOSName(Nt(3, 51, 1057, kWork, kX86)).OS, OsKind::Unknown);
 }
 
 TEST(OSNaming, OlderFamilies) {
-  TOSVersionFacts w95;
+  OsVersionFacts w95;
   w95.PlatformId = kPlatformWin9x;
   w95.Major = 4;
   w95.CSDVersion = L" B";
   EXPECT_EQ(GetOSName(w95).Full, L"Windows 95 OSR 2");
   EXPECT_FALSE(GetOSName(w95).IsNT);
-  TOSVersionFacts w98 = w95;
+  OsVersionFacts w98 = w95;
   w98.Minor = 10;
   w98.CSDVersion = L" A ";
   EXPECT_EQ(GetOSName(w98).Full, L"Windows 98 SE");
-  EXPECT_EQ(GetOSName(w98).OS, os98);
+  EXPECT_EQ(GetOSName(w98).OS, OsKind::Win98);
 
-  TOSVersionFacts nt4 = Nt(4, 0, 1381, kServer, kX86, 6, 0);
+  OsVersionFacts nt4 = Nt(4, 0, 1381, kServer, kX86, 6, 0);
   nt4.Nt4ProductType = L"lanmannt";
   nt4.Nt4HotfixQ246009 = true;
-  const TOSName n = GetOSName(nt4);
+  const OsName n = GetOSName(nt4);
   EXPECT_EQ(n.Full, L"Windows NT 4 Server");
   EXPECT_EQ(n.CSDVersion, L"Service Pack 6a");
   EXPECT_EQ(GetOSName(Nt(5, 0, 2195, kServer, kX86, 4, 0x80)).Full, L"Windows 2000 Datacenter Server");

@@ -177,7 +177,7 @@ TEST(ExtractFileFromCommandLine, BoundedOnHostileLines) {
 }
 
 TEST(DevicePath, PrefixOfAWholeElementOnly) {
-  TDriveMap map;
+  DriveLetterMap map;
   for (int i = 0; i < 26; ++i) map[static_cast<size_t>(i)].DiskLabel = std::wstring(1, wchar_t(L'a' + i)) + L":";
   auto set = [&](wchar_t letter, const wchar_t* device) {
     auto& d = map[static_cast<size_t>(letter - L'a')];

@@ -16,7 +16,7 @@ struct Leaf {
 };
 
 // Leaves 80000002h-80000004h from the 48 bytes of a brand string (NUL padded), as the processor holds them.
-void SetBrand(TCpuIdDump& d, const char* brand) {
+void SetBrand(CpuIdDump& d, const char* brand) {
   char b[48] = {};
   std::memcpy(b, brand, std::min<size_t>(std::strlen(brand), 48));
   for (uint32_t i = 0; i < 3; ++i) {
@@ -26,9 +26,9 @@ void SetBrand(TCpuIdDump& d, const char* brand) {
   }
 }
 
-TCpuIdDump Dump(std::initializer_list<Leaf> leaves, const char* brand, uint32_t leaf1Ebx, uint32_t leaf1Edx,
+CpuIdDump Dump(std::initializer_list<Leaf> leaves, const char* brand, uint32_t leaf1Ebx, uint32_t leaf1Edx,
                 uint32_t cpus, uint32_t apicStep = 1) {
-  TCpuIdDump d;
+  CpuIdDump d;
   for (const Leaf& l : leaves) d.Set(l.leaf, l.sub, {l.eax, l.ebx, l.ecx, l.edx});
   if (brand) SetBrand(d, brand);
   for (uint32_t i = 0; i < cpus; ++i) d.Leaf1PerCpu.push_back({0, leaf1Ebx | ((i * apicStep) << 24), 0, leaf1Edx});
@@ -38,7 +38,7 @@ TCpuIdDump Dump(std::initializer_list<Leaf> leaves, const char* brand, uint32_t 
 constexpr uint32_t kIntel[3] = {0x756E6547, 0x6C65746E, 0x49656E69};  // ebx, ecx, edx of leaf 0
 constexpr uint32_t kAmd[3] = {0x68747541, 0x444D4163, 0x69746E65};
 
-TCpuIdDump CoreI7_4770() {
+CpuIdDump CoreI7_4770() {
   return Dump({{0, 0, 0xD, kIntel[0], kIntel[1], kIntel[2]},
                {1, 0, 0x000306C3, 0x00100800, 0x7FFAFBBF, 0xBFEBFBFF},
                {2, 0, 0x76036301, 0x00F0B5FF, 0x00000000, 0x00C10000},
@@ -58,7 +58,7 @@ TCpuIdDump CoreI7_4770() {
               "Intel(R) Core(TM) i7-4770 CPU @ 3.40GHz", 0x00100800, 0xBFEBFBFF, 8);
 }
 
-TCpuIdDump Pentium4Northwood() {
+CpuIdDump Pentium4Northwood() {
   return Dump({{0, 0, 2, kIntel[0], kIntel[1], kIntel[2]},
                {1, 0, 0x00000F27, 0x00010809, 0, 0x3FEBFBFF},
                {2, 0, 0x665B5001, 0, 0, 0x007B7040},
@@ -67,7 +67,7 @@ TCpuIdDump Pentium4Northwood() {
               "              Intel(R) Pentium(R) 4 CPU 2.40GHz", 0x00010809, 0x3FEBFBFF, 1);
 }
 
-TCpuIdDump Pentium3Coppermine() {
+CpuIdDump Pentium3Coppermine() {
   // No extended leaves: 80000000h answers with the data of the highest basic leaf.
   return Dump({{0, 0, 3, kIntel[0], kIntel[1], kIntel[2]},
                {1, 0, 0x0000068A, 0x00000002, 0, 0x0383F9FF},
@@ -76,12 +76,12 @@ TCpuIdDump Pentium3Coppermine() {
               nullptr, 0x00000002, 0x0383F9FF, 2);
 }
 
-TCpuIdDump AmdK5() {
+CpuIdDump AmdK5() {
   return Dump({{0, 0, 1, kAmd[0], kAmd[1], kAmd[2]}, {1, 0, 0x00000501, 0, 0, 0x000003BF}}, nullptr, 0,
               0x000003BF, 1);
 }
 
-TCpuIdDump AthlonThunderbird() {
+CpuIdDump AthlonThunderbird() {
   return Dump({{0, 0, 1, kAmd[0], kAmd[1], kAmd[2]},
                {1, 0, 0x00000642, 0, 0, 0x0183F9FF},
                {0x80000000, 0, 0x80000006, 0, 0, 0},
@@ -91,7 +91,7 @@ TCpuIdDump AthlonThunderbird() {
               "AMD Athlon(tm) Processor", 0, 0x0183F9FF, 1);
 }
 
-TCpuIdDump Athlon64X2() {
+CpuIdDump Athlon64X2() {
   return Dump({{0, 0, 1, kAmd[0], kAmd[1], kAmd[2]},
                {1, 0, 0x00020FB1, 0x00020800, 0x00000001, 0x178BFBFF},
                {0x80000000, 0, 0x80000018, 0, 0, 0},
@@ -103,7 +103,7 @@ TCpuIdDump Athlon64X2() {
               "AMD Athlon(tm) 64 X2 Dual Core Processor 4200+", 0x00020800, 0x178BFBFF, 2);
 }
 
-TCpuIdDump Ryzen7_5800X() {
+CpuIdDump Ryzen7_5800X() {
   // Leaf 4 reads zero on AMD: the counts come from the extended leaves.
   return Dump({{0, 0, 0x10, kAmd[0], kAmd[1], kAmd[2]},
                {1, 0, 0x00A20F10, 0x00100800, 0x7ED8320B, 0x178BFBFF},
@@ -118,8 +118,8 @@ TCpuIdDump Ryzen7_5800X() {
               "AMD Ryzen 7 5800X 8-Core Processor             ", 0x00100800, 0x178BFBFF, 16);
 }
 
-TCpuSystemFacts Facts(uint32_t cpus, uint32_t arch = 9) {
-  TCpuSystemFacts f;
+CpuSystemFacts Facts(uint32_t cpus, uint32_t arch = 9) {
+  CpuSystemFacts f;
   f.Architecture = arch;
   f.CPUCount = cpus;
   f.ThreadCount = cpus;
@@ -128,39 +128,39 @@ TCpuSystemFacts Facts(uint32_t cpus, uint32_t arch = 9) {
 
 struct Expect {
   const char* label;
-  TCpuIdDump (*dump)();
+  CpuIdDump (*dump)();
   uint32_t cpus, arch;
-  TCpuVendor vendor;
+  CpuVendor vendor;
   int family, model, stepping;
   const wchar_t* marketing;
   const wchar_t* name;
   uint32_t packages, cores, threads, logicalPerCore;
   int l1d, l1dWays, l1i, l2, l2Line, l3, trace;
-  TCacheAssociativity l2Assoc;
+  CacheAssociativity l2Assoc;
   const wchar_t* serial;
 };
 
 TEST(CpuId, RecordedProcessors) {
   const Expect cases[] = {
-      {"i7-4770", CoreI7_4770, 8, 9, cvIntel, 6, 12, 3, L"Intel(R) Core(TM) i7-4770 CPU @ 3.40GHz", L"Core i7-4770",
-       1, 4, 8, 2, 32, 8, 32, 256, 64, 8192, 0, ca8Way, L"0003-06C3-BFEB-FBFF-7FFA-FBBF"},
-      {"Pentium 4", Pentium4Northwood, 1, 0, cvIntel, 15, 2, 7, L"Intel(R) Pentium(R) 4 CPU 2.40GHz", L"Pentium 4", 1,
-       1, 1, 1, 8, 4, 0, 512, 64, 0, 12, ca8Way, L"0000-0F27-3FEB-FBFF-0000-0000"},
-      {"Pentium III", Pentium3Coppermine, 2, 0, cvIntel, 6, 8, 10, L"", L"Pentium III", 2, 2, 2, 1, 16, 4, 16, 256,
-       32, 0, 0, ca8Way, L"0000-068A-0383-F9FF-0000-0000"},
-      {"K5", AmdK5, 1, 0, cvAmd, 5, 0, 1, L"", L"K5", 1, 1, 1, 1, 0, 0, 0, 0, 0, 0, 0, caNone,
+      {"i7-4770", CoreI7_4770, 8, 9, CpuVendor::Intel, 6, 12, 3, L"Intel(R) Core(TM) i7-4770 CPU @ 3.40GHz", L"Core i7-4770",
+       1, 4, 8, 2, 32, 8, 32, 256, 64, 8192, 0, CacheAssociativity::EightWay, L"0003-06C3-BFEB-FBFF-7FFA-FBBF"},
+      {"Pentium 4", Pentium4Northwood, 1, 0, CpuVendor::Intel, 15, 2, 7, L"Intel(R) Pentium(R) 4 CPU 2.40GHz", L"Pentium 4", 1,
+       1, 1, 1, 8, 4, 0, 512, 64, 0, 12, CacheAssociativity::EightWay, L"0000-0F27-3FEB-FBFF-0000-0000"},
+      {"Pentium III", Pentium3Coppermine, 2, 0, CpuVendor::Intel, 6, 8, 10, L"", L"Pentium III", 2, 2, 2, 1, 16, 4, 16, 256,
+       32, 0, 0, CacheAssociativity::EightWay, L"0000-068A-0383-F9FF-0000-0000"},
+      {"K5", AmdK5, 1, 0, CpuVendor::Amd, 5, 0, 1, L"", L"K5", 1, 1, 1, 1, 0, 0, 0, 0, 0, 0, 0, CacheAssociativity::None,
        L"0000-0501-0000-03BF-0000-0000"},
-      {"Athlon", AthlonThunderbird, 1, 0, cvAmd, 6, 4, 2, L"AMD Athlon(tm) Processor", L"Athlon", 1, 1, 1, 1, 64, 2,
-       64, 256, 64, 0, 0, ca16Way, L"0000-0642-0183-F9FF-0000-0000"},
-      {"Athlon 64 X2", Athlon64X2, 2, 9, cvAmd, 15, 13, 1, L"AMD Athlon(tm) 64 X2 Dual Core Processor 4200+",
-       L"Athlon 64 X2 Dual Core 4200+", 1, 2, 2, 1, 64, 2, 64, 512, 64, 0, 0, ca16Way,
+      {"Athlon", AthlonThunderbird, 1, 0, CpuVendor::Amd, 6, 4, 2, L"AMD Athlon(tm) Processor", L"Athlon", 1, 1, 1, 1, 64, 2,
+       64, 256, 64, 0, 0, CacheAssociativity::SixteenWay, L"0000-0642-0183-F9FF-0000-0000"},
+      {"Athlon 64 X2", Athlon64X2, 2, 9, CpuVendor::Amd, 15, 13, 1, L"AMD Athlon(tm) 64 X2 Dual Core Processor 4200+",
+       L"Athlon 64 X2 Dual Core 4200+", 1, 2, 2, 1, 64, 2, 64, 512, 64, 0, 0, CacheAssociativity::SixteenWay,
        L"0002-0FB1-178B-FBFF-0000-0001"},
-      {"Ryzen 7 5800X", Ryzen7_5800X, 16, 9, cvAmd, 25, 3, 0, L"AMD Ryzen 7 5800X 8-Core Processor",
-       L"Ryzen 7 5800X 8-Core", 1, 8, 16, 2, 32, 8, 32, 512, 64, 0, 0, ca8Way, L"00A2-0F10-178B-FBFF-7ED8-320B"},
+      {"Ryzen 7 5800X", Ryzen7_5800X, 16, 9, CpuVendor::Amd, 25, 3, 0, L"AMD Ryzen 7 5800X 8-Core Processor",
+       L"Ryzen 7 5800X 8-Core", 1, 8, 16, 2, 32, 8, 32, 512, 64, 0, 0, CacheAssociativity::EightWay, L"00A2-0F10-178B-FBFF-7ED8-320B"},
   };
   for (const Expect& e : cases) {
     SCOPED_TRACE(e.label);
-    const TCpuInfo i = DecodeCpuId(e.dump(), Facts(e.cpus, e.arch));
+    const CpuInfo i = DecodeCpuId(e.dump(), Facts(e.cpus, e.arch));
     EXPECT_EQ(i.Vendor, e.vendor);
     EXPECT_EQ(i.Family, e.family);
     EXPECT_EQ(i.Model, e.model);
@@ -185,7 +185,7 @@ TEST(CpuId, RecordedProcessors) {
 
 TEST(CpuId, TopologyAndDetailsOfTheQuadCore) {
   // Leaf 4 reports 8 core identifiers, leaf 1 16 logical ones, leaf 11 shifts 1 and 4.
-  const TCpuInfo i = DecodeCpuId(CoreI7_4770(), Facts(8));
+  const CpuInfo i = DecodeCpuId(CoreI7_4770(), Facts(8));
   EXPECT_EQ(i.CorePerPackage, 4u);
   EXPECT_EQ(i.LogicalPerPackage, 8u);
   EXPECT_EQ(i.APICID, 0u);
@@ -193,11 +193,11 @@ TEST(CpuId, TopologyAndDetailsOfTheQuadCore) {
   EXPECT_EQ(i.Cache.Level3.Desc, L"L3 Unified 8192 KB, 16-way set associative, 64-byte line size");
   EXPECT_EQ(i.Cache.Level2.Shared, 2);
   EXPECT_EQ(i.Cache.Level3.Shared, 1);  // 16 sharing threads exceed the 8 core identifiers
-  for (auto [set, mn, avail] : {std::tuple{fsStandard1, L"HTT", true}, {fsStandard2, L"SSE3", true},
-                                {fsStandard2, L"VMX", true}, {fsExtended1, L"NX", true}, {fsExtended1, L"x64", true},
-                                {fsExtended1, L"3DNOW", false}, {fsExtended2, L"LSAHF", true},
-                                {fsPowerManagement, L"ITSC", true}, {fsPowerManagement, L"TS", false}}) {
-    const TCPUFeature* f = i.Features.Find(set, mn);
+  for (auto [set, mn, avail] : {std::tuple{FeatureSet::Standard1, L"HTT", true}, {FeatureSet::Standard2, L"SSE3", true},
+                                {FeatureSet::Standard2, L"VMX", true}, {FeatureSet::Extended1, L"NX", true}, {FeatureSet::Extended1, L"x64", true},
+                                {FeatureSet::Extended1, L"3DNOW", false}, {FeatureSet::Extended2, L"LSAHF", true},
+                                {FeatureSet::PowerManagement, L"ITSC", true}, {FeatureSet::PowerManagement, L"TS", false}}) {
+    const CpuFeature* f = i.Features.Find(set, mn);
     ASSERT_NE(f, nullptr) << static_cast<int>(set);
     EXPECT_EQ(f->Available, avail) << f->Name.size();
   }
@@ -211,34 +211,34 @@ TEST(CpuId, TopologyAndDetailsOfTheQuadCore) {
 
 TEST(CpuId, CountsFollowTheSystemAndNeverDivideByZero) {
   // The system reports fewer processors than the processor's counts suggest: its count is the thread count.
-  const TCpuInfo vm = DecodeCpuId(CoreI7_4770(), Facts(2));
+  const CpuInfo vm = DecodeCpuId(CoreI7_4770(), Facts(2));
   EXPECT_EQ(vm.ThreadCount, 2u);
   EXPECT_EQ(vm.CoreCount, 2u);  // never more cores than logical processors
   EXPECT_EQ(vm.LogicalPerCore, 1u);
   // Without HTT every logical processor is its own package.
   EXPECT_EQ(CountPackages({{0, 0, 0, 0}, {0, 0x01000000, 0, 0}, {0, 0x02000000, 0, 0}}, 3), 3u);
   // Two packages of 4 logical processors each (APIC identifiers 0-3 and 4-7... of 8 and 16 on real parts).
-  std::vector<TCpuIdRegs> two;
+  std::vector<CpuIdRegs> two;
   for (uint32_t apic : {0u, 1u, 2u, 3u, 16u, 17u, 18u, 19u}) two.push_back({0, 0x00100000 | (apic << 24), 0, 1u << 28});
   EXPECT_EQ(CountPackages(two, 8), 2u);
   EXPECT_EQ(CountPackages({}, 0), 1u);
   // 300 logical processors fit (no byte counts), and a failed processor query gives one thread.
-  TCpuSystemFacts many = Facts(300);
+  CpuSystemFacts many = Facts(300);
   EXPECT_EQ(DecodeCpuId(Ryzen7_5800X(), many).ThreadCount, 300u);
-  TCpuSystemFacts failed = Facts(16);
+  CpuSystemFacts failed = Facts(16);
   failed.ThreadCount = 0;
-  const TCpuInfo f = DecodeCpuId(Ryzen7_5800X(), failed);
+  const CpuInfo f = DecodeCpuId(Ryzen7_5800X(), failed);
   EXPECT_EQ(f.ThreadCount, 1u);
   EXPECT_GE(f.LogicalPerCore, 1u);
   // No CPUID at all: the registry names the processor.
-  TCpuIdDump none;
+  CpuIdDump none;
   none.Supported = false;
-  TCpuSystemFacts reg = Facts(4, 0);
+  CpuSystemFacts reg = Facts(4, 0);
   reg.RegIdentifier = L"x86 Family 6 Model 8 Stepping 10";
   reg.RegProcessorName = L"  Some Processor  ";
-  const TCpuInfo n = DecodeCpuId(none, reg);
+  const CpuInfo n = DecodeCpuId(none, reg);
   EXPECT_FALSE(n.CPUIDSupported);
-  EXPECT_EQ(n.Vendor, cvNone);
+  EXPECT_EQ(n.Vendor, CpuVendor::None);
   EXPECT_EQ(n.GenericName, L"x86 Family 6 Model 8 Stepping 10");
   EXPECT_EQ(n.MarketingName, L"Some Processor");
   EXPECT_EQ(n.CPUPhysicalCount, 4u);
@@ -248,7 +248,7 @@ TEST(CpuId, VendorsAndNamingTable) {
   auto vendorDump = [](const char sig[13], uint32_t leaf1Eax, const char* brand) {
     uint32_t r[3];
     std::memcpy(r, sig, 12);
-    TCpuIdDump d = Dump({{0, 0, 1, r[0], r[2], r[1]}, {1, 0, leaf1Eax, 0, 0, 0}}, nullptr, 0, 0, 1);
+    CpuIdDump d = Dump({{0, 0, 1, r[0], r[2], r[1]}, {1, 0, leaf1Eax, 0, 0, 0}}, nullptr, 0, 0, 1);
     if (brand) {
       d.Set(0x80000000, 0, {0x80000004, 0, 0, 0});
       SetBrand(d, brand);
@@ -259,39 +259,39 @@ TEST(CpuId, VendorsAndNamingTable) {
     const char* sig;
     uint32_t eax;
     const char* brand;
-    TCpuVendor vendor;
+    CpuVendor vendor;
     const wchar_t* name;
     const wchar_t* code;
     const wchar_t* tech;
   } rows[] = {
-      {"GenuineIntel", 0x400, nullptr, cvIntel, L"i80486DX", L"P4", L""},
-      {"GenuineIntel", 0x513, nullptr, cvIntel, L"Pentium", L"A80501,P5", L"0.80 µm"},
-      {"AuthenticAMD", 0x58C, nullptr, cvAmd, L"K6-II", L"Chomper", L"0.25 µm"},
-      {"CyrixInstead", 0x520, nullptr, cvCyrix, L"6x86", L"M1", L"0.65 µm"},
-      {"CentaurHauls", 0x585, nullptr, cvIDT, L"WinChip 2", L"C6-2", L"0.35-0.25 µm"},
-      {"CentaurHauls", 0x698, nullptr, cvIDT, L"VIA C3 C5P", L"Nehemiah", L"0.13 µm"},
-      {"CentaurHauls", 0x6A9, "VIA Esther processor 1500MHz", cvIDT, L"", L"", L""},  // outside the table
-      {"NexGenDriven", 0x500, nullptr, cvNexGen, L"Nx586", L"", L"0.50-0.44 µm"},
-      {"SiS SiS SiS ", 0x500, nullptr, cvUnknown, L"", L"", L""},  // the signature has eleven characters
-      {"Geode by NSC", 0x552, nullptr, cvGeode, L"Geode", L"", L""},
-      {"GenuineTMx86", 0x543, nullptr, cvTransmeta, L"Crusoe", L"TM3200", L""},
-      {"BadCpuVendor", 0x500, nullptr, cvUnknown, L"", L"", L""},
-      {"Xyzzy-Vendor", 0x500, nullptr, cvUnknown, L"", L"", L""},
+      {"GenuineIntel", 0x400, nullptr, CpuVendor::Intel, L"i80486DX", L"P4", L""},
+      {"GenuineIntel", 0x513, nullptr, CpuVendor::Intel, L"Pentium", L"A80501,P5", L"0.80 µm"},
+      {"AuthenticAMD", 0x58C, nullptr, CpuVendor::Amd, L"K6-II", L"Chomper", L"0.25 µm"},
+      {"CyrixInstead", 0x520, nullptr, CpuVendor::Cyrix, L"6x86", L"M1", L"0.65 µm"},
+      {"CentaurHauls", 0x585, nullptr, CpuVendor::IDT, L"WinChip 2", L"C6-2", L"0.35-0.25 µm"},
+      {"CentaurHauls", 0x698, nullptr, CpuVendor::IDT, L"VIA C3 C5P", L"Nehemiah", L"0.13 µm"},
+      {"CentaurHauls", 0x6A9, "VIA Esther processor 1500MHz", CpuVendor::IDT, L"", L"", L""},  // outside the table
+      {"NexGenDriven", 0x500, nullptr, CpuVendor::NexGen, L"Nx586", L"", L"0.50-0.44 µm"},
+      {"SiS SiS SiS ", 0x500, nullptr, CpuVendor::Unknown, L"", L"", L""},  // the signature has eleven characters
+      {"Geode by NSC", 0x552, nullptr, CpuVendor::Geode, L"Geode", L"", L""},
+      {"GenuineTMx86", 0x543, nullptr, CpuVendor::Transmeta, L"Crusoe", L"TM3200", L""},
+      {"BadCpuVendor", 0x500, nullptr, CpuVendor::Unknown, L"", L"", L""},
+      {"Xyzzy-Vendor", 0x500, nullptr, CpuVendor::Unknown, L"", L"", L""},
   };
   for (const Row& r : rows) {
     SCOPED_TRACE(r.sig);
-    const TCpuInfo i = DecodeCpuId(vendorDump(r.sig, r.eax, r.brand), Facts(1, 0));
+    const CpuInfo i = DecodeCpuId(vendorDump(r.sig, r.eax, r.brand), Facts(1, 0));
     EXPECT_EQ(i.Vendor, r.vendor);
     EXPECT_EQ(i.CPUName, r.name);
     EXPECT_EQ(i.CodeName, r.code);
     EXPECT_EQ(i.Technology, r.tech);
   }
-  EXPECT_STREQ(CpuVendorName(cvNone), L"");
-  EXPECT_STREQ(CpuVendorName(cvIDT), L"Via");
+  EXPECT_STREQ(CpuVendorName(CpuVendor::None), L"");
+  EXPECT_STREQ(CpuVendorName(CpuVendor::IDT), L"Via");
   // An unknown CPUID vendor is taken from the registry, case-insensitively.
-  TCpuSystemFacts reg = Facts(1, 0);
+  CpuSystemFacts reg = Facts(1, 0);
   reg.RegVendorIdentifier = L"genuineintel";
-  EXPECT_EQ(DecodeCpuId(vendorDump("Xyzzy-Vendor", 0x500, nullptr), reg).Vendor, cvIntel);
+  EXPECT_EQ(DecodeCpuId(vendorDump("Xyzzy-Vendor", 0x500, nullptr), reg).Vendor, CpuVendor::Intel);
 }
 
 TEST(CpuId, BrandCleaningAndIntelBrands) {
@@ -305,38 +305,38 @@ TEST(CpuId, BrandCleaningAndIntelBrands) {
   };
   for (auto [in, out] : names) EXPECT_EQ(CleanCPUName(in), out) << std::wstring(in).size();
   // Brand 14 (mobile Pentium) prefixes the short name; brand 3 depends on the level-2 size.
-  TCpuIdDump mobile = Pentium4Northwood();
+  CpuIdDump mobile = Pentium4Northwood();
   mobile.Set(1, 0, {0x00000F27, 0x0001080E, 0, 0x3FEBFBFF});
-  const TCpuInfo m = DecodeCpuId(mobile, Facts(1, 0));
-  EXPECT_EQ(m.IntelBrand, (1u << ibPentium) | (1u << ibMobile));
+  const CpuInfo m = DecodeCpuId(mobile, Facts(1, 0));
+  EXPECT_EQ(m.IntelBrand, (Bit(IntelBrandBit::Pentium)) | (Bit(IntelBrandBit::Mobile)));
   EXPECT_EQ(m.CPUName, L"Mobile Pentium 4");
-  TCpuIdDump celeron = Pentium3Coppermine();
+  CpuIdDump celeron = Pentium3Coppermine();
   celeron.Set(1, 0, {0x0000068A, 0x00000003, 0, 0x0383F9FF});
   celeron.Set(2, 0, {0x03020101, 0, 0, 0x0C040841});  // 128 KB level 2
-  EXPECT_EQ(DecodeCpuId(celeron, Facts(1, 0)).IntelBrand, 1u << ibCeleron);
+  EXPECT_EQ(DecodeCpuId(celeron, Facts(1, 0)).IntelBrand, Bit(IntelBrandBit::Celeron));
   // A brand string padded with NULs and blanks is trimmed.
-  TCpuIdDump padded = Pentium4Northwood();
+  CpuIdDump padded = Pentium4Northwood();
   SetBrand(padded, "   Intel(R) Pentium(R) 4 CPU 3.00GHz   ");
   EXPECT_EQ(DecodeCpuId(padded, Facts(1, 0)).MarketingName, L"Intel(R) Pentium(R) 4 CPU 3.00GHz");
 }
 
 TEST(CpuId, DescriptorTable) {
   EXPECT_GE(CacheDescriptorCount(), 104u);
-  const TCacheDescriptor* d2c = FindCacheDescriptor(0x2C);
+  const CacheDescriptor* d2c = FindCacheDescriptor(0x2C);
   ASSERT_NE(d2c, nullptr);
   EXPECT_STREQ(d2c->Desc, L"Data L1 Cache, 32 KB, 8 ways, 64 byte lines");
-  EXPECT_EQ(d2c->Target, dtL1Data);
+  EXPECT_EQ(d2c->Target, DescriptorTarget::L1Data);
   EXPECT_STREQ(FindCacheDescriptor(0x30)->Desc, L"Code L1 Cache, 32 KB, 8 ways, 64 byte lines");
   EXPECT_EQ(FindCacheDescriptor(0xEC)->SizeKB, 24576);
   EXPECT_EQ(FindCacheDescriptor(0x07), nullptr);
   // 49h is level 3 on a Pentium 4 (leaf 4 present, family 15), level 2 on a dual core.
-  TCpuIdDump p4 = Pentium4Northwood();
+  CpuIdDump p4 = Pentium4Northwood();
   p4.Set(0, 0, {4, kIntel[0], kIntel[1], kIntel[2]});
   p4.Set(2, 0, {0x605B5101, 0, 0, 0x49007040});
   p4.Set(4, 0, {0, 0, 0, 0});
   EXPECT_EQ(DecodeCpuId(p4, Facts(1, 0)).Cache.Level3.Size, 4096);
   // Registers with bit 31 set carry no descriptors.
-  TCpuIdDump reserved = Pentium4Northwood();
+  CpuIdDump reserved = Pentium4Northwood();
   reserved.Set(2, 0, {0x665B5001, 0, 0, 0x807B7040});
   EXPECT_EQ(DecodeCpuId(reserved, Facts(1, 0)).Cache.Level2.Size, 0);
 }
@@ -349,16 +349,16 @@ TEST(CpuClock, SnapAndNormalise) {
   EXPECT_EQ(NormaliseClock(0, 1000), 0u);
   EXPECT_EQ(NormaliseClock(1000, 0), 0u);
 
-  TClockMeasurement m;  // counter at 10 MHz: 1,000 ticks = 100 µs
+  ClockMeasurement m;  // counter at 10 MHz: 1,000 ticks = 100 µs
   EXPECT_FALSE(m.AddRound(340'000, 1000, 10'000'000));
   EXPECT_FALSE(m.AddRound(339'900, 1000, 10'000'000));
   EXPECT_TRUE(m.AddRound(340'100, 1000, 10'000'000));  // 3400, 3399, 3401: within 1 MHz of their mean
   EXPECT_EQ(m.Frequency(), 3400u);
-  TClockMeasurement noisy;
+  ClockMeasurement noisy;
   int rounds = 0;
   while (!noisy.AddRound(rounds % 2 ? 300'000 : 340'000, 1000, 10'000'000)) ++rounds;
-  EXPECT_EQ(noisy.Rounds(), TClockMeasurement::kMaxRounds);
-  TClockMeasurement stalled;
+  EXPECT_EQ(noisy.Rounds(), ClockMeasurement::kMaxRounds);
+  ClockMeasurement stalled;
   for (int i = 0; i < 3; ++i) stalled.AddRound(0, 0, 0);
   EXPECT_EQ(stalled.Frequency(), 0u);
 }

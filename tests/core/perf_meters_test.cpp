@@ -18,7 +18,7 @@ constexpr int64_t kSecond = 10'000'000;
 TEST(CpuLoad, FromTheSameRecordsGrowth) {
   struct Case {
     const char* label;
-    TProcessorTimes before, after;
+    ProcessorTimes before, after;
     int32_t load;
   } cases[] = {
       {"idle second", {0, 0, 0}, {kSecond, kSecond, 0}, 0},
@@ -43,25 +43,25 @@ TEST(CpuLoad, AverageRoundsHalfToEvenWithoutOverflow) {
 }
 
 TEST(CpuLoad, MeterKeepsPreviousValuesOnFailureAndNeverResizes) {
-  TCpuLoadMeter meter(2);
-  const TProcessorTimes base[] = {{0, 0, 0}, {0, 0, 0}};
+  CpuLoadMeter meter(2);
+  const ProcessorTimes base[] = {{0, 0, 0}, {0, 0, 0}};
   meter.SetBaseline(base, 2);
   const auto* storage = meter.Usages().data();
-  const TProcessorTimes t1[] = {{kSecond / 4, kSecond / 4, 3 * kSecond / 4}, {kSecond, kSecond, 0}};
+  const ProcessorTimes t1[] = {{kSecond / 4, kSecond / 4, 3 * kSecond / 4}, {kSecond, kSecond, 0}};
   meter.Update(t1, 2, true);
   EXPECT_EQ(meter.Usages(), (std::vector<int32_t>{75, 0}));
   EXPECT_EQ(meter.Average(), 38);  // 37.5
-  const TProcessorTimes zeros[] = {{}, {}};
+  const ProcessorTimes zeros[] = {{}, {}};
   meter.Update(zeros, 2, false);  // a failed query: previous values, previous sample
   EXPECT_EQ(meter.Usages(), (std::vector<int32_t>{75, 0}));
-  const TProcessorTimes t2[] = {{kSecond / 4, kSecond / 4, 7 * kSecond / 4}, {kSecond, kSecond, kSecond}};
+  const ProcessorTimes t2[] = {{kSecond / 4, kSecond / 4, 7 * kSecond / 4}, {kSecond, kSecond, kSecond}};
   meter.Update(t2, 2, true);  // measured against t1, not against the failed zeros
   EXPECT_EQ(meter.Usages(), (std::vector<int32_t>{100, 100}));
   meter.Update(t2, 1, true);  // fewer records than processors: the others keep their value; no time passed
   EXPECT_EQ(meter.Usages(), (std::vector<int32_t>{100, 100}));
   EXPECT_EQ(meter.Usages().data(), storage);
-  EXPECT_EQ(TCpuLoadMeter(0).CPUCount(), 1u);
-  EXPECT_EQ(TCpuLoadMeter(300).CPUCount(), 300u);
+  EXPECT_EQ(CpuLoadMeter(0).CPUCount(), 1u);
+  EXPECT_EQ(CpuLoadMeter(300).CPUCount(), 300u);
 }
 
 // A fake power interface: answers "too small" below `records` records, or a fixed status.
@@ -73,14 +73,14 @@ struct FakePower {
     ++calls;
     if (failure) return failure;
     if (bytes < records * 24) return kPowerStatusBufferTooSmall;
-    auto* r = static_cast<TProcessorPowerInformation*>(buffer);
+    auto* r = static_cast<ProcessorPowerInformation*>(buffer);
     for (uint32_t i = 0; i < records; ++i) r[i] = {i, 2400, 1200 + 100 * i, 2400, 0, 0};
     return 0;
   }
 };
 
 TEST(CpuFrequency, BoundedReadAndFallBack) {
-  std::vector<TProcessorPowerInformation> out;
+  std::vector<ProcessorPowerInformation> out;
   FakePower exact{4};
   EXPECT_TRUE(ReadProcessorFrequencies(4, std::ref(exact), out));
   EXPECT_EQ(out.size(), 4u);
@@ -100,11 +100,11 @@ TEST(CpuFrequency, BoundedReadAndFallBack) {
 }
 
 TEST(CpuFrequency, MonitorInputs) {
-  std::vector<TProcessorPowerInformation> four(4);
+  std::vector<ProcessorPowerInformation> four(4);
   for (uint32_t i = 0; i < 4; ++i) four[i] = {i, 2400, 1000 + i, 2400, 0, 0};
   EXPECT_EQ(FrequencyInputFor(1, four, 9999).CurrentMhz, 1001u);  // two cores, four records: monitor j, record j
   EXPECT_EQ(FrequencyInputFor(7, four, 9999).CurrentMhz, 1003u);  // surplus monitors repeat the last record
-  const TFrequencyInput nominal = FrequencyInputFor(0, {}, 2600);
+  const FrequencyInput nominal = FrequencyInputFor(0, {}, 2600);
   EXPECT_EQ(nominal.LimitMhz, 2600u);
   EXPECT_EQ(nominal.CurrentMhz, 2600u);
 
@@ -113,32 +113,32 @@ TEST(CpuFrequency, MonitorInputs) {
     int32_t percent;
     uint32_t stored;
   } steps[] = {{2400, 1200, 50, 2400}, {2000, 1200, 50, 2400}, {0, 3000, 100, 2400}};
-  TFrequencyScale scale;
+  FrequencyScale scale;
   EXPECT_EQ(scale.Percent(1), 100);  // before any limit the 100 % value is 1
   for (const Step& s : steps) {
     scale.SetLimits(s.limit);
     EXPECT_EQ(scale.Percent(s.current), s.percent);
     EXPECT_EQ(scale.Limit(), s.stored);
   }
-  TFrequencyScale zero;  // a nominal clock of 0: the limit stays 1, 0 MHz reads 0 %
+  FrequencyScale zero;  // a nominal clock of 0: the limit stays 1, 0 MHz reads 0 %
   zero.SetLimits(0);
   EXPECT_EQ(zero.Percent(0), 0);
 }
 
 TEST(LevelIndicator, RowsAndClamping) {
-  TIndicatorModel m;
+  IndicatorModel m;
   EXPECT_TRUE(m.SetPosition(150));
   EXPECT_EQ(m.Position(), 100);
   EXPECT_FALSE(m.SetPosition(100));
   m.SetPosition(-3);
   EXPECT_EQ(m.Position(), 0);
-  EXPECT_EQ(TIndicatorModel::LowestRow(122), 38);
+  EXPECT_EQ(IndicatorModel::LowestRow(122), 38);
   m.SetPosition(50);
   EXPECT_EQ(m.FirstLitRow(122), 19);
   m.SetForeground(0x00FF00);
   EXPECT_EQ(m.Shadow(), 0x007F00u);
 
-  std::vector<TIndicatorStrip> strips;
+  std::vector<IndicatorStrip> strips;
   m.Strips(51, 122, strips);
   ASSERT_EQ(strips.size(), 39u * 4);
   EXPECT_EQ(strips[0].Y, 2);
@@ -166,14 +166,14 @@ TEST(MonitorGrid, WrapsAndNeverOverlaps) {
                {16, 4, 4, 4}, {64, 4, 4, 16}, {0, 4, 1, 1}, {300, 8, 8, 38}};
   for (const Case& c : cases) {
     SCOPED_TRACE(::testing::Message() << c.count << " per " << c.perRow);
-    const TMonitorGrid g = MakeMonitorGrid(c.count, c.perRow);
+    const MonitorGrid g = MakeMonitorGrid(c.count, c.perRow);
     EXPECT_EQ(g.Columns, c.columns);
     EXPECT_EQ(g.Rows, c.rows);
     const int w = 757, h = 301;
     long long area = 0;
     std::set<std::pair<int, int>> cells;
     for (uint32_t i = 0; i < c.count; ++i) {
-      const TGridRect r = g.Cell(i, w, h);
+      const GridRect r = g.Cell(i, w, h);
       EXPECT_EQ(g.RowOf(i), i / c.perRow);  // rows fill left to right, perRow frames each
       EXPECT_TRUE(cells.insert({static_cast<int>(g.ColumnOf(i)), static_cast<int>(g.RowOf(i))}).second);
       EXPECT_GE(r.Left, 0);
@@ -181,7 +181,7 @@ TEST(MonitorGrid, WrapsAndNeverOverlaps) {
       EXPECT_LE(r.Bottom, h);
       area += static_cast<long long>(r.Right - r.Left) * (r.Bottom - r.Top);
       for (uint32_t j = 0; j < i; ++j) {
-        const TGridRect o = g.Cell(j, w, h);
+        const GridRect o = g.Cell(j, w, h);
         const bool overlap = r.Left < o.Right && o.Left < r.Right && r.Top < o.Bottom && o.Top < r.Bottom;
         EXPECT_FALSE(overlap) << i << " and " << j;
       }
@@ -190,7 +190,7 @@ TEST(MonitorGrid, WrapsAndNeverOverlaps) {
       EXPECT_EQ(area, static_cast<long long>(w) * h);  // full grids tile
     }
   }
-  const TMonitorGrid twelve = MakeMonitorGrid(12, 8);
+  const MonitorGrid twelve = MakeMonitorGrid(12, 8);
   EXPECT_DOUBLE_EQ(twelve.ColumnPercent(), 12.5);
   EXPECT_DOUBLE_EQ(twelve.RowPercent(), 50);
   EXPECT_EQ(twelve.RowOf(7), 0u);

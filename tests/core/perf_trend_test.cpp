@@ -8,18 +8,18 @@
 namespace vantrel {
 namespace {
 
-TTrendModel PageChart() {  // the settings every chart of the performance page uses
-  TTrendModel t;
+TrendModel PageChart() {  // the settings every chart of the performance page uses
+  TrendModel t;
   t.SetDivisions(200);
-  t.SetStyle(tsLine);
+  t.SetStyle(TrendStyle::Line);
   t.SetBackGroundColor(0);
   t.SetGridColor(5789784);
   t.SetGridXstep(20);
   return t;
 }
 
-TTrendMetrics Metrics(int w, int h, int gridX = 20) {
-  TTrendMetrics m;
+TrendMetrics Metrics(int w, int h, int gridX = 20) {
+  TrendMetrics m;
   m.Width = w;
   m.Height = h;
   m.GridXstepPx = gridX;
@@ -28,9 +28,9 @@ TTrendMetrics Metrics(int w, int h, int gridX = 20) {
 }
 
 TEST(TrendModel, SettersKeepTheRules) {
-  TTrendModel t;
+  TrendModel t;
   EXPECT_EQ(t.Divisions(), 20);
-  EXPECT_EQ(t.Style(), tsBar);
+  EXPECT_EQ(t.Style(), TrendStyle::Bar);
   EXPECT_EQ(t.Color(), 0x0000FFu);
   EXPECT_TRUE(t.SetMinVal(100));  // equal to the maximum: one below it
   EXPECT_EQ(t.MinVal(), 99);
@@ -55,7 +55,7 @@ TEST(TrendModel, SettersKeepTheRules) {
 }
 
 TEST(TrendModel, AddClampsOrAutoScales) {
-  TTrendModel t = PageChart();
+  TrendModel t = PageChart();
   t.Add(150);
   EXPECT_EQ(t.Get(199), 100);
   t.Add(-5);
@@ -64,7 +64,7 @@ TEST(TrendModel, AddClampsOrAutoScales) {
   EXPECT_EQ(t.Get(200), 0);
   EXPECT_EQ(t.Get(-1), 0);
 
-  TTrendModel a = PageChart();
+  TrendModel a = PageChart();
   a.SetAutoScale(true);
   a.Add(150);
   EXPECT_EQ(a.MaxVal(), 150);
@@ -78,7 +78,7 @@ TEST(TrendModel, AddClampsOrAutoScales) {
   a.Add(INT32_MAX);
   EXPECT_EQ(a.MaxVal(), INT32_MAX);
 
-  TTrendModel c = PageChart();
+  TrendModel c = PageChart();
   for (int i = 0; i < 200; ++i) c.Add(i % 100);
   c.SetDivisions(20);
   c.Clear();  // only the shown slots
@@ -87,8 +87,8 @@ TEST(TrendModel, AddClampsOrAutoScales) {
 }
 
 TEST(TrendModel, LinePictureAndGrid) {
-  TTrendModel t = PageChart();
-  TTrendPicture p;
+  TrendModel t = PageChart();
+  TrendPicture p;
   t.Draw(Metrics(300, 100), p);
   ASSERT_EQ(p.LineCount, 1);
   const auto& pts = p.Lines[0].Points;
@@ -129,14 +129,14 @@ TEST(TrendModel, LinePictureAndGrid) {
 }
 
 TEST(TrendModel, OtherStyles) {
-  TTrendModel t;
+  TrendModel t;
   t.SetDivisions(4);
   for (int v : {10, 20, 30, 40}) t.Add(v);
   for (int v : {5, 25, 5, 45}) t.AddBase(v);
-  TTrendPicture p;
-  const TTrendMetrics m = Metrics(106, 106);  // s = 100 / 4 = 25; height range 100
+  TrendPicture p;
+  const TrendMetrics m = Metrics(106, 106);  // s = 100 / 4 = 25; height range 100
 
-  t.SetStyle(tsBar);
+  t.SetStyle(TrendStyle::Bar);
   t.Draw(m, p);
   ASSERT_EQ(p.Shapes.size(), 4u);
   EXPECT_EQ(p.Shapes[0].Points[0].X, 3);
@@ -144,7 +144,7 @@ TEST(TrendModel, OtherStyles) {
   EXPECT_EQ(p.Shapes[0].Points[1].X, 28);
   EXPECT_EQ(p.Shapes[0].Points[1].Y, 106 - 13);  // Y(10) = 10 × 100 div 100 + 3
   EXPECT_EQ(p.Shapes[0].Pen, 0xC0C0C0u);         // outlined in the grid colour
-  t.SetOptions(toValues);
+  t.SetOptions(kTrendPrintValues);
   t.Draw(m, p);
   ASSERT_EQ(p.Texts.size(), 4u);
   EXPECT_EQ(p.Texts[3].Text, L"40");
@@ -152,28 +152,28 @@ TEST(TrendModel, OtherStyles) {
   EXPECT_EQ(p.Texts[3].Y, 106 - (40 * 92 / 100 + 3) - 8);
   EXPECT_EQ(p.Texts[3].X, 78 + 12 - 6);
 
-  t.SetOptions(toTwin);
-  t.SetStyle(tsScatter);
+  t.SetOptions(kTrendDrawTwin);
+  t.SetStyle(TrendStyle::Scatter);
   t.Draw(m, p);
   ASSERT_EQ(p.Shapes.size(), 8u);
   EXPECT_EQ(p.Shapes[1].Fill, 0xFFFF00u);  // the base series' square follows the main one
   EXPECT_EQ(p.Shapes[0].Points[1].X - p.Shapes[0].Points[0].X, 12);  // r = Round(25 / 4) = 6
 
-  t.SetStyle(tsFilled);
+  t.SetStyle(TrendStyle::Filled);
   t.Draw(m, p);
   ASSERT_EQ(p.Shapes.size(), 3u);
   EXPECT_EQ(p.Shapes[0].PointCount, 4);
   EXPECT_EQ(p.Shapes[0].Points[0].X, 16);  // Round(3 + 12.5) = 16 (ties to even)
   EXPECT_EQ(p.Shapes[0].Points[2].Y, 106 - 23);
 
-  t.SetStyle(ts3D);
-  t.SetOptions(toTwin | toValues);
+  t.SetStyle(TrendStyle::ThreeD);
+  t.SetOptions(kTrendDrawTwin | kTrendPrintValues);
   t.Draw(m, p);
   ASSERT_EQ(p.Shapes.size(), 12u);
   EXPECT_EQ(p.Shapes[1].Fill, ShadeColor(0x0000FF, -60));
   EXPECT_EQ(p.Shapes[2].Fill, ShadeColor(0x0000FF, 60));
   EXPECT_EQ(p.Texts[1].Text, L"5");  // |20 - 25|
-  t.SetStyle(tsLine);
+  t.SetStyle(TrendStyle::Line);
   t.Draw(m, p);
   EXPECT_EQ(p.LineCount, 2);
   EXPECT_EQ(p.Lines[1].Pen, 0xFFFF00u);

@@ -49,12 +49,12 @@ struct RecordingPlatform : IPowerPlatform, IPowerPrompts {
 };
 
 using Calls = std::vector<std::string>;
-using Kind = TPowerOutcome::Kind;
+using Kind = PowerOutcome::Kind;
 
 TEST(PowerActions, MenuOrderAndCaptions) {
   std::vector<std::wstring> captions;
   std::vector<int> tags;
-  for (const TPowerMenuEntry& e : ShutdownMenu()) {
+  for (const PowerMenuEntry& e : ShutdownMenu()) {
     captions.emplace_back(e.Caption);
     tags.push_back(e.Tag);
   }
@@ -72,31 +72,31 @@ TEST(PowerActions, EachActionsCallsInOrder) {
     Kind kind;
     const wchar_t* warning;
   } cases[] = {
-      {"switch user", ptSwitchUser, [](RecordingPlatform&) {}, {"WTSDisconnectSession"}, Kind::Requested, nullptr},
-      {"switch user without terminal services", ptSwitchUser, [](RecordingPlatform& p) { p.wts = false; },
+      {"switch user", Index(PowerAction::SwitchUser), [](RecordingPlatform&) {}, {"WTSDisconnectSession"}, Kind::Requested, nullptr},
+      {"switch user without terminal services", Index(PowerAction::SwitchUser), [](RecordingPlatform& p) { p.wts = false; },
        {"rundll32 user32.dll,LockWorkStation"}, Kind::Requested, nullptr},
-      {"log off", ptLogOff, [](RecordingPlatform&) {}, {"WTSLogoffSession"}, Kind::Requested, nullptr},
-      {"log off without terminal services", ptLogOff, [](RecordingPlatform& p) { p.wts = false; },
+      {"log off", Index(PowerAction::LogOff), [](RecordingPlatform&) {}, {"WTSLogoffSession"}, Kind::Requested, nullptr},
+      {"log off without terminal services", Index(PowerAction::LogOff), [](RecordingPlatform& p) { p.wts = false; },
        {"EnableShutdownPrivilege", "ExitWindowsEx(0)"}, Kind::Requested, nullptr},
-      {"lock", ptLock, [](RecordingPlatform&) {}, {"LockWorkStation"}, Kind::Requested, nullptr},
-      {"lock without LockWorkStation", ptLock, [](RecordingPlatform& p) { p.lock = false; }, {}, Kind::Nothing,
+      {"lock", Index(PowerAction::Lock), [](RecordingPlatform&) {}, {"LockWorkStation"}, Kind::Requested, nullptr},
+      {"lock without LockWorkStation", Index(PowerAction::Lock), [](RecordingPlatform& p) { p.lock = false; }, {}, Kind::Nothing,
        nullptr},
-      {"restart", ptRestart, [](RecordingPlatform&) {}, {"EnableShutdownPrivilege", "ExitWindowsEx(2)"},
+      {"restart", Index(PowerAction::Restart), [](RecordingPlatform&) {}, {"EnableShutdownPrivilege", "ExitWindowsEx(2)"},
        Kind::Requested, nullptr},
-      {"restart, not NT", ptRestart, [](RecordingPlatform& p) { p.nt = false; }, {"ExitWindowsEx(2)"},
+      {"restart, not NT", Index(PowerAction::Restart), [](RecordingPlatform& p) { p.nt = false; }, {"ExitWindowsEx(2)"},
        Kind::Requested, nullptr},
-      {"sleep", ptSleep, [](RecordingPlatform&) {}, {"IsPwrSuspendAllowed", "SetSuspendState(000)"},
+      {"sleep", Index(PowerAction::Sleep), [](RecordingPlatform&) {}, {"IsPwrSuspendAllowed", "SetSuspendState(000)"},
        Kind::Requested, nullptr},
-      {"sleep not allowed", ptSleep, [](RecordingPlatform& p) { p.suspendAllowed = false; },
+      {"sleep not allowed", Index(PowerAction::Sleep), [](RecordingPlatform& p) { p.suspendAllowed = false; },
        {"IsPwrSuspendAllowed"}, Kind::NotSupported, L"此系统上不支持睡眠。"},
-      {"sleep without the power binding", ptSleep, [](RecordingPlatform& p) { p.power = false; }, {},
+      {"sleep without the power binding", Index(PowerAction::Sleep), [](RecordingPlatform& p) { p.power = false; }, {},
        Kind::NotSupported, L"此系统上不支持睡眠。"},
-      {"hibernate", ptHibernate, [](RecordingPlatform&) {}, {"IsPwrHibernateAllowed", "SetSuspendState(100)"},
+      {"hibernate", Index(PowerAction::Hibernate), [](RecordingPlatform&) {}, {"IsPwrHibernateAllowed", "SetSuspendState(100)"},
        Kind::Requested, nullptr},
-      {"hibernate not allowed shows the sleep text", ptHibernate,
+      {"hibernate not allowed shows the sleep text", Index(PowerAction::Hibernate),
        [](RecordingPlatform& p) { p.hibernateAllowed = false; }, {"IsPwrHibernateAllowed"}, Kind::NotSupported,
        L"此系统上不支持睡眠。"},
-      {"power off", ptPowerOff, [](RecordingPlatform&) {}, {"EnableShutdownPrivilege", "ExitWindowsEx(8)"},
+      {"power off", Index(PowerAction::PowerOff), [](RecordingPlatform&) {}, {"EnableShutdownPrivilege", "ExitWindowsEx(8)"},
        Kind::Requested, nullptr},
       {"unknown tag", 7, [](RecordingPlatform&) {}, {}, Kind::Nothing, nullptr},
   };
@@ -104,7 +104,7 @@ TEST(PowerActions, EachActionsCallsInOrder) {
     SCOPED_TRACE(c.name);
     RecordingPlatform platform;
     c.setup(platform);
-    const TPowerOutcome outcome = cmShutdown(c.tag, L"睡眠", platform, platform);
+    const PowerOutcome outcome = RunPowerAction(c.tag, L"睡眠", platform, platform);
     EXPECT_EQ(platform.calls, c.calls);
     EXPECT_EQ(outcome.Result, c.kind);
     ASSERT_GE(platform.boxes.size(), 1u);
@@ -118,15 +118,15 @@ TEST(PowerActions, EachActionsCallsInOrder) {
 }
 
 TEST(PowerActions, NoDoesNothingAndFailuresCarryTheError) {
-  for (int tag = ptSwitchUser; tag <= ptPowerOff; ++tag) {
+  for (int tag = Index(PowerAction::SwitchUser); tag <= Index(PowerAction::PowerOff); ++tag) {
     RecordingPlatform platform;
     platform.answer = false;
-    EXPECT_EQ(cmShutdown(tag, L"注销", platform, platform).Result, Kind::Declined);
+    EXPECT_EQ(RunPowerAction(tag, L"注销", platform, platform).Result, Kind::Declined);
     EXPECT_TRUE(platform.calls.empty()) << tag;
   }
   RecordingPlatform platform;
   platform.callsSucceed = false;  // the privilege cannot be enabled: the request is still made
-  const TPowerOutcome outcome = cmShutdown(ptPowerOff, L"关闭电源", platform, platform);
+  const PowerOutcome outcome = RunPowerAction(Index(PowerAction::PowerOff), L"关闭电源", platform, platform);
   EXPECT_EQ(platform.calls, (Calls{"EnableShutdownPrivilege", "ExitWindowsEx(8)"}));
   EXPECT_FALSE(outcome.Succeeded);
   EXPECT_EQ(outcome.Error, 1314u);

@@ -7,10 +7,10 @@
 namespace vantrel {
 namespace {
 
-std::map<std::wstring, std::wstring> Values(const TProcessRecord& r) {
+std::map<std::wstring, std::wstring> Values(const ProcessRecord& r) {
   std::map<std::wstring, std::wstring> values;
-  for (const TDetailGroup& g : ProcessDetailGroups(r, TFormatSettings{}))
-    for (const TDetailItem& item : g.Items) values[item.Caption] = item.Value;
+  for (const DetailGroup& g : ProcessDetailGroups(r, FormatSettings{}))
+    for (const DetailItem& item : g.Items) values[item.Caption] = item.Value;
   return values;
 }
 
@@ -26,19 +26,19 @@ TEST(ProcessDetails, CompanyIsNotRepeatedWhenTheCopyrightNamesIt) {
       {L"", L"", L""},
   };
   for (const Case& c : cases) {
-    TProcessRecord r;
+    ProcessRecord r;
     r.Company = c.company;
     r.Copyright = c.copyright;
     EXPECT_EQ(ProcessCompanyLine(r), c.line) << c.company << " / " << c.copyright;
   }
-  TProcessRecord r;
+  ProcessRecord r;
   r.Desc = L"Notepad ";
   r.Version = L"";
   EXPECT_EQ(ProcessDescriptionLine(r), L"Notepad");
 }
 
 TEST(ProcessDetails, AnInaccessibleProcessShowsOnlyWhatTheSystemListGave) {
-  TProcessRecord r;
+  ProcessRecord r;
   r.PID = 700;
   r.PPID = 4;
   r.Name = L"csrss.exe";
@@ -57,7 +57,7 @@ TEST(ProcessDetails, AnInaccessibleProcessShowsOnlyWhatTheSystemListGave) {
   for (const wchar_t* empty : {L"类型", L"大小", L"总时间", L"虚拟大小", L"读取操作计数", L"页面错误计数"})
     EXPECT_EQ(v[empty], L"") << empty;
 
-  r.IsAccesible = true;
+  r.IsAccessible = true;
   r.Size = 1536 * 1024;
   v = Values(r);
   EXPECT_EQ(v[L"类型"], L"32-bit");
@@ -69,8 +69,8 @@ TEST(ProcessDetails, AnInaccessibleProcessShowsOnlyWhatTheSystemListGave) {
 }
 
 TEST(ProcessDetails, GroupsAndTheHiddenWindowCount) {
-  TProcessRecord r;
-  const auto groups = ProcessDetailGroups(r, TFormatSettings{});
+  ProcessRecord r;
+  const auto groups = ProcessDetailGroups(r, FormatSettings{});
   ASSERT_EQ(groups.size(), 6u);
   EXPECT_EQ(groups[0].Caption, L"常规");
   for (size_t i = 3; i < 6; ++i) {

@@ -46,11 +46,11 @@ std::vector<uint8_t> Utf16(const std::wstring& s) {
 }
 
 struct Layout {
-  TPebLayout layout;
+  PebLayout layout;
   size_t ptr, str, buf, peb, cur, img, cmd, env, envSize;
 };
-const Layout k64{TPebLayout::Native64, 8, 16, 8, 0x20, 0x38, 0x60, 0x70, 0x80, 0x3F0};
-const Layout k32{TPebLayout::Wow64x86, 4, 8, 4, 0x10, 0x24, 0x38, 0x40, 0x48, 0x290};
+const Layout k64{PebLayout::Native64, 8, 16, 8, 0x20, 0x38, 0x60, 0x70, 0x80, 0x3F0};
+const Layout k32{PebLayout::Wow64x86, 4, 8, 4, 0x10, 0x24, 0x38, 0x40, 0x48, 0x290};
 
 constexpr uint64_t kPeb = 0x7000, kParams = 0x20000, kCmd = 0x30000, kImg = 0x31000, kCur = 0x32000,
                    kEnv = 0x40000;
@@ -85,7 +85,7 @@ struct Target {
 TEST(ReadProcessParameters, BothLayouts) {
   for (const Layout* l : {&k64, &k32}) {
     Target t(*l);
-    TProcessParameters p;
+    ProcessParameters p;
     ASSERT_TRUE(ReadProcessParameters(t.mem, kPeb, l->layout, p));
     EXPECT_EQ(p.CommandLine, L"app.exe -x 中文");
     EXPECT_EQ(p.ImagePathName, L"C:\\app.exe");
@@ -116,7 +116,7 @@ TEST(ReadProcessParameters, HostileCountedStrings) {
       Target t(*l);
       t.SetString(t.Params(), l->cmd, kCmd, c.length, c.maximum);
       t.mem.Put(kCmd, Utf16(c.buffer));
-      TProcessParameters p;
+      ProcessParameters p;
       ASSERT_TRUE(ReadProcessParameters(t.mem, kPeb, l->layout, p)) << c.what;
       EXPECT_EQ(p.HaveCommandLine, c.ok) << c.what;
       EXPECT_EQ(p.CommandLine, c.expected) << c.what;
@@ -126,18 +126,18 @@ TEST(ReadProcessParameters, HostileCountedStrings) {
 
 TEST(ReadProcessParameters, UnreadableChain) {
   Target noPeb(k64);
-  TProcessParameters p;
-  EXPECT_FALSE(ReadProcessParameters(noPeb.mem, 0x9999000, TPebLayout::Native64, p));
-  EXPECT_FALSE(ReadProcessParameters(noPeb.mem, 0, TPebLayout::Native64, p));
+  ProcessParameters p;
+  EXPECT_FALSE(ReadProcessParameters(noPeb.mem, 0x9999000, PebLayout::Native64, p));
+  EXPECT_FALSE(ReadProcessParameters(noPeb.mem, 0, PebLayout::Native64, p));
 
   FakeMemory nullParams;
   nullParams.Put(kPeb, std::vector<uint8_t>(0x40, 0));
-  EXPECT_FALSE(ReadProcessParameters(nullParams, kPeb, TPebLayout::Native64, p));
+  EXPECT_FALSE(ReadProcessParameters(nullParams, kPeb, PebLayout::Native64, p));
 
   // A short parameters block (before the environment size existed) still gives the strings.
   Target shortBlock(k32);
   shortBlock.Params().resize(k32.env + 4);
-  ASSERT_TRUE(ReadProcessParameters(shortBlock.mem, kPeb, TPebLayout::Wow64x86, p));
+  ASSERT_TRUE(ReadProcessParameters(shortBlock.mem, kPeb, PebLayout::Wow64x86, p));
   EXPECT_EQ(p.CommandLine, L"app.exe -x 中文");
   EXPECT_EQ(p.EnvironmentSize, 0u);
 }
@@ -145,8 +145,8 @@ TEST(ReadProcessParameters, UnreadableChain) {
 TEST(ReadProcessParameters, LongCommandLine) {
   const std::wstring longLine = L"x.exe " + std::wstring(5000, L'y');
   Target t(k64, longLine);
-  TProcessParameters p;
-  ASSERT_TRUE(ReadProcessParameters(t.mem, kPeb, TPebLayout::Native64, p));
+  ProcessParameters p;
+  ASSERT_TRUE(ReadProcessParameters(t.mem, kPeb, PebLayout::Native64, p));
   EXPECT_EQ(p.CommandLine, longLine);
 }
 

@@ -6,8 +6,8 @@
 namespace vantrel {
 namespace {
 
-TProcessRecord Rec(uint32_t pid, std::wstring user = L"", std::wstring domain = L"", int32_t session = 0) {
-  TProcessRecord r;
+ProcessRecord Rec(uint32_t pid, std::wstring user = L"", std::wstring domain = L"", int32_t session = 0) {
+  ProcessRecord r;
   r.PID = pid;
   r.Username = std::move(user);
   r.Domain = std::move(domain);
@@ -24,7 +24,7 @@ TEST(ProcessDisplayName, IdleAndPathParts) {
 
 TEST(IsSystemProcess, Classification) {
   struct Case {
-    TProcessRecord r;
+    ProcessRecord r;
     bool system;
   } cases[] = {
       {Rec(0), true},
@@ -43,14 +43,14 @@ TEST(IsSystemProcess, Classification) {
     ApplyWellKnownOwner(c.r);
     EXPECT_EQ(IsSystemProcess(c.r), c.system) << c.r.PID << " " << c.r.Session;
   }
-  TProcessRecord pid0 = Rec(0, L"root", L"VM");
+  ProcessRecord pid0 = Rec(0, L"root", L"VM");
   ApplyWellKnownOwner(pid0);
   EXPECT_EQ(pid0.Username, L"SYSTEM");
   EXPECT_EQ(pid0.Domain, L"NT AUTHORITY");
 }
 
 TEST(MatchSessionProcesses, TakesCountersAndOnlyMissingOwnerFacts) {
-  TProcessRecord wts1 = Rec(700, L"bob", L"", 3);
+  ProcessRecord wts1 = Rec(700, L"bob", L"", 3);
   wts1.WorkingSet = 5ull << 30;  // above 4 GiB stays whole
   wts1.PeakWorkingSet = 6ull << 30;
   wts1.ThreadCount = 9;
@@ -60,17 +60,17 @@ TEST(MatchSessionProcesses, TakesCountersAndOnlyMissingOwnerFacts) {
   wts1.VMCounters.PeakPagefileUsage = 456;
   wts1.VMCounters.VirtualSize = 999;  // not taken
   wts1.CPUTimes = {1, 2, 3, 4};
-  TProcessRecord wts2 = Rec(700, L"carol", L"", 4);
+  ProcessRecord wts2 = Rec(700, L"carol", L"", 4);
   wts2.ThreadCount = 11;
-  const TProcesses wtsp{Rec(1), wts1, Rec(2), wts2};
+  const ProcessRecords wtsp{Rec(1), wts1, Rec(2), wts2};
 
-  TProcessRecord opened = Rec(700, L"alice", L"PC", 2);  // known owner and session are kept
+  ProcessRecord opened = Rec(700, L"alice", L"PC", 2);  // known owner and session are kept
   MatchSessionProcesses(opened, wtsp);
   EXPECT_EQ(opened.Username, L"alice");
   EXPECT_EQ(opened.Session, 2);
   EXPECT_EQ(opened.ThreadCount, 11);  // the last entry wins for counters
 
-  TProcessRecord closed = Rec(700, L"  ");
+  ProcessRecord closed = Rec(700, L"  ");
   MatchSessionProcesses(closed, {wts1});
   EXPECT_EQ(closed.Username, L"bob");
   EXPECT_EQ(closed.Session, 3);
@@ -85,32 +85,32 @@ TEST(MatchSessionProcesses, TakesCountersAndOnlyMissingOwnerFacts) {
   EXPECT_EQ(closed.CPUTimes.KernelTime, 3u);
   EXPECT_EQ(closed.CPUTimes.UserTime, 4u);
 
-  TProcessRecord other = Rec(701);
+  ProcessRecord other = Rec(701);
   MatchSessionProcesses(other, wtsp);
   EXPECT_EQ(other.ThreadCount, 0);
 }
 
 TEST(ProcessPassesFilter, FilterKindsAndName) {
-  TProcessRecord sys = Rec(4, L"SYSTEM", L"NT AUTHORITY");
+  ProcessRecord sys = Rec(4, L"SYSTEM", L"NT AUTHORITY");
   sys.Name = L"System";
   sys.System = true;
   sys.IsResponding = true;
-  TProcessRecord mine = Rec(400, L"Alice", L"PC", 1);
+  ProcessRecord mine = Rec(400, L"Alice", L"PC", 1);
   mine.Name = L"Notepad.exe";
   mine.IsResponding = true;
-  TProcessRecord hung = Rec(404, L"bob", L"PC", 1);
+  ProcessRecord hung = Rec(404, L"bob", L"PC", 1);
   hung.Name = L"hung.exe";
   struct Case {
     int kind;
     const wchar_t* name;
     bool sys, mine, hung;
   } cases[] = {
-      {pfAllProcesses, L"", true, true, true},  {pfNonSystem, L"", false, true, true},
-      {pfSystem, L"", true, false, false},      {pfLoggedOnUser, L"", false, true, false},
-      {pfNotResponding, L"", false, false, true}, {99, L"", true, true, true},
-      {pfAllProcesses, L"note", false, true, false},  // prefix, any case
-      {pfAllProcesses, L"pad", false, false, false},  // inside the name is not enough
-      {pfLoggedOnUser, L"hung", false, false, false},
+      {Index(ProcessFilter::All), L"", true, true, true},  {Index(ProcessFilter::NonSystem), L"", false, true, true},
+      {Index(ProcessFilter::System), L"", true, false, false},      {Index(ProcessFilter::LoggedOnUser), L"", false, true, false},
+      {Index(ProcessFilter::NotResponding), L"", false, false, true}, {99, L"", true, true, true},
+      {Index(ProcessFilter::All), L"note", false, true, false},  // prefix, any case
+      {Index(ProcessFilter::All), L"pad", false, false, false},  // inside the name is not enough
+      {Index(ProcessFilter::LoggedOnUser), L"hung", false, false, false},
   };
   for (const Case& c : cases) {
     EXPECT_EQ(ProcessPassesFilter(sys, c.kind, L"alice", c.name), c.sys) << c.kind << " " << c.name;
@@ -129,22 +129,22 @@ TEST(ProcessRowColour, FirstRuleThatHolds) {
       {true, false, L"bob", kProcessDefaultColour},
   };
   for (const Case& c : cases) {
-    TProcessRecord r = Rec(500, c.user);
+    ProcessRecord r = Rec(500, c.user);
     r.IsResponding = c.responding;
     r.System = c.system;
     EXPECT_EQ(ProcessRowColour(r, L"alice"), c.colour) << c.user;
   }
 }
 
-TProcessRecord Node(uint32_t pid, uint32_t ppid, uint64_t created) {
-  TProcessRecord r = Rec(pid);
+ProcessRecord Node(uint32_t pid, uint32_t ppid, uint64_t created) {
+  ProcessRecord r = Rec(pid);
   r.PPID = ppid;
   r.CPUTimes.CreateTime = created;
   return r;
 }
 
 TEST(BuildProcessTreeParents, SnapshotOrderAndReusedPids) {
-  const TProcesses rows{
+  const ProcessRecords rows{
       Node(0, 0, 0),         // 0
       Node(4, 0, 0),         // 1: below 10, stays on top
       Node(900, 800, 50),    // 2: listed before its parent: top level
@@ -174,7 +174,7 @@ TEST(ProcessTexts, NtPrefixAndWmiNull) {
 }
 
 TEST(BuildProcessWindowMap, CountsAndFirstRunCandidate) {
-  const std::vector<TTopLevelWindow> windows{
+  const std::vector<TopLevelWindow> windows{
       {0x10, 7}, {0x11, 7}, {0x20, 8}, {0x12, 7}, {0x30, 9}, {0x21, 8}, {0x22, 8},
   };
   const auto map = BuildProcessWindowMap(windows);
@@ -194,7 +194,7 @@ namespace vantrel {
 namespace {
 
 TEST(ReadRetry, AFailedReadIsTriedAgainAtGrowingIntervalsUpToAMinute) {
-  TReadRetry retry;
+  ReadRetry retry;
   EXPECT_TRUE(retry.Due(0));  // the first read is never put off
   struct Step {
     uint64_t failedAt, notDueAt, dueAt;
@@ -208,7 +208,7 @@ TEST(ReadRetry, AFailedReadIsTriedAgainAtGrowingIntervalsUpToAMinute) {
   }
   EXPECT_EQ(retry.Failures(), std::size(steps));
   for (int i = 0; i < 100; ++i) retry.Failed(1000);  // no overflow of the shift after many failures
-  EXPECT_TRUE(retry.Due(1000 + TReadRetry::kLongestDelayMs));
+  EXPECT_TRUE(retry.Due(1000 + ReadRetry::kLongestDelayMs));
 }
 
 }  // namespace

@@ -8,14 +8,14 @@ namespace vantrel {
 namespace {
 
 TEST(ProcessTexts, KilobytesUseTheLocalesThousandsSeparator) {
-  TFormatSettings en;
-  TFormatSettings de;
+  FormatSettings en;
+  FormatSettings de;
   de.ThousandSeparator = L'.';
-  TFormatSettings none;
+  FormatSettings none;
   none.ThousandSeparator = L'\0';
   struct Case {
     uint64_t bytes;
-    const TFormatSettings* fs;
+    const FormatSettings* fs;
     const wchar_t* text;
   } cases[] = {
       {1'536'000, &en, L"1,500 K"},        {1023, &en, L"0 K"},   {999 * 1024, &en, L"999 K"},
@@ -26,12 +26,12 @@ TEST(ProcessTexts, KilobytesUseTheLocalesThousandsSeparator) {
 }
 
 TEST(ProcessTexts, CellsOfAnOpenedAndAnInaccessibleProcess) {
-  const TFormatSettings fs;
-  TProcessRecord r;
+  const FormatSettings fs;
+  ProcessRecord r;
   r.PID = 1234;
   r.Session = 1;
   r.Name = L"notepad.exe";
-  r.IsAccesible = true;
+  r.IsAccessible = true;
   r.Is64bit = true;
   r.Username = L"root";
   r.CreationTime = EncodeDateTime(2026, 12, 10, 9, 5, 7);
@@ -45,19 +45,19 @@ TEST(ProcessTexts, CellsOfAnOpenedAndAnInaccessibleProcess) {
   for (int c = 0; c < kProcessColumnCount; ++c) EXPECT_EQ(ProcessCellText(r, c, fs, false), expected[c]) << c;
 
   r.Is64bit = false;
-  EXPECT_EQ(ProcessCellText(r, pcType, fs, false), L"32-bit");
-  r.IsAccesible = false;
+  EXPECT_EQ(ProcessCellText(r, Index(ProcessColumn::Type), fs, false), L"32-bit");
+  r.IsAccessible = false;
   r.WorkingSet = 0;
   r.CreationTime = 0;
-  for (int c : {pcType, pcCPUTime, pcWorkingSet, pcCreated}) EXPECT_EQ(ProcessCellText(r, c, fs, false), L"") << c;
+  for (ProcessColumn c : {ProcessColumn::Type, ProcessColumn::CPUTime, ProcessColumn::WorkingSet, ProcessColumn::Created}) EXPECT_EQ(ProcessCellText(r, Index(c), fs, false), L"") << Index(c);
 }
 
 TEST(ProcessTexts, TheIdleProcessShowsItsCpuTimeOnlyWhileAutomaticRefreshIsOff) {
-  TProcessRecord idle;
+  ProcessRecord idle;
   idle.PID = 0;
   idle.CPUTimes.KernelTime = 90 * 10'000'000ull;
-  EXPECT_EQ(ProcessCellText(idle, pcCPUTime, TFormatSettings{}, false), L"00:01:30");
-  EXPECT_EQ(ProcessCellText(idle, pcCPUTime, TFormatSettings{}, true), L"");
+  EXPECT_EQ(ProcessCellText(idle, Index(ProcessColumn::CPUTime), FormatSettings{}, false), L"00:01:30");
+  EXPECT_EQ(ProcessCellText(idle, Index(ProcessColumn::CPUTime), FormatSettings{}, true), L"");
 }
 
 }  // namespace

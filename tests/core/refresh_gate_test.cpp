@@ -11,7 +11,7 @@
 namespace vantrel {
 namespace {
 
-using K = TRefreshKind;
+using K = RefreshKind;
 
 TEST(RefreshGate, WhileBusyATickIsDroppedAndExplicitRefreshesCoalesceIntoOneWideEnough) {
   struct Case {
@@ -28,7 +28,7 @@ TEST(RefreshGate, WhileBusyATickIsDroppedAndExplicitRefreshesCoalesceIntoOneWide
       {"F5, then a command", {K::AllPages, K::ActivePage, K::Periodic}, K::AllPages},
   };
   for (const Case& c : cases) {
-    TRefreshGate gate;
+    RefreshGate gate;
     ASSERT_TRUE(gate.TryEnter(K::Periodic)) << c.name;
     for (K kind : c.duringRefresh) EXPECT_FALSE(gate.TryEnter(kind)) << c.name;
     EXPECT_EQ(gate.TakeDeferred(), std::nullopt) << c.name << ": not while the refresh runs";
@@ -41,7 +41,7 @@ TEST(RefreshGate, WhileBusyATickIsDroppedAndExplicitRefreshesCoalesceIntoOneWide
 }
 
 TEST(RefreshGate, AHoldDefersRefreshesUntilTheLastHolderLeaves) {
-  TRefreshGate gate;
+  RefreshGate gate;
   gate.Hold();
   ASSERT_TRUE(gate.Busy());
   EXPECT_FALSE(gate.TryEnter(K::ActivePage));
@@ -62,7 +62,7 @@ struct PumpingList {
   struct Row {
     int value = 0;
   };
-  TRefreshGate gate;
+  RefreshGate gate;
   std::vector<std::unique_ptr<Row>> rows;
   std::function<void()> pump;  // what arrives while the walk waits
   int started = 0;

@@ -8,8 +8,8 @@
 namespace vantrel {
 namespace {
 
-TServiceRecord Svc(std::wstring name, int32_t status, int32_t startUp = sstManual) {
-  TServiceRecord r;
+ServiceRecord Svc(std::wstring name, int32_t status, int32_t startUp = Index(ServiceStartType::Manual)) {
+  ServiceRecord r;
   r.Name = name;
   r.DisplayName = std::move(name);
   r.Status = status;
@@ -44,7 +44,7 @@ TEST(ServiceTexts, LogOnAccountAndDependencies) {
 }
 
 TEST(ServiceTexts, Cells) {
-  TServiceRecord r = Svc(L"Spooler", ssRunning, sstAutomatic);
+  ServiceRecord r = Svc(L"Spooler", Index(ServiceState::Running), Index(ServiceStartType::Automatic));
   r.DisplayName = L"Print Spooler";
   r.ObjectName = L"LocalSystem";
   r.CmdLine = L"C:\\windows\\system32\\spoolsv.exe";
@@ -63,15 +63,15 @@ TEST(ServiceFilter, PrefixInAnyCase) {
 }
 
 TEST(ServiceRowColour, DisabledBeforeRunning) {
-  EXPECT_EQ(ServiceRowColour(Svc(L"a", ssRunning, sstDisabled)), kServiceDisabledColour);
-  EXPECT_EQ(ServiceRowColour(Svc(L"a", ssStopped, sstDisabled)), kServiceDisabledColour);
-  EXPECT_EQ(ServiceRowColour(Svc(L"a", ssRunning, sstAutomatic)), kServiceRunningColour);
-  EXPECT_EQ(ServiceRowColour(Svc(L"a", ssPaused, sstAutomatic)), kServiceDefaultColour);
+  EXPECT_EQ(ServiceRowColour(Svc(L"a", Index(ServiceState::Running), Index(ServiceStartType::Disabled))), kServiceDisabledColour);
+  EXPECT_EQ(ServiceRowColour(Svc(L"a", Index(ServiceState::Stopped), Index(ServiceStartType::Disabled))), kServiceDisabledColour);
+  EXPECT_EQ(ServiceRowColour(Svc(L"a", Index(ServiceState::Running), Index(ServiceStartType::Automatic))), kServiceRunningColour);
+  EXPECT_EQ(ServiceRowColour(Svc(L"a", Index(ServiceState::Paused), Index(ServiceStartType::Automatic))), kServiceDefaultColour);
   EXPECT_EQ(kServiceRunningColour, 0xFF0000u);  // blue with red in the low byte
 }
 
 TEST(ServicePanel, DescriptionAndCompanyLines) {
-  TServiceRecord r;
+  ServiceRecord r;
   EXPECT_EQ(ServiceDescriptionLine(r), L"");
   r.Desc = L"Spooler";
   EXPECT_EQ(ServiceDescriptionLine(r), L"Spooler");
@@ -102,48 +102,48 @@ TEST(ServiceButtons, EnabledCaptionAndVisibility) {
     bool controlEnabled, uninstallEnabled;
     const wchar_t* caption;
   } cases[] = {
-      {ssStopped, sstManual, true, true, L"启动"},
-      {ssRunning, sstAutomatic, true, false, L"停止"},
-      {ssPaused, sstManual, true, false, L"恢复"},
-      {ssRunning, sstDisabled, false, false, L"停止"},  // disabled: never, whatever the state
-      {ssStopped, sstDisabled, false, true, L"启动"},
-      {ssStartPending, sstManual, false, false, L"previous"},  // pending keeps the earlier caption
-      {ssPausePending, sstManual, false, false, L"previous"},
-      {99, sstManual, false, false, L"previous"},
+      {Index(ServiceState::Stopped), Index(ServiceStartType::Manual), true, true, L"启动"},
+      {Index(ServiceState::Running), Index(ServiceStartType::Automatic), true, false, L"停止"},
+      {Index(ServiceState::Paused), Index(ServiceStartType::Manual), true, false, L"恢复"},
+      {Index(ServiceState::Running), Index(ServiceStartType::Disabled), false, false, L"停止"},  // disabled: never, whatever the state
+      {Index(ServiceState::Stopped), Index(ServiceStartType::Disabled), false, true, L"启动"},
+      {Index(ServiceState::StartPending), Index(ServiceStartType::Manual), false, false, L"previous"},  // pending keeps the earlier caption
+      {Index(ServiceState::PausePending), Index(ServiceStartType::Manual), false, false, L"previous"},
+      {99, Index(ServiceStartType::Manual), false, false, L"previous"},
   };
   for (const Case& c : cases) {
-    const TServiceRecord r = Svc(L"s", c.status, c.startUp);
-    const TServiceButtons b = ServiceButtonState(&r, true, L"previous");
+    const ServiceRecord r = Svc(L"s", c.status, c.startUp);
+    const ServiceButtons b = ServiceButtonState(&r, true, L"previous");
     EXPECT_TRUE(b.ControlVisible && b.UninstallVisible && b.ManagerVisible);
     EXPECT_EQ(b.ControlEnabled, c.controlEnabled) << c.status << "/" << c.startUp;
     EXPECT_EQ(b.UninstallEnabled, c.uninstallEnabled) << c.status;
     EXPECT_EQ(b.ControlCaption, c.caption) << c.status;
   }
-  const TServiceButtons none = ServiceButtonState(nullptr, true, L"停止");
+  const ServiceButtons none = ServiceButtonState(nullptr, true, L"停止");
   EXPECT_FALSE(none.ControlVisible || none.UninstallVisible || none.ControlEnabled);
   EXPECT_TRUE(none.ManagerVisible);
-  const TServiceRecord r = Svc(L"s", ssStopped);
-  const TServiceButtons otherPage = ServiceButtonState(&r, false, L"");
+  const ServiceRecord r = Svc(L"s", Index(ServiceState::Stopped));
+  const ServiceButtons otherPage = ServiceButtonState(&r, false, L"");
   EXPECT_FALSE(otherPage.ControlVisible || otherPage.UninstallVisible || otherPage.ManagerVisible);
 }
 
 TEST(ServiceActions, TargetCopyAndTexts) {
-  TServiceRecord r = Svc(L"Spooler", ssRunning);
-  const TServiceTarget t = MakeServiceTarget(r, L"停止");
-  r = Svc(L"Other", ssStopped);  // the row changes under the confirmation box; the copy does not
+  ServiceRecord r = Svc(L"Spooler", Index(ServiceState::Running));
+  const ServiceTarget t = MakeServiceTarget(r, L"停止");
+  r = Svc(L"Other", Index(ServiceState::Stopped));  // the row changes under the confirmation box; the copy does not
   EXPECT_EQ(ServiceControlConfirmText(t), L"难道你真的想 停止 服务 Spooler?");
   EXPECT_EQ(ServiceUninstallConfirmText(t), L"你真的要卸载 Spooler 服务?");
   EXPECT_EQ(ServiceControlErrorText(t, L"Access is denied."), L"Service Spooler cannot be stopped.\r\nAccess is denied.");
-  const TServiceTarget paused{L"X%sY", ssPaused, L"恢复"};  // a % in a name is not a format
+  const ServiceTarget paused{L"X%sY", Index(ServiceState::Paused), L"恢复"};  // a % in a name is not a format
   EXPECT_EQ(ServiceControlErrorText(paused, L"m"), L"Service X%sY cannot be started.\r\nm");
-  EXPECT_EQ(ServiceControlAction(ssStopped), TServiceAction::StartOrContinue);
-  EXPECT_EQ(ServiceControlAction(ssStopPending), TServiceAction::None);
+  EXPECT_EQ(ServiceControlAction(Index(ServiceState::Stopped)), ServiceAction::StartOrContinue);
+  EXPECT_EQ(ServiceControlAction(Index(ServiceState::StopPending)), ServiceAction::None);
   EXPECT_EQ(ServicesCaption(0), L" 服务 (0) ");
   EXPECT_EQ(ServicesCaption(213), L" 服务 (213) ");
 }
 
 TEST(FindServiceIndex, FirstMatchInAnyCase) {
-  const TServiceRecords rows = {Svc(L"Alpha", 1), Svc(L"spooler", 1), Svc(L"SPOOLER", 4)};
+  const ServiceRecords rows = {Svc(L"Alpha", 1), Svc(L"spooler", 1), Svc(L"SPOOLER", 4)};
   EXPECT_EQ(FindServiceIndex(rows, L"Spooler"), 1);
   EXPECT_EQ(FindServiceIndex(rows, L"gone"), -1);
   EXPECT_EQ(FindServiceIndex({}, L"Alpha"), -1);
@@ -160,10 +160,10 @@ struct Script {
   std::vector<Step> steps;
   size_t calls = 0;
   std::vector<size_t> bufferSizes;
-  TEnumerationCall operator()(std::vector<uint8_t>& buffer) {
+  EnumerationCall operator()(std::vector<uint8_t>& buffer) {
     bufferSizes.push_back(buffer.size());
     const Step s = steps[std::min(calls++, steps.size() - 1)];  // the last step repeats for ever
-    return TEnumerationCall{s.ok, s.more, s.returned, s.needed, s.advanced};
+    return EnumerationCall{s.ok, s.more, s.returned, s.needed, s.advanced};
   }
 };
 
@@ -171,29 +171,29 @@ TEST(RunBoundedEnumeration, EndsOnEveryKindOfAnswer) {
   struct Case {
     const char* what;
     std::vector<Step> steps;
-    TEnumerationEnd end;
+    EnumerationEnd end;
     uint32_t entries;
     size_t calls;
   } cases[] = {
-      {"one call", {{true, false, 5, 0}}, TEnumerationEnd::Complete, 5, 1},
-      {"continued", {{false, true, 3, 100}, {false, true, 3, 100}, {true, false, 2, 0}}, TEnumerationEnd::Complete, 8, 3},
-      {"other error", {{false, true, 3, 100}, {false, false, 0, 0}}, TEnumerationEnd::Failed, 3, 2},
+      {"one call", {{true, false, 5, 0}}, EnumerationEnd::Complete, 5, 1},
+      {"continued", {{false, true, 3, 100}, {false, true, 3, 100}, {true, false, 2, 0}}, EnumerationEnd::Complete, 8, 3},
+      {"other error", {{false, true, 3, 100}, {false, false, 0, 0}}, EnumerationEnd::Failed, 3, 2},
       // More data but no entries, for ever: grown once, then stopped.
-      {"stalled", {{false, true, 0, 40000}}, TEnumerationEnd::Stalled, 0, 2},
+      {"stalled", {{false, true, 0, 40000}}, EnumerationEnd::Stalled, 0, 2},
       // More data, no entries, and no bytes asked for: stopped at once.
-      {"no growth asked", {{false, true, 0, 0}}, TEnumerationEnd::Stalled, 0, 1},
-      {"grown then done", {{false, true, 0, 40000}, {true, false, 1, 0}}, TEnumerationEnd::Complete, 1, 2},
+      {"no growth asked", {{false, true, 0, 0}}, EnumerationEnd::Stalled, 0, 1},
+      {"grown then done", {{false, true, 0, 40000}, {true, false, 1, 0}}, EnumerationEnd::Complete, 1, 2},
       // Entries on every call but never done: the call limit ends it.
-      {"endless", {{false, true, 1, 10}}, TEnumerationEnd::CallLimit, 50, 50},
+      {"endless", {{false, true, 1, 10}}, EnumerationEnd::CallLimit, 50, 50},
       // A resume point that never moves (Wine): the first entries are not kept, the grown buffer takes them all.
-      {"resume ignored", {{false, true, 9, 40000, false}, {true, false, 216, 0}}, TEnumerationEnd::Complete, 216, 2},
-      {"resume ignored for ever", {{false, true, 9, 40000, false}}, TEnumerationEnd::Stalled, 0, 2},
+      {"resume ignored", {{false, true, 9, 40000, false}, {true, false, 216, 0}}, EnumerationEnd::Complete, 216, 2},
+      {"resume ignored for ever", {{false, true, 9, 40000, false}}, EnumerationEnd::Stalled, 0, 2},
   };
   for (Case& c : cases) {
     Script script{c.steps};
     uint32_t entries = 0;
-    const TEnumerationLimits limits{18432, 1 << 20, 50};
-    const TEnumerationEnd end = RunBoundedEnumeration(
+    const EnumerationLimits limits{18432, 1 << 20, 50};
+    const EnumerationEnd end = RunBoundedEnumeration(
         limits, std::ref(script), [&](const std::vector<uint8_t>&, uint32_t n) { entries += n; });
     EXPECT_EQ(end, c.end) << c.what;
     EXPECT_EQ(entries, c.entries) << c.what;

@@ -6,16 +6,16 @@
 namespace vantrel {
 namespace {
 
-TSessionRecord Ses(uint32_t id, std::wstring user, int32_t state) {
-  TSessionRecord r;
+SessionRecord Ses(uint32_t id, std::wstring user, int32_t state) {
+  SessionRecord r;
   r.ID = id;
   r.Username = std::move(user);
   r.State = state;
   return r;
 }
 
-TProcessRecord Proc(uint32_t pid, int32_t session, std::wstring user = L"") {
-  TProcessRecord p;
+ProcessRecord Proc(uint32_t pid, int32_t session, std::wstring user = L"") {
+  ProcessRecord p;
   p.PID = pid;
   p.Session = session;
   p.Username = std::move(user);
@@ -93,7 +93,7 @@ TEST(ClientAddressText, OnlyIPv4) {
 }
 
 TEST(SessionCells, EveryColumn) {
-  TSessionRecord r = Ses(2, L"clerk", wtsActive);
+  SessionRecord r = Ses(2, L"clerk", Index(SessionState::Active));
   r.WinSta = L"RDP-Tcp#3";
   r.ClientName = L"PC7";
   r.ProcCount = 14;
@@ -109,31 +109,31 @@ TEST(SessionCells, EveryColumn) {
 
 TEST(SessionRowColour, OwnUserBlueElseInactiveGrey) {
   struct Case {
-    TSessionRecord r;
+    SessionRecord r;
     uint32_t colour;
   } cases[] = {
-      {Ses(1, L"Root", wtsDisconnected), kSessionOwnColour},  // own user even when disconnected
-      {Ses(1, L"root", wtsActive), kSessionOwnColour},
-      {Ses(2, L"clerk", wtsDisconnected), kSessionInactiveColour},
-      {Ses(65536, L"", wtsListen), kSessionInactiveColour},
-      {Ses(3, L"clerk", wtsActive), kSessionDefaultColour},
+      {Ses(1, L"Root", Index(SessionState::Disconnected)), kSessionOwnColour},  // own user even when disconnected
+      {Ses(1, L"root", Index(SessionState::Active)), kSessionOwnColour},
+      {Ses(2, L"clerk", Index(SessionState::Disconnected)), kSessionInactiveColour},
+      {Ses(65536, L"", Index(SessionState::Listen)), kSessionInactiveColour},
+      {Ses(3, L"clerk", Index(SessionState::Active)), kSessionDefaultColour},
       {Ses(4, L"clerk", 42), kSessionInactiveColour},  // unknown state: not active
   };
   for (const Case& c : cases) EXPECT_EQ(SessionRowColour(c.r, L"ROOT"), c.colour) << c.r.ID << c.r.State;
-  EXPECT_EQ(SessionRowColour(Ses(0, L"", wtsActive), L""), kSessionDefaultColour);
+  EXPECT_EQ(SessionRowColour(Ses(0, L"", Index(SessionState::Active)), L""), kSessionDefaultColour);
 }
 
 TEST(SessionButtons, ByState) {
   struct Case {
     int32_t state;
     bool disconnect, logoff;
-  } cases[] = {{wtsActive, true, true},       {wtsConnected, true, true}, {wtsConnectQuery, false, false},
-               {wtsShadow, false, false},     {wtsDisconnected, false, true}, {wtsIdle, false, false},
-               {wtsListen, false, false},     {wtsReset, false, false},   {wtsDown, false, false},
-               {wtsInit, false, false},       {-3, false, false}};
+  } cases[] = {{Index(SessionState::Active), true, true},       {Index(SessionState::Connected), true, true}, {Index(SessionState::ConnectQuery), false, false},
+               {Index(SessionState::Shadow), false, false},     {Index(SessionState::Disconnected), false, true}, {Index(SessionState::Idle), false, false},
+               {Index(SessionState::Listen), false, false},     {Index(SessionState::Reset), false, false},   {Index(SessionState::Down), false, false},
+               {Index(SessionState::Init), false, false},       {-3, false, false}};
   for (const Case& c : cases) {
-    const TSessionRecord r = Ses(1, L"u", c.state);
-    const TSessionButtons b = SessionButtonState(&r);
+    const SessionRecord r = Ses(1, L"u", c.state);
+    const SessionButtons b = SessionButtonState(&r);
     EXPECT_TRUE(b.SendMessage);
     EXPECT_EQ(b.Disconnect, c.disconnect) << c.state;
     EXPECT_EQ(b.Logoff, c.logoff) << c.state;
@@ -142,21 +142,21 @@ TEST(SessionButtons, ByState) {
 
 TEST(SessionFocus, VanishedSessionLeavesNothingFocused) {
   // The rows before and after a refresh: the focused session 2 has ended.
-  const TSessionRecords before = {Ses(0, L"", wtsDisconnected), Ses(2, L"clerk", wtsActive)};
-  const TSessionRecords after = {Ses(0, L"", wtsDisconnected), Ses(65536, L"", wtsListen)};
+  const SessionRecords before = {Ses(0, L"", Index(SessionState::Disconnected)), Ses(2, L"clerk", Index(SessionState::Active))};
+  const SessionRecords after = {Ses(0, L"", Index(SessionState::Disconnected)), Ses(65536, L"", Index(SessionState::Listen))};
   const int64_t focusedId = before[static_cast<size_t>(FindSessionIndex(before, 2))].ID;
   const int index = FindSessionIndex(after, focusedId);
   EXPECT_EQ(index, -1);
-  const TSessionButtons b = SessionButtonState(index < 0 ? nullptr : &after[static_cast<size_t>(index)]);
+  const SessionButtons b = SessionButtonState(index < 0 ? nullptr : &after[static_cast<size_t>(index)]);
   EXPECT_FALSE(b.SendMessage || b.Disconnect || b.Logoff);
   EXPECT_EQ(FindSessionIndex(after, -1), -1);
   EXPECT_EQ(FindSessionIndex(after, 65536), 1);
 }
 
 TEST(SessionActions, TargetCopyAndTexts) {
-  TSessionRecord r = Ses(3, L"clerk", wtsActive);
-  const TSessionTarget t = MakeSessionTarget(r);
-  r = Ses(9, L"other", wtsActive);
+  SessionRecord r = Ses(3, L"clerk", Index(SessionState::Active));
+  const SessionTarget t = MakeSessionTarget(r);
+  r = Ses(9, L"other", Index(SessionState::Active));
   EXPECT_EQ(SessionDisconnectConfirmText(t), L"你真的要断开 [3]clerk 会话吗?");
   EXPECT_EQ(SessionLogoffConfirmText(t), L"你真的要退出 [3]clerk 会话?");
   EXPECT_EQ(SessionDisconnectErrorText(t, L"Access is denied."),
@@ -168,9 +168,9 @@ TEST(SessionActions, TargetCopyAndTexts) {
 }
 
 TEST(SessionFilter, FilterNeverHidesTheTabOfReportedSessions) {
-  const TSessionRecords all = {Ses(0, L"", wtsDisconnected), Ses(1, L"Clerk", wtsActive)};
+  const SessionRecords all = {Ses(0, L"", Index(SessionState::Disconnected)), Ses(1, L"Clerk", Index(SessionState::Active))};
   size_t shown = 0;
-  for (const TSessionRecord& s : all) shown += SessionPassesFilter(s.Username, L"zz") ? 1 : 0;
+  for (const SessionRecord& s : all) shown += SessionPassesFilter(s.Username, L"zz") ? 1 : 0;
   EXPECT_EQ(shown, 0u);
   EXPECT_TRUE(SessionsTabVisible(all.size()));
   EXPECT_FALSE(SessionsTabVisible(0));
@@ -180,8 +180,8 @@ TEST(SessionFilter, FilterNeverHidesTheTabOfReportedSessions) {
 }
 
 TEST(ApplySessionProcesses, CountsAndFillsOnlyMissingOwners) {
-  TSessionRecords sessions = {Ses(0, L"", wtsDisconnected), Ses(1, L"clerk", wtsActive), Ses(2, L"", wtsListen)};
-  TProcesses wtsp = {Proc(4, 0, L"SYSTEM"), Proc(500, 0), Proc(600, 1, L"DWM-1"), Proc(700, 1, L" "),
+  SessionRecords sessions = {Ses(0, L"", Index(SessionState::Disconnected)), Ses(1, L"clerk", Index(SessionState::Active)), Ses(2, L"", Index(SessionState::Listen))};
+  ProcessRecords wtsp = {Proc(4, 0, L"SYSTEM"), Proc(500, 0), Proc(600, 1, L"DWM-1"), Proc(700, 1, L" "),
                      Proc(800, 1, L"clerk"), Proc(900, -1, L"x")};
   ApplySessionProcesses(sessions, wtsp);
   EXPECT_EQ(sessions[0].ProcCount, 2);  // the services session counts its processes
@@ -194,7 +194,7 @@ TEST(ApplySessionProcesses, CountsAndFillsOnlyMissingOwners) {
   EXPECT_EQ(wtsp[5].Username, L"x");       // a negative session belongs to none
 
   // The process refresh then gives a process it cannot open the owner kept here, not the session's user.
-  TProcessRecord closed = Proc(600, 0);
+  ProcessRecord closed = Proc(600, 0);
   MatchSessionProcesses(closed, wtsp);
   EXPECT_EQ(closed.Username, L"DWM-1");
   EXPECT_EQ(closed.Session, 1);
@@ -202,12 +202,12 @@ TEST(ApplySessionProcesses, CountsAndFillsOnlyMissingOwners) {
 
 // The session read again before an action: it must still be the listed user's logon.
 TEST(SessionUnchanged, TheUserAndAKnownLogonTimeMustStillMatch) {
-  const TSessionTarget withLogon{3, L"clerk", 1000};
-  const TSessionTarget withoutLogon{3, L"clerk", 0};
+  const SessionTarget withLogon{3, L"clerk", 1000};
+  const SessionTarget withoutLogon{3, L"clerk", 0};
   const struct {
     const char* name;
-    TSessionTarget target;
-    TSessionIdentity now;
+    SessionTarget target;
+    SessionIdentity now;
     bool unchanged;
   } cases[] = {
       {"same user and logon", withLogon, {true, L"clerk", 1000}, true},
@@ -219,15 +219,15 @@ TEST(SessionUnchanged, TheUserAndAKnownLogonTimeMustStillMatch) {
       {"a new logon of the same user", withLogon, {true, L"clerk", 1001}, false},
       {"logon time gone", withLogon, {true, L"clerk", 0}, false},
       {"session ended: the user query fails", withoutLogon, {false, L"", 0}, false},
-      {"nobody was logged on, nobody is, but the query fails", TSessionTarget{3, L"", 0}, {false, L"", 0}, false},
+      {"nobody was logged on, nobody is, but the query fails", SessionTarget{3, L"", 0}, {false, L"", 0}, false},
   };
   for (const auto& c : cases) EXPECT_EQ(SessionUnchanged(c.target, c.now), c.unchanged) << c.name;
 
-  TSessionRecord r;
+  SessionRecord r;
   r.ID = 3;
   r.Username = L"clerk";
   r.LogonTime = 1000;
-  const TSessionTarget copied = MakeSessionTarget(r);
+  const SessionTarget copied = MakeSessionTarget(r);
   EXPECT_TRUE(SessionUnchanged(copied, {true, L"clerk", 1000}));
   EXPECT_FALSE(SessionUnchanged(copied, {true, L"clerk", 999}));
   EXPECT_EQ(SessionChangedErrorText(copied), L"会话 [3]clerk 已结束或已由另一次登录使用,操作已取消。");

@@ -16,7 +16,7 @@ TEST(RefreshPlan, FullRefreshRunsEveryListWithTheFilterOnTheActivePageOnly) {
       {R::Sessions, L""},  {R::Services, L"svc"},   {R::Processes, L""},
       {R::Windows, L""},   {R::Environment, L""},   {R::Autoruns, L""},
   };
-  EXPECT_EQ(PlanRefreshData(-1, kPageServices, L"svc"), expected);
+  EXPECT_EQ(PlanRefresh(RefreshKind::AllPages, kPageServices, L"svc"), expected);
 }
 
 TEST(RefreshPlan, ManualRefreshOnAnyPageRebuildsEveryListAndRenewsTheSessionProcessesFirst) {
@@ -25,19 +25,15 @@ TEST(RefreshPlan, ManualRefreshOnAnyPageRebuildsEveryListAndRenewsTheSessionProc
       {R::Windows, L""},    {R::Environment, L""}, {R::Autoruns, L""},
   };
   // On the sessions page the filter reaches the sessions list, and nothing after it undoes that.
-  EXPECT_EQ(PlanRefreshData(kPageSessions, kPageSessions, L"ab"), expected);
+  EXPECT_EQ(PlanRefresh(RefreshKind::ActivePage, kPageSessions, L"ab"), expected);
 
-  const auto onStartup = PlanRefreshData(kPageStartup, kPageStartup, L"run");
+  const auto onStartup = PlanRefresh(RefreshKind::ActivePage, kPageStartup, L"run");
   ASSERT_EQ(onStartup.size(), 7u);
   EXPECT_EQ(onStartup.back(), (RefreshStep{R::Autoruns, L"run"}));
-  const auto onProcesses = PlanRefreshData(kPageProcesses, kPageProcesses, L"note");
+  const auto onProcesses = PlanRefresh(RefreshKind::ActivePage, kPageProcesses, L"note");
   EXPECT_EQ(onProcesses[3], (RefreshStep{R::Processes, L"note"}));
 }
 
-TEST(RefreshPlan, APageThatIsNotTheActivePageRefreshesNothing) {
-  EXPECT_TRUE(PlanRefreshData(kPageSessions, kPageProcesses, L"x").empty());
-  EXPECT_TRUE(PlanRefreshData(kPageLog, kPagePerformance, L"").empty());
-}
 
 TEST(RefreshPlan, TimerRefreshesOnlyTheActivePageAndNothingOnPagesFourToSeven) {
   EXPECT_EQ(PlanTimerRefresh(kPageProcesses, L"f"),
@@ -60,10 +56,10 @@ TEST(RefreshPlan, EachRefresherRebuildsItsOwnPage) {
 
 TEST(StartupRules, MainWindowBounds) {
   struct Case {
-    TRect work;
+    ScreenRect work;
     int screenWidth;
     bool remote;
-    TRect expected;
+    ScreenRect expected;
   } cases[] = {
       {{0, 0, 1280, 1024}, 1280, false, {128, 0, 1152, 1024}},
       {{0, 0, 1280, 1024}, 1280, true, {128, 25, 1152, 999}},
@@ -112,7 +108,7 @@ TEST(StartupRules, HintAndAboutTexts) {
 }
 
 TEST(ActivityLog, CaptionCountsLinesAndClearingSaysLog) {
-  TActivityLog log;
+  ActivityLog log;
   EXPECT_EQ(log.Caption(), L" 日志 ");
   log.Write(L"RefreshServices: access denied");
   log.Write(L"RefreshSessions: x");
@@ -124,17 +120,17 @@ TEST(ActivityLog, CaptionCountsLinesAndClearingSaysLog) {
 }
 
 TEST(ActivityLog, KeepsTheNewestLinesWithinTheBound) {
-  TActivityLog log;
+  ActivityLog log;
   size_t dropped = 0;
-  for (size_t i = 0; i < TActivityLog::kMaxLines + 3; ++i) dropped += log.Write(L"line " + std::to_wstring(i));
+  for (size_t i = 0; i < ActivityLog::kMaxLines + 3; ++i) dropped += log.Write(L"line " + std::to_wstring(i));
   EXPECT_EQ(dropped, 3u);
-  EXPECT_EQ(log.LineCount(), TActivityLog::kMaxLines);
+  EXPECT_EQ(log.LineCount(), ActivityLog::kMaxLines);
   EXPECT_EQ(log.Lines().front(), L"line 3");
   EXPECT_EQ(log.Caption(), L" 日志 (5000) ");
 }
 
 TEST(ActivityLog, AMessageWithLineBreaksStaysOneLine) {
-  TActivityLog log;
+  ActivityLog log;
   log.Write(L"RefreshServices: Access is denied.\r\n");
   log.Write(L"a\r\nb");
   EXPECT_EQ(log.LineCount(), 2u);
@@ -151,10 +147,10 @@ namespace {
 
 TEST(StartupRules, MainWindowBoundsScaleWithDpi) {
   // 144 DPI: 1536 wide when the screen is wider than 1200, the remote cut is 75.
-  EXPECT_EQ(MainWindowBounds({0, 0, 1920, 1080}, 1920, true, 1248, 144), (TRect{192, 37, 1728, 1042}));
-  EXPECT_EQ(MainWindowBounds({0, 0, 1200, 900}, 1200, false, 1248, 144), (TRect{0, 0, 1200, 900}));
+  EXPECT_EQ(MainWindowBounds({0, 0, 1920, 1080}, 1920, true, 1248, 144), (ScreenRect{192, 37, 1728, 1042}));
+  EXPECT_EQ(MainWindowBounds({0, 0, 1200, 900}, 1200, false, 1248, 144), (ScreenRect{0, 0, 1200, 900}));
   // 150 % on a 1280x1024 screen: 1536 would reach x = -128.
-  EXPECT_EQ(MainWindowBounds({0, 0, 1280, 1024}, 1280, false, 1248, 144), (TRect{0, 0, 1280, 1024}));
+  EXPECT_EQ(MainWindowBounds({0, 0, 1280, 1024}, 1280, false, 1248, 144), (ScreenRect{0, 0, 1280, 1024}));
 }
 
 }  // namespace

@@ -10,7 +10,7 @@ namespace vantrel {
 namespace {
 
 TEST(Snapshot, NameRuleNeverReusesAnExistingName) {
-  const TSnapshotTime t{2014, 5, 6, 14, 5, 9};
+  const SnapshotTime t{2014, 5, 6, 14, 5, 9};
   EXPECT_EQ(SnapshotBaseName(t), L"QRV_20140506140509.jpg");
   EXPECT_EQ(SnapshotBaseName({987, 12, 31, 0, 0, 0}), L"QRV_09871231000000.jpg");
 

@@ -62,14 +62,14 @@ TEST(FixLinkTargetX86, OnlyAsAFallback) {
   for (const Case& c : cases) EXPECT_EQ(FixLinkTargetX86(c.target, exists), c.result) << c.target;
 }
 
-TAutorunRecord Entry(TAutorunLocation loc, const std::wstring& path, const std::wstring& name,
-                     TAutorunPlace place = TAutorunPlace::Run) {
-  TAutorunRecord r;
+AutorunRecord Entry(AutorunLocation loc, const std::wstring& path, const std::wstring& name,
+                     AutorunPlace place = AutorunPlace::Run) {
+  AutorunRecord r;
   r.Location = loc;
   r.Path = path;
   r.Name = name;
   r.Place = place;
-  r.Root = TRegistryRoot::LocalMachine;
+  r.Root = RegistryRoot::LocalMachine;
   r.RegKey = path.size() > 5 ? path.substr(5) : path;
   return r;
 }
@@ -78,22 +78,22 @@ TEST(AutorunListBuilder, GroupsFilterAndBrowserHelpers) {
   const std::wstring run = L"HKLM\\Software\\Microsoft\\Windows\\CurrentVersion\\Run";
   const std::wstring run32 = L"HKLM\\Software\\Wow6432Node\\Microsoft\\Windows\\CurrentVersion\\Run";
   const std::wstring userRun = L"HKCU\\Software\\Microsoft\\Windows\\CurrentVersion\\Run";
-  auto fill = [&](TAutorunListBuilder& b) {
+  auto fill = [&](AutorunListBuilder& b) {
     b.BeginPlace();
-    b.Add(Entry(arlBHO, std::wstring(kBrowserHelperGroup), L"Helper", TAutorunPlace::BrowserHelper));
+    b.Add(Entry(AutorunLocation::BrowserHelper, std::wstring(kBrowserHelperGroup), L"Helper", AutorunPlace::BrowserHelper));
     b.BeginPlace();
-    b.Add(Entry(arlRegistry, run, L"One"));
-    b.Add(Entry(arlRegistry, run, L"Two"));
+    b.Add(Entry(AutorunLocation::Registry, run, L"One"));
+    b.Add(Entry(AutorunLocation::Registry, run, L"Two"));
     b.BeginPlace();
-    b.Add(Entry(arlBHO, std::wstring(kBrowserHelperGroup), L"HELPER", TAutorunPlace::BrowserHelper));  // same name
-    b.Add(Entry(arlRegistry, run32, L"One"));
+    b.Add(Entry(AutorunLocation::BrowserHelper, std::wstring(kBrowserHelperGroup), L"HELPER", AutorunPlace::BrowserHelper));  // same name
+    b.Add(Entry(AutorunLocation::Registry, run32, L"One"));
     b.BeginPlace();
-    b.Add(Entry(arlRegistry, userRun, L"Onedrive"));
+    b.Add(Entry(AutorunLocation::Registry, userRun, L"Onedrive"));
     b.BeginPlace();  // a place with no entries creates no group
   };
-  TAutorunListBuilder all(L"");
+  AutorunListBuilder all(L"");
   fill(all);
-  const std::vector<TAutorunGroup>& g = all.Groups();
+  const std::vector<AutorunGroup>& g = all.Groups();
   ASSERT_EQ(g.size(), 4u);
   EXPECT_EQ(g[0].Group.Path, L"Browser Helper Objects");
   EXPECT_EQ(g[0].Entries.size(), 1u);  // listed once
@@ -104,34 +104,34 @@ TEST(AutorunListBuilder, GroupsFilterAndBrowserHelpers) {
   EXPECT_EQ(AutorunEntryCount(g), 5u);
   EXPECT_EQ(AutorunsTabCaption(AutorunEntryCount(g)), L" 自动运行 (5) ");
 
-  TAutorunListBuilder filtered(L"one");
+  AutorunListBuilder filtered(L"one");
   fill(filtered);
-  const std::vector<TAutorunGroup>& f = filtered.Groups();
+  const std::vector<AutorunGroup>& f = filtered.Groups();
   ASSERT_EQ(f.size(), 4u);
   EXPECT_TRUE(f[0].Entries.empty());  // the empty browser-helper group is still there
   EXPECT_EQ(f[1].Entries.size(), 1u);
   EXPECT_EQ(f[1].Entries[0].Name, L"One");
   EXPECT_EQ(f[3].Entries[0].Name, L"Onedrive");
-  EXPECT_FALSE(filtered.Wants(arlRegistry, L"xOne"));  // begins with, not contains
+  EXPECT_FALSE(filtered.Wants(AutorunLocation::Registry, L"xOne"));  // begins with, not contains
 }
 
 TEST(AutorunCheckBoxAndRemoval, Table) {
   const std::wstring winlogon = L"HKLM\\Software\\Microsoft\\Windows NT\\CurrentVersion\\Winlogon";
   struct Case {
-    TAutorunRecord record;
+    AutorunRecord record;
     bool box;
   } cases[] = {
-      {Entry(arlRegistry, winlogon, L"UserInit", TAutorunPlace::Winlogon), false},
-      {Entry(arlRegistry, winlogon, L"Shell", TAutorunPlace::Winlogon), false},
-      {Entry(arlRegistry, winlogon, L"GinaDLL", TAutorunPlace::Winlogon), true},
-      {Entry(arlRegistry, winlogon + L"\\Notify", L"x", TAutorunPlace::WinlogonNotify), false},
-      {Entry(arlRegistry, L"HKLM\\System\\CurrentControlSet\\Control\\Session Manager", L"BootExecute",
-             TAutorunPlace::BootExecute),
+      {Entry(AutorunLocation::Registry, winlogon, L"UserInit", AutorunPlace::Winlogon), false},
+      {Entry(AutorunLocation::Registry, winlogon, L"Shell", AutorunPlace::Winlogon), false},
+      {Entry(AutorunLocation::Registry, winlogon, L"GinaDLL", AutorunPlace::Winlogon), true},
+      {Entry(AutorunLocation::Registry, winlogon + L"\\Notify", L"x", AutorunPlace::WinlogonNotify), false},
+      {Entry(AutorunLocation::Registry, L"HKLM\\System\\CurrentControlSet\\Control\\Session Manager", L"BootExecute",
+             AutorunPlace::BootExecute),
        true},
-      {Entry(arlBHO, L"Browser Helper Objects", L"h", TAutorunPlace::BrowserHelper), false},
-      {Entry(arlFolder, L"C:\\S", L"a.lnk", TAutorunPlace::StartupFolder), true},
+      {Entry(AutorunLocation::BrowserHelper, L"Browser Helper Objects", L"h", AutorunPlace::BrowserHelper), false},
+      {Entry(AutorunLocation::Folder, L"C:\\S", L"a.lnk", AutorunPlace::StartupFolder), true},
       {[] {
-         TAutorunRecord r = Entry(arlRegistry, L"HKCU\\Software\\M\\Run", L"a\\0b", TAutorunPlace::Run);
+         AutorunRecord r = Entry(AutorunLocation::Registry, L"HKCU\\Software\\M\\Run", L"a\\0b", AutorunPlace::Run);
          r.NameUnreachable = true;  // a NUL in the name: deleting by name would hit "a"
          return r;
        }(),
@@ -143,12 +143,12 @@ TEST(AutorunCheckBoxAndRemoval, Table) {
     EXPECT_EQ(AutorunRemovalFor(c.record).has_value(), c.box) << c.record.Name;
   }
   // A RunOnceEx entry is removed in its subkey, a folder entry by its file.
-  TAutorunRecord ex = Entry(arlRegistry, L"HKCU\\Software\\M\\RunOnceEx", L"step", TAutorunPlace::RunOnceEx);
-  ex.Root = TRegistryRoot::CurrentUser;
+  AutorunRecord ex = Entry(AutorunLocation::Registry, L"HKCU\\Software\\M\\RunOnceEx", L"step", AutorunPlace::RunOnceEx);
+  ex.Root = RegistryRoot::CurrentUser;
   ex.RegKey = L"Software\\M\\RunOnceEx\\0001";
   const auto r = AutorunRemovalFor(ex);
   ASSERT_TRUE(r);
-  EXPECT_EQ(r->Root, TRegistryRoot::CurrentUser);
+  EXPECT_EQ(r->Root, RegistryRoot::CurrentUser);
   EXPECT_EQ(r->Key, L"Software\\M\\RunOnceEx\\0001");
   EXPECT_EQ(r->Value, L"step");
   const auto file = AutorunRemovalFor(cases[6].record);
@@ -176,14 +176,14 @@ TEST(AutorunRemoval, ExactNamesAndPaths) {
 }
 
 TEST(AutorunTexts, CellsPanelAndMessages) {
-  TAutorunRecord e = Entry(arlRegistry, L"HKLM\\X", L"Name");
+  AutorunRecord e = Entry(AutorunLocation::Registry, L"HKLM\\X", L"Name");
   e.CmdLine = L"a.exe /b";
   e.Desc = L"Tool";
   e.Version = L"";
-  EXPECT_EQ(AutorunCellText(e, false, acName), L"Name");
-  EXPECT_EQ(AutorunCellText(e, false, acCmdLine), L"a.exe /b");
-  EXPECT_EQ(AutorunCellText(e, true, acName), L"HKLM\\X");
-  EXPECT_EQ(AutorunCellText(e, true, acCmdLine), L"");
+  EXPECT_EQ(AutorunCellText(e, false, Index(AutorunColumn::Name)), L"Name");
+  EXPECT_EQ(AutorunCellText(e, false, Index(AutorunColumn::CmdLine)), L"a.exe /b");
+  EXPECT_EQ(AutorunCellText(e, true, Index(AutorunColumn::Name)), L"HKLM\\X");
+  EXPECT_EQ(AutorunCellText(e, true, Index(AutorunColumn::CmdLine)), L"");
   EXPECT_EQ(AutorunDescriptionLine(e, false), L"Tool");
   EXPECT_EQ(AutorunDescriptionLine(e, true), L"HKLM\\X");
   struct Case {

@@ -12,8 +12,8 @@ namespace {
 
 constexpr int kMaxLen = 25;  // what the list views pass
 
-TFormatSettings GermanSettings() {
-  TFormatSettings fs;
+FormatSettings GermanSettings() {
+  FormatSettings fs;
   fs.DecimalSeparator = L',';
   fs.ThousandSeparator = L'.';
   fs.DateSeparator = L'.';
@@ -25,31 +25,31 @@ int Sign(int v) { return (v > 0) - (v < 0); }
 
 TEST(TryTextToNumber, TheLocaleFormFirstWhereTheDecimalPointIsNotAPeriod) {
   struct Case {
-    TFormatSettings fs;
+    FormatSettings fs;
     const wchar_t* text;
     bool ok;
     double value;
   } cases[] = {
-      {TFormatSettings{}, L"1 234 K", true, 1},  // cut at the first blank
-      {TFormatSettings{}, L"12,345 K", true, 12345},
-      {TFormatSettings{}, L"1,024", true, 1024},
-      {TFormatSettings{}, L"-0.25", true, -0.25},
-      {TFormatSettings{}, L"+7", true, 7},
-      {TFormatSettings{}, L".5", true, 0.5},
-      {TFormatSettings{}, L"5.", true, 5},
-      {TFormatSettings{}, L"1.5E3", true, 1500},
-      {TFormatSettings{}, L"2e-2", true, 0.02},
-      {TFormatSettings{}, L"", false, 0},
-      {TFormatSettings{}, L" 12", false, 0},
-      {TFormatSettings{}, L"1e", false, 0},
-      {TFormatSettings{}, L".", false, 0},
-      {TFormatSettings{}, L"-", false, 0},
-      {TFormatSettings{}, L"12abc", false, 0},
-      {TFormatSettings{}, L"0x10", false, 0},
-      {TFormatSettings{}, L"1e999", false, 0},  // not finite
-      {TFormatSettings{}, L"inf", false, 0},
-      {TFormatSettings{}, L"nan", false, 0},
-      {TFormatSettings{}, L"1.234,5", true, 1.2345},  // "," is this locale's thousands separator
+      {FormatSettings{}, L"1 234 K", true, 1},  // cut at the first blank
+      {FormatSettings{}, L"12,345 K", true, 12345},
+      {FormatSettings{}, L"1,024", true, 1024},
+      {FormatSettings{}, L"-0.25", true, -0.25},
+      {FormatSettings{}, L"+7", true, 7},
+      {FormatSettings{}, L".5", true, 0.5},
+      {FormatSettings{}, L"5.", true, 5},
+      {FormatSettings{}, L"1.5E3", true, 1500},
+      {FormatSettings{}, L"2e-2", true, 0.02},
+      {FormatSettings{}, L"", false, 0},
+      {FormatSettings{}, L" 12", false, 0},
+      {FormatSettings{}, L"1e", false, 0},
+      {FormatSettings{}, L".", false, 0},
+      {FormatSettings{}, L"-", false, 0},
+      {FormatSettings{}, L"12abc", false, 0},
+      {FormatSettings{}, L"0x10", false, 0},
+      {FormatSettings{}, L"1e999", false, 0},  // not finite
+      {FormatSettings{}, L"inf", false, 0},
+      {FormatSettings{}, L"nan", false, 0},
+      {FormatSettings{}, L"1.234,5", true, 1.2345},  // "," is this locale's thousands separator
       {GermanSettings(), L"1.234,5", true, 1234.5},
       {GermanSettings(), L"1,5 MB", true, 1.5},
       {GermanSettings(), L"1.5", true, 15},  // "." groups thousands here
@@ -65,7 +65,7 @@ TEST(TryTextToNumber, TheLocaleFormFirstWhereTheDecimalPointIsNotAPeriod) {
 }
 
 TEST(CompareTextValues, CellsCompareByWhatTheyHold) {
-  const TFormatSettings en;
+  const FormatSettings en;
   struct Case {
     const wchar_t* a;
     const wchar_t* b;
@@ -95,7 +95,7 @@ TEST(CompareTextValues, CellsCompareByWhatTheyHold) {
     EXPECT_EQ(Sign(CompareTextValues(c.b, c.a, kMaxLen, en)), -c.sign) << c.b << " vs " << c.a;
   }
 
-  const TFormatSettings de = GermanSettings();
+  const FormatSettings de = GermanSettings();
   EXPECT_LT(CompareTextValues(L"999 K", L"1.024.000 K", kMaxLen, de), 0);
   // A single thousands group is still a thousand: KB columns sort by size.
   EXPECT_LT(CompareTextValues(L"999 K", L"1.024 K", kMaxLen, de), 0);
@@ -104,7 +104,7 @@ TEST(CompareTextValues, CellsCompareByWhatTheyHold) {
 }
 
 TEST(CompareTextValues, ACellOfMaxLenOrMoreIsTextOnEitherSide) {
-  const TFormatSettings en;
+  const FormatSettings en;
   const std::wstring big = L"2" + std::wstring(25, L'0');  // 2e25, 26 characters
   const std::wstring nines = std::wstring(25, L'9');        // about 1e25, 25 characters
   // Both long: text order, although the numbers order the other way.
@@ -114,8 +114,8 @@ TEST(CompareTextValues, ACellOfMaxLenOrMoreIsTextOnEitherSide) {
   // One long, one short: the same answer whichever comes first.
   EXPECT_GT(CompareTextValues(big, L"9", kMaxLen, en), 0);
   EXPECT_LT(CompareTextValues(L"9", big, kMaxLen, en), 0);
-  EXPECT_EQ(MakeCellSortKey(big, kMaxLen, en).Kind, TCellKind::Text);
-  EXPECT_EQ(MakeCellSortKey(big.substr(2), kMaxLen, en).Kind, TCellKind::Number);
+  EXPECT_EQ(MakeCellSortKey(big, kMaxLen, en).Kind, CellKind::Text);
+  EXPECT_EQ(MakeCellSortKey(big.substr(2), kMaxLen, en).Kind, CellKind::Number);
 }
 
 // The order must be a strict weak order over any mix of cells, or a sort may misbehave.
@@ -127,9 +127,9 @@ TEST(CompareTextValues, IsAStrictWeakOrderOverMixedCells) {
       L"1000",       L"_x",          L"Zeta",       L"12abc",      L"1 234 K",    L"下午2:07",  L"进程",
       L"2024-01-01", L"1" + std::wstring(24, L'0'), std::wstring(25, L'9'),       L"9",
       L"12/31/2023 23:59:59 and a long tail",       L"1.0000000000001",            L"1.0000000000002"};
-  for (const TFormatSettings& fs : {TFormatSettings{}, GermanSettings()}) {
+  for (const FormatSettings& fs : {FormatSettings{}, GermanSettings()}) {
     for (int maxLen : {kMaxLen, 5}) {
-      std::vector<TCellSortKey> keys;
+      std::vector<CellSortKey> keys;
       for (const auto& s : cells) keys.push_back(MakeCellSortKey(s, maxLen, fs));
       const size_t n = cells.size();
       std::vector<int> c(n * n);
@@ -158,11 +158,11 @@ TEST(CompareTextValues, IsAStrictWeakOrderOverMixedCells) {
 }
 
 TEST(CellSortKeys, StableSortOfPrecomputedKeysKeepsTiesInRowOrder) {
-  const TFormatSettings fs;
+  const FormatSettings fs;
   const std::wstring pool[] = {L"", L"3:00", L"1/1/2024", L"42", L"1,024 K", L"abc", L"ABC", L"7", L"zz"};
   std::vector<std::wstring> rows;
   for (size_t i = 0; i < 1000; ++i) rows.push_back(pool[(i * 7 + i / 3) % std::size(pool)]);
-  std::vector<TCellSortKey> keys;
+  std::vector<CellSortKey> keys;
   for (const auto& r : rows) keys.push_back(MakeCellSortKey(r, kMaxLen, fs));
   std::vector<size_t> order(rows.size());
   std::iota(order.begin(), order.end(), size_t{0});

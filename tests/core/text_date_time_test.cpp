@@ -11,14 +11,14 @@ namespace vantrel {
 namespace {
 
 // Locale records shaped like the ones Windows gives for a few regions.
-TFormatSettings UsSettings() {
-  TFormatSettings fs;
+FormatSettings UsSettings() {
+  FormatSettings fs;
   fs.ShortDateFormat = L"M/d/yyyy";
   fs.LongTimeFormat = L"h:mm:ss tt";
   return fs;
 }
-TFormatSettings GermanSettings() {
-  TFormatSettings fs;
+FormatSettings GermanSettings() {
+  FormatSettings fs;
   fs.DecimalSeparator = L',';
   fs.ThousandSeparator = L'.';
   fs.DateSeparator = L'.';
@@ -26,16 +26,16 @@ TFormatSettings GermanSettings() {
   fs.LongTimeFormat = L"HH:mm:ss";
   return fs;
 }
-TFormatSettings ChineseSettings() {
-  TFormatSettings fs;
+FormatSettings ChineseSettings() {
+  FormatSettings fs;
   fs.ShortDateFormat = L"yyyy/M/d";
   fs.LongTimeFormat = L"H:mm:ss";
   fs.TimeAMString = L"上午";
   fs.TimePMString = L"下午";
   return fs;
 }
-TFormatSettings KoreanSettings() {  // designator before the time, '-' between date fields
-  TFormatSettings fs;
+FormatSettings KoreanSettings() {  // designator before the time, '-' between date fields
+  FormatSettings fs;
   fs.DateSeparator = L'-';
   fs.ShortDateFormat = L"yyyy-MM-dd";
   fs.LongTimeFormat = L"tt h:mm:ss";
@@ -43,8 +43,8 @@ TFormatSettings KoreanSettings() {  // designator before the time, '-' between d
   fs.TimePMString = L"오후";
   return fs;
 }
-TFormatSettings MonthNameSettings() {
-  TFormatSettings fs;
+FormatSettings MonthNameSettings() {
+  FormatSettings fs;
   fs.DateSeparator = L'-';
   fs.ShortDateFormat = L"dd-MMM-yy";
   fs.LongTimeFormat = L"HH:mm:ss";
@@ -66,26 +66,26 @@ TEST(DateTimeEncoding, DayCountsMatchTheCalendar) {
              {10000, 1, 1, 0, 0, 0, 0}, {2024, 13, 1, 0, 0, 0, 0}, {2024, 4, 31, 0, 0, 0, 0}, {2024, 1, 1, 24, 0, 0, 0},
              {2024, 1, 1, 0, 60, 0, 0}, {2024, 1, 1, 0, 0, 60, 0}, {2024, 1, 1, 0, 0, 0, 1000}};
   for (const Bad& b : bad) {
-    TDateTime v = 7;
+    DateTime v = 7;
     EXPECT_FALSE(TryEncodeDateTime({b.y, b.m, b.d, b.h, b.n, b.s, b.ms, 0}, v)) << b.y << "-" << b.m << "-" << b.d;
   }
-  TDateTime leap = 0;
+  DateTime leap = 0;
   EXPECT_TRUE(TryEncodeDate(2000, 2, 29, leap));
 }
 
 TEST(DateTimeEncoding, DecodeInvertsEncodeToTheMillisecond) {
-  const TDateTimeParts samples[] = {{2024, 3, 5, 14, 7, 9, 123, 0}, {1899, 12, 29, 6, 0, 0, 0, 0},
+  const DateTimeParts samples[] = {{2024, 3, 5, 14, 7, 9, 123, 0}, {1899, 12, 29, 6, 0, 0, 0, 0},
                                     {1601, 1, 1, 23, 59, 59, 999, 0}, {1, 1, 1, 0, 0, 0, 1, 0},
                                     {9999, 12, 31, 23, 59, 59, 999, 0}, {1899, 12, 30, 0, 0, 0, 1, 0}};
-  for (const TDateTimeParts& in : samples) {
-    TDateTime v = 0;
+  for (const DateTimeParts& in : samples) {
+    DateTime v = 0;
     ASSERT_TRUE(TryEncodeDateTime(in, v));
-    TDateTimeParts out;
+    DateTimeParts out;
     ASSERT_TRUE(TryDecodeDateTime(v, out));
     EXPECT_EQ(std::vector<int>({out.Year, out.Month, out.Day, out.Hour, out.Minute, out.Second, out.Millisecond}),
               std::vector<int>({in.Year, in.Month, in.Day, in.Hour, in.Minute, in.Second, in.Millisecond}));
   }
-  TDateTimeParts p;
+  DateTimeParts p;
   ASSERT_TRUE(TryDecodeDateTime(EncodeDateTime(2024, 3, 5), p));
   EXPECT_EQ(p.DayOfWeek, 2);  // a Tuesday
   for (double v : {std::nan(""), std::numeric_limits<double>::infinity(), 2958466.0, -693594.5, 1e300})
@@ -106,7 +106,7 @@ TEST(FileTimeConversion, TicksSince1601ToDayCountsAndBack) {
   EXPECT_EQ(FileTimeToDateTime(0x8000000000000000ULL), 0.0);
   EXPECT_EQ(FileTimeToDateTime(0x7FFFFFFFFFFFFFFFULL), 0.0);
 
-  for (TDateTime v : {EncodeDateTime(2024, 3, 5, 14, 7, 9, 123), EncodeDateTime(1601, 1, 1),
+  for (DateTime v : {EncodeDateTime(2024, 3, 5, 14, 7, 9, 123), EncodeDateTime(1601, 1, 1),
                       EncodeDateTime(1899, 12, 29, 6), EncodeDateTime(9999, 12, 31, 23, 59, 59, 999)})
     EXPECT_EQ(FileTimeToDateTime(DateTimeToFileTime(v)), v);
   EXPECT_EQ(DateTimeToFileTime(25569.0), kUnixEpochTicks);
@@ -115,11 +115,11 @@ TEST(FileTimeConversion, TicksSince1601ToDayCountsAndBack) {
 }
 
 TEST(FormatDateTime, WindowsPictureElements) {
-  const TDateTime v = EncodeDateTime(2005, 3, 5, 14, 7, 9);
-  const TDateTime morning = EncodeDateTime(2005, 3, 5, 0, 7, 9);
+  const DateTime v = EncodeDateTime(2005, 3, 5, 14, 7, 9);
+  const DateTime morning = EncodeDateTime(2005, 3, 5, 0, 7, 9);
   struct Case {
     const wchar_t* picture;
-    TDateTime value;
+    DateTime value;
     const wchar_t* text;
   } cases[] = {
       {L"d/M/y", v, L"5/3/05"},
@@ -135,21 +135,21 @@ TEST(FormatDateTime, WindowsPictureElements) {
       {L"''yy''", v, L"'05'"},
       {L"gg yyyy'unterminated", v, L" 2005unterminated"},
   };
-  for (const Case& c : cases) EXPECT_EQ(FormatDateTime(c.picture, c.value, TFormatSettings{}), c.text) << c.picture;
-  EXPECT_EQ(FormatDateTime(L"yyyy", std::nan(""), TFormatSettings{}), L"");
+  for (const Case& c : cases) EXPECT_EQ(FormatDateTime(c.picture, c.value, FormatSettings{}), c.text) << c.picture;
+  EXPECT_EQ(FormatDateTime(L"yyyy", std::nan(""), FormatSettings{}), L"");
 }
 
 TEST(DateTimeToStrDef, ShortDateAndLongTimeOrTheDefault) {
-  const TDateTime afternoon = EncodeDateTime(2024, 3, 5, 14, 7, 9);
-  const TDateTime midnight = EncodeDateTime(2024, 3, 5);
+  const DateTime afternoon = EncodeDateTime(2024, 3, 5, 14, 7, 9);
+  const DateTime midnight = EncodeDateTime(2024, 3, 5);
   struct Case {
-    TFormatSettings fs;
-    TDateTime value;
+    FormatSettings fs;
+    DateTime value;
     const wchar_t* text;
   } cases[] = {
-      {TFormatSettings{}, afternoon, L"03/05/2024 14:07:09"},
-      {TFormatSettings{}, midnight, L"03/05/2024"},
-      {TFormatSettings{}, midnight + 1.0 / 86400000.0, L"03/05/2024 00:00:00"},  // 1 ms past midnight
+      {FormatSettings{}, afternoon, L"03/05/2024 14:07:09"},
+      {FormatSettings{}, midnight, L"03/05/2024"},
+      {FormatSettings{}, midnight + 1.0 / 86400000.0, L"03/05/2024 00:00:00"},  // 1 ms past midnight
       {UsSettings(), afternoon, L"3/5/2024 2:07:09 PM"},
       {UsSettings(), EncodeDateTime(2024, 3, 5, 0, 5), L"3/5/2024 12:05:00 AM"},
       {GermanSettings(), afternoon, L"05.03.2024 14:07:09"},
@@ -158,33 +158,33 @@ TEST(DateTimeToStrDef, ShortDateAndLongTimeOrTheDefault) {
   };
   for (const Case& c : cases) EXPECT_EQ(DateTimeToStrDef(L"-", c.value, c.fs), c.text);
 
-  for (TDateTime none : {0.0, -1.25, FileTimeToDateTime(0), std::nan(""), 3e6})
-    EXPECT_EQ(DateTimeToStrDef(L"n/a", none, TFormatSettings{}), L"n/a") << none;
+  for (DateTime none : {0.0, -1.25, FileTimeToDateTime(0), std::nan(""), 3e6})
+    EXPECT_EQ(DateTimeToStrDef(L"n/a", none, FormatSettings{}), L"n/a") << none;
 }
 
 TEST(TryTextToDateTime, ReadsTextsInTheLocaleOrder) {
-  const TDateTime kUntouched = 42;
+  const DateTime kUntouched = 42;
   struct Case {
-    TFormatSettings fs;
+    FormatSettings fs;
     const wchar_t* text;
     bool ok;
-    TDateTime value;  // expected Value afterwards
+    DateTime value;  // expected Value afterwards
   } cases[] = {
-      {TFormatSettings{}, L"03/05/2024 14:07:09", true, EncodeDateTime(2024, 3, 5, 14, 7, 9)},
-      {TFormatSettings{}, L" 3/5/2024 ", true, EncodeDateTime(2024, 3, 5)},
-      {TFormatSettings{}, L"12:05:01", true, EncodeDateTime(1899, 12, 30, 12, 5, 1)},
-      {TFormatSettings{}, L"9:00", true, EncodeDateTime(1899, 12, 30, 9)},
-      {TFormatSettings{}, L"12:05:01.5", true, EncodeDateTime(1899, 12, 30, 12, 5, 1, 500)},
-      {TFormatSettings{}, L"02/30/2024", false, 0},  // a date part that is no date
-      {TFormatSettings{}, L"2/29/2023", false, 0},
-      {TFormatSettings{}, L"25:00:00", false, 0},
-      {TFormatSettings{}, L"12:60", false, 0},
-      {TFormatSettings{}, L"12/", false, 0},  // one separator, the last character: a date part
-      {TFormatSettings{}, L"3/5/2024 14:07:09 x", false, 0},
-      {TFormatSettings{}, L"12345/1/1", false, 0},
-      {TFormatSettings{}, L"1/2", false, kUntouched},  // one separator: neither part
-      {TFormatSettings{}, L"abc", false, kUntouched},
-      {TFormatSettings{}, L"1,024 K", false, kUntouched},
+      {FormatSettings{}, L"03/05/2024 14:07:09", true, EncodeDateTime(2024, 3, 5, 14, 7, 9)},
+      {FormatSettings{}, L" 3/5/2024 ", true, EncodeDateTime(2024, 3, 5)},
+      {FormatSettings{}, L"12:05:01", true, EncodeDateTime(1899, 12, 30, 12, 5, 1)},
+      {FormatSettings{}, L"9:00", true, EncodeDateTime(1899, 12, 30, 9)},
+      {FormatSettings{}, L"12:05:01.5", true, EncodeDateTime(1899, 12, 30, 12, 5, 1, 500)},
+      {FormatSettings{}, L"02/30/2024", false, 0},  // a date part that is no date
+      {FormatSettings{}, L"2/29/2023", false, 0},
+      {FormatSettings{}, L"25:00:00", false, 0},
+      {FormatSettings{}, L"12:60", false, 0},
+      {FormatSettings{}, L"12/", false, 0},  // one separator, the last character: a date part
+      {FormatSettings{}, L"3/5/2024 14:07:09 x", false, 0},
+      {FormatSettings{}, L"12345/1/1", false, 0},
+      {FormatSettings{}, L"1/2", false, kUntouched},  // one separator: neither part
+      {FormatSettings{}, L"abc", false, kUntouched},
+      {FormatSettings{}, L"1,024 K", false, kUntouched},
       {UsSettings(), L"3/5/2024 2:07:09 PM", true, EncodeDateTime(2024, 3, 5, 14, 7, 9)},
       {UsSettings(), L"12:00:00 am", true, 0},
       {UsSettings(), L"12:30 PM", true, EncodeDateTime(1899, 12, 30, 12, 30)},
@@ -204,22 +204,22 @@ TEST(TryTextToDateTime, ReadsTextsInTheLocaleOrder) {
       {MonthNameSettings(), L"05-Marc-24", false, 0},
   };
   for (const Case& c : cases) {
-    TDateTime v = kUntouched;
+    DateTime v = kUntouched;
     EXPECT_EQ(TryTextToDateTime(c.text, v, c.fs), c.ok) << c.text;
     EXPECT_EQ(v, c.value) << c.text;
   }
 }
 
 TEST(TryTextToDateTime, ReadsBackWhatDateTimeToStrDefWrites) {
-  const TFormatSettings locales[] = {TFormatSettings{}, UsSettings(), GermanSettings(), ChineseSettings(),
+  const FormatSettings locales[] = {FormatSettings{}, UsSettings(), GermanSettings(), ChineseSettings(),
                                      KoreanSettings(), MonthNameSettings()};
-  const TDateTime values[] = {EncodeDateTime(2024, 3, 5, 14, 7, 9), EncodeDateTime(2024, 12, 31, 0, 0, 1),
+  const DateTime values[] = {EncodeDateTime(2024, 3, 5, 14, 7, 9), EncodeDateTime(2024, 12, 31, 0, 0, 1),
                               EncodeDateTime(2001, 1, 9, 12, 59, 59), EncodeDateTime(2049, 7, 4, 23, 0, 0),
                               EncodeDateTime(1999, 11, 30)};
-  for (const TFormatSettings& fs : locales) {
-    for (TDateTime v : values) {
+  for (const FormatSettings& fs : locales) {
+    for (DateTime v : values) {
       const std::wstring text = DateTimeToStrDef(L"", v, fs);
-      TDateTime back = 0;
+      DateTime back = 0;
       EXPECT_TRUE(TryTextToDateTime(text, back, fs)) << text;
       EXPECT_EQ(back, v) << text;
     }
@@ -257,15 +257,15 @@ TEST(FormatSeconds, AllFourLayouts) {
       {100 * 86400 + 0.5, false, false, false, L"3 m, 1 wk, 3 d, 0 h, 0 min, 0.50 s"},
   };
   for (const Case& c : cases)
-    EXPECT_EQ(FormatSeconds(c.seconds, c.whole, c.full, c.digital, TFormatSettings{}), c.text) << c.seconds;
+    EXPECT_EQ(FormatSeconds(c.seconds, c.whole, c.full, c.digital, FormatSettings{}), c.text) << c.seconds;
 
-  const TFormatSettings de = GermanSettings();
+  const FormatSettings de = GermanSettings();
   EXPECT_EQ(FormatSeconds(3725.25, false, false, true, de), L"01:02:05,25");
   EXPECT_EQ(FormatSeconds(119.999, false, false, false, de), L"1 min, 60,00 s");
 }
 
 TEST(FormatSeconds, ClampsNegativeNanAndHugeInput) {
-  const TFormatSettings fs;
+  const FormatSettings fs;
   for (bool full : {false, true}) {
     for (bool digital : {false, true}) {
       const std::wstring zero = FormatSeconds(0, true, full, digital, fs);

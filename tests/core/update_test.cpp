@@ -9,7 +9,7 @@ namespace vantrel::update {
 namespace {
 
 TEST(UpdateVersions, ComparisonsFollowEachFormat) {
-  using F = TqyVersionFormat;
+  using F = VersionFormat;
   using O = VersionOrder;
   struct Case {
     const wchar_t* running;
@@ -17,29 +17,29 @@ TEST(UpdateVersions, ComparisonsFollowEachFormat) {
     F format;
     O expected;
   } cases[] = {
-      {L"1.2", L"1.10", F::vfStandard, O::Newer},      // numeric components: 2 < 10
-      {L"1.2", L"1.2.1", F::vfStandard, O::Same},      // components beyond the running ones are not looked at
-      {L"1.2.3", L"1.3", F::vfStandard, O::Newer},
-      {L"2.1.4.0", L"2.1.4.0", F::vfStandard, O::Same},
-      {L"2.1.4.0", L"2.1.3.9", F::vfStandard, O::Older},
-      {L"1.0", L"1.x", F::vfStandard, O::Same},        // unparsable counts as 0
-      {L"1.0", L"99999999999999999999999.0", F::vfStandard, O::Newer},  // saturates, no overflow
-      {L"", L"", F::vfStandard, O::Same},
-      {L"1.9", L"1.10", F::vfString, O::Older},        // ordinal: "1.10" sorts before "1.9"
-      {L"1.9", L"1.9", F::vfString, O::Same},
-      {L"1.9", L"2", F::vfString, O::Newer},
-      {L"1.5", L"1.25", F::vfNumber, O::Older},
-      {L"1.5", L"2", F::vfNumber, O::Newer},
-      {L"1.2", L"1.2.3", F::vfNumber, O::Unknown},     // does not convert completely
-      {L"1.2", L"", F::vfNumber, O::Unknown},
+      {L"1.2", L"1.10", F::Standard, O::Newer},      // numeric components: 2 < 10
+      {L"1.2", L"1.2.1", F::Standard, O::Same},      // components beyond the running ones are not looked at
+      {L"1.2.3", L"1.3", F::Standard, O::Newer},
+      {L"2.1.4.0", L"2.1.4.0", F::Standard, O::Same},
+      {L"2.1.4.0", L"2.1.3.9", F::Standard, O::Older},
+      {L"1.0", L"1.x", F::Standard, O::Same},        // unparsable counts as 0
+      {L"1.0", L"99999999999999999999999.0", F::Standard, O::Newer},  // saturates, no overflow
+      {L"", L"", F::Standard, O::Same},
+      {L"1.9", L"1.10", F::String, O::Older},        // ordinal: "1.10" sorts before "1.9"
+      {L"1.9", L"1.9", F::String, O::Same},
+      {L"1.9", L"2", F::String, O::Newer},
+      {L"1.5", L"1.25", F::Number, O::Older},
+      {L"1.5", L"2", F::Number, O::Newer},
+      {L"1.2", L"1.2.3", F::Number, O::Unknown},     // does not convert completely
+      {L"1.2", L"", F::Number, O::Unknown},
   };
   for (const Case& c : cases) {
     EXPECT_EQ(CompareVersions(c.running, c.published, c.format), c.expected)
         << "running " << std::wstring(c.running).size() << " chars, published '"
         << std::string(c.published, c.published + std::wstring(c.published).size()) << "'";
   }
-  EXPECT_TRUE(IsNewerVersion(L"1.2", L"1.10", F::vfStandard));
-  EXPECT_FALSE(IsNewerVersion(L"1.9", L"1.10", F::vfString));
+  EXPECT_TRUE(IsNewerVersion(L"1.2", L"1.10", F::Standard));
+  EXPECT_FALSE(IsNewerVersion(L"1.9", L"1.10", F::String));
 }
 
 TEST(UpdateVersions, ComponentParsing) {
@@ -62,7 +62,7 @@ TEST(UpdatePage, MetaLinesFillTheTaggedFields) {
       L"<META NAME=\"QRVFile\">\r\n"                                        // no CONTENT=: no value
       L"<META NAME=\"/NUC\" CONTENT=\"/X\">\r\n"
       L"<META NAME=\"Unknown\" CONTENT=\"y\">\r\n";
-  const TUpdateInfo info = ParseUpdateInfo(page, TqyTagInfo{});
+  const UpdateInfo info = ParseUpdateInfo(page, UpdateTagNames{});
   EXPECT_EQ(info.ProductName, L"Vantrel");
   EXPECT_EQ(info.ProductVersion, L"2.1.4");
   EXPECT_EQ(info.Author, L"");
@@ -97,7 +97,7 @@ TEST(UpdateUrls, SplitNormalizeResolve) {
       {L"http://hostonly", L"", L"hostonly", 0},          // no "/": the whole rest is the path
   };
   for (const Case& c : cases) {
-    const TSplitUrl split = SplitURL(c.url);
+    const SplitUrl split = SplitURL(c.url);
     EXPECT_EQ(split.Server, c.server);
     EXPECT_EQ(split.Path, c.path);
     EXPECT_EQ(split.Port, c.port);
@@ -106,7 +106,7 @@ TEST(UpdateUrls, SplitNormalizeResolve) {
   EXPECT_EQ(NormalizeProductUrl(L"HTTP://host/p"), L"HTTP://host/p");
   EXPECT_EQ(NormalizeProductUrl(L"https://host/p"), L"https://host/p");
 
-  const TRequestTarget relative = ResolveRequest(L"/next.html", L"http://127.0.0.1:5000/start.html", 80);
+  const RequestTarget relative = ResolveRequest(L"/next.html", L"http://127.0.0.1:5000/start.html", 80);
   EXPECT_EQ(relative.Server, L"127.0.0.1");
   EXPECT_EQ(relative.Port, 5000);
   EXPECT_EQ(relative.Path, L"/next.html");
@@ -124,18 +124,18 @@ TEST(UpdatePage, Utf8DecodingIsStrict) {
 
 // A fake server: address -> fetch result; counts the requests.
 struct FakeSite {
-  std::map<std::wstring, TFetchResult> pages;
+  std::map<std::wstring, FetchResult> pages;
   int requests = 0;
   FetchFn Fetch() {
     return [this](const std::wstring& url) {
       ++requests;
       auto it = pages.find(url);
-      return it != pages.end() ? it->second : TFetchResult{TFetchResult::Kind::Failed, L"not found"};
+      return it != pages.end() ? it->second : FetchResult{FetchResult::Kind::Failed, L"not found"};
     };
   }
 };
 
-TFetchResult Page(const std::wstring& text) { return {TFetchResult::Kind::Page, text}; }
+FetchResult Page(const std::wstring& text) { return {FetchResult::Kind::Page, text}; }
 std::wstring Meta(const std::wstring& name, const std::wstring& value) {
   return L"<META NAME=\"" + name + L"\" CONTENT=\"" + value + L"\">\r\n";
 }
@@ -149,11 +149,11 @@ TEST(UpdateCheck, OutcomesAndRedirections) {
   // A META redirection whose page's tags replace those of the first.
   site.pages[L"http://s/meta"] =
       Page(Meta(L"QRVName", L"Old") + Meta(L"QRVVersion", L"0.1") + Meta(L"QRVRedirection", L"http://s/newer"));
-  site.pages[L"http://s/http"] = {TFetchResult::Kind::Redirect, L"http://s/older"};
+  site.pages[L"http://s/http"] = {FetchResult::Kind::Redirect, L"http://s/older"};
   site.pages[L"http://s/loop"] = Page(Meta(L"QRVRedirection", L"http://s/loop"));
   site.pages[L"http://s/hop0"] = Page(Meta(L"QRVRedirection", L"http://s/hop1"));
   for (int i = 1; i < 5; ++i)
-    site.pages[L"http://s/hop" + std::to_wstring(i)] = {TFetchResult::Kind::Redirect,
+    site.pages[L"http://s/hop" + std::to_wstring(i)] = {FetchResult::Kind::Redirect,
                                                          L"http://s/hop" + std::to_wstring(i + 1)};
   site.pages[L"http://s/hop5"] = site.pages[L"http://s/same"];
 
@@ -175,15 +175,15 @@ TEST(UpdateCheck, OutcomesAndRedirections) {
   };
   for (const Case& c : cases) {
     site.requests = 0;
-    const TUpdateOutcome outcome =
-        RunUpdateCheck(c.url, L"1.2.0.0", TqyVersionFormat::vfStandard, TqyTagInfo{}, site.Fetch());
+    const UpdateOutcome outcome =
+        RunUpdateCheck(c.url, L"1.2.0.0", VersionFormat::Standard, UpdateTagNames{}, site.Fetch());
     EXPECT_EQ(outcome.Verdict, c.verdict) << site.requests;
     EXPECT_EQ(outcome.DownloadError, c.error);
     EXPECT_EQ(site.requests, c.requests);
     EXPECT_EQ(outcome.RunningVersion, L"1.2.0.0");
   }
-  const TUpdateOutcome newer =
-      RunUpdateCheck(L"http://s/newer", L"1.2.0.0", TqyVersionFormat::vfStandard, TqyTagInfo{}, site.Fetch());
+  const UpdateOutcome newer =
+      RunUpdateCheck(L"http://s/newer", L"1.2.0.0", VersionFormat::Standard, UpdateTagNames{}, site.Fetch());
   EXPECT_TRUE(ShouldPromptForUpdate(newer));
   EXPECT_EQ(UpdatePromptText(newer.Info.ProductVersion), L"新的 1.3.0.0 版本可用。\r\n你想下载它吗?");
   // A newer release whose version the prompt could not show as it is counts as no update.
@@ -205,15 +205,15 @@ TEST(UpdateCheck, OutcomesAndRedirections) {
   };
   for (const Shown& c : shown) {
     site.pages[L"http://s/shown"] = Page(Meta(L"QRVName", L"Vantrel") + Meta(L"QRVVersion", c.version));
-    const TUpdateOutcome outcome =
-        RunUpdateCheck(L"http://s/shown", L"1.2.0.0", TqyVersionFormat::vfStandard, TqyTagInfo{}, site.Fetch());
+    const UpdateOutcome outcome =
+        RunUpdateCheck(L"http://s/shown", L"1.2.0.0", VersionFormat::Standard, UpdateTagNames{}, site.Fetch());
     EXPECT_EQ(outcome.Info.ProductVersion, c.version);
     EXPECT_EQ(ShouldPromptForUpdate(outcome), c.prompts) << outcome.Info.ProductVersion;
     EXPECT_EQ(outcome.DownloadError, c.prompts ? std::wstring_view() : kUnshowableVersion)
         << outcome.Info.ProductVersion;
   }
-  const TUpdateOutcome number =
-      RunUpdateCheck(L"http://s/newer", L"1.2", TqyVersionFormat::vfNumber, TqyTagInfo{}, site.Fetch());
+  const UpdateOutcome number =
+      RunUpdateCheck(L"http://s/newer", L"1.2", VersionFormat::Number, UpdateTagNames{}, site.Fetch());
   EXPECT_EQ(number.Verdict, UpdateVerdict::Error);
   EXPECT_FALSE(ShouldPromptForUpdate(number));
   EXPECT_EQ(number.DownloadError, kNotComparable);

@@ -122,7 +122,7 @@ Bytes Resource(const Bytes& fixed, const std::vector<Bytes>& children) {
 }
 
 TEST(VersionResource, ReadsTheProgramsOwnResource) {
-  TVersionInfo info;
+  VersionInfo info;
   info.FileName = L"Vantrel.exe";
   ASSERT_TRUE(ParseVersionResource(kProgramResource, sizeof kProgramResource, info));
   EXPECT_EQ(info.FileName, L"Vantrel.exe");
@@ -152,7 +152,7 @@ TEST(VersionResource, VersionTextAndPreRelease) {
   };
   for (const Case& c : cases) {
     const Bytes res = Resource(Fixed(c.ms, c.ls, c.flags), {});
-    TVersionInfo info;
+    VersionInfo info;
     ASSERT_TRUE(ParseVersionResource(res.data(), res.size(), info)) << c.version;
     EXPECT_EQ(info.Version, c.version);
     EXPECT_EQ(info.ProductMajor, 3u);
@@ -167,7 +167,7 @@ TEST(VersionResource, StringsComeOnlyFromTheFirstTranslationsTable) {
                              {Block(u"040704B0", {}, 0, true, {String(u"CompanyName", u"Zweite GmbH")})});
   // No translation: the default table is read.
   Bytes res = Resource(Fixed(0x10002, 0x30004, 0), {enUs});
-  TVersionInfo info;
+  VersionInfo info;
   ASSERT_TRUE(ParseVersionResource(res.data(), res.size(), info));
   EXPECT_EQ(info.CompanyName, L"Default Co");
 
@@ -183,7 +183,7 @@ TEST(VersionResource, StringsComeOnlyFromTheFirstTranslationsTable) {
 }
 
 TEST(VersionResource, DamagedResourcesGiveAClearedRecord) {
-  TVersionInfo info;
+  VersionInfo info;
   info.FileName = L"x.dll";
   info.CompanyName = L"stale";
   Bytes noFixed = Resource(Bytes(52, 0), {});
@@ -194,7 +194,7 @@ TEST(VersionResource, DamagedResourcesGiveAClearedRecord) {
 
   // Every truncation of a real resource ends cleanly; the fixed part survives once it is whole.
   for (size_t n = 0; n <= sizeof kProgramResource; n += 7) {
-    TVersionInfo t;
+    VersionInfo t;
     const bool ok = ParseVersionResource(kProgramResource, n, t);
     EXPECT_EQ(ok, n >= sizeof kProgramResource) << n;  // the root's length must fit
   }

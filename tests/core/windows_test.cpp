@@ -61,17 +61,17 @@ TEST(WindowTexts, HexBoldGreyAndInspector) {
   EXPECT_EQ(HexText(static_cast<int32_t>(0x80001000u)), L"0xFFFFFFFF80001000");  // sign-extended procedure
   EXPECT_EQ(HexText(0x7FF612340000), L"0x7FF612340000");
 
-  TWindowInfo w;
+  WindowInfo w;
   w.Handle = 0x10A2;
   w.ClassName = L"Notepad";
   w.Text = L"  ";
   w.Visible = true;
-  EXPECT_EQ(WindowCellText(w, wcHandle), L"0x10A2");
-  EXPECT_FALSE(WindowCellBold(w, wcHandle));  // a blank text is normal weight
+  EXPECT_EQ(WindowCellText(w, Index(WindowColumn::Handle)), L"0x10A2");
+  EXPECT_FALSE(WindowCellBold(w, Index(WindowColumn::Handle)));  // a blank text is normal weight
   w.Text = L"Untitled";
-  EXPECT_TRUE(WindowCellBold(w, wcHandle));
-  EXPECT_TRUE(WindowCellBold(w, wcClassName));
-  EXPECT_FALSE(WindowCellBold(w, wcText));
+  EXPECT_TRUE(WindowCellBold(w, Index(WindowColumn::Handle)));
+  EXPECT_TRUE(WindowCellBold(w, Index(WindowColumn::ClassName)));
+  EXPECT_FALSE(WindowCellBold(w, Index(WindowColumn::Text)));
   EXPECT_FALSE(WindowRowGrey(w, false));
   w.Visible = false;
   EXPECT_TRUE(WindowRowGrey(w, false));
@@ -82,7 +82,7 @@ TEST(WindowTexts, HexBoldGreyAndInspector) {
 
   w.Rect = {10, 20, 310, 220};
   w.WndProc = static_cast<int32_t>(0xFFFF0001u);
-  const std::vector<TWindowInspectorItem> items = WindowInspectorItems(w);
+  const std::vector<WindowInspectorItem> items = WindowInspectorItems(w);
   ASSERT_EQ(items.size(), 11u);
   EXPECT_EQ(items[6].Caption, L"窗口程序");
   EXPECT_EQ(items[6].Value, L"0xFFFFFFFFFFFF0001");
@@ -96,7 +96,7 @@ TEST(WindowTexts, HexBoldGreyAndInspector) {
 TEST(BuildWindowHierarchy, RecordedLists) {
   struct Case {
     const char* what;
-    std::vector<TWindowLink> links;
+    std::vector<WindowLink> links;
     std::vector<int> parents;
     std::vector<std::pair<int, int>> order;
   } cases[] = {
@@ -127,21 +127,21 @@ TEST(BuildWindowHierarchy, RecordedLists) {
     const std::vector<int> parents = BuildWindowHierarchy(c.links);
     EXPECT_EQ(parents, c.parents) << c.what;
     std::vector<std::pair<int, int>> order;
-    for (const TWindowTreeRow& r : WindowTreeOrder(parents)) order.emplace_back(r.Index, r.Level);
+    for (const WindowTreeRow& r : WindowTreeOrder(parents)) order.emplace_back(r.Index, r.Level);
     EXPECT_EQ(order, c.order) << c.what;
   }
 }
 
 TEST(BuildWindowHierarchy, DeepChainAndMalformedParentsKeepEveryRow) {
   // A chain of 20,000 windows, each owned by the next: must finish quickly and place every window.
-  std::vector<TWindowLink> links;
+  std::vector<WindowLink> links;
   const uint32_t n = 20000;
   for (uint32_t i = 1; i <= n; ++i) links.push_back({i, i == n ? 1u : i + 1});  // the last closes a cycle
   const std::vector<int> parents = BuildWindowHierarchy(links);
   int roots = 0;
   for (int p : parents) roots += p < 0;
   EXPECT_EQ(roots, 1);
-  const std::vector<TWindowTreeRow> rows = WindowTreeOrder(parents);
+  const std::vector<WindowTreeRow> rows = WindowTreeOrder(parents);
   EXPECT_EQ(rows.size(), n);
   EXPECT_EQ(rows.back().Level, static_cast<int>(n) - 1);
 

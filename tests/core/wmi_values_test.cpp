@@ -30,7 +30,7 @@ TEST(WmiValueText, ByCimType) {
 }
 
 TEST(GetInstancePropValue, SplitsOnlyArrays) {
-  const TInstances instances{
+  const WmiInstances instances{
       {{L"Name", L"cmd.exe", false},
        {L"CommandLine", L"cmd.exe /c dir | more ", false},
        {L"Tags", L"a|b", true},

@@ -125,9 +125,9 @@ class FakeWts final : public IWtsApi {
   }
   BOOL WTSEnumerateProcessesExW(HANDLE, DWORD*, DWORD, LPWSTR* out, DWORD* count) override {
     CountProcessRead();
-    auto* infos = reinterpret_cast<TWtsProcessInfoExW*>(Allocate(sizeof(TWtsProcessInfoExW) * (processes.size() + 1)));
+    auto* infos = reinterpret_cast<WtsProcessInfoEx*>(Allocate(sizeof(WtsProcessInfoEx) * (processes.size() + 1)));
     for (size_t i = 0; i < processes.size(); ++i) {
-      infos[i] = TWtsProcessInfoExW{};
+      infos[i] = WtsProcessInfoEx{};
       infos[i].SessionId = processes[i].session;
       infos[i].ProcessId = processes[i].pid;
       infos[i].pProcessName = Keep(processes[i].name);

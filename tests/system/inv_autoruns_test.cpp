@@ -16,16 +16,16 @@ using namespace vantrel::testing;  // the startup entries and their undo steps
 
 const std::wstring kClsid = L"{7E1F3A52-9C4B-4D2E-8A61-5B0C2D9E4F13}";
 
-const TAutorunGroup* Group(const TAutorunScan& scan, const std::wstring& path) {
-  for (const TAutorunGroup& g : scan.Groups)
+const AutorunGroup* Group(const AutorunScan& scan, const std::wstring& path) {
+  for (const AutorunGroup& g : scan.Groups)
     if (_wcsicmp(g.Group.Path.c_str(), path.c_str()) == 0) return &g;
   return nullptr;
 }
 
-std::vector<const TAutorunRecord*> Entries(const TAutorunGroup* group, const std::wstring& name) {
-  std::vector<const TAutorunRecord*> found;
+std::vector<const AutorunRecord*> Entries(const AutorunGroup* group, const std::wstring& name) {
+  std::vector<const AutorunRecord*> found;
   if (group)
-    for (const TAutorunRecord& e : group->Entries)
+    for (const AutorunRecord& e : group->Entries)
       if (_wcsicmp(e.Name.c_str(), name.c_str()) == 0) found.push_back(&e);
   return found;
 }
@@ -71,7 +71,7 @@ TEST(Autoruns, ListsEveryPlaceAndRemovesExactlyTheChosenEntries) {
     ASSERT_TRUE(CreateFileOnce(undo, folder + L"\\desktop.ini"));
   }
 
-  const TAutorunScan scan = ReadAutoruns({});
+  const AutorunScan scan = ReadAutoruns({});
   for (const std::wstring& line : scan.LogLines) ADD_FAILURE() << "log: " << std::string(line.begin(), line.end());
   ASSERT_FALSE(scan.Groups.empty());
   EXPECT_EQ(scan.Groups[0].Group.Path, L"Browser Helper Objects");
@@ -80,22 +80,22 @@ TEST(Autoruns, ListsEveryPlaceAndRemovesExactlyTheChosenEntries) {
   EXPECT_EQ(bho[0]->CmdLine, L"C:\\x\\ware.dll");
   EXPECT_FALSE(AutorunHasCheckBox(*bho[0], false));
 
-  const TAutorunGroup* userRun = Group(scan, L"HKCU\\" + kRun);
-  const TAutorunGroup* machineRun = Group(scan, L"HKLM\\" + kRun);
-  const TAutorunGroup* machineRun32 = Group(scan, L"HKLM\\" + wow + L"\\Microsoft\\Windows\\CurrentVersion\\Run");
+  const AutorunGroup* userRun = Group(scan, L"HKCU\\" + kRun);
+  const AutorunGroup* machineRun = Group(scan, L"HKLM\\" + kRun);
+  const AutorunGroup* machineRun32 = Group(scan, L"HKLM\\" + wow + L"\\Microsoft\\Windows\\CurrentVersion\\Run");
   ASSERT_TRUE(userRun && machineRun && machineRun32);
   ASSERT_EQ(Entries(userRun, p + L"Run").size(), 1u);
   ASSERT_EQ(Entries(machineRun, p + L"Run").size(), 1u);
   ASSERT_EQ(Entries(machineRun32, p + L"Run").size(), 1u);
   EXPECT_EQ(Entries(userRun, p + L"Run")[0]->CmdLine, L"C:\\windows\\notepad.exe /u");
-  const TAutorunRecord& run64 = *Entries(machineRun, p + L"Run")[0];
+  const AutorunRecord& run64 = *Entries(machineRun, p + L"Run")[0];
   EXPECT_EQ(run64.CmdLine, L"%windir%\\notepad.exe /64");  // not expanded
   EXPECT_EQ(_wcsicmp(run64.ImageName.c_str(), L"C:\\windows\\notepad.exe"), 0) << run64.ImageName;
   EXPECT_TRUE(AutorunHasCheckBox(run64, false));
-  const TAutorunRecord run32 = *Entries(machineRun32, p + L"Run")[0];
+  const AutorunRecord run32 = *Entries(machineRun32, p + L"Run")[0];
   EXPECT_EQ(run32.CmdLine, L"C:\\windows\\notepad.exe /32");
 
-  const TAutorunGroup* onceEx = Group(scan, L"HKCU\\" + kRunOnceEx);
+  const AutorunGroup* onceEx = Group(scan, L"HKCU\\" + kRunOnceEx);
   ASSERT_EQ(Entries(onceEx, p + L"Ex").size(), 1u);
   EXPECT_EQ(Entries(onceEx, p + L"Ex")[0]->CmdLine, L"C:\\x\\lib.dll Entry");
   EXPECT_TRUE(Entries(onceEx, p + L"Dep").empty());
@@ -109,9 +109,9 @@ TEST(Autoruns, ListsEveryPlaceAndRemovesExactlyTheChosenEntries) {
     EXPECT_FALSE(AutorunHasCheckBox(*rows[0], false)) << name;
   }
 
-  TAutorunRecord userLink;
+  AutorunRecord userLink;
   for (const std::wstring& folder : {commonFolder, userFolder}) {
-    const TAutorunGroup* g = Group(scan, folder);
+    const AutorunGroup* g = Group(scan, folder);
     ASSERT_TRUE(g);
     const auto link = Entries(g, p + L"Link.lnk");
     ASSERT_EQ(link.size(), 1u);
@@ -127,12 +127,12 @@ TEST(Autoruns, ListsEveryPlaceAndRemovesExactlyTheChosenEntries) {
   }
 
   // The filter keeps names beginning with it; the browser-helper group stays.
-  const TAutorunScan filtered = ReadAutoruns({p + L"r"});
+  const AutorunScan filtered = ReadAutoruns({p + L"r"});
   ASSERT_FALSE(filtered.Groups.empty());
   EXPECT_EQ(filtered.Groups[0].Group.Path, L"Browser Helper Objects");
   size_t count = 0;
-  for (const TAutorunGroup& g : filtered.Groups)
-    for (const TAutorunRecord& e : g.Entries) {
+  for (const AutorunGroup& g : filtered.Groups)
+    for (const AutorunRecord& e : g.Entries) {
       ++count;
       EXPECT_EQ(_wcsnicmp(e.Name.c_str(), (p + L"r").c_str(), p.size() + 1), 0);
     }
@@ -146,7 +146,7 @@ TEST(Autoruns, ListsEveryPlaceAndRemovesExactlyTheChosenEntries) {
   const auto userBefore = FolderContents(userFolder);
   const auto outcomes = RemoveAutoruns({run32, userLink});
   ASSERT_EQ(outcomes.size(), 2u);
-  for (const TAutorunRemovalOutcome& o : outcomes) EXPECT_TRUE(o.Ok) << o.Error;
+  for (const AutorunRemovalOutcome& o : outcomes) EXPECT_TRUE(o.Ok) << o.Error;
 
   auto run32Expected = run32Before;
   run32Expected.erase(p + L"Run=C:\\windows\\notepad.exe /32" + std::wstring(1, L'\0'));

@@ -54,7 +54,7 @@ TEST(ResolveShellLink, FieldsNoArgumentsAndNotALink) {
   ASSERT_TRUE(MakeLink(plain, L"C:\\windows\\notepad.exe", L"", L""));
   ASSERT_TRUE(Write(notLink, "this is no shell link"));
 
-  TShellLinkRecord r;
+  ShellLinkRecord r;
   EXPECT_GE(ResolveShellLink(withArgs, r), 0);
   EXPECT_EQ(_wcsicmp(r.Target.c_str(), L"C:\\windows\\notepad.exe"), 0) << r.Target;
   EXPECT_EQ(r.Arguments, L"/x \"a b\"");
@@ -85,7 +85,7 @@ TEST(ResolveShellLink, X86TargetFoundUnderTheNativeFolderOnlyWhenMissing) {
   ::DeleteFileW((x86 + onlyNative).c_str());
   ASSERT_TRUE(MakeLink(link2, x86 + both, L"", L""));
 
-  TShellLinkRecord r;
+  ShellLinkRecord r;
   ResolveShellLink(link1, r);
   EXPECT_EQ(_wcsicmp(r.Target.c_str(), (native + onlyNative).c_str()), 0) << r.Target;
   ResolveShellLink(link2, r);
@@ -100,16 +100,16 @@ TEST(EnvironmentList, LongAndChineseValuesWhole) {
   const std::wstring longValue = L"start;" + std::wstring(5200, L'p') + L";end";
   ASSERT_TRUE(::SetEnvironmentVariableW(L"VANTREL_ENV_LONG", longValue.c_str()));
   ASSERT_TRUE(::SetEnvironmentVariableW(L"VANTREL_ENV_中文", L"中文值 ü=1"));
-  const std::vector<TEnvRecord> records = EnvironmentRecords(GetEnvironmentList(), L"vantrel_env_");
+  const std::vector<EnvironmentRecord> records = EnvironmentRecords(GetEnvironmentList(), L"vantrel_env_");
   // Variables that sort after the long one are still there.
   bool windir = false;
-  for (const TEnvRecord& r : EnvironmentRecords(GetEnvironmentList(), L""))
+  for (const EnvironmentRecord& r : EnvironmentRecords(GetEnvironmentList(), L""))
     windir |= _wcsicmp(r.Variable.c_str(), L"windir") == 0;
   EXPECT_TRUE(windir);
   ::SetEnvironmentVariableW(L"VANTREL_ENV_LONG", nullptr);
   ::SetEnvironmentVariableW(L"VANTREL_ENV_中文", nullptr);
   ASSERT_EQ(records.size(), 2u);
-  for (const TEnvRecord& r : records) {
+  for (const EnvironmentRecord& r : records) {
     if (r.Variable == L"VANTREL_ENV_LONG")
       EXPECT_EQ(r.Value, longValue);
     else

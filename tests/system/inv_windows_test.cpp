@@ -25,8 +25,8 @@ bool WaitUntil(const std::function<bool()>& done) {
   return false;
 }
 
-const TWindowInfo* FindWindow(const std::vector<TWindowInfo>& list, HWND hwnd) {
-  for (const TWindowInfo& w : list)
+const WindowInfo* FindWindow(const std::vector<WindowInfo>& list, HWND hwnd) {
+  for (const WindowInfo& w : list)
     if (w.Handle == static_cast<uint32_t>(reinterpret_cast<uintptr_t>(hwnd))) return &w;
   return nullptr;
 }
@@ -36,7 +36,7 @@ uint32_t H(HWND hwnd) { return static_cast<uint32_t>(reinterpret_cast<uintptr_t>
 class WindowReaderTest : public testing::Test {
  protected:
   static void SetUpTestSuite() {
-    children_ = new test::TChildren;
+    children_ = new test::ChildProcesses;
     window_ = children_->Start(L"window", L"");
     hung_ = children_->Start(L"hung", L"");
     ASSERT_TRUE(window_ && hung_);
@@ -68,13 +68,13 @@ class WindowReaderTest : public testing::Test {
                              ::GetModuleHandleW(nullptr), nullptr);
   }
 
-  static inline test::TChildren* children_ = nullptr;
+  static inline test::ChildProcesses* children_ = nullptr;
   static inline DWORD window_ = 0, hung_ = 0;
   HWND main_{}, child_{}, owned_{}, hidden_{}, hiddenChild_{};
 };
 
 // Each listed window's parent in the tree built from the list, or 0 for a root.
-uint32_t TreeParentOf(const std::vector<TWindowInfo>& list, HWND hwnd) {
+uint32_t TreeParentOf(const std::vector<WindowInfo>& list, HWND hwnd) {
   const std::vector<int> parents = BuildWindowHierarchy(WindowLinks(list));
   for (size_t i = 0; i < list.size(); ++i)
     if (list[i].Handle == H(hwnd)) return parents[i] < 0 ? 0 : list[static_cast<size_t>(parents[i])].Handle;
@@ -82,8 +82,8 @@ uint32_t TreeParentOf(const std::vector<TWindowInfo>& list, HWND hwnd) {
 }
 
 TEST_F(WindowReaderTest, OwnWindowsFormATreeByParentAndOwner) {
-  const std::vector<TWindowInfo> shown = ReadProcessWindows(::GetCurrentProcessId(), false);
-  const TWindowInfo* main = FindWindow(shown, main_);
+  const std::vector<WindowInfo> shown = ReadProcessWindows(::GetCurrentProcessId(), false);
+  const WindowInfo* main = FindWindow(shown, main_);
   ASSERT_TRUE(main && FindWindow(shown, child_) && FindWindow(shown, owned_));
   EXPECT_EQ(main->Text, L"Main window");
   EXPECT_EQ(main->ClassName, L"VantrelWinTest");
@@ -101,12 +101,12 @@ TEST_F(WindowReaderTest, OwnWindowsFormATreeByParentAndOwner) {
   EXPECT_FALSE(FindWindow(shown, hidden_));
   EXPECT_FALSE(FindWindow(shown, hiddenChild_));
 
-  const std::vector<TWindowInfo> all = ReadProcessWindows(::GetCurrentProcessId(), true);
+  const std::vector<WindowInfo> all = ReadProcessWindows(::GetCurrentProcessId(), true);
   ASSERT_TRUE(FindWindow(all, hidden_) && FindWindow(all, hiddenChild_));
   EXPECT_FALSE(FindWindow(all, hidden_)->Visible);
   EXPECT_EQ(TreeParentOf(all, hiddenChild_), H(hidden_));
 
-  const TWindowInfo named = ReadWindowInfo(owned_, true);
+  const WindowInfo named = ReadWindowInfo(owned_, true);
   EXPECT_NE(std::find(named.Styles.begin(), named.Styles.end(), L"WS_POPUP"), named.Styles.end());
   EXPECT_NE(std::find(named.ExStyles.begin(), named.ExStyles.end(), L"WS_EX_DLGMODALFRAME"), named.ExStyles.end());
   EXPECT_EQ(named.ParentWin, static_cast<int64_t>(reinterpret_cast<intptr_t>(main_)));
@@ -114,7 +114,7 @@ TEST_F(WindowReaderTest, OwnWindowsFormATreeByParentAndOwner) {
 
 TEST_F(WindowReaderTest, AnotherProcessWindowWithClassAndTitle) {
   EXPECT_TRUE(ReadProcessWindows(window_, false).empty());  // its window is never shown
-  const std::vector<TWindowInfo> all = ReadProcessWindows(window_, true);
+  const std::vector<WindowInfo> all = ReadProcessWindows(window_, true);
   ASSERT_FALSE(all.empty());
   EXPECT_EQ(all[0].ClassName, L"VantrelProcChild");
   EXPECT_EQ(all[0].Text, L"proc_child window");
@@ -123,7 +123,7 @@ TEST_F(WindowReaderTest, AnotherProcessWindowWithClassAndTitle) {
 
 TEST_F(WindowReaderTest, HungWindowGivesAnEmptyTextWithinTwoSeconds) {
   const auto start = std::chrono::steady_clock::now();
-  const std::vector<TWindowInfo> all = ReadProcessWindows(hung_, true);
+  const std::vector<WindowInfo> all = ReadProcessWindows(hung_, true);
   const auto elapsed = std::chrono::steady_clock::now() - start;
   ASSERT_FALSE(all.empty());
   EXPECT_EQ(all[0].ClassName, L"VantrelProcChild");
@@ -148,13 +148,13 @@ TEST_F(WindowReaderTest, HungThreadIsAskedOnceAndOtherThreadsStillAnswer) {
   });
   ASSERT_EQ(::WaitForSingleObject(ready.get(), 5000), WAIT_OBJECT_0);
   const auto start = std::chrono::steady_clock::now();
-  const std::vector<TWindowInfo> all = ReadProcessWindows(::GetCurrentProcessId(), true);
+  const std::vector<WindowInfo> all = ReadProcessWindows(::GetCurrentProcessId(), true);
   const auto elapsed = std::chrono::steady_clock::now() - start;
   ::SetEvent(release.get());
   hungThread.join();
   EXPECT_LT(elapsed, std::chrono::seconds(2));
   for (HWND h : hungWindows) {
-    const TWindowInfo* w = FindWindow(all, h);
+    const WindowInfo* w = FindWindow(all, h);
     ASSERT_TRUE(w);
     EXPECT_EQ(w->Text, L"");
   }
@@ -163,9 +163,9 @@ TEST_F(WindowReaderTest, HungThreadIsAskedOnceAndOtherThreadsStillAnswer) {
 }
 
 TEST_F(WindowReaderTest, ActionsWorkOnTheCopiedTargetAndRefuseAStaleOne) {
-  TWindowInfo info = ReadWindowInfo(owned_, false);
-  TWindowTarget target = WindowTargetOf(info);
-  TWindowActionOutcome out = ToggleWindowVisibility(target);
+  WindowInfo info = ReadWindowInfo(owned_, false);
+  WindowTarget target = WindowTargetOf(info);
+  WindowActionOutcome out = ToggleWindowVisibility(target);
   EXPECT_TRUE(out.Ok);
   EXPECT_FALSE(::IsWindowVisible(owned_));
   target.Visible = false;
@@ -174,20 +174,20 @@ TEST_F(WindowReaderTest, ActionsWorkOnTheCopiedTargetAndRefuseAStaleOne) {
 
   // Another process's window is shown without waiting for it, the hung one too.
   for (DWORD pid : {window_, hung_}) {
-    const std::vector<TWindowInfo> list = ReadProcessWindows(pid, true);
+    const std::vector<WindowInfo> list = ReadProcessWindows(pid, true);
     ASSERT_FALSE(list.empty());
     const HWND other = reinterpret_cast<HWND>(static_cast<uintptr_t>(list[0].Handle));
     EXPECT_TRUE(ToggleWindowVisibility(WindowTargetOf(list[0])).Ok);
     if (pid == window_) {
       EXPECT_TRUE(WaitUntil([&] { return ::IsWindowVisible(other) != FALSE; }));
-      TWindowTarget shown = WindowTargetOf(list[0]);
+      WindowTarget shown = WindowTargetOf(list[0]);
       shown.Visible = true;
       EXPECT_TRUE(ToggleWindowVisibility(shown).Ok);
       EXPECT_TRUE(WaitUntil([&] { return !::IsWindowVisible(other); }));
     }
   }
 
-  TWindowTarget wrongClass = target;
+  WindowTarget wrongClass = target;
   wrongClass.ClassName = L"SomethingElse";  // the handle now names another window
   out = CloseWindowTarget(wrongClass);
   EXPECT_FALSE(out.Ok);

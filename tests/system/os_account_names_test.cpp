@@ -14,11 +14,11 @@
 namespace vantrel {
 namespace {
 
-TSidBytes SidOf(const wchar_t* text) {
+SidBytes SidOf(const wchar_t* text) {
   PSID sid = nullptr;
   if (!::ConvertStringSidToSidW(text, &sid)) return {};
   const auto* bytes = static_cast<const uint8_t*>(sid);
-  TSidBytes result(bytes, bytes + ::GetLengthSid(sid));
+  SidBytes result(bytes, bytes + ::GetLengthSid(sid));
   ::LocalFree(sid);
   return result;
 }
@@ -26,20 +26,20 @@ TSidBytes SidOf(const wchar_t* text) {
 // A lookup stand-in: answers from a table, counts the calls per SID, and can hold every call until released.
 struct FakeLookup {
   std::mutex mutex;
-  std::map<TSidBytes, int> calls;
-  std::map<TSidBytes, TSidLookupResult> answers;
+  std::map<SidBytes, int> calls;
+  std::map<SidBytes, SidLookupResult> answers;
   HANDLE gate = ::CreateEventW(nullptr, TRUE, TRUE, nullptr);
   ~FakeLookup() { ::CloseHandle(gate); }
 
-  TSidLookupFn Fn() {
-    return [this](const TSidBytes& sid) {
+  SidLookupFn Fn() {
+    return [this](const SidBytes& sid) {
       ::WaitForSingleObject(gate, 10000);
       std::lock_guard lock(mutex);
       ++calls[sid];
       return answers[sid];
     };
   }
-  int Calls(const TSidBytes& sid) {
+  int Calls(const SidBytes& sid) {
     std::lock_guard lock(mutex);
     return calls[sid];
   }
@@ -49,7 +49,7 @@ struct Names {
   std::wstring user, domain;
   bool known = false;
 };
-Names Get(TAccountNames& names, const TSidBytes& sid, uint64_t now) {
+Names Get(AccountNames& names, const SidBytes& sid, uint64_t now) {
   Names n;
   n.known = names.Get(sid, now, n.user, n.domain);
   return n;
@@ -57,22 +57,22 @@ Names Get(TAccountNames& names, const TSidBytes& sid, uint64_t now) {
 
 TEST(AccountNames, EachOutcomeOnceAcrossRefreshesWithoutWaitingForTheLookup) {
   FakeLookup fake;
-  const TSidBytes alice = SidOf(L"S-1-5-21-1-2-3-1001"), gone = SidOf(L"S-1-5-21-1-2-3-1002"),
+  const SidBytes alice = SidOf(L"S-1-5-21-1-2-3-1001"), gone = SidOf(L"S-1-5-21-1-2-3-1002"),
                   broken = SidOf(L"S-1-5-21-1-2-3-1003");
-  fake.answers[alice] = {TSidLookupOutcome::Found, L"alice", L"PC7"};
-  fake.answers[gone] = {TSidLookupOutcome::NoneMapped, L"", L""};
-  fake.answers[broken] = {TSidLookupOutcome::Failed, L"", L""};
+  fake.answers[alice] = {SidLookupOutcome::Found, L"alice", L"PC7"};
+  fake.answers[gone] = {SidLookupOutcome::NoneMapped, L"", L""};
+  fake.answers[broken] = {SidLookupOutcome::Failed, L"", L""};
   ::ResetEvent(fake.gate);
-  TAccountNames names(fake.Fn());
+  AccountNames names(fake.Fn());
 
   // The first refresh asks and goes on: nothing is known while the lookups are held.
-  for (const TSidBytes* sid : {&alice, &gone, &broken}) EXPECT_FALSE(Get(names, *sid, 0).known);
+  for (const SidBytes* sid : {&alice, &gone, &broken}) EXPECT_FALSE(Get(names, *sid, 0).known);
   EXPECT_FALSE(Get(names, alice, 0).known) << "asked again while its lookup is queued";
   ::SetEvent(fake.gate);
   ASSERT_TRUE(names.WaitIdle(10000));
 
   struct Case {
-    const TSidBytes* sid;
+    const SidBytes* sid;
     std::wstring user, domain;
   } cases[] = {
       {&alice, L"alice", L"PC7"},
@@ -95,9 +95,9 @@ TEST(AccountNames, EachOutcomeOnceAcrossRefreshesWithoutWaitingForTheLookup) {
 
 TEST(AccountNames, AFailedLookupIsTriedAgainAtGrowingIntervalsUntilItFindsTheName) {
   FakeLookup fake;
-  const TSidBytes sid = SidOf(L"S-1-5-21-9-9-9-500");
-  fake.answers[sid] = {TSidLookupOutcome::Failed, L"", L""};
-  TAccountNames names(fake.Fn());
+  const SidBytes sid = SidOf(L"S-1-5-21-9-9-9-500");
+  fake.answers[sid] = {SidLookupOutcome::Failed, L"", L""};
+  AccountNames names(fake.Fn());
   auto refresh = [&](uint64_t now) {
     const Names n = Get(names, sid, now);
     names.WaitIdle(10000);
@@ -114,7 +114,7 @@ TEST(AccountNames, AFailedLookupIsTriedAgainAtGrowingIntervalsUntilItFindsTheNam
   EXPECT_EQ(fake.Calls(sid), 2) << "the interval grew";
   {
     std::lock_guard lock(fake.mutex);
-    fake.answers[sid] = {TSidLookupOutcome::Found, L"Administrator", L"PC7"};
+    fake.answers[sid] = {SidLookupOutcome::Found, L"Administrator", L"PC7"};
   }
   refresh(4500);  // due: finds the name
   const Names n = refresh(4600);
@@ -125,7 +125,7 @@ TEST(AccountNames, AFailedLookupIsTriedAgainAtGrowingIntervalsUntilItFindsTheNam
 }
 
 TEST(AccountNames, TheRealLookupOfTheUserAndOfASidWithoutAccount) {
-  TSidBytes own{1, 2, 3};
+  SidBytes own{1, 2, 3};
   EXPECT_FALSE(ReadProcessOwnerSid(nullptr, own));
   EXPECT_TRUE(own.empty());
   ASSERT_TRUE(ReadProcessOwnerSid(::GetCurrentProcess(), own));
@@ -133,16 +133,16 @@ TEST(AccountNames, TheRealLookupOfTheUserAndOfASidWithoutAccount) {
   wchar_t user[256] = {};
   DWORD size = 256;
   ASSERT_TRUE(::GetUserNameW(user, &size));
-  const TSidLookupResult found = LookupLocalSid(own);
-  EXPECT_EQ(found.Outcome, TSidLookupOutcome::Found);
+  const SidLookupResult found = LookupLocalSid(own);
+  EXPECT_EQ(found.Outcome, SidLookupOutcome::Found);
   EXPECT_EQ(found.Name, user);
   EXPECT_FALSE(found.Domain.empty());
 
-  const TSidLookupResult none = LookupLocalSid(SidOf(L"S-1-5-21-4000000001-4000000002-4000000003-4242"));
-  EXPECT_EQ(none.Outcome, TSidLookupOutcome::NoneMapped);
-  EXPECT_EQ(LookupLocalSid({}).Outcome, TSidLookupOutcome::Failed);
+  const SidLookupResult none = LookupLocalSid(SidOf(L"S-1-5-21-4000000001-4000000002-4000000003-4242"));
+  EXPECT_EQ(none.Outcome, SidLookupOutcome::NoneMapped);
+  EXPECT_EQ(LookupLocalSid({}).Outcome, SidLookupOutcome::Failed);
 
-  TAccountNames names;
+  AccountNames names;
   std::wstring name, domain;
   EXPECT_FALSE(names.Get(own, ::GetTickCount64(), name, domain));
   ASSERT_TRUE(names.WaitIdle(10000));

@@ -84,9 +84,9 @@ TEST(Accounts, SessionsAndWorkgroup) {
   GetLoggedUser(-1, logged);
   EXPECT_EQ(logged, GetCurrentUserName());
 
-  const TSessionTypes types = GetSessionType();
-  EXPECT_TRUE(types & SessionTypeBit(stLocal));
-  EXPECT_FALSE(types & SessionTypeBit(stTerminal));
+  const SessionTypes types = GetSessionType();
+  EXPECT_TRUE(types & SessionTypeBit(SessionType::Local));
+  EXPECT_FALSE(types & SessionTypeBit(SessionType::Terminal));
   PrintLine(L"session: " + SessionLabel() + L"; " + LoggedUserLine());
   EXPECT_EQ(LoggedUserLine(), L"已记录用户: " + SystemFacts().CurrentUserName + L" 在 " + SystemFacts().MachineName +
                                   L" 连接到 " + SystemFacts().MachineDomain);

@@ -14,7 +14,7 @@ namespace {
 TEST(NativeApi, BoundFromTheLoadedNtdll) {
   ASSERT_TRUE(LoadNativeAPI());
   EXPECT_FALSE(NativeApiOwnLoad());
-  const TNativeApi first = NativeApi();
+  const NativeApiTable first = NativeApi();
   EXPECT_NE(first.NtQuerySystemInformation, nullptr);
   EXPECT_NE(first.RtlAdjustPrivilege, nullptr);
   ASSERT_TRUE(LoadNativeAPI());
@@ -26,7 +26,7 @@ TEST(NativeApi, BoundFromTheLoadedNtdll) {
 }
 
 TEST(WtsBinding, RealLibrary) {
-  TWtsBinding wts;
+  WtsBinding wts;
   EXPECT_TRUE(wts.WTSAvailable());
   DWORD processSession = 0;
   ASSERT_TRUE(::ProcessIdToSessionId(::GetCurrentProcessId(), &processSession));
@@ -47,7 +47,7 @@ TEST(WtsBinding, RealLibrary) {
 }
 
 TEST(WtsBinding, MissingLibraryGivesNeutralResults) {
-  TWtsBinding wts(L"vantrel-no-such-wtsapi.dll", L"vantrel-no-such-kernel.dll");
+  WtsBinding wts(L"vantrel-no-such-wtsapi.dll", L"vantrel-no-such-kernel.dll");
   EXPECT_FALSE(wts.WTSAvailable());
   PWTS_SESSION_INFOW sessions = nullptr;
   DWORD count = 77;

@@ -29,7 +29,7 @@ int wmain(int argc, wchar_t** argv) {
     return 0;
   }
   vantrel::InitSystemFacts();
-  const vantrel::TSystemFacts& f = vantrel::SystemFacts();
+  const vantrel::SystemFactSheet& f = vantrel::SystemFacts();
   const OSVERSIONINFOEXW& v = f.OSVersionInfo;
   Put(L"Reported", std::to_wstring(v.dwMajorVersion) + L"." + std::to_wstring(v.dwMinorVersion) + L"." +
                        std::to_wstring(v.dwBuildNumber));

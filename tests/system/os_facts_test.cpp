@@ -89,7 +89,7 @@ std::map<std::wstring, std::wstring> ChildFacts(const wchar_t* wineVersion) {
 TEST(SystemFacts, ThisProcess) {
   InitSystemFacts();
   InitSystemFacts();  // once only
-  const TSystemFacts& f = SystemFacts();
+  const SystemFactSheet& f = SystemFacts();
   EXPECT_TRUE(f.IsNT);
   EXPECT_FALSE(f.IsWow64);
   EXPECT_TRUE(f.Is64BitOS);
@@ -121,7 +121,7 @@ TEST(SystemFacts, ThisProcess) {
   EXPECT_EQ(f.ExeVersionInfo.Copyright, L"Copyright (C) 2026 Vantrel Project");
   EXPECT_TRUE(f.ExeVersionInfo.PreRelease);
 
-  const TSystemEntryPoints& e = SystemEntryPoints();
+  const SystemEntryPointTable& e = SystemEntryPoints();
   EXPECT_NE(e.GetNativeSystemInfo, nullptr);
   EXPECT_NE(e.IsWow64Process, nullptr);
   EXPECT_NE(e.GetProcessMemoryInfo, nullptr);
@@ -138,13 +138,13 @@ TEST(SystemFacts, NamesUnderEachWindowsVersion) {
   struct Case {
     const wchar_t* wine;
     const wchar_t* reported;
-    TOSKind os, serverOs;
+    OsKind os, serverOs;
     const wchar_t* caption;
     const wchar_t* serverCaption;
   } cases[] = {
-      {L"win10", nullptr, os10, os10, L"Windows 10", L"Windows Server 2019"},
-      {L"win7", L"6.1.7601", os7, os2008R2, L"Windows 7", L"Windows Server 2008 R2"},
-      {L"winxp64", L"5.2.3790", osXP, os2003, L"Windows XP Pro x64 SP 2.0", L"Windows Server 2003"},
+      {L"win10", nullptr, OsKind::Win10, OsKind::Win10, L"Windows 10", L"Windows Server 2019"},
+      {L"win7", L"6.1.7601", OsKind::Win7, OsKind::Server2008R2, L"Windows 7", L"Windows Server 2008 R2"},
+      {L"winxp64", L"5.2.3790", OsKind::XP, OsKind::Server2003, L"Windows XP Pro x64 SP 2.0", L"Windows Server 2003"},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(testing::Message() << "prefix version " << std::string(c.wine, c.wine + wcslen(c.wine)));

@@ -22,7 +22,7 @@ std::wstring Query(const std::vector<BYTE>& data, const std::wstring& table, con
 // This Wine's explorer.exe carries a version resource (its notepad.exe has none: see the next test).
 TEST(FileVersion, AgreesWithTheSystemsReader) {
   const std::wstring exe = GetWinDir() + L"\\explorer.exe";
-  TVersionInfo info;
+  VersionInfo info;
   ASSERT_TRUE(GetFileVerInfo(exe, info));
   DWORD handle = 0;
   std::vector<BYTE> data(::GetFileVersionInfoSizeW(exe.c_str(), &handle));
@@ -52,7 +52,7 @@ TEST(FileVersion, AgreesWithTheSystemsReader) {
 }
 
 TEST(FileVersion, MissingFileOrResource) {
-  TVersionInfo info;
+  VersionInfo info;
   info.CompanyName = L"stale";
   EXPECT_FALSE(GetFileVerInfo(L"C:\\no\\such\\file.exe", info));
   EXPECT_EQ(info.FileName, L"C:\\no\\such\\file.exe");
@@ -119,7 +119,7 @@ TEST(CommandLine, FileBehindACommandLine) {
 }
 
 TEST(DevicePath, ConvertsTheDevicePathOfAFile) {
-  const TDriveMap& map = SystemFacts().DriveMap;
+  const DriveLetterMap& map = SystemFacts().DriveMap;
   EXPECT_EQ(map[2].DiskLabel, L"c:");
   EXPECT_EQ(map[2].DiskDosQuery.rfind(L"\\Device\\", 0), 0u) << map[2].DiskDosQuery;
   EXPECT_EQ(map[2].DosQueryLen, static_cast<int>(map[2].DiskDosQuery.size()));

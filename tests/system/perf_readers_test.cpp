@@ -55,7 +55,7 @@ std::wstring ChildExe() {
 }
 
 TEST(PerfReaders, BusyCoreReadsHighAndMatchesLinux) {
-  TNorva_CPUUsage usage;
+  CpuUsageMeter usage;
   const uint32_t n = usage.CPUCount();
   EXPECT_EQ(n, SystemFacts().SystemInfo.dwNumberOfProcessors);
   const auto before0 = ReadProcStat();
@@ -74,7 +74,7 @@ TEST(PerfReaders, BusyCoreReadsHighAndMatchesLinux) {
   ::Sleep(1000);  // let it settle on its processor
 
   int ticks = 0;
-  usage.OnInterval = [&](TNorva_CPUUsage&, const std::vector<int32_t>& values, int32_t) {
+  usage.OnInterval = [&](CpuUsageMeter&, const std::vector<int32_t>& values, int32_t) {
     ++ticks;
     EXPECT_EQ(values.size(), n);
   };
@@ -115,14 +115,14 @@ TEST(PerfReaders, HostProcessorIdentification) {
     return p;
   }();
   const int priorityBefore = ::GetThreadPriority(::GetCurrentThread());
-  const TCpuInfo info = ReadCpuInfo(0);
+  const CpuInfo info = ReadCpuInfo(0);
   DWORD_PTR maskAfter = 0, system = 0;
   ::GetProcessAffinityMask(::GetCurrentProcess(), &maskAfter, &system);
   EXPECT_EQ(maskAfter, maskBefore);  // pinning undone
   EXPECT_EQ(::GetThreadPriority(::GetCurrentThread()), priorityBefore);
 
   EXPECT_TRUE(info.CPUIDSupported);
-  EXPECT_TRUE(info.Vendor == cvIntel || info.Vendor == cvAmd) << info.Vendor;
+  EXPECT_TRUE(info.Vendor == CpuVendor::Intel || info.Vendor == CpuVendor::Amd) << Index(info.Vendor);
   EXPECT_FALSE(info.MarketingName.empty());
   EXPECT_FALSE(info.CPUName.empty());
   EXPECT_EQ(info.ThreadCount, SystemFacts().SystemInfo.dwNumberOfProcessors);
@@ -134,7 +134,7 @@ TEST(PerfReaders, HostProcessorIdentification) {
   std::wprintf(L"L1d %d KB, L2 %d KB\n", info.Cache.Level1Data.Size, info.Cache.Level2.Size);
 
   {
-    TAffinityPin pin(1 % static_cast<int>(SystemFacts().SystemInfo.dwNumberOfProcessors));
+    AffinityPin pin(1 % static_cast<int>(SystemFacts().SystemInfo.dwNumberOfProcessors));
     DWORD_PTR pinned = 0;
     ::GetProcessAffinityMask(::GetCurrentProcess(), &pinned, &system);
     if (pin.Pinned()) {
@@ -148,7 +148,7 @@ TEST(PerfReaders, HostProcessorIdentification) {
 TEST(PerfReaders, FrequencyMemoryAndUptime) {
   ASSERT_TRUE(LoadPowrProf());
   ASSERT_NE(PowrProf().CallNtPowerInformation, nullptr);
-  std::vector<TProcessorPowerInformation> records;
+  std::vector<ProcessorPowerInformation> records;
   ASSERT_TRUE(ReadProcessorFrequencies(records));
   EXPECT_EQ(records.size(), SystemFacts().SystemInfo.dwNumberOfProcessors);
   for (const auto& r : records) {
@@ -162,7 +162,7 @@ TEST(PerfReaders, FrequencyMemoryAndUptime) {
   EXPECT_FALSE(ReadProcessorFrequencies(records));  // not bound: no records, the nominal clock is used
   EXPECT_TRUE(records.empty());
 
-  TMemoryStatus mem;
+  MemoryStatus mem;
   ASSERT_TRUE(ReadMemoryStatus(mem));
   std::ifstream meminfo("Z:\\proc\\meminfo");
   std::string key;

@@ -20,7 +20,7 @@ struct Prompts : IPowerPrompts {
 };
 
 TEST(PowerPlatform, BindsPowerManagementAndEnablesTheShutdownPrivilege) {
-  TWtsBinding wts;
+  WtsBinding wts;
   SystemPowerPlatform platform(wts, nullptr);
   EXPECT_TRUE(platform.HasPowerManagement());
   EXPECT_TRUE(platform.IsNT());
@@ -29,20 +29,20 @@ TEST(PowerPlatform, BindsPowerManagementAndEnablesTheShutdownPrivilege) {
 }
 
 TEST(PowerPlatform, MissingEntryPointsGiveTheFallBacks) {
-  TWtsBinding wts;
+  WtsBinding wts;
   SystemPowerPlatform platform(wts, nullptr, L"no-such-powrprof.dll", nullptr);
   EXPECT_FALSE(platform.HasPowerManagement());
   EXPECT_FALSE(platform.IsPwrSuspendAllowed());
   EXPECT_FALSE(platform.SetSuspendState(false, false, false));
   EXPECT_FALSE(platform.HasLockWorkStation());
 
-  for (int tag : {ptSleep, ptHibernate}) {
+  for (int tag : {Index(PowerAction::Sleep), Index(PowerAction::Hibernate)}) {
     Prompts prompts;
-    EXPECT_EQ(cmShutdown(tag, L"休眠", platform, prompts).Result, TPowerOutcome::Kind::NotSupported);
+    EXPECT_EQ(RunPowerAction(tag, L"休眠", platform, prompts).Result, PowerOutcome::Kind::NotSupported);
     EXPECT_EQ(prompts.boxes, (std::vector<std::wstring>{L"难道你真的想 休眠?", L"此系统上不支持睡眠。"}));
   }
   Prompts prompts;
-  EXPECT_EQ(cmShutdown(ptLock, L"锁定", platform, prompts).Result, TPowerOutcome::Kind::Nothing);
+  EXPECT_EQ(RunPowerAction(Index(PowerAction::Lock), L"锁定", platform, prompts).Result, PowerOutcome::Kind::Nothing);
   EXPECT_EQ(prompts.boxes, (std::vector<std::wstring>{L"难道你真的想 锁定?"}));
 }
 

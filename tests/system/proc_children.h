@@ -11,9 +11,9 @@
 
 namespace vantrel::test {
 
-class TChildren {
+class ChildProcesses {
  public:
-  TChildren() {
+  ChildProcesses() {
     event_ = L"Local\\vantrel-proc-" + std::to_wstring(::GetCurrentProcessId()) + L"-" +
              std::to_wstring(::GetTickCount64());
     done_.reset(::CreateEventW(nullptr, TRUE, FALSE, event_.c_str()));
@@ -22,9 +22,9 @@ class TChildren {
     std::wstring dir(self, n);
     exe_ = dir.substr(0, dir.find_last_of(L'\\')) + L"\\proc_child.exe";
   }
-  ~TChildren() { EndAll(); }
-  TChildren(const TChildren&) = delete;
-  TChildren& operator=(const TChildren&) = delete;
+  ~ChildProcesses() { EndAll(); }
+  ChildProcesses(const ChildProcesses&) = delete;
+  ChildProcesses& operator=(const ChildProcesses&) = delete;
 
   const std::wstring& Exe() const { return exe_; }
   // The name of the event that ends the children ("<name>-ready" is the handles child's signal).
@@ -75,7 +75,7 @@ class TChildren {
 
 // Starts a "handles" child that holds its known handles and `files` temporary files in dir open; its PID once they
 // are all open, or 0.
-inline DWORD StartHandlesChild(TChildren& children, const std::wstring& dir, int files, DWORD waitMs = 60000) {
+inline DWORD StartHandlesChild(ChildProcesses& children, const std::wstring& dir, int files, DWORD waitMs = 60000) {
   win::UniqueHandle ready(::CreateEventW(nullptr, TRUE, FALSE, (children.EventName() + L"-ready").c_str()));
   const DWORD pid = children.Start(L"handles", L"\"" + dir + L"\" " + std::to_wstring(files) + L" " +
                                                    std::to_wstring(::GetCurrentProcessId()));

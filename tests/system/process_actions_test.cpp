@@ -71,13 +71,13 @@ TEST(ProcessActions, AWindowedProcessClosesAndAWindowlessOneIsEndedByForceWithin
   Notepad notepad;
   ASSERT_NE(notepad.pi.dwProcessId, 0u);
   ASSERT_TRUE(notepad.HasWindow());
-  test::TChildren children;
+  test::ChildProcesses children;
   const DWORD quiet1 = children.Start(L"wait", L"");
   const DWORD quiet2 = children.Start(L"wait", L"");
   ASSERT_NE(quiet1, 0u);
   ASSERT_NE(quiet2, 0u);
 
-  const std::vector<TProcessTarget> targets = {
+  const std::vector<ProcessTarget> targets = {
       {notepad.pi.dwProcessId, CreateTimeOf(notepad.pi.dwProcessId), L"notepad.exe"},
       {quiet1, CreateTimeOf(quiet1), L"proc_child.exe"},
       {quiet2, 0, L"proc_child.exe"},  // creation time unknown: not checked
@@ -87,16 +87,16 @@ TEST(ProcessActions, AWindowedProcessClosesAndAWindowlessOneIsEndedByForceWithin
   const auto ms = std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - start);
   std::printf("three processes ended in %lld ms with a 2000 ms budget\n", static_cast<long long>(ms.count()));
   ASSERT_EQ(outcomes.size(), 3u);
-  EXPECT_EQ(outcomes[0].Result, trClosed);
-  EXPECT_EQ(outcomes[1].Result, trTerminated);
-  EXPECT_EQ(outcomes[2].Result, trTerminated);
+  EXPECT_EQ(outcomes[0].Result, TerminateResult::Closed);
+  EXPECT_EQ(outcomes[1].Result, TerminateResult::Terminated);
+  EXPECT_EQ(outcomes[2].Result, TerminateResult::Terminated);
   for (size_t i = 0; i < children.Count(); ++i) EXPECT_EQ(::WaitForSingleObject(children.Handle(i), 5000), WAIT_OBJECT_0);
   EXPECT_EQ(::WaitForSingleObject(notepad.pi.hProcess, 5000), WAIT_OBJECT_0);
 }
 
 // Only a process with windows can be asked to close; one without is ended while the other is still given its time.
 TEST(ProcessActions, AProcessWithoutWindowsIsEndedAtOnceNotAfterTheWait) {
-  test::TChildren children;
+  test::ChildProcesses children;
   const DWORD hung = children.Start(L"hung", L"");  // its window never reads the WM_CLOSE
   const DWORD quiet = children.Start(L"wait", L"");
   ASSERT_NE(hung, 0u);
@@ -105,7 +105,7 @@ TEST(ProcessActions, AProcessWithoutWindowsIsEndedAtOnceNotAfterTheWait) {
   ASSERT_TRUE(HasTopLevelWindow(hung, false));
 
   std::atomic<bool> returned{false};
-  std::vector<TTerminateOutcome> outcomes;
+  std::vector<TerminateOutcome> outcomes;
   std::thread worker([&] {
     outcomes = CloseOrTerminateProcesses({{hung, CreateTimeOf(hung), L"hung"}, {quiet, CreateTimeOf(quiet), L"quiet"}},
                                          5000);
@@ -115,28 +115,28 @@ TEST(ProcessActions, AProcessWithoutWindowsIsEndedAtOnceNotAfterTheWait) {
   EXPECT_FALSE(returned) << "the windowed child was not given its time";
   worker.join();
   ASSERT_EQ(outcomes.size(), 2u);
-  EXPECT_EQ(outcomes[0].Result, trTerminated);
-  EXPECT_EQ(outcomes[1].Result, trTerminated);
+  EXPECT_EQ(outcomes[0].Result, TerminateResult::Terminated);
+  EXPECT_EQ(outcomes[1].Result, TerminateResult::Terminated);
   EXPECT_EQ(::WaitForSingleObject(children.Handle(0), 5000), WAIT_OBJECT_0);
 }
 
 TEST(ProcessActions, TheProgramItselfSystemPidsAndReusedPidsAreNeverHit) {
-  test::TChildren children;
+  test::ChildProcesses children;
   const DWORD child = children.Start(L"wait", L"");
   ASSERT_NE(child, 0u);
   const auto outcomes = CloseOrTerminateProcesses(
       {{::GetCurrentProcessId(), 0, L"self"}, {4, 0, L"System"}, {child, CreateTimeOf(child) + 1, L"reused"}}, 100);
   ASSERT_EQ(outcomes.size(), 3u);
-  for (const TTerminateOutcome& o : outcomes) {
-    EXPECT_EQ(o.Result, trFailed);
+  for (const TerminateOutcome& o : outcomes) {
+    EXPECT_EQ(o.Result, TerminateResult::Failed);
     EXPECT_NE(o.Error, 0u);
   }
   EXPECT_EQ(::WaitForSingleObject(children.Handle(0), 0), static_cast<DWORD>(WAIT_TIMEOUT)) << "the child still runs";
 }
 
 TEST(ProcessActions, AProcessThatCannotBeOpenedFailsWithTheErrorOfTheCallThatFailed) {
-  const TTerminateOutcome o = CloseOrTerminateProcess({0x7FFFFFFCu, 0, L"none"}, -1);  // no such process
-  EXPECT_EQ(o.Result, trFailed);
+  const TerminateOutcome o = CloseOrTerminateProcess({0x7FFFFFFCu, 0, L"none"}, -1);  // no such process
+  EXPECT_EQ(o.Result, TerminateResult::Failed);
   EXPECT_NE(o.Error, 0u);
   EXPECT_FALSE(SystemErrorText(o.Error).empty());
   const std::wstring denied = SystemErrorText(ERROR_ACCESS_DENIED);
@@ -146,7 +146,7 @@ TEST(ProcessActions, AProcessThatCannotBeOpenedFailsWithTheErrorOfTheCallThatFai
 
 // Terminal services end a process by its bare PID, so they are asked only for the process the user confirmed.
 TEST(ProcessActions, TerminalServicesAreAskedOnlyForAProcessTheListConfirms) {
-  test::TChildren children;
+  test::ChildProcesses children;
   const DWORD child = children.Start(L"wait", L"");
   ASSERT_NE(child, 0u);
   const uint64_t created = CreateTimeOf(child);
@@ -159,7 +159,7 @@ TEST(ProcessActions, TerminalServicesAreAskedOnlyForAProcessTheListConfirms) {
   testing::FakeWts wts;
   const auto outcomes = CloseOrTerminateProcesses({{0x7FFFFFFCu, created, L"gone"}}, -1, wts);
   ASSERT_EQ(outcomes.size(), 1u);
-  EXPECT_EQ(outcomes[0].Result, trFailed);
+  EXPECT_EQ(outcomes[0].Result, TerminateResult::Failed);
   EXPECT_NE(outcomes[0].Error, 0u);
   EXPECT_TRUE(wts.Calls().empty());
 }

@@ -27,15 +27,15 @@ bool EndsWith(const std::wstring& s, const std::wstring& tail) {
 }
 bool Contains(const std::wstring& s, const std::wstring& part) { return Lower(s).find(Lower(part)) != std::wstring::npos; }
 
-const THandleRecord* FindRow(const THandleList& list, const std::wstring& type,
+const HandleRecord* FindRow(const HandleList& list, const std::wstring& type,
                              const std::function<bool(const std::wstring&)>& name) {
-  for (const THandleRecord& r : list.Handles)
+  for (const HandleRecord& r : list.Handles)
     if (r.TypeName == type && name(r.Name)) return &r;
   return nullptr;
 }
 
-size_t CountRows(const THandleList& list, const std::wstring& type, const std::wstring& part) {
-  return static_cast<size_t>(std::count_if(list.Handles.begin(), list.Handles.end(), [&](const THandleRecord& r) {
+size_t CountRows(const HandleList& list, const std::wstring& type, const std::wstring& part) {
+  return static_cast<size_t>(std::count_if(list.Handles.begin(), list.Handles.end(), [&](const HandleRecord& r) {
     return r.TypeName == type && Contains(r.Name, part);
   }));
 }
@@ -66,8 +66,8 @@ class HangingQuery {
   explicit HangingQuery(std::wstring part) : part_(std::move(part)), release_(::CreateEventW(nullptr, TRUE, FALSE, nullptr)) {}
   ~HangingQuery() { Release(); }
   void Release() { ::SetEvent(release_.get()); }
-  THandleListOptions Options() {
-    THandleListOptions o;
+  HandleListOptions Options() {
+    HandleListOptions o;
     o.queryFileName = [part = part_, release = release_.get()](HANDLE file) {
       std::wstring name = QueryFileName(file);
       if (Contains(name, part)) ::WaitForSingleObject(release, 20000);
@@ -84,21 +84,21 @@ class HangingQuery {
 class ProcessHandlesTest : public testing::Test {
  protected:
   static void SetUpTestSuite() {
-    children_ = new test::TChildren;
+    children_ = new test::ChildProcesses;
     busy_ = test::StartHandlesChild(*children_, test::TempFolder(), 2000);
   }
   static void TearDownTestSuite() { delete children_; }
-  static test::TChildren* children_;
+  static test::ChildProcesses* children_;
   static DWORD busy_;
 };
-test::TChildren* ProcessHandlesTest::children_ = nullptr;
+test::ChildProcesses* ProcessHandlesTest::children_ = nullptr;
 DWORD ProcessHandlesTest::busy_ = 0;
 
 TEST_F(ProcessHandlesTest, TheExtendedTableIsRead) {
-  std::vector<THandleTableEntry> table;
-  THandleTableLayout layout = THandleTableLayout::Legacy;
+  std::vector<HandleTableEntry> table;
+  HandleTableLayout layout = HandleTableLayout::Legacy;
   ASSERT_TRUE(ReadHandleTable(table, layout));
-  EXPECT_EQ(layout, THandleTableLayout::Extended);
+  EXPECT_EQ(layout, HandleTableLayout::Extended);
   EXPECT_GT(CountTableHandles(::GetCurrentProcessId()), 0u);
   EXPECT_GE(CountTableHandles(busy_), 2000u);
 }
@@ -106,9 +106,9 @@ TEST_F(ProcessHandlesTest, TheExtendedTableIsRead) {
 TEST_F(ProcessHandlesTest, EachKindOfHandleWithItsTypeAndName) {
   ASSERT_NE(busy_, 0u);
   const std::wstring id = std::to_wstring(busy_);
-  const THandleList list = ReadHandles(busy_);
+  const HandleList list = ReadHandles(busy_);
   ASSERT_TRUE(list.TableRead);
-  for (const THandleRecord& r : list.Handles) {
+  for (const HandleRecord& r : list.Handles) {
     EXPECT_FALSE(r.Name.empty());
     EXPECT_EQ(r.PID, busy_);
   }
@@ -147,12 +147,12 @@ TEST_F(ProcessHandlesTest, NoFileNameWorkerOutlivesItsListing) {
 
 TEST_F(ProcessHandlesTest, AHangingPipeAmongTwoThousandFilesCostsOneWaitAndNoOtherName) {
   ASSERT_TRUE(NoStuckWorkers());
-  test::TChildren children;  // a child of its own: no file of it is remembered as slow yet
+  test::ChildProcesses children;  // a child of its own: no file of it is remembered as slow yet
   const DWORD pid = test::StartHandlesChild(children, test::TempFolder(), 2000);
   ASSERT_NE(pid, 0u);
   const std::wstring pipe = L"vantrel-pipe-" + std::to_wstring(pid);
   HangingQuery hang(pipe);
-  const THandleList list = ReadHandles(pid, hang.Options());
+  const HandleList list = ReadHandles(pid, hang.Options());
   // On a quiet machine exactly the pipe times out; a heavy load can make an ordinary query overrun its wait too,
   // and each such file, and only it, may then be missing (unless its name still came back in time).
   ASSERT_GE(list.FileNameTimeouts, 1);
@@ -170,13 +170,13 @@ TEST_F(ProcessHandlesTest, OwnHandlesNamedAndUnnamed) {
   const std::wstring name = L"vantrel-own-event-" + std::to_wstring(::GetTickCount64());
   win::UniqueHandle named(::CreateEventW(nullptr, TRUE, FALSE, (L"Local\\" + name).c_str()));
   win::UniqueHandle unnamed(::CreateEventW(nullptr, TRUE, FALSE, nullptr));
-  const THandleList list = ReadHandles(::GetCurrentProcessId());
-  const auto byValue = [&](HANDLE h) -> const THandleRecord* {
-    for (const THandleRecord& r : list.Handles)
+  const HandleList list = ReadHandles(::GetCurrentProcessId());
+  const auto byValue = [&](HANDLE h) -> const HandleRecord* {
+    for (const HandleRecord& r : list.Handles)
       if (r.Handle == reinterpret_cast<uintptr_t>(h)) return &r;
     return nullptr;
   };
-  const THandleRecord* row = byValue(named.get());
+  const HandleRecord* row = byValue(named.get());
   ASSERT_NE(row, nullptr);
   EXPECT_EQ(row->TypeName, L"Event");
   EXPECT_TRUE(EndsWith(row->Name, L"\\" + name)) << row->Name;
@@ -184,19 +184,19 @@ TEST_F(ProcessHandlesTest, OwnHandlesNamedAndUnnamed) {
 }
 
 TEST_F(ProcessHandlesTest, AHangingFileNameCostsItsWaitOnceAndTheWorkerEndsOnItsOwn) {
-  test::TChildren children;
+  test::ChildProcesses children;
   const DWORD pid = test::StartHandlesChild(children, test::TempFolder(), 5);
   ASSERT_NE(pid, 0u);
   const std::wstring pipe = L"vantrel-pipe-" + std::to_wstring(pid);
   HangingQuery hang(pipe);
-  const THandleListOptions options = hang.Options();
+  const HandleListOptions options = hang.Options();
   ReadHandles(pid);  // warm-up without the hang: the first listing of a process pays for loading what it needs
 
   auto start = std::chrono::steady_clock::now();
-  const THandleList first = ReadHandles(pid, options);
+  const HandleList first = ReadHandles(pid, options);
   const double firstMs = Ms(std::chrono::steady_clock::now() - start);
   start = std::chrono::steady_clock::now();
-  const THandleList second = ReadHandles(pid, options);
+  const HandleList second = ReadHandles(pid, options);
   const double secondMs = Ms(std::chrono::steady_clock::now() - start);
   // Figures only: the wait itself is bounded by construction, and timings are the benchmark's business.
   std::printf("listing with the hanging pipe: %.1f ms, again: %.1f ms\n", firstMs, secondMs);
@@ -204,7 +204,7 @@ TEST_F(ProcessHandlesTest, AHangingFileNameCostsItsWaitOnceAndTheWorkerEndsOnIts
   EXPECT_EQ(first.FileNameTimeouts, 1);
   EXPECT_EQ(second.FileNameTimeouts, 0) << "the pipe is skipped from then on";
   EXPECT_EQ(StuckFileNameWorkers(), 1u);
-  for (const THandleList* l : {&first, &second}) {
+  for (const HandleList* l : {&first, &second}) {
     EXPECT_EQ(CountRows(*l, L"File", pipe), 0u);
     EXPECT_EQ(CountRows(*l, L"File", L"\\tmp-" + std::to_wstring(pid) + L"-"), 5u) << "the other files still listed";
   }
@@ -218,31 +218,31 @@ TEST_F(ProcessHandlesTest, AHangingFileNameCostsItsWaitOnceAndTheWorkerEndsOnIts
 // being read (each takes a few ms): the late name is kept, and the file is not remembered as slow.
 TEST_F(ProcessHandlesTest, ANameThatArrivesLateButBeforeTheListingEndsIsKept) {
   ASSERT_TRUE(NoStuckWorkers());
-  test::TChildren children;
+  test::ChildProcesses children;
   const DWORD pid = test::StartHandlesChild(children, test::TempFolder(), 200);
   ASSERT_NE(pid, 0u);
   const std::wstring known = L"\\known-" + std::to_wstring(pid);
-  THandleListOptions options;
+  HandleListOptions options;
   options.queryFileName = [known](HANDLE file) {
     std::wstring name = QueryFileName(file);
     ::Sleep(Contains(name, known) ? 2 * kFileNameWaitMs : 5);
     return name;
   };
-  const THandleList first = ReadHandles(pid, options);
+  const HandleList first = ReadHandles(pid, options);
   EXPECT_GE(first.FileNameTimeouts, 1);
   EXPECT_EQ(CountRows(first, L"File", known), 1u);
   EXPECT_TRUE(NoStuckWorkers());
   options.queryFileName = QueryFileName;
-  const THandleList second = ReadHandles(pid, options);
+  const HandleList second = ReadHandles(pid, options);
   EXPECT_EQ(CountRows(second, L"File", known), 1u) << "it answered: it is read again";
 }
 
 TEST_F(ProcessHandlesTest, AfterThreeTimeoutsTheRemainingFileNamesAreSkipped) {
-  test::TChildren children;
+  test::ChildProcesses children;
   const DWORD pid = test::StartHandlesChild(children, test::TempFolder(), 6);
   ASSERT_NE(pid, 0u);
   HangingQuery hang(L"\\tmp-" + std::to_wstring(pid) + L"-");
-  const THandleList list = ReadHandles(pid, hang.Options());
+  const HandleList list = ReadHandles(pid, hang.Options());
   EXPECT_EQ(list.FileNameTimeouts, kFileNameTimeoutsPerListing);
   EXPECT_EQ(CountRows(list, L"File", L"\\tmp-"), 0u);
   EXPECT_TRUE(FindRow(list, L"Event", [](const std::wstring& n) { return Contains(n, L"vantrel-event-"); }))
@@ -255,11 +255,11 @@ TEST_F(ProcessHandlesTest, AfterThreeTimeoutsTheRemainingFileNamesAreSkipped) {
 // the program exceed their limits, and once the limit of stuck workers is reached no file names are read at all.
 TEST_F(ProcessHandlesTest, HangingWorkersStayWithinTheirLimits) {
   ASSERT_TRUE(NoStuckWorkers());
-  test::TChildren children;
+  test::ChildProcesses children;
   const DWORD pid = test::StartHandlesChild(children, test::TempFolder(), 12);
   ASSERT_NE(pid, 0u);
   HangingQuery hang(L"\\tmp-" + std::to_wstring(pid) + L"-");
-  THandleListOptions options = hang.Options();
+  HandleListOptions options = hang.Options();
   // As many workers as may time out: the third listing starts fewer, as only two more may get stuck.
   options.fileNameWorkers = kFileNameTimeoutsPerListing;
   const int kFull = kFileNameTimeoutsPerListing;
@@ -276,7 +276,7 @@ TEST_F(ProcessHandlesTest, HangingWorkersStayWithinTheirLimits) {
       {0, kMaxStuckFileNameWorkers, false},
   };
   for (size_t i = 0; i < std::size(listings); ++i) {
-    const THandleList list = ReadHandles(pid, options);
+    const HandleList list = ReadHandles(pid, options);
     EXPECT_EQ(list.FileNameTimeouts, listings[i].timeouts) << "listing " << i;
     EXPECT_EQ(StuckFileNameWorkers(), listings[i].stuckAfter) << "listing " << i;
     EXPECT_EQ(CountRows(list, L"File", L"\\tmp-"), 0u) << "listing " << i;
@@ -292,19 +292,19 @@ TEST_F(ProcessHandlesTest, HangingWorkersStayWithinTheirLimits) {
 
 TEST_F(ProcessHandlesTest, ModulesOfAChildEachOnceWithVersions) {
   ASSERT_NE(busy_, 0u);
-  const TModuleList list = ReadModules(busy_, true);
+  const ModuleList list = ReadModules(busy_, true);
   EXPECT_FALSE(list.Impossible) << "the 64-bit build lists 64-bit processes";
   ASSERT_FALSE(list.Modules.empty());
   EXPECT_EQ(Lower(list.Modules.front().Name), L"proc_child.exe");
   std::set<std::wstring> paths;
-  for (const TModuleRecord& m : list.Modules) EXPECT_TRUE(paths.insert(Lower(m.ImageName)).second) << m.ImageName;
-  const auto dll = [&](const std::wstring& name) -> const TModuleRecord* {
-    for (const TModuleRecord& m : list.Modules)
+  for (const ModuleRecord& m : list.Modules) EXPECT_TRUE(paths.insert(Lower(m.ImageName)).second) << m.ImageName;
+  const auto dll = [&](const std::wstring& name) -> const ModuleRecord* {
+    for (const ModuleRecord& m : list.Modules)
       if (Lower(m.Name) == name) return &m;
     return nullptr;
   };
   for (const wchar_t* name : {L"ntdll.dll", L"kernel32.dll"}) {
-    const TModuleRecord* m = dll(name);
+    const ModuleRecord* m = dll(name);
     ASSERT_NE(m, nullptr) << name;
     EXPECT_FALSE(m->Version.empty()) << name;
     EXPECT_GT(m->Size, 0) << name;

@@ -21,18 +21,18 @@ namespace vantrel {
 namespace {
 
 // One walk's records as the walk left them, without waiting for what is still on its way.
-TProcesses WalkOnce(TProcessSnapshot& snap) {
-  TProcesses rows;
+ProcessRecords WalkOnce(ProcessSnapshot& snap) {
+  ProcessRecords rows;
   rows.reserve(4096);
-  snap.Walk({}, [&](const TProcessRecord& r) -> TProcessRecord* {
+  snap.Walk({}, [&](const ProcessRecord& r) -> ProcessRecord* {
     rows.push_back(r);
     return &rows.back();
   });
   return rows;
 }
 
-const TProcessRecord* Find(const TProcesses& rows, DWORD pid) {
-  for (const TProcessRecord& r : rows)
+const ProcessRecord* Find(const ProcessRecords& rows, DWORD pid) {
+  for (const ProcessRecord& r : rows)
     if (r.PID == pid) return &r;
   return nullptr;
 }
@@ -48,8 +48,8 @@ bool WaitForWindow(DWORD pid) {
 
 DWORD WaitForChildOf(DWORD parent) {
   for (int i = 0; i < 100; ++i) {
-    TProcessSnapshot snap;
-    for (const TProcessRecord& r : snap.Snapshot([](const TProcessRecord&) { return false; }))
+    ProcessSnapshot snap;
+    for (const ProcessRecord& r : snap.Snapshot([](const ProcessRecord&) { return false; }))
       if (r.PPID == parent) return r.PID;
     std::this_thread::sleep_for(std::chrono::milliseconds(100));
   }
@@ -59,7 +59,7 @@ DWORD WaitForChildOf(DWORD parent) {
 class ProcessSnapshotTest : public testing::Test {
  protected:
   static void SetUpTestSuite() {
-    children_ = new test::TChildren;
+    children_ = new test::ChildProcesses;
     chinese_ = children_->Start(L"wait", L"中文参数 \"带 空格\" ü", &chineseLine_, L"VANTREL_PROC_TEST=环境变量");
     long_ = children_->Start(L"wait", L"--long " + std::wstring(4500, L'x') + L" end", &longLine_);
     parent_ = children_->Start(L"parent", L"");
@@ -73,22 +73,22 @@ class ProcessSnapshotTest : public testing::Test {
     // The first refresh asks the windows; the answers are there for the next one.
     snapshot_.Snapshot();
     std::this_thread::sleep_for(std::chrono::milliseconds(kRespondTimeoutMs + 200));
-    rows_ = new TProcesses(snapshot_.Snapshot());
+    rows_ = new ProcessRecords(snapshot_.Snapshot());
   }
   static void TearDownTestSuite() {
     delete rows_;
     delete children_;
   }
 
-  static inline test::TChildren* children_ = nullptr;
+  static inline test::ChildProcesses* children_ = nullptr;
   static inline DWORD chinese_ = 0, long_ = 0, parent_ = 0, hung_ = 0, window_ = 0, grandchild_ = 0;
   static inline std::wstring chineseLine_, longLine_;
-  static inline TProcessSnapshot snapshot_;
-  static inline TProcesses* rows_ = nullptr;
+  static inline ProcessSnapshot snapshot_;
+  static inline ProcessRecords* rows_ = nullptr;
 };
 
 TEST_F(ProcessSnapshotTest, ChildFacts) {
-  const TDateTime now = FileTimeToDateTime(TicksToFileTime([] {
+  const DateTime now = FileTimeToDateTime(TicksToFileTime([] {
                                               FILETIME ft;
                                               ::GetSystemTimeAsFileTime(&ft);
                                               return FileTimeTicks(ft);
@@ -99,13 +99,13 @@ TEST_F(ProcessSnapshotTest, ChildFacts) {
     const std::wstring* line;
   } cases[] = {{chinese_, &chineseLine_}, {long_, &longLine_}};
   for (const Case& c : cases) {
-    const TProcessRecord* r = Find(*rows_, c.pid);
+    const ProcessRecord* r = Find(*rows_, c.pid);
     ASSERT_NE(r, nullptr) << c.pid;
     EXPECT_EQ(r->CommandLine, *c.line);
     EXPECT_TRUE(detail::EqualsNoCase(r->ImageName, children_->Exe())) << std::string(r->ImageName.begin(), r->ImageName.end());
     EXPECT_EQ(r->Name, L"proc_child.exe");
     EXPECT_EQ(r->PPID, ::GetCurrentProcessId());
-    EXPECT_TRUE(r->IsAccesible);
+    EXPECT_TRUE(r->IsAccessible);
     EXPECT_TRUE(r->CanBeKilled);
     EXPECT_TRUE(r->Is64bit);  // the 64-bit build's child on a 64-bit prefix
     EXPECT_GT(r->WorkingSet, 0u);
@@ -130,7 +130,7 @@ TEST_F(ProcessSnapshotTest, ChildFacts) {
 }
 
 TEST_F(ProcessSnapshotTest, TreeAndWindows) {
-  const TProcessRecord* grand = Find(*rows_, grandchild_);
+  const ProcessRecord* grand = Find(*rows_, grandchild_);
   ASSERT_NE(grand, nullptr);
   EXPECT_EQ(grand->PPID, parent_);
   const std::vector<int> parents = BuildProcessTreeParents(*rows_, true, L"");
@@ -138,8 +138,8 @@ TEST_F(ProcessSnapshotTest, TreeAndWindows) {
   ASSERT_GE(parents[gi], 0);
   EXPECT_EQ((*rows_)[static_cast<size_t>(parents[gi])].PID, parent_);
 
-  const TProcessRecord* hung = Find(*rows_, hung_);
-  const TProcessRecord* window = Find(*rows_, window_);
+  const ProcessRecord* hung = Find(*rows_, hung_);
+  const ProcessRecord* window = Find(*rows_, window_);
   ASSERT_TRUE(hung && window);
   EXPECT_FALSE(hung->IsResponding);
   EXPECT_GE(hung->WinCount, 1);
@@ -153,13 +153,13 @@ TEST_F(ProcessSnapshotTest, TreeAndWindows) {
 // A hung window is asked on a worker: the walk returns while the question is open, and the next refresh after the
 // time-out shows the process as not responding.
 TEST_F(ProcessSnapshotTest, AHungWindowShowsAtTheNextRefreshWithoutHoldingTheWalk) {
-  TProcessSnapshot snap;
-  const TProcesses first = WalkOnce(snap);
+  ProcessSnapshot snap;
+  const ProcessRecords first = WalkOnce(snap);
   ASSERT_NE(Find(first, hung_), nullptr);
   EXPECT_TRUE(Find(first, hung_)->IsResponding) << "no answer yet";
   EXPECT_TRUE(snap.Responsiveness().QuestionOpen(hung_)) << "the walk did not wait for the hung window";
   std::this_thread::sleep_for(std::chrono::milliseconds(kRespondTimeoutMs + 200));
-  const TProcesses second = snap.Snapshot();
+  const ProcessRecords second = snap.Snapshot();
   EXPECT_FALSE(Find(second, hung_)->IsResponding);
   EXPECT_TRUE(Find(second, window_)->IsResponding);
   EXPECT_LE(snap.Responsiveness().Workers(), 4);
@@ -170,28 +170,28 @@ TEST_F(ProcessSnapshotTest, AHungWindowShowsAtTheNextRefreshWithoutHoldingTheWal
 TEST_F(ProcessSnapshotTest, TheFirstWalkKnowsTheProgramsOwnAccount) {
   InitSystemFacts();
   ASSERT_FALSE(SystemFacts().CurrentUserName.empty());
-  TProcessSnapshot snap;
-  const TProcesses first = WalkOnce(snap);
-  const TProcessRecord* self = Find(first, ::GetCurrentProcessId());
+  ProcessSnapshot snap;
+  const ProcessRecords first = WalkOnce(snap);
+  const ProcessRecord* self = Find(first, ::GetCurrentProcessId());
   ASSERT_NE(self, nullptr);
   EXPECT_EQ(self->Username, SystemFacts().CurrentUserName);
 }
 
 // The native list replaced the Toolhelp walk as the source: both give the same records for the same processes.
 TEST_F(ProcessSnapshotTest, TheNativeListAndTheToolhelpWalkGiveTheSameRecords) {
-  TProcessSnapshot native, toolhelp;
-  toolhelp.ForceSource(TProcessListSource::Toolhelp);
-  const TProcesses a = native.Snapshot();
-  const TProcesses b = toolhelp.Snapshot();
-  EXPECT_EQ(native.LastSource(), TProcessListSource::Native);
-  EXPECT_EQ(toolhelp.LastSource(), TProcessListSource::Toolhelp);
+  ProcessSnapshot native, toolhelp;
+  toolhelp.ForceSource(ProcessListSource::Toolhelp);
+  const ProcessRecords a = native.Snapshot();
+  const ProcessRecords b = toolhelp.Snapshot();
+  EXPECT_EQ(native.LastSource(), ProcessListSource::Native);
+  EXPECT_EQ(toolhelp.LastSource(), ProcessListSource::Toolhelp);
   // Every owner is known here; without the native counters the session process list is still wanted.
   EXPECT_FALSE(native.WantsSessionProcesses());
   EXPECT_TRUE(toolhelp.WantsSessionProcesses());
   ASSERT_GT(a.size(), 5u);
   for (const DWORD pid : {chinese_, long_, parent_, grandchild_, hung_, window_, DWORD{::GetCurrentProcessId()}}) {
-    const TProcessRecord* x = Find(a, pid);
-    const TProcessRecord* y = Find(b, pid);
+    const ProcessRecord* x = Find(a, pid);
+    const ProcessRecord* y = Find(b, pid);
     ASSERT_TRUE(x && y) << pid;
     EXPECT_EQ(x->PPID, y->PPID) << pid;
     EXPECT_EQ(x->Name, y->Name) << pid;
@@ -200,14 +200,14 @@ TEST_F(ProcessSnapshotTest, TheNativeListAndTheToolhelpWalkGiveTheSameRecords) {
     EXPECT_EQ(x->Username, y->Username) << pid;
     EXPECT_EQ(x->Domain, y->Domain) << pid;
     EXPECT_EQ(x->System, y->System) << pid;
-    EXPECT_EQ(x->IsAccesible, y->IsAccesible) << pid;
+    EXPECT_EQ(x->IsAccessible, y->IsAccessible) << pid;
     EXPECT_EQ(x->CanBeKilled, y->CanBeKilled) << pid;
     EXPECT_EQ(x->ImageName, y->ImageName) << pid;
     EXPECT_EQ(x->CommandLine, y->CommandLine) << pid;
     EXPECT_EQ(x->Is64bit, y->Is64bit) << pid;
     EXPECT_EQ(x->Version, y->Version) << pid;
     EXPECT_EQ(x->Size, y->Size) << pid;
-    EXPECT_EQ(x->_ImageIndex, y->_ImageIndex) << pid;
+    EXPECT_EQ(x->ImageIndexValue, y->ImageIndexValue) << pid;
     EXPECT_EQ(x->WinCount, y->WinCount) << pid;
     EXPECT_EQ(x->CPUTimes.CreateTime, y->CPUTimes.CreateTime) << pid;
     EXPECT_DOUBLE_EQ(x->CreationTime, y->CreationTime) << pid;
@@ -219,8 +219,8 @@ TEST_F(ProcessSnapshotTest, TheNativeListAndTheToolhelpWalkGiveTheSameRecords) {
   }
   // The same processes in the same order.
   std::vector<uint32_t> pa, pb;
-  for (const TProcessRecord& r : a) pa.push_back(r.PID);
-  for (const TProcessRecord& r : b) pb.push_back(r.PID);
+  for (const ProcessRecord& r : a) pa.push_back(r.PID);
+  for (const ProcessRecord& r : b) pb.push_back(r.PID);
   std::vector<uint32_t> common;
   for (uint32_t pid : pa)
     if (std::find(pb.begin(), pb.end(), pid) != pb.end()) common.push_back(pid);
@@ -232,10 +232,10 @@ TEST_F(ProcessSnapshotTest, TheNativeListAndTheToolhelpWalkGiveTheSameRecords) {
 }
 
 TEST_F(ProcessSnapshotTest, AFilesFactsAreReadOncePerPathForAllItsProcesses) {
-  TProcessSnapshot snap;
-  const TProcesses rows = snap.Snapshot();
+  ProcessSnapshot snap;
+  const ProcessRecords rows = snap.Snapshot();
   std::vector<std::wstring> paths;
-  for (const TProcessRecord& r : rows) {
+  for (const ProcessRecord& r : rows) {
     if (r.ImageName.empty()) continue;
     std::wstring folded = r.ImageName;
     for (wchar_t& c : folded) c = static_cast<wchar_t>(towlower(c));
@@ -243,7 +243,7 @@ TEST_F(ProcessSnapshotTest, AFilesFactsAreReadOncePerPathForAllItsProcesses) {
   }
   EXPECT_EQ(snap.CachedFiles(), paths.size());
   const size_t children = static_cast<size_t>(std::count_if(
-      rows.begin(), rows.end(), [](const TProcessRecord& r) { return r.Name == L"proc_child.exe"; }));
+      rows.begin(), rows.end(), [](const ProcessRecord& r) { return r.Name == L"proc_child.exe"; }));
   EXPECT_GE(children, 6u);
   EXPECT_LT(snap.CachedFiles() + children - 1, rows.size() + 1) << "proc_child.exe counted once";
 }
@@ -257,24 +257,24 @@ TEST_F(ProcessSnapshotTest, EnvironmentOfAChild) {
 
   // A limited handle cannot read memory: a clear false, nothing else.
   win::UniqueHandle limited(::OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, chinese_));
-  TProcessParameters params;
+  ProcessParameters params;
   EXPECT_FALSE(ReadTargetProcessParameters(limited.get(), params) && !params.CommandLine.empty());
 }
 
 TEST_F(ProcessSnapshotTest, CachedRefreshKeepsFactsAndDropsTheGone) {
-  TProcessSnapshot snap;
-  const TProcesses first = snap.Snapshot();
+  ProcessSnapshot snap;
+  const ProcessRecords first = snap.Snapshot();
   const size_t cached = snap.CachedProcesses();
   EXPECT_GT(cached, 0u);
-  const TProcesses second = snap.Snapshot();
-  const TProcessRecord* r = Find(second, chinese_);
+  const ProcessRecords second = snap.Snapshot();
+  const ProcessRecord* r = Find(second, chinese_);
   ASSERT_NE(r, nullptr);
   EXPECT_EQ(r->CommandLine, chineseLine_);
   EXPECT_TRUE(detail::EqualsNoCase(r->ImageName, children_->Exe()));
   EXPECT_GT(r->Size, 0);
 
   // A process that is gone leaves the cache at the next refresh.
-  test::TChildren extra;
+  test::ChildProcesses extra;
   const DWORD pid = extra.Start(L"wait", L"short-lived");
   ASSERT_NE(pid, 0u);
   std::this_thread::sleep_for(std::chrono::milliseconds(300));
@@ -286,18 +286,18 @@ TEST_F(ProcessSnapshotTest, CachedRefreshKeepsFactsAndDropsTheGone) {
 }
 
 TEST_F(ProcessSnapshotTest, ProcessEndingBetweenThePhases) {
-  test::TChildren victims;
+  test::ChildProcesses victims;
   const DWORD pid = victims.Start(L"wait", L"victim");
   ASSERT_NE(pid, 0u);
   std::this_thread::sleep_for(std::chrono::milliseconds(300));
-  TProcessSnapshot snap;
-  TProcesses rows;
+  ProcessSnapshot snap;
+  ProcessRecords rows;
   rows.reserve(4096);
   bool sawVictim = false;
   std::vector<std::wstring> log;
   snap.Walk(
       {},
-      [&](const TProcessRecord& r) -> TProcessRecord* {
+      [&](const ProcessRecord& r) -> ProcessRecord* {
         if (r.PID == pid) {
           sawVictim = true;
           ::TerminateProcess(victims.Handle(0), 7);
@@ -308,51 +308,51 @@ TEST_F(ProcessSnapshotTest, ProcessEndingBetweenThePhases) {
       },
       [&](const std::wstring& line) { log.push_back(line); });
   EXPECT_TRUE(sawVictim);
-  const TProcessRecord* r = Find(rows, pid);
+  const ProcessRecord* r = Find(rows, pid);
   ASSERT_NE(r, nullptr);
   EXPECT_EQ(r->Name, L"proc_child.exe");
   EXPECT_TRUE(log.empty());
 }
 
 TEST_F(ProcessSnapshotTest, SessionListFillsAndFilterSkipsPhaseTwo) {
-  TProcessRecord extra;
+  ProcessRecord extra;
   extra.PID = chinese_;
   extra.Username = L"from-session-list";
   extra.ThreadCount = 99;
   win::UniqueHandle release(::CreateEventW(nullptr, TRUE, FALSE, nullptr));
-  TProcessSnapshot snap;
+  ProcessSnapshot snap;
   std::mutex lookupsMutex;
-  std::map<TSidBytes, int> lookups;
-  snap.SetAccountLookup([&lookupsMutex, &lookups, event = release.get()](const TSidBytes& sid) {
+  std::map<SidBytes, int> lookups;
+  snap.SetAccountLookup([&lookupsMutex, &lookups, event = release.get()](const SidBytes& sid) {
     ::WaitForSingleObject(event, 20000);
     {
       std::lock_guard lock(lookupsMutex);
       ++lookups[sid];
     }
-    TSidBytes copy = sid;
+    SidBytes copy = sid;
     return LookupSidAccount(static_cast<PSID>(copy.data()), L"");
   });
-  TProcesses rows;
+  ProcessRecords rows;
   rows.reserve(4096);
   auto walk = [&] {
     rows.clear();
-    snap.Walk({extra}, [&](const TProcessRecord& r) -> TProcessRecord* {
+    snap.Walk({extra}, [&](const ProcessRecord& r) -> ProcessRecord* {
       rows.push_back(r);
       return r.PID == chinese_ ? nullptr : &rows.back();  // not shown: first phase only
     });
   };
   walk();
-  const TProcessRecord* r = Find(rows, chinese_);
+  const ProcessRecord* r = Find(rows, chinese_);
   ASSERT_NE(r, nullptr);
   EXPECT_EQ(r->Username, L"from-session-list") << "the owner's name is still on its way";
   // Without the list: no user yet, and an owner on its way is not a missing owner (that would make it a system one).
-  TProcesses bare;
+  ProcessRecords bare;
   bare.reserve(4096);
-  snap.Walk({}, [&](const TProcessRecord& p) -> TProcessRecord* {
+  snap.Walk({}, [&](const ProcessRecord& p) -> ProcessRecord* {
     bare.push_back(p);
     return nullptr;
   });
-  const TProcessRecord* pending = Find(bare, chinese_);
+  const ProcessRecord* pending = Find(bare, chinese_);
   ASSERT_NE(pending, nullptr);
   EXPECT_TRUE(pending->Username.empty());
   EXPECT_FALSE(pending->System);
@@ -382,31 +382,31 @@ TEST_F(ProcessSnapshotTest, SessionListFillsAndFilterSkipsPhaseTwo) {
 TEST_F(ProcessSnapshotTest, WhatOnlyWmiKnowsArrivesAtALaterWalkWithoutHoldingIt) {
   win::UniqueHandle release(::CreateEventW(nullptr, TRUE, FALSE, nullptr));
   std::atomic<int> askedForChild{0};
-  TProcessSnapshot snap;
+  ProcessSnapshot snap;
   snap.Reads.ImageName = [](HANDLE, const std::wstring&) { return std::wstring(); };
-  snap.Reads.Parameters = [](HANDLE, TProcessParameters&) { return false; };
+  snap.Reads.Parameters = [](HANDLE, ProcessParameters&) { return false; };
   const DWORD child = chinese_, hidden = long_;
-  snap.SetWmiQuery([&askedForChild, child, event = release.get()](TWmiWorker::Session&, uint32_t pid) {
-    if (pid != child) return TWmiProcessTexts{true, L"", L""};
+  snap.SetWmiQuery([&askedForChild, child, event = release.get()](WmiWorker::Session&, uint32_t pid) {
+    if (pid != child) return WmiProcessTexts{true, L"", L""};
     ++askedForChild;
     ::WaitForSingleObject(event, 20000);
-    return TWmiProcessTexts{true, L"child --from-wmi", L"C:\\wmi\\proc_child.exe"};
+    return WmiProcessTexts{true, L"child --from-wmi", L"C:\\wmi\\proc_child.exe"};
   });
-  TProcesses rows;
+  ProcessRecords rows;
   rows.reserve(4096);
   auto walk = [&] {
     rows.clear();
-    snap.Walk({}, [&](const TProcessRecord& r) -> TProcessRecord* {
+    snap.Walk({}, [&](const ProcessRecord& r) -> ProcessRecord* {
       rows.push_back(r);
       return r.PID == hidden ? nullptr : &rows.back();
     });
     return Find(rows, child);
   };
 
-  const TProcessRecord* r = walk();
+  const ProcessRecord* r = walk();
   ASSERT_NE(r, nullptr);
   EXPECT_TRUE(r->ImageName.empty()) << "the walk did not wait for WMI";
-  const TWmiProcessReader::TKey key{child, r->CPUTimes.CreateTime};
+  const WmiProcessReader::ProcessKey key{child, r->CPUTimes.CreateTime};
   EXPECT_TRUE(snap.WmiReader()->Open(key));
   walk();
   ::SetEvent(release.get());
@@ -415,22 +415,22 @@ TEST_F(ProcessSnapshotTest, WhatOnlyWmiKnowsArrivesAtALaterWalkWithoutHoldingIt)
   ASSERT_NE(r, nullptr);
   EXPECT_EQ(r->ImageName, L"C:\\wmi\\proc_child.exe");
   EXPECT_EQ(r->Size, 0) << "a path from WMI has no file facts";
-  TProcessRecord details = *r;
-  EXPECT_EQ(snap.CompleteCommandLine(details), TCommandLineState::Known);
+  ProcessRecord details = *r;
+  EXPECT_EQ(snap.CompleteCommandLine(details), CommandLineState::Known);
   EXPECT_EQ(details.CommandLine, L"child --from-wmi");
   walk();
   EXPECT_EQ(askedForChild.load(), 1) << "asked once for the process's life";
 
   // A process the walk did not complete: the details learn that only WMI may know its line, and keep its answer.
-  const TProcessRecord* other = Find(rows, hidden);
+  const ProcessRecord* other = Find(rows, hidden);
   ASSERT_NE(other, nullptr);
-  TProcessRecord hiddenRow = *other;
-  EXPECT_EQ(snap.CompleteCommandLine(hiddenRow), TCommandLineState::AskWmi);
+  ProcessRecord hiddenRow = *other;
+  EXPECT_EQ(snap.CompleteCommandLine(hiddenRow), CommandLineState::AskWmi);
   EXPECT_TRUE(hiddenRow.CommandLine.empty());
   snap.MergeWmiTexts(hidden, hiddenRow.CPUTimes.CreateTime, snap.WmiReader()->Ask(hidden, 20000));
-  EXPECT_EQ(snap.CompleteCommandLine(hiddenRow), TCommandLineState::Unknown) << "WMI answered without a line";
+  EXPECT_EQ(snap.CompleteCommandLine(hiddenRow), CommandLineState::Unknown) << "WMI answered without a line";
   snap.MergeWmiTexts(hidden, hiddenRow.CPUTimes.CreateTime, {true, L"merged", L""});
-  EXPECT_EQ(snap.CompleteCommandLine(hiddenRow), TCommandLineState::Known);
+  EXPECT_EQ(snap.CompleteCommandLine(hiddenRow), CommandLineState::Known);
   EXPECT_EQ(hiddenRow.CommandLine, L"merged");
   EXPECT_TRUE(snap.WaitForLookups(20000));  // the stand-in uses this test's counter
 }
@@ -452,10 +452,10 @@ TEST(RemoteFiles, WhichPathsAreOnAnotherMachine) {
 TEST(RemoteFiles, AreReadOnAWorkerOncePerPath) {
   win::UniqueHandle release(::CreateEventW(nullptr, TRUE, FALSE, nullptr));
   std::atomic<int> reads{0};
-  TRemoteFileFacts remote([&reads, event = release.get()](const std::wstring& path, int32_t) {
+  RemoteFileFacts remote([&reads, event = release.get()](const std::wstring& path, int32_t) {
     ++reads;
     ::WaitForSingleObject(event, 20000);
-    TImageFileFacts f;
+    ImageFileFacts f;
     f.Desc = L"read " + path;
     f.ImageIndex = 7;
     return f;
@@ -465,7 +465,7 @@ TEST(RemoteFiles, AreReadOnAWorkerOncePerPath) {
   EXPECT_EQ(remote.Get(L"\\\\srv\\b.exe", 3), nullptr);
   ::SetEvent(release.get());
   for (int i = 0; i < 500 && remote.Pending() > 0; ++i) ::Sleep(20);
-  const TImageFileFacts* a = remote.Get(L"\\\\srv\\a.exe", 3);
+  const ImageFileFacts* a = remote.Get(L"\\\\srv\\a.exe", 3);
   ASSERT_NE(a, nullptr);
   EXPECT_EQ(a->Desc, L"read \\\\srv\\a.exe");
   EXPECT_EQ(a->ImageIndex, 7);

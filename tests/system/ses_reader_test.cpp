@@ -89,11 +89,11 @@ class FakeWts final : public IWtsApi {
     EXPECT_EQ(*level, 1u);
     EXPECT_EQ(session, kWtsAnySession);
     if (!enumerateProcessesOk) return FALSE;
-    auto* infos = reinterpret_cast<TWtsProcessInfoExW*>(Allocate(sizeof(TWtsProcessInfoExW) * processes.size()));
+    auto* infos = reinterpret_cast<WtsProcessInfoEx*>(Allocate(sizeof(WtsProcessInfoEx) * processes.size()));
     for (size_t i = 0; i < processes.size(); ++i) {
       const FakeProcess& p = processes[i];
-      TWtsProcessInfoExW& e = infos[i];
-      e = TWtsProcessInfoExW{};
+      WtsProcessInfoEx& e = infos[i];
+      e = WtsProcessInfoEx{};
       e.SessionId = p.session;
       e.ProcessId = p.pid;
       e.pProcessName = Name(p);
@@ -208,18 +208,18 @@ void FillServer(FakeWts& wts) {
 TEST(SessionReader, EverySessionWithItsClientFacts) {
   FakeWts wts;
   FillServer(wts);
-  const TSessionsRead read = ReadSessions(wts);
+  const SessionsRead read = ReadSessions(wts);
   ASSERT_TRUE(read.Ok);
   EXPECT_EQ(wts.Outstanding(), 0u);
   ASSERT_EQ(read.Sessions.size(), 4u);
-  const TSessionRecord& console = read.Sessions[1];
-  const TSessionRecord& remote = read.Sessions[2];
-  const TSessionRecord& listener = read.Sessions[3];
+  const SessionRecord& console = read.Sessions[1];
+  const SessionRecord& remote = read.Sessions[2];
+  const SessionRecord& listener = read.Sessions[3];
   EXPECT_EQ(console.WinSta, L"Console");
   EXPECT_EQ(console.DomainName, L"VM");
-  EXPECT_EQ(SessionCellText(console, scsClientDisplay), L"");
-  EXPECT_EQ(SessionCellText(console, scsClientAddress), L"");
-  EXPECT_EQ(SessionCellText(console, scsClientOS), L"");
+  EXPECT_EQ(SessionCellText(console, Index(SessionColumn::ClientDisplay)), L"");
+  EXPECT_EQ(SessionCellText(console, Index(SessionColumn::ClientAddress)), L"");
+  EXPECT_EQ(SessionCellText(console, Index(SessionColumn::ClientOS)), L"");
   const wchar_t* remoteCells[] = {L"3",  L"RDP-Tcp#7", L"clerk", L"PC7", L"Active", L"0", L"Windows (Build 9600)",
                                   L"1280 x 1024 @ 15-bit", L"10.0.0.7"};
   for (int c = 0; c < kSessionColumnCount; ++c) EXPECT_EQ(SessionCellText(remote, c), remoteCells[c]) << c;
@@ -227,12 +227,12 @@ TEST(SessionReader, EverySessionWithItsClientFacts) {
   EXPECT_EQ(listener.ID, 65536u);
   EXPECT_EQ(listener.Username, L"");
   EXPECT_EQ(listener.ClientDisplayDepth, 0);
-  EXPECT_EQ(SessionCellText(listener, scsState), L"Listen");
+  EXPECT_EQ(SessionCellText(listener, Index(SessionColumn::State)), L"Listen");
   EXPECT_EQ(SessionRowColour(listener, L"root"), kSessionInactiveColour);
   EXPECT_EQ(SessionRowColour(console, L"ROOT"), kSessionOwnColour);
 
   wts.enumerateSessionsOk = false;
-  const TSessionsRead failed = ReadSessions(wts);
+  const SessionsRead failed = ReadSessions(wts);
   EXPECT_FALSE(failed.Ok);
   EXPECT_EQ(failed.Error, static_cast<DWORD>(ERROR_ACCESS_DENIED));
   EXPECT_TRUE(failed.Sessions.empty());
@@ -243,10 +243,10 @@ TEST(SessionReader, ProcessListBasicAndExtendedWithOwners) {
   FakeWts wts;
   FillServer(wts);
   for (bool extended : {false, true}) {
-    const TSessionsSnapshot snap = ReadSessionsSnapshot(wts, extended);
+    const SessionsSnapshot snap = ReadSessionsSnapshot(wts, extended);
     EXPECT_EQ(wts.Outstanding(), 0u) << extended;
     ASSERT_TRUE(snap.Processes.Ok);
-    const TProcesses& p = snap.Processes.Processes;
+    const ProcessRecords& p = snap.Processes.Processes;
     ASSERT_EQ(p.size(), 4u);
     EXPECT_EQ(p[0].Username, L"SYSTEM");                 // from the SID
     EXPECT_EQ(p[1].Username, L"S-1-5-21-1-2-3-4444");   // a SID of no account: its text
@@ -254,7 +254,7 @@ TEST(SessionReader, ProcessListBasicAndExtendedWithOwners) {
     EXPECT_EQ(p[3].Username, L"clerk");                  // no SID: the session's user
     EXPECT_EQ(p[3].Name, L"notepad.exe");
     EXPECT_EQ(p[3].Session, 3);
-    const TSessionRecords& s = snap.Sessions.Sessions;
+    const SessionRecords& s = snap.Sessions.Sessions;
     EXPECT_EQ(s[0].ProcCount, 2);  // the services session counts its processes
     EXPECT_EQ(s[1].ProcCount, 1);
     EXPECT_EQ(s[2].ProcCount, 1);
@@ -276,9 +276,9 @@ TEST(SessionReader, ProcessListBasicAndExtendedWithOwners) {
     }
   }
   wts.enumerateProcessesOk = false;
-  const TSessionsSnapshot none = ReadSessionsSnapshot(wts, false);
+  const SessionsSnapshot none = ReadSessionsSnapshot(wts, false);
   EXPECT_FALSE(none.Processes.Ok);
-  for (const TSessionRecord& s : none.Sessions.Sessions) EXPECT_EQ(s.ProcCount, 0);
+  for (const SessionRecord& s : none.Sessions.Sessions) EXPECT_EQ(s.ProcCount, 0);
   EXPECT_TRUE(UseExtendedSessionProcesses(true, false));
   EXPECT_FALSE(UseExtendedSessionProcesses(true, true));
   EXPECT_FALSE(UseExtendedSessionProcesses(false, false));
@@ -287,9 +287,9 @@ TEST(SessionReader, ProcessListBasicAndExtendedWithOwners) {
 TEST(SessionReader, ProcessTheProgramCannotOpenTakesWhatTheListKnows) {
   FakeWts wts;
   FillServer(wts);
-  const TSessionsSnapshot snap = ReadSessionsSnapshot(wts, true);
+  const SessionsSnapshot snap = ReadSessionsSnapshot(wts, true);
   // The process refresh's first-phase record of a process it could not open: no owner, no counters.
-  TProcessRecord closed;
+  ProcessRecord closed;
   closed.PID = 400;
   closed.Name = L"svchost.exe";
   MatchSessionProcesses(closed, snap.Processes.Processes);
@@ -309,7 +309,7 @@ TEST(SessionActions, PassTheTargetAndReportTheCallsError) {
   wts.actionError = ERROR_ACCESS_DENIED;
   EXPECT_EQ(DisconnectSession(wts, 3).Error, static_cast<DWORD>(ERROR_ACCESS_DENIED));
   EXPECT_EQ(LogoffSession(wts, 3).Error, static_cast<DWORD>(ERROR_ACCESS_DENIED));
-  const TSessionOutcome sent = SendSessionMessage(wts, 3, L"Message from root (1)", L"Hello; \"you\"");
+  const SessionOutcome sent = SendSessionMessage(wts, 3, L"Message from root (1)", L"Hello; \"you\"");
   EXPECT_FALSE(sent.Ok);
   ASSERT_EQ(wts.calls.size(), 3u);
   EXPECT_EQ(wts.calls[0].what, "disconnect");
@@ -334,9 +334,9 @@ TEST(SessionActions, PassTheTargetAndReportTheCallsError) {
 TEST(SessionJournal, EntryForEveryCodeWithItsUser) {
   FakeWts wts;
   FillServer(wts);
-  const TSessionRecords listed = ReadSessions(wts).Sessions;
+  const SessionRecords listed = ReadSessions(wts).Sessions;
   for (uint32_t code = 1; code <= 10; ++code) {
-    const TSesJournalRecord r = NewJournalEntry(wts, code, 3, listed);
+    const SessionJournalRecord r = NewJournalEntry(wts, code, 3, listed);
     EXPECT_EQ(r.Event, SessionEventText(code));
     EXPECT_EQ(r.Session, 3);
     EXPECT_EQ(r.Username, L"PC7\\clerk");
@@ -360,23 +360,23 @@ TEST(SessionJournal, EntryForEveryCodeWithItsUser) {
 TEST(SessionReader, RealBindingAnswers) {
   IWtsApi& api = WtsApi();
   for (bool extended : {false, true}) {
-    const TSessionsSnapshot snap = ReadSessionsSnapshot(api, extended);
+    const SessionsSnapshot snap = ReadSessionsSnapshot(api, extended);
     PrintLine(std::wstring(extended ? L"extended" : L"basic") + L": sessions ok " +
               std::to_wstring(snap.Sessions.Ok) + L", " + std::to_wstring(snap.Sessions.Sessions.size()) +
               L" sessions; processes ok " + std::to_wstring(snap.Processes.Ok) + L", " +
               std::to_wstring(snap.Processes.Processes.size()) + L" processes");
-    for (const TSessionRecord& s : snap.Sessions.Sessions) EXPECT_GE(s.ProcCount, 0);
+    for (const SessionRecord& s : snap.Sessions.Sessions) EXPECT_GE(s.ProcCount, 0);
     if (snap.Processes.Ok && !extended) {
       bool self = false;
-      for (const TProcessRecord& p : snap.Processes.Processes) self |= p.PID == ::GetCurrentProcessId();
+      for (const ProcessRecord& p : snap.Processes.Processes) self |= p.PID == ::GetCurrentProcessId();
       EXPECT_TRUE(self);
     }
   }
-  const TSessionOutcome sent = SendSessionMessage(api, 0xFFFFFFF0u, L"t", L"m");
+  const SessionOutcome sent = SendSessionMessage(api, 0xFFFFFFF0u, L"t", L"m");
   if (!sent.Ok) {
     EXPECT_NE(sent.Error, 0u);
   }
-  const TSesJournalRecord entry = NewJournalEntry(api, 7, 1, {});
+  const SessionJournalRecord entry = NewJournalEntry(api, 7, 1, {});
   PrintLine(L"journal entry: " + entry.SesType + L" | " + entry.Username + L" | " + entry.Event);
   EXPECT_EQ(entry.Event, L"Session lock");
 }

@@ -83,8 +83,8 @@ TEST_F(WindowSnapshot, TwoInOneSecondGiveTwoDecodableFiles) {
   RECT rect;
   GetWindowRect(window_, &rect);
   const SYSTEMTIME when{2014, 5, 2, 6, 14, 5, 9, 0};
-  const TSnapshotOutcome first = SaveWindowSnapshot(window_, folder_, when);
-  const TSnapshotOutcome second = SaveWindowSnapshot(window_, folder_, when);
+  const SnapshotOutcome first = SaveWindowSnapshot(window_, folder_, when);
+  const SnapshotOutcome second = SaveWindowSnapshot(window_, folder_, when);
   ASSERT_TRUE(first.Saved) << first.Error;
   ASSERT_TRUE(second.Saved) << second.Error;
   EXPECT_EQ(first.FileName, folder_ + L"\\QRV_20140506140509.jpg");
@@ -110,7 +110,7 @@ TEST_F(WindowSnapshot, AFolderDeeperThanThePathLimitTakesTheSnapshot) {
   ASSERT_TRUE(deep.ok());
   const SYSTEMTIME when{2014, 5, 2, 6, 14, 5, 9, 0};
   ::SetLastError(0);
-  const TSnapshotOutcome outcome = SaveWindowSnapshot(window_, deep.path(), when);
+  const SnapshotOutcome outcome = SaveWindowSnapshot(window_, deep.path(), when);
   ASSERT_TRUE(outcome.Saved) << outcome.Error;
   EXPECT_EQ(outcome.FileName, deep.path() + L"\\QRV_20140506140509.jpg");
   const std::string bytes = testing::LongFolder::Read(outcome.FileName);
@@ -120,20 +120,20 @@ TEST_F(WindowSnapshot, AFolderDeeperThanThePathLimitTakesTheSnapshot) {
 
 TEST_F(WindowSnapshot, FailuresReturnTheErrorAndLeaveNoFile) {
   const std::wstring missing = folder_ + L"\\no\\such\\folder";
-  const TSnapshotOutcome unwritable = SaveWindowSnapshot(window_, missing);
+  const SnapshotOutcome unwritable = SaveWindowSnapshot(window_, missing);
   EXPECT_FALSE(unwritable.Saved);
   EXPECT_NE(unwritable.Error, 0u);
   EXPECT_EQ(unwritable.ErrorText.find(L"File " + missing + L"\\QRV_"), 0u) << "the box names the file";
 
   const std::wstring notAFolder = folder_ + L"\\plain-file";
   CloseHandle(CreateFileW(notAFolder.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, 0, nullptr));
-  const TSnapshotOutcome intoFile = SaveWindowSnapshot(window_, notAFolder);
+  const SnapshotOutcome intoFile = SaveWindowSnapshot(window_, notAFolder);
   EXPECT_FALSE(intoFile.Saved);
   EXPECT_NE(intoFile.Error, 0u);
 
   DestroyWindow(window_);
   window_ = nullptr;
-  const TSnapshotOutcome gone = SaveWindowSnapshot(reinterpret_cast<HWND>(0x1234), folder_);
+  const SnapshotOutcome gone = SaveWindowSnapshot(reinterpret_cast<HWND>(0x1234), folder_);
   EXPECT_FALSE(gone.Saved);
   EXPECT_EQ(gone.Error, static_cast<DWORD>(ERROR_INVALID_WINDOW_HANDLE));
   EXPECT_EQ(FilesIn(folder_), std::vector<std::wstring>{L"plain-file"});

@@ -14,26 +14,26 @@ namespace {
 constexpr wchar_t kName[] = L"VantrelTestSvc";
 constexpr wchar_t kDisplay[] = L"Vantrel Test Service";
 
-TServiceRecord Read() {
-  TServiceRecord r;
-  EXPECT_TRUE(ReadService(kName, TServiceReadOptions{}, r));
+ServiceRecord Read() {
+  ServiceRecord r;
+  EXPECT_TRUE(ReadService(kName, ServiceReadOptions{}, r));
   return r;
 }
 
 // The record and what the page shows for it in one state.
-void ExpectShown(const TServiceRecord& r, int32_t status, const wchar_t* statusText, const wchar_t* caption,
+void ExpectShown(const ServiceRecord& r, int32_t status, const wchar_t* statusText, const wchar_t* caption,
                  uint32_t colour, bool uninstall) {
   EXPECT_EQ(r.Status, status);
-  EXPECT_EQ(ServiceCellText(r, scStatus), statusText);
+  EXPECT_EQ(ServiceCellText(r, Index(ServiceColumn::Status)), statusText);
   EXPECT_EQ(ServiceRowColour(r), colour);
-  const TServiceButtons b = ServiceButtonState(&r, true, L"earlier");
+  const ServiceButtons b = ServiceButtonState(&r, true, L"earlier");
   EXPECT_EQ(b.ControlCaption, caption);
   EXPECT_TRUE(b.ControlEnabled);
   EXPECT_EQ(b.UninstallEnabled, uninstall);
 }
 
 // A refused action carries its own error, not the "success" a stale last error would give.
-void ExpectRefused(const TServiceOutcome& outcome, DWORD error) {
+void ExpectRefused(const ServiceOutcome& outcome, DWORD error) {
   EXPECT_FALSE(outcome.Ok);
   EXPECT_EQ(outcome.Error, error);
   const std::wstring text = ServiceStartErrorText(kName, SystemErrorText(outcome.Error));
@@ -42,41 +42,41 @@ void ExpectRefused(const TServiceOutcome& outcome, DWORD error) {
 }
 
 TEST(ServiceActions, InstalledServiceThroughEveryState) {
-  testing::TInstalledService installed(kName, kDisplay);
+  testing::InstalledService installed(kName, kDisplay);
   ASSERT_TRUE(installed.Installed()) << installed.Error();
 
-  TServiceRecord r = Read();
+  ServiceRecord r = Read();
   EXPECT_EQ(r.DisplayName, kDisplay);
-  EXPECT_EQ(ServiceCellText(r, scStartUp), L"Manual");
+  EXPECT_EQ(ServiceCellText(r, Index(ServiceColumn::StartUp)), L"Manual");
   EXPECT_EQ(r.DependOnService, L"");  // Wine keeps no dependencies; "A,B" is checked natively
   EXPECT_EQ(r.CmdLine, L"\"" + testing::TestServiceExePath() + L"\"");
   EXPECT_EQ(r.ImageName, testing::TestServiceExePath());
   EXPECT_GT(r.Size, 0);
-  EXPECT_EQ(ServiceCellText(r, scLogOn), L"LocalSystem");
-  ExpectShown(r, ssStopped, L"Stopped", L"启动", kServiceDefaultColour, true);
+  EXPECT_EQ(ServiceCellText(r, Index(ServiceColumn::LogOn)), L"LocalSystem");
+  ExpectShown(r, Index(ServiceState::Stopped), L"Stopped", L"启动", kServiceDefaultColour, true);
 
   ::SetLastError(ERROR_SUCCESS);
   ExpectRefused(StopService(kName), ERROR_SERVICE_NOT_ACTIVE);
   ExpectRefused(PauseService(kName), ERROR_SERVICE_NOT_ACTIVE);
 
   ASSERT_TRUE(StartOrContinueService(kName).Ok);
-  ASSERT_EQ(WaitForServiceState(kName, ssRunning, 10000), ssRunning);
-  ExpectShown(Read(), ssRunning, L"Started", L"停止", kServiceRunningColour, false);
+  ASSERT_EQ(WaitForServiceState(kName, Index(ServiceState::Running), 10000), Index(ServiceState::Running));
+  ExpectShown(Read(), Index(ServiceState::Running), L"Started", L"停止", kServiceRunningColour, false);
 
   ::SetLastError(ERROR_SUCCESS);
   ExpectRefused(StartOrContinueService(kName), ERROR_SERVICE_ALREADY_RUNNING);
 
   // The test service accepts pausing.
   ASSERT_TRUE(PauseService(kName).Ok);
-  ASSERT_EQ(WaitForServiceState(kName, ssPaused, 10000), ssPaused);
-  ExpectShown(Read(), ssPaused, L"Paused", L"恢复", kServiceDefaultColour, false);
+  ASSERT_EQ(WaitForServiceState(kName, Index(ServiceState::Paused), 10000), Index(ServiceState::Paused));
+  ExpectShown(Read(), Index(ServiceState::Paused), L"Paused", L"恢复", kServiceDefaultColour, false);
   ExpectRefused(PauseService(kName), ERROR_INVALID_SERVICE_CONTROL);
   ASSERT_TRUE(StartOrContinueService(kName).Ok);  // resume
-  ASSERT_EQ(WaitForServiceState(kName, ssRunning, 10000), ssRunning);
+  ASSERT_EQ(WaitForServiceState(kName, Index(ServiceState::Running), 10000), Index(ServiceState::Running));
 
   ASSERT_TRUE(StopService(kName).Ok);
-  ASSERT_EQ(WaitForServiceState(kName, ssStopped, 10000), ssStopped);
-  ExpectShown(Read(), ssStopped, L"Stopped", L"启动", kServiceDefaultColour, true);
+  ASSERT_EQ(WaitForServiceState(kName, Index(ServiceState::Stopped), 10000), Index(ServiceState::Stopped));
+  ExpectShown(Read(), Index(ServiceState::Stopped), L"Stopped", L"启动", kServiceDefaultColour, true);
 
   // Disabled: grey, the control button off, and a start fails with the manager's own error.
   {
@@ -88,22 +88,22 @@ TEST(ServiceActions, InstalledServiceThroughEveryState) {
     ::CloseServiceHandle(manager);
   }
   r = Read();
-  EXPECT_EQ(ServiceCellText(r, scStartUp), L"Disabled");
+  EXPECT_EQ(ServiceCellText(r, Index(ServiceColumn::StartUp)), L"Disabled");
   EXPECT_EQ(ServiceRowColour(r), kServiceDisabledColour);
   EXPECT_FALSE(ServiceButtonState(&r, true, L"").ControlEnabled);
-  const TServiceOutcome disabledStart = StartOrContinueService(kName);
+  const ServiceOutcome disabledStart = StartOrContinueService(kName);
   EXPECT_FALSE(disabledStart.Ok);
   EXPECT_EQ(disabledStart.Error, static_cast<DWORD>(ERROR_SERVICE_DISABLED));
 
   ASSERT_TRUE(UninstallService(kName).Ok);
-  TServiceRecord gone;
-  EXPECT_FALSE(ReadService(kName, TServiceReadOptions{}, gone));
+  ServiceRecord gone;
+  EXPECT_FALSE(ReadService(kName, ServiceReadOptions{}, gone));
   EXPECT_EQ(QueryServiceState(kName), 0);
 }
 
 TEST(ServiceActions, MissingServiceGivesTheOpenError) {
   const std::wstring name = L"VantrelNoSuchService";
-  for (const TServiceOutcome& o : {StartOrContinueService(name), StopService(name), PauseService(name),
+  for (const ServiceOutcome& o : {StartOrContinueService(name), StopService(name), PauseService(name),
                                    UninstallService(name)}) {
     EXPECT_FALSE(o.Ok);
     EXPECT_EQ(o.Error, static_cast<DWORD>(ERROR_SERVICE_DOES_NOT_EXIST));
@@ -111,29 +111,29 @@ TEST(ServiceActions, MissingServiceGivesTheOpenError) {
 }
 
 TEST(ServiceReader, ListsThePrefixServicesWithTheFilter) {
-  testing::TInstalledService installed(kName, kDisplay);
+  testing::InstalledService installed(kName, kDisplay);
   ASSERT_TRUE(installed.Installed()) << installed.Error();
 
-  const TServicesRead all = ReadServices(TServiceReadOptions{L"", 7, true});
+  const ServicesRead all = ReadServices(ServiceReadOptions{L"", 7, true});
   ASSERT_TRUE(all.Opened);
-  EXPECT_EQ(all.End, TEnumerationEnd::Complete);
+  EXPECT_EQ(all.End, EnumerationEnd::Complete);
   EXPECT_EQ(static_cast<int>(all.Services.size()), CountServices());
   PrintLine(L"services: " + std::to_wstring(all.Services.size()));
   const int own = FindServiceIndex(all.Services, L"vantreltestsvc");
   ASSERT_GE(own, 0);
-  EXPECT_EQ(all.Services[static_cast<size_t>(own)].StartUp, sstManual);
-  for (const TServiceRecord& r : all.Services) {
+  EXPECT_EQ(all.Services[static_cast<size_t>(own)].StartUp, Index(ServiceStartType::Manual));
+  for (const ServiceRecord& r : all.Services) {
     EXPECT_FALSE(r.Name.empty());
     EXPECT_NE(r.Typ & SERVICE_WIN32, 0u) << r.Name;  // no drivers
-    EXPECT_TRUE(r.Status >= ssStopped && r.Status <= ssPaused) << r.Name;
+    EXPECT_TRUE(r.Status >= Index(ServiceState::Stopped) && r.Status <= Index(ServiceState::Paused)) << r.Name;
   }
 
-  const TServicesRead filtered = ReadServices(TServiceReadOptions{L"vantrel test", 7, false});
+  const ServicesRead filtered = ReadServices(ServiceReadOptions{L"vantrel test", 7, false});
   ASSERT_EQ(filtered.Services.size(), 1u);
   EXPECT_EQ(filtered.Services[0].Name, kName);
-  EXPECT_EQ(filtered.Services[0]._ImageIndex, 7);  // file facts not read: the default icon
+  EXPECT_EQ(filtered.Services[0].ImageIndexValue, 7);  // file facts not read: the default icon
   EXPECT_TRUE(filtered.Services[0].Desc.empty());
-  EXPECT_TRUE(ReadServices(TServiceReadOptions{L"test service", 0, false}).Services.empty());  // prefix only
+  EXPECT_TRUE(ReadServices(ServiceReadOptions{L"test service", 0, false}).Services.empty());  // prefix only
 }
 
 }  // namespace

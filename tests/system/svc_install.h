@@ -43,9 +43,9 @@ inline void RemoveServiceNow(const std::wstring& name) {
 }
 
 // A demand-start service of the test executable (or of a copy at exePath), removed when this goes out of scope.
-class TInstalledService {
+class InstalledService {
  public:
-  TInstalledService(std::wstring name, const std::wstring& displayName, const wchar_t* dependencies = nullptr,
+  InstalledService(std::wstring name, const std::wstring& displayName, const wchar_t* dependencies = nullptr,
                     const std::wstring& exePath = TestServiceExePath())
       : name_(std::move(name)) {
     RemoveServiceNow(name_);  // a leftover of an earlier, killed run
@@ -64,9 +64,9 @@ class TInstalledService {
       error_ = ::GetLastError();
     ::CloseServiceHandle(manager);
   }
-  ~TInstalledService() { RemoveServiceNow(name_); }
-  TInstalledService(const TInstalledService&) = delete;
-  TInstalledService& operator=(const TInstalledService&) = delete;
+  ~InstalledService() { RemoveServiceNow(name_); }
+  InstalledService(const InstalledService&) = delete;
+  InstalledService& operator=(const InstalledService&) = delete;
 
   bool Installed() const { return error_ == 0; }
   DWORD Error() const { return error_; }

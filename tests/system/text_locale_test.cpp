@@ -39,7 +39,7 @@ std::wstring SystemTime(const wchar_t* locale, const wchar_t* picture, const SYS
 }
 
 TEST(UserFormatSettings, DateTimeTextMatchesTheSystemAndReadsBack) {
-  const TFormatSettings user = ReadUserFormatSettings();
+  const FormatSettings user = ReadUserFormatSettings();
   EXPECT_FALSE(user.ShortDateFormat.empty());
   EXPECT_FALSE(user.LongTimeFormat.empty());
   EXPECT_NE(user.DecimalSeparator, L'\0');
@@ -50,21 +50,21 @@ TEST(UserFormatSettings, DateTimeTextMatchesTheSystemAndReadsBack) {
   const SYSTEMTIME times[] = {MakeSystemTime(2024, 3, 5, 14, 7, 9), MakeSystemTime(2001, 12, 31, 0, 0, 1),
                               MakeSystemTime(2024, 7, 9, 12, 30, 0), MakeSystemTime(1999, 1, 2, 0, 0, 0)};
   for (const wchar_t* locale : locales) {
-    const TFormatSettings fs = ReadFormatSettings(locale);
+    const FormatSettings fs = ReadFormatSettings(locale);
     const std::wstring name = locale ? locale : L"(user)";
     for (const SYSTEMTIME& st : times) {
-      const TDateTime value = EncodeDateTime(st.wYear, st.wMonth, st.wDay, st.wHour, st.wMinute, st.wSecond);
+      const DateTime value = EncodeDateTime(st.wYear, st.wMonth, st.wDay, st.wHour, st.wMinute, st.wSecond);
       std::wstring expected = SystemDate(locale, DATE_SHORTDATE, nullptr, st);
       if (st.wHour || st.wMinute || st.wSecond) expected += L" " + SystemTime(locale, nullptr, st);
       const std::wstring text = DateTimeToStrDef(L"", value, fs);
       EXPECT_EQ(text, expected) << name;
-      TDateTime back = 0;
+      DateTime back = 0;
       EXPECT_TRUE(TryTextToDateTime(text, back, fs)) << name << ": " << text;
       EXPECT_EQ(back, value) << name << ": " << text;
     }
   }
   // The overload that reads the settings itself agrees with the explicit record.
-  const TDateTime v = EncodeDateTime(2024, 3, 5, 14, 7, 9);
+  const DateTime v = EncodeDateTime(2024, 3, 5, 14, 7, 9);
   EXPECT_EQ(DateTimeToStrDef(L"", v), DateTimeToStrDef(L"", v, user));
   EXPECT_EQ(FormatSeconds(3725.25, false, false, true), FormatSeconds(3725.25, false, false, true, user));
   EXPECT_GT(CompareTextValues(L"12:05:01", L"9:00:00", 25), 0);
@@ -74,9 +74,9 @@ TEST(UserFormatSettings, PicturesFormatLikeTheSystem) {
   const SYSTEMTIME st = MakeSystemTime(2024, 3, 5, 14, 7, 9);
   const SYSTEMTIME early = MakeSystemTime(2005, 11, 20, 0, 4, 5);
   for (const wchar_t* locale : {L"en-US", L"de-DE", L"zh-CN"}) {
-    const TFormatSettings fs = ReadFormatSettings(locale);
+    const FormatSettings fs = ReadFormatSettings(locale);
     for (const SYSTEMTIME& t : {st, early}) {
-      const TDateTime value = EncodeDateTime(t.wYear, t.wMonth, t.wDay, t.wHour, t.wMinute, t.wSecond);
+      const DateTime value = EncodeDateTime(t.wYear, t.wMonth, t.wDay, t.wHour, t.wMinute, t.wSecond);
       for (const wchar_t* picture : {L"d/M/y", L"dd.MM.yy", L"dddd, MMMM d, yyyy", L"ddd d", L"'Day' d"})
         EXPECT_EQ(FormatDateTime(picture, value, fs), SystemDate(locale, 0, picture, t)) << locale << " " << picture;
       if (std::wstring(locale) != L"de-DE") {  // Wine's German abbreviations differ between the two interfaces
@@ -108,8 +108,8 @@ TEST(FileTimes, UtcToLocalAgreesWithTheSystemClock) {
   SYSTEMTIME utc{}, local{};
   ::GetSystemTime(&utc);
   ::GetLocalTime(&local);
-  const TDateTime u = EncodeDateTime(utc.wYear, utc.wMonth, utc.wDay, utc.wHour, utc.wMinute, utc.wSecond);
-  const TDateTime l = EncodeDateTime(local.wYear, local.wMonth, local.wDay, local.wHour, local.wMinute, local.wSecond);
+  const DateTime u = EncodeDateTime(utc.wYear, utc.wMonth, utc.wDay, utc.wHour, utc.wMinute, utc.wSecond);
+  const DateTime l = EncodeDateTime(local.wYear, local.wMonth, local.wDay, local.wHour, local.wMinute, local.wSecond);
   EXPECT_NEAR(UTCToLocalDateTime(u), l, 2.0 / 86400);
 
   FILETIME now{};

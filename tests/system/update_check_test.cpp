@@ -28,8 +28,8 @@ class UpdateExchange : public ::testing::Test {
     http_ = Port("VANTREL_TEST_HTTP_PORT");
     ASSERT_FALSE(http_.empty()) << "run through update_test.sh, which starts the server";
   }
-  TUpdateCheckConfig Config(const std::wstring& port, const std::wstring& path) const {
-    TUpdateCheckConfig config;
+  UpdateCheckConfig Config(const std::wstring& port, const std::wstring& path) const {
+    UpdateCheckConfig config;
     config.URL = L"http://127.0.0.1:" + port + path;
     config.RunningVersion = L"1.2.0.0";
     return config;
@@ -64,9 +64,9 @@ TEST_F(UpdateExchange, EachServerBehaviourGivesItsOutcomeWithinTheBounds) {
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(std::string(c.path, c.path + wcslen(c.path)) + " on port " + std::string(c.port.begin(), c.port.end()));
-    const TUpdateCheckConfig config = Config(c.port, c.path);
+    const UpdateCheckConfig config = Config(c.port, c.path);
     const auto start = Clock::now();
-    const TUpdateOutcome outcome = CheckForAnUpdate(config);
+    const UpdateOutcome outcome = CheckForAnUpdate(config);
     const auto elapsed = std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - start).count();
     printf("%ls: %lld ms, %ls\n", c.path, static_cast<long long>(elapsed), outcome.DownloadError.c_str());
     EXPECT_EQ(static_cast<int>(outcome.Verdict), static_cast<int>(c.verdict));
@@ -87,9 +87,9 @@ TEST_F(UpdateExchange, WorkerCallsBackOnceAndRefusesASecondStart) {
   std::mutex m;
   std::condition_variable done;
   int calls = 0;
-  TUpdateOutcome received;
-  TqyWebUpdate webUpdate;
-  ASSERT_TRUE(webUpdate.Start(Config(http_, L"/newer"), [&](const TUpdateOutcome& outcome) {
+  UpdateOutcome received;
+  UpdateCheck webUpdate;
+  ASSERT_TRUE(webUpdate.Start(Config(http_, L"/newer"), [&](const UpdateOutcome& outcome) {
     std::lock_guard guard(m);
     received = outcome;
     ++calls;
@@ -106,10 +106,10 @@ TEST_F(UpdateExchange, WorkerCallsBackOnceAndRefusesASecondStart) {
   // A check against a server that never answers: a second start is refused; Abort ends the check at once, long
   // before WinInet's receive timeout would end its wait.
   {
-    TqyWebUpdate hanging;
-    TUpdateCheckConfig config = Config(Port("VANTREL_TEST_HANG_PORT"), L"/newer");
+    UpdateCheck hanging;
+    UpdateCheckConfig config = Config(Port("VANTREL_TEST_HANG_PORT"), L"/newer");
     config.ReceiveTimeoutMs = 8000;
-    ASSERT_TRUE(hanging.Start(config, [&](const TUpdateOutcome& o) {
+    ASSERT_TRUE(hanging.Start(config, [&](const UpdateOutcome& o) {
       std::lock_guard guard(m);
       received = o;
       ++calls;
@@ -132,15 +132,15 @@ TEST_F(UpdateExchange, AnOwnerThatGoesMidCheckIsNeverCalledBackAfterwards) {
   auto calls = std::make_shared<std::atomic<int>>(0);
   const auto start = Clock::now();
   {
-    TqyWebUpdate owner;
-    TUpdateCheckConfig config = Config(http_, L"/trickle");
+    UpdateCheck owner;
+    UpdateCheckConfig config = Config(http_, L"/trickle");
     config.DeadlineMs = 2000;
-    ASSERT_TRUE(owner.Start(config, [calls](const TUpdateOutcome&) { ++*calls; }));
+    ASSERT_TRUE(owner.Start(config, [calls](const UpdateOutcome&) { ++*calls; }));
     Sleep(300);  // inside the exchange: the server sends a byte every 4 s
   }
   const int atDestruction = calls->load();
   const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - start).count();
-  EXPECT_LT(left, 300 + TqyWebUpdate::kLeaveWaitMs + 1000);  // the owner waited a moment only
+  EXPECT_LT(left, 300 + UpdateCheck::kLeaveWaitMs + 1000);  // the owner waited a moment only
   // Past the check's deadline and the server's next byte: nothing more arrives.
   Sleep(2000 + 4000 + 500);
   EXPECT_EQ(calls->load(), atDestruction);

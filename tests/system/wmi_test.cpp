@@ -12,16 +12,16 @@ namespace vantrel {
 namespace {
 
 TEST(Wmi, NoConnectionNoQuery) {
-  TWmiConnection wmi;
-  TInstances instances{{{L"x", L"y", false}}};
+  WmiConnection wmi;
+  WmiInstances instances{{{L"x", L"y", false}}};
   EXPECT_EQ(wmi.Command(L"Win32_Process", instances), -1);
   EXPECT_TRUE(instances.empty());
 }
 
 TEST(Wmi, ProcessesOfThePrefixOnOneConnection) {
-  TWmiConnection wmi;
+  WmiConnection wmi;
   ASSERT_TRUE(wmi.Connect(L"", L"", L"", L"root\\CIMV2"));
-  TInstances instances;
+  WmiInstances instances;
   const int count = wmi.Command(L"SELECT Name, ProcessId, CommandLine FROM Win32_Process", instances);
   ASSERT_GT(count, 1);
   EXPECT_EQ(static_cast<size_t>(count), instances.size());
@@ -41,17 +41,17 @@ TEST(Wmi, ProcessesOfThePrefixOnOneConnection) {
 
   // A process that does not exist: no instances.
   EXPECT_EQ(wmi.Command(L"SELECT Name FROM Win32_Process WHERE ProcessId = 999999", instances), 0);
-  EXPECT_THROW(wmi.Command(L"SELECT FROM WHERE", instances), TWmiError);  // not WQL
+  EXPECT_THROW(wmi.Command(L"SELECT FROM WHERE", instances), WmiError);  // not WQL
 }
 
 TEST(Wmi, ModuleConnection) {
   ASSERT_TRUE(WMIConnect(L"", L"", L"", L"root\\CIMV2"));
-  TInstances instances;
+  WmiInstances instances;
   EXPECT_GT(WMICommand(L"SELECT ProcessId FROM Win32_Process", instances), 0);
 }
 
 // Waits for an answer to a request, pumping nothing: the worker hands it over itself.
-bool TakeWithin(TWmiProcessReader& reader, const TWmiProcessReader::TKey& key, TWmiProcessTexts& texts, int boundMs) {
+bool TakeWithin(WmiProcessReader& reader, const WmiProcessReader::ProcessKey& key, WmiProcessTexts& texts, int boundMs) {
   for (int waited = 0; waited < boundMs; waited += 20) {
     if (reader.Take(key, texts)) return true;
     ::Sleep(20);
@@ -61,18 +61,18 @@ bool TakeWithin(TWmiProcessReader& reader, const TWmiProcessReader::TKey& key, T
 
 // The real query on the worker's own connection: this test's own process, and one that does not exist.
 TEST(WmiProcessReader, AsksWin32ProcessOnItsWorker) {
-  TWmiProcessReader reader;
-  const TWmiProcessTexts own = reader.Ask(::GetCurrentProcessId(), 60000);
+  WmiProcessReader reader;
+  const WmiProcessTexts own = reader.Ask(::GetCurrentProcessId(), 60000);
   ASSERT_TRUE(own.Answered);
   EXPECT_NE(own.CommandLine.find(L"system_wmi_tests"), std::wstring::npos) << own.CommandLine.size();
-  const TWmiProcessTexts none = reader.Ask(999999, 60000);
+  const WmiProcessTexts none = reader.Ask(999999, 60000);
   EXPECT_TRUE(none.Answered) << "WMI answered: no such process";
   EXPECT_TRUE(none.CommandLine.empty());
   EXPECT_TRUE(none.ExecutablePath.empty());
 
-  const TWmiProcessReader::TKey key{::GetCurrentProcessId(), 1};
+  const WmiProcessReader::ProcessKey key{::GetCurrentProcessId(), 1};
   reader.Request(key);
-  TWmiProcessTexts texts;
+  WmiProcessTexts texts;
   ASSERT_TRUE(TakeWithin(reader, key, texts, 60000));
   EXPECT_EQ(texts.CommandLine, own.CommandLine);
   EXPECT_FALSE(reader.Take(key, texts)) << "an answer is taken once";
@@ -83,20 +83,20 @@ TEST(WmiProcessReader, AsksWin32ProcessOnItsWorker) {
 TEST(WmiProcessReader, ASlowWmiHoldsOnlyItsWorker) {
   win::UniqueHandle release(::CreateEventW(nullptr, TRUE, FALSE, nullptr));
   std::atomic<int> calls{0};
-  TWmiProcessReader reader([&calls, event = release.get()](TWmiWorker::Session&, uint32_t pid) {
+  WmiProcessReader reader([&calls, event = release.get()](WmiWorker::Session&, uint32_t pid) {
     ++calls;
     ::WaitForSingleObject(event, 20000);
-    return TWmiProcessTexts{true, L"line of " + std::to_wstring(pid), L""};
+    return WmiProcessTexts{true, L"line of " + std::to_wstring(pid), L""};
   });
   EXPECT_FALSE(reader.Ask(42, 100).Answered) << "given up at the bound";
-  const TWmiProcessReader::TKey a{7, 70}, b{8, 80};
+  const WmiProcessReader::ProcessKey a{7, 70}, b{8, 80};
   reader.Request(a);
   reader.Request(a);
   reader.Request(b);
   EXPECT_TRUE(reader.Open(a));
-  TWmiProcessTexts texts;
+  WmiProcessTexts texts;
   EXPECT_FALSE(reader.Take(a, texts));
-  reader.Retain([&](const TWmiProcessReader::TKey& key) { return key == a; });  // b's process went
+  reader.Retain([&](const WmiProcessReader::ProcessKey& key) { return key == a; });  // b's process went
   ::SetEvent(release.get());
   ASSERT_TRUE(TakeWithin(reader, a, texts, 20000));
   EXPECT_TRUE(texts.Answered);

@@ -12,7 +12,7 @@ namespace texts = environment_texts;
 namespace {
 
 constexpr COLORREF kValueBackground = RGB(233, 233, 233);
-const TEnvRecord& RecordOf(const ui::TreeNode& node) { return *node.As<TEnvRecord>(); }
+const EnvironmentRecord& RecordOf(const ui::TreeNode& node) { return *node.As<EnvironmentRecord>(); }
 
 }  // namespace
 
@@ -24,7 +24,7 @@ bool EnvironmentPage::OnCreate() {
   using A = ui::ColumnAlign;
   grid.SetColumns({{texts::kColumns[0], A::Left, 200}, {texts::kColumns[1], A::Left, 601, 100, true}});
   grid.onGetText = [](const ui::TreeNode& node, int column) {
-    const TEnvRecord& r = RecordOf(node);
+    const EnvironmentRecord& r = RecordOf(node);
     return column == 0 ? r.Variable : column == 1 ? r.Value : std::wstring();
   };
   grid.onFocusChanged = [this](ui::TreeNode* node) { ShowValue(node); };
@@ -69,12 +69,12 @@ void EnvironmentPage::Refresh(Refresher step, const std::wstring& filter) {
 
 void EnvironmentPage::RefreshEnvironment(const std::wstring& filter) {
   ui::TreeGrid& grid = tree();
-  std::vector<TEnvRecord> records = EnvironmentRecords(GetEnvironmentList(), filter);
+  std::vector<EnvironmentRecord> records = EnvironmentRecords(GetEnvironmentList(), filter);
   const size_t count = records.size();
   {
     ui::TreeGrid::UpdateBlock block(grid);
     grid.Clear();
-    for (TEnvRecord& r : records) grid.AddRow(nullptr, std::move(r));
+    for (EnvironmentRecord& r : records) grid.AddRow(nullptr, std::move(r));
   }
   // The previous focus is not kept: the first row of the sorted list.
   ::SetWindowTextW(valueBox_, L"");
@@ -82,7 +82,7 @@ void EnvironmentPage::RefreshEnvironment(const std::wstring& filter) {
     grid.SetFocusedNode(grid.VisibleRow(0));
     grid.ScrollIntoView(grid.VisibleRow(0), true);
   }
-  host().SetPageCaption(Index(), EnvironmentTabCaption(count));
+  host().SetPageCaption(Position(), EnvironmentTabCaption(count));
 }
 
 void EnvironmentPage::ShowValue(ui::TreeNode* node) {

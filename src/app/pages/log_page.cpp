@@ -7,13 +7,13 @@ namespace vantrel::app {
 LogPage::LogPage() : Page(kPageLog) {}
 
 bool LogPage::OnCreate() {
-  memo_ = ::CreateWindowExW(0, L"EDIT", L"",
+  logEdit_ = ::CreateWindowExW(0, L"EDIT", L"",
                             WS_CHILD | WS_VISIBLE | WS_BORDER | WS_VSCROLL | WS_HSCROLL | ES_MULTILINE | ES_READONLY |
                                 ES_AUTOVSCROLL | ES_AUTOHSCROLL,
                             0, 0, 0, 0, hwnd(), nullptr, ::GetModuleHandleW(nullptr), nullptr);
-  if (!memo_) return false;
+  if (!logEdit_) return false;
   // The default limit of an edit control would silently stop taking lines.
-  ::SendMessageW(memo_, EM_SETLIMITTEXT, 0, 0);
+  ::SendMessageW(logEdit_, EM_SETLIMITTEXT, 0, 0);
   return true;
 }
 
@@ -21,32 +21,32 @@ void LogPage::ApplyDpi(const ui::Dpi& dpi) {
   Page::ApplyDpi(dpi);
   // Courier New at 8 points.
   font_.reset(ui::CreateUiFont(dpi, 8, false, L"Courier New"));
-  ::SendMessageW(memo_, WM_SETFONT, reinterpret_cast<WPARAM>(font_.get()), TRUE);
+  ::SendMessageW(logEdit_, WM_SETFONT, reinterpret_cast<WPARAM>(font_.get()), TRUE);
 }
 
-void LogPage::OnLayout(int width, int height) { ::MoveWindow(memo_, 0, 0, width, height, TRUE); }
+void LogPage::OnLayout(int width, int height) { ::MoveWindow(logEdit_, 0, 0, width, height, TRUE); }
 
 void LogPage::WriteLog(const std::wstring& text) {
   const size_t dropped = log_.Write(text);
   if (dropped > 0) {
     // Cut the oldest lines from the top of the control.
-    const LRESULT end = ::SendMessageW(memo_, EM_LINEINDEX, static_cast<WPARAM>(dropped), 0);
+    const LRESULT end = ::SendMessageW(logEdit_, EM_LINEINDEX, static_cast<WPARAM>(dropped), 0);
     if (end > 0) {
-      ::SendMessageW(memo_, EM_SETSEL, 0, end);
-      ::SendMessageW(memo_, EM_REPLACESEL, FALSE, reinterpret_cast<LPARAM>(L""));
+      ::SendMessageW(logEdit_, EM_SETSEL, 0, end);
+      ::SendMessageW(logEdit_, EM_REPLACESEL, FALSE, reinterpret_cast<LPARAM>(L""));
     }
   }
-  const std::wstring line = (::GetWindowTextLengthW(memo_) > 0 ? L"\r\n" : L"") + log_.Lines().back();
-  const int length = ::GetWindowTextLengthW(memo_);
-  ::SendMessageW(memo_, EM_SETSEL, length, length);
-  ::SendMessageW(memo_, EM_REPLACESEL, FALSE, reinterpret_cast<LPARAM>(line.c_str()));
-  host().SetPageCaption(Index(), log_.Caption());
+  const std::wstring line = (::GetWindowTextLengthW(logEdit_) > 0 ? L"\r\n" : L"") + log_.Lines().back();
+  const int length = ::GetWindowTextLengthW(logEdit_);
+  ::SendMessageW(logEdit_, EM_SETSEL, length, length);
+  ::SendMessageW(logEdit_, EM_REPLACESEL, FALSE, reinterpret_cast<LPARAM>(line.c_str()));
+  host().SetPageCaption(Position(), log_.Caption());
 }
 
 void LogPage::ClearLog() {
   log_.Clear();
-  ::SetWindowTextW(memo_, L"");
-  host().SetPageCaption(Index(), log_.Caption());
+  ::SetWindowTextW(logEdit_, L"");
+  host().SetPageCaption(Position(), log_.Caption());
 }
 
 }  // namespace vantrel::app

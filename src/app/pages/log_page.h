@@ -12,21 +12,21 @@ namespace vantrel::app {
 class LogPage : public Page {
  public:
   LogPage();
-  HWND FocusTarget() const override { return memo_; }
+  HWND FocusTarget() const override { return logEdit_; }
   void ApplyDpi(const ui::Dpi& dpi) override;
 
   void WriteLog(const std::wstring& text);
   void ClearLog();
-  const TActivityLog& log() const { return log_; }
-  HWND memo() const { return memo_; }
+  const ActivityLog& log() const { return log_; }
+  HWND logEdit() const { return logEdit_; }
 
  protected:
   bool OnCreate() override;
   void OnLayout(int width, int height) override;
 
  private:
-  HWND memo_ = nullptr;
-  TActivityLog log_;
+  HWND logEdit_ = nullptr;
+  ActivityLog log_;
   win::UniqueFont font_;
 };
 

@@ -51,7 +51,7 @@ class PageHost {
   virtual void RefreshCommand() = 0;
   virtual WindowThreadHandoff& Handoff() = 0;
   // The session process list: filled by the sessions refresh, read and emptied by the process refresh.
-  virtual TProcesses& SessionProcessList() = 0;
+  virtual ProcessRecords& SessionProcessList() = 0;
   // Whether a page still needs the session process list (owners of processes this program cannot open); a periodic
   // refresh of another page reads it only then.
   virtual bool SessionProcessListWanted() const = 0;
@@ -72,7 +72,8 @@ class Page : public ui::Window {
  public:
   ~Page() override = default;
 
-  int Index() const { return index_; }
+  // Where the page sits among the pages (its index in the page control).
+  int Position() const { return index_; }
   // Creates the page's windows, hidden: the container as a child of the main window, the strip when the page has
   // top controls, and the page's buttons in its action-bar group.
   bool Create(PageHost& host, ActionBar& actions);
@@ -92,7 +93,7 @@ class Page : public ui::Window {
   // The list that "导出..." saves, or nullptr.
   virtual ui::TreeGrid* ExportList() { return nullptr; }
   // The start-up sequence hands each page the switches and the facts read at start, before the first refresh.
-  virtual void Start(const TCommandLineSwitches& /*switches*/, const StartupEnvironment& /*env*/) {}
+  virtual void Start(const CommandLineSwitches& /*switches*/, const StartupEnvironment& /*env*/) {}
   // A full refresh (F5) begins: a page may renew what it reads only then. The shell's image lists and stock icon
   // indexes are read once for all pages.
   virtual void BeforeFullRefresh(const SystemImageLists& /*lists*/) {}

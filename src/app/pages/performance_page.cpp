@@ -131,9 +131,9 @@ bool PerformancePage::OnCreate() {
   return osLabel_ && sessionLabel_ && cpuTabs_;
 }
 
-void PerformancePage::Start(const TCommandLineSwitches& /*switches*/, const StartupEnvironment& env) {
+void PerformancePage::Start(const CommandLineSwitches& /*switches*/, const StartupEnvironment& env) {
   try {
-    meter_ = std::make_unique<TNorva_CPUUsage>();
+    meter_ = std::make_unique<CpuUsageMeter>();
   } catch (const std::exception& e) {
     host().WriteLog(LogLine(L"RefreshCPU", ExceptionMessage(e)));
   }
@@ -144,7 +144,7 @@ void PerformancePage::Start(const TCommandLineSwitches& /*switches*/, const Star
     host().WriteLog(LogLine(L"SetupGraphs", ExceptionMessage(e)));
   }
   if (meter_) {
-    meter_->OnInterval = [this](TNorva_CPUUsage&, const std::vector<int32_t>& values, int32_t average) {
+    meter_->OnInterval = [this](CpuUsageMeter&, const std::vector<int32_t>& values, int32_t average) {
       OnMeterTick(values, average);
     };
     meter_->SetActive(true);
@@ -199,7 +199,7 @@ void PerformancePage::IdentifyCpuInBackground() {
   // The clock measurement busy-waits for tens of milliseconds: never on the window thread.
   host().Handoff().Run([this]() -> WindowThreadHandoff::Result {
     try {
-      TCpuInfo info = ReadCpuInfo(0);
+      CpuInfo info = ReadCpuInfo(0);
       return [this, info] {
         SetText(facts_[kCpu], CpuSummaryText(info));
         nominalMhz_ = info.Frequency;
@@ -229,13 +229,13 @@ void PerformancePage::OnMeterTick(const std::vector<int32_t>& values, int32_t av
   for (size_t i = 0; i < values.size() && i < usageFrames_.size(); ++i) usageFrames_[i]->AddValues(values[i]);
   UpdateMemory();
   const double seconds = static_cast<double>(SystemUptimeMs()) / 1000.0;
-  SetText(facts_[kUptime], texts::kUptime + FormatSeconds(seconds, true, true, true, TFormatSettings{}));
+  SetText(facts_[kUptime], texts::kUptime + FormatSeconds(seconds, true, true, true, FormatSettings{}));
   UpdateFrequencies();
   host().PublishCpuLoad(average);
 }
 
 void PerformancePage::UpdateMemory() {
-  TMemoryStatus m;
+  MemoryStatus m;
   if (!ReadMemoryStatus(m)) return;
   SetTotalPhysicalMemory(m.TotalPhys);
   memoryTrend_.Add(static_cast<int32_t>(m.MemoryLoad));
@@ -251,7 +251,7 @@ void PerformancePage::UpdateFrequencies() {
   if (frequencyFrames_.empty()) return;
   if (!ReadProcessorFrequencies(frequencies_)) frequencies_.clear();
   for (size_t j = 0; j < frequencyFrames_.size(); ++j) {
-    const TFrequencyInput in = FrequencyInputFor(static_cast<uint32_t>(j), frequencies_, nominalMhz_);
+    const FrequencyInput in = FrequencyInputFor(static_cast<uint32_t>(j), frequencies_, nominalMhz_);
     frequencyFrames_[j]->SetLimits(in.LimitMhz);
     frequencyFrames_[j]->AddValues(in.CurrentMhz);
   }
@@ -338,9 +338,9 @@ void PerformancePage::LayoutFrames() {
   auto place = [](HWND area, auto& frames, uint32_t perRow) {
     RECT rc;
     ::GetClientRect(area, &rc);
-    const TMonitorGrid grid = MakeMonitorGrid(static_cast<uint32_t>(frames.size()), perRow);
+    const MonitorGrid grid = MakeMonitorGrid(static_cast<uint32_t>(frames.size()), perRow);
     for (size_t i = 0; i < frames.size(); ++i) {
-      const TGridRect cell = grid.Cell(static_cast<uint32_t>(i), rc.right, rc.bottom);
+      const GridRect cell = grid.Cell(static_cast<uint32_t>(i), rc.right, rc.bottom);
       Move(frames[i]->hwnd(), {cell.Left, cell.Top, cell.Right, cell.Bottom});
     }
   };

@@ -42,7 +42,7 @@ class PerformancePage : public Page {
  public:
   PerformancePage();
   ~PerformancePage() override;
-  void Start(const TCommandLineSwitches& switches, const StartupEnvironment& env) override;
+  void Start(const CommandLineSwitches& switches, const StartupEnvironment& env) override;
   void ApplyDpi(const ui::Dpi& dpi) override;
 
   // One tick of the meter, as its timer runs it (tests and the benchmark call it directly).
@@ -108,8 +108,8 @@ class PerformancePage : public Page {
   std::vector<std::unique_ptr<ui::CpuFrequencyMonitor>> frequencyFrames_;
   ui::TrendChart memoryTrend_;
   win::UniqueFont boldFont_;
-  std::unique_ptr<TNorva_CPUUsage> meter_;
-  std::vector<TProcessorPowerInformation> frequencies_;  // reused every tick
+  std::unique_ptr<CpuUsageMeter> meter_;
+  std::vector<ProcessorPowerInformation> frequencies_;  // reused every tick
   uint32_t nominalMhz_ = 0;  // FFreq
   bool cpuIdentified_ = false;
 };

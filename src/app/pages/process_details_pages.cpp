@@ -47,7 +47,7 @@ void ProcessDetailsPages::ApplyDpi(const ui::Dpi& dpi) {
   Layout();
 }
 
-void ProcessDetailsPages::ShowProcess(const TProcessRecord& process) {
+void ProcessDetailsPages::ShowProcess(const ProcessRecord& process) {
   target_ = {process.PID, process.Name, process.Is64bit};
   pending_ = true;
   if (shown_) Read();

@@ -25,7 +25,7 @@ class ProcessDetailsPages {
 
   // The focused process changed: its modules, and its handles unless the PID is 0. Read at once while the panel
   // shows, else when it next shows: a folded panel costs no reads on each refresh.
-  void ShowProcess(const TProcessRecord& process);
+  void ShowProcess(const ProcessRecord& process);
   // The panel was unfolded (true) or folded.
   void SetShown(bool shown);
   bool ReadPending() const { return pending_; }

@@ -13,14 +13,14 @@ bool ProcessHandlesView::Create(HWND parent, PageHost& host) {
   host_ = &host;
   if (!tree_.Create(parent, 0)) return false;
   using A = ui::ColumnAlign;
-  tree_.SetColumns({{texts::kHandleColumns[hcType], A::Left, 150},
-                    {texts::kHandleColumns[hcName], A::Left, 574, 0, true},
-                    {texts::kHandleColumns[hcHandle], A::Right, 75}});
+  tree_.SetColumns({{texts::kHandleColumns[Index(HandleColumn::Type)], A::Left, 150},
+                    {texts::kHandleColumns[Index(HandleColumn::Name)], A::Left, 574, 0, true},
+                    {texts::kHandleColumns[Index(HandleColumn::Handle)], A::Right, 75}});
   tree_.onGetText = [](const ui::TreeNode& node, int column) {
-    return HandleCellText(*node.As<THandleRecord>(), column);
+    return HandleCellText(*node.As<HandleRecord>(), column);
   };
-  tree_.onGetKey = [](const ui::TreeNode& node) { return HandleValueText(node.As<THandleRecord>()->Handle); };
-  tree_.SetSort(hcType, true);
+  tree_.onGetKey = [](const ui::TreeNode& node) { return HandleValueText(node.As<HandleRecord>()->Handle); };
+  tree_.SetSort(Index(HandleColumn::Type), true);
   return true;
 }
 
@@ -28,7 +28,7 @@ void ProcessHandlesView::Refresh(uint32_t pid) {
   if (pid == 0) return;
   read_.Request(host_->Handoff(), [this, pid, options = options_]() -> std::function<void()> {
     try {
-      THandleList list = ReadHandles(pid, options);
+      HandleList list = ReadHandles(pid, options);
       return [this, handles = std::move(list.Handles)]() mutable { Fill(std::move(handles)); };
     } catch (const std::exception& e) {
       const std::wstring line = texts::kHandlesLogPrefix + ExceptionMessage(e);
@@ -37,11 +37,11 @@ void ProcessHandlesView::Refresh(uint32_t pid) {
   });
 }
 
-void ProcessHandlesView::Fill(std::vector<THandleRecord> handles) {
+void ProcessHandlesView::Fill(std::vector<HandleRecord> handles) {
   {
     ui::TreeGrid::UpdateBlock block(tree_);
     tree_.Clear();
-    for (THandleRecord& h : handles) tree_.AddRow(nullptr, std::move(h));
+    for (HandleRecord& h : handles) tree_.AddRow(nullptr, std::move(h));
     tree_.Sort();
   }
   if (onCaption) onCaption(HandlesCaption(tree_.RowCount()));

@@ -33,14 +33,14 @@ class ProcessHandlesView {
   ui::TreeGrid& tree() { return tree_; }
   bool Busy() const { return read_.Busy(); }
   // The listing's options (a test makes a file-name query hang through them).
-  THandleListOptions& Options() { return options_; }
+  HandleListOptions& Options() { return options_; }
 
  private:
-  void Fill(std::vector<THandleRecord> handles);
+  void Fill(std::vector<HandleRecord> handles);
 
   PageHost* host_ = nullptr;
   ui::TreeGrid tree_;
-  THandleListOptions options_;
+  HandleListOptions options_;
   LatestRead read_;
 };
 

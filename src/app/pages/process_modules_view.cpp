@@ -18,19 +18,19 @@ bool ProcessModulesView::Create(HWND parent, PageHost& host) {
   if (!label_ || !tree_.Create(parent, 0)) return false;
   ::SendMessageW(label_, WM_SETFONT, reinterpret_cast<WPARAM>(host.UiFont()), FALSE);
   using A = ui::ColumnAlign;
-  tree_.SetColumns({{texts::kModuleColumns[mcName], A::Left, 150},
-                    {texts::kModuleColumns[mcDesc], A::Left, 200},
-                    {texts::kModuleColumns[mcCompany], A::Left, 150},
-                    {texts::kModuleColumns[mcVersion], A::Left, 100},
-                    {texts::kModuleColumns[mcImageName], A::Left, 199, 0, true}});
+  tree_.SetColumns({{texts::kModuleColumns[Index(ModuleColumn::Name)], A::Left, 150},
+                    {texts::kModuleColumns[Index(ModuleColumn::Desc)], A::Left, 200},
+                    {texts::kModuleColumns[Index(ModuleColumn::Company)], A::Left, 150},
+                    {texts::kModuleColumns[Index(ModuleColumn::Version)], A::Left, 100},
+                    {texts::kModuleColumns[Index(ModuleColumn::ImageName)], A::Left, 199, 0, true}});
   tree_.onGetText = [](const ui::TreeNode& node, int column) {
-    return ModuleCellText(*node.As<TModuleRecord>(), column);
+    return ModuleCellText(*node.As<ModuleRecord>(), column);
   };
-  tree_.onGetKey = [](const ui::TreeNode& node) { return node.As<TModuleRecord>()->ImageName; };
+  tree_.onGetKey = [](const ui::TreeNode& node) { return node.As<ModuleRecord>()->ImageName; };
   tree_.onDoubleClick = [this](ui::TreeNode* node) {
     if (node && tree_.FocusedNode() && onOpenHandles) onOpenHandles();
   };
-  tree_.SetSort(mcName, true);
+  tree_.SetSort(Index(ModuleColumn::Name), true);
   return true;
 }
 
@@ -59,7 +59,7 @@ void ProcessModulesView::Refresh(uint32_t pid, const std::wstring& processName, 
   }
   read_.Request(host_->Handoff(), [this, pid, processName, is64bit]() -> std::function<void()> {
     try {
-      TModuleList list = ReadModules(pid, is64bit);
+      ModuleList list = ReadModules(pid, is64bit);
       return [this, modules = std::move(list.Modules), processName]() mutable { Fill(std::move(modules), processName); };
     } catch (const std::exception& e) {
       const std::wstring line = texts::kModulesLogPrefix + ExceptionMessage(e);
@@ -68,12 +68,12 @@ void ProcessModulesView::Refresh(uint32_t pid, const std::wstring& processName, 
   });
 }
 
-void ProcessModulesView::Fill(std::vector<TModuleRecord> modules, const std::wstring& processName) {
+void ProcessModulesView::Fill(std::vector<ModuleRecord> modules, const std::wstring& processName) {
   ui::TreeNode* main = nullptr;
   {
     ui::TreeGrid::UpdateBlock block(tree_);
     tree_.Clear();
-    for (TModuleRecord& m : modules) {
+    for (ModuleRecord& m : modules) {
       const bool isMain = !main && IsMainModule(m, processName);
       ui::TreeNode* node = tree_.AddRow(nullptr, std::move(m));
       if (isMain) main = node;

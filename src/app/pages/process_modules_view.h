@@ -35,7 +35,7 @@ class ProcessModulesView {
   bool ListShown() const { return listShown_; }
 
  private:
-  void Fill(std::vector<TModuleRecord> modules, const std::wstring& processName);
+  void Fill(std::vector<ModuleRecord> modules, const std::wstring& processName);
   void ShowList(bool shown);
 
   PageHost* host_ = nullptr;

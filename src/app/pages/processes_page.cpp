@@ -24,8 +24,8 @@ constexpr int kIdTreeSwitch = 11;
 // WMI's connection and query for one process; its worker is bounded on its own as well.
 constexpr DWORD kCommandLineAskBoundMs = 15000;
 
-TProcessRecord& RecordOf(ui::TreeNode& node) { return *node.As<TProcessRecord>(); }
-TProcessTarget TargetOf(const TProcessRecord& r) { return {r.PID, r.CPUTimes.CreateTime, r.Name}; }
+ProcessRecord& RecordOf(ui::TreeNode& node) { return *node.As<ProcessRecord>(); }
+ProcessTarget TargetOf(const ProcessRecord& r) { return {r.PID, r.CPUTimes.CreateTime, r.Name}; }
 
 }  // namespace
 
@@ -39,12 +39,12 @@ bool ProcessesPage::OnCreate() {
                    {L"类型", A::Center, 60},    {L"用户名", A::Left, 100},    {L"创建", A::Left, 130},
                    {L"CPU 时间", A::Left, 60},  {L"工作集", A::Right, 75},    {L"文件名", A::Left, 500, 200, true}});
   grid.onGetText = [this](const ui::TreeNode& node, int column) {
-    return ProcessCellText(*node.As<TProcessRecord>(), column, settings_, autoRefresh_);
+    return ProcessCellText(*node.As<ProcessRecord>(), column, settings_, autoRefresh_);
   };
   grid.onGetImage = [](const ui::TreeNode& node, int column) {
-    return column == pcName ? node.As<TProcessRecord>()->_ImageIndex : -1;
+    return column == Index(ProcessColumn::Name) ? node.As<ProcessRecord>()->ImageIndexValue : -1;
   };
-  grid.onGetKey = [](const ui::TreeNode& node) { return std::to_wstring(node.As<TProcessRecord>()->PID); };
+  grid.onGetKey = [](const ui::TreeNode& node) { return std::to_wstring(node.As<ProcessRecord>()->PID); };
   grid.onFocusChanged = [this](ui::TreeNode* node) {
     // The end of a rebuild already told of the rebuilt focused row; restoring the view tells of it again.
     if (restoringView_ && node == tree().FocusedNode() && node == detailsNode_) return;
@@ -139,7 +139,7 @@ void ProcessesPage::OnCommand(WORD id, WORD code, HWND /*control*/) {
   if (id == kIdProcessFilter && code == CBN_SELCHANGE) host().RefreshCommand();
 }
 
-void ProcessesPage::Start(const TCommandLineSwitches& switches, const StartupEnvironment& env) {
+void ProcessesPage::Start(const CommandLineSwitches& switches, const StartupEnvironment& env) {
   // Without administrative rights the list starts on the user's own processes.
   const bool lacksRights = env.elevationButtonVisible && env.elevationButtonVisible();
   ::SendMessageW(processFilter_, CB_SETCURSEL, lacksRights ? 3 : 0, 0);
@@ -160,7 +160,7 @@ void ProcessesPage::Refresh(Refresher step, const std::wstring& filter) {
 void ProcessesPage::BeforeFullRefresh(const SystemImageLists& lists) {
   if (lists.Small) tree().SetImageList(lists.Small);
   largeImages_ = lists.Large;
-  if (lists.FiiApp >= 0) snapshot_.Options.DefaultImageIndex = lists.FiiApp;
+  if (lists.AppIcon >= 0) snapshot_.Options.DefaultImageIndex = lists.AppIcon;
 }
 
 void ProcessesPage::OnAutoRefreshChanged(bool on) {
@@ -178,23 +178,23 @@ void ProcessesPage::UpdateKillButton() {
 void ProcessesPage::ShowDetails(ui::TreeNode* node) {
   // Without a focused row the panel keeps what it shows. The panel works on a copy: the row goes with the next
   // refresh.
-  const TProcessRecord* row = node ? node->As<TProcessRecord>() : nullptr;
+  const ProcessRecord* row = node ? node->As<ProcessRecord>() : nullptr;
   if (!row) return;
-  TProcessRecord copy = *row;
-  TProcessRecord* r = &copy;
+  ProcessRecord copy = *row;
+  ProcessRecord* r = &copy;
   // The process's memory is read here; WMI, when only it may know the line, answers later.
-  const TCommandLineState line = r->IsAccesible ? snapshot_.CompleteCommandLine(*r) : TCommandLineState::Unknown;
-  headerIcon_.reset(largeImages_ ? ImageList_GetIcon(largeImages_, r->_ImageIndex, ILD_NORMAL) : nullptr);
+  const CommandLineState line = r->IsAccessible ? snapshot_.CompleteCommandLine(*r) : CommandLineState::Unknown;
+  headerIcon_.reset(largeImages_ ? ImageList_GetIcon(largeImages_, r->ImageIndexValue, ILD_NORMAL) : nullptr);
   header_.SetIcon(headerIcon_.get());
   header_.SetLines(ProcessDescriptionLine(*r), ProcessCompanyLine(*r));
   inspector_.BeginUpdate();
   inspector_.Clear();
   commandLineItem_ = ui::PropertyInspector::kNone;
   std::vector<ui::PropertyInspector::ItemId> groups;
-  for (const TDetailGroup& g : ProcessDetailGroups(*r, settings_)) {
+  for (const DetailGroup& g : ProcessDetailGroups(*r, settings_)) {
     const auto parent = g.Parent >= 0 ? groups[static_cast<size_t>(g.Parent)] : ui::PropertyInspector::kNone;
     groups.push_back(inspector_.AddGroup(g.Caption, parent, g.Expanded, g.Shaded ? RGB(0xE9, 0xE9, 0xE9) : CLR_DEFAULT));
-    for (const TDetailItem& item : g.Items) {
+    for (const DetailItem& item : g.Items) {
       const auto id = inspector_.AddItem(groups.back(), item.Caption, item.Value);
       if (!item.Visible) inspector_.SetItemVisible(id, false);
       if (item.Caption == process_details_texts::kCommandLineItem) commandLineItem_ = id;
@@ -202,29 +202,29 @@ void ProcessesPage::ShowDetails(ui::TreeNode* node) {
   }
   inspector_.EndUpdate();
   detailsIdentity_ = {r->PID, r->CPUTimes.CreateTime};
-  if (line == TCommandLineState::AskWmi) AskCommandLine(*r);
+  if (line == CommandLineState::AskWmi) AskCommandLine(*r);
   detailsPages_.ShowProcess(*r);
   // A refresh focuses the same process again: the windows page already follows it.
   if (r->PID != publishedPid_) host().PublishFocusedProcess(r->PID);
   publishedPid_ = r->PID;
 }
 
-void ProcessesPage::AskCommandLine(const TProcessRecord& r) {
+void ProcessesPage::AskCommandLine(const ProcessRecord& r) {
   const uint32_t pid = r.PID;
   const uint64_t createTime = r.CPUTimes.CreateTime;
   commandLineRead_.Request(host().Handoff(),
                            [this, reader = snapshot_.WmiReader(), pid, createTime]() -> std::function<void()> {
-                             const TWmiProcessTexts texts = reader->Ask(pid, kCommandLineAskBoundMs);
+                             const WmiProcessTexts texts = reader->Ask(pid, kCommandLineAskBoundMs);
                              return [this, pid, createTime, texts] { OnCommandLine(pid, createTime, texts); };
                            });
 }
 
-void ProcessesPage::OnCommandLine(uint32_t pid, uint64_t createTime, const TWmiProcessTexts& texts) {
+void ProcessesPage::OnCommandLine(uint32_t pid, uint64_t createTime, const WmiProcessTexts& texts) {
   snapshot_.MergeWmiTexts(pid, createTime, texts);
   // The details moved on to another process meanwhile: its line, kept now, shows when it is focused again.
   if (detailsIdentity_ != std::make_pair(pid, createTime)) return;
   ui::TreeNode* node = FindProcessNode(pid);
-  TProcessRecord* row = node ? node->As<TProcessRecord>() : nullptr;
+  ProcessRecord* row = node ? node->As<ProcessRecord>() : nullptr;
   if (row && row->CPUTimes.CreateTime == createTime) {
     snapshot_.CompleteCommandLine(*row);
     inspector_.SetValue(commandLineItem_, row->CommandLine);
@@ -244,7 +244,7 @@ void ProcessesPage::RefreshProcesses(const std::wstring& filter) {
   const int processFilter = static_cast<int>(::SendMessageW(processFilter_, CB_GETCURSEL, 0, 0));
   const std::wstring& currentUser = SystemFacts().CurrentUserName;
   const uint32_t ownPid = ::GetCurrentProcessId();
-  TProcesses& sessionProcesses = host().SessionProcessList();
+  ProcessRecords& sessionProcesses = host().SessionProcessList();
   ui::TreeGrid& grid = tree();
 
   std::vector<ProcessChoice> windowed;
@@ -253,10 +253,10 @@ void ProcessesPage::RefreshProcesses(const std::wstring& filter) {
     ui::TreeGrid::UpdateBlock block(grid);
     detailsNode_ = nullptr;  // its row goes with the rows
     grid.Clear();
-    TProcessParentFinder parents(treeSwitch_.On(), filter);
+    ProcessParentFinder parents(treeSwitch_.On(), filter);
     std::vector<ui::TreeNode*> rows;
     snapshot_.Walk(sessionProcesses,
-                   [&](const TProcessRecord& record) -> TProcessRecord* {
+                   [&](const ProcessRecord& record) -> ProcessRecord* {
                      if (record.WinCount > 0)
                        windowed.push_back({record.Name + L" (" + std::to_wstring(record.PID) + L")", record.PID});
                      if (!ProcessPassesFilter(record, processFilter, currentUser, filter)) return nullptr;
@@ -266,7 +266,7 @@ void ProcessesPage::RefreshProcesses(const std::wstring& filter) {
                      if (!autoRefresh_ && ProcessRowGetsCheckBox(record.PID, ownPid, record.CanBeKilled))
                        grid.SetCheckBox(node, true);
                      if (onRowAdded) onRowAdded(record);
-                     return node->As<TProcessRecord>();
+                     return node->As<ProcessRecord>();
                    },
                    [this](const std::wstring& line) { host().WriteLog(line); });
     // Colours follow what the second phase completed (responding, owner).
@@ -285,23 +285,23 @@ void ProcessesPage::RefreshProcesses(const std::wstring& filter) {
     grid.RestoreView(view, /*keepTop=*/host().Refresh().InPeriodicRefresh());
     restoringView_ = false;
   }
-  host().SetPageCaption(Index(), texts::kCaptionBefore + std::to_wstring(grid.RowCount()) + texts::kCaptionAfter);
+  host().SetPageCaption(Position(), texts::kCaptionBefore + std::to_wstring(grid.RowCount()) + texts::kCaptionAfter);
   UpdateKillButton();
 }
 
 void ProcessesPage::ApplyTreeLayout(bool treeLayout) {
   ui::TreeGrid& grid = tree();
-  if (grid.TreeLayout() == treeLayout && grid.TreeColumn() == (treeLayout ? pcName : pcPID)) return;
+  if (grid.TreeLayout() == treeLayout && grid.TreeColumn() == (treeLayout ? Index(ProcessColumn::Name) : Index(ProcessColumn::PID))) return;
   if (treeLayout) {
     grid.SetSort(-1, true);
-    grid.SetColumnWidth(pcPID, 55);
-    grid.SetColumnWidth(pcName, 300);
-    grid.SetTreeColumn(pcName);
+    grid.SetColumnWidth(Index(ProcessColumn::PID), 55);
+    grid.SetColumnWidth(Index(ProcessColumn::Name), 300);
+    grid.SetTreeColumn(Index(ProcessColumn::Name));
     grid.SetShowExpandButtons(true);
   } else {
-    grid.SetColumnWidth(pcPID, 90);
-    grid.SetColumnWidth(pcName, 150);
-    grid.SetTreeColumn(pcPID);
+    grid.SetColumnWidth(Index(ProcessColumn::PID), 90);
+    grid.SetColumnWidth(Index(ProcessColumn::Name), 150);
+    grid.SetTreeColumn(Index(ProcessColumn::PID));
     grid.SetShowExpandButtons(false);
   }
   grid.SetTreeLayout(treeLayout);
@@ -313,24 +313,24 @@ void ProcessesPage::SetCheckBoxes(bool autoRefresh) {
   ui::TreeGrid& grid = tree();
   ui::TreeGrid::UpdateBlock block(grid);
   for (ui::TreeNode* node = grid.First(); node; node = grid.Next(node)) {
-    const TProcessRecord& r = RecordOf(*node);
+    const ProcessRecord& r = RecordOf(*node);
     grid.SetCheckBox(node, !autoRefresh && ProcessRowGetsCheckBox(r.PID, ownPid, r.CanBeKilled));
   }
 }
 
 ui::TreeNode* ProcessesPage::FindProcessNode(int64_t pid) {
   if (pid < 0) return nullptr;
-  return tree().FindNode([pid](const ui::TreeNode& node) { return node.As<TProcessRecord>()->PID == pid; });
+  return tree().FindNode([pid](const ui::TreeNode& node) { return node.As<ProcessRecord>()->PID == pid; });
 }
 
-std::vector<TProcessTarget> ProcessesPage::CheckedTargets() {
-  std::vector<TProcessTarget> targets;
+std::vector<ProcessTarget> ProcessesPage::CheckedTargets() {
+  std::vector<ProcessTarget> targets;
   for (ui::TreeNode* node = tree().First(); node; node = tree().Next(node))
     if (node->checked()) targets.push_back(TargetOf(RecordOf(*node)));
   return targets;
 }
 
-std::vector<TProcessTarget> ProcessesPage::FocusedTarget() {
+std::vector<ProcessTarget> ProcessesPage::FocusedTarget() {
   ui::TreeNode* node = tree().FocusedNode();
   if (!node) return {};
   return {TargetOf(RecordOf(*node))};
@@ -343,7 +343,7 @@ bool ProcessesPage::FocusedRowCanBeKilled() {
 
 void ProcessesPage::TerminateProcesses() {
   if (ending_) return;  // one ending at a time; its button is disabled meanwhile
-  std::vector<TProcessTarget> targets;
+  std::vector<ProcessTarget> targets;
   {
     // The timer stays off while the box asks, and the targets are copied before it: a refresh during the box can
     // neither free the rows nor swap the process under the user's answer.
@@ -358,7 +358,7 @@ void ProcessesPage::TerminateProcesses() {
   }
   // Even when a checked parent reaches them.
   const DWORD self = ::GetCurrentProcessId();
-  std::erase_if(targets, [self](const TProcessTarget& t) { return ProcessMayNeverBeEnded(t.PID, self); });
+  std::erase_if(targets, [self](const ProcessTarget& t) { return ProcessMayNeverBeEnded(t.PID, self); });
 
   ending_ = true;
   UpdateKillButton();
@@ -367,16 +367,16 @@ void ProcessesPage::TerminateProcesses() {
   // The waits (up to 5 s for windows to close, then 1 s for the system to let the processes go before the list is
   // read again) are the worker's; the window keeps answering.
   host().Handoff().Run([this, targets = std::move(targets)]() -> WindowThreadHandoff::Result {
-    std::vector<TTerminateOutcome> outcomes = CloseOrTerminateProcesses(targets, 5000);
+    std::vector<TerminateOutcome> outcomes = CloseOrTerminateProcesses(targets, 5000);
     ::Sleep(1000);
     return [this, targets, outcomes = std::move(outcomes)] { FinishEnding(targets, outcomes); };
   });
 }
 
-void ProcessesPage::FinishEnding(const std::vector<TProcessTarget>& targets,
-                                 const std::vector<TTerminateOutcome>& outcomes) {
+void ProcessesPage::FinishEnding(const std::vector<ProcessTarget>& targets,
+                                 const std::vector<TerminateOutcome>& outcomes) {
   for (size_t i = 0; i < outcomes.size() && i < targets.size(); ++i) {
-    if (outcomes[i].Result != trFailed) continue;
+    if (outcomes[i].Result != TerminateResult::Failed) continue;
     ErrorDlg(L"Process [" + std::to_wstring(targets[i].PID) + L"]" + targets[i].Name + L" cannot be terminated.\r\n" +
              SystemErrorText(outcomes[i].Error));
   }

@@ -26,7 +26,7 @@ class ProcessesPage : public TreePage {
   ProcessesPage();
   bool UsesNameFilter() const override { return true; }
   void Refresh(Refresher step, const std::wstring& filter) override;
-  void Start(const TCommandLineSwitches& switches, const StartupEnvironment& env) override;
+  void Start(const CommandLineSwitches& switches, const StartupEnvironment& env) override;
   void BeforeFullRefresh(const SystemImageLists& lists) override;
   void OnAutoRefreshChanged(bool on) override;
   bool WantsSessionProcessList() const override { return snapshot_.WantsSessionProcesses(); }
@@ -40,7 +40,7 @@ class ProcessesPage : public TreePage {
   // An ending of processes runs on its worker.
   bool Ending() const { return ending_; }
   // Tests: runs inside the walk of a refresh, right after each row was added.
-  std::function<void(const TProcessRecord&)> onRowAdded;
+  std::function<void(const ProcessRecord&)> onRowAdded;
 
   // --- what the user sees, for tests ---
   HWND ProcessFilter() const { return processFilter_; }
@@ -50,7 +50,7 @@ class ProcessesPage : public TreePage {
   ui::CollapsiblePanel& DetailsPanel() { return details_; }
   ui::PropertyInspector& Inspector() { return inspector_; }
   ProcessDetailsPages& DetailsPages() { return detailsPages_; }
-  TProcessSnapshot& Snapshot() { return snapshot_; }
+  ProcessSnapshot& Snapshot() { return snapshot_; }
   // The command line the details show, and whether it is still being asked of WMI.
   std::wstring DetailsCommandLine() const;
   bool CommandLineBusy() const { return commandLineRead_.Busy(); }
@@ -69,15 +69,15 @@ class ProcessesPage : public TreePage {
   void ApplyTreeLayout(bool tree);
   void SetCheckBoxes(bool autoRefresh);
   void ShowDetails(ui::TreeNode* node);
-  void AskCommandLine(const TProcessRecord& r);
-  void OnCommandLine(uint32_t pid, uint64_t createTime, const TWmiProcessTexts& texts);
+  void AskCommandLine(const ProcessRecord& r);
+  void OnCommandLine(uint32_t pid, uint64_t createTime, const WmiProcessTexts& texts);
   void UpdateKillButton();
   bool FocusedRowCanBeKilled();
-  std::vector<TProcessTarget> CheckedTargets();
-  std::vector<TProcessTarget> FocusedTarget();
-  void FinishEnding(const std::vector<TProcessTarget>& targets, const std::vector<TTerminateOutcome>& outcomes);
+  std::vector<ProcessTarget> CheckedTargets();
+  std::vector<ProcessTarget> FocusedTarget();
+  void FinishEnding(const std::vector<ProcessTarget>& targets, const std::vector<TerminateOutcome>& outcomes);
 
-  TProcessSnapshot snapshot_;
+  ProcessSnapshot snapshot_;
   HWND processFilter_ = nullptr;
   HWND treeLabel_ = nullptr;
   ui::OnOffSwitch treeSwitch_;
@@ -94,7 +94,7 @@ class ProcessesPage : public TreePage {
   bool restoringView_ = false;
   win::UniqueIcon headerIcon_;
   HIMAGELIST largeImages_ = nullptr;  // the shell's: not owned
-  TFormatSettings settings_;
+  FormatSettings settings_;
   bool autoRefresh_ = false;
   bool killCaptionFollowsMode_ = false;  // the design caption stays until the mode is first switched
   bool ending_ = false;

@@ -18,7 +18,7 @@ constexpr int kIdPanel = 120;
 // After an action the manager needs a moment before the list shows the new state.
 constexpr DWORD kSettleMs = 1000;
 
-const TServiceRecord& RecordOf(const ui::TreeNode& node) { return *node.As<TServiceRecord>(); }
+const ServiceRecord& RecordOf(const ui::TreeNode& node) { return *node.As<ServiceRecord>(); }
 
 std::wstring WindowText(HWND hwnd) {
   wchar_t buf[64] = {};
@@ -36,18 +36,18 @@ bool ServicesPage::OnCreate() {
   using A = ui::ColumnAlign;
   std::vector<ui::TreeGridColumn> columns;
   for (int c = 0; c < kServiceColumnCount; ++c) {
-    const bool last = c == scCmdLine;
+    const bool last = c == Index(ServiceColumn::CmdLine);
     columns.push_back({kServiceColumns[c].Caption, A::Left, kServiceColumns[c].Width,
                        last ? kServiceCmdLineMinWidth : 0, last});
   }
   grid.SetColumns(std::move(columns));
   grid.onGetText = [](const ui::TreeNode& node, int column) { return ServiceCellText(RecordOf(node), column); };
   grid.onGetImage = [](const ui::TreeNode& node, int column) {
-    return column == scName ? RecordOf(node)._ImageIndex : -1;
+    return column == Index(ServiceColumn::Name) ? RecordOf(node).ImageIndexValue : -1;
   };
   grid.onGetKey = [](const ui::TreeNode& node) { return RecordOf(node).Name; };
   grid.onFocusChanged = [this](ui::TreeNode*) { FollowFocusedRow(); };
-  grid.SetSort(scName, true);
+  grid.SetSort(Index(ServiceColumn::Name), true);
 
   if (!panel_.Create(hwnd(), kIdPanel, RECT{0, 0, 0, 0}, static_cast<COLORREF>(kServicePanelColour))) return false;
   ::ShowWindow(panel_.hwnd(), SW_SHOW);
@@ -78,7 +78,7 @@ void ServicesPage::ApplyDpi(const ui::Dpi& dpi) {
 void ServicesPage::BeforeFullRefresh(const SystemImageLists& lists) {
   if (lists.Small) tree().SetImageList(lists.Small);
   largeImages_ = lists.Large;
-  if (lists.FiiApp >= 0) defaultImage_ = lists.FiiApp;
+  if (lists.AppIcon >= 0) defaultImage_ = lists.AppIcon;
 }
 
 void ServicesPage::Refresh(Refresher step, const std::wstring& filter) {
@@ -86,14 +86,14 @@ void ServicesPage::Refresh(Refresher step, const std::wstring& filter) {
 }
 
 void ServicesPage::RefreshServices(const std::wstring& filter) {
-  TServiceReadOptions options;
+  ServiceReadOptions options;
   options.Filter = filter;
   options.DefaultImageIndex = defaultImage_;
   // The timer's refresh keeps the top row; known now, as the read ends after the refresh.
   const bool keepTop = host().Refresh().InPeriodicRefresh();
   read_.Request(host().Handoff(), [this, reader = reader_, options, keepTop]() -> std::function<void()> {
     try {
-      auto read = std::make_shared<TServicesRead>(reader->Read(options));
+      auto read = std::make_shared<ServicesRead>(reader->Read(options));
       return [this, read, keepTop] { ShowServices(std::move(*read), keepTop); };
     } catch (const std::exception& e) {
       const std::wstring line = LogLine(L"RefreshServices", ExceptionMessage(e));
@@ -102,13 +102,13 @@ void ServicesPage::RefreshServices(const std::wstring& filter) {
   });
 }
 
-void ServicesPage::ShowServices(TServicesRead read, bool keepTop) {
+void ServicesPage::ShowServices(ServicesRead read, bool keepTop) {
   ui::TreeGrid& grid = tree();
   const ui::TreeViewState view = grid.SaveView();
   {
     ui::TreeGrid::UpdateBlock block(grid);
     grid.Clear();
-    for (TServiceRecord& record : read.Services) {
+    for (ServiceRecord& record : read.Services) {
       const uint32_t colour = ServiceRowColour(record);
       ui::TreeNode* node = grid.AddRow(nullptr, std::move(record));
       if (colour != kServiceDefaultColour) grid.SetTextColor(node, static_cast<COLORREF>(colour));
@@ -126,7 +126,7 @@ void ServicesPage::ShowServices(TServicesRead read, bool keepTop) {
   }
   ++readsShown_;
   FollowFocusedRow();
-  host().SetPageCaption(Index(), ServicesCaption(grid.RowCount()));
+  host().SetPageCaption(Position(), ServicesCaption(grid.RowCount()));
 }
 
 ui::TreeNode* ServicesPage::FindServiceNode(const std::wstring& name) {
@@ -138,9 +138,9 @@ ui::TreeNode* ServicesPage::FindServiceNode(const std::wstring& name) {
 
 void ServicesPage::FollowFocusedRow() {
   ui::TreeNode* node = tree().FocusedNode();
-  const TServiceRecord* record = node ? &RecordOf(*node) : nullptr;
+  const ServiceRecord* record = node ? &RecordOf(*node) : nullptr;
   // The page's buttons show only while the page does, so the page counts as active here.
-  const TServiceButtons b = ServiceButtonState(record, true, WindowText(control_->hwnd()));
+  const ServiceButtons b = ServiceButtonState(record, true, WindowText(control_->hwnd()));
   control_->SetCaption(b.ControlCaption);
   control_->SetVisible(b.ControlVisible);
   uninstall_->SetVisible(b.UninstallVisible);
@@ -151,8 +151,8 @@ void ServicesPage::FollowFocusedRow() {
   if (record) ShowPanel(record);
 }
 
-void ServicesPage::ShowPanel(const TServiceRecord* record) {
-  panelIcon_.reset(largeImages_ ? ImageList_GetIcon(largeImages_, record->_ImageIndex, ILD_NORMAL) : nullptr);
+void ServicesPage::ShowPanel(const ServiceRecord* record) {
+  panelIcon_.reset(largeImages_ ? ImageList_GetIcon(largeImages_, record->ImageIndexValue, ILD_NORMAL) : nullptr);
   panel_.SetIcon(panelIcon_.get());
   panel_.SetLines(ServiceDescriptionLine(*record), ServiceCompanyLine(*record));
 }
@@ -162,8 +162,8 @@ void ServicesPage::ControlFocusedService() {
   const auto pause = host().Refresh().PauseTimer();
   ui::TreeNode* node = tree().FocusedNode();
   if (!node || actionsRunning_ > 0) return;
-  const TServiceTarget target = MakeServiceTarget(RecordOf(*node), WindowText(control_->hwnd()));
-  if (ServiceControlAction(target.Status) == TServiceAction::None) return;
+  const ServiceTarget target = MakeServiceTarget(RecordOf(*node), WindowText(control_->hwnd()));
+  if (ServiceControlAction(target.Status) == ServiceAction::None) return;
   if (!ConfirmDlg(ServiceControlConfirmText(target))) return;
   RunAction(target, false);
 }
@@ -172,20 +172,20 @@ void ServicesPage::UninstallFocusedService() {
   const auto pause = host().Refresh().PauseTimer();
   ui::TreeNode* node = tree().FocusedNode();
   if (!node || actionsRunning_ > 0) return;
-  const TServiceTarget target = MakeServiceTarget(RecordOf(*node), WindowText(uninstall_->hwnd()));
+  const ServiceTarget target = MakeServiceTarget(RecordOf(*node), WindowText(uninstall_->hwnd()));
   if (!ConfirmDlg(ServiceUninstallConfirmText(target))) return;
   RunAction(target, true);
 }
 
-void ServicesPage::RunAction(const TServiceTarget& target, bool uninstall) {
+void ServicesPage::RunAction(const ServiceTarget& target, bool uninstall) {
   // The manager may take long (a service that hangs in its start): the window keeps answering meanwhile.
   ++actionsRunning_;
   FollowFocusedRow();
   host().Handoff().Run([this, target, uninstall]() -> WindowThreadHandoff::Result {
-    TServiceOutcome outcome;
+    ServiceOutcome outcome;
     if (uninstall)
       outcome = UninstallService(target.Name);
-    else if (ServiceControlAction(target.Status) == TServiceAction::Stop)
+    else if (ServiceControlAction(target.Status) == ServiceAction::Stop)
       outcome = StopService(target.Name);
     else
       outcome = StartOrContinueService(target.Name);
@@ -194,7 +194,7 @@ void ServicesPage::RunAction(const TServiceTarget& target, bool uninstall) {
   });
 }
 
-void ServicesPage::ActionDone(const TServiceTarget& target, bool uninstall, const TServiceOutcome& outcome) {
+void ServicesPage::ActionDone(const ServiceTarget& target, bool uninstall, const ServiceOutcome& outcome) {
   --actionsRunning_;
   // An uninstall that failed shows in the list: the service is still there.
   if (!outcome.Ok && !uninstall) ErrorDlg(ServiceControlErrorText(target, SystemErrorText(outcome.Error)));

@@ -26,7 +26,7 @@ class ServicesPage : public TreePage {
   // read. The name filter keeps display names that begin with it (empty: all).
   void RefreshServices(const std::wstring& filter);
   // Replaces the reader (tests count its file reads). Only before the first refresh.
-  void SetReader(std::shared_ptr<TServicesReader> reader) { reader_ = std::move(reader); }
+  void SetReader(std::shared_ptr<ServicesReader> reader) { reader_ = std::move(reader); }
 
   // The button handlers: each copies its target before asking, and acts on a worker.
   void ControlFocusedService();
@@ -52,11 +52,11 @@ class ServicesPage : public TreePage {
   void OnLayout(int width, int height) override;
 
  private:
-  void ShowServices(TServicesRead read, bool keepTop);
+  void ShowServices(ServicesRead read, bool keepTop);
   void FollowFocusedRow();
-  void ShowPanel(const TServiceRecord* record);
-  void RunAction(const TServiceTarget& target, bool uninstall);
-  void ActionDone(const TServiceTarget& target, bool uninstall, const TServiceOutcome& outcome);
+  void ShowPanel(const ServiceRecord* record);
+  void RunAction(const ServiceTarget& target, bool uninstall);
+  void ActionDone(const ServiceTarget& target, bool uninstall, const ServiceOutcome& outcome);
 
   ActionBar::Button* control_ = nullptr;
   ActionBar::Button* uninstall_ = nullptr;
@@ -68,7 +68,7 @@ class ServicesPage : public TreePage {
   int actionsRunning_ = 0;
   int readsShown_ = 0;
   // Shared with the worker that reads, which may outlive the page.
-  std::shared_ptr<TServicesReader> reader_ = std::make_shared<TServicesReader>();
+  std::shared_ptr<ServicesReader> reader_ = std::make_shared<ServicesReader>();
   LatestRead read_;
 };
 

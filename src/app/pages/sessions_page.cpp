@@ -26,7 +26,7 @@ constexpr int kDefaultColumnWidth = 64;
 constexpr int kStateColumnWidth = 95;
 constexpr int kTimestampColumnWidth = 150;
 
-const TSessionRecord& RecordOf(const ui::TreeNode& node) { return *node.As<TSessionRecord>(); }
+const SessionRecord& RecordOf(const ui::TreeNode& node) { return *node.As<SessionRecord>(); }
 
 // The save dialog of the journal: the name is taken exactly as entered, no extension added.
 std::wstring AskJournalFileName(HWND owner, const std::wstring& suggestedName) {
@@ -53,8 +53,8 @@ bool SessionsPage::OnCreate() {
   using A = ui::ColumnAlign;
   std::vector<ui::TreeGridColumn> columns;
   for (int c = 0; c < kSessionColumnCount; ++c) {
-    const TSessionColumnInfo& info = kSessionColumns[c];
-    const int width = c == scsState ? kStateColumnWidth : info.Width > 0 ? info.Width : kDefaultColumnWidth;
+    const SessionColumnInfo& info = kSessionColumns[c];
+    const int width = c == Index(SessionColumn::State) ? kStateColumnWidth : info.Width > 0 ? info.Width : kDefaultColumnWidth;
     columns.push_back({info.Caption, info.RightAlign ? A::Right : A::Left, width});
   }
   grid.SetColumns(std::move(columns));
@@ -80,13 +80,13 @@ bool SessionsPage::CreateJournal() {
   using A = ui::ColumnAlign;
   std::vector<ui::TreeGridColumn> columns;
   for (int c = 0; c < kJournalColumnCount; ++c) {
-    const TJournalColumnInfo& info = kJournalColumns[c];
-    const int width = c == jcTimestamp ? kTimestampColumnWidth : info.Width > 0 ? info.Width : kDefaultColumnWidth;
-    columns.push_back({info.Caption, info.RightAlign ? A::Right : A::Left, width, 0, c == jcEvent});
+    const JournalColumnInfo& info = kJournalColumns[c];
+    const int width = c == Index(JournalColumn::Timestamp) ? kTimestampColumnWidth : info.Width > 0 ? info.Width : kDefaultColumnWidth;
+    columns.push_back({info.Caption, info.RightAlign ? A::Right : A::Left, width, 0, c == Index(JournalColumn::Event)});
   }
   journal_.SetColumns(std::move(columns));
   journal_.onGetText = [this](const ui::TreeNode& node, int column) {
-    return JournalCellText(*node.As<TSesJournalRecord>(), column, settings_);
+    return JournalCellText(*node.As<SessionJournalRecord>(), column, settings_);
   };
   journalPanel_.onExpandedChanged = [this](bool) {
     RECT rc;
@@ -119,19 +119,19 @@ void SessionsPage::Refresh(Refresher step, const std::wstring& filter) {
 }
 
 void SessionsPage::RefreshSessionProcesses() {
-  const bool extended = UseExtendedSessionProcesses(SystemFacts().OS >= os7, host().Refresh().TimerRunning());
-  TSessionsSnapshot snapshot = ReadSessionsSnapshot(*wts_, extended);
+  const bool extended = UseExtendedSessionProcesses(SystemFacts().OS >= OsKind::Win7, host().Refresh().TimerRunning());
+  SessionsSnapshot snapshot = ReadSessionsSnapshot(*wts_, extended);
   host().SessionProcessList() = std::move(snapshot.Processes.Processes);
 }
 
 void SessionsPage::RefreshSessions(const std::wstring& filter) {
   // A periodic refresh of another page reads the sessions for the session process list alone: each read asks every
   // process for its owner, which is most of that refresh's cost.
-  if (host().Refresh().InPeriodicRefresh() && host().ActivePage() != Index() && !host().SessionProcessListWanted())
+  if (host().Refresh().InPeriodicRefresh() && host().ActivePage() != Position() && !host().SessionProcessListWanted())
     return;
   // The process list and the counts come from every session; the filter only chooses the rows.
-  const bool extended = UseExtendedSessionProcesses(SystemFacts().OS >= os7, host().Refresh().TimerRunning());
-  TSessionsSnapshot snapshot = ReadSessionsSnapshot(*wts_, extended);
+  const bool extended = UseExtendedSessionProcesses(SystemFacts().OS >= OsKind::Win7, host().Refresh().TimerRunning());
+  SessionsSnapshot snapshot = ReadSessionsSnapshot(*wts_, extended);
   host().SessionProcessList() = std::move(snapshot.Processes.Processes);
   listed_ = std::move(snapshot.Sessions.Sessions);
 
@@ -143,7 +143,7 @@ void SessionsPage::RefreshSessions(const std::wstring& filter) {
   {
     ui::TreeGrid::UpdateBlock block(grid);
     grid.Clear();
-    for (const TSessionRecord& record : listed_) {
+    for (const SessionRecord& record : listed_) {
       if (!SessionPassesFilter(record.Username, filter)) continue;
       ui::TreeNode* node = grid.AddRow(nullptr, record);
       const uint32_t colour = SessionRowColour(record, currentUser);
@@ -152,9 +152,9 @@ void SessionsPage::RefreshSessions(const std::wstring& filter) {
   }
   RestoreFocus(focusedId, topId);
   UpdateButtons();
-  host().SetPageCaption(Index(), SessionsCaption(grid.RowCount()));
+  host().SetPageCaption(Position(), SessionsCaption(grid.RowCount()));
   // Only a system without sessions hides the tab, never the filter.
-  host().SetPageTabVisible(Index(), SessionsTabVisible(listed_.size()));
+  host().SetPageTabVisible(Position(), SessionsTabVisible(listed_.size()));
 }
 
 void SessionsPage::RestoreFocus(int64_t focusedId, int64_t topId) {
@@ -176,14 +176,14 @@ ui::TreeNode* SessionsPage::FindSessionNode(int64_t id) {
 
 void SessionsPage::UpdateButtons() {
   ui::TreeNode* node = tree().FocusedNode();
-  const TSessionButtons b = SessionButtonState(node ? &RecordOf(*node) : nullptr);
+  const SessionButtons b = SessionButtonState(node ? &RecordOf(*node) : nullptr);
   const bool idle = actionsRunning_ == 0;
   sendMessage_->SetEnabled(b.SendMessage && idle);
   disconnect_->SetEnabled(b.Disconnect && idle);
   logoff_->SetEnabled(b.Logoff && idle);
 }
 
-bool SessionsPage::TakeTarget(TSessionTarget& target) {
+bool SessionsPage::TakeTarget(SessionTarget& target) {
   ui::TreeNode* node = tree().FocusedNode();
   if (!node || actionsRunning_ > 0) return false;
   target = MakeSessionTarget(RecordOf(*node));
@@ -193,21 +193,21 @@ bool SessionsPage::TakeTarget(TSessionTarget& target) {
 void SessionsPage::DisconnectFocusedSession() {
   // The target is copied before the question: a refresh while the box is up cannot change it.
   const auto pause = host().Refresh().PauseTimer();
-  TSessionTarget target;
+  SessionTarget target;
   if (!TakeTarget(target) || !ConfirmDlg(SessionDisconnectConfirmText(target))) return;
   RunAction(Action::Disconnect, target, L"", L"");
 }
 
 void SessionsPage::LogoffFocusedSession() {
   const auto pause = host().Refresh().PauseTimer();
-  TSessionTarget target;
+  SessionTarget target;
   if (!TakeTarget(target) || !ConfirmDlg(SessionLogoffConfirmText(target))) return;
   RunAction(Action::Logoff, target, L"", L"");
 }
 
 void SessionsPage::SendMessageToFocusedSession() {
   const auto pause = host().Refresh().PauseTimer();
-  TSessionTarget target;
+  SessionTarget target;
   if (!TakeTarget(target)) return;
   std::wstring text;
   if (!InputQuery(host().OwnerWindow(), SessionMessageCaption(target), texts::kMessagePrompt, text)) return;
@@ -215,7 +215,7 @@ void SessionsPage::SendMessageToFocusedSession() {
   RunAction(Action::SendMessage, target, title, text);
 }
 
-void SessionsPage::RunAction(Action action, const TSessionTarget& target, const std::wstring& title,
+void SessionsPage::RunAction(Action action, const SessionTarget& target, const std::wstring& title,
                              const std::wstring& text) {
   // Disconnect and log off wait for the system; the window keeps answering meanwhile. The buttons stay disabled
   // until the result is back, so the worker is the only caller of its terminal-services function.
@@ -225,7 +225,7 @@ void SessionsPage::RunAction(Action action, const TSessionTarget& target, const 
   host().Handoff().Run([this, api, action, target, title, text]() -> WindowThreadHandoff::Result {
     // The session is read again right before acting: while the box was up it may have ended and its number gone
     // to another logon, and the action must never reach that user.
-    const TSessionOutcome outcome = ActOnUnchangedSession(*api, target, [&] {
+    const SessionOutcome outcome = ActOnUnchangedSession(*api, target, [&] {
       switch (action) {
         case Action::Disconnect: return DisconnectSession(*api, target.ID);
         case Action::Logoff: return LogoffSession(*api, target.ID);
@@ -237,7 +237,7 @@ void SessionsPage::RunAction(Action action, const TSessionTarget& target, const 
   });
 }
 
-void SessionsPage::ActionDone(Action action, const TSessionTarget& target, const TSessionOutcome& outcome) {
+void SessionsPage::ActionDone(Action action, const SessionTarget& target, const SessionOutcome& outcome) {
   --actionsRunning_;
   UpdateButtons();
   if (outcome.Changed) {

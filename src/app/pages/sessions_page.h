@@ -64,18 +64,18 @@ class SessionsPage : public TreePage {
   bool CreateJournal();
   void UpdateButtons();
   void RestoreFocus(int64_t focusedId, int64_t topId);
-  bool TakeTarget(TSessionTarget& target);
-  void RunAction(Action action, const TSessionTarget& target, const std::wstring& title, const std::wstring& text);
-  void ActionDone(Action action, const TSessionTarget& target, const TSessionOutcome& outcome);
+  bool TakeTarget(SessionTarget& target);
+  void RunAction(Action action, const SessionTarget& target, const std::wstring& title, const std::wstring& text);
+  void ActionDone(Action action, const SessionTarget& target, const SessionOutcome& outcome);
 
   IWtsApi* wts_;
-  TSessionRecords listed_;  // every session of the last read, unfiltered: whom a journal entry concerns
+  SessionRecords listed_;  // every session of the last read, unfiltered: whom a journal entry concerns
   ActionBar::Button* sendMessage_ = nullptr;
   ActionBar::Button* disconnect_ = nullptr;
   ActionBar::Button* logoff_ = nullptr;
   ui::CollapsiblePanel journalPanel_;
   ui::TreeGrid journal_;
-  TFormatSettings settings_;
+  FormatSettings settings_;
   int actionsRunning_ = 0;
 };
 

@@ -13,7 +13,7 @@ namespace vantrel::app {
 namespace texts = startup_texts;
 namespace {
 
-const TAutorunRecord& RecordOf(const ui::TreeNode& node) { return *node.As<TAutorunRecord>(); }
+const AutorunRecord& RecordOf(const ui::TreeNode& node) { return *node.As<AutorunRecord>(); }
 
 }  // namespace
 
@@ -23,12 +23,12 @@ bool StartupPage::OnCreate() {
   if (!CreateTree()) return false;
   ui::TreeGrid& grid = tree();
   using A = ui::ColumnAlign;
-  grid.SetColumns({{texts::kColumns[acName], A::Left, 200}, {texts::kColumns[acCmdLine], A::Left, 601, 100, true}});
+  grid.SetColumns({{texts::kColumns[Index(AutorunColumn::Name)], A::Left, 200}, {texts::kColumns[Index(AutorunColumn::CmdLine)], A::Left, 601, 100, true}});
   grid.onGetText = [](const ui::TreeNode& node, int column) {
     return AutorunCellText(RecordOf(node), IsGroupRow(node), column);
   };
   grid.onGetImage = [](const ui::TreeNode& node, int column) {
-    return column == acName ? RecordOf(node).ImageIndex : -1;
+    return column == Index(AutorunColumn::Name) ? RecordOf(node).ImageIndex : -1;
   };
   grid.onGetCellStyle = [](const ui::TreeNode& node, int /*column*/) {
     ui::TreeGrid::CellStyle style;
@@ -79,33 +79,33 @@ void StartupPage::Refresh(Refresher step, const std::wstring& filter) {
 void StartupPage::BeforeFullRefresh(const SystemImageLists& lists) {
   if (lists.Small) tree().SetImageList(lists.Small);
   largeImages_ = lists.Large;
-  if (lists.FiiApp >= 0) appIcon_ = lists.FiiApp;
-  if (lists.FiiReg >= 0) registryIcon_ = lists.FiiReg;
-  if (lists.FiiIE >= 0) browserIcon_ = lists.FiiIE;
+  if (lists.AppIcon >= 0) appIcon_ = lists.AppIcon;
+  if (lists.RegeditIcon >= 0) registryIcon_ = lists.RegeditIcon;
+  if (lists.BrowserIcon >= 0) browserIcon_ = lists.BrowserIcon;
 }
 
 void StartupPage::RefreshAutoruns(const std::wstring& filter) {
-  TAutorunScanOptions options;
+  AutorunScanOptions options;
   options.Filter = filter;
   options.AppIcon = appIcon_;
   options.RegistryIcon = registryIcon_;
   options.BrowserIcon = browserIcon_;
   // Registry values, shortcuts and files are anyone's: a hostile one must not hold the window.
   read_.Request(host().Handoff(), [this, options]() -> std::function<void()> {
-    auto scan = std::make_shared<TAutorunScan>(ReadAutoruns(options));
+    auto scan = std::make_shared<AutorunScan>(ReadAutoruns(options));
     return [this, scan] { ShowScan(std::move(*scan)); };
   });
 }
 
-void StartupPage::ShowScan(TAutorunScan scan) {
+void StartupPage::ShowScan(AutorunScan scan) {
   for (const std::wstring& line : scan.LogLines) host().WriteLog(line);
   ui::TreeGrid& grid = tree();
   {
     ui::TreeGrid::UpdateBlock block(grid);
     grid.Clear();
-    for (TAutorunGroup& group : scan.Groups) {
+    for (AutorunGroup& group : scan.Groups) {
       ui::TreeNode* groupRow = grid.AddRow(nullptr, std::move(group.Group));
-      for (TAutorunRecord& entry : group.Entries) {
+      for (AutorunRecord& entry : group.Entries) {
         const bool box = AutorunHasCheckBox(entry, false);
         ui::TreeNode* row = grid.AddRow(groupRow, std::move(entry));
         if (box) grid.SetCheckBox(row, true);
@@ -119,12 +119,12 @@ void StartupPage::ShowScan(TAutorunScan scan) {
     grid.ScrollIntoView(grid.VisibleRow(0), true);
   }
   UpdateDeleteButton();
-  host().SetPageCaption(Index(), AutorunsTabCaption(AutorunEntryCount(scan.Groups)));
+  host().SetPageCaption(Position(), AutorunsTabCaption(AutorunEntryCount(scan.Groups)));
 }
 
 void StartupPage::ShowEntry(ui::TreeNode* node) {
   if (!node) return;
-  const TAutorunRecord& r = RecordOf(*node);
+  const AutorunRecord& r = RecordOf(*node);
   const bool group = IsGroupRow(*node);
   panelIcon_.reset(largeImages_ ? ImageList_GetIcon(largeImages_, r.ImageIndex, ILD_NORMAL) : nullptr);
   panel_.SetIcon(panelIcon_.get());
@@ -138,20 +138,20 @@ void StartupPage::RemoveCheckedEntries() {
   // compared with what was read before it is deleted.
   if (removal_.Busy()) return;
   const auto pause = host().Refresh().PauseTimer();
-  std::vector<TAutorunRecord> checked;
+  std::vector<AutorunRecord> checked;
   for (ui::TreeNode* node = tree().First(); node; node = tree().Next(node))
     if (node->checked() && node->hasCheckBox() && !IsGroupRow(*node)) checked.push_back(RecordOf(*node));
   if (checked.empty()) return;
   if (!ConfirmDlg(AutorunDeleteConfirmation(checked.size()))) return;
   removal_.Request(host().Handoff(), [this, checked = std::move(checked)]() -> std::function<void()> {
-    auto outcomes = std::make_shared<std::vector<TAutorunRemovalOutcome>>(RemoveAutoruns(checked));
+    auto outcomes = std::make_shared<std::vector<AutorunRemovalOutcome>>(RemoveAutoruns(checked));
     return [this, outcomes] { RemovalDone(*outcomes); };
   });
   UpdateDeleteButton();
 }
 
-void StartupPage::RemovalDone(const std::vector<TAutorunRemovalOutcome>& outcomes) {
-  for (const TAutorunRemovalOutcome& outcome : outcomes) {
+void StartupPage::RemovalDone(const std::vector<AutorunRemovalOutcome>& outcomes) {
+  for (const AutorunRemovalOutcome& outcome : outcomes) {
     if (outcome.Changed) ErrorDlg(AutorunRemoveErrorText(outcome.Name, kAutorunChangedReason));
     else if (!outcome.Ok) ErrorDlg(AutorunRemoveErrorText(outcome.Name, SystemErrorText(outcome.Error)));
   }

@@ -44,8 +44,8 @@ class StartupPage : public TreePage {
  private:
   void ShowEntry(ui::TreeNode* node);
   void UpdateDeleteButton();
-  void ShowScan(TAutorunScan scan);
-  void RemovalDone(const std::vector<TAutorunRemovalOutcome>& outcomes);
+  void ShowScan(AutorunScan scan);
+  void RemovalDone(const std::vector<AutorunRemovalOutcome>& outcomes);
 
   ActionBar::Button* delete_ = nullptr;
   ui::HeaderStrip panel_;

@@ -18,7 +18,7 @@ namespace {
 constexpr int kIdProcessList = 10;
 constexpr int kIdInvisibleSwitch = 11;
 
-const TWindowInfo& InfoOf(const ui::TreeNode& node) { return *node.As<TWindowInfo>(); }
+const WindowInfo& InfoOf(const ui::TreeNode& node) { return *node.As<WindowInfo>(); }
 
 // The two pictures of the tree column: a window (image 1) and the same window dimmed and dashed (image 0).
 HIMAGELIST CreateWindowImages() {
@@ -58,7 +58,7 @@ HIMAGELIST CreateWindowImages() {
   return images;
 }
 
-std::wstring ActionErrorText(const TWindowTarget& target, bool close, DWORD error) {
+std::wstring ActionErrorText(const WindowTarget& target, bool close, DWORD error) {
   const wchar_t* what = close ? texts::kClosed : (target.Visible ? texts::kHidden : texts::kShown);
   return texts::kErrorBefore + std::to_wstring(target.Handle) + L"]" + target.ClassName + texts::kErrorCannotBe +
          what + L".\r\n" + SystemErrorText(error);
@@ -76,17 +76,17 @@ bool WindowsPage::OnCreate() {
   if (!CreateTree() || !CreateStrip()) return false;
   ui::TreeGrid& grid = tree();
   using A = ui::ColumnAlign;
-  grid.SetColumns({{texts::kColumns[wcHandle], A::Right, 80},
-                   {texts::kColumns[wcClassName], A::Left, 521, 100, true},
-                   {texts::kColumns[wcText], A::Left, 200}});
-  grid.SetTreeColumn(wcClassName);
+  grid.SetColumns({{texts::kColumns[Index(WindowColumn::Handle)], A::Right, 80},
+                   {texts::kColumns[Index(WindowColumn::ClassName)], A::Left, 521, 100, true},
+                   {texts::kColumns[Index(WindowColumn::Text)], A::Left, 200}});
+  grid.SetTreeColumn(Index(WindowColumn::ClassName));
   grid.SetShowExpandButtons(true);
   grid.SetTreeLayout(true);  // the tree does not sort
   images_ = CreateWindowImages();
   if (images_) grid.SetImageList(images_);
   grid.onGetText = [](const ui::TreeNode& node, int column) { return WindowCellText(InfoOf(node), column); };
   grid.onGetImage = [](const ui::TreeNode& node, int column) {
-    return column == wcClassName ? WindowImageIndex(InfoOf(node)) : -1;
+    return column == Index(WindowColumn::ClassName) ? WindowImageIndex(InfoOf(node)) : -1;
   };
   grid.onGetCellStyle = [](const ui::TreeNode& node, int column) {
     ui::TreeGrid::CellStyle style;
@@ -223,7 +223,7 @@ void WindowsPage::StartRead() {
   const bool showInvisible = invisibleSwitch_.On();
   WindowsPage* self = this;  // used only by the result, on the window thread, while the page exists
   host().Handoff().Run([self, generation, pid, showInvisible]() -> WindowThreadHandoff::Result {
-    std::vector<TWindowInfo> windows;
+    std::vector<WindowInfo> windows;
     std::wstring error;
     try {
       windows = ReadProcessWindows(pid, showInvisible);
@@ -237,7 +237,7 @@ void WindowsPage::StartRead() {
   });
 }
 
-void WindowsPage::OnWindowsRead(uint64_t generation, std::vector<TWindowInfo> windows, const std::wstring& error) {
+void WindowsPage::OnWindowsRead(uint64_t generation, std::vector<WindowInfo> windows, const std::wstring& error) {
   reading_ = false;
   if (generation != requestedGeneration_) {
     // Superseded: read again for what is chosen now.
@@ -257,7 +257,7 @@ void WindowsPage::OnWindowsRead(uint64_t generation, std::vector<TWindowInfo> wi
   ShowWindows(std::move(windows));
 }
 
-void WindowsPage::ShowWindows(std::vector<TWindowInfo> windows) {
+void WindowsPage::ShowWindows(std::vector<WindowInfo> windows) {
   ui::TreeGrid& grid = tree();
   const ui::TreeViewState view = grid.SaveView();
   const std::vector<int> parents = BuildWindowHierarchy(WindowLinks(windows));
@@ -265,7 +265,7 @@ void WindowsPage::ShowWindows(std::vector<TWindowInfo> windows) {
     ui::TreeGrid::UpdateBlock block(grid);
     grid.Clear();
     std::vector<ui::TreeNode*> nodes(windows.size(), nullptr);
-    for (const TWindowTreeRow& row : WindowTreeOrder(parents)) {
+    for (const WindowTreeRow& row : WindowTreeOrder(parents)) {
       const size_t i = static_cast<size_t>(row.Index);
       const int p = parents[i];
       ui::TreeNode* parent = p >= 0 ? nodes[static_cast<size_t>(p)] : nullptr;
@@ -277,7 +277,7 @@ void WindowsPage::ShowWindows(std::vector<TWindowInfo> windows) {
   }
   if (grid.RowCount() > 0) grid.RestoreView(view, /*keepTop=*/host().AutoRefresh());
   else OnFocusChanged(nullptr);
-  host().SetPageCaption(Index(), WindowsTabCaption(grid.RowCount()));
+  host().SetPageCaption(Position(), WindowsTabCaption(grid.RowCount()));
 }
 
 ui::TreeNode* WindowsPage::FindWindowNode(uint32_t handle) {
@@ -288,13 +288,13 @@ void WindowsPage::OnFocusChanged(ui::TreeNode* node) {
   visibility_->SetEnabled(node != nullptr);
   close_->SetEnabled(node != nullptr);
   if (!node) return;
-  const TWindowInfo& info = InfoOf(*node);
+  const WindowInfo& info = InfoOf(*node);
   visibility_->SetCaption(WindowVisibilityCaption(info.Visible));
   inspector_.BeginUpdate();
   inspector_.Clear();
   ui::PropertyInspector::ItemId group = ui::PropertyInspector::kNone;
   std::wstring groupCaption;
-  for (const TWindowInspectorItem& item : WindowInspectorItems(info)) {
+  for (const WindowInspectorItem& item : WindowInspectorItems(info)) {
     if (group == ui::PropertyInspector::kNone || item.Group != groupCaption) {
       groupCaption = item.Group;
       group = inspector_.AddGroup(groupCaption);
@@ -310,10 +310,10 @@ void WindowsPage::ActOnFocusedWindow(bool close) {
   const auto pause = host().Refresh().PauseTimer();
   ui::TreeNode* node = tree().FocusedNode();
   if (!node) return;
-  const TWindowTarget target = WindowTargetOf(InfoOf(*node));
+  const WindowTarget target = WindowTargetOf(InfoOf(*node));
   const std::wstring caption = close ? std::wstring(texts::kCloseButton) : WindowVisibilityCaption(target.Visible);
   if (!ConfirmDlg(WindowActionConfirmation(caption, target.Handle, target.ClassName))) return;
-  const TWindowActionOutcome outcome = close ? CloseWindowTarget(target) : ToggleWindowVisibility(target);
+  const WindowActionOutcome outcome = close ? CloseWindowTarget(target) : ToggleWindowVisibility(target);
   if (!outcome.Ok) ErrorDlg(ActionErrorText(target, close, outcome.Error));
   host().RefreshCommand();
 }

@@ -51,8 +51,8 @@ class WindowsPage : public TreePage {
   bool CreateStrip();
   bool Choose(int64_t pid);
   void StartRead();
-  void OnWindowsRead(uint64_t generation, std::vector<TWindowInfo> windows, const std::wstring& error);
-  void ShowWindows(std::vector<TWindowInfo> windows);
+  void OnWindowsRead(uint64_t generation, std::vector<WindowInfo> windows, const std::wstring& error);
+  void ShowWindows(std::vector<WindowInfo> windows);
   void OnFocusChanged(ui::TreeNode* node);
   void ActOnFocusedWindow(bool close);
 

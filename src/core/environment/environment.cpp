@@ -7,12 +7,12 @@
 
 namespace vantrel {
 
-std::vector<TEnvRecord> EnvironmentRecords(const std::vector<std::wstring>& lines, const std::wstring& filter) {
-  std::vector<TEnvRecord> records;
+std::vector<EnvironmentRecord> EnvironmentRecords(const std::vector<std::wstring>& lines, const std::wstring& filter) {
+  std::vector<EnvironmentRecord> records;
   records.reserve(lines.size());
   for (const std::wstring& line : lines) {
     const size_t eq = line.find(L'=');
-    TEnvRecord r;
+    EnvironmentRecord r;
     r.Variable = line.substr(0, eq);
     if (eq != std::wstring::npos) r.Value = line.substr(eq + 1);
     if (!filter.empty() && PosText(filter, r.Variable) != 1) continue;
@@ -21,11 +21,11 @@ std::vector<TEnvRecord> EnvironmentRecords(const std::vector<std::wstring>& line
   return records;
 }
 
-void SortEnvRecords(std::vector<TEnvRecord>& records, const TFormatSettings& settings) {
+void SortEnvRecords(std::vector<EnvironmentRecord>& records, const FormatSettings& settings) {
   constexpr int kMaxLen = 25;  // as the list's column sort
-  std::vector<std::pair<TCellSortKey, TEnvRecord>> keyed;
+  std::vector<std::pair<CellSortKey, EnvironmentRecord>> keyed;
   keyed.reserve(records.size());
-  for (TEnvRecord& r : records) keyed.emplace_back(MakeCellSortKey(r.Variable, kMaxLen, settings), std::move(r));
+  for (EnvironmentRecord& r : records) keyed.emplace_back(MakeCellSortKey(r.Variable, kMaxLen, settings), std::move(r));
   std::stable_sort(keyed.begin(), keyed.end(),
                    [](const auto& a, const auto& b) { return CompareCellSortKeys(a.first, b.first) < 0; });
   records.clear();

@@ -8,15 +8,15 @@
 
 namespace vantrel {
 
-struct TEnvRecord {
+struct EnvironmentRecord {
   std::wstring Variable;
   std::wstring Value;  // everything after the first equals sign
 };
 
 // Records of NAME=value lines in their order; with a filter, only names beginning with it (any case).
-std::vector<TEnvRecord> EnvironmentRecords(const std::vector<std::wstring>& lines, const std::wstring& filter);
+std::vector<EnvironmentRecord> EnvironmentRecords(const std::vector<std::wstring>& lines, const std::wstring& filter);
 // The order the list starts in: by Variable, as a list column sorts (stable).
-void SortEnvRecords(std::vector<TEnvRecord>& records, const TFormatSettings& settings);
+void SortEnvRecords(std::vector<EnvironmentRecord>& records, const FormatSettings& settings);
 // " 环境 (%d) "
 std::wstring EnvironmentTabCaption(size_t count);
 

@@ -69,7 +69,7 @@ void AppendUtf8(std::string& out, char32_t c) {
 
 }  // namespace
 
-std::wstring CsvText(const TCsvTable& table) {
+std::wstring CsvText(const CsvTable& table) {
   std::wstring out;
   AppendLine(out, table.Header);
   for (const auto& row : table.Rows) AppendLine(out, row);

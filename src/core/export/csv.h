@@ -6,7 +6,7 @@
 
 namespace vantrel {
 
-struct TCsvTable {
+struct CsvTable {
   std::vector<std::wstring> Header;
   std::vector<std::vector<std::wstring>> Rows;
 };
@@ -21,7 +21,7 @@ bool IsPlainNumber(const std::wstring& text);
 // front: names from other programs must never become formulas in a spreadsheet. Anything else unchanged.
 std::wstring FormulaSafeText(const std::wstring& text);
 // Header and rows, each line ended by CR LF.
-std::wstring CsvText(const TCsvTable& table);
+std::wstring CsvText(const CsvTable& table);
 // UTF-8 with a byte-order mark, so that spreadsheet programs read every name intact.
 std::string Utf8WithBom(const std::wstring& text);
 

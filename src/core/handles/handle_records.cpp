@@ -42,23 +42,23 @@ void ReplaceFirst(std::wstring& s, std::wstring_view from, std::wstring_view to)
 
 }  // namespace
 
-bool ParseHandleTable(const uint8_t* data, size_t size, THandleTableLayout layout, bool is64,
-                      std::vector<THandleTableEntry>& out) {
+bool ParseHandleTable(const uint8_t* data, size_t size, HandleTableLayout layout, bool is64,
+                      std::vector<HandleTableEntry>& out) {
   out.clear();
   const size_t ptr = is64 ? 8 : 4;
   // Extended: count, reserved (pointer-sized each). Legacy: a 32-bit count padded to the entries' alignment.
-  const size_t header = layout == THandleTableLayout::Extended ? 2 * ptr : ptr;
+  const size_t header = layout == HandleTableLayout::Extended ? 2 * ptr : ptr;
   // Extended: object, pid, handle (pointers), access, back-trace index, type index, attributes, reserved.
   // Legacy: pid (16), back-trace (16), type (8), attributes (8), handle (16), object (pointer), access (32).
-  const size_t entry = layout == THandleTableLayout::Extended ? 3 * ptr + 16 : (is64 ? 24 : 16);
+  const size_t entry = layout == HandleTableLayout::Extended ? 3 * ptr + 16 : (is64 ? 24 : 16);
   if (!data || size < header) return false;
-  const uint64_t count = layout == THandleTableLayout::Extended ? LoadPointer(data, is64) : Load<uint32_t>(data);
+  const uint64_t count = layout == HandleTableLayout::Extended ? LoadPointer(data, is64) : Load<uint32_t>(data);
   if (count > (size - header) / entry) return false;
   out.reserve(static_cast<size_t>(count));
   for (size_t i = 0; i < count; ++i) {
     const uint8_t* e = data + header + i * entry;
-    THandleTableEntry t;
-    if (layout == THandleTableLayout::Extended) {
+    HandleTableEntry t;
+    if (layout == HandleTableLayout::Extended) {
       t.PID = LoadPointer(e + ptr, is64);
       t.Handle = LoadPointer(e + 2 * ptr, is64);
       t.Access = Load<uint32_t>(e + 3 * ptr);
@@ -108,7 +108,7 @@ std::wstring RegistryKeyName(std::wstring_view kernelName) {
   return s;
 }
 
-void ApplyObjectName(THandleRecord& record, std::wstring_view name) {
+void ApplyObjectName(HandleRecord& record, std::wstring_view name) {
   if (name.empty()) return;
   record.Name = name;
   if (record.Typ != kTypKey && PosText(L"\\REGISTRY\\", name) == 1) {
@@ -140,18 +140,18 @@ std::wstring HandleValueText(uint64_t handle) {
   return std::wstring(buf, buf + std::strlen(buf));
 }
 
-std::wstring HandleCellText(const THandleRecord& record, int column) {
+std::wstring HandleCellText(const HandleRecord& record, int column) {
   switch (column) {
-    case hcType: return record.TypeName;
-    case hcName: return record.Name;
-    case hcHandle: return HandleValueText(record.Handle);
+    case Index(HandleColumn::Type): return record.TypeName;
+    case Index(HandleColumn::Name): return record.Name;
+    case Index(HandleColumn::Handle): return HandleValueText(record.Handle);
     default: return {};
   }
 }
 
 std::wstring HandlesCaption(size_t rows) { return L" 句柄 (" + std::to_wstring(rows) + L") "; }
 
-void TSlowFileNames::TimedOut(const Key& key) {
+void SlowFileNames::TimedOut(const Key& key) {
   if (slow_.size() >= kMaxRemembered) slow_.clear();  // a rare full set is forgotten, never grown
   slow_.insert(key);
   stuck_.insert(key);

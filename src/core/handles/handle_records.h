@@ -2,6 +2,7 @@
 // and name rules, and the bounds of the table query and of the file-name workers.
 #pragma once
 
+#include "core/base/enum_index.h"
 #include <cstddef>
 #include <cstdint>
 #include <set>
@@ -12,7 +13,7 @@
 
 namespace vantrel {
 
-struct THandleRecord {
+struct HandleRecord {
   uint32_t PID = 0;
   uint64_t Handle = 0;  // the value in the owning process
   uint16_t Typ = 0;     // object type number, adjusted by the type name
@@ -27,21 +28,21 @@ inline constexpr uint16_t kTypToken = 4, kTypProcess = 5, kTypThread = 6, kTypJo
                           kTypSection = 19, kTypKey = 20, kTypFile = 28;
 
 // One entry of the system handle table, whatever its layout.
-struct THandleTableEntry {
+struct HandleTableEntry {
   uint64_t PID = 0;
   uint64_t Handle = 0;
   uint32_t Access = 0;
   uint16_t TypeIndex = 0;
 };
 
-enum class THandleTableLayout {
+enum class HandleTableLayout {
   Extended,  // SystemExtendedHandleInformation: full process ids and handle values
   Legacy,    // SystemHandleInformation: 16-bit process ids and handle values
 };
 
 // The entries of a handle-table buffer written by a process of the given bitness. False when the buffer is too
 // short for its header or for the count it claims.
-bool ParseHandleTable(const uint8_t* data, size_t size, THandleTableLayout layout, bool is64, std::vector<THandleTableEntry>& out);
+bool ParseHandleTable(const uint8_t* data, size_t size, HandleTableLayout layout, bool is64, std::vector<HandleTableEntry>& out);
 
 // Bounds of the table query: at most this many calls, and never a buffer above this size.
 inline constexpr int kHandleTableMaxAttempts = 8;
@@ -61,7 +62,7 @@ std::wstring ThreadHandleName(uint64_t tid, uint64_t pid);  // "TID: 7 (PID: 12)
 std::wstring RegistryKeyName(std::wstring_view kernelName);
 // Sets the object name of a handle that is neither a file, a process nor a thread: a name under "\REGISTRY\"
 // makes the handle a key whatever its number said, and key names take the short root names.
-void ApplyObjectName(THandleRecord& record, std::wstring_view name);
+void ApplyObjectName(HandleRecord& record, std::wstring_view name);
 
 // The text of a FILE_NAME_INFORMATION buffer: never more characters than the buffer holds after its 4-byte length,
 // whatever length the length field claims.
@@ -71,8 +72,8 @@ std::wstring ChooseFileName(std::wstring_view objectName, std::wstring_view file
 
 // "0x%8.8x": at least eight lower-case digits.
 std::wstring HandleValueText(uint64_t handle);
-enum THandleColumn { hcType = 0, hcName = 1, hcHandle = 2 };
-std::wstring HandleCellText(const THandleRecord& record, int column);
+enum class HandleColumn { Type = 0, Name = 1, Handle = 2 };
+std::wstring HandleCellText(const HandleRecord& record, int column);
 // " 句柄 (n) "
 std::wstring HandlesCaption(size_t rows);
 
@@ -86,7 +87,7 @@ inline constexpr size_t kFileNameWorkers = 2;
 
 // The file handles whose name query once timed out, so that each costs its wait once, and the workers still stuck
 // in a query. Not thread-safe: the caller holds a lock.
-class TSlowFileNames {
+class SlowFileNames {
  public:
   using Key = std::pair<uint64_t, uint64_t>;  // process id, handle value
   static constexpr size_t kMaxRemembered = 4096;

@@ -22,8 +22,8 @@ std::wstring ComposeSessionUser(std::wstring_view clientName, std::wstring_view 
   return std::wstring(clientName) + L"\\" + std::wstring(userName);
 }
 
-bool JournalUserFromSessions(const TSessionRecords& sessions, uint32_t sessionId, std::wstring& user) {
-  for (const TSessionRecord& s : sessions) {
+bool JournalUserFromSessions(const SessionRecords& sessions, uint32_t sessionId, std::wstring& user) {
+  for (const SessionRecord& s : sessions) {
     if (s.ID != sessionId) continue;
     user = ComposeSessionUser(s.ClientName, s.Username);
     return true;
@@ -31,13 +31,13 @@ bool JournalUserFromSessions(const TSessionRecords& sessions, uint32_t sessionId
   return false;
 }
 
-std::wstring JournalCellText(const TSesJournalRecord& r, int column, const TFormatSettings& settings) {
+std::wstring JournalCellText(const SessionJournalRecord& r, int column, const FormatSettings& settings) {
   switch (column) {
-    case jcTimestamp: return FormatDateTime(settings.ShortDateFormat + L" " + settings.LongTimeFormat, r.Timestamp, settings);
-    case jcSession: return std::to_wstring(r.Session);
-    case jcType: return r.SesType;
-    case jcName: return r.Username;
-    case jcEvent: return r.Event;
+    case Index(JournalColumn::Timestamp): return FormatDateTime(settings.ShortDateFormat + L" " + settings.LongTimeFormat, r.Timestamp, settings);
+    case Index(JournalColumn::Session): return std::to_wstring(r.Session);
+    case Index(JournalColumn::Type): return r.SesType;
+    case Index(JournalColumn::Name): return r.Username;
+    case Index(JournalColumn::Event): return r.Event;
     default: return {};
   }
 }

@@ -1,6 +1,7 @@
 // The session journal: one entry per session change the system reports, kept in memory.
 #pragma once
 
+#include "core/base/enum_index.h"
 #include <cstddef>
 #include <cstdint>
 #include <string>
@@ -13,15 +14,15 @@
 
 namespace vantrel {
 
-struct TSesJournalRecord {
-  TDateTime Timestamp = 0;  // local time the notification was handled
+struct SessionJournalRecord {
+  DateTime Timestamp = 0;  // local time the notification was handled
   int32_t Session = 0;
   std::wstring SesType;     // the kind of session the program itself runs in
   std::wstring Username;
   std::wstring Event;
 };
 
-using TSesJournalRecords = std::vector<TSesJournalRecord>;
+using SessionJournalRecords = std::vector<SessionJournalRecord>;
 
 // "Console connect" .. "Session remote control" for the codes 1..9; empty for any other code.
 std::wstring SessionEventText(uint32_t code);
@@ -30,19 +31,20 @@ std::wstring SessionEventText(uint32_t code);
 std::wstring ComposeSessionUser(std::wstring_view clientName, std::wstring_view userName);
 // The user of a session as the list showed it; false when the list has no row for the session (so that a logoff
 // is attributed to whoever was listed before the session ended).
-bool JournalUserFromSessions(const TSessionRecords& sessions, uint32_t sessionId, std::wstring& user);
+bool JournalUserFromSessions(const SessionRecords& sessions, uint32_t sessionId, std::wstring& user);
 
-enum TJournalColumn : int { jcTimestamp, jcSession, jcType, jcName, jcEvent, kJournalColumnCount };
-struct TJournalColumnInfo {
+enum class JournalColumn : int { Timestamp, Session, Type, Name, Event };
+inline constexpr int kJournalColumnCount = 5;
+struct JournalColumnInfo {
   const wchar_t* Caption;
   int Width;  // 0: the list's default width
   bool RightAlign;
 };
-inline constexpr TJournalColumnInfo kJournalColumns[kJournalColumnCount] = {
+inline constexpr JournalColumnInfo kJournalColumns[kJournalColumnCount] = {
     {L"时间戳", 120, false}, {L"会话", 0, true}, {L"类型", 75, false}, {L"名称", 150, false}, {L"事件", 406, false}};
 
 // The timestamp as the locale's short date, a blank and its long time.
-std::wstring JournalCellText(const TSesJournalRecord& record, int column, const TFormatSettings& settings);
+std::wstring JournalCellText(const SessionJournalRecord& record, int column, const FormatSettings& settings);
 
 inline constexpr wchar_t kJournalInitialCaption[] = L"日志";
 inline constexpr wchar_t kJournalClearCaption[] = L"清除";

@@ -22,17 +22,17 @@ std::wstring SIDToText(const uint8_t* sid, size_t size) {
   return text;
 }
 
-std::wstring SessionTypeName(TSessionType t) {
+std::wstring SessionTypeName(SessionType t) {
   static constexpr std::array<const wchar_t*, 7> kNames{L"本地",   L"VMWare",   L"VirtualPC", L"VirtualBox",
                                                         L"QEMU", L"Terminal", L"Citrix"};
   const auto i = static_cast<size_t>(t);
   return i < kNames.size() ? kNames[i] : L"";
 }
 
-std::wstring SessionTypeToStr(TSessionTypes types) {
-  static constexpr std::array<TSessionType, 7> kOrder{stLocal, stTerminal, stCitrix, stVMWare, stVPC, stVBOX, stQEMU};
+std::wstring SessionTypeToStr(SessionTypes types) {
+  static constexpr std::array<SessionType, 7> kOrder{SessionType::Local, SessionType::Terminal, SessionType::Citrix, SessionType::VMware, SessionType::VirtualPC, SessionType::VirtualBox, SessionType::Qemu};
   std::wstring text;
-  for (TSessionType t : kOrder) {
+  for (SessionType t : kOrder) {
     if (!(types & SessionTypeBit(t))) continue;
     if (!text.empty()) text += L'+';
     text += SessionTypeName(t);
@@ -42,15 +42,15 @@ std::wstring SessionTypeToStr(TSessionTypes types) {
 
 namespace {
 
-TSessionTypes VmMarkers(const std::vector<TEnumKey>& keys) {
+SessionTypes VmMarkers(const std::vector<EnumKey>& keys) {
   struct Marker {
     const wchar_t* text;
-    TSessionType type;
+    SessionType type;
   };
   static constexpr std::array<Marker, 4> kMarkers{
-      {{L"VMWARE", stVMWare}, {L"VBOX_HARD", stVBOX}, {L"VIRTUAL_HD", stVPC}, {L"QEMU_HARD", stQEMU}}};
-  TSessionTypes found = 0;
-  for (const TEnumKey& key : keys) {
+      {{L"VMWARE", SessionType::VMware}, {L"VBOX_HARD", SessionType::VirtualBox}, {L"VIRTUAL_HD", SessionType::VirtualPC}, {L"QEMU_HARD", SessionType::Qemu}}};
+  SessionTypes found = 0;
+  for (const EnumKey& key : keys) {
     if (!key.HasSubKeys) continue;
     for (const Marker& m : kMarkers)
       if (detail::FindNoCase(key.Name, m.text) != std::wstring_view::npos) found |= SessionTypeBit(m.type);
@@ -60,12 +60,12 @@ TSessionTypes VmMarkers(const std::vector<TEnumKey>& keys) {
 
 }  // namespace
 
-TSessionTypes DecideSessionTypes(const TSessionFacts& f) {
-  TSessionTypes types = VmMarkers(f.IdeKeys);
+SessionTypes DecideSessionTypes(const SessionFacts& f) {
+  SessionTypes types = VmMarkers(f.IdeKeys);
   if (types == 0) types = VmMarkers(f.ScsiKeys);
   if (detail::FindNoCase(detail::ToUpper(f.GinaDll), L"CTXGINA") != std::wstring_view::npos || f.CitrixConnectionKey)
-    types |= SessionTypeBit(stCitrix);
-  types |= SessionTypeBit(f.RemoteSession ? stTerminal : stLocal);
+    types |= SessionTypeBit(SessionType::Citrix);
+  types |= SessionTypeBit(f.RemoteSession ? SessionType::Terminal : SessionType::Local);
   return types;
 }
 

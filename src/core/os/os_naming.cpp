@@ -28,14 +28,14 @@ std::wstring JoinTrim(std::wstring_view a, std::wstring_view b) {
   return Trim(s);
 }
 
-std::wstring XPEditionSuffix(const TOSVersionFacts& f) {
+std::wstring XPEditionSuffix(const OsVersionFacts& f) {
   if (f.Starter >= 1) return L" Starter";
   if (f.TabletPC > 0) return L" Tablet PC";
   if (f.MediaCenter > 0) return L" Media Center";
   return {};
 }
 
-std::wstring Server2003Name(const TOSVersionFacts& f) {
+std::wstring Server2003Name(const OsVersionFacts& f) {
   if (f.ServerR2 >= 1) return L"Windows Server 2003 R2";
   if (Has(f.SuiteMask, kSuiteStorageServer)) return L"Windows Storage Server 2003";
   if (Has(f.SuiteMask, kSuiteHomeServer)) return L"Windows Home Server";
@@ -45,20 +45,20 @@ std::wstring Server2003Name(const TOSVersionFacts& f) {
 struct NtRow {
   uint32_t major, minor;
   const wchar_t* workstation;
-  TOSKind workstationKind;
+  OsKind workstationKind;
   const wchar_t* server;  // nullptr: no name
-  TOSKind serverKind;
+  OsKind serverKind;
 };
 
 constexpr std::array<NtRow, 5> kNt6Rows{{
-    {6, 0, L"Windows Vista", osVista, L"Windows Server 2008", os2008},
-    {6, 1, L"Windows 7", os7, L"Windows Server 2008 R2", os2008R2},
-    {6, 2, L"Windows 8", os8, L"Windows Server 2012", os2012},
-    {6, 3, L"Windows 8.1", os81, nullptr, osUnknown},
-    {6, 4, L"Windows 10", os10, nullptr, osUnknown},
+    {6, 0, L"Windows Vista", OsKind::Vista, L"Windows Server 2008", OsKind::Server2008},
+    {6, 1, L"Windows 7", OsKind::Win7, L"Windows Server 2008 R2", OsKind::Server2008R2},
+    {6, 2, L"Windows 8", OsKind::Win8, L"Windows Server 2012", OsKind::Server2012},
+    {6, 3, L"Windows 8.1", OsKind::Win81, nullptr, OsKind::Unknown},
+    {6, 4, L"Windows 10", OsKind::Win10, nullptr, OsKind::Unknown},
 }};
 
-std::wstring Nt4Edition(const TOSVersionFacts& f, bool workstation) {
+std::wstring Nt4Edition(const OsVersionFacts& f, bool workstation) {
   std::wstring e = workstation ? L"Workstation"
                    : Has(f.SuiteMask, kSuiteEnterprise) ? L"Server 4.0, Enterprise"
                                                         : L"Server 4.0";
@@ -68,7 +68,7 @@ std::wstring Nt4Edition(const TOSVersionFacts& f, bool workstation) {
   return e;
 }
 
-std::wstring Server2003Edition(const TOSVersionFacts& f) {
+std::wstring Server2003Edition(const OsVersionFacts& f) {
   const uint16_t s = f.SuiteMask;
   if (f.ProcessorArchitecture == kArchIA64) {
     if (Has(s, kSuiteDatacenter)) return L"Datacenter for Itanium-based Systems";
@@ -182,8 +182,8 @@ std::wstring Windows10FamilyName(uint32_t build, bool workstation) {
   return L"Windows Server 2016";
 }
 
-TOSName GetOSName(const TOSVersionFacts& f) {
-  TOSName r;
+OsName GetOSName(const OsVersionFacts& f) {
+  OsName r;
   const bool workstation = f.ProductType == kNtWorkstation;
   const uint16_t arch = f.ProcessorArchitecture;
   r.Is64BitOS = arch == kArchAMD64 || arch == kArchIA64 || arch == kArchARM64;
@@ -194,23 +194,23 @@ TOSName GetOSName(const TOSVersionFacts& f) {
     const wchar_t sp = f.CSDVersion.size() > 1 ? f.CSDVersion[1] : L'\0';
     if (f.Minor == 0) {
       r.Name = L"Windows 95";
-      r.OS = os95;
+      r.OS = OsKind::Win95;
       if (sp == L'A') edition = L"OSR 1";
       else if (sp == L'B') edition = L"OSR 2";
       else if (sp == L'C') edition = L"OSR 2.5";
     } else if (f.Minor == 10) {
       r.Name = L"Windows 98";
-      r.OS = os98;
+      r.OS = OsKind::Win98;
       if (sp == L'A' || sp == L'B') edition = L"SE";
     } else if (f.Minor == 90) {
       r.Name = L"Windows Millennium Edition";
-      r.OS = osME;
+      r.OS = OsKind::WinME;
     }
   } else if (f.PlatformId == kPlatformNT) {
     r.IsNT = true;
     if (f.Major == 10 && f.Minor == 0) {
       r.Name = Windows10FamilyName(f.Build, workstation);
-      r.OS = os10;
+      r.OS = OsKind::Win10;
     } else if (f.Major == 6) {
       for (const NtRow& row : kNt6Rows) {
         if (row.minor != f.Minor) continue;
@@ -219,29 +219,29 @@ TOSName GetOSName(const TOSVersionFacts& f) {
         r.OS = workstation ? row.workstationKind : row.serverKind;
       }
     } else if (f.Major == 5 && f.Minor == 2) {
-      r.OS = os2003;
+      r.OS = OsKind::Server2003;
       if (workstation && arch == kArchAMD64) {
         r.Name = L"Windows XP";
         edition = L"Professional x64";
-        r.OS = osXP;
+        r.OS = OsKind::XP;
       } else {
         r.Name = Server2003Name(f);
         edition = Server2003Edition(f);
       }
     } else if (f.Major == 5 && f.Minor == 1) {
       r.Name = L"Windows XP";
-      r.OS = osXP;
+      r.OS = OsKind::XP;
       edition = (Has(f.SuiteMask, kSuitePersonal) ? L"Home" : L"Professional") + XPEditionSuffix(f);
     } else if (f.Major == 5 && f.Minor == 0) {
       r.Name = L"Windows 2000";
-      r.OS = os2000;
+      r.OS = OsKind::Win2000;
       edition = workstation                            ? L"Professional"
                 : Has(f.SuiteMask, kSuiteDatacenter) ? L"Datacenter Server"
                 : Has(f.SuiteMask, kSuiteEnterprise) ? L"Advanced Server"
                                                      : L"Server";
     } else if (f.Major == 4) {
       r.Name = L"Windows NT 4";
-      r.OS = osNT4;
+      r.OS = OsKind::NT4;
       edition = Nt4Edition(f, workstation);
       if (f.Nt4HotfixQ246009 && f.CSDVersion == L"Service Pack 6") r.CSDVersion = L"Service Pack 6a";
     }
@@ -249,7 +249,7 @@ TOSName GetOSName(const TOSVersionFacts& f) {
       if (f.ProductInfo) edition = ProductTypeEdition(*f.ProductInfo);
       if (arch == kArchAMD64) edition = edition.empty() ? L"x64" : edition + L" x64";
       // A version newer than the tables must not compare as the oldest.
-      if (r.OS == osUnknown) r.OS = os10;
+      if (r.OS == OsKind::Unknown) r.OS = OsKind::Win10;
     }
   }
   r.Edition = Trim(edition);
@@ -293,7 +293,7 @@ std::wstring KernelVersionText(std::wstring_view fileVersion) {
   return parts[0] + L"." + parts[1] + L"." + parts[2];
 }
 
-std::wstring KernelOSName(std::wstring_view kernelVersion, const TOSVersionFacts& f) {
+std::wstring KernelOSName(std::wstring_view kernelVersion, const OsVersionFacts& f) {
   const std::vector<std::wstring> parts = SplitDots(kernelVersion);
   if (parts.size() < 3) return {};
   const uint32_t major = LeadingNumber(parts[0]), minor = LeadingNumber(parts[1]), build = LeadingNumber(parts[2]);

@@ -1,6 +1,7 @@
 // Naming of the running Windows edition from its reported version facts, and the kernel-file based name.
 #pragma once
 
+#include "core/base/enum_index.h"
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -9,24 +10,7 @@
 namespace vantrel {
 
 // Ordered: callers compare generations with < and >.
-enum TOSKind : int {
-  osUnknown = 0,
-  os95,
-  os98,
-  osME,
-  osNT4,
-  os2000,
-  osXP,
-  os2003,
-  osVista,
-  os2008,
-  os7,
-  os2008R2,
-  os8,
-  os2012,
-  os81,
-  os10,
-};
+enum class OsKind : int { Unknown = 0, Win95, Win98, WinME, NT4, Win2000, XP, Server2003, Vista, Server2008, Win7, Server2008R2, Win8, Server2012, Win81, Win10 };
 
 inline constexpr uint32_t kPlatformWin9x = 1;
 inline constexpr uint32_t kPlatformNT = 2;
@@ -36,7 +20,7 @@ inline constexpr uint16_t kArchAMD64 = 9;
 inline constexpr uint16_t kArchARM64 = 12;
 
 // What the system reports about itself; the Windows reader fills it, tests fill it from recorded facts.
-struct TOSVersionFacts {
+struct OsVersionFacts {
   uint32_t PlatformId = 0;
   uint32_t Major = 0, Minor = 0, Build = 0;
   std::wstring CSDVersion;  // service-pack text
@@ -50,17 +34,17 @@ struct TOSVersionFacts {
   bool Nt4HotfixQ246009 = false;        // Hotfix\Q246009\Installed = 1 (4.x only)
 };
 
-struct TOSName {
+struct OsName {
   std::wstring Name;     // empty when the version is not recognised
   std::wstring Edition;  // trimmed
   std::wstring Full;     // Name + " " + Edition, trimmed
-  TOSKind OS = osUnknown;  // the generation to compare with; a newer NT than the tables counts as the newest
+  OsKind OS = OsKind::Unknown;  // the generation to compare with; a newer NT than the tables counts as the newest
   bool IsNT = false;
   bool Is64BitOS = false;
   std::wstring CSDVersion;  // the service-pack text, "Service Pack 6a" when that hotfix is installed
 };
 
-TOSName GetOSName(const TOSVersionFacts& facts);
+OsName GetOSName(const OsVersionFacts& facts);
 
 // Edition text of a GetProductInfo code; empty for codes without one.
 std::wstring ProductTypeEdition(uint32_t code);
@@ -81,7 +65,7 @@ std::wstring KernelVersionText(std::wstring_view fileVersion);
 
 // Name of the OS by the kernel file's version (at least three parts, else empty); facts give product type,
 // suite, architecture and the system metrics.
-std::wstring KernelOSName(std::wstring_view kernelVersion, const TOSVersionFacts& facts);
+std::wstring KernelOSName(std::wstring_view kernelVersion, const OsVersionFacts& facts);
 
 // True when the reported major.minor.build differs from the kernel file's version, or that is empty.
 bool IsCompatibilityMode(uint32_t major, uint32_t minor, uint32_t build, std::wstring_view kernelVersion);

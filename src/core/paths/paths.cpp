@@ -13,9 +13,9 @@ constexpr std::wstring_view kX86 = L" (x86)";
 
 // The probes of one command line: at most kMaxCommandLineProbes reach the file system, and a text no file can
 // have (empty, or longer than any path) costs none.
-class TProbeBudget {
+class ProbeBudget {
  public:
-  explicit TProbeBudget(const FileExistsFn& exists) : exists_(exists) {}
+  explicit ProbeBudget(const FileExistsFn& exists) : exists_(exists) {}
   bool Exists(const std::wstring& path) {
     if (path.empty() || path.size() > kMaxCommandLineChars || left_ <= 0) return false;
     --left_;
@@ -30,7 +30,7 @@ class TProbeBudget {
 
 // A leading run of tokens joined by blanks, grown one token at a time. It keeps the length of its path elements:
 // once one is longer than a file system allows, no longer run names a file either.
-class TLeadingRun {
+class LeadingRun {
  public:
   void Append(std::wstring_view token) {
     if (tokens_++) {
@@ -59,8 +59,8 @@ class TLeadingRun {
 };
 
 // The shortest leading run of tokens that exists, or empty.
-std::wstring ExistingLeadingRun(const std::vector<std::wstring>& tokens, TProbeBudget& probes) {
-  TLeadingRun run;
+std::wstring ExistingLeadingRun(const std::vector<std::wstring>& tokens, ProbeBudget& probes) {
+  LeadingRun run;
   for (const std::wstring& token : tokens) {
     run.Append(token);
     if (!run.CanNameAFile() || probes.Spent()) break;
@@ -78,12 +78,12 @@ std::wstring JoinedByBlanks(const std::vector<std::wstring>& tokens) {
   return joined;
 }
 
-bool NamesAFile(const std::wstring& text, TProbeBudget& probes) {
+bool NamesAFile(const std::wstring& text, ProbeBudget& probes) {
   return probes.Exists(text) || !ExistingLeadingRun(SplitCommaText(text), probes).empty();
 }
 
 // " (x86)" is dropped only when that turns a path that names nothing into one that names a file.
-std::wstring WithoutX86WhenThatExists(std::wstring text, TProbeBudget& probes) {
+std::wstring WithoutX86WhenThatExists(std::wstring text, ProbeBudget& probes) {
   const size_t hit = FindNoCase(text, kX86);
   if (hit == std::wstring::npos) return text;
   std::wstring stripped = text;
@@ -93,7 +93,7 @@ std::wstring WithoutX86WhenThatExists(std::wstring text, TProbeBudget& probes) {
 }
 
 std::wstring Expand(std::wstring_view s, bool expandBackslashForm, const std::vector<std::wstring>& env,
-                    TProbeBudget& probes) {
+                    ProbeBudget& probes) {
   std::wstring result(s);
   for (const std::wstring& line : env) {
     const size_t eq = line.find(L'=');
@@ -153,7 +153,7 @@ std::vector<std::wstring> ParseEnvironmentBlock(std::wstring_view block) {
 
 std::wstring ExpandEnvVars(std::wstring_view s, bool expandBackslashForm, const std::vector<std::wstring>& env,
                            const FileExistsFn& exists) {
-  TProbeBudget probes(exists);
+  ProbeBudget probes(exists);
   return Expand(s, expandBackslashForm, env, probes);
 }
 
@@ -197,7 +197,7 @@ std::vector<std::wstring> SplitCommaText(std::wstring_view s) {
 
 std::wstring ExtractFileFromCommandLine(std::wstring_view commandLine, const std::vector<std::wstring>& env,
                                         const FileExistsFn& exists) {
-  TProbeBudget probes(exists);
+  ProbeBudget probes(exists);
   std::wstring expanded = Expand(commandLine.substr(0, kMaxCommandLineChars), true, env, probes);
   if (expanded.size() > kMaxCommandLineChars) expanded.resize(kMaxCommandLineChars);
   const std::vector<std::wstring> tokens = SplitCommaText(expanded);
@@ -206,7 +206,7 @@ std::wstring ExtractFileFromCommandLine(std::wstring_view commandLine, const std
   return found.empty() ? JoinedByBlanks(tokens) : found;
 }
 
-std::wstring DevicePathToDosPrefix(std::wstring_view path, const TDriveMap& driveMap) {
+std::wstring DevicePathToDosPrefix(std::wstring_view path, const DriveLetterMap& driveMap) {
   // Object-manager and Win32 long forms of a drive path.
   for (std::wstring_view dosPrefix : {std::wstring_view(L"\\??\\"), std::wstring_view(L"\\\\?\\")}) {
     if (!path.starts_with(dosPrefix)) continue;
@@ -214,7 +214,7 @@ std::wstring DevicePathToDosPrefix(std::wstring_view path, const TDriveMap& driv
     if (IsDriveRoot(rest)) return std::wstring(rest);
     if (StartsWithNoCase(rest, L"UNC\\")) return L"\\\\" + std::wstring(rest.substr(4));
   }
-  for (const TDriveQueryData& drive : driveMap) {
+  for (const DriveQueryData& drive : driveMap) {
     const size_t len = drive.DiskDosQuery.size();
     if (drive.DosQueryLen <= 0 || len == 0 || !StartsWithNoCase(path, drive.DiskDosQuery)) continue;
     // "\Device\HarddiskVolume1" must not take "\Device\HarddiskVolume10\...".

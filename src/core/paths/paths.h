@@ -42,17 +42,17 @@ std::vector<std::wstring> SplitCommaText(std::wstring_view s);
 std::wstring ExtractFileFromCommandLine(std::wstring_view commandLine, const std::vector<std::wstring>& env,
                                         const FileExistsFn& exists);
 
-struct TDriveQueryData {
+struct DriveQueryData {
   std::wstring DiskLabel;     // "c:"
   std::wstring DiskDosQuery;  // "\Device\HarddiskVolume2", empty when the letter is unused
   int DosQueryLen = 0;
 };
-using TDriveMap = std::array<TDriveQueryData, 26>;
+using DriveLetterMap = std::array<DriveQueryData, 26>;
 
 // The drive form of a kernel device path by the map: "\Device\HarddiskVolume2\x" -> "c:\x" when volume 2 is c:,
 // and "\??\C:\x" (the form Wine gives) -> "C:\x". A device name matches only as a whole path element. The path
 // unchanged when nothing matches.
-std::wstring DevicePathToDosPrefix(std::wstring_view nativePath, const TDriveMap& driveMap);
+std::wstring DevicePathToDosPrefix(std::wstring_view nativePath, const DriveLetterMap& driveMap);
 
 // The "\\?\" form of a full path, which the system takes as it is: a trailing blank or dot stays part of the
 // name. "\\server\share\x" becomes "\\?\UNC\server\share\x"; a path already in that form is unchanged.

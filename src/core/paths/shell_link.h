@@ -8,7 +8,7 @@
 
 namespace vantrel {
 
-struct TShellLinkRecord {
+struct ShellLinkRecord {
   std::wstring Name;  // the description
   std::wstring Target;
   std::wstring Arguments;

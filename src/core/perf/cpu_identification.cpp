@@ -11,13 +11,13 @@
 namespace vantrel {
 namespace {
 
-struct TVendorRow {
+struct VendorRow {
   const wchar_t* Signature;
   const wchar_t* Name;
   const wchar_t* FullName;
   bool ExtendedCache;
 };
-constexpr TVendorRow kVendors[] = {
+constexpr VendorRow kVendors[] = {
     {L"", L"", L"", false},
     {L"BadCpuVendor", L"Unknown", L"Unknown Vendor", false},
     {L"GenuineIntel", L"Intel", L"Intel Corporation", false},
@@ -35,15 +35,15 @@ constexpr TVendorRow kVendors[] = {
 constexpr const wchar_t* kAssociativityTexts[] = {L"None",  L"Direct", L"2-way", L"4-way", L"8-way",
                                                   L"12-way", L"16-way", L"Full",  L"6-way", L"24-way"};
 
-struct TFeatureRow {
+struct FeatureRow {
   uint8_t Bit;
   const wchar_t* Mnemonic;
   const wchar_t* Name;
-  uint32_t Sets;  // bits 1 << TFeatureSet
+  uint32_t Sets;  // bits 1 << FeatureSet
 };
-constexpr uint32_t S1 = 1u << fsStandard1, S2 = 1u << fsStandard2, E1 = 1u << fsExtended1, E2 = 1u << fsExtended2,
-                   PM = 1u << fsPowerManagement;
-constexpr TFeatureRow kFeatures[] = {
+constexpr uint32_t S1 = Bit(FeatureSet::Standard1), S2 = Bit(FeatureSet::Standard2), E1 = Bit(FeatureSet::Extended1), E2 = Bit(FeatureSet::Extended2),
+                   PM = Bit(FeatureSet::PowerManagement);
+constexpr FeatureRow kFeatures[] = {
     {0, L"FPU", L"Floating point unit", S1 | E1},
     {1, L"VME", L"Virtual mode extension", S1 | E1},
     {2, L"DE", L"Debugging extensions", S1 | E1},
@@ -102,8 +102,8 @@ constexpr TFeatureRow kFeatures[] = {
 };
 static_assert(std::size(kFeatures) == 55);
 
-struct TNameRow {
-  TCpuVendor Vendor;
+struct NameRow {
+  CpuVendor Vendor;
   int Family, Model;  // -1: any
   int MinStepping;    // the row applies from this stepping on
   const wchar_t* Name;
@@ -111,65 +111,65 @@ struct TNameRow {
   const wchar_t* Technology;
 };
 // Names of processors without a brand string; the first matching row wins.
-constexpr TNameRow kNames[] = {
-    {cvIntel, 4, 0, 0, L"i80486DX", L"P4", L""},
-    {cvIntel, 4, 1, 0, L"i80486DX", L"P4", L"1 µm"},
-    {cvIntel, 4, 2, 0, L"i80486SX", L"P23", L"1 µm"},
-    {cvIntel, 4, 3, 0, L"i80486DX2", L"P24", L"0.80 µm"},
-    {cvIntel, 4, 4, 0, L"i80486SL", L"P23", L"0.80 µm"},
-    {cvIntel, 4, 5, 0, L"i80486SX2", L"P23", L"0.80 µm"},
-    {cvIntel, 4, 7, 0, L"i80486DX2WB", L"P24D", L"0.80 µm"},
-    {cvIntel, 4, 8, 0, L"i80486DX4", L"P24C", L"0.60 µm"},
-    {cvIntel, 5, 1, 0, L"Pentium", L"A80501,P5", L"0.80 µm"},
-    {cvIntel, 5, 2, 0, L"Pentium", L"P54C", L"0.50-0.35 µm"},
-    {cvIntel, 5, 4, 0, L"Pentium MMX", L"P55C", L"0.35 µm"},
-    {cvIntel, 6, 1, 0, L"Pentium Pro", L"P6", L"0.50-0.35 µm"},
-    {cvIntel, 6, 3, 0, L"Pentium II", L"Klamath", L"0.35 µm"},
-    {cvIntel, 6, 5, 0, L"Pentium II", L"Deschutes", L"0.25 µm"},
-    {cvIntel, 6, 6, 0, L"Celeron", L"Mendocino", L"0.25 µm"},
-    {cvIntel, 6, 7, 0, L"Pentium III", L"Katmai", L"0.25 µm"},
-    {cvIntel, 6, 8, 0, L"Pentium III", L"Coppermine", L"0.18 µm"},
-    {cvIntel, 6, 10, 0, L"Pentium III Xeon", L"Cascades", L"0.18 µm"},
-    {cvIntel, 6, 11, 0, L"Pentium III", L"Tualatin", L"0.13 µm"},
-    {cvAmd, 4, 3, 0, L"Am486DX2", L"", L"0.70 µm"},
-    {cvAmd, 4, 8, 0, L"Am486DX4", L"", L"0.50 µm"},
-    {cvAmd, 4, 14, 0, L"Am5x86", L"X5", L"0.35 µm"},
-    {cvAmd, 5, 0, 0, L"K5", L"SSA5", L"0.50-0.35 µm"},
-    {cvAmd, 5, 6, 0, L"K6", L"", L"0.30 µm"},
-    {cvAmd, 5, 7, 0, L"K6", L"Little Foot", L"0.25 µm"},
-    {cvAmd, 5, 8, 0, L"K6-II", L"Chomper", L"0.25 µm"},
-    {cvAmd, 5, 9, 0, L"K6-III", L"Sharptooth", L"0.25 µm"},
-    {cvAmd, 6, 1, 0, L"Athlon", L"Pluto", L"0.25 µm"},
-    {cvAmd, 6, 2, 0, L"Athlon", L"Orion", L"0.18 µm"},
-    {cvAmd, 6, 3, 0, L"Duron", L"Spitfire", L"0.18 µm"},
-    {cvAmd, 6, 4, 0, L"Athlon", L"Thunderbird", L"0.18 µm"},
-    {cvAmd, 6, 6, 0, L"Athlon XP", L"Palomino", L"0.18 µm"},
-    {cvAmd, 6, 7, 0, L"Duron", L"Morgan", L"0.18 µm"},
-    {cvAmd, 6, 8, 0, L"Athlon XP", L"Thoroughbred", L"0.13 µm"},
-    {cvAmd, 6, 10, 0, L"Athlon XP", L"Barton", L"0.13 µm"},
-    {cvCyrix, 4, 4, 0, L"MediaGX", L"Gx86", L"0.65 µm"},
-    {cvCyrix, 5, 2, 0, L"6x86", L"M1", L"0.65 µm"},
-    {cvCyrix, 5, 4, 0, L"MediaGX MMX", L"GXm", L"0.35 µm"},
-    {cvCyrix, 6, 0, 0, L"6x86MX", L"M2", L"0.35 µm"},
-    {cvIDT, 5, 4, 0, L"WinChip", L"C6", L"0.35 µm"},
-    {cvIDT, 5, 8, 0, L"WinChip 2", L"C6-2", L"0.35-0.25 µm"},
-    {cvIDT, 5, 9, 0, L"WinChip 3", L"C6-3", L"0.25 µm"},
-    {cvIDT, 6, 6, 0, L"VIA C3", L"Samuel", L"0.18 µm"},
-    {cvIDT, 6, 7, 8, L"VIA C3", L"Ezra", L"0.13 µm"},
-    {cvIDT, 6, 7, 0, L"VIA C3", L"Samuel 2", L"0.15 µm"},
-    {cvIDT, 6, 8, 0, L"VIA C3", L"Ezra-T", L"0.13 µm"},
-    {cvIDT, 6, 9, 8, L"VIA C3 C5P", L"Nehemiah", L"0.13 µm"},
-    {cvIDT, 6, 9, 0, L"VIA C3 C5XL", L"Nehemiah", L"0.13 µm"},
-    {cvNexGen, 5, 0, 0, L"Nx586", L"", L"0.50-0.44 µm"},
-    {cvUMC, 4, 1, 0, L"U5D", L"", L"0.60 µm"},
-    {cvUMC, 4, 2, 0, L"U5S", L"", L"0.60 µm"},
-    {cvRise, 5, 0, 0, L"mP6", L"iDragon", L"0.25 µm"},
-    {cvRise, 5, 2, 0, L"mP6", L"iDragon", L"0.18 µm"},
-    {cvRise, 5, 8, 0, L"mP6", L"iDragon II", L"0.25 µm"},
-    {cvRise, 5, 9, 0, L"mP6", L"iDragon II", L"0.18 µm"},
-    {cvSiS, 5, 0, 0, L"55x", L"", L""},
-    {cvTransmeta, 5, -1, 0, L"Crusoe", L"", L""},
-    {cvTransmeta, 15, -1, 0, L"Efficeon", L"", L""},
+constexpr NameRow kNames[] = {
+    {CpuVendor::Intel, 4, 0, 0, L"i80486DX", L"P4", L""},
+    {CpuVendor::Intel, 4, 1, 0, L"i80486DX", L"P4", L"1 µm"},
+    {CpuVendor::Intel, 4, 2, 0, L"i80486SX", L"P23", L"1 µm"},
+    {CpuVendor::Intel, 4, 3, 0, L"i80486DX2", L"P24", L"0.80 µm"},
+    {CpuVendor::Intel, 4, 4, 0, L"i80486SL", L"P23", L"0.80 µm"},
+    {CpuVendor::Intel, 4, 5, 0, L"i80486SX2", L"P23", L"0.80 µm"},
+    {CpuVendor::Intel, 4, 7, 0, L"i80486DX2WB", L"P24D", L"0.80 µm"},
+    {CpuVendor::Intel, 4, 8, 0, L"i80486DX4", L"P24C", L"0.60 µm"},
+    {CpuVendor::Intel, 5, 1, 0, L"Pentium", L"A80501,P5", L"0.80 µm"},
+    {CpuVendor::Intel, 5, 2, 0, L"Pentium", L"P54C", L"0.50-0.35 µm"},
+    {CpuVendor::Intel, 5, 4, 0, L"Pentium MMX", L"P55C", L"0.35 µm"},
+    {CpuVendor::Intel, 6, 1, 0, L"Pentium Pro", L"P6", L"0.50-0.35 µm"},
+    {CpuVendor::Intel, 6, 3, 0, L"Pentium II", L"Klamath", L"0.35 µm"},
+    {CpuVendor::Intel, 6, 5, 0, L"Pentium II", L"Deschutes", L"0.25 µm"},
+    {CpuVendor::Intel, 6, 6, 0, L"Celeron", L"Mendocino", L"0.25 µm"},
+    {CpuVendor::Intel, 6, 7, 0, L"Pentium III", L"Katmai", L"0.25 µm"},
+    {CpuVendor::Intel, 6, 8, 0, L"Pentium III", L"Coppermine", L"0.18 µm"},
+    {CpuVendor::Intel, 6, 10, 0, L"Pentium III Xeon", L"Cascades", L"0.18 µm"},
+    {CpuVendor::Intel, 6, 11, 0, L"Pentium III", L"Tualatin", L"0.13 µm"},
+    {CpuVendor::Amd, 4, 3, 0, L"Am486DX2", L"", L"0.70 µm"},
+    {CpuVendor::Amd, 4, 8, 0, L"Am486DX4", L"", L"0.50 µm"},
+    {CpuVendor::Amd, 4, 14, 0, L"Am5x86", L"X5", L"0.35 µm"},
+    {CpuVendor::Amd, 5, 0, 0, L"K5", L"SSA5", L"0.50-0.35 µm"},
+    {CpuVendor::Amd, 5, 6, 0, L"K6", L"", L"0.30 µm"},
+    {CpuVendor::Amd, 5, 7, 0, L"K6", L"Little Foot", L"0.25 µm"},
+    {CpuVendor::Amd, 5, 8, 0, L"K6-II", L"Chomper", L"0.25 µm"},
+    {CpuVendor::Amd, 5, 9, 0, L"K6-III", L"Sharptooth", L"0.25 µm"},
+    {CpuVendor::Amd, 6, 1, 0, L"Athlon", L"Pluto", L"0.25 µm"},
+    {CpuVendor::Amd, 6, 2, 0, L"Athlon", L"Orion", L"0.18 µm"},
+    {CpuVendor::Amd, 6, 3, 0, L"Duron", L"Spitfire", L"0.18 µm"},
+    {CpuVendor::Amd, 6, 4, 0, L"Athlon", L"Thunderbird", L"0.18 µm"},
+    {CpuVendor::Amd, 6, 6, 0, L"Athlon XP", L"Palomino", L"0.18 µm"},
+    {CpuVendor::Amd, 6, 7, 0, L"Duron", L"Morgan", L"0.18 µm"},
+    {CpuVendor::Amd, 6, 8, 0, L"Athlon XP", L"Thoroughbred", L"0.13 µm"},
+    {CpuVendor::Amd, 6, 10, 0, L"Athlon XP", L"Barton", L"0.13 µm"},
+    {CpuVendor::Cyrix, 4, 4, 0, L"MediaGX", L"Gx86", L"0.65 µm"},
+    {CpuVendor::Cyrix, 5, 2, 0, L"6x86", L"M1", L"0.65 µm"},
+    {CpuVendor::Cyrix, 5, 4, 0, L"MediaGX MMX", L"GXm", L"0.35 µm"},
+    {CpuVendor::Cyrix, 6, 0, 0, L"6x86MX", L"M2", L"0.35 µm"},
+    {CpuVendor::IDT, 5, 4, 0, L"WinChip", L"C6", L"0.35 µm"},
+    {CpuVendor::IDT, 5, 8, 0, L"WinChip 2", L"C6-2", L"0.35-0.25 µm"},
+    {CpuVendor::IDT, 5, 9, 0, L"WinChip 3", L"C6-3", L"0.25 µm"},
+    {CpuVendor::IDT, 6, 6, 0, L"VIA C3", L"Samuel", L"0.18 µm"},
+    {CpuVendor::IDT, 6, 7, 8, L"VIA C3", L"Ezra", L"0.13 µm"},
+    {CpuVendor::IDT, 6, 7, 0, L"VIA C3", L"Samuel 2", L"0.15 µm"},
+    {CpuVendor::IDT, 6, 8, 0, L"VIA C3", L"Ezra-T", L"0.13 µm"},
+    {CpuVendor::IDT, 6, 9, 8, L"VIA C3 C5P", L"Nehemiah", L"0.13 µm"},
+    {CpuVendor::IDT, 6, 9, 0, L"VIA C3 C5XL", L"Nehemiah", L"0.13 µm"},
+    {CpuVendor::NexGen, 5, 0, 0, L"Nx586", L"", L"0.50-0.44 µm"},
+    {CpuVendor::UMC, 4, 1, 0, L"U5D", L"", L"0.60 µm"},
+    {CpuVendor::UMC, 4, 2, 0, L"U5S", L"", L"0.60 µm"},
+    {CpuVendor::Rise, 5, 0, 0, L"mP6", L"iDragon", L"0.25 µm"},
+    {CpuVendor::Rise, 5, 2, 0, L"mP6", L"iDragon", L"0.18 µm"},
+    {CpuVendor::Rise, 5, 8, 0, L"mP6", L"iDragon II", L"0.25 µm"},
+    {CpuVendor::Rise, 5, 9, 0, L"mP6", L"iDragon II", L"0.18 µm"},
+    {CpuVendor::SiS, 5, 0, 0, L"55x", L"", L""},
+    {CpuVendor::Transmeta, 5, -1, 0, L"Crusoe", L"", L""},
+    {CpuVendor::Transmeta, 15, -1, 0, L"Efficeon", L"", L""},
 };
 
 uint32_t Bits(uint32_t v, int lo, int hi) { return (v >> lo) & ((hi - lo >= 31) ? ~0u : ((1u << (hi - lo + 1)) - 1)); }
@@ -218,32 +218,32 @@ std::wstring Hex8Split(uint32_t v) {
   return buf;
 }
 
-TCacheAssociativity LookupAssociativity(uint32_t code) {
+CacheAssociativity LookupAssociativity(uint32_t code) {
   constexpr uint32_t kCodes[] = {0, 1, 2, 4, 6, 7, 8, 15, 6, 24};
   for (size_t i = 0; i < std::size(kCodes); ++i)
-    if (kCodes[i] == code) return static_cast<TCacheAssociativity>(i);
-  return caNone;
+    if (kCodes[i] == code) return static_cast<CacheAssociativity>(i);
+  return CacheAssociativity::None;
 }
 
 // Leaf 80000005h gives the number of ways itself (FFh: fully associative).
-TCacheAssociativity WaysAssociativity(uint32_t ways) {
+CacheAssociativity WaysAssociativity(uint32_t ways) {
   switch (ways) {
-    case 1: return caDirect;
-    case 2: return ca2Way;
-    case 4: return ca4Way;
-    case 6: return ca6Way;
-    case 8: return ca8Way;
-    case 12: return ca12Way;
-    case 16: return ca16Way;
-    case 24: return ca24way;
-    case 0xFF: return caFull;
-    default: return caNone;
+    case 1: return CacheAssociativity::Direct;
+    case 2: return CacheAssociativity::TwoWay;
+    case 4: return CacheAssociativity::FourWay;
+    case 6: return CacheAssociativity::SixWay;
+    case 8: return CacheAssociativity::EightWay;
+    case 12: return CacheAssociativity::TwelveWay;
+    case 16: return CacheAssociativity::SixteenWay;
+    case 24: return CacheAssociativity::TwentyFourWay;
+    case 0xFF: return CacheAssociativity::Full;
+    default: return CacheAssociativity::None;
   }
 }
 
-int WaysOf(TCacheAssociativity a) {
+int WaysOf(CacheAssociativity a) {
   constexpr int kWays[] = {0, 1, 2, 4, 8, 12, 16, 0, 6, 24};
-  return kWays[a];
+  return kWays[Index(a)];
 }
 
 std::wstring Format(const wchar_t* fmt, auto... args) {
@@ -252,12 +252,12 @@ std::wstring Format(const wchar_t* fmt, auto... args) {
   return buf;
 }
 
-void DecodeDeterministicCaches(const TCpuIdDump& dump, uint32_t coreIds, TCpuInfo& info) {
+void DecodeDeterministicCaches(const CpuIdDump& dump, uint32_t coreIds, CpuInfo& info) {
   for (uint32_t sub = 0; sub < 10; ++sub) {
-    const TCpuIdRegs r = dump.Get(4, sub);
+    const CpuIdRegs r = dump.Get(4, sub);
     const uint32_t type = Bits(r.eax, 0, 4);
     if (type == 0) break;
-    TCacheDetails d;
+    CacheDetails d;
     d.Typ = static_cast<uint8_t>(type);
     d.Level = static_cast<int32_t>(Bits(r.eax, 5, 7));
     d.LineSize = static_cast<int32_t>(Bits(r.ebx, 0, 11) + 1);
@@ -273,7 +273,7 @@ void DecodeDeterministicCaches(const TCpuIdDump& dump, uint32_t coreIds, TCpuInf
     const wchar_t* kind = type == 1 ? L"Data" : type == 2 ? L"Code" : L"Unified";
     d.Desc = Format(L"L%d %ls %d KB, %d-way set associative, %d-byte line size", d.Level, kind, d.Size, d.Ways,
                     d.LineSize);
-    TCacheDetails* slot = nullptr;
+    CacheDetails* slot = nullptr;
     if (d.Level == 1) slot = type == 1 ? &info.Cache.Level1Data : type == 2 ? &info.Cache.Level1Code
                                                                             : &info.Cache.Level1Unified;
     else if (d.Level == 2) slot = &info.Cache.Level2;
@@ -282,8 +282,8 @@ void DecodeDeterministicCaches(const TCpuIdDump& dump, uint32_t coreIds, TCpuInf
   }
 }
 
-TCacheDetails ExtendedCache(uint8_t typ, int level, int sizeKB, int line, TCacheAssociativity a, const wchar_t* kind) {
-  TCacheDetails d;
+CacheDetails ExtendedCache(uint8_t typ, int level, int sizeKB, int line, CacheAssociativity a, const wchar_t* kind) {
+  CacheDetails d;
   d.Typ = typ;
   d.Level = level;
   d.Size = sizeKB;
@@ -295,9 +295,9 @@ TCacheDetails ExtendedCache(uint8_t typ, int level, int sizeKB, int line, TCache
   return d;
 }
 
-void DecodeExtendedCaches(const TCpuIdDump& dump, TCpuInfo& info) {
+void DecodeExtendedCaches(const CpuIdDump& dump, CpuInfo& info) {
   if (dump.Has(0x80000005)) {
-    const TCpuIdRegs r = dump.Get(0x80000005);
+    const CpuIdRegs r = dump.Get(0x80000005);
     if (info.Cache.Level1Code.Size == 0 && Bits(r.edx, 24, 31))
       info.Cache.Level1Code = ExtendedCache(2, 1, static_cast<int>(Bits(r.edx, 24, 31)),
                                             static_cast<int>(Bits(r.edx, 0, 7)),
@@ -309,37 +309,37 @@ void DecodeExtendedCaches(const TCpuIdDump& dump, TCpuInfo& info) {
   }
   if (dump.Has(0x80000006) && info.Cache.Level2.Size == 0) {
     const uint32_t ecx = dump.Get(0x80000006).ecx;
-    const uint32_t size = info.Vendor == cvIDT ? Bits(ecx, 24, 31) : Bits(ecx, 16, 31);
+    const uint32_t size = info.Vendor == CpuVendor::IDT ? Bits(ecx, 24, 31) : Bits(ecx, 16, 31);
     // The L2 associativity is the 4-bit code in bits 12-15.
-    TCacheAssociativity a = LookupAssociativity(Bits(ecx, 12, 15));
-    if (info.Vendor == cvAmd && info.Family == 6) a = ca16Way;
+    CacheAssociativity a = LookupAssociativity(Bits(ecx, 12, 15));
+    if (info.Vendor == CpuVendor::Amd && info.Family == 6) a = CacheAssociativity::SixteenWay;
     if (size)
       info.Cache.Level2 =
           ExtendedCache(3, 2, static_cast<int>(size), static_cast<int>(Bits(ecx, 0, 7)), a, L"Unified");
   }
 }
 
-void DecodeDescriptorCaches(const TCpuIdDump& dump, TCpuInfo& info) {
-  const TCpuIdRegs r = dump.Get(info.Vendor == cvIntel ? 2 : 0x80000005);
+void DecodeDescriptorCaches(const CpuIdDump& dump, CpuInfo& info) {
+  const CpuIdRegs r = dump.Get(info.Vendor == CpuVendor::Intel ? 2 : 0x80000005);
   std::vector<uint8_t> bytes;
   for (uint32_t reg : {r.eax, r.ebx, r.ecx, r.edx})
     for (int i = 0; i < 4; ++i) bytes.push_back((reg >> 31) ? 0 : static_cast<uint8_t>(reg >> (8 * i)));
   for (size_t i = 1; i < bytes.size(); ++i) {  // byte 0 is the iteration count, not a descriptor
-    const TCacheDescriptor* d = FindCacheDescriptor(bytes[i]);
+    const CacheDescriptor* d = FindCacheDescriptor(bytes[i]);
     if (!d) continue;
-    TDescriptorTarget target = d->Target;
+    DescriptorTarget target = d->Target;
     if (d->Value == 0x49) {
-      target = (info.IntelBrand & (1u << ibDuoCore)) ? dtL2 : (info.IntelBrand & (1u << ibP4)) ? dtL3 : dtNone;
+      target = (info.IntelBrand & (Bit(IntelBrandBit::DuoCore))) ? DescriptorTarget::L2 : (info.IntelBrand & (Bit(IntelBrandBit::P4))) ? DescriptorTarget::L3 : DescriptorTarget::None;
     }
-    TCacheDetails* slot = target == dtL1Code ? &info.Cache.Level1Code
-                          : target == dtL1Data ? &info.Cache.Level1Data
-                          : target == dtL2     ? &info.Cache.Level2
-                          : target == dtL3     ? &info.Cache.Level3
-                          : target == dtTrace  ? &info.Cache.Trace
+    CacheDetails* slot = target == DescriptorTarget::L1Code ? &info.Cache.Level1Code
+                          : target == DescriptorTarget::L1Data ? &info.Cache.Level1Data
+                          : target == DescriptorTarget::L2     ? &info.Cache.Level2
+                          : target == DescriptorTarget::L3     ? &info.Cache.Level3
+                          : target == DescriptorTarget::Trace  ? &info.Cache.Trace
                                                : nullptr;
     if (!slot || slot->Size) continue;
-    slot->Typ = target == dtL1Code ? 2 : target == dtL1Data ? 1 : 3;
-    slot->Level = target == dtL1Code || target == dtL1Data ? 1 : target == dtL2 ? 2 : target == dtL3 ? 3 : 0;
+    slot->Typ = target == DescriptorTarget::L1Code ? 2 : target == DescriptorTarget::L1Data ? 1 : 3;
+    slot->Level = target == DescriptorTarget::L1Code || target == DescriptorTarget::L1Data ? 1 : target == DescriptorTarget::L2 ? 2 : target == DescriptorTarget::L3 ? 3 : 0;
     slot->Size = d->SizeKB;
     slot->LineSize = d->LineSize;
     slot->Associativity = d->Associativity;
@@ -350,58 +350,58 @@ void DecodeDescriptorCaches(const TCpuIdDump& dump, TCpuInfo& info) {
   }
 }
 
-void DecodeFeatures(const TCpuIdDump& dump, TCpuInfo& info) {
-  const TCpuIdRegs l1 = dump.Has(1) ? dump.Get(1) : TCpuIdRegs{};
-  const TCpuIdRegs e1 = dump.Has(0x80000001) ? dump.Get(0x80000001) : TCpuIdRegs{};
+void DecodeFeatures(const CpuIdDump& dump, CpuInfo& info) {
+  const CpuIdRegs l1 = dump.Has(1) ? dump.Get(1) : CpuIdRegs{};
+  const CpuIdRegs e1 = dump.Has(0x80000001) ? dump.Get(0x80000001) : CpuIdRegs{};
   const uint32_t pm = dump.Has(0x80000007) ? dump.Get(0x80000007).edx : 0;
   struct {
-    TFeatureSet set;
+    FeatureSet set;
     uint32_t reg;
-    std::vector<TCPUFeature>* list;
-  } sets[] = {{fsStandard1, l1.edx, &info.Features.Standard1},
-              {fsStandard2, l1.ecx, &info.Features.Standard2},
-              {fsExtended1, e1.edx, &info.Features.Extended1},
-              {fsExtended2, e1.ecx, &info.Features.Extended2},
-              {fsPowerManagement, pm, &info.Features.PowerManagement}};
+    std::vector<CpuFeature>* list;
+  } sets[] = {{FeatureSet::Standard1, l1.edx, &info.Features.Standard1},
+              {FeatureSet::Standard2, l1.ecx, &info.Features.Standard2},
+              {FeatureSet::Extended1, e1.edx, &info.Features.Extended1},
+              {FeatureSet::Extended2, e1.ecx, &info.Features.Extended2},
+              {FeatureSet::PowerManagement, pm, &info.Features.PowerManagement}};
   for (auto& s : sets)
-    for (const TFeatureRow& row : kFeatures)
-      if (row.Sets & (1u << s.set))
+    for (const FeatureRow& row : kFeatures)
+      if (row.Sets & Bit(s.set))
         s.list->push_back({row.Bit, row.Mnemonic, row.Name, s.set, ((s.reg >> row.Bit) & 1) != 0});
 }
 
-TIntelBrands BrandTable(const TCpuInfo& i) {
-  auto set = [](std::initializer_list<TIntelBrand> b) {
-    TIntelBrands r = 0;
-    for (auto x : b) r |= 1u << x;
+IntelBrandBits BrandTable(const CpuInfo& i) {
+  auto set = [](std::initializer_list<IntelBrandBit> b) {
+    IntelBrandBits r = 0;
+    for (auto x : b) r |= Bit(x);
     return r;
   };
   const bool fm2 = i.Family == 15 && i.Model == 2;
   switch (i.Brand) {
-    case 1: case 10: case 20: return set({ibCeleron});
-    case 2: case 4: case 9: return set({ibPentium});
-    case 3: return i.Cache.Level2.Size <= 128 ? set({ibCeleron}) : set({ibXeon});
-    case 6: case 14: return set({ibPentium, ibMobile});
-    case 7: case 19: case 23: return set({ibCeleron, ibMobile});
-    case 8: return fm2 && i.Stepping == 4 ? set({ibCeleron, ibMobile}) : set({ibPentium});
-    case 11: return i.Cache.Level3.Size > 0 ? set({ibXeon, ibMP}) : set({ibXeon});
-    case 12: return set({ibXeon, ibMP});
-    case 15: return fm2 && i.Stepping == 7 ? set({ibCeleron, ibMobile}) : set({ibPentium, ibMobile});
-    case 17: case 21: return set({ibMobile});
-    case 18: return set({ibCeleron, ibM});
-    case 22: return set({ibPentium, ibM});
+    case 1: case 10: case 20: return set({IntelBrandBit::Celeron});
+    case 2: case 4: case 9: return set({IntelBrandBit::Pentium});
+    case 3: return i.Cache.Level2.Size <= 128 ? set({IntelBrandBit::Celeron}) : set({IntelBrandBit::Xeon});
+    case 6: case 14: return set({IntelBrandBit::Pentium, IntelBrandBit::Mobile});
+    case 7: case 19: case 23: return set({IntelBrandBit::Celeron, IntelBrandBit::Mobile});
+    case 8: return fm2 && i.Stepping == 4 ? set({IntelBrandBit::Celeron, IntelBrandBit::Mobile}) : set({IntelBrandBit::Pentium});
+    case 11: return i.Cache.Level3.Size > 0 ? set({IntelBrandBit::Xeon, IntelBrandBit::MP}) : set({IntelBrandBit::Xeon});
+    case 12: return set({IntelBrandBit::Xeon, IntelBrandBit::MP});
+    case 15: return fm2 && i.Stepping == 7 ? set({IntelBrandBit::Celeron, IntelBrandBit::Mobile}) : set({IntelBrandBit::Pentium, IntelBrandBit::Mobile});
+    case 17: case 21: return set({IntelBrandBit::Mobile});
+    case 18: return set({IntelBrandBit::Celeron, IntelBrandBit::M});
+    case 22: return set({IntelBrandBit::Pentium, IntelBrandBit::M});
     default: return 0;
   }
 }
 
-void NameFromTable(TCpuInfo& info) {
-  for (const TNameRow& row : kNames) {
+void NameFromTable(CpuInfo& info) {
+  for (const NameRow& row : kNames) {
     if (row.Vendor != info.Vendor || row.Family != info.Family) continue;
     if (row.Model >= 0 && row.Model != info.Model) continue;
     if (info.Stepping < row.MinStepping) continue;
     info.CPUName = row.Name;
     info.CodeName = row.CodeName;
     info.Technology = row.Technology;
-    if (info.Vendor == cvTransmeta && info.Family == 5)
+    if (info.Vendor == CpuVendor::Transmeta && info.Family == 5)
       info.CodeName = info.Cache.Level2.Size == 0     ? L"TM3200"
                       : info.Cache.Level2.Size == 256 ? L"TM5400/TM5500"
                                                       : L"TM5600/TM5800";
@@ -409,21 +409,21 @@ void NameFromTable(TCpuInfo& info) {
   }
 }
 
-void DecodeTopology(const TCpuIdDump& dump, const TCpuIdRegs& leaf1, TCpuInfo& info, uint32_t& coreIds) {
+void DecodeTopology(const CpuIdDump& dump, const CpuIdRegs& leaf1, CpuInfo& info, uint32_t& coreIds) {
   const bool htt = (leaf1.edx >> 28) & 1;
   const uint32_t n = htt ? Bits(leaf1.ebx, 16, 23) : 1;
   info.APICID = htt ? Bits(leaf1.ebx, 24, 31) : 255;
   info.CorePerPackage = info.LogicalPerPackage = info.LogicalPerCore = 1;
   coreIds = 1;
-  if (info.Vendor == cvIntel && dump.Has(4)) {
+  if (info.Vendor == CpuVendor::Intel && dump.Has(4)) {
     const uint32_t c = Bits(dump.Get(4, 0).eax, 26, 31) + 1;
     coreIds = c;
     const uint32_t t = n / c;
-    if (c == 2) info.IntelBrand |= 1u << ibDuoCore;
-    else if (info.Family == 15) info.IntelBrand |= 1u << ibP4;
+    if (c == 2) info.IntelBrand |= Bit(IntelBrandBit::DuoCore);
+    else if (info.Family == 15) info.IntelBrand |= Bit(IntelBrandBit::P4);
     if (dump.Has(11)) {
       for (uint32_t sub = 0; sub < 255; ++sub) {
-        const TCpuIdRegs r = dump.Get(11, sub);
+        const CpuIdRegs r = dump.Get(11, sub);
         if (Bits(r.ebx, 0, 15) == 0) break;
         const uint32_t type = Bits(r.ecx, 8, 15);
         if (type == 1) info.LogicalPerCore = Bits(r.eax, 0, 4);
@@ -442,7 +442,7 @@ void DecodeTopology(const TCpuIdDump& dump, const TCpuIdRegs& leaf1, TCpuInfo& i
       info.LogicalPerPackage = perPackage;
     }
   }
-  if (info.Vendor == cvAmd && dump.Has(0x80000008)) {
+  if (info.Vendor == CpuVendor::Amd && dump.Has(0x80000008)) {
     info.CorePerPackage = Bits(dump.Get(0x80000008).ecx, 0, 7) + 1;
     // From family 17h on that figure counts threads; leaf 8000001Eh gives the threads per core.
     if (info.Family >= 0x17 && dump.Has(0x8000001E))
@@ -452,12 +452,12 @@ void DecodeTopology(const TCpuIdDump& dump, const TCpuIdRegs& leaf1, TCpuInfo& i
 
 }  // namespace
 
-TCpuIdRegs TCpuIdDump::Get(uint32_t leaf, uint32_t subleaf) const {
+CpuIdRegs CpuIdDump::Get(uint32_t leaf, uint32_t subleaf) const {
   const auto it = Leaves.find({leaf, subleaf});
-  return it == Leaves.end() ? TCpuIdRegs{} : it->second;
+  return it == Leaves.end() ? CpuIdRegs{} : it->second;
 }
 
-bool TCpuIdDump::Has(uint32_t leaf) const {
+bool CpuIdDump::Has(uint32_t leaf) const {
   if (!Supported) return false;
   uint32_t base = 0;
   if (leaf >= 0x80000000u && leaf <= 0x8000FFFFu) base = 0x80000000u;
@@ -469,23 +469,23 @@ bool TCpuIdDump::Has(uint32_t leaf) const {
   return leaf <= max;
 }
 
-const wchar_t* CpuVendorSignature(TCpuVendor v) { return kVendors[v].Signature; }
-const wchar_t* CpuVendorName(TCpuVendor v) { return kVendors[v].Name; }
-const wchar_t* CpuVendorFullName(TCpuVendor v) { return kVendors[v].FullName; }
-const wchar_t* CacheAssociativityText(TCacheAssociativity a) { return kAssociativityTexts[a]; }
+const wchar_t* CpuVendorSignature(CpuVendor v) { return kVendors[Index(v)].Signature; }
+const wchar_t* CpuVendorName(CpuVendor v) { return kVendors[Index(v)].Name; }
+const wchar_t* CpuVendorFullName(CpuVendor v) { return kVendors[Index(v)].FullName; }
+const wchar_t* CacheAssociativityText(CacheAssociativity a) { return kAssociativityTexts[Index(a)]; }
 
-const TCPUFeature* TCPUFeatures::Find(TFeatureSet set, const std::wstring& mnemonic) const {
-  const std::vector<TCPUFeature>* lists[] = {nullptr, &Standard1, &Standard2, &Extended1, &Extended2,
+const CpuFeature* CpuFeatures::Find(FeatureSet set, const std::wstring& mnemonic) const {
+  const std::vector<CpuFeature>* lists[] = {nullptr, &Standard1, &Standard2, &Extended1, &Extended2,
                                              &PowerManagement};
-  if (set == fsUnknown) return nullptr;
-  for (const auto& f : *lists[set])
+  if (set == FeatureSet::Unknown) return nullptr;
+  for (const auto& f : *lists[Index(set)])
     if (f.Mnemonic == mnemonic) return &f;
   return nullptr;
 }
 
-uint32_t CountPackages(const std::vector<TCpuIdRegs>& leaf1PerCpu, uint32_t cpuCount) {
+uint32_t CountPackages(const std::vector<CpuIdRegs>& leaf1PerCpu, uint32_t cpuCount) {
   uint32_t packages = 0;
-  for (const TCpuIdRegs& r : leaf1PerCpu) {
+  for (const CpuIdRegs& r : leaf1PerCpu) {
     const bool htt = (r.edx >> 28) & 1;
     const uint32_t a = htt ? Bits(r.ebx, 16, 23) : 1, b = htt ? Bits(r.ebx, 24, 31) : 255;
     uint32_t k = 0;
@@ -507,8 +507,8 @@ std::wstring CleanCPUName(std::wstring s) {
   return CollapseBlanks(Trim(s));
 }
 
-TCpuInfo DecodeCpuId(const TCpuIdDump& dump, const TCpuSystemFacts& facts) {
-  TCpuInfo info;
+CpuInfo DecodeCpuId(const CpuIdDump& dump, const CpuSystemFacts& facts) {
+  CpuInfo info;
   info.Architecture = facts.Architecture;
   info.CPUCount = std::max<uint32_t>(facts.CPUCount, 1);
   info.CPUPhysicalCount = dump.Supported && !dump.Leaf1PerCpu.empty()
@@ -517,16 +517,16 @@ TCpuInfo DecodeCpuId(const TCpuIdDump& dump, const TCpuSystemFacts& facts) {
   info.CPUIDSupported = dump.Supported;
   uint32_t coreIds = 1;
   if (dump.Supported) {
-    const TCpuIdRegs l0 = dump.Get(0);
+    const CpuIdRegs l0 = dump.Get(0);
     const std::wstring sig = RegsText({l0.ebx, l0.edx, l0.ecx});
-    info.Vendor = cvUnknown;
-    for (int v = cvUnknown; v <= cvTransmeta; ++v)
+    info.Vendor = CpuVendor::Unknown;
+    for (int v = Index(CpuVendor::Unknown); v <= Index(CpuVendor::Transmeta); ++v)
       if (sig == kVendors[v].Signature) {
-        info.Vendor = static_cast<TCpuVendor>(v);
+        info.Vendor = static_cast<CpuVendor>(v);
         break;
       }
     if (dump.Has(1)) {
-      const TCpuIdRegs l1 = dump.Get(1);
+      const CpuIdRegs l1 = dump.Get(1);
       info.CPUType = static_cast<int32_t>(Bits(l1.eax, 12, 13));
       info.Family = static_cast<int32_t>(Bits(l1.eax, 8, 11));
       info.Model = static_cast<int32_t>(Bits(l1.eax, 4, 7));
@@ -536,10 +536,10 @@ TCpuInfo DecodeCpuId(const TCpuIdDump& dump, const TCpuSystemFacts& facts) {
       }
       info.Stepping = static_cast<int32_t>(Bits(l1.eax, 0, 3));
       info.Brand = static_cast<int32_t>(Bits(l1.ebx, 0, 7));
-      if (info.Vendor == cvAmd && info.Family == 15 && info.Model >= 5 && l1.ebx == 0)
+      if (info.Vendor == CpuVendor::Amd && info.Family == 15 && info.Model >= 5 && l1.ebx == 0)
         info.Brand = static_cast<int32_t>(Bits(dump.Get(0x80000001).ebx, 0, 7));
       DecodeTopology(dump, l1, info, coreIds);
-      if (info.Vendor != cvTransmeta) {
+      if (info.Vendor != CpuVendor::Transmeta) {
         if (dump.Has(0x80000004))
           info.MarketingName = Trim(RegsText({dump.Get(0x80000002).eax, dump.Get(0x80000002).ebx,
                                               dump.Get(0x80000002).ecx, dump.Get(0x80000002).edx,
@@ -550,7 +550,7 @@ TCpuInfo DecodeCpuId(const TCpuIdDump& dump, const TCpuSystemFacts& facts) {
         else if (dump.Has(0x80860006)) {
           std::wstring s;
           for (uint32_t leaf = 0x80860003; leaf <= 0x80860006; ++leaf) {
-            const TCpuIdRegs r = dump.Get(leaf);
+            const CpuIdRegs r = dump.Get(leaf);
             s += RegsText({r.eax, r.ebx, r.ecx, r.edx});
           }
           info.MarketingName = Trim(s);
@@ -567,21 +567,21 @@ TCpuInfo DecodeCpuId(const TCpuIdDump& dump, const TCpuSystemFacts& facts) {
     info.SteppingEx = static_cast<int32_t>(facts.ProcessorRevision & 0xFF);
     // Caches, features, serial text.
     if (dump.Has(4) && (dump.Get(4, 0).eax & 0x1F)) DecodeDeterministicCaches(dump, coreIds, info);
-    if (kVendors[info.Vendor].ExtendedCache) DecodeExtendedCaches(dump, info);
+    if (kVendors[Index(info.Vendor)].ExtendedCache) DecodeExtendedCaches(dump, info);
     else if (info.Cache.Level1Data.Size == 0 && info.Cache.Level2.Size == 0 &&
-             dump.Has(info.Vendor == cvIntel ? 2 : 0x80000005))
+             dump.Has(info.Vendor == CpuVendor::Intel ? 2 : 0x80000005))
       DecodeDescriptorCaches(dump, info);
     DecodeFeatures(dump, info);
-    const TCpuIdRegs l1 = dump.Get(1);
-    info.SerialNumber = info.Vendor == cvTransmeta
+    const CpuIdRegs l1 = dump.Get(1);
+    info.SerialNumber = info.Vendor == CpuVendor::Transmeta
                             ? Hex8Split(l1.ebx)
                             : Hex8Split(l1.eax) + L"-" + Hex8Split(l1.edx) + L"-" + Hex8Split(l1.ecx);
   }
   // Registry.
-  if (info.Vendor == cvUnknown && !facts.RegVendorIdentifier.empty()) {
-    for (int v = cvUnknown; v <= cvTransmeta; ++v)
+  if (info.Vendor == CpuVendor::Unknown && !facts.RegVendorIdentifier.empty()) {
+    for (int v = Index(CpuVendor::Unknown); v <= Index(CpuVendor::Transmeta); ++v)
       if (Upper(facts.RegVendorIdentifier) == Upper(kVendors[v].Signature)) {
-        info.Vendor = static_cast<TCpuVendor>(v);
+        info.Vendor = static_cast<CpuVendor>(v);
         break;
       }
   }
@@ -590,20 +590,20 @@ TCpuInfo DecodeCpuId(const TCpuIdDump& dump, const TCpuSystemFacts& facts) {
   info.IntelBrand = BrandTable(info);
   // Short name.
   switch (info.Vendor) {
-    case cvIntel:
+    case CpuVendor::Intel:
       if (!IsBlank(info.MarketingName)) {
         info.CPUName = CleanCPUName(ReplaceAllNoCase(info.MarketingName, L"Intel", L""));
-        if (info.IntelBrand & (1u << ibMobile)) info.CPUName = L"Mobile " + info.CPUName;
+        if (info.IntelBrand & (Bit(IntelBrandBit::Mobile))) info.CPUName = L"Mobile " + info.CPUName;
       } else {
         NameFromTable(info);
       }
       break;
-    case cvAmd:
+    case CpuVendor::Amd:
       if (!IsBlank(info.MarketingName)) info.CPUName = CleanCPUName(ReplaceAllNoCase(info.MarketingName, L"AMD", L""));
       else NameFromTable(info);
       break;
-    case cvGeode: info.CPUName = L"Geode"; break;
-    case cvNone: case cvUnknown: break;
+    case CpuVendor::Geode: info.CPUName = L"Geode"; break;
+    case CpuVendor::None: case CpuVendor::Unknown: break;
     default: NameFromTable(info); break;
   }
   // Counts: the system's processor count is the truth for threads.
@@ -616,7 +616,7 @@ TCpuInfo DecodeCpuId(const TCpuIdDump& dump, const TCpuSystemFacts& facts) {
   return info;
 }
 
-std::wstring CpuSummaryText(const TCpuInfo& i) {
+std::wstring CpuSummaryText(const CpuInfo& i) {
   return L"CPU: " + std::to_wstring(i.CPUPhysicalCount) + L" x " + CpuVendorName(i.Vendor) + L" " + i.CPUName +
          L" - " + std::to_wstring(i.Frequency) + L" MHz (" + std::to_wstring(i.CoreCount) + L" 核心, " +
          std::to_wstring(i.ThreadCount) + L" 线程)";
@@ -647,7 +647,7 @@ uint32_t NormaliseClock(double cycles, double microseconds) {
   return SnapClock(static_cast<uint32_t>(clock));
 }
 
-bool TClockMeasurement::AddRound(uint64_t cycles, uint64_t counterTicks, uint64_t counterFrequency) {
+bool ClockMeasurement::AddRound(uint64_t cycles, uint64_t counterTicks, uint64_t counterFrequency) {
   const double us = counterFrequency >= 10 ? static_cast<double>(counterTicks) * 100000.0 /
                                                  static_cast<double>(counterFrequency / 10)
                                            : 0.0;
@@ -661,6 +661,6 @@ bool TClockMeasurement::AddRound(uint64_t cycles, uint64_t counterTicks, uint64_
   return std::llabs(3 * a - sum) <= 3 && std::llabs(3 * b - sum) <= 3 && std::llabs(3 * c - sum) <= 3;
 }
 
-uint32_t TClockMeasurement::Frequency() const { return NormaliseClock(cycles_, microseconds_); }
+uint32_t ClockMeasurement::Frequency() const { return NormaliseClock(cycles_, microseconds_); }
 
 }  // namespace vantrel

@@ -4,6 +4,7 @@
 // arithmetic. Counts are 32-bit and every divisor is at least 1.
 #pragma once
 
+#include "core/base/enum_index.h"
 #include <cstdint>
 #include <map>
 #include <string>
@@ -12,25 +13,25 @@
 
 namespace vantrel {
 
-struct TCpuIdRegs {
+struct CpuIdRegs {
   uint32_t eax = 0, ebx = 0, ecx = 0, edx = 0;
 };
 
 // The leaves read on the chosen processor, plus leaf 1's EBX of every logical processor (for the package count).
-struct TCpuIdDump {
+struct CpuIdDump {
   bool Supported = true;  // the CPUID instruction exists
-  std::map<std::pair<uint32_t, uint32_t>, TCpuIdRegs> Leaves;  // (leaf, subleaf) → registers
-  std::vector<TCpuIdRegs> Leaf1PerCpu;                          // leaf 1 of logical processor 0, 1, ...
+  std::map<std::pair<uint32_t, uint32_t>, CpuIdRegs> Leaves;  // (leaf, subleaf) → registers
+  std::vector<CpuIdRegs> Leaf1PerCpu;                          // leaf 1 of logical processor 0, 1, ...
 
-  void Set(uint32_t leaf, uint32_t subleaf, TCpuIdRegs r) { Leaves[{leaf, subleaf}] = r; }
+  void Set(uint32_t leaf, uint32_t subleaf, CpuIdRegs r) { Leaves[{leaf, subleaf}] = r; }
   // Missing leaves read as zeros, as a processor answers above its maximum on the leaves that matter here.
-  TCpuIdRegs Get(uint32_t leaf, uint32_t subleaf = 0) const;
+  CpuIdRegs Get(uint32_t leaf, uint32_t subleaf = 0) const;
   // Whether the leaf is within its range's maximum (leaf 0, 80000000h or 80860000h).
   bool Has(uint32_t leaf) const;
 };
 
 // What the system reports beside CPUID.
-struct TCpuSystemFacts {
+struct CpuSystemFacts {
   uint32_t Architecture = 0;        // 0 x86, 6 IA64, 9 AMD64
   uint32_t CPUCount = 1;            // GetNativeSystemInfo
   uint32_t ProcessorRevision = 0;   // SYSTEM_INFO wProcessorRevision
@@ -40,88 +41,87 @@ struct TCpuSystemFacts {
   std::wstring RegProcessorName;
 };
 
-enum TCpuVendor { cvNone, cvUnknown, cvIntel, cvAmd, cvCyrix, cvIDT, cvNexGen, cvUMC, cvRise, cvSiS, cvGeode,
-                  cvTransmeta };
-enum TIntelBrand { ibCeleron, ibPentium, ibXeon, ibMP, ibMobile, ibM, ibDuoCore, ibP4 };
-using TIntelBrands = uint32_t;  // bits 1 << TIntelBrand
-enum TFeatureSet { fsUnknown, fsStandard1, fsStandard2, fsExtended1, fsExtended2, fsPowerManagement };
-enum TCacheAssociativity { caNone, caDirect, ca2Way, ca4Way, ca8Way, ca12Way, ca16Way, caFull, ca6Way, ca24way };
+enum class CpuVendor { None, Unknown, Intel, Amd, Cyrix, IDT, NexGen, UMC, Rise, SiS, Geode, Transmeta };
+enum class IntelBrandBit { Celeron, Pentium, Xeon, MP, Mobile, M, DuoCore, P4 };
+using IntelBrandBits = uint32_t;  // bits 1 << IntelBrandBit
+enum class FeatureSet { Unknown, Standard1, Standard2, Extended1, Extended2, PowerManagement };
+enum class CacheAssociativity { None, Direct, TwoWay, FourWay, EightWay, TwelveWay, SixteenWay, Full, SixWay, TwentyFourWay };
 
-const wchar_t* CpuVendorSignature(TCpuVendor v);
-const wchar_t* CpuVendorName(TCpuVendor v);      // short: "Intel", "AMD", ...; empty for cvNone
-const wchar_t* CpuVendorFullName(TCpuVendor v);  // "Intel Corporation", ...
-const wchar_t* CacheAssociativityText(TCacheAssociativity a);
+const wchar_t* CpuVendorSignature(CpuVendor v);
+const wchar_t* CpuVendorName(CpuVendor v);      // short: "Intel", "AMD", ...; empty for CpuVendor::None
+const wchar_t* CpuVendorFullName(CpuVendor v);  // "Intel Corporation", ...
+const wchar_t* CacheAssociativityText(CacheAssociativity a);
 
-struct TCPUFeature {
+struct CpuFeature {
   uint8_t Index = 0;
   std::wstring Mnemonic;
   std::wstring Name;
-  TFeatureSet Level = fsUnknown;
+  FeatureSet Level = FeatureSet::Unknown;
   bool Available = false;
 };
 
-struct TCPUFeatures {
-  std::vector<TCPUFeature> Standard1, Standard2, Extended1, Extended2, PowerManagement;
+struct CpuFeatures {
+  std::vector<CpuFeature> Standard1, Standard2, Extended1, Extended2, PowerManagement;
   // The feature of a set by mnemonic, or nullptr.
-  const TCPUFeature* Find(TFeatureSet set, const std::wstring& mnemonic) const;
+  const CpuFeature* Find(FeatureSet set, const std::wstring& mnemonic) const;
 };
 
-struct TCacheDetails {
+struct CacheDetails {
   uint8_t Typ = 0;  // 1 data, 2 code, 3 unified
   std::wstring Desc;
-  TCacheAssociativity Associativity = caNone;
+  CacheAssociativity Associativity = CacheAssociativity::None;
   int32_t Ways = 0, Partitions = 0, Size = 0 /* KB */, Shared = 1, LineSize = 0, Level = 0;
   std::vector<uint8_t> Descriptors;  // the descriptor bytes the entry came from (leaf 2 path)
 };
 
-struct TCPUCache {
-  TCacheDetails Level1Code, Level1Data, Level1Unified, Level2, Level3, Trace;
+struct CpuCache {
+  CacheDetails Level1Code, Level1Data, Level1Unified, Level2, Level3, Trace;
 };
 
 // One row of the leaf-2 descriptor table.
-enum TDescriptorTarget { dtNone, dtL1Code, dtL1Data, dtL2, dtL3, dtTrace, dtTlb, dtOther };
-struct TCacheDescriptor {
+enum class DescriptorTarget { None, L1Code, L1Data, L2, L3, Trace, Tlb, Other };
+struct CacheDescriptor {
   uint8_t Value;
-  TDescriptorTarget Target;
-  TCacheAssociativity Associativity;
+  DescriptorTarget Target;
+  CacheAssociativity Associativity;
   int32_t SizeKB;  // KB for caches; entries for TLBs; K-µops for the trace cache
   int32_t LineSize;
   const wchar_t* Desc;
 };
-const TCacheDescriptor* FindCacheDescriptor(uint8_t value);
+const CacheDescriptor* FindCacheDescriptor(uint8_t value);
 size_t CacheDescriptorCount();
 
-struct TCpuInfo {
+struct CpuInfo {
   bool CPUIDSupported = false;
-  TCpuVendor Vendor = cvNone;
+  CpuVendor Vendor = CpuVendor::None;
   uint32_t Architecture = 0;
   uint32_t CPUCount = 1, CPUPhysicalCount = 1;
   int32_t CPUType = 0, Family = 0, Model = 0, Stepping = 0;
   int32_t FamilyEx = 0, ModelEx = 0, SteppingEx = 0;
   int32_t Brand = 0;
-  TIntelBrands IntelBrand = 0;
+  IntelBrandBits IntelBrand = 0;
   std::wstring GenericName, MarketingName, CPUName, CodeName, Revision, Technology, SerialNumber;
   uint32_t APICID = 255;
   uint32_t LogicalPerPackage = 1, LogicalPerCore = 1, CorePerPackage = 1, CoreCount = 1, ThreadCount = 1;
   uint32_t Frequency = 0;  // MHz; filled by the clock measurement
-  TCPUCache Cache;
-  TCPUFeatures Features;
+  CpuCache Cache;
+  CpuFeatures Features;
 };
 
 // Everything but the clock.
-TCpuInfo DecodeCpuId(const TCpuIdDump& dump, const TCpuSystemFacts& facts);
+CpuInfo DecodeCpuId(const CpuIdDump& dump, const CpuSystemFacts& facts);
 
 // Packages: logical processors whose initial APIC identifier has the low bits of the package's logical count clear;
 // 0 becomes the system's processor count.
-uint32_t CountPackages(const std::vector<TCpuIdRegs>& leaf1PerCpu, uint32_t cpuCount);
+uint32_t CountPackages(const std::vector<CpuIdRegs>& leaf1PerCpu, uint32_t cpuCount);
 
 std::wstring CleanCPUName(std::wstring text);
 
 // The processor line of the performance page: "CPU: %d x %s %s - %d MHz (%d 核心, %d 线程)".
-std::wstring CpuSummaryText(const TCpuInfo& info);
+std::wstring CpuSummaryText(const CpuInfo& info);
 
 // The clock measurement's arithmetic: rounds of (time-stamp cycles, elapsed microseconds).
-class TClockMeasurement {
+class ClockMeasurement {
  public:
   static constexpr int kMaxRounds = 20;
   // Adds a round; true when the measurement should stop (three stable rounds, or 20 rounds).

@@ -12,7 +12,7 @@ int32_t RoundHalfEven(double value) {
   return static_cast<int32_t>(std::nearbyint(value));
 }
 
-int32_t ProcessorLoad(const TProcessorTimes& before, const TProcessorTimes& after) {
+int32_t ProcessorLoad(const ProcessorTimes& before, const ProcessorTimes& after) {
   const double idle = static_cast<double>(after.IdleTime) - static_cast<double>(before.IdleTime);
   const double total = (static_cast<double>(after.KernelTime) - static_cast<double>(before.KernelTime)) +
                        (static_cast<double>(after.UserTime) - static_cast<double>(before.UserTime));
@@ -28,15 +28,15 @@ int32_t AverageLoad(const std::vector<int32_t>& loads) {
   return RoundHalfEven(static_cast<double>(sum) / static_cast<double>(loads.size()));
 }
 
-TCpuLoadMeter::TCpuLoadMeter(uint32_t cpuCount) : last_(std::max<uint32_t>(cpuCount, 1)), usages_(last_.size()) {}
+CpuLoadMeter::CpuLoadMeter(uint32_t cpuCount) : last_(std::max<uint32_t>(cpuCount, 1)), usages_(last_.size()) {}
 
-void TCpuLoadMeter::SetBaseline(const TProcessorTimes* samples, size_t count) {
+void CpuLoadMeter::SetBaseline(const ProcessorTimes* samples, size_t count) {
   const size_t n = std::min(count, last_.size());
   std::copy(samples, samples + n, last_.begin());
   haveBaseline_ = true;
 }
 
-void TCpuLoadMeter::Update(const TProcessorTimes* samples, size_t count, bool ok) {
+void CpuLoadMeter::Update(const ProcessorTimes* samples, size_t count, bool ok) {
   if (!ok) return;
   const size_t n = std::min(count, last_.size());
   if (haveBaseline_) {

@@ -6,18 +6,18 @@
 
 namespace vantrel {
 
-bool TIndicatorModel::SetPosition(int32_t value) {
+bool IndicatorModel::SetPosition(int32_t value) {
   value = std::clamp(value, 0, 100);
   if (value == position_) return false;
   position_ = value;
   return true;
 }
 
-int TIndicatorModel::FirstLitRow(int height) const {
+int IndicatorModel::FirstLitRow(int height) const {
   return RoundHalfEven(static_cast<double>(LowestRow(height)) / 100.0 * (100 - position_));
 }
 
-void TIndicatorModel::Strips(int width, int height, std::vector<TIndicatorStrip>& out) const {
+void IndicatorModel::Strips(int width, int height, std::vector<IndicatorStrip>& out) const {
   out.clear();
   const int n = LowestRow(height);
   if (n < 0) return;

@@ -4,16 +4,16 @@
 
 namespace vantrel {
 
-TMonitorGrid MakeMonitorGrid(uint32_t count, uint32_t perRow) {
+MonitorGrid MakeMonitorGrid(uint32_t count, uint32_t perRow) {
   perRow = std::max<uint32_t>(perRow, 1);
-  TMonitorGrid g;
+  MonitorGrid g;
   g.Count = count;
   g.Columns = std::max<uint32_t>(std::min(count, perRow), 1);
   g.Rows = std::max<uint32_t>((count + perRow - 1) / perRow, 1);
   return g;
 }
 
-TGridRect TMonitorGrid::Cell(uint32_t index, int width, int height) const {
+GridRect MonitorGrid::Cell(uint32_t index, int width, int height) const {
   const int64_t w = std::max(width, 0), h = std::max(height, 0);
   const int64_t c = ColumnOf(index), r = RowOf(index);
   // Edges at i × size / n: neighbours share an edge, so cells never overlap and together fill the area.

@@ -3,62 +3,63 @@
 // shapes that the control paints. All products are taken in 64 bits and every step is at least 1.
 #pragma once
 
+#include "core/base/enum_index.h"
 #include <array>
 #include <cstdint>
 #include <functional>
 #include <string>
 #include <vector>
 
-#include "core/perf/level_indicator.h"  // TColor
+#include "core/perf/level_indicator.h"  // RgbColor
 
 namespace vantrel {
 
-enum TTrendStyle { tsBar, tsLine, tsScatter, ts3D, tsFilled };
-enum TGridStyle { gsNone, gsXGrid, gsYGrid, gsFull };
-inline constexpr uint32_t toValues = 1u << 0;  // print each value as text
-inline constexpr uint32_t toTwin = 1u << 1;    // draw the base series too
+enum class TrendStyle { Bar, Line, Scatter, ThreeD, Filled };
+enum class GridStyle { None, XGrid, YGrid, Full };
+inline constexpr uint32_t kTrendPrintValues = 1u << 0;  // print each value as text
+inline constexpr uint32_t kTrendDrawTwin = 1u << 1;    // draw the base series too
 
 inline constexpr int kTrendSlots = 200;
 
-TColor ShadeColor(TColor color, int delta);
+RgbColor ShadeColor(RgbColor color, int delta);
 
-struct TTrendPoint {
+struct TrendPoint {
   int X = 0, Y = 0;
 };
 
 // A filled rectangle (two corners, the second excluded) or a filled polygon of up to four points.
-struct TTrendShape {
+struct TrendShape {
   enum Kind { Rectangle, Polygon };
   Kind kind = Rectangle;
-  TColor Pen = 0;
-  TColor Fill = 0;
-  std::array<TTrendPoint, 4> Points{};
+  RgbColor Pen = 0;
+  RgbColor Fill = 0;
+  std::array<TrendPoint, 4> Points{};
   int PointCount = 0;
 };
 
-struct TTrendPolyline {
-  TColor Pen = 0;
-  std::vector<TTrendPoint> Points;
+struct TrendPolyline {
+  RgbColor Pen = 0;
+  std::vector<TrendPoint> Points;
 };
 
-struct TTrendText {
+struct TrendText {
   int X = 0, Y = 0;
   std::wstring Text;
 };
 
-struct TTrendPicture {
-  TColor Background = 0;
-  TColor GridColor = 0;
+struct TrendPicture {
+  RgbColor Background = 0;
+  RgbColor GridColor = 0;
   std::vector<int> GridX;  // vertical lines at these x, from the top to the bottom
   std::vector<int> GridY;  // horizontal lines at these y, across
-  std::array<TTrendPolyline, 2> Lines;  // the first LineCount are drawn
+  std::array<TrendPolyline, 2> Lines;  // the first LineCount are drawn
   int LineCount = 0;
-  std::vector<TTrendShape> Shapes;
-  std::vector<TTrendText> Texts;  // on the background colour
+  std::vector<TrendShape> Shapes;
+  std::vector<TrendText> Texts;  // on the background colour
 };
 
 // Pixel sizes of the drawing surface, already scaled to the device.
-struct TTrendMetrics {
+struct TrendMetrics {
   int Width = 0, Height = 0;
   int Margin = 3;
   int Depth3dX = 10, Depth3dY = 10;
@@ -68,40 +69,40 @@ struct TTrendMetrics {
   std::function<int(const std::wstring&)> TextWidth;
 };
 
-class TTrendModel {
+class TrendModel {
  public:
-  TTrendModel();
+  TrendModel();
 
   // Setters return whether the stored value changed (the control repaints only then).
   bool SetMinVal(int32_t v);
   bool SetMaxVal(int32_t v);
   bool SetDivisions(int32_t v);
-  bool SetStyle(TTrendStyle s);
+  bool SetStyle(TrendStyle s);
   bool SetOptions(uint32_t o);
-  bool SetGridStyle(TGridStyle g);
+  bool SetGridStyle(GridStyle g);
   // Steps of 0 or less are ignored. The x step is in design pixels (the control scales it into the metrics and
   // drawing clamps it to 1..width); the y step is in value units.
   bool SetGridXstep(int32_t v);
   bool SetGridYstep(int32_t v);
   bool SetAutoScale(bool on);
-  bool SetColor(TColor c);
-  bool SetColorBase(TColor c);
-  bool SetBackGroundColor(TColor c);
-  bool SetGridColor(TColor c);
+  bool SetColor(RgbColor c);
+  bool SetColorBase(RgbColor c);
+  bool SetBackGroundColor(RgbColor c);
+  bool SetGridColor(RgbColor c);
 
   int32_t MinVal() const { return min_; }
   int32_t MaxVal() const { return max_; }
   int32_t Divisions() const { return divisions_; }
-  TTrendStyle Style() const { return style_; }
+  TrendStyle Style() const { return style_; }
   uint32_t Options() const { return options_; }
-  TGridStyle GridStyle() const { return gridStyle_; }
+  vantrel::GridStyle GridStyle() const { return gridStyle_; }
   int32_t GridXstep() const { return gridX_; }
   int32_t GridYstep() const { return gridY_; }
   bool AutoScale() const { return autoScale_; }
-  TColor Color() const { return color_; }
-  TColor ColorBase() const { return colorBase_; }
-  TColor BackGroundColor() const { return background_; }
-  TColor GridColor() const { return gridColor_; }
+  RgbColor Color() const { return color_; }
+  RgbColor ColorBase() const { return colorBase_; }
+  RgbColor BackGroundColor() const { return background_; }
+  RgbColor GridColor() const { return gridColor_; }
 
   void Add(int32_t value) { Push(vals_, value); }
   void AddBase(int32_t value) { Push(baseVals_, value); }
@@ -111,32 +112,32 @@ class TTrendModel {
   int32_t GetBase(int index) const { return index >= 0 && index < kTrendSlots ? baseVals_[index] : 0; }
 
   // The picture for a surface; `out` is rebuilt (its vectors keep their capacity).
-  void Draw(const TTrendMetrics& m, TTrendPicture& out) const;
+  void Draw(const TrendMetrics& m, TrendPicture& out) const;
 
  private:
   void Push(std::array<int32_t, kTrendSlots>& series, int32_t value);
   void UpdateAutoScale(int32_t value);
   int Y(int32_t v, int height, int margin) const;  // measured upwards from the bottom
-  void DrawGrid(const TTrendMetrics& m, TTrendPicture& out) const;
-  void DrawLine(const TTrendMetrics& m, double s, TTrendPicture& out) const;
-  void DrawBars(const TTrendMetrics& m, double s, TTrendPicture& out) const;
-  void DrawScatter(const TTrendMetrics& m, double s, TTrendPicture& out) const;
-  void DrawFilled(const TTrendMetrics& m, double s, TTrendPicture& out) const;
-  void Draw3D(const TTrendMetrics& m, double s, TTrendPicture& out) const;
-  void Polyline(const std::array<int32_t, kTrendSlots>& series, TColor pen, const TTrendMetrics& m, double s,
-                TTrendPicture& out) const;
+  void DrawGrid(const TrendMetrics& m, TrendPicture& out) const;
+  void DrawLine(const TrendMetrics& m, double s, TrendPicture& out) const;
+  void DrawBars(const TrendMetrics& m, double s, TrendPicture& out) const;
+  void DrawScatter(const TrendMetrics& m, double s, TrendPicture& out) const;
+  void DrawFilled(const TrendMetrics& m, double s, TrendPicture& out) const;
+  void Draw3D(const TrendMetrics& m, double s, TrendPicture& out) const;
+  void Polyline(const std::array<int32_t, kTrendSlots>& series, RgbColor pen, const TrendMetrics& m, double s,
+                TrendPicture& out) const;
 
   std::array<int32_t, kTrendSlots> vals_{};
   std::array<int32_t, kTrendSlots> baseVals_{};
   int32_t divisions_ = 20;
   int32_t min_ = 0, max_ = 100;
-  TTrendStyle style_ = tsBar;
+  TrendStyle style_ = TrendStyle::Bar;
   uint32_t options_ = 0;
-  TColor color_ = 0x0000FF;
-  TColor colorBase_ = 0xFFFF00;
-  TColor background_ = 0xFFFFFF;
-  TGridStyle gridStyle_ = gsFull;
-  TColor gridColor_ = 0xC0C0C0;
+  RgbColor color_ = 0x0000FF;
+  RgbColor colorBase_ = 0xFFFF00;
+  RgbColor background_ = 0xFFFFFF;
+  vantrel::GridStyle gridStyle_ = vantrel::GridStyle::Full;
+  RgbColor gridColor_ = 0xC0C0C0;
   int32_t gridX_ = 10, gridY_ = 10;
   bool autoScale_ = false;
 };

@@ -2,6 +2,7 @@
 // sequence of system calls. Every call goes through IPowerPlatform, so tests record them instead of making them.
 #pragma once
 
+#include "core/base/enum_index.h"
 #include <cstdint>
 #include <span>
 #include <string>
@@ -10,15 +11,14 @@
 namespace vantrel::power {
 
 // The submenu's items in order; a separator has Tag -1 and no caption. Each item's hint equals its caption.
-struct TPowerMenuEntry {
+struct PowerMenuEntry {
   std::wstring_view Caption;
   int Tag;
 };
 inline constexpr std::wstring_view kShutdownCaption = L"关机";
-std::span<const TPowerMenuEntry> ShutdownMenu();
+std::span<const PowerMenuEntry> ShutdownMenu();
 
-enum TPowerTag : int { ptSwitchUser = 0, ptLogOff = 1, ptLock = 2, ptRestart = 3, ptSleep = 4, ptHibernate = 5,
-                       ptPowerOff = 6 };
+enum class PowerAction : int { SwitchUser = 0, LogOff = 1, Lock = 2, Restart = 3, Sleep = 4, Hibernate = 5, PowerOff = 6 };
 
 inline constexpr uint32_t EWX_LOGOFF_FLAG = 0, EWX_REBOOT_FLAG = 2, EWX_POWEROFF_FLAG = 8;
 inline constexpr std::wstring_view kSleepNotSupported = L"此系统上不支持睡眠。";
@@ -53,7 +53,7 @@ class IPowerPrompts {
   virtual void Warning(const std::wstring& text) = 0;
 };
 
-struct TPowerOutcome {
+struct PowerOutcome {
   enum class Kind { Declined, Requested, NotSupported, Nothing } Result = Kind::Nothing;
   bool Succeeded = false;  // Requested: the system accepted the last call
   uint32_t Error = 0;      // Requested and not Succeeded: that call's error
@@ -63,6 +63,6 @@ struct TPowerOutcome {
 // machine, never forced.
 bool ExitWindowsWithPrivilege(uint32_t flags, IPowerPlatform& platform);
 // Asks with the item's hint, then runs the action of the tag.
-TPowerOutcome cmShutdown(int tag, std::wstring_view hint, IPowerPlatform& platform, IPowerPrompts& prompts);
+PowerOutcome RunPowerAction(int tag, std::wstring_view hint, IPowerPlatform& platform, IPowerPrompts& prompts);
 
 }  // namespace vantrel::power

@@ -14,9 +14,9 @@ std::wstring Folded(std::wstring_view s) {
 
 }  // namespace
 
-bool TModuleDeduplicator::FirstTime(std::wstring_view imageName) { return seen_.insert(Folded(imageName)).second; }
+bool ModuleDeduplicator::FirstTime(std::wstring_view imageName) { return seen_.insert(Folded(imageName)).second; }
 
-std::wstring RepairModulePath(const std::wstring& path, const TModulePathRepair& repair) {
+std::wstring RepairModulePath(const std::wstring& path, const ModulePathRepair& repair) {
   if (repair.exists(path)) return path;
   std::wstring p = path;
   const int prefix = PosText(L"\\??\\", p);
@@ -27,17 +27,17 @@ std::wstring RepairModulePath(const std::wstring& path, const TModulePathRepair&
   return repair.search(p);
 }
 
-bool IsMainModule(const TModuleRecord& module, std::wstring_view processName) {
+bool IsMainModule(const ModuleRecord& module, std::wstring_view processName) {
   return !processName.empty() && Folded(module.Name) == Folded(processName);
 }
 
-std::wstring ModuleCellText(const TModuleRecord& record, int column) {
+std::wstring ModuleCellText(const ModuleRecord& record, int column) {
   switch (column) {
-    case mcName: return record.Name;
-    case mcDesc: return record.Desc;
-    case mcCompany: return record.Company;
-    case mcVersion: return record.Version;
-    case mcImageName: return record.ImageName;
+    case Index(ModuleColumn::Name): return record.Name;
+    case Index(ModuleColumn::Desc): return record.Desc;
+    case Index(ModuleColumn::Company): return record.Company;
+    case Index(ModuleColumn::Version): return record.Version;
+    case Index(ModuleColumn::ImageName): return record.ImageName;
     default: return {};
   }
 }

@@ -13,29 +13,29 @@ std::wstring Trim(const std::wstring& s) {
   return s.substr(first, s.find_last_not_of(L" \t") - first + 1);
 }
 
-std::wstring CpuTime(uint64_t ticks, const TFormatSettings& fs) {
+std::wstring CpuTime(uint64_t ticks, const FormatSettings& fs) {
   return FormatSeconds(static_cast<double>(ticks) / 10'000'000.0, true, false, true, fs);
 }
 
 }  // namespace
 
-std::wstring ProcessDescriptionLine(const TProcessRecord& r) { return Trim(r.Desc + L" " + r.Version); }
+std::wstring ProcessDescriptionLine(const ProcessRecord& r) { return Trim(r.Desc + L" " + r.Version); }
 
-std::wstring ProcessCompanyLine(const TProcessRecord& r) {
+std::wstring ProcessCompanyLine(const ProcessRecord& r) {
   if (r.Company.empty() || PosText(r.Company, r.Copyright) > 0) return r.Copyright;
   if (!r.Copyright.empty()) return r.Company + L" - " + r.Copyright;
   return r.Company;
 }
 
-std::vector<TDetailGroup> ProcessDetailGroups(const TProcessRecord& r, const TFormatSettings& fs) {
-  const bool open = r.IsAccesible;
+std::vector<DetailGroup> ProcessDetailGroups(const ProcessRecord& r, const FormatSettings& fs) {
+  const bool open = r.IsAccessible;
   auto kb = [&](uint64_t bytes) { return open ? FormatKilobytes(bytes, fs) : L""; };
   auto count = [&](uint64_t n) { return open ? FormatThousands(n, fs) : L""; };
   auto ws = [&](uint64_t bytes) { return bytes == 0 ? L"" : FormatKilobytes(bytes, fs); };
-  const VM_COUNTERS& vm = r.VMCounters;
-  const IO_COUNTERSEX& io = r.IOCounters;
+  const VmCounters& vm = r.VMCounters;
+  const IoCountersEx& io = r.IOCounters;
 
-  std::vector<TDetailGroup> groups;
+  std::vector<DetailGroup> groups;
   groups.push_back({L"常规", -1, true, false,
                     {{L"PID", std::to_wstring(r.PID)},
                      {L"会话", std::to_wstring(r.Session)},

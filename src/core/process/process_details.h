@@ -9,25 +9,25 @@
 
 namespace vantrel {
 
-struct TDetailItem {
+struct DetailItem {
   std::wstring Caption;
   std::wstring Value;
   bool Visible = true;
 };
 
-struct TDetailGroup {
+struct DetailGroup {
   std::wstring Caption;
   int Parent = -1;        // index of the group it sits in, or -1 at the top
   bool Expanded = true;
   bool Shaded = false;    // drawn on the light grey of the sub-groups
-  std::vector<TDetailItem> Items;
+  std::vector<DetailItem> Items;
 };
 
 // Description and version, trimmed.
-std::wstring ProcessDescriptionLine(const TProcessRecord& record);
+std::wstring ProcessDescriptionLine(const ProcessRecord& record);
 // The company, unless the copyright already names it; then the copyright alone.
-std::wstring ProcessCompanyLine(const TProcessRecord& record);
+std::wstring ProcessCompanyLine(const ProcessRecord& record);
 // The inspector's groups and items, in display order.
-std::vector<TDetailGroup> ProcessDetailGroups(const TProcessRecord& record, const TFormatSettings& settings);
+std::vector<DetailGroup> ProcessDetailGroups(const ProcessRecord& record, const FormatSettings& settings);
 
 }  // namespace vantrel

@@ -23,7 +23,7 @@ struct LayoutInfo {
 constexpr LayoutInfo kLayout64{0x20, 8, 16, 8, 0x38, 0x60, 0x70, 0x80, 0x3F0};
 constexpr LayoutInfo kLayout32{0x10, 4, 8, 4, 0x24, 0x38, 0x40, 0x48, 0x290};
 
-const LayoutInfo& Info(TPebLayout layout) { return layout == TPebLayout::Native64 ? kLayout64 : kLayout32; }
+const LayoutInfo& Info(PebLayout layout) { return layout == PebLayout::Native64 ? kLayout64 : kLayout32; }
 
 uint64_t LoadUnsigned(const uint8_t* p, size_t size) {
   uint64_t v = 0;
@@ -68,7 +68,7 @@ std::wstring TrimToWholeEntries(std::wstring text) {
 
 }  // namespace
 
-bool ReadCountedString(ProcessMemoryReader& reader, uint64_t address, TPebLayout layout, std::wstring& text) {
+bool ReadCountedString(ProcessMemoryReader& reader, uint64_t address, PebLayout layout, std::wstring& text) {
   const LayoutInfo& info = Info(layout);
   uint8_t header[16] = {};
   text.clear();
@@ -76,8 +76,8 @@ bool ReadCountedString(ProcessMemoryReader& reader, uint64_t address, TPebLayout
   return ReadStringFromHeader(reader, header, info, text);
 }
 
-bool ReadProcessParameters(ProcessMemoryReader& reader, uint64_t pebAddress, TPebLayout layout,
-                           TProcessParameters& params) {
+bool ReadProcessParameters(ProcessMemoryReader& reader, uint64_t pebAddress, PebLayout layout,
+                           ProcessParameters& params) {
   params = {};
   const LayoutInfo& info = Info(layout);
   uint8_t pointer[8] = {};
@@ -145,10 +145,10 @@ bool ReadEnvironmentBlock(ProcessMemoryReader& reader, uint64_t address, uint64_
   return true;
 }
 
-bool ReadProcessEnvironment(ProcessMemoryReader& reader, uint64_t pebAddress, TPebLayout layout,
+bool ReadProcessEnvironment(ProcessMemoryReader& reader, uint64_t pebAddress, PebLayout layout,
                             std::vector<std::wstring>& lines) {
   lines.clear();
-  TProcessParameters params;
+  ProcessParameters params;
   if (!ReadProcessParameters(reader, pebAddress, layout, params)) return false;
   std::wstring block;
   if (!ReadEnvironmentBlock(reader, params.Environment, params.EnvironmentSize, block)) return false;

@@ -17,12 +17,12 @@ class ProcessMemoryReader {
   virtual bool Read(uint64_t address, void* buffer, size_t size) = 0;
 };
 
-enum class TPebLayout { Native64, Wow64x86 };
+enum class PebLayout { Native64, Wow64x86 };
 
 // Largest environment block read, in bytes; a longer block is cut at the last whole entry before it.
 inline constexpr size_t kMaxEnvironmentBytes = 4u * 1024u * 1024u;
 
-struct TProcessParameters {
+struct ProcessParameters {
   std::wstring CommandLine;
   std::wstring ImagePathName;
   std::wstring CurrentDirectory;
@@ -35,19 +35,19 @@ struct TProcessParameters {
 
 // A counted string at address, in the layout's UNICODE_STRING form: Length clamped to MaximumLength and made even,
 // text cut at an embedded NUL. False when the header or the text cannot be read.
-bool ReadCountedString(ProcessMemoryReader& reader, uint64_t address, TPebLayout layout, std::wstring& text);
+bool ReadCountedString(ProcessMemoryReader& reader, uint64_t address, PebLayout layout, std::wstring& text);
 
 // The parameters block named by the PEB at pebAddress. False when the PEB or the block cannot be read; the
 // strings that could not be read stay empty.
-bool ReadProcessParameters(ProcessMemoryReader& reader, uint64_t pebAddress, TPebLayout layout,
-                           TProcessParameters& params);
+bool ReadProcessParameters(ProcessMemoryReader& reader, uint64_t pebAddress, PebLayout layout,
+                           ProcessParameters& params);
 
 // The raw environment block at address: sizeHint bytes when known (capped), otherwise read page by page until the
 // empty entry, the cap or unreadable memory. The text ends after the last complete entry.
 bool ReadEnvironmentBlock(ProcessMemoryReader& reader, uint64_t address, uint64_t sizeHint, std::wstring& block);
 
 // NAME=value lines of the target's environment ("=C:" entries skipped); false when nothing could be read.
-bool ReadProcessEnvironment(ProcessMemoryReader& reader, uint64_t pebAddress, TPebLayout layout,
+bool ReadProcessEnvironment(ProcessMemoryReader& reader, uint64_t pebAddress, PebLayout layout,
                             std::vector<std::wstring>& lines);
 
 }  // namespace vantrel

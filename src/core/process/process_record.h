@@ -10,7 +10,7 @@
 namespace vantrel {
 
 // Memory counters in bytes (the fault count excepted); 64-bit so that sizes above 4 GiB survive.
-struct VM_COUNTERS {
+struct VmCounters {
   uint64_t PeakVirtualSize = 0;
   uint64_t VirtualSize = 0;
   uint64_t PageFaultCount = 0;
@@ -24,7 +24,7 @@ struct VM_COUNTERS {
   uint64_t PeakPagefileUsage = 0;
 };
 
-struct IO_COUNTERSEX {
+struct IoCountersEx {
   uint64_t ReadOperationCount = 0;
   uint64_t WriteOperationCount = 0;
   uint64_t OtherOperationCount = 0;
@@ -34,14 +34,14 @@ struct IO_COUNTERSEX {
 };
 
 // 100-ns counts; CreateTime and ExitTime are UTC file times.
-struct TProcessTimes {
+struct ProcessTimes {
   uint64_t CreateTime = 0;
   uint64_t ExitTime = 0;
   uint64_t KernelTime = 0;
   uint64_t UserTime = 0;
 };
 
-struct TProcessRecord {
+struct ProcessRecord {
   uint32_t PID = 0;
   uint32_t PPID = 0;
   int32_t Session = 0;
@@ -52,27 +52,27 @@ struct TProcessRecord {
   std::wstring CommandLine;
   uint64_t WorkingSet = 0;
   uint64_t PeakWorkingSet = 0;
-  bool IsAccesible = false;
+  bool IsAccessible = false;
   bool Is64bit = false;
   bool System = false;
   bool IsResponding = false;
   bool CanBeKilled = false;
-  TDateTime CreationTime = 0;  // local time
+  DateTime CreationTime = 0;  // local time
   int32_t ThreadCount = 0;
   int32_t WinCount = 0;
   int32_t HandleCount = 0;
-  VM_COUNTERS VMCounters;
-  IO_COUNTERSEX IOCounters;
-  TProcessTimes CPUTimes;  // CreateTime is known from the first phase on when the system reports it
+  VmCounters VMCounters;
+  IoCountersEx IOCounters;
+  ProcessTimes CPUTimes;  // CreateTime is known from the first phase on when the system reports it
   int64_t Size = 0;
   int32_t Priority = 0;
   std::wstring Desc;
   std::wstring Company;
   std::wstring Version;
   std::wstring Copyright;
-  int32_t _ImageIndex = 0;
+  int32_t ImageIndexValue = 0;
 };
 
-using TProcesses = std::vector<TProcessRecord>;
+using ProcessRecords = std::vector<ProcessRecord>;
 
 }  // namespace vantrel

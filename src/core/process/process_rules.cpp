@@ -15,8 +15,8 @@ std::wstring ProcessDisplayName(uint32_t pid, std::wstring_view exeFile) {
   return std::wstring(slash == std::wstring_view::npos ? exeFile : exeFile.substr(slash + 1));
 }
 
-void MatchSessionProcesses(TProcessRecord& record, const TProcesses& sessionProcesses) {
-  for (const TProcessRecord& e : sessionProcesses) {
+void MatchSessionProcesses(ProcessRecord& record, const ProcessRecords& sessionProcesses) {
+  for (const ProcessRecord& e : sessionProcesses) {
     if (e.PID != record.PID) continue;
     if (record.Session == 0) record.Session = e.Session;
     if (IsBlank(record.Username)) record.Username = e.Username;
@@ -32,14 +32,14 @@ void MatchSessionProcesses(TProcessRecord& record, const TProcesses& sessionProc
   }
 }
 
-void ApplyWellKnownOwner(TProcessRecord& record) {
+void ApplyWellKnownOwner(ProcessRecord& record) {
   if (record.PID < 10) {
     record.Username = L"SYSTEM";
     record.Domain = L"NT AUTHORITY";
   }
 }
 
-bool IsSystemProcess(const TProcessRecord& r) {
+bool IsSystemProcess(const ProcessRecord& r) {
   using detail::EqualsNoCase;
   return EqualsNoCase(r.Domain, L"NT AUTHORITY") || EqualsNoCase(r.Domain, L"Window Manager") ||
          EqualsNoCase(r.Username, L"SYSTEM") || EqualsNoCase(r.Username, L"LOCAL SERVICE") ||
@@ -47,35 +47,35 @@ bool IsSystemProcess(const TProcessRecord& r) {
          (r.Username.empty() && (r.Session == 0 || r.Session == 1)) || r.PID < 10;
 }
 
-bool ProcessPassesFilter(const TProcessRecord& r, int filterKind, std::wstring_view currentUserName,
+bool ProcessPassesFilter(const ProcessRecord& r, int filterKind, std::wstring_view currentUserName,
                          std::wstring_view nameFilter) {
   bool shown = true;
   switch (filterKind) {
-    case pfNonSystem: shown = !r.System; break;
-    case pfSystem: shown = r.System; break;
-    case pfLoggedOnUser: shown = detail::EqualsNoCase(r.Username, currentUserName); break;
-    case pfNotResponding: shown = !r.IsResponding; break;
+    case Index(ProcessFilter::NonSystem): shown = !r.System; break;
+    case Index(ProcessFilter::System): shown = r.System; break;
+    case Index(ProcessFilter::LoggedOnUser): shown = detail::EqualsNoCase(r.Username, currentUserName); break;
+    case Index(ProcessFilter::NotResponding): shown = !r.IsResponding; break;
     default: break;
   }
   return shown && (nameFilter.empty() || PosText(nameFilter, r.Name) == 1);
 }
 
-uint32_t ProcessRowColour(const TProcessRecord& r, std::wstring_view currentUserName) {
+uint32_t ProcessRowColour(const ProcessRecord& r, std::wstring_view currentUserName) {
   if (!r.IsResponding) return 0x0000FF;
   if (r.System) return 0x808080;
   if (detail::EqualsNoCase(r.Username, currentUserName)) return 0xFF0000;
   return kProcessDefaultColour;
 }
 
-std::vector<int> BuildProcessTreeParents(const TProcesses& rows, bool treeMode, std::wstring_view nameFilter) {
+std::vector<int> BuildProcessTreeParents(const ProcessRecords& rows, bool treeMode, std::wstring_view nameFilter) {
   std::vector<int> parents;
   parents.reserve(rows.size());
-  TProcessParentFinder finder(treeMode, nameFilter);
-  for (const TProcessRecord& row : rows) parents.push_back(finder.Add(row));
+  ProcessParentFinder finder(treeMode, nameFilter);
+  for (const ProcessRecord& row : rows) parents.push_back(finder.Add(row));
   return parents;
 }
 
-int TProcessParentFinder::Add(const TProcessRecord& child) {
+int ProcessParentFinder::Add(const ProcessRecord& child) {
   const int index = count_++;
   if (!active_) return -1;
   int parent = -1;
@@ -101,13 +101,13 @@ std::wstring WmiTextOrEmpty(std::wstring_view value) {
   return detail::EqualsNoCase(value, L"null") ? std::wstring() : std::wstring(value);
 }
 
-std::unordered_map<uint32_t, TProcessWindows> BuildProcessWindowMap(const std::vector<TTopLevelWindow>& windows) {
-  std::unordered_map<uint32_t, TProcessWindows> map;
+std::unordered_map<uint32_t, ProcessWindows> BuildProcessWindowMap(const std::vector<TopLevelWindow>& windows) {
+  std::unordered_map<uint32_t, ProcessWindows> map;
   std::unordered_set<uint32_t> runClosed;
   uint32_t previous = 0;
   bool havePrevious = false;
-  for (const TTopLevelWindow& w : windows) {
-    TProcessWindows& entry = map[w.PID];
+  for (const TopLevelWindow& w : windows) {
+    ProcessWindows& entry = map[w.PID];
     ++entry.Count;
     // A run ends at the first window of another process; later windows of the same PID do not replace it.
     if (havePrevious && previous != w.PID && map.count(previous)) runClosed.insert(previous);

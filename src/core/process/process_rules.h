@@ -2,6 +2,7 @@
 // the row filters, the tree parents and the top-level window map.
 #pragma once
 
+#include "core/base/enum_index.h"
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -22,38 +23,32 @@ inline constexpr wchar_t kIdleProcessName[] = L"系统空闲进程";
 std::wstring ProcessDisplayName(uint32_t pid, std::wstring_view exeFile);
 
 // Takes what the session process list knows about this PID (every entry with that PID, in order).
-void MatchSessionProcesses(TProcessRecord& record, const TProcesses& sessionProcesses);
+void MatchSessionProcesses(ProcessRecord& record, const ProcessRecords& sessionProcesses);
 
 // Owner facts for the first phase: PIDs below 10 always belong to SYSTEM of NT AUTHORITY.
-void ApplyWellKnownOwner(TProcessRecord& record);
+void ApplyWellKnownOwner(ProcessRecord& record);
 
-bool IsSystemProcess(const TProcessRecord& record);
+bool IsSystemProcess(const ProcessRecord& record);
 
 // The items of the process filter, by index.
-enum TProcessFilterKind : int {
-  pfAllProcesses = 0,
-  pfNonSystem = 1,
-  pfSystem = 2,
-  pfLoggedOnUser = 3,
-  pfNotResponding = 4,
-};
+enum class ProcessFilter : int { All = 0, NonSystem = 1, System = 2, LoggedOnUser = 3, NotResponding = 4 };
 
 // Process filter and name filter together; an unknown filter index shows everything.
-bool ProcessPassesFilter(const TProcessRecord& record, int filterKind, std::wstring_view currentUserName,
+bool ProcessPassesFilter(const ProcessRecord& record, int filterKind, std::wstring_view currentUserName,
                          std::wstring_view nameFilter);
 
 // Parent row index for each record in snapshot order, -1 for the top level. In tree mode with no name filter a
 // record of PID 10 or above hangs under the first earlier record whose PID is its PPID, but only when that
 // record was not created after it (a reused PID is not a parent). Creation times of 0 are unknown and never
 // veto.
-std::vector<int> BuildProcessTreeParents(const TProcesses& rows, bool treeMode, std::wstring_view nameFilter);
+std::vector<int> BuildProcessTreeParents(const ProcessRecords& rows, bool treeMode, std::wstring_view nameFilter);
 
 // The same decision made one row at a time, as a list is built in snapshot order: Add returns the index (in Add
 // order) of the row the record hangs under, or -1, and then remembers the record as the next row.
-class TProcessParentFinder {
+class ProcessParentFinder {
  public:
-  TProcessParentFinder(bool treeMode, std::wstring_view nameFilter) : active_(treeMode && nameFilter.empty()) {}
-  int Add(const TProcessRecord& record);
+  ProcessParentFinder(bool treeMode, std::wstring_view nameFilter) : active_(treeMode && nameFilter.empty()) {}
+  int Add(const ProcessRecord& record);
 
  private:
   struct Row {
@@ -73,20 +68,20 @@ std::wstring WmiTextOrEmpty(std::wstring_view value);
 
 // Text colour of a row that is not selected, red in the low byte; kProcessDefaultColour keeps the tree's own.
 inline constexpr uint32_t kProcessDefaultColour = 0xFFFFFFFFu;
-uint32_t ProcessRowColour(const TProcessRecord& record, std::wstring_view currentUserName);
+uint32_t ProcessRowColour(const ProcessRecord& record, std::wstring_view currentUserName);
 
 // One top-level window as the enumeration gives it, in z-order.
-struct TTopLevelWindow {
+struct TopLevelWindow {
   uint64_t Handle = 0;
   uint32_t PID = 0;
 };
 
-struct TProcessWindows {
+struct ProcessWindows {
   int32_t Count = 0;
   uint64_t Candidate = 0;  // the window asked whether the process responds
 };
 
 // Window count per PID, and the window to ask: the last one of the first unbroken run of that PID's windows.
-std::unordered_map<uint32_t, TProcessWindows> BuildProcessWindowMap(const std::vector<TTopLevelWindow>& windows);
+std::unordered_map<uint32_t, ProcessWindows> BuildProcessWindowMap(const std::vector<TopLevelWindow>& windows);
 
 }  // namespace vantrel

@@ -4,7 +4,7 @@
 
 namespace vantrel {
 
-std::wstring FormatThousands(uint64_t value, const TFormatSettings& settings) {
+std::wstring FormatThousands(uint64_t value, const FormatSettings& settings) {
   const std::wstring digits = std::to_wstring(value);
   std::wstring text;
   for (size_t i = 0; i < digits.size(); ++i) {
@@ -14,24 +14,24 @@ std::wstring FormatThousands(uint64_t value, const TFormatSettings& settings) {
   return text;
 }
 
-std::wstring FormatKilobytes(uint64_t bytes, const TFormatSettings& settings) {
+std::wstring FormatKilobytes(uint64_t bytes, const FormatSettings& settings) {
   return FormatThousands(bytes / 1024, settings) + L" K";
 }
 
-std::wstring ProcessCellText(const TProcessRecord& r, int column, const TFormatSettings& settings, bool autoRefresh) {
+std::wstring ProcessCellText(const ProcessRecord& r, int column, const FormatSettings& settings, bool autoRefresh) {
   switch (column) {
-    case pcPID: return std::to_wstring(r.PID);
-    case pcSession: return std::to_wstring(r.Session);
-    case pcName: return r.Name;
-    case pcType: return r.IsAccesible ? (r.Is64bit ? L"64-bit" : L"32-bit") : L"";
-    case pcUserName: return r.Username;
-    case pcCreated: return DateTimeToStrDef(L"", r.CreationTime, settings);
-    case pcCPUTime:
-      if (!r.IsAccesible && !(r.PID == 0 && !autoRefresh)) return L"";
+    case Index(ProcessColumn::PID): return std::to_wstring(r.PID);
+    case Index(ProcessColumn::Session): return std::to_wstring(r.Session);
+    case Index(ProcessColumn::Name): return r.Name;
+    case Index(ProcessColumn::Type): return r.IsAccessible ? (r.Is64bit ? L"64-bit" : L"32-bit") : L"";
+    case Index(ProcessColumn::UserName): return r.Username;
+    case Index(ProcessColumn::Created): return DateTimeToStrDef(L"", r.CreationTime, settings);
+    case Index(ProcessColumn::CPUTime):
+      if (!r.IsAccessible && !(r.PID == 0 && !autoRefresh)) return L"";
       return FormatSeconds(static_cast<double>(r.CPUTimes.KernelTime + r.CPUTimes.UserTime) / 10'000'000.0, true,
                            false, true, settings);
-    case pcWorkingSet: return r.WorkingSet == 0 ? L"" : FormatKilobytes(r.WorkingSet, settings);
-    case pcFileName: return r.ImageName;
+    case Index(ProcessColumn::WorkingSet): return r.WorkingSet == 0 ? L"" : FormatKilobytes(r.WorkingSet, settings);
+    case Index(ProcessColumn::FileName): return r.ImageName;
     default: return L"";
   }
 }

@@ -7,7 +7,7 @@
 
 namespace vantrel {
 
-class TReadRetry {
+class ReadRetry {
  public:
   static constexpr uint64_t kFirstDelayMs = 1000;
   static constexpr uint64_t kLongestDelayMs = 60000;

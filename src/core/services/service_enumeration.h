@@ -8,7 +8,7 @@
 
 namespace vantrel {
 
-struct TEnumerationCall {
+struct EnumerationCall {
   bool Ok = false;        // the call returned the last entries
   bool MoreData = false;  // it failed because more entries remain
   uint32_t Returned = 0;  // entries in the buffer
@@ -16,9 +16,9 @@ struct TEnumerationCall {
   bool Advanced = true;   // the resume point moved past the returned entries
 };
 
-enum class TEnumerationEnd { Complete, Failed, Stalled, CallLimit };
+enum class EnumerationEnd { Complete, Failed, Stalled, CallLimit };
 
-struct TEnumerationLimits {
+struct EnumerationLimits {
   size_t InitialBytes = 18432;
   size_t MaxBytes = 1 << 20;
   int MaxCalls = 4096;
@@ -29,8 +29,8 @@ struct TEnumerationLimits {
 // entries, or a resume point that did not move, as some implementations never move it) gets the buffer grown
 // once to the bytes it needs (capped), and its entries are not passed on, so that none is seen twice; when that
 // does not help either, the loop ends as Stalled instead of spinning.
-TEnumerationEnd RunBoundedEnumeration(const TEnumerationLimits& limits,
-                                      const std::function<TEnumerationCall(std::vector<uint8_t>&)>& call,
+EnumerationEnd RunBoundedEnumeration(const EnumerationLimits& limits,
+                                      const std::function<EnumerationCall(std::vector<uint8_t>&)>& call,
                                       const std::function<void(const std::vector<uint8_t>&, uint32_t)>& batch);
 
 }  // namespace vantrel

@@ -1,13 +1,17 @@
 // The per-row record of the services list.
 #pragma once
 
+#include "core/base/enum_index.h"
 #include <cstdint>
 #include <string>
 #include <vector>
 
 namespace vantrel {
 
-struct TServiceRecord {
+enum class ServiceStartType : int32_t { Boot = 0, System = 1, Automatic = 2, Manual = 3, Disabled = 4 };
+enum class ServiceState : int32_t { Stopped = 1, StartPending = 2, StopPending = 3, Running = 4, ContinuePending = 5, PausePending = 6, Paused = 7 };
+
+struct ServiceRecord {
   std::wstring DependOnService;  // "A,B"; empty when there are none
   std::wstring DisplayName;
   std::wstring Name;             // the identity of a row
@@ -26,16 +30,11 @@ struct TServiceRecord {
   std::wstring Company;
   std::wstring Version;
   std::wstring Copyright;
-  int32_t _ImageIndex = 0;
+  int32_t ImageIndexValue = 0;
 };
 
-using TServiceRecords = std::vector<TServiceRecord>;
+using ServiceRecords = std::vector<ServiceRecord>;
 
 // Start types and states as the service control manager numbers them.
-enum TServiceStartType : int32_t { sstBoot = 0, sstSystem = 1, sstAutomatic = 2, sstManual = 3, sstDisabled = 4 };
-enum TServiceState : int32_t {
-  ssStopped = 1, ssStartPending = 2, ssStopPending = 3, ssRunning = 4, ssContinuePending = 5, ssPausePending = 6,
-  ssPaused = 7
-};
 
 }  // namespace vantrel

@@ -59,13 +59,13 @@ std::wstring JoinServiceDependencies(std::wstring_view multiString) {
   return out;
 }
 
-std::wstring ServiceCellText(const TServiceRecord& r, int column) {
+std::wstring ServiceCellText(const ServiceRecord& r, int column) {
   switch (column) {
-    case scName: return r.DisplayName;
-    case scStatus: return ServiceStatusText(r.Status);
-    case scStartUp: return ServiceStartUpText(r.StartUp);
-    case scLogOn: return ServiceLogOnText(r.ObjectName);
-    case scCmdLine: return r.CmdLine;
+    case Index(ServiceColumn::Name): return r.DisplayName;
+    case Index(ServiceColumn::Status): return ServiceStatusText(r.Status);
+    case Index(ServiceColumn::StartUp): return ServiceStartUpText(r.StartUp);
+    case Index(ServiceColumn::LogOn): return ServiceLogOnText(r.ObjectName);
+    case Index(ServiceColumn::CmdLine): return r.CmdLine;
     default: return {};
   }
 }
@@ -74,55 +74,55 @@ bool ServicePassesFilter(std::wstring_view displayName, std::wstring_view filter
   return filter.empty() || PosText(filter, displayName) == 1;
 }
 
-uint32_t ServiceRowColour(const TServiceRecord& r) {
-  if (r.StartUp == sstDisabled) return kServiceDisabledColour;
-  if (r.Status == ssRunning) return kServiceRunningColour;
+uint32_t ServiceRowColour(const ServiceRecord& r) {
+  if (r.StartUp == Index(ServiceStartType::Disabled)) return kServiceDisabledColour;
+  if (r.Status == Index(ServiceState::Running)) return kServiceRunningColour;
   return kServiceDefaultColour;
 }
 
-std::wstring ServiceDescriptionLine(const TServiceRecord& r) { return detail::Trim(r.Desc + L" " + r.Version); }
+std::wstring ServiceDescriptionLine(const ServiceRecord& r) { return detail::Trim(r.Desc + L" " + r.Version); }
 
-std::wstring ServiceCompanyLine(const TServiceRecord& r) {
+std::wstring ServiceCompanyLine(const ServiceRecord& r) {
   if (r.Company.empty() || PosText(r.Company, r.Copyright) > 0) return r.Copyright;
   if (r.Copyright.empty()) return r.Company;
   return r.Company + L" - " + r.Copyright;
 }
 
-TServiceAction ServiceControlAction(int32_t status) {
+ServiceAction ServiceControlAction(int32_t status) {
   switch (status) {
-    case ssStopped:
-    case ssPaused: return TServiceAction::StartOrContinue;
-    case ssRunning: return TServiceAction::Stop;
-    default: return TServiceAction::None;
+    case Index(ServiceState::Stopped):
+    case Index(ServiceState::Paused): return ServiceAction::StartOrContinue;
+    case Index(ServiceState::Running): return ServiceAction::Stop;
+    default: return ServiceAction::None;
   }
 }
 
-TServiceButtons ServiceButtonState(const TServiceRecord* focused, bool pageActive, std::wstring_view currentCaption) {
-  TServiceButtons b;
+ServiceButtons ServiceButtonState(const ServiceRecord* focused, bool pageActive, std::wstring_view currentCaption) {
+  ServiceButtons b;
   b.ManagerVisible = pageActive;
   b.ControlCaption = currentCaption;
   if (!focused) return b;
   b.ControlVisible = b.UninstallVisible = pageActive;
-  b.ControlEnabled = focused->StartUp != sstDisabled && ServiceControlAction(focused->Status) != TServiceAction::None;
-  b.UninstallEnabled = focused->Status == ssStopped;
+  b.ControlEnabled = focused->StartUp != Index(ServiceStartType::Disabled) && ServiceControlAction(focused->Status) != ServiceAction::None;
+  b.UninstallEnabled = focused->Status == Index(ServiceState::Stopped);
   switch (focused->Status) {
-    case ssStopped: b.ControlCaption = kServiceStartCaption; break;
-    case ssRunning: b.ControlCaption = kServiceStopCaption; break;
-    case ssPaused: b.ControlCaption = kServiceResumeCaption; break;
+    case Index(ServiceState::Stopped): b.ControlCaption = kServiceStartCaption; break;
+    case Index(ServiceState::Running): b.ControlCaption = kServiceStopCaption; break;
+    case Index(ServiceState::Paused): b.ControlCaption = kServiceResumeCaption; break;
     default: break;
   }
   return b;
 }
 
-TServiceTarget MakeServiceTarget(const TServiceRecord& record, std::wstring_view caption) {
-  return TServiceTarget{record.Name, record.Status, std::wstring(caption)};
+ServiceTarget MakeServiceTarget(const ServiceRecord& record, std::wstring_view caption) {
+  return ServiceTarget{record.Name, record.Status, std::wstring(caption)};
 }
 
-std::wstring ServiceControlConfirmText(const TServiceTarget& t) {
+std::wstring ServiceControlConfirmText(const ServiceTarget& t) {
   return Fill(L"难道你真的想 %s 服务 %s?", {t.Caption, t.Name});
 }
 
-std::wstring ServiceUninstallConfirmText(const TServiceTarget& t) { return Fill(L"你真的要卸载 %s 服务?", {t.Name}); }
+std::wstring ServiceUninstallConfirmText(const ServiceTarget& t) { return Fill(L"你真的要卸载 %s 服务?", {t.Name}); }
 
 std::wstring ServiceStartErrorText(std::wstring_view name, std::wstring_view message) {
   return Fill(L"Service %s cannot be started.\r\n%s", {name, message});
@@ -132,14 +132,14 @@ std::wstring ServiceStopErrorText(std::wstring_view name, std::wstring_view mess
   return Fill(L"Service %s cannot be stopped.\r\n%s", {name, message});
 }
 
-std::wstring ServiceControlErrorText(const TServiceTarget& t, std::wstring_view message) {
-  return ServiceControlAction(t.Status) == TServiceAction::Stop ? ServiceStopErrorText(t.Name, message)
+std::wstring ServiceControlErrorText(const ServiceTarget& t, std::wstring_view message) {
+  return ServiceControlAction(t.Status) == ServiceAction::Stop ? ServiceStopErrorText(t.Name, message)
                                                                 : ServiceStartErrorText(t.Name, message);
 }
 
 std::wstring ServicesCaption(size_t count) { return L" 服务 (" + std::to_wstring(count) + L") "; }
 
-int FindServiceIndex(const TServiceRecords& records, std::wstring_view name) {
+int FindServiceIndex(const ServiceRecords& records, std::wstring_view name) {
   for (size_t i = 0; i < records.size(); ++i)
     if (detail::EqualsNoCase(records[i].Name, name)) return static_cast<int>(i);
   return -1;

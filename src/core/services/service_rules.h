@@ -2,6 +2,7 @@
 // buttons and the texts of the confirmations and error boxes.
 #pragma once
 
+#include "core/base/enum_index.h"
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -19,16 +20,17 @@ std::wstring ServiceLogOnText(std::wstring_view objectName);
 // joined with ",".
 std::wstring JoinServiceDependencies(std::wstring_view multiString);
 
-enum TServiceColumn : int { scName, scStatus, scStartUp, scLogOn, scCmdLine, kServiceColumnCount };
-struct TServiceColumnInfo {
+enum class ServiceColumn : int { Name, Status, StartUp, LogOn, CmdLine };
+inline constexpr int kServiceColumnCount = 5;
+struct ServiceColumnInfo {
   const wchar_t* Caption;
   int Width;
 };
-inline constexpr TServiceColumnInfo kServiceColumns[kServiceColumnCount] = {
+inline constexpr ServiceColumnInfo kServiceColumns[kServiceColumnCount] = {
     {L"名称", 200}, {L"状态", 100}, {L"启动类型", 100}, {L"登录为", 100}, {L"命令行", 301}};
 inline constexpr int kServiceCmdLineMinWidth = 100;  // the last column takes the remaining width
 
-std::wstring ServiceCellText(const TServiceRecord& record, int column);
+std::wstring ServiceCellText(const ServiceRecord& record, int column);
 
 // The filter keeps a service whose display name begins with the text, in any letter case; empty keeps all.
 bool ServicePassesFilter(std::wstring_view displayName, std::wstring_view filter);
@@ -39,15 +41,15 @@ inline constexpr uint32_t kServiceDisabledColour = 0x808080u;  // RGB 128,128,12
 inline constexpr uint32_t kServiceRunningColour = 0xFF0000u;   // RGB 0,0,255
 inline constexpr uint32_t kServicePanelColour = 0xE9E9E9u;     // RGB 233,233,233
 // The text colour of a row that is not selected: disabled grey before running blue.
-uint32_t ServiceRowColour(const TServiceRecord& record);
+uint32_t ServiceRowColour(const ServiceRecord& record);
 
 // The bottom panel's two lines.
-std::wstring ServiceDescriptionLine(const TServiceRecord& record);
-std::wstring ServiceCompanyLine(const TServiceRecord& record);
+std::wstring ServiceDescriptionLine(const ServiceRecord& record);
+std::wstring ServiceCompanyLine(const ServiceRecord& record);
 
 // What the control button does for a state.
-enum class TServiceAction { None, StartOrContinue, Stop };
-TServiceAction ServiceControlAction(int32_t status);
+enum class ServiceAction { None, StartOrContinue, Stop };
+ServiceAction ServiceControlAction(int32_t status);
 
 inline constexpr wchar_t kServiceStartCaption[] = L"启动";
 inline constexpr wchar_t kServiceStopCaption[] = L"停止";
@@ -55,7 +57,7 @@ inline constexpr wchar_t kServiceResumeCaption[] = L"恢复";
 inline constexpr wchar_t kServiceUninstallCaption[] = L"卸载";
 inline constexpr wchar_t kServiceManagerCaption[] = L"服务管理器";
 
-struct TServiceButtons {
+struct ServiceButtons {
   bool ControlVisible = false;
   bool ControlEnabled = false;
   std::wstring ControlCaption;  // a pending state keeps the caption the button had
@@ -64,29 +66,29 @@ struct TServiceButtons {
   bool ManagerVisible = false;
 };
 // focused is null when no row is focused.
-TServiceButtons ServiceButtonState(const TServiceRecord* focused, bool pageActive, std::wstring_view currentCaption);
+ServiceButtons ServiceButtonState(const ServiceRecord* focused, bool pageActive, std::wstring_view currentCaption);
 
 // What an action needs, copied from the row before the confirmation box, so that a refresh while the box is up
 // cannot change the target.
-struct TServiceTarget {
+struct ServiceTarget {
   std::wstring Name;
   int32_t Status = 0;
   std::wstring Caption;  // the control button's caption when the user clicked
 };
-TServiceTarget MakeServiceTarget(const TServiceRecord& record, std::wstring_view caption);
+ServiceTarget MakeServiceTarget(const ServiceRecord& record, std::wstring_view caption);
 
-std::wstring ServiceControlConfirmText(const TServiceTarget& target);
-std::wstring ServiceUninstallConfirmText(const TServiceTarget& target);
+std::wstring ServiceControlConfirmText(const ServiceTarget& target);
+std::wstring ServiceUninstallConfirmText(const ServiceTarget& target);
 // Error box texts; message is the system's text for the failing call's error.
 std::wstring ServiceStartErrorText(std::wstring_view name, std::wstring_view message);
 std::wstring ServiceStopErrorText(std::wstring_view name, std::wstring_view message);
 // The error box text for the outcome of the control action, by the action the target's state asked for.
-std::wstring ServiceControlErrorText(const TServiceTarget& target, std::wstring_view message);
+std::wstring ServiceControlErrorText(const ServiceTarget& target, std::wstring_view message);
 
 // " 服务 (n) ".
 std::wstring ServicesCaption(size_t count);
 
 // Index of the first record whose Name equals name in any letter case; -1 when none.
-int FindServiceIndex(const TServiceRecords& records, std::wstring_view name);
+int FindServiceIndex(const ServiceRecords& records, std::wstring_view name);
 
 }  // namespace vantrel

@@ -1,13 +1,16 @@
 // The per-row record of the sessions list.
 #pragma once
 
+#include "core/base/enum_index.h"
 #include <cstdint>
 #include <string>
 #include <vector>
 
 namespace vantrel {
 
-struct TSessionRecord {
+enum class SessionState : int32_t { Active = 0, Connected = 1, ConnectQuery = 2, Shadow = 3, Disconnected = 4, Idle = 5, Listen = 6, Reset = 7, Down = 8, Init = 9 };
+
+struct SessionRecord {
   uint32_t ID = 0;
   std::wstring WinSta;
   std::wstring DomainName;
@@ -23,12 +26,8 @@ struct TSessionRecord {
   int64_t LogonTime = 0;           // the system's logon time (100 ns since 1601); 0 when it gives none
 };
 
-using TSessionRecords = std::vector<TSessionRecord>;
+using SessionRecords = std::vector<SessionRecord>;
 
 // Connection states as the terminal services number them.
-enum TSessionState : int32_t {
-  wtsActive = 0, wtsConnected = 1, wtsConnectQuery = 2, wtsShadow = 3, wtsDisconnected = 4, wtsIdle = 5,
-  wtsListen = 6, wtsReset = 7, wtsDown = 8, wtsInit = 9
-};
 
 }  // namespace vantrel

@@ -15,7 +15,7 @@ constexpr std::array<const wchar_t*, 10> kConnectStateNames = {
 
 bool KnownState(int32_t state) { return state >= 0 && static_cast<size_t>(state) < kConnectStateNames.size(); }
 
-std::wstring Bracketed(const TSessionTarget& t) { return L"[" + std::to_wstring(t.ID) + L"]" + t.Username; }
+std::wstring Bracketed(const SessionTarget& t) { return L"[" + std::to_wstring(t.ID) + L"]" + t.Username; }
 
 std::wstring Parenthesised(std::wstring_view name, int64_t id) {
   return std::wstring(name) + L" (" + std::to_wstring(id) + L")";
@@ -77,64 +77,64 @@ std::wstring ClientAddressText(uint32_t family, const uint8_t* address, size_t s
          L"." + std::to_wstring(address[5]);
 }
 
-std::wstring SessionCellText(const TSessionRecord& r, int column) {
+std::wstring SessionCellText(const SessionRecord& r, int column) {
   switch (column) {
-    case scsID: return std::to_wstring(r.ID);
-    case scsWinSta: return r.WinSta;
-    case scsUsername: return r.Username;
-    case scsClientName: return r.ClientName;
-    case scsState: return SessionStateText(r.State);
-    case scsProcCount: return std::to_wstring(r.ProcCount);
-    case scsClientOS: return ClientOSText(r.ClientBuildNumber);
-    case scsClientDisplay: return ClientDisplayText(r.ClientDisplayWidth, r.ClientDisplayHeight, r.ClientDisplayDepth);
-    case scsClientAddress: return r.ClientAddress;
+    case Index(SessionColumn::ID): return std::to_wstring(r.ID);
+    case Index(SessionColumn::WinSta): return r.WinSta;
+    case Index(SessionColumn::Username): return r.Username;
+    case Index(SessionColumn::ClientName): return r.ClientName;
+    case Index(SessionColumn::State): return SessionStateText(r.State);
+    case Index(SessionColumn::ProcCount): return std::to_wstring(r.ProcCount);
+    case Index(SessionColumn::ClientOS): return ClientOSText(r.ClientBuildNumber);
+    case Index(SessionColumn::ClientDisplay): return ClientDisplayText(r.ClientDisplayWidth, r.ClientDisplayHeight, r.ClientDisplayDepth);
+    case Index(SessionColumn::ClientAddress): return r.ClientAddress;
     default: return {};
   }
 }
 
-uint32_t SessionRowColour(const TSessionRecord& r, std::wstring_view currentUserName) {
+uint32_t SessionRowColour(const SessionRecord& r, std::wstring_view currentUserName) {
   // An empty name belongs to nobody, not to a program whose user is unknown.
   if (!r.Username.empty() && detail::EqualsNoCase(r.Username, currentUserName)) return kSessionOwnColour;
-  if (r.State != wtsActive) return kSessionInactiveColour;
+  if (r.State != Index(SessionState::Active)) return kSessionInactiveColour;
   return kSessionDefaultColour;
 }
 
-TSessionButtons SessionButtonState(const TSessionRecord* focused) {
-  TSessionButtons b;
+SessionButtons SessionButtonState(const SessionRecord* focused) {
+  SessionButtons b;
   if (!focused) return b;
   const int32_t s = focused->State;
   b.SendMessage = true;
-  b.Disconnect = s == wtsActive || s == wtsConnected;
-  b.Logoff = s == wtsActive || s == wtsConnected || s == wtsDisconnected;
+  b.Disconnect = s == Index(SessionState::Active) || s == Index(SessionState::Connected);
+  b.Logoff = s == Index(SessionState::Active) || s == Index(SessionState::Connected) || s == Index(SessionState::Disconnected);
   return b;
 }
 
-TSessionTarget MakeSessionTarget(const TSessionRecord& r) { return TSessionTarget{r.ID, r.Username, r.LogonTime}; }
+SessionTarget MakeSessionTarget(const SessionRecord& r) { return SessionTarget{r.ID, r.Username, r.LogonTime}; }
 
-bool SessionUnchanged(const TSessionTarget& target, const TSessionIdentity& now) {
+bool SessionUnchanged(const SessionTarget& target, const SessionIdentity& now) {
   if (!now.UserKnown || now.Username != target.Username) return false;
   return target.LogonTime == 0 || now.LogonTime == target.LogonTime;
 }
 
-std::wstring SessionChangedErrorText(const TSessionTarget& t) {
+std::wstring SessionChangedErrorText(const SessionTarget& t) {
   return L"会话 " + Bracketed(t) + L" 已结束或已由另一次登录使用,操作已取消。";
 }
 
-std::wstring SessionDisconnectConfirmText(const TSessionTarget& t) {
+std::wstring SessionDisconnectConfirmText(const SessionTarget& t) {
   return L"你真的要断开 " + Bracketed(t) + L" 会话吗?";
 }
 
-std::wstring SessionLogoffConfirmText(const TSessionTarget& t) { return L"你真的要退出 " + Bracketed(t) + L" 会话?"; }
+std::wstring SessionLogoffConfirmText(const SessionTarget& t) { return L"你真的要退出 " + Bracketed(t) + L" 会话?"; }
 
-std::wstring SessionDisconnectErrorText(const TSessionTarget& t, std::wstring_view message) {
+std::wstring SessionDisconnectErrorText(const SessionTarget& t, std::wstring_view message) {
   return L"Session " + Bracketed(t) + L" cannot be disconnected.\r\n" + std::wstring(message);
 }
 
-std::wstring SessionLogoffErrorText(const TSessionTarget& t, std::wstring_view message) {
+std::wstring SessionLogoffErrorText(const SessionTarget& t, std::wstring_view message) {
   return L"Session " + Bracketed(t) + L" cannot be logged off.\r\n" + std::wstring(message);
 }
 
-std::wstring SessionMessageCaption(const TSessionTarget& t) {
+std::wstring SessionMessageCaption(const SessionTarget& t) {
   return L"Message for " + Parenthesised(t.Username, t.ID);
 }
 
@@ -150,17 +150,17 @@ bool SessionPassesFilter(std::wstring_view username, std::wstring_view filter) {
   return filter.empty() || PosText(filter, username) == 1;
 }
 
-int FindSessionIndex(const TSessionRecords& records, int64_t id) {
+int FindSessionIndex(const SessionRecords& records, int64_t id) {
   if (id < 0) return -1;
   for (size_t i = 0; i < records.size(); ++i)
     if (records[i].ID == static_cast<uint64_t>(id)) return static_cast<int>(i);
   return -1;
 }
 
-void ApplySessionProcesses(TSessionRecords& sessions, TProcesses& sessionProcesses) {
-  for (TSessionRecord& s : sessions) {
+void ApplySessionProcesses(SessionRecords& sessions, ProcessRecords& sessionProcesses) {
+  for (SessionRecord& s : sessions) {
     s.ProcCount = 0;
-    for (TProcessRecord& p : sessionProcesses) {
+    for (ProcessRecord& p : sessionProcesses) {
       if (p.Session < 0 || static_cast<uint32_t>(p.Session) != s.ID) continue;
       ++s.ProcCount;
       if (IsBlank(p.Username)) p.Username = s.Username;

@@ -2,7 +2,7 @@
 
 namespace vantrel {
 
-size_t TActivityLog::Write(const std::wstring& text) {
+size_t ActivityLog::Write(const std::wstring& text) {
   // A text with line breaks would count as several lines in the control; keep one entry one line.
   std::wstring line = text;
   while (!line.empty() && (line.back() == L'\r' || line.back() == L'\n')) line.pop_back();
@@ -19,7 +19,7 @@ size_t TActivityLog::Write(const std::wstring& text) {
   return dropped;
 }
 
-void TActivityLog::Clear() {
+void ActivityLog::Clear() {
   lines_.clear();
   caption_ = L" Log ";
 }

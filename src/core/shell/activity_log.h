@@ -8,7 +8,7 @@
 
 namespace vantrel {
 
-class TActivityLog {
+class ActivityLog {
  public:
   static constexpr size_t kMaxLines = 5000;
 

@@ -38,7 +38,7 @@ bool IsBlank(wchar_t c) { return c == L' ' || c == L'\t'; }
 
 }  // namespace
 
-TCommandLineSwitches::TCommandLineSwitches(const std::vector<std::wstring>& words) {
+CommandLineSwitches::CommandLineSwitches(const std::vector<std::wstring>& words) {
   for (const std::wstring& word : words) {
     if (word.size() < 2) continue;
     if (word[0] != L'-' && word[0] != L'/' && word[0] != L'\\') continue;

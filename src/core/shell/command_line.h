@@ -9,11 +9,11 @@ namespace vantrel {
 
 enum class Switch { NUC, AUTO, TREE, SES, PERF, MAX, CPUICON, HIDE, DEBUG, Help };
 
-class TCommandLineSwitches {
+class CommandLineSwitches {
  public:
-  TCommandLineSwitches() = default;
+  CommandLineSwitches() = default;
   // Words after the program name.
-  explicit TCommandLineSwitches(const std::vector<std::wstring>& words);
+  explicit CommandLineSwitches(const std::vector<std::wstring>& words);
 
   bool Has(Switch s) const { return (bits_ & Bit(s)) != 0; }
 

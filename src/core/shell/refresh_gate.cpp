@@ -2,24 +2,24 @@
 
 namespace vantrel {
 
-bool TRefreshGate::TryEnter(TRefreshKind kind) {
+bool RefreshGate::TryEnter(RefreshKind kind) {
   if (depth_ == 0) {
     ++depth_;
     return true;
   }
   // The next timer tick comes anyway; a full refresh covers the active page's.
-  if (kind == TRefreshKind::Periodic) return false;
-  if (!deferred_ || kind == TRefreshKind::AllPages) deferred_ = kind;
+  if (kind == RefreshKind::Periodic) return false;
+  if (!deferred_ || kind == RefreshKind::AllPages) deferred_ = kind;
   return false;
 }
 
-void TRefreshGate::Leave() {
+void RefreshGate::Leave() {
   if (depth_ > 0) --depth_;
 }
 
-std::optional<TRefreshKind> TRefreshGate::TakeDeferred() {
+std::optional<RefreshKind> RefreshGate::TakeDeferred() {
   if (depth_ > 0) return std::nullopt;
-  std::optional<TRefreshKind> next;
+  std::optional<RefreshKind> next;
   next.swap(deferred_);
   return next;
 }

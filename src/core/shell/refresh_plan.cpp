@@ -4,16 +4,16 @@
 
 namespace vantrel {
 
-std::vector<RefreshStep> PlanRefreshData(int apage, int activePage, const std::wstring& filterText) {
+std::vector<RefreshStep> PlanRefresh(RefreshKind kind, int activePage, const std::wstring& filterText) {
+  if (kind == RefreshKind::Periodic) return PlanTimerRefresh(activePage, filterText);
   std::vector<RefreshStep> plan;
-  if (apage != -1 && apage != activePage) return plan;
   auto filterOf = [&](int page) { return page == activePage ? filterText : std::wstring(); };
 
   plan.push_back({Refresher::Sessions, filterOf(kPageSessions)});
   plan.push_back({Refresher::Services, filterOf(kPageServices)});
   // A manual refresh renews the session process list right before the processes read it; only the list,
   // so that the sessions page keeps its own filter.
-  if (apage != -1) plan.push_back({Refresher::SessionProcesses, L""});
+  if (kind == RefreshKind::ActivePage) plan.push_back({Refresher::SessionProcesses, L""});
   plan.push_back({Refresher::Processes, filterOf(kPageProcesses)});
   plan.push_back({Refresher::Windows, L""});
   plan.push_back({Refresher::Environment, filterOf(kPageEnvironment)});

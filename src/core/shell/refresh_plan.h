@@ -4,6 +4,8 @@
 #include <string>
 #include <vector>
 
+#include "core/shell/refresh_gate.h"
+
 namespace vantrel {
 
 enum class Refresher {
@@ -22,9 +24,8 @@ struct RefreshStep {
   bool operator==(const RefreshStep&) const = default;
 };
 
-// RefreshData(APage): APage is -1 for a full refresh, else the active page index. A page that is neither
-// refreshes nothing. The name filter goes only to the list of the active page.
-std::vector<RefreshStep> PlanRefreshData(int apage, int activePage, const std::wstring& filterText);
+// The lists a refresh rebuilds, in order; the name filter goes only to the list of the active page.
+std::vector<RefreshStep> PlanRefresh(RefreshKind kind, int activePage, const std::wstring& filterText);
 
 // The periodic refresh: only the active page among processes, windows, services and sessions.
 std::vector<RefreshStep> PlanTimerRefresh(int activePage, const std::wstring& filterText);

@@ -8,17 +8,17 @@
 
 namespace vantrel {
 
-struct TRect {
+struct ScreenRect {
   int left = 0, top = 0, right = 0, bottom = 0;
   int Width() const { return right - left; }
   int Height() const { return bottom - top; }
-  bool operator==(const TRect&) const = default;
+  bool operator==(const ScreenRect&) const = default;
 };
 
 // The main window's bounds: 1024 wide on a screen wider than 800 pixels (else the design width), the full
 // work-area height (50 pixels less in a remote session), centred in the work area. The three constants are
 // sizes at 96 DPI and scale with dpi; everything else is in device pixels.
-TRect MainWindowBounds(const TRect& workArea, int screenWidth, bool remoteSession, int designWidth, int dpi = 96);
+ScreenRect MainWindowBounds(const ScreenRect& workArea, int screenWidth, bool remoteSession, int designWidth, int dpi = 96);
 
 // The elevation button is hidden when the program already has administrative rights.
 constexpr bool ElevationButtonVisible(bool osOlderThanVista, bool isAdmin, bool isElevated) {

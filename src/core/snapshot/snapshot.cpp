@@ -56,14 +56,14 @@ std::wstring TwoDigits(int v) { return {static_cast<wchar_t>(L'0' + v / 10 % 10)
 
 }  // namespace
 
-std::wstring SnapshotBaseName(const TSnapshotTime& t) {
+std::wstring SnapshotBaseName(const SnapshotTime& t) {
   std::wstring year = std::to_wstring(t.Year);
   while (year.size() < 4) year.insert(0, 1, L'0');
   return L"QRV_" + year + TwoDigits(t.Month) + TwoDigits(t.Day) + TwoDigits(t.Hour) + TwoDigits(t.Minute) +
          TwoDigits(t.Second) + L".jpg";
 }
 
-std::optional<std::wstring> FreeSnapshotName(const TSnapshotTime& t,
+std::optional<std::wstring> FreeSnapshotName(const SnapshotTime& t,
                                              const std::function<bool(const std::wstring&)>& exists,
                                              int maxTries) {
   const std::wstring base = SnapshotBaseName(t);

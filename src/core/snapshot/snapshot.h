@@ -9,14 +9,14 @@
 
 namespace vantrel {
 
-struct TSnapshotTime {
+struct SnapshotTime {
   int Year, Month, Day, Hour, Minute, Second;
 };
 
 // "QRV_yyyymmddhhnnss.jpg".
-std::wstring SnapshotBaseName(const TSnapshotTime& t);
+std::wstring SnapshotBaseName(const SnapshotTime& t);
 // The base name, or the first of "QRV_..._2.jpg", "_3", ... that does not exist yet; nothing after maxTries names.
-std::optional<std::wstring> FreeSnapshotName(const TSnapshotTime& t,
+std::optional<std::wstring> FreeSnapshotName(const SnapshotTime& t,
                                              const std::function<bool(const std::wstring&)>& exists,
                                              int maxTries = 10000);
 

@@ -6,30 +6,30 @@
 
 namespace vantrel {
 
-TAutorunListBuilder::TAutorunListBuilder(std::wstring filter) : filter_(std::move(filter)) {
-  TAutorunGroup bho;
-  bho.Group.Location = arlBHO;
+AutorunListBuilder::AutorunListBuilder(std::wstring filter) : filter_(std::move(filter)) {
+  AutorunGroup bho;
+  bho.Group.Location = AutorunLocation::BrowserHelper;
   bho.Group.Path = std::wstring(kBrowserHelperGroup);
-  bho.Group.Place = TAutorunPlace::BrowserHelper;
+  bho.Group.Place = AutorunPlace::BrowserHelper;
   groups_.push_back(std::move(bho));
 }
 
-bool TAutorunListBuilder::Wants(TAutorunLocation location, std::wstring_view name) const {
+bool AutorunListBuilder::Wants(AutorunLocation location, std::wstring_view name) const {
   if (!filter_.empty() && PosText(filter_, name) != 1) return false;
-  if (location == arlBHO)
-    for (const TAutorunRecord& e : groups_.front().Entries)
+  if (location == AutorunLocation::BrowserHelper)
+    for (const AutorunRecord& e : groups_.front().Entries)
       if (detail::EqualsNoCase(e.Name, name)) return false;
   return true;
 }
 
-void TAutorunListBuilder::Add(TAutorunRecord entry) {
+void AutorunListBuilder::Add(AutorunRecord entry) {
   if (!Wants(entry.Location, entry.Name)) return;
-  if (entry.Location == arlBHO) {
+  if (entry.Location == AutorunLocation::BrowserHelper) {
     groups_.front().Entries.push_back(std::move(entry));
     return;
   }
   if (current_ < 0) {
-    TAutorunGroup group;
+    AutorunGroup group;
     group.Group.Location = entry.Location;
     group.Group.Path = entry.Path;
     group.Group.Place = entry.Place;
@@ -40,9 +40,9 @@ void TAutorunListBuilder::Add(TAutorunRecord entry) {
   groups_[static_cast<size_t>(current_)].Entries.push_back(std::move(entry));
 }
 
-size_t AutorunEntryCount(const std::vector<TAutorunGroup>& groups) {
+size_t AutorunEntryCount(const std::vector<AutorunGroup>& groups) {
   size_t n = 0;
-  for (const TAutorunGroup& g : groups) n += g.Entries.size();
+  for (const AutorunGroup& g : groups) n += g.Entries.size();
   return n;
 }
 
@@ -87,25 +87,25 @@ std::wstring EscapedValueName(std::wstring_view rawName) {
   return shown;
 }
 
-bool AutorunHasCheckBox(const TAutorunRecord& record, bool isGroup) {
-  if (isGroup || record.Location == arlBHO || record.NameUnreachable) return false;
-  if (record.Location == arlFolder) return true;
-  if (record.Place == TAutorunPlace::WinlogonNotify) return false;
-  if (record.Place == TAutorunPlace::Winlogon &&
+bool AutorunHasCheckBox(const AutorunRecord& record, bool isGroup) {
+  if (isGroup || record.Location == AutorunLocation::BrowserHelper || record.NameUnreachable) return false;
+  if (record.Location == AutorunLocation::Folder) return true;
+  if (record.Place == AutorunPlace::WinlogonNotify) return false;
+  if (record.Place == AutorunPlace::Winlogon &&
       (detail::EqualsNoCase(record.Name, L"UserInit") || detail::EqualsNoCase(record.Name, L"Shell")))
     return false;
   return true;
 }
 
-std::optional<TAutorunRemoval> AutorunRemovalFor(const TAutorunRecord& record) {
+std::optional<AutorunRemoval> AutorunRemovalFor(const AutorunRecord& record) {
   if (!AutorunHasCheckBox(record, record.Name.empty())) return std::nullopt;
-  TAutorunRemoval r;
+  AutorunRemoval r;
   r.Location = record.Location;
   r.Name = record.Name;
-  if (record.Location == arlFolder) {
+  if (record.Location == AutorunLocation::Folder) {
     r.File = LongPathForm(record.Path + L"\\" + record.Name);
   } else {
-    if (record.Root == TRegistryRoot::None || record.RegKey.empty()) return std::nullopt;
+    if (record.Root == RegistryRoot::None || record.RegKey.empty()) return std::nullopt;
     r.Root = record.Root;
     r.Key = record.RegKey;
     r.Value = record.Name;
@@ -113,18 +113,18 @@ std::optional<TAutorunRemoval> AutorunRemovalFor(const TAutorunRecord& record) {
   return r;
 }
 
-std::wstring AutorunCellText(const TAutorunRecord& record, bool isGroup, int column) {
-  if (column == acName) return isGroup ? record.Path : record.Name;
-  if (column == acCmdLine && !isGroup) return record.CmdLine;
+std::wstring AutorunCellText(const AutorunRecord& record, bool isGroup, int column) {
+  if (column == Index(AutorunColumn::Name)) return isGroup ? record.Path : record.Name;
+  if (column == Index(AutorunColumn::CmdLine) && !isGroup) return record.CmdLine;
   return {};
 }
 
-std::wstring AutorunDescriptionLine(const TAutorunRecord& record, bool isGroup) {
+std::wstring AutorunDescriptionLine(const AutorunRecord& record, bool isGroup) {
   if (isGroup) return record.Path;
   return detail::Trim(record.Desc + L" " + record.Version);
 }
 
-std::wstring AutorunCompanyLine(const TAutorunRecord& record, bool isGroup) {
+std::wstring AutorunCompanyLine(const AutorunRecord& record, bool isGroup) {
   if (isGroup) return {};
   if (record.Company.empty() || PosText(record.Company, record.Copyright) > 0) return record.Copyright;
   if (record.Copyright.empty()) return record.Company;

@@ -1,6 +1,7 @@
 // Startup entries: the record of a row, the rules of the list (groups, filter, check boxes, removal) and its texts.
 #pragma once
 
+#include "core/base/enum_index.h"
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -9,17 +10,17 @@
 
 namespace vantrel {
 
-enum TAutorunLocation : uint8_t { arlRegistry = 0, arlFolder = 1, arlBHO = 2 };
+enum class AutorunLocation : uint8_t { Registry = 0, Folder = 1, BrowserHelper = 2 };
 
 // Where a registry entry was found; decides its check box and how it is removed.
-enum class TAutorunPlace : uint8_t {
+enum class AutorunPlace : uint8_t {
   None, BrowserHelper, Run, RunOnce, RunOnceEx, RunServices, RunServicesOnce, Winlogon, WinlogonNotify,
   AppInitDlls, BootExecute, StartupFolder
 };
-enum class TRegistryRoot : uint8_t { None, LocalMachine, CurrentUser };
+enum class RegistryRoot : uint8_t { None, LocalMachine, CurrentUser };
 
-struct TAutorunRecord {
-  TAutorunLocation Location = arlRegistry;
+struct AutorunRecord {
+  AutorunLocation Location = AutorunLocation::Registry;
   std::wstring Path;       // the place: "HKLM\<key path>", a folder, or "Browser Helper Objects"
   std::wstring Name;       // empty for group rows
   std::wstring ImageName;
@@ -32,8 +33,8 @@ struct TAutorunRecord {
   int32_t ImageIndex = 0;
   // Not shown: where the entry really lives (for RunOnceEx the subkey below the key named in Path). The registry
   // key path is read and written in the 64-bit view; "Software\Wow6432Node\..." is the 32-bit view's key.
-  TAutorunPlace Place = TAutorunPlace::None;
-  TRegistryRoot Root = TRegistryRoot::None;
+  AutorunPlace Place = AutorunPlace::None;
+  RegistryRoot Root = RegistryRoot::None;
   std::wstring RegKey;
   // What the entry was when read, compared again just before it is removed: the value's type and data, or the
   // file's size and last-write time.
@@ -47,34 +48,34 @@ struct TAutorunRecord {
 
 inline constexpr std::wstring_view kBrowserHelperGroup = L"Browser Helper Objects";
 
-struct TAutorunGroup {
-  TAutorunRecord Group;  // Location and Path only
-  std::vector<TAutorunRecord> Entries;
+struct AutorunGroup {
+  AutorunRecord Group;  // Location and Path only
+  std::vector<AutorunRecord> Entries;
 };
 
 // Collects the rows of one refresh the way the list adds them: the browser-helper group first and always, one
 // group per place created by its first entry, browser helper objects in the one group and de-duplicated by name
 // (the first wins), and the name filter (names beginning with it, any case).
-class TAutorunListBuilder {
+class AutorunListBuilder {
  public:
-  explicit TAutorunListBuilder(std::wstring filter);
+  explicit AutorunListBuilder(std::wstring filter);
   // The next entries belong to a new place: its group is created by its first entry.
   void BeginPlace() { current_ = -1; }
   // False when the entry would not be added (filtered out, or a browser helper object of a listed name); the
   // reader asks first so that it reads version information only for rows that will be shown.
-  bool Wants(TAutorunLocation location, std::wstring_view name) const;
+  bool Wants(AutorunLocation location, std::wstring_view name) const;
   // Adds the entry (Location, Path, Name, CmdLine, ... filled) when Wants says so.
-  void Add(TAutorunRecord entry);
-  const std::vector<TAutorunGroup>& Groups() const { return groups_; }
-  std::vector<TAutorunGroup> Take() { return std::move(groups_); }
+  void Add(AutorunRecord entry);
+  const std::vector<AutorunGroup>& Groups() const { return groups_; }
+  std::vector<AutorunGroup> Take() { return std::move(groups_); }
 
  private:
   std::wstring filter_;
-  std::vector<TAutorunGroup> groups_;
+  std::vector<AutorunGroup> groups_;
   int current_ = -1;
 };
 
-size_t AutorunEntryCount(const std::vector<TAutorunGroup>& groups);
+size_t AutorunEntryCount(const std::vector<AutorunGroup>& groups);
 
 // The RunOnceEx command line: the first "||" removed, then the first "|" turned into a blank.
 std::wstring RunOnceExCommandLine(std::wstring_view data);
@@ -95,27 +96,28 @@ inline bool HasEmbeddedNul(std::wstring_view rawName) { return rawName.find(L'\0
 // Registry and folder entries get a check box, except Winlogon UserInit and Shell (without them nobody can log on)
 // and Winlogon Notify entries (removal would mean deleting a whole subkey) and values whose name holds a NUL.
 // Groups and browser helpers get none.
-bool AutorunHasCheckBox(const TAutorunRecord& record, bool isGroup);
+bool AutorunHasCheckBox(const AutorunRecord& record, bool isGroup);
 
-struct TAutorunRemoval {
-  TAutorunLocation Location = arlRegistry;
-  TRegistryRoot Root = TRegistryRoot::None;
+struct AutorunRemoval {
+  AutorunLocation Location = AutorunLocation::Registry;
+  RegistryRoot Root = RegistryRoot::None;
   std::wstring Key;    // registry: the key holding the value
   std::wstring Value;  // registry: the value name
   std::wstring File;   // folder: the file, in the "\\?\" form that keeps a trailing blank or dot
   std::wstring Name;   // for the error box
 };
 // What removing this entry deletes; nothing for rows without a check box.
-std::optional<TAutorunRemoval> AutorunRemovalFor(const TAutorunRecord& record);
+std::optional<AutorunRemoval> AutorunRemovalFor(const AutorunRecord& record);
 
-enum TAutorunColumn : int { acName, acCmdLine, kAutorunColumnCount };
-std::wstring AutorunCellText(const TAutorunRecord& record, bool isGroup, int column);
+enum class AutorunColumn : int { Name, CmdLine };
+inline constexpr int kAutorunColumnCount = 2;
+std::wstring AutorunCellText(const AutorunRecord& record, bool isGroup, int column);
 inline constexpr uint32_t kAutorunGroupColor = 0xF0CAA6;  // RGB 166,202,240, red in the low byte
 inline constexpr uint32_t kAutorunPanelColor = 0xE9E9E9;  // RGB 233,233,233
 // The panel's bold line: Desc and Version (trimmed) for an entry, Path for a group.
-std::wstring AutorunDescriptionLine(const TAutorunRecord& record, bool isGroup);
+std::wstring AutorunDescriptionLine(const AutorunRecord& record, bool isGroup);
 // The company line, as for services; empty for a group.
-std::wstring AutorunCompanyLine(const TAutorunRecord& record, bool isGroup);
+std::wstring AutorunCompanyLine(const AutorunRecord& record, bool isGroup);
 // "你真的要删除 %d 检查自动运行?"
 std::wstring AutorunDeleteConfirmation(size_t checkedCount);
 // "Autorun %s cannot be removed.\r\n%s"

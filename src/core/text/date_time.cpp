@@ -49,13 +49,13 @@ constexpr int64_t kFileTimeDay = DayNumber(1601, 1, 1);
 static_assert(DayNumber(1970, 1, 1) == 25569);
 static_assert(kFileTimeDay == -109205);
 
-TDateTime FromDayAndMSecs(int64_t day, int64_t msOfDay) {
+DateTime FromDayAndMSecs(int64_t day, int64_t msOfDay) {
   const double fraction = static_cast<double>(msOfDay) / static_cast<double>(kMSecsPerDay);
   const auto d = static_cast<double>(day);
   return day >= 0 ? d + fraction : d - fraction;
 }
 
-bool SplitDateTime(TDateTime value, int64_t& day, int64_t& msOfDay) {
+bool SplitDateTime(DateTime value, int64_t& day, int64_t& msOfDay) {
   if (!std::isfinite(value) || value < static_cast<double>(kMinDay) - 1.0 ||
       value > static_cast<double>(kMaxDay) + 1.0)
     return false;
@@ -79,13 +79,13 @@ int DaysInMonth(int Year, int Month) {
   return Month == 2 && IsLeapYear(Year) ? 29 : kDays[Month - 1];
 }
 
-bool TryEncodeDate(int Year, int Month, int Day, TDateTime& Value) {
+bool TryEncodeDate(int Year, int Month, int Day, DateTime& Value) {
   if (Year < 1 || Year > 9999 || Day < 1 || Day > DaysInMonth(Year, Month)) return false;
   Value = static_cast<double>(DayNumber(Year, Month, Day));
   return true;
 }
 
-bool TryEncodeTime(int Hour, int Minute, int Second, int Millisecond, TDateTime& Value) {
+bool TryEncodeTime(int Hour, int Minute, int Second, int Millisecond, DateTime& Value) {
   if (Hour < 0 || Hour > 23 || Minute < 0 || Minute > 59 || Second < 0 || Second > 59 || Millisecond < 0 ||
       Millisecond > 999)
     return false;
@@ -93,8 +93,8 @@ bool TryEncodeTime(int Hour, int Minute, int Second, int Millisecond, TDateTime&
   return true;
 }
 
-bool TryEncodeDateTime(const TDateTimeParts& P, TDateTime& Value) {
-  TDateTime date = 0, time = 0;
+bool TryEncodeDateTime(const DateTimeParts& P, DateTime& Value) {
+  DateTime date = 0, time = 0;
   if (!TryEncodeDate(P.Year, P.Month, P.Day, date) ||
       !TryEncodeTime(P.Hour, P.Minute, P.Second, P.Millisecond, time))
     return false;
@@ -102,12 +102,12 @@ bool TryEncodeDateTime(const TDateTimeParts& P, TDateTime& Value) {
   return true;
 }
 
-TDateTime EncodeDateTime(int Year, int Month, int Day, int Hour, int Minute, int Second, int Millisecond) {
-  TDateTime value = 0;
+DateTime EncodeDateTime(int Year, int Month, int Day, int Hour, int Minute, int Second, int Millisecond) {
+  DateTime value = 0;
   return TryEncodeDateTime({Year, Month, Day, Hour, Minute, Second, Millisecond, 0}, value) ? value : 0;
 }
 
-bool TryDecodeDateTime(TDateTime Value, TDateTimeParts& P) {
+bool TryDecodeDateTime(DateTime Value, DateTimeParts& P) {
   int64_t day = 0, ms = 0;
   if (!SplitDateTime(Value, day, ms)) return false;
   CivilFromDays(day + kEpochUnixDays, P.Year, P.Month, P.Day);
@@ -121,14 +121,14 @@ bool TryDecodeDateTime(TDateTime Value, TDateTimeParts& P) {
   return true;
 }
 
-bool TryDateTimeToMSecs(TDateTime Value, int64_t& MSecs) {
+bool TryDateTimeToMSecs(DateTime Value, int64_t& MSecs) {
   int64_t day = 0, ms = 0;
   if (!SplitDateTime(Value, day, ms)) return false;
   MSecs = day * kMSecsPerDay + ms;
   return true;
 }
 
-TDateTime FileTimeToDateTime(uint64_t Ticks) {
+DateTime FileTimeToDateTime(uint64_t Ticks) {
   if (Ticks > static_cast<uint64_t>(std::numeric_limits<int64_t>::max())) return 0;
   const auto ms = static_cast<int64_t>(Ticks / 10'000);
   const int64_t day = kFileTimeDay + ms / kMSecsPerDay;
@@ -136,7 +136,7 @@ TDateTime FileTimeToDateTime(uint64_t Ticks) {
   return FromDayAndMSecs(day, ms % kMSecsPerDay);
 }
 
-uint64_t DateTimeToFileTime(TDateTime Value) {
+uint64_t DateTimeToFileTime(DateTime Value) {
   int64_t day = 0, ms = 0;
   if (!SplitDateTime(Value, day, ms) || day < kFileTimeDay) return 0;
   return static_cast<uint64_t>(((day - kFileTimeDay) * kMSecsPerDay + ms) * 10'000);
@@ -162,7 +162,7 @@ bool IsPictureLetter(wchar_t c) {
   }
 }
 
-std::wstring FormatParts(std::wstring_view pic, const TDateTimeParts& p, const TFormatSettings& fs) {
+std::wstring FormatParts(std::wstring_view pic, const DateTimeParts& p, const FormatSettings& fs) {
   std::wstring out;
   size_t i = 0;
   while (i < pic.size()) {
@@ -241,14 +241,14 @@ std::wstring FormatParts(std::wstring_view pic, const TDateTimeParts& p, const T
 
 }  // namespace
 
-std::wstring FormatDateTime(std::wstring_view Picture, TDateTime Value, const TFormatSettings& Settings) {
-  TDateTimeParts p;
+std::wstring FormatDateTime(std::wstring_view Picture, DateTime Value, const FormatSettings& Settings) {
+  DateTimeParts p;
   if (!TryDecodeDateTime(Value, p)) return {};
   return FormatParts(Picture, p, Settings);
 }
 
-std::wstring DateTimeToStrDef(std::wstring_view Default, TDateTime Value, const TFormatSettings& Settings) {
-  TDateTimeParts p;
+std::wstring DateTimeToStrDef(std::wstring_view Default, DateTime Value, const FormatSettings& Settings) {
+  DateTimeParts p;
   if (!(Value > 0) || !TryDecodeDateTime(Value, p)) return std::wstring(Default);
   std::wstring text = FormatParts(Settings.ShortDateFormat, p, Settings);
   if (p.Hour != 0 || p.Minute != 0 || p.Second != 0 || p.Millisecond != 0) {
@@ -313,7 +313,7 @@ std::array<wchar_t, 3> DateOrder(std::wstring_view format) {
   return order;
 }
 
-bool ScanMonthName(Scanner& sc, const TFormatSettings& fs, int& month) {
+bool ScanMonthName(Scanner& sc, const FormatSettings& fs, int& month) {
   for (const auto* names : {&fs.LongMonthNames, &fs.ShortMonthNames}) {  // long first: "June" before "Jun"
     for (size_t k = 0; k < 12; ++k) {
       const size_t save = sc.i;
@@ -330,7 +330,7 @@ bool ScanMonthName(Scanner& sc, const TFormatSettings& fs, int& month) {
   return false;
 }
 
-bool ScanDate(Scanner& sc, const TFormatSettings& fs, TDateTimeParts& p) {
+bool ScanDate(Scanner& sc, const FormatSettings& fs, DateTimeParts& p) {
   const auto order = DateOrder(fs.ShortDateFormat);
   int values[3] = {}, digits[3] = {};
   for (size_t k = 0; k < 3; ++k) {
@@ -359,12 +359,12 @@ bool ScanDate(Scanner& sc, const TFormatSettings& fs, TDateTimeParts& p) {
         break;
     }
   }
-  TDateTime unused = 0;
+  DateTime unused = 0;
   return TryEncodeDate(p.Year, p.Month, p.Day, unused);
 }
 
 // -1: none, 0: AM, 1: PM.
-int ScanDesignator(Scanner& sc, const TFormatSettings& fs) {
+int ScanDesignator(Scanner& sc, const FormatSettings& fs) {
   // The longer designator first, in case one begins with the other.
   const bool pmFirst = fs.TimePMString.size() > fs.TimeAMString.size();
   for (int pass = 0; pass < 2; ++pass) {
@@ -374,7 +374,7 @@ int ScanDesignator(Scanner& sc, const TFormatSettings& fs) {
   return -1;
 }
 
-bool ScanTime(Scanner& sc, const TFormatSettings& fs, TDateTimeParts& p) {
+bool ScanTime(Scanner& sc, const FormatSettings& fs, DateTimeParts& p) {
   int digits = 0;
   sc.SkipBlanks();
   int designator = ScanDesignator(sc, fs);
@@ -397,13 +397,13 @@ bool ScanTime(Scanner& sc, const TFormatSettings& fs, TDateTimeParts& p) {
     if (p.Hour > 12) return false;
     p.Hour = p.Hour % 12 + (designator == 1 ? 12 : 0);
   }
-  TDateTime unused = 0;
+  DateTime unused = 0;
   return TryEncodeTime(p.Hour, p.Minute, p.Second, p.Millisecond, unused);
 }
 
 }  // namespace
 
-bool TryTextToDateTime(std::wstring_view S, TDateTime& Value, const TFormatSettings& Settings) {
+bool TryTextToDateTime(std::wstring_view S, DateTime& Value, const FormatSettings& Settings) {
   bool hasDate = false;
   const wchar_t ds = Settings.DateSeparator;
   if (const size_t first = ds ? S.find(ds) : std::wstring_view::npos; first != std::wstring_view::npos)
@@ -412,8 +412,8 @@ bool TryTextToDateTime(std::wstring_view S, TDateTime& Value, const TFormatSetti
   if (!hasDate && !hasTime) return false;
 
   Scanner sc{S};
-  TDateTimeParts p;
-  TDateTime value = 0;
+  DateTimeParts p;
+  DateTime value = 0;
   bool ok = false;
   if (hasDate) {
     ok = ScanDate(sc, Settings, p);
@@ -455,7 +455,7 @@ std::wstring FixedTwo(double seconds, int minIntDigits, wchar_t decimalSeparator
 }  // namespace
 
 std::wstring FormatSeconds(double Seconds, bool WholeSeconds, bool Full, bool Digital,
-                           const TFormatSettings& Settings) {
+                           const FormatSettings& Settings) {
   double rest = Seconds > 0 ? Seconds : 0;  // NaN fails the test too
   if (rest > kFormatSecondsMax) rest = kFormatSecondsMax;
   long long counts[7] = {};

@@ -7,7 +7,7 @@
 
 namespace vantrel {
 
-struct TFormatSettings {
+struct FormatSettings {
   wchar_t DecimalSeparator = L'.';
   wchar_t ThousandSeparator = L',';  // L'\0': the locale groups no digits
   wchar_t DateSeparator = L'/';
@@ -29,7 +29,7 @@ struct TFormatSettings {
                                            L"Thursday", L"Friday", L"Saturday"};
 };
 
-// The invariant locale's record (also what a default-constructed TFormatSettings holds).
-inline TFormatSettings InvariantFormatSettings() { return TFormatSettings{}; }
+// The invariant locale's record (also what a default-constructed FormatSettings holds).
+inline FormatSettings InvariantFormatSettings() { return FormatSettings{}; }
 
 }  // namespace vantrel

@@ -59,7 +59,7 @@ int Sign(T a, T b) {
 
 }  // namespace
 
-bool TryTextToNumber(std::wstring_view S, double& Value, const TFormatSettings& Settings) {
+bool TryTextToNumber(std::wstring_view S, double& Value, const FormatSettings& Settings) {
   Value = 0;
   if (const size_t blank = S.find(L' '); blank != std::wstring_view::npos) S = S.substr(0, blank);
   std::wstring local;
@@ -74,37 +74,37 @@ bool TryTextToNumber(std::wstring_view S, double& Value, const TFormatSettings& 
   return ParseInvariant(S, Value) || ParseInvariant(local, Value);
 }
 
-TCellSortKey MakeCellSortKey(std::wstring_view S, int MaxLen, const TFormatSettings& Settings) {
-  TCellSortKey key;
+CellSortKey MakeCellSortKey(std::wstring_view S, int MaxLen, const FormatSettings& Settings) {
+  CellSortKey key;
   if (S.empty()) return key;
   if (S.size() < static_cast<size_t>(std::max(MaxLen, 0))) {
-    TDateTime when = 0;
+    DateTime when = 0;
     if (TryTextToDateTime(S, when, Settings) && TryDateTimeToMSecs(when, key.MSecs)) {
-      key.Kind = TCellKind::DateTime;
+      key.Kind = CellKind::DateTime;
       return key;
     }
     if (TryTextToNumber(S, key.Number, Settings)) {
-      key.Kind = TCellKind::Number;
+      key.Kind = CellKind::Number;
       return key;
     }
     key.Number = 0;
   }
-  key.Kind = TCellKind::Text;
+  key.Kind = CellKind::Text;
   key.Folded.resize(S.size());
   std::transform(S.begin(), S.end(), key.Folded.begin(), FoldAscii);
   return key;
 }
 
-int CompareCellSortKeys(const TCellSortKey& A, const TCellSortKey& B) {
+int CompareCellSortKeys(const CellSortKey& A, const CellSortKey& B) {
   if (A.Kind != B.Kind) return A.Kind < B.Kind ? -1 : 1;
   switch (A.Kind) {
-    case TCellKind::Empty:
+    case CellKind::Empty:
       return 0;
-    case TCellKind::DateTime:
+    case CellKind::DateTime:
       return Sign(A.MSecs, B.MSecs);
-    case TCellKind::Number:
+    case CellKind::Number:
       return Sign(A.Number, B.Number);
-    case TCellKind::Text:
+    case CellKind::Text:
       break;
   }
   // The difference of the first differing code units, or of the lengths (clamped, so the sign always survives).
@@ -119,7 +119,7 @@ int CompareCellSortKeys(const TCellSortKey& A, const TCellSortKey& B) {
   return clampToInt(static_cast<long long>(A.Folded.size()) - static_cast<long long>(B.Folded.size()));
 }
 
-int CompareTextValues(std::wstring_view S1, std::wstring_view S2, int MaxLen, const TFormatSettings& Settings) {
+int CompareTextValues(std::wstring_view S1, std::wstring_view S2, int MaxLen, const FormatSettings& Settings) {
   return CompareCellSortKeys(MakeCellSortKey(S1, MaxLen, Settings), MakeCellSortKey(S2, MaxLen, Settings));
 }
 

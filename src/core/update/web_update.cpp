@@ -84,8 +84,8 @@ std::wstring ExtractContent(std::wstring_view line) {
   return value ? std::wstring(*value) : std::wstring();
 }
 
-TUpdateInfo ParseUpdateInfo(std::wstring_view page, const TqyTagInfo& tags) {
-  TUpdateInfo info;
+UpdateInfo ParseUpdateInfo(std::wstring_view page, const UpdateTagNames& tags) {
+  UpdateInfo info;
   const std::pair<const std::wstring*, std::wstring*> fields[] = {
       {&tags.Author, &info.Author},
       {&tags.Email, &info.EMail},
@@ -125,9 +125,9 @@ int64_t VersionComponent(std::wstring_view text) {
   return negative ? -value : value;
 }
 
-VersionOrder CompareVersions(std::wstring_view running, std::wstring_view published, TqyVersionFormat format) {
+VersionOrder CompareVersions(std::wstring_view running, std::wstring_view published, VersionFormat format) {
   switch (format) {
-    case TqyVersionFormat::vfStandard: {
+    case VersionFormat::Standard: {
       std::wstring_view c = running, n = published;
       for (;;) {
         const size_t a = c.find(L'.'), b = n.find(L'.');
@@ -139,11 +139,11 @@ VersionOrder CompareVersions(std::wstring_view running, std::wstring_view publis
         if (b != std::wstring_view::npos) n.remove_prefix(b + 1);
       }
     }
-    case TqyVersionFormat::vfString: {
+    case VersionFormat::String: {
       const int order = published.compare(running);
       return order > 0 ? VersionOrder::Newer : order < 0 ? VersionOrder::Older : VersionOrder::Same;
     }
-    case TqyVersionFormat::vfNumber: {
+    case VersionFormat::Number: {
       const auto c = ParseNumber(running), n = ParseNumber(published);
       if (!c || !n) return VersionOrder::Unknown;
       return *c < *n ? VersionOrder::Newer : *n < *c ? VersionOrder::Older : VersionOrder::Same;
@@ -152,8 +152,8 @@ VersionOrder CompareVersions(std::wstring_view running, std::wstring_view publis
   return VersionOrder::Unknown;
 }
 
-TSplitUrl SplitURL(std::wstring_view url) {
-  TSplitUrl split;
+SplitUrl SplitURL(std::wstring_view url) {
+  SplitUrl split;
   if (StartsWithNoCase(url, L"http://")) {
     url.remove_prefix(7);
   } else if (StartsWithNoCase(url, L"https://")) {
@@ -185,10 +185,10 @@ std::wstring NormalizeProductUrl(std::wstring_view url) {
   return L"http://" + std::wstring(url);
 }
 
-TRequestTarget ResolveRequest(std::wstring_view url, std::wstring_view productUrl, uint16_t defaultPort) {
-  TSplitUrl split = SplitURL(url);
+RequestTarget ResolveRequest(std::wstring_view url, std::wstring_view productUrl, uint16_t defaultPort) {
+  SplitUrl split = SplitURL(url);
   if (split.Server.empty()) {
-    const TSplitUrl base = SplitURL(productUrl);
+    const SplitUrl base = SplitURL(productUrl);
     split.Server = base.Server;
     split.Port = base.Port;
   }
@@ -241,19 +241,19 @@ bool IsShowableVersion(std::wstring_view version) {
   return true;
 }
 
-TUpdateOutcome RunUpdateCheck(const std::wstring& productUrl, const std::wstring& runningVersion,
-                              TqyVersionFormat format, const TqyTagInfo& tags, const FetchFn& fetch) {
-  TUpdateOutcome outcome;
+UpdateOutcome RunUpdateCheck(const std::wstring& productUrl, const std::wstring& runningVersion,
+                              VersionFormat format, const UpdateTagNames& tags, const FetchFn& fetch) {
+  UpdateOutcome outcome;
   outcome.RunningVersion = runningVersion;
   std::wstring url = productUrl;
   for (;;) {
-    const TFetchResult fetched = fetch(url);
-    if (fetched.Result == TFetchResult::Kind::Failed) {
+    const FetchResult fetched = fetch(url);
+    if (fetched.Result == FetchResult::Kind::Failed) {
       outcome.DownloadError = fetched.Text;
       return outcome;
     }
     std::wstring next;
-    if (fetched.Result == TFetchResult::Kind::Redirect) {
+    if (fetched.Result == FetchResult::Kind::Redirect) {
       next = fetched.Text;
     } else {
       outcome.Info = ParseUpdateInfo(fetched.Text, tags);

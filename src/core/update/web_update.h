@@ -3,6 +3,7 @@
 // and outcomes are decided here for every transport.
 #pragma once
 
+#include "core/base/enum_index.h"
 #include <cstddef>
 #include <cstdint>
 #include <functional>
@@ -12,10 +13,10 @@
 
 namespace vantrel::update {
 
-enum class TqyVersionFormat { vfStandard, vfString, vfNumber };
+enum class VersionFormat { Standard, String, Number };
 
 // The META names looked for; the defaults are the values this program uses.
-struct TqyTagInfo {
+struct UpdateTagNames {
   std::wstring Author = L"QRVAuthor";
   std::wstring Email = L"QRVEmail";
   std::wstring ClientFileName = L"QRVFile";
@@ -28,7 +29,7 @@ struct TqyTagInfo {
 };
 
 // The values one release page gives.
-struct TUpdateInfo {
+struct UpdateInfo {
   std::wstring ProductVersion;
   std::wstring UpdateURL;
   std::wstring ClientFileName;
@@ -43,12 +44,12 @@ struct TUpdateInfo {
 // The value of a line's CONTENT="..." (attribute name in any case); empty when the line has none.
 std::wstring ExtractContent(std::wstring_view line);
 // Reads every line's first META NAME="tag" (exact case) and stores its content in the field of each matching tag.
-TUpdateInfo ParseUpdateInfo(std::wstring_view page, const TqyTagInfo& tags);
+UpdateInfo ParseUpdateInfo(std::wstring_view page, const UpdateTagNames& tags);
 
-// How a published version relates to the running one. Unknown: the two cannot be compared (vfNumber only).
+// How a published version relates to the running one. Unknown: the two cannot be compared (VersionFormat::Number only).
 enum class VersionOrder { Older, Same, Newer, Unknown };
-VersionOrder CompareVersions(std::wstring_view running, std::wstring_view published, TqyVersionFormat format);
-inline bool IsNewerVersion(std::wstring_view running, std::wstring_view published, TqyVersionFormat format) {
+VersionOrder CompareVersions(std::wstring_view running, std::wstring_view published, VersionFormat format);
+inline bool IsNewerVersion(std::wstring_view running, std::wstring_view published, VersionFormat format) {
   return CompareVersions(running, published, format) == VersionOrder::Newer;
 }
 // The integer value of a version component: optional leading blanks and sign, then digits only; anything else
@@ -56,7 +57,7 @@ inline bool IsNewerVersion(std::wstring_view running, std::wstring_view publishe
 int64_t VersionComponent(std::wstring_view text);
 
 // An address split for the connection. Port is 0 when the address names none.
-struct TSplitUrl {
+struct SplitUrl {
   std::wstring Server;
   std::wstring Path;
   uint16_t Port = 0;
@@ -64,36 +65,36 @@ struct TSplitUrl {
 };
 // Drops a leading http:// or https:// (any case); the server runs up to the first "/", the path from it. Without
 // a "/" the server is empty and the path is the whole rest. A server "host:port" gives the port.
-TSplitUrl SplitURL(std::wstring_view url);
+SplitUrl SplitURL(std::wstring_view url);
 // The address as the information page's address is stored: "http://" put in front unless it has a scheme.
 std::wstring NormalizeProductUrl(std::wstring_view url);
 
 // Where one request goes: an address split, with the server (and its port) of the information page's address when
 // the address names none, and the port defaulting to defaultPort (443 for https when defaultPort is 80).
-struct TRequestTarget {
+struct RequestTarget {
   std::wstring Server;
   std::wstring Path;
   uint16_t Port = 80;
   bool Secure = false;
 };
-TRequestTarget ResolveRequest(std::wstring_view url, std::wstring_view productUrl, uint16_t defaultPort);
+RequestTarget ResolveRequest(std::wstring_view url, std::wstring_view productUrl, uint16_t defaultPort);
 
 // The page's bytes as text when they are valid UTF-8 (an initial byte-order mark is dropped); nothing otherwise.
 std::optional<std::wstring> DecodeUtf8(std::string_view bytes);
 
 // One fetch: a page, an HTTP redirection to Text, or a failure whose Text says where it stopped.
-struct TFetchResult {
+struct FetchResult {
   enum class Kind { Page, Redirect, Failed } Result = Kind::Failed;
   std::wstring Text;
 };
-using FetchFn = std::function<TFetchResult(const std::wstring& url)>;
+using FetchFn = std::function<FetchResult(const std::wstring& url)>;
 
 enum class UpdateVerdict { Newer, Same, Older, Error };
 
-struct TUpdateOutcome {
+struct UpdateOutcome {
   UpdateVerdict Verdict = UpdateVerdict::Error;
   std::wstring RunningVersion;
-  TUpdateInfo Info;            // the values of the last page read
+  UpdateInfo Info;            // the values of the last page read
   std::wstring DownloadError;  // Error only: the step reached or the error text
   int Redirections = 0;
 };
@@ -111,13 +112,13 @@ bool IsShowableVersion(std::wstring_view version);
 // Fetches productUrl, follows HTTP and META redirections (at most kMaxRedirections in all; one more is an
 // "empty info" failure), then compares the published version with the running one. A newer version that is not
 // showable counts as no update (an Error with kUnshowableVersion).
-TUpdateOutcome RunUpdateCheck(const std::wstring& productUrl, const std::wstring& runningVersion,
-                              TqyVersionFormat format, const TqyTagInfo& tags, const FetchFn& fetch);
+UpdateOutcome RunUpdateCheck(const std::wstring& productUrl, const std::wstring& runningVersion,
+                              VersionFormat format, const UpdateTagNames& tags, const FetchFn& fetch);
 
 // The prompt shown when the published release is newer: "新的 %s 版本可用。" CR LF "你想下载它吗?". Its caption is
 // the application title; Yes opens kProductPageUrl (system/update/web_update.h) (nothing is downloaded or run).
 std::wstring UpdatePromptText(std::wstring_view newVersion);
 // Whether a finished check should prompt: only a newer release does.
-inline bool ShouldPromptForUpdate(const TUpdateOutcome& outcome) { return outcome.Verdict == UpdateVerdict::Newer; }
+inline bool ShouldPromptForUpdate(const UpdateOutcome& outcome) { return outcome.Verdict == UpdateVerdict::Newer; }
 
 }  // namespace vantrel::update

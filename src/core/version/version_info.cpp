@@ -102,9 +102,9 @@ std::wstring StringTableName(uint16_t language, uint16_t codePage) {
   return std::wstring(buf, buf + 8);
 }
 
-bool ParseVersionResource(const uint8_t* data, size_t size, TVersionInfo& info) {
+bool ParseVersionResource(const uint8_t* data, size_t size, VersionInfo& info) {
   std::wstring fileName = std::move(info.FileName);
-  info = TVersionInfo{};
+  info = VersionInfo{};
   info.FileName = std::move(fileName);
   if (data == nullptr) return false;
 
@@ -137,20 +137,20 @@ bool ParseVersionResource(const uint8_t* data, size_t size, TVersionInfo& info) 
 
   struct Key {
     const wchar_t* name;
-    std::wstring TVersionInfo::*field;
+    std::wstring VersionInfo::*field;
   };
   static const std::array<Key, 11> kKeys{{
-      {L"ProductVersion", &TVersionInfo::ProductVersion},
-      {L"FileVersion", &TVersionInfo::FileVersion},
-      {L"FileDescription", &TVersionInfo::Description},
-      {L"LegalCopyright", &TVersionInfo::Copyright},
-      {L"LegalTrademarks", &TVersionInfo::Trademarks},
-      {L"Comments", &TVersionInfo::Comments},
-      {L"SpecialBuild", &TVersionInfo::SpecialBuild},
-      {L"ProductName", &TVersionInfo::ProductName},
-      {L"CompanyName", &TVersionInfo::CompanyName},
-      {L"InternalName", &TVersionInfo::InternalName},
-      {L"OriginalFileName", &TVersionInfo::OriginalFilename},
+      {L"ProductVersion", &VersionInfo::ProductVersion},
+      {L"FileVersion", &VersionInfo::FileVersion},
+      {L"FileDescription", &VersionInfo::Description},
+      {L"LegalCopyright", &VersionInfo::Copyright},
+      {L"LegalTrademarks", &VersionInfo::Trademarks},
+      {L"Comments", &VersionInfo::Comments},
+      {L"SpecialBuild", &VersionInfo::SpecialBuild},
+      {L"ProductName", &VersionInfo::ProductName},
+      {L"CompanyName", &VersionInfo::CompanyName},
+      {L"InternalName", &VersionInfo::InternalName},
+      {L"OriginalFileName", &VersionInfo::OriginalFilename},
   }};
   bool tableSeen = false;
   ForEachChild(data, root, true, [&](const Block& child) {

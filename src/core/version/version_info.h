@@ -8,7 +8,7 @@
 
 namespace vantrel {
 
-struct TVersionInfo {
+struct VersionInfo {
   std::wstring FileName;
   std::wstring FileVersion;
   std::wstring Version;
@@ -37,6 +37,6 @@ inline constexpr std::wstring_view kDefaultStringTable = L"040904E4";
 // Fills info (all but FileName, which it leaves alone) from the bytes of a VS_VERSIONINFO resource. Every field
 // is cleared first. True when the fixed file information was found; the strings are read only then, from the
 // table of the first translation (or the default table when there is none).
-bool ParseVersionResource(const uint8_t* data, size_t size, TVersionInfo& info);
+bool ParseVersionResource(const uint8_t* data, size_t size, VersionInfo& info);
 
 }  // namespace vantrel

@@ -7,9 +7,9 @@
 namespace vantrel {
 namespace {
 
-using TStyleName = std::pair<const wchar_t*, uint64_t>;
+using StyleName = std::pair<const wchar_t*, uint64_t>;
 
-constexpr TStyleName kStyles[] = {
+constexpr StyleName kStyles[] = {
     {L"WS_BORDER", 0x00800000},      {L"WS_CHILD", 0x40000000},       {L"WS_CLIPCHILDREN", 0x02000000},
     {L"WS_CLIPSIBLINGS", 0x04000000}, {L"WS_DISABLED", 0x08000000},    {L"WS_DLGFRAME", 0x00400000},
     {L"WS_GROUP", 0x00020000},       {L"WS_HSCROLL", 0x00100000},     {L"WS_MAXIMIZE", 0x01000000},
@@ -18,16 +18,16 @@ constexpr TStyleName kStyles[] = {
     {L"WS_THICKFRAME", 0x00040000},  {L"WS_VISIBLE", 0x10000000},     {L"WS_VSCROLL", 0x00200000},
 };
 
-constexpr TStyleName kExStylesFirst[] = {
+constexpr StyleName kExStylesFirst[] = {
     {L"WS_EX_ACCEPTFILES", 0x10},    {L"WS_EX_DLGMODALFRAME", 0x1}, {L"WS_EX_NOPARENTNOTIFY", 0x4},
     {L"WS_EX_TOPMOST", 0x8},         {L"WS_EX_TRANSPARENT", 0x20},  {L"WS_EX_MDICHILD", 0x40},
     {L"WS_EX_TOOLWINDOW", 0x80},     {L"WS_EX_WINDOWEDGE", 0x100},  {L"WS_EX_CLIENTEDGE", 0x200},
     {L"WS_EX_CONTEXTHELP", 0x400},
 };
-constexpr TStyleName kExStylesLast[] = {
+constexpr StyleName kExStylesLast[] = {
     {L"WS_EX_CONTROLPARENT", 0x10000}, {L"WS_EX_STATICEDGE", 0x20000}, {L"WS_EX_APPWINDOW", 0x40000}};
 
-constexpr TStyleName kClassStyles[] = {
+constexpr StyleName kClassStyles[] = {
     {L"CS_BYTEALIGNCLIENT", 0x1000}, {L"CS_VREDRAW", 0x1},       {L"CS_HREDRAW", 0x2},
     {L"CS_KEYCVTWINDOW", 0x4},       {L"CS_DBLCLKS", 0x8},       {L"CS_OWNDC", 0x20},
     {L"CS_CLASSDC", 0x40},           {L"CS_PARENTDC", 0x80},     {L"CS_NOKEYCVT", 0x100},
@@ -36,8 +36,8 @@ constexpr TStyleName kClassStyles[] = {
 };
 
 template <size_t N>
-void AddSetNames(uint64_t value, const TStyleName (&table)[N], std::vector<std::wstring>& out) {
-  for (const TStyleName& s : table)
+void AddSetNames(uint64_t value, const StyleName (&table)[N], std::vector<std::wstring>& out) {
+  for (const StyleName& s : table)
     if ((value & s.second) == s.second) out.emplace_back(s.first);
 }
 
@@ -79,22 +79,22 @@ std::wstring HexText(int64_t value) {
   return L"0x" + digits;
 }
 
-std::wstring WindowCellText(const TWindowInfo& info, int column) {
+std::wstring WindowCellText(const WindowInfo& info, int column) {
   switch (column) {
-    case wcHandle: return HexText(info.Handle);
-    case wcClassName: return info.ClassName;
-    case wcText: return info.Text;
+    case Index(WindowColumn::Handle): return HexText(info.Handle);
+    case Index(WindowColumn::ClassName): return info.ClassName;
+    case Index(WindowColumn::Text): return info.Text;
     default: return {};
   }
 }
 
-bool WindowCellBold(const TWindowInfo& info, int column) {
-  return (column == wcHandle || column == wcClassName) && !detail::Trim(info.Text).empty();
+bool WindowCellBold(const WindowInfo& info, int column) {
+  return (column == Index(WindowColumn::Handle) || column == Index(WindowColumn::ClassName)) && !detail::Trim(info.Text).empty();
 }
 
-bool WindowRowGrey(const TWindowInfo& info, bool selected) { return !info.Visible && !selected; }
+bool WindowRowGrey(const WindowInfo& info, bool selected) { return !info.Visible && !selected; }
 
-int WindowImageIndex(const TWindowInfo& info) { return info.Visible ? 1 : 0; }
+int WindowImageIndex(const WindowInfo& info) { return info.Visible ? 1 : 0; }
 
 std::wstring WindowVisibilityCaption(bool visible) { return visible ? L"隐藏" : L"显示"; }
 
@@ -106,7 +106,7 @@ std::wstring WindowActionConfirmation(const std::wstring& buttonCaption, uint32_
 
 std::wstring WindowsTabCaption(size_t count) { return L" 窗口 (" + std::to_wstring(count) + L") "; }
 
-std::vector<TWindowInspectorItem> WindowInspectorItems(const TWindowInfo& info) {
+std::vector<WindowInspectorItem> WindowInspectorItems(const WindowInfo& info) {
   const std::wstring general = L"常规", rect = L"矩形";
   return {
       {general, L"句柄", HexText(info.Handle)},

@@ -1,17 +1,18 @@
 // The record of one window on the windows page, its style names and the texts the page shows for it.
 #pragma once
 
+#include "core/base/enum_index.h"
 #include <cstdint>
 #include <string>
 #include <vector>
 
 namespace vantrel {
 
-struct TWindowRect {
+struct WindowRect {
   int32_t Left = 0, Top = 0, Right = 0, Bottom = 0;
 };
 
-struct TWindowInfo {
+struct WindowInfo {
   std::wstring ClassName;
   std::wstring Text;
   uint32_t Handle = 0;
@@ -24,8 +25,8 @@ struct TWindowInfo {
   int64_t UserData = 0;
   int64_t Style = 0;
   int64_t ExStyle = 0;
-  TWindowRect Rect;        // screen coordinates
-  TWindowRect ClientRect;
+  WindowRect Rect;        // screen coordinates
+  WindowRect ClientRect;
   int64_t Atom = 0;
   int64_t ClassBytes = 0;
   int64_t WinBytes = 0;
@@ -53,15 +54,16 @@ std::vector<std::wstring> ClassStyleNames(int64_t classStyle);
 // 64-bit two's complement ("0xFFFFFFFF80001000").
 std::wstring HexText(int64_t value);
 
-enum TWindowColumn : int { wcHandle, wcClassName, wcText, kWindowColumnCount };
-std::wstring WindowCellText(const TWindowInfo& info, int column);
+enum class WindowColumn : int { Handle, ClassName, Text };
+inline constexpr int kWindowColumnCount = 3;
+std::wstring WindowCellText(const WindowInfo& info, int column);
 // Handle and class columns are bold when the text, trimmed, is not empty.
-bool WindowCellBold(const TWindowInfo& info, int column);
+bool WindowCellBold(const WindowInfo& info, int column);
 // Invisible windows' rows are grey unless selected.
-bool WindowRowGrey(const TWindowInfo& info, bool selected);
+bool WindowRowGrey(const WindowInfo& info, bool selected);
 inline constexpr uint32_t kWindowGreyColor = 0x808080;  // RGB 128,128,128, red in the low byte
 // Image of the tree column: 1 visible, 0 invisible.
-int WindowImageIndex(const TWindowInfo& info);
+int WindowImageIndex(const WindowInfo& info);
 
 // Caption of the show/hide button for the focused window.
 std::wstring WindowVisibilityCaption(bool visible);  // "隐藏" or "显示"
@@ -71,12 +73,12 @@ std::wstring WindowActionConfirmation(const std::wstring& buttonCaption, uint32_
 // " 窗口 (%d) "
 std::wstring WindowsTabCaption(size_t count);
 
-struct TWindowInspectorItem {
+struct WindowInspectorItem {
   std::wstring Group;    // "常规" or "矩形"
   std::wstring Caption;
   std::wstring Value;
 };
 // The details inspector's items in their order: nine general items, then width and height.
-std::vector<TWindowInspectorItem> WindowInspectorItems(const TWindowInfo& info);
+std::vector<WindowInspectorItem> WindowInspectorItems(const WindowInfo& info);
 
 }  // namespace vantrel

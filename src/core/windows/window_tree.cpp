@@ -17,14 +17,14 @@ int FindRoot(std::vector<int>& up, int x) {
 
 }  // namespace
 
-std::vector<TWindowLink> WindowLinks(const std::vector<TWindowInfo>& windows) {
-  std::vector<TWindowLink> links;
+std::vector<WindowLink> WindowLinks(const std::vector<WindowInfo>& windows) {
+  std::vector<WindowLink> links;
   links.reserve(windows.size());
-  for (const TWindowInfo& w : windows) links.push_back({w.Handle, static_cast<uint32_t>(w.ParentWin)});
+  for (const WindowInfo& w : windows) links.push_back({w.Handle, static_cast<uint32_t>(w.ParentWin)});
   return links;
 }
 
-std::vector<int> BuildWindowHierarchy(const std::vector<TWindowLink>& links) {
+std::vector<int> BuildWindowHierarchy(const std::vector<WindowLink>& links) {
   const int n = static_cast<int>(links.size());
   std::unordered_map<uint32_t, int> byHandle;
   byHandle.reserve(links.size());
@@ -48,7 +48,7 @@ std::vector<int> BuildWindowHierarchy(const std::vector<TWindowLink>& links) {
   return parents;
 }
 
-std::vector<TWindowTreeRow> WindowTreeOrder(const std::vector<int>& parents) {
+std::vector<WindowTreeRow> WindowTreeOrder(const std::vector<int>& parents) {
   const size_t n = parents.size();
   std::vector<std::vector<int>> children(n);
   std::vector<int> roots;
@@ -59,16 +59,16 @@ std::vector<TWindowTreeRow> WindowTreeOrder(const std::vector<int>& parents) {
     else
       roots.push_back(static_cast<int>(i));
   }
-  std::vector<TWindowTreeRow> rows;
+  std::vector<WindowTreeRow> rows;
   rows.reserve(n);
   std::vector<bool> seen(n, false);
-  std::vector<TWindowTreeRow> stack;
+  std::vector<WindowTreeRow> stack;
   // Iterative depth-first walk; "seen" guards against a malformed parents list with a cycle, whose entries are
   // then shown from the first of them as a root.
   auto walk = [&](int root) {
     stack.push_back({root, 0});
     while (!stack.empty()) {
-      const TWindowTreeRow row = stack.back();
+      const WindowTreeRow row = stack.back();
       stack.pop_back();
       if (seen[static_cast<size_t>(row.Index)]) continue;
       seen[static_cast<size_t>(row.Index)] = true;

@@ -52,10 +52,10 @@ std::wstring WmiValueText(int cimType, bool isNull, bool isArray, const std::vec
   }
 }
 
-std::wstring GetInstancePropValue(const TInstances& instances, std::wstring_view propName, int instanceIndex,
+std::wstring GetInstancePropValue(const WmiInstances& instances, std::wstring_view propName, int instanceIndex,
                                   int elementIndex) {
   if (instanceIndex < 0 || static_cast<size_t>(instanceIndex) >= instances.size()) return {};
-  for (const TInstanceProperty& p : instances[static_cast<size_t>(instanceIndex)]) {
+  for (const InstanceProperty& p : instances[static_cast<size_t>(instanceIndex)]) {
     if (!detail::EqualsNoCase(p.Name, propName)) continue;
     if (p.IsArray && p.Value.find(L'|') != std::wstring::npos)
       return detail::Trim(elementIndex < 0 ? std::wstring() : ExtractWord(elementIndex + 1, p.Value, L'|'));

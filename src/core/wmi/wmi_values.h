@@ -7,13 +7,13 @@
 
 namespace vantrel {
 
-struct TInstanceProperty {
+struct InstanceProperty {
   std::wstring Name;
   std::wstring Value;
   bool IsArray = false;  // the value is an array; only arrays are split into elements
 };
-using TInstanceProperties = std::vector<TInstanceProperty>;
-using TInstances = std::vector<TInstanceProperties>;
+using InstanceProperties = std::vector<InstanceProperty>;
+using WmiInstances = std::vector<InstanceProperties>;
 
 // CIM type codes (without the array flag).
 enum : int {
@@ -28,7 +28,7 @@ std::wstring WmiValueText(int cimType, bool isNull, bool isArray, const std::vec
 
 // The text of the named property (any case) of one instance; for an array of strings its element number
 // elementIndex (from 0). Trimmed; empty when the instance or property does not exist.
-std::wstring GetInstancePropValue(const TInstances& instances, std::wstring_view propName, int instanceIndex,
+std::wstring GetInstancePropValue(const WmiInstances& instances, std::wstring_view propName, int instanceIndex,
                                   int elementIndex);
 
 // True when the text is a WQL statement rather than a class name.

@@ -14,12 +14,12 @@
 
 namespace vantrel {
 
-TSidLookupResult LookupLocalSid(const TSidBytes& sidBytes) {
-  TSidBytes copy = sidBytes;  // LookupAccountSidW takes a non-const SID
+SidLookupResult LookupLocalSid(const SidBytes& sidBytes) {
+  SidBytes copy = sidBytes;  // LookupAccountSidW takes a non-const SID
   return LookupSidAccount(copy.empty() ? nullptr : static_cast<PSID>(copy.data()), L"");
 }
 
-bool ReadProcessOwnerSid(HANDLE process, TSidBytes& sid) {
+bool ReadProcessOwnerSid(HANDLE process, SidBytes& sid) {
   sid.clear();
   win::UniqueHandle token;
   if (!process || !::OpenProcessToken(process, TOKEN_QUERY, token.put())) return false;
@@ -33,35 +33,35 @@ bool ReadProcessOwnerSid(HANDLE process, TSidBytes& sid) {
   return true;
 }
 
-struct TAccountNames::State {
+struct AccountNames::State {
   struct Entry {
     bool answered = false;
     bool queued = false;
     bool final = false;           // found, or no account: never asked again
     bool failureToSchedule = false;  // the worker failed; the next Get starts the retry interval on its clock
     std::wstring user, domain;
-    TReadRetry retry;
+    ReadRetry retry;
   };
 
-  TSidLookupFn lookup;
+  SidLookupFn lookup;
   mutable std::mutex mutex;
   mutable std::condition_variable idle;
-  std::map<TSidBytes, Entry> entries;
-  std::deque<TSidBytes> queue;
+  std::map<SidBytes, Entry> entries;
+  std::deque<SidBytes> queue;
   bool running = false;  // a lookup runs or is about to
   bool stopping = false;
 };
 
 namespace {
 
-using State = TAccountNames::State;
+using State = AccountNames::State;
 
 void AnswerLookups(std::shared_ptr<State> state) {
   std::unique_lock lock(state->mutex);
   while (!state->stopping && !state->queue.empty()) {
-    const TSidBytes sid = state->queue.front();
+    const SidBytes sid = state->queue.front();
     lock.unlock();
-    TSidLookupResult result;
+    SidLookupResult result;
     try {
       result = state->lookup(sid);
     } catch (...) {
@@ -72,9 +72,9 @@ void AnswerLookups(std::shared_ptr<State> state) {
     State::Entry& e = state->entries[sid];
     e.queued = false;
     e.answered = true;
-    e.final = result.Outcome != TSidLookupOutcome::Failed;
+    e.final = result.Outcome != SidLookupOutcome::Failed;
     e.failureToSchedule = !e.final;
-    if (result.Outcome == TSidLookupOutcome::Found) {
+    if (result.Outcome == SidLookupOutcome::Found) {
       e.user = result.Name, e.domain = result.Domain;
     } else if (e.user.empty() || e.final) {  // a name found earlier outlives a later failure
       e.user = SIDToText(sid.data(), sid.size());
@@ -87,16 +87,16 @@ void AnswerLookups(std::shared_ptr<State> state) {
 
 }  // namespace
 
-TAccountNames::TAccountNames(TSidLookupFn lookup) : state_(std::make_shared<State>()) {
+AccountNames::AccountNames(SidLookupFn lookup) : state_(std::make_shared<State>()) {
   state_->lookup = std::move(lookup);
 }
 
-TAccountNames::~TAccountNames() {
+AccountNames::~AccountNames() {
   std::lock_guard lock(state_->mutex);
   state_->stopping = true;
 }
 
-bool TAccountNames::Get(const TSidBytes& sid, uint64_t nowMs, std::wstring& user, std::wstring& domain) {
+bool AccountNames::Get(const SidBytes& sid, uint64_t nowMs, std::wstring& user, std::wstring& domain) {
   bool startWorker = false;
   bool known = false;
   {
@@ -123,7 +123,7 @@ bool TAccountNames::Get(const TSidBytes& sid, uint64_t nowMs, std::wstring& user
     } catch (const std::system_error&) {
       // No thread this time: the SIDs wait for the next request.
       std::lock_guard lock(state_->mutex);
-      for (const TSidBytes& queued : state_->queue) state_->entries[queued].queued = false;
+      for (const SidBytes& queued : state_->queue) state_->entries[queued].queued = false;
       state_->queue.clear();
       state_->running = false;
     }
@@ -131,7 +131,7 @@ bool TAccountNames::Get(const TSidBytes& sid, uint64_t nowMs, std::wstring& user
   return known;
 }
 
-void TAccountNames::Seed(const TSidBytes& sid, const std::wstring& user, const std::wstring& domain) {
+void AccountNames::Seed(const SidBytes& sid, const std::wstring& user, const std::wstring& domain) {
   if (sid.empty() || user.empty()) return;
   std::lock_guard lock(state_->mutex);
   State::Entry& e = state_->entries[sid];
@@ -141,12 +141,12 @@ void TAccountNames::Seed(const TSidBytes& sid, const std::wstring& user, const s
   e.domain = domain;
 }
 
-size_t TAccountNames::Pending() const {
+size_t AccountNames::Pending() const {
   std::lock_guard lock(state_->mutex);
   return state_->queue.size();
 }
 
-bool TAccountNames::WaitIdle(DWORD boundMs) const {
+bool AccountNames::WaitIdle(DWORD boundMs) const {
   std::unique_lock lock(state_->mutex);
   return state_->idle.wait_for(lock, std::chrono::milliseconds(boundMs), [&] { return !state_->running; });
 }

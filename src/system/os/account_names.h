@@ -15,28 +15,28 @@
 
 namespace vantrel {
 
-using TSidBytes = std::vector<uint8_t>;
+using SidBytes = std::vector<uint8_t>;
 
 // The lookup of one SID on this machine; a stand-in in tests.
-using TSidLookupFn = std::function<TSidLookupResult(const TSidBytes& sid)>;
-TSidLookupResult LookupLocalSid(const TSidBytes& sid);
+using SidLookupFn = std::function<SidLookupResult(const SidBytes& sid)>;
+SidLookupResult LookupLocalSid(const SidBytes& sid);
 
 // The owner SID of a process's token; false when the token cannot be read.
-bool ReadProcessOwnerSid(HANDLE process, TSidBytes& sid);
+bool ReadProcessOwnerSid(HANDLE process, SidBytes& sid);
 
-class TAccountNames {
+class AccountNames {
  public:
-  explicit TAccountNames(TSidLookupFn lookup = LookupLocalSid);
+  explicit AccountNames(SidLookupFn lookup = LookupLocalSid);
   // A lookup still running finishes on its own; its answer is dropped.
-  ~TAccountNames();
-  TAccountNames(const TAccountNames&) = delete;
-  TAccountNames& operator=(const TAccountNames&) = delete;
+  ~AccountNames();
+  AccountNames(const AccountNames&) = delete;
+  AccountNames& operator=(const AccountNames&) = delete;
 
   // The names once a lookup answered: a SID without an account gives its SID text and no domain, and so does a
   // lookup that failed until a later one finds the name. False while the first lookup is on its way (asked now).
-  bool Get(const TSidBytes& sid, uint64_t nowMs, std::wstring& user, std::wstring& domain);
+  bool Get(const SidBytes& sid, uint64_t nowMs, std::wstring& user, std::wstring& domain);
   // A name known without a lookup (the program's own account), shown until a lookup gives the system's answer.
-  void Seed(const TSidBytes& sid, const std::wstring& user, const std::wstring& domain);
+  void Seed(const SidBytes& sid, const std::wstring& user, const std::wstring& domain);
   // Lookups queued or running.
   size_t Pending() const;
   // For callers that may wait (never the window): until no lookup is pending, at most boundMs.

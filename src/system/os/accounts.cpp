@@ -37,8 +37,8 @@ std::vector<BYTE> TokenInformation(HANDLE token, TOKEN_INFORMATION_CLASS infoCla
 }
 
 bool LookupSid(PSID sid, const wchar_t* systemName, std::wstring& name, std::wstring& domain) {
-  TSidLookupResult r = LookupSidAccount(sid, systemName ? systemName : L"");
-  if (r.Outcome != TSidLookupOutcome::Found) return false;
+  SidLookupResult r = LookupSidAccount(sid, systemName ? systemName : L"");
+  if (r.Outcome != SidLookupOutcome::Found) return false;
   name = std::move(r.Name);
   domain = std::move(r.Domain);
   return true;
@@ -174,8 +174,8 @@ std::wstring GetAccountSID(const std::wstring& systemName, const std::wstring& a
   return SIDToText(static_cast<PSID>(sid.data()));
 }
 
-TSidLookupResult LookupSidAccount(PSID sid, const std::wstring& systemName) {
-  TSidLookupResult result;
+SidLookupResult LookupSidAccount(PSID sid, const std::wstring& systemName) {
+  SidLookupResult result;
   if (!sid || !::IsValidSid(sid)) return result;
   const wchar_t* system = systemName.empty() ? nullptr : systemName.c_str();
   DWORD nameLen = 256, domainLen = 256;
@@ -185,12 +185,12 @@ TSidLookupResult LookupSidAccount(PSID sid, const std::wstring& systemName) {
     if (::LookupAccountSidW(system, sid, name.data(), &nameLen, domain.data(), &domainLen, &use)) {
       result.Name.assign(name.c_str());
       result.Domain.assign(domain.c_str());
-      result.Outcome = result.Name.empty() ? TSidLookupOutcome::NoneMapped : TSidLookupOutcome::Found;
+      result.Outcome = result.Name.empty() ? SidLookupOutcome::NoneMapped : SidLookupOutcome::Found;
       return result;
     }
     const DWORD error = ::GetLastError();
     if (error == ERROR_NONE_MAPPED) {
-      result.Outcome = TSidLookupOutcome::NoneMapped;
+      result.Outcome = SidLookupOutcome::NoneMapped;
       return result;
     }
     // Repeating a lookup that failed for another reason gives the same answer later, not now.
@@ -223,7 +223,7 @@ std::wstring GetProcessFileName(DWORD processId) {
 
 int FindProcessInSession(const std::wstring& name, int& sessionId) {
   if (sessionId == -1) sessionId = SessionOf(::GetCurrentProcessId());
-  if (SystemFacts().OS > os2000) {
+  if (SystemFacts().OS > OsKind::Win2000) {
     win::UniqueFileHandle snapshot(::CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0));
     PROCESSENTRY32W entry{};
     entry.dwSize = sizeof entry;
@@ -349,33 +349,33 @@ bool AdjustDebugPrivilege() {
 
 bool IsRemoteSession() { return ::GetSystemMetrics(SM_REMOTESESSION) > 0; }
 
-TSessionFacts ReadSessionFacts() {
-  TSessionFacts facts;
+SessionFacts ReadSessionFacts() {
+  SessionFacts facts;
   auto readEnum = [](const wchar_t* path) {
-    std::vector<TEnumKey> keys;
-    TRegistry root;
+    std::vector<EnumKey> keys;
+    RegistryKey root;
     if (!root.OpenKeyReadOnly(HKEY_LOCAL_MACHINE, path)) return keys;
     for (const std::wstring& name : root.SubKeyNames()) {
-      TRegistry sub;
+      RegistryKey sub;
       keys.push_back({name, sub.OpenKeyReadOnly(root.Key(), name) && sub.HasSubKeys()});
     }
     return keys;
   };
   facts.IdeKeys = readEnum(L"SYSTEM\\CurrentControlSet\\Enum\\IDE");
-  TSessionFacts ideOnly;
+  SessionFacts ideOnly;
   ideOnly.IdeKeys = facts.IdeKeys;
-  if ((DecideSessionTypes(ideOnly) & ~SessionTypeBit(stLocal)) == 0)
+  if ((DecideSessionTypes(ideOnly) & ~SessionTypeBit(SessionType::Local)) == 0)
     facts.ScsiKeys = readEnum(L"SYSTEM\\CurrentControlSet\\Enum\\SCSI");
-  TRegistry winlogon;
+  RegistryKey winlogon;
   if (winlogon.OpenKeyReadOnly(HKEY_LOCAL_MACHINE, L"SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion\\Winlogon"))
     facts.GinaDll = winlogon.ReadString(L"GinaDLL");
-  TRegistry citrix;
+  RegistryKey citrix;
   facts.CitrixConnectionKey =
       citrix.OpenKeyReadOnly(HKEY_CURRENT_USER, L"Software\\Citrix\\GoToAssist\\ConnectionInfo\\LastGood\\0000");
   facts.RemoteSession = IsRemoteSession();
   return facts;
 }
 
-TSessionTypes GetSessionType() { return DecideSessionTypes(ReadSessionFacts()); }
+SessionTypes GetSessionType() { return DecideSessionTypes(ReadSessionFacts()); }
 
 }  // namespace vantrel

@@ -20,13 +20,13 @@ bool IsElevated();
 // Owner of a process from its token: the account and domain, or the SID text with an empty domain when the SID
 // maps to no account. False when the token cannot be read.
 bool GetProcessUserName(HANDLE process, std::wstring& user, std::wstring& domain);
-enum class TSidLookupOutcome { Found, NoneMapped, Failed };
-struct TSidLookupResult {
-  TSidLookupOutcome Outcome = TSidLookupOutcome::Failed;
+enum class SidLookupOutcome { Found, NoneMapped, Failed };
+struct SidLookupResult {
+  SidLookupOutcome Outcome = SidLookupOutcome::Failed;
   std::wstring Name, Domain;
 };
 // LookupAccountSidW on a machine ("" = this one), asked a second time only when the buffers were too small.
-TSidLookupResult LookupSidAccount(PSID sid, const std::wstring& systemName);
+SidLookupResult LookupSidAccount(PSID sid, const std::wstring& systemName);
 // SID text of a SID in memory; empty when it is not valid.
 std::wstring SIDToText(PSID sid);
 // The account's SID as text; empty when there is no such account.
@@ -53,8 +53,8 @@ bool EnableDebugPrivilege();
 // SeDebugPrivilege through RtlAdjustPrivilege; true when it is enabled now.
 bool AdjustDebugPrivilege();
 bool IsRemoteSession();
-TSessionTypes GetSessionType();
+SessionTypes GetSessionType();
 // The registry facts GetSessionType decides on.
-TSessionFacts ReadSessionFacts();
+SessionFacts ReadSessionFacts();
 
 }  // namespace vantrel

@@ -32,8 +32,8 @@ std::wstring ParentDirectory(const std::wstring& path) {
 
 }  // namespace
 
-bool GetFileVerInfo(const std::wstring& fileName, TVersionInfo& info) {
-  info = TVersionInfo{};
+bool GetFileVerInfo(const std::wstring& fileName, VersionInfo& info) {
+  info = VersionInfo{};
   info.FileName = fileName;
   DWORD handle = 0;
   const DWORD size = ::GetFileVersionInfoSizeW(fileName.c_str(), &handle);
@@ -44,7 +44,7 @@ bool GetFileVerInfo(const std::wstring& fileName, TVersionInfo& info) {
 }
 
 std::wstring GetFileVersion(const std::wstring& fileName) {
-  TVersionInfo info;
+  VersionInfo info;
   return GetFileVerInfo(fileName, info) ? info.Version : std::wstring();
 }
 
@@ -101,10 +101,10 @@ std::wstring ExtractFileFromCommandLine(const std::wstring& commandLine) {
   return ExtractFileFromCommandLine(commandLine, GetEnvironmentList(), FileExists);
 }
 
-TDriveMap BuildDriveMap() {
-  TDriveMap map;
+DriveLetterMap BuildDriveMap() {
+  DriveLetterMap map;
   for (int i = 0; i < 26; ++i) {
-    TDriveQueryData& d = map[static_cast<size_t>(i)];
+    DriveQueryData& d = map[static_cast<size_t>(i)];
     d.DiskLabel = std::wstring(1, static_cast<wchar_t>(L'a' + i)) + L":";
     wchar_t buf[128] = {};
     const std::wstring upper = std::wstring(1, static_cast<wchar_t>(L'A' + i)) + L":";
@@ -121,7 +121,7 @@ std::wstring DevicePathToDosPath(const std::wstring& nativePath) {
   return DevicePathToDosPath(nativePath, SystemFacts().DriveMap);
 }
 
-std::wstring DevicePathToDosPath(const std::wstring& nativePath, const TDriveMap& driveMap) {
+std::wstring DevicePathToDosPath(const std::wstring& nativePath, const DriveLetterMap& driveMap) {
   const std::wstring converted = DevicePathToDosPrefix(nativePath, driveMap);
   std::wstring buf(MAX_PATH, L'\0');
   DWORD n = ::GetLongPathNameW(converted.c_str(), buf.data(), static_cast<DWORD>(buf.size()));

@@ -13,7 +13,7 @@
 namespace vantrel {
 
 // Clears Info, sets FileName and fills the rest from the file's version resource; false when it has none.
-bool GetFileVerInfo(const std::wstring& fileName, TVersionInfo& info);
+bool GetFileVerInfo(const std::wstring& fileName, VersionInfo& info);
 // The Version text of the resource, or empty.
 std::wstring GetFileVersion(const std::wstring& fileName);
 // Size of the first directory entry matching fileName (wildcards allowed), or -1.
@@ -35,10 +35,10 @@ std::wstring ExpandEnvVars(const std::wstring& s, bool expandBackslashForm);
 std::wstring ExtractFileFromCommandLine(const std::wstring& commandLine);
 
 // Drive letters a..z and their device names, read now.
-TDriveMap BuildDriveMap();
+DriveLetterMap BuildDriveMap();
 // A kernel device path as a drive path by the map taken at start-up, or the path unchanged.
 std::wstring DevicePathToDosPath(const std::wstring& nativePath);
-std::wstring DevicePathToDosPath(const std::wstring& nativePath, const TDriveMap& driveMap);
+std::wstring DevicePathToDosPath(const std::wstring& nativePath, const DriveLetterMap& driveMap);
 
 // Starts Program with Parameters (show state when showCmd >= 0), waits up to 2 s for it; false when it cannot start.
 bool RunProgram(const std::wstring& program, const std::wstring& parameters, int showCmd);

@@ -4,7 +4,7 @@ namespace vantrel {
 namespace {
 
 struct State {
-  TNativeApi api;
+  NativeApiTable api;
   HMODULE module = nullptr;
   bool ownLoad = false;
   bool bound = false;
@@ -31,7 +31,7 @@ bool LoadNativeAPI() {
     if (s.ownLoad) s.module = ::LoadLibraryExW(L"NTDLL.DLL", nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32);
   }
   if (!s.module) return false;
-  TNativeApi& a = s.api;
+  NativeApiTable& a = s.api;
   Bind(s.module, a.NtClose, "NtClose");
   Bind(s.module, a.NtQuerySystemInformation, "NtQuerySystemInformation");
   Bind(s.module, a.NtQueryObject, "NtQueryObject");
@@ -50,7 +50,7 @@ void UnloadNativeAPI() {
   if (::FreeLibrary(s.module)) s.module = nullptr;
 }
 
-const TNativeApi& NativeApi() {
+const NativeApiTable& NativeApi() {
   State& s = GetState();
   if (!s.bound) LoadNativeAPI();
   return s.api;

@@ -11,7 +11,7 @@ inline constexpr NtStatus kStatusInfoLengthMismatch = static_cast<NtStatus>(0xC0
 inline constexpr NtStatus kStatusBufferOverflow = static_cast<NtStatus>(0x80000005L);
 inline constexpr NtStatus kStatusBufferTooSmall = static_cast<NtStatus>(0xC0000023L);
 
-struct TNativeApi {
+struct NativeApiTable {
   NtStatus(NTAPI* NtQuerySystemInformation)(ULONG infoClass, PVOID buffer, ULONG length, PULONG returned) = nullptr;
   NtStatus(NTAPI* NtQueryInformationProcess)(HANDLE process, ULONG infoClass, PVOID buffer, ULONG length,
                                              PULONG returned) = nullptr;
@@ -33,7 +33,7 @@ bool LoadNativeAPI();
 // Frees ntdll only when the binding loaded it itself (never on NT, where it is always loaded).
 void UnloadNativeAPI();
 // The bound entry points; binds on first use.
-const TNativeApi& NativeApi();
+const NativeApiTable& NativeApi();
 // Whether the binding had to load ntdll itself.
 bool NativeApiOwnLoad();
 

@@ -44,7 +44,7 @@ std::wstring GetMachineName() {
   wchar_t buf[256] = {};
   DWORD size = 255;
   std::wstring name = ::GetComputerNameW(buf, &size) ? std::wstring(buf) : std::wstring();
-  TRegistry reg;
+  RegistryKey reg;
   if (reg.OpenKeyReadOnly(HKEY_LOCAL_MACHINE, L"SYSTEM\\CurrentControlSet\\Control\\ComputerName\\ComputerName") &&
       reg.ValueExists(L"ComputerName")) {
     const std::wstring stored = reg.ReadString(L"ComputerName");
@@ -112,7 +112,7 @@ std::wstring MacAddressLine() {
 }
 
 std::wstring LoggedUserLine() {
-  const TSystemFacts& f = SystemFacts();
+  const SystemFactSheet& f = SystemFacts();
   return LoggedUserLabel(f.CurrentUserName, f.MachineName, f.MachineDomain);
 }
 

@@ -11,7 +11,7 @@ REGSAM RegistryReadAccess() {
   return KEY_READ | (wow64 ? KEY_WOW64_64KEY : 0);
 }
 
-bool TRegistry::OpenKeyReadOnly(HKEY root, const std::wstring& path) {
+bool RegistryKey::OpenKeyReadOnly(HKEY root, const std::wstring& path) {
   static const REGSAM access = RegistryReadAccess();
   key_.reset();
   std::wstring p = path;
@@ -19,11 +19,11 @@ bool TRegistry::OpenKeyReadOnly(HKEY root, const std::wstring& path) {
   return ::RegOpenKeyExW(root, p.c_str(), 0, access, key_.put()) == ERROR_SUCCESS;
 }
 
-bool TRegistry::ValueExists(const std::wstring& name) const {
+bool RegistryKey::ValueExists(const std::wstring& name) const {
   return key_ && ::RegQueryValueExW(key_.get(), name.c_str(), nullptr, nullptr, nullptr, nullptr) == ERROR_SUCCESS;
 }
 
-bool TRegistry::ReadRaw(const std::wstring& name, DWORD& type, std::vector<BYTE>& data, DWORD maxBytes) const {
+bool RegistryKey::ReadRaw(const std::wstring& name, DWORD& type, std::vector<BYTE>& data, DWORD maxBytes) const {
   data.clear();
   if (!key_) return false;
   for (int attempt = 0; attempt < 4; ++attempt) {
@@ -40,14 +40,14 @@ bool TRegistry::ReadRaw(const std::wstring& name, DWORD& type, std::vector<BYTE>
   return false;
 }
 
-std::wstring TRegistry::ReadString(const std::wstring& name) const {
+std::wstring RegistryKey::ReadString(const std::wstring& name) const {
   DWORD type = 0;
   std::vector<BYTE> data;
   if (!ReadRaw(name, type, data) || (type != REG_SZ && type != REG_EXPAND_SZ)) return {};
   return RegValueBytesToText(kRegSz, data.data(), data.size(), nullptr);
 }
 
-std::vector<std::wstring> TRegistry::SubKeyNames() const {
+std::vector<std::wstring> RegistryKey::SubKeyNames() const {
   std::vector<std::wstring> names;
   if (!key_) return names;
   wchar_t name[256];
@@ -61,7 +61,7 @@ std::vector<std::wstring> TRegistry::SubKeyNames() const {
   return names;
 }
 
-bool TRegistry::HasSubKeys() const {
+bool RegistryKey::HasSubKeys() const {
   DWORD count = 0;
   return key_ &&
          ::RegQueryInfoKeyW(key_.get(), nullptr, nullptr, nullptr, &count, nullptr, nullptr, nullptr, nullptr, nullptr,
@@ -69,7 +69,7 @@ bool TRegistry::HasSubKeys() const {
          count > 0;
 }
 
-std::wstring ReadRegValueAsText(const TRegistry& registry, const std::wstring& valueName) {
+std::wstring ReadRegValueAsText(const RegistryKey& registry, const std::wstring& valueName) {
   DWORD type = 0;
   std::vector<BYTE> data;
   if (!registry.ReadRaw(valueName, type, data)) return {};

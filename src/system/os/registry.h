@@ -10,9 +10,9 @@
 
 namespace vantrel {
 
-class TRegistry {
+class RegistryKey {
  public:
-  TRegistry() = default;
+  RegistryKey() = default;
   // Opens root\path for reading; false when it cannot be opened.
   bool OpenKeyReadOnly(HKEY root, const std::wstring& path);
   bool IsOpen() const { return static_cast<bool>(key_); }
@@ -34,7 +34,7 @@ REGSAM RegistryReadAccess();
 
 // A value of the open key as text (REG_SZ, REG_EXPAND_SZ expanded in the backslash form too, REG_DWORD,
 // small REG_BINARY); empty for anything else or a missing value.
-std::wstring ReadRegValueAsText(const TRegistry& registry, const std::wstring& valueName);
+std::wstring ReadRegValueAsText(const RegistryKey& registry, const std::wstring& valueName);
 
 // Deletes a value in the 64-bit view; false when the key cannot be opened or the value not deleted.
 bool DeleteRegValue(HKEY root, const std::wstring& keyName, const std::wstring& valueName);

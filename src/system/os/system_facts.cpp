@@ -11,13 +11,13 @@
 namespace vantrel {
 namespace {
 
-TSystemFacts& MutableFacts() {
-  static TSystemFacts facts;
+SystemFactSheet& MutableFacts() {
+  static SystemFactSheet facts;
   return facts;
 }
 
-TSystemEntryPoints& MutableEntryPoints() {
-  static TSystemEntryPoints entryPoints;
+SystemEntryPointTable& MutableEntryPoints() {
+  static SystemEntryPointTable entryPoints;
   return entryPoints;
 }
 
@@ -34,7 +34,7 @@ void Bind(HMODULE m, F& slot, const char* name) {
   slot = m ? reinterpret_cast<F>(reinterpret_cast<void*>(::GetProcAddress(m, name))) : nullptr;
 }
 
-void ResolveEntryPoints(TSystemEntryPoints& e) {
+void ResolveEntryPoints(SystemEntryPointTable& e) {
   const HMODULE kernel = LoadedOrLoad(L"KERNEL32.DLL");
   Bind(kernel, e.SetProcessAffinityMask, "SetProcessAffinityMask");
   Bind(kernel, e.GetNativeSystemInfo, "GetNativeSystemInfo");
@@ -63,8 +63,8 @@ std::wstring ExeFileName() {
 
 }  // namespace
 
-TOSVersionFacts ReadOSVersionFacts(const OSVERSIONINFOEXW& v, const SYSTEM_INFO& si) {
-  TOSVersionFacts f;
+OsVersionFacts ReadOSVersionFacts(const OSVERSIONINFOEXW& v, const SYSTEM_INFO& si) {
+  OsVersionFacts f;
   f.PlatformId = v.dwPlatformId;
   f.Major = v.dwMajorVersion;
   f.Minor = v.dwMinorVersion;
@@ -79,13 +79,13 @@ TOSVersionFacts ReadOSVersionFacts(const OSVERSIONINFOEXW& v, const SYSTEM_INFO&
   f.Starter = ::GetSystemMetrics(SM_STARTER);
   f.TabletPC = ::GetSystemMetrics(SM_TABLETPC);
   f.MediaCenter = ::GetSystemMetrics(SM_MEDIACENTER);
-  const TSystemEntryPoints& e = SystemEntryPoints();
+  const SystemEntryPointTable& e = SystemEntryPoints();
   DWORD product = 0;
   if (v.dwMajorVersion >= 6 && e.GetProductInfo &&
       e.GetProductInfo(v.dwMajorVersion, v.dwMinorVersion, v.wServicePackMajor, v.wServicePackMinor, &product))
     f.ProductInfo = product;
   if (v.dwPlatformId == VER_PLATFORM_WIN32_NT && v.dwMajorVersion == 4) {
-    TRegistry reg;
+    RegistryKey reg;
     if (reg.OpenKeyReadOnly(HKEY_LOCAL_MACHINE, L"SYSTEM\\CurrentControlSet\\Control\\ProductOptions"))
       f.Nt4ProductType = reg.ReadString(L"ProductType");
     if (reg.OpenKeyReadOnly(HKEY_LOCAL_MACHINE, L"SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion\\Hotfix\\Q246009"))
@@ -104,8 +104,8 @@ std::wstring GetKernelVersion() {
 void InitSystemFacts() {
   if (g_initialised) return;
   g_initialised = true;
-  TSystemFacts& f = MutableFacts();
-  TSystemEntryPoints& e = MutableEntryPoints();
+  SystemFactSheet& f = MutableFacts();
+  SystemEntryPointTable& e = MutableEntryPoints();
   ResolveEntryPoints(e);
   LoadNativeAPI();
 
@@ -130,8 +130,8 @@ void InitSystemFacts() {
   }
   f.OSVersionInfo.dwOSVersionInfoSize = sizeof f.OSVersionInfo;
 
-  const TOSVersionFacts versionFacts = ReadOSVersionFacts(f.OSVersionInfo, f.SystemInfo);
-  const TOSName name = GetOSName(versionFacts);
+  const OsVersionFacts versionFacts = ReadOSVersionFacts(f.OSVersionInfo, f.SystemInfo);
+  const OsName name = GetOSName(versionFacts);
   f.OSName = name.Name;
   f.OSEdition = name.Edition;
   f.OS = name.OS;
@@ -167,7 +167,7 @@ void InitSystemFacts() {
   f.MachineDomain = GetWorkgroupName(L"");
 }
 
-const TSystemFacts& SystemFacts() {
+const SystemFactSheet& SystemFacts() {
   InitSystemFacts();
   return MutableFacts();
 }
@@ -177,7 +177,7 @@ void SetTotalPhysicalMemory(uint64_t bytes) {
   MutableFacts().TotalPhysicalMemory = bytes;
 }
 
-const TSystemEntryPoints& SystemEntryPoints() {
+const SystemEntryPointTable& SystemEntryPoints() {
   if (!g_initialised) InitSystemFacts();
   return MutableEntryPoints();
 }
@@ -189,7 +189,7 @@ void GetProcessMemoryCounters(HANDLE process, PROCESS_MEMORY_COUNTERS& counters)
 }
 
 std::wstring SessionLabel() {
-  const TSystemFacts& f = SystemFacts();
+  const SystemFactSheet& f = SystemFacts();
   return SessionLabelText(SessionTypeToStr(GetSessionType()), f.OSCompatibilityMode, f.OSKernelName,
                           f.OSKernelVersion);
 }

@@ -13,9 +13,9 @@
 
 namespace vantrel {
 
-struct TSystemFacts {
+struct SystemFactSheet {
   OSVERSIONINFOEXW OSVersionInfo{};
-  TOSKind OS = osUnknown;
+  OsKind OS = OsKind::Unknown;
   std::wstring OSName;
   std::wstring OSEdition;
   std::wstring OSCaption;
@@ -32,12 +32,12 @@ struct TSystemFacts {
   std::wstring CurrentUserName;
   uint64_t TotalPhysicalMemory = 0;
   std::wstring ExeFileName;
-  TVersionInfo ExeVersionInfo;
-  TDriveMap DriveMap;
+  VersionInfo ExeVersionInfo;
+  DriveLetterMap DriveMap;
 };
 
 // Optional entry points, null where the system lacks them.
-struct TSystemEntryPoints {
+struct SystemEntryPointTable {
   BOOL(WINAPI* SetProcessAffinityMask)(HANDLE, DWORD_PTR) = nullptr;
   void(WINAPI* GetNativeSystemInfo)(LPSYSTEM_INFO) = nullptr;  // GetSystemInfo where missing
   BOOL(WINAPI* IsWow64Process)(HANDLE, PBOOL) = nullptr;
@@ -53,14 +53,14 @@ struct TSystemEntryPoints {
 // The start-up step; a second call does nothing.
 void InitSystemFacts();
 // The facts (InitSystemFacts runs first if nobody called it yet).
-const TSystemFacts& SystemFacts();
+const SystemFactSheet& SystemFacts();
 // The performance page's tick renews the one fact that can change (memory can be added to a running virtual
 // machine); window thread only, like every other reader of the facts after start.
 void SetTotalPhysicalMemory(uint64_t bytes);
-const TSystemEntryPoints& SystemEntryPoints();
+const SystemEntryPointTable& SystemEntryPoints();
 
 // What the system reports now about its version (the input of the naming rules).
-TOSVersionFacts ReadOSVersionFacts(const OSVERSIONINFOEXW& version, const SYSTEM_INFO& systemInfo);
+OsVersionFacts ReadOSVersionFacts(const OSVERSIONINFOEXW& version, const SYSTEM_INFO& systemInfo);
 // The kernel file's version "a.b.c" (kernel32.dll of the system directory only), or empty.
 std::wstring GetKernelVersion();
 

@@ -20,7 +20,7 @@ constexpr const char* kNames[] = {
 
 }  // namespace
 
-TWtsBinding::TWtsBinding(const wchar_t* wtsLibrary, const wchar_t* kernelLibrary) {
+WtsBinding::WtsBinding(const wchar_t* wtsLibrary, const wchar_t* kernelLibrary) {
   // Every entry point is bound here, once: session actions call from workers, and a slot filled lazily would be
   // written by one thread while another reads it. The libraries stay loaded for the process's life, since a worker
   // may still be inside one of them while the program ends.
@@ -33,88 +33,88 @@ TWtsBinding::TWtsBinding(const wchar_t* wtsLibrary, const wchar_t* kernelLibrary
   available_ = slots_[kEnumerateServers] != nullptr;
 }
 
-HMODULE TWtsBinding::LoadFromSystemFolder(const wchar_t* name) {
+HMODULE WtsBinding::LoadFromSystemFolder(const wchar_t* name) {
   if (HMODULE loaded = ::GetModuleHandleW(name)) return loaded;
   return ::LoadLibraryExW(name, nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32);
 }
 
 template <typename F>
-F TWtsBinding::Proc(Slot slot) const {
+F WtsBinding::Proc(Slot slot) const {
   return reinterpret_cast<F>(reinterpret_cast<void*>(slots_[slot]));
 }
 
-BOOL TWtsBinding::WTSEnumerateSessionsW(HANDLE server, DWORD reserved, DWORD version, PWTS_SESSION_INFOW* sessions,
+BOOL WtsBinding::WTSEnumerateSessionsW(HANDLE server, DWORD reserved, DWORD version, PWTS_SESSION_INFOW* sessions,
                                         DWORD* count) {
   using F = BOOL(WINAPI*)(HANDLE, DWORD, DWORD, PWTS_SESSION_INFOW*, DWORD*);
   const F f = Proc<F>(kEnumerateSessions);
   return f ? f(server, reserved, version, sessions, count) : FALSE;
 }
 
-BOOL TWtsBinding::WTSEnumerateProcessesW(HANDLE server, DWORD reserved, DWORD version, PWTS_PROCESS_INFOW* processes,
+BOOL WtsBinding::WTSEnumerateProcessesW(HANDLE server, DWORD reserved, DWORD version, PWTS_PROCESS_INFOW* processes,
                                          DWORD* count) {
   using F = BOOL(WINAPI*)(HANDLE, DWORD, DWORD, PWTS_PROCESS_INFOW*, DWORD*);
   const F f = Proc<F>(kEnumerateProcesses);
   return f ? f(server, reserved, version, processes, count) : FALSE;
 }
 
-BOOL TWtsBinding::WTSEnumerateProcessesExW(HANDLE server, DWORD* level, DWORD sessionId, LPWSTR* processes,
+BOOL WtsBinding::WTSEnumerateProcessesExW(HANDLE server, DWORD* level, DWORD sessionId, LPWSTR* processes,
                                            DWORD* count) {
   using F = BOOL(WINAPI*)(HANDLE, DWORD*, DWORD, LPWSTR*, DWORD*);
   const F f = Proc<F>(kEnumerateProcessesEx);
   return f ? f(server, level, sessionId, processes, count) : FALSE;
 }
 
-BOOL TWtsBinding::WTSTerminateProcess(HANDLE server, DWORD processId, DWORD exitCode) {
+BOOL WtsBinding::WTSTerminateProcess(HANDLE server, DWORD processId, DWORD exitCode) {
   using F = BOOL(WINAPI*)(HANDLE, DWORD, DWORD);
   const F f = Proc<F>(kTerminateProcess);
   return f ? f(server, processId, exitCode) : FALSE;
 }
 
-BOOL TWtsBinding::WTSQuerySessionInformationW(HANDLE server, DWORD sessionId, WTS_INFO_CLASS infoClass,
+BOOL WtsBinding::WTSQuerySessionInformationW(HANDLE server, DWORD sessionId, WTS_INFO_CLASS infoClass,
                                               LPWSTR* buffer, DWORD* bytes) {
   using F = BOOL(WINAPI*)(HANDLE, DWORD, WTS_INFO_CLASS, LPWSTR*, DWORD*);
   const F f = Proc<F>(kQuerySessionInformation);
   return f ? f(server, sessionId, infoClass, buffer, bytes) : FALSE;
 }
 
-DWORD TWtsBinding::WTSGetActiveConsoleSessionId() {
+DWORD WtsBinding::WTSGetActiveConsoleSessionId() {
   using F = DWORD(WINAPI*)();
   const F f = Proc<F>(kGetActiveConsoleSessionId);
   return f ? f() : kNoConsoleSession;
 }
 
-BOOL TWtsBinding::WTSSendMessageW(HANDLE server, DWORD sessionId, LPWSTR title, DWORD titleBytes, LPWSTR message,
+BOOL WtsBinding::WTSSendMessageW(HANDLE server, DWORD sessionId, LPWSTR title, DWORD titleBytes, LPWSTR message,
                                   DWORD messageBytes, DWORD style, DWORD timeout, DWORD* response, BOOL wait) {
   using F = BOOL(WINAPI*)(HANDLE, DWORD, LPWSTR, DWORD, LPWSTR, DWORD, DWORD, DWORD, DWORD*, BOOL);
   const F f = Proc<F>(kSendMessage);
   return f ? f(server, sessionId, title, titleBytes, message, messageBytes, style, timeout, response, wait) : FALSE;
 }
 
-BOOL TWtsBinding::WTSDisconnectSession(HANDLE server, DWORD sessionId, BOOL wait) {
+BOOL WtsBinding::WTSDisconnectSession(HANDLE server, DWORD sessionId, BOOL wait) {
   using F = BOOL(WINAPI*)(HANDLE, DWORD, BOOL);
   const F f = Proc<F>(kDisconnectSession);
   return f ? f(server, sessionId, wait) : FALSE;
 }
 
-BOOL TWtsBinding::WTSLogoffSession(HANDLE server, DWORD sessionId, BOOL wait) {
+BOOL WtsBinding::WTSLogoffSession(HANDLE server, DWORD sessionId, BOOL wait) {
   using F = BOOL(WINAPI*)(HANDLE, DWORD, BOOL);
   const F f = Proc<F>(kLogoffSession);
   return f ? f(server, sessionId, wait) : FALSE;
 }
 
-void TWtsBinding::WTSFreeMemory(PVOID memory) {
+void WtsBinding::WTSFreeMemory(PVOID memory) {
   using F = void(WINAPI*)(PVOID);
   const F f = Proc<F>(kFreeMemory);
   if (f && memory) f(memory);
 }
 
-void TWtsBinding::WTSFreeMemoryEx(int typeClass, PVOID memory, ULONG count) {
+void WtsBinding::WTSFreeMemoryEx(int typeClass, PVOID memory, ULONG count) {
   using F = BOOL(WINAPI*)(int, PVOID, ULONG);
   const F f = Proc<F>(kFreeMemoryEx);
   if (f && memory) f(typeClass, memory, count);
 }
 
-BOOL TWtsBinding::WTSRegisterSessionNotification(HWND window, DWORD flags) {
+BOOL WtsBinding::WTSRegisterSessionNotification(HWND window, DWORD flags) {
   using F = BOOL(WINAPI*)(HWND, DWORD);
   const F f = Proc<F>(kRegisterSessionNotification);
   if (!f) {
@@ -125,14 +125,14 @@ BOOL TWtsBinding::WTSRegisterSessionNotification(HWND window, DWORD flags) {
   return f(window, flags);
 }
 
-BOOL TWtsBinding::WTSUnRegisterSessionNotification(HWND window) {
+BOOL WtsBinding::WTSUnRegisterSessionNotification(HWND window) {
   using F = BOOL(WINAPI*)(HWND);
   const F f = Proc<F>(kUnRegisterSessionNotification);
   return f ? f(window) : FALSE;
 }
 
 IWtsApi& WtsApi() {
-  static TWtsBinding binding;
+  static WtsBinding binding;
   return binding;
 }
 

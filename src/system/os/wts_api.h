@@ -13,7 +13,7 @@
 namespace vantrel {
 
 // WTS_PROCESS_INFO_EXW (level 1), which these headers lack.
-struct TWtsProcessInfoExW {
+struct WtsProcessInfoEx {
   DWORD SessionId;
   DWORD ProcessId;
   LPWSTR pProcessName;
@@ -56,12 +56,12 @@ class IWtsApi {
 };
 
 // The real binding: every function is looked up once, when the binding is made; a missing one stays missing.
-class TWtsBinding final : public IWtsApi {
+class WtsBinding final : public IWtsApi {
  public:
   // Library names are parameters so that tests can bind against a library that does not exist.
-  explicit TWtsBinding(const wchar_t* wtsLibrary = L"wtsapi32.dll", const wchar_t* kernelLibrary = L"kernel32.dll");
-  TWtsBinding(const TWtsBinding&) = delete;
-  TWtsBinding& operator=(const TWtsBinding&) = delete;
+  explicit WtsBinding(const wchar_t* wtsLibrary = L"wtsapi32.dll", const wchar_t* kernelLibrary = L"kernel32.dll");
+  WtsBinding(const WtsBinding&) = delete;
+  WtsBinding& operator=(const WtsBinding&) = delete;
 
   bool WTSAvailable() const override { return available_; }
   BOOL WTSEnumerateSessionsW(HANDLE server, DWORD reserved, DWORD version, PWTS_SESSION_INFOW* sessions,

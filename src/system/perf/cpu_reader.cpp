@@ -11,7 +11,7 @@
 
 namespace vantrel {
 
-TAffinityPin::TAffinityPin(int processor) {
+AffinityPin::AffinityPin(int processor) {
   const auto setMask = SystemEntryPoints().SetProcessAffinityMask;
   if (processor < 0 || processor >= 32 || !setMask) return;
   if (static_cast<DWORD>(processor) >= SystemFacts().SystemInfo.dwNumberOfProcessors) processor = 0;
@@ -25,33 +25,33 @@ TAffinityPin::TAffinityPin(int processor) {
   }
 }
 
-TAffinityPin::~TAffinityPin() {
+AffinityPin::~AffinityPin() {
   if (changed_) SystemEntryPoints().SetProcessAffinityMask(::GetCurrentProcess(), previous_);
 }
 
-TThreadPriorityScope::TThreadPriorityScope(int priority) : previous_(::GetThreadPriority(::GetCurrentThread())) {
+ThreadPriorityScope::ThreadPriorityScope(int priority) : previous_(::GetThreadPriority(::GetCurrentThread())) {
   ::SetThreadPriority(::GetCurrentThread(), priority);
 }
 
-TThreadPriorityScope::~TThreadPriorityScope() {
+ThreadPriorityScope::~ThreadPriorityScope() {
   if (previous_ != THREAD_PRIORITY_ERROR_RETURN) ::SetThreadPriority(::GetCurrentThread(), previous_);
 }
 
 bool CPUIDAvailable() { return __get_cpuid_max(0, nullptr) != 0 || sizeof(void*) == 8; }
 
-TCpuIdRegs ExecCPUID(int processor, uint32_t leaf, uint32_t subleaf) {
-  TAffinityPin pin(processor);
+CpuIdRegs ExecCPUID(int processor, uint32_t leaf, uint32_t subleaf) {
+  AffinityPin pin(processor);
   unsigned a = 0, b = 0, c = 0, d = 0;
   __cpuid_count(leaf, subleaf, a, b, c, d);
   return {a, b, c, d};
 }
 
-TCpuIdDump ReadCpuIdDump(int cpuIndex, uint32_t cpuCount) {
-  TCpuIdDump dump;
+CpuIdDump ReadCpuIdDump(int cpuIndex, uint32_t cpuCount) {
+  CpuIdDump dump;
   dump.Supported = CPUIDAvailable();
   if (!dump.Supported) return dump;
   {
-    TAffinityPin pin(cpuIndex);  // one pin for all the leaves of the chosen processor
+    AffinityPin pin(cpuIndex);  // one pin for all the leaves of the chosen processor
     auto put = [&](uint32_t leaf, uint32_t sub = 0) { dump.Set(leaf, sub, ExecCPUID(-1, leaf, sub)); };
     put(0);
     const uint32_t maxBasic = dump.Get(0).eax;
@@ -83,14 +83,14 @@ TCpuIdDump ReadCpuIdDump(int cpuIndex, uint32_t cpuCount) {
   return dump;
 }
 
-TCpuSystemFacts ReadCpuSystemFacts(int cpuIndex) {
-  TCpuSystemFacts f;
+CpuSystemFacts ReadCpuSystemFacts(int cpuIndex) {
+  CpuSystemFacts f;
   const SYSTEM_INFO& si = SystemFacts().SystemInfo;
   f.Architecture = si.wProcessorArchitecture;
   f.CPUCount = si.dwNumberOfProcessors ? si.dwNumberOfProcessors : 1;
   f.ProcessorRevision = si.wProcessorRevision;
   f.ThreadCount = NativeProcessorCount();
-  TRegistry reg;
+  RegistryKey reg;
   if (reg.OpenKeyReadOnly(HKEY_LOCAL_MACHINE,
                           L"HARDWARE\\DESCRIPTION\\System\\CentralProcessor\\" + std::to_wstring(cpuIndex))) {
     f.RegVendorIdentifier = reg.ReadString(L"VendorIdentifier");
@@ -103,13 +103,13 @@ TCpuSystemFacts ReadCpuSystemFacts(int cpuIndex) {
 uint32_t MeasureCPUFrequency(int cpuIndex) {
   LARGE_INTEGER freq{};
   if (!::QueryPerformanceFrequency(&freq) || freq.QuadPart <= 0) return 0;
-  TAffinityPin pin(cpuIndex);
-  TClockMeasurement clock;
+  AffinityPin pin(cpuIndex);
+  ClockMeasurement clock;
   for (;;) {
     LARGE_INTEGER start{}, c1{}, c2{};
     uint64_t t1 = 0, t2 = 0;
     {
-      TThreadPriorityScope critical(THREAD_PRIORITY_TIME_CRITICAL);
+      ThreadPriorityScope critical(THREAD_PRIORITY_TIME_CRITICAL);
       ::QueryPerformanceCounter(&start);
       // Every wait is bounded by the counter itself: 50 ticks, then 1,000 more.
       do {
@@ -128,9 +128,9 @@ uint32_t MeasureCPUFrequency(int cpuIndex) {
   return clock.Frequency();
 }
 
-TCpuInfo ReadCpuInfo(int cpuIndex) {
-  const TCpuSystemFacts facts = ReadCpuSystemFacts(cpuIndex);
-  TCpuInfo info = DecodeCpuId(ReadCpuIdDump(cpuIndex, facts.CPUCount), facts);
+CpuInfo ReadCpuInfo(int cpuIndex) {
+  const CpuSystemFacts facts = ReadCpuSystemFacts(cpuIndex);
+  CpuInfo info = DecodeCpuId(ReadCpuIdDump(cpuIndex, facts.CPUCount), facts);
   info.Frequency = MeasureCPUFrequency(cpuIndex);
   return info;
 }

@@ -11,7 +11,7 @@ constexpr ULONG kSystemBasicInformation = 0;
 constexpr ULONG kSystemProcessorPerformanceInformation = 8;
 
 // The published layouts of this build's bitness.
-struct TSystemBasicInformation {
+struct SystemBasicInformation {
   ULONG Reserved;
   ULONG TimerResolution;
   ULONG PageSize;
@@ -24,7 +24,7 @@ struct TSystemBasicInformation {
   ULONG_PTR ActiveProcessorsAffinityMask;
   CCHAR NumberOfProcessors;
 };
-struct TProcessorPerformanceRecord {
+struct ProcessorPerformanceRecord {
   LARGE_INTEGER IdleTime;
   LARGE_INTEGER KernelTime;  // includes IdleTime
   LARGE_INTEGER UserTime;
@@ -32,11 +32,11 @@ struct TProcessorPerformanceRecord {
   LARGE_INTEGER InterruptTime;
   ULONG InterruptCount;
 };
-static_assert(sizeof(TProcessorPerformanceRecord) == 48);
+static_assert(sizeof(ProcessorPerformanceRecord) == 48);
 
 // Timer identifiers of thread timers (no window) to their meters; one thread only.
-std::map<UINT_PTR, TNorva_CPUUsage*>& Timers() {
-  static std::map<UINT_PTR, TNorva_CPUUsage*> timers;
+std::map<UINT_PTR, CpuUsageMeter*>& Timers() {
+  static std::map<UINT_PTR, CpuUsageMeter*> timers;
   return timers;
 }
 
@@ -44,33 +44,33 @@ std::map<UINT_PTR, TNorva_CPUUsage*>& Timers() {
 
 uint32_t NativeProcessorCount() {
   const auto query = NativeApi().NtQuerySystemInformation;
-  TSystemBasicInformation info{};
+  SystemBasicInformation info{};
   if (!query || query(kSystemBasicInformation, &info, sizeof info, nullptr) != kStatusSuccess) return 1;
   const auto n = static_cast<unsigned char>(info.NumberOfProcessors);
   return n ? n : 1;
 }
 
-TNorva_CPUUsage::TNorva_CPUUsage()
+CpuUsageMeter::CpuUsageMeter()
     : meter_(NativeProcessorCount()),
-      buffer_(meter_.CPUCount() * sizeof(TProcessorPerformanceRecord)),
+      buffer_(meter_.CPUCount() * sizeof(ProcessorPerformanceRecord)),
       times_(meter_.CPUCount()) {}
 
-TNorva_CPUUsage::~TNorva_CPUUsage() { SetActive(false); }
+CpuUsageMeter::~CpuUsageMeter() { SetActive(false); }
 
-bool TNorva_CPUUsage::ReadTimes() {
+bool CpuUsageMeter::ReadTimes() {
   const auto query = NativeApi().NtQuerySystemInformation;
   ULONG returned = 0;
   if (!query || query(kSystemProcessorPerformanceInformation, buffer_.data(), static_cast<ULONG>(buffer_.size()),
                       &returned) != kStatusSuccess)
     return false;
-  const size_t n = std::min<size_t>(returned / sizeof(TProcessorPerformanceRecord), times_.size());
-  const auto* records = reinterpret_cast<const TProcessorPerformanceRecord*>(buffer_.data());
+  const size_t n = std::min<size_t>(returned / sizeof(ProcessorPerformanceRecord), times_.size());
+  const auto* records = reinterpret_cast<const ProcessorPerformanceRecord*>(buffer_.data());
   for (size_t i = 0; i < n; ++i)
     times_[i] = {records[i].IdleTime.QuadPart, records[i].KernelTime.QuadPart, records[i].UserTime.QuadPart};
   return n == times_.size();
 }
 
-void TNorva_CPUUsage::SetActive(bool active) {
+void CpuUsageMeter::SetActive(bool active) {
   if (active == Active()) return;
   if (!active) {
     ::KillTimer(nullptr, timer_);
@@ -79,22 +79,22 @@ void TNorva_CPUUsage::SetActive(bool active) {
     return;
   }
   if (ReadTimes()) meter_.SetBaseline(times_.data(), times_.size());
-  timer_ = ::SetTimer(nullptr, 0, interval_, &TNorva_CPUUsage::TimerProc);
+  timer_ = ::SetTimer(nullptr, 0, interval_, &CpuUsageMeter::TimerProc);
   if (timer_) Timers()[timer_] = this;
 }
 
-void TNorva_CPUUsage::SetInterval(uint32_t ms) {
+void CpuUsageMeter::SetInterval(uint32_t ms) {
   interval_ = ms ? ms : 1;
-  if (Active()) ::SetTimer(nullptr, timer_, interval_, &TNorva_CPUUsage::TimerProc);
+  if (Active()) ::SetTimer(nullptr, timer_, interval_, &CpuUsageMeter::TimerProc);
 }
 
-void TNorva_CPUUsage::Tick() {
+void CpuUsageMeter::Tick() {
   const bool ok = ReadTimes();
   meter_.Update(times_.data(), times_.size(), ok);
   if (OnInterval) OnInterval(*this, meter_.Usages(), meter_.Average());
 }
 
-void CALLBACK TNorva_CPUUsage::TimerProc(HWND, UINT, UINT_PTR id, DWORD) {
+void CALLBACK CpuUsageMeter::TimerProc(HWND, UINT, UINT_PTR id, DWORD) {
   const auto it = Timers().find(id);
   if (it != Timers().end()) it->second->Tick();
 }

@@ -1,4 +1,4 @@
-// TNorva_CPUUsage: the per-processor load, sampled once per interval from the native per-processor times (one
+// CpuUsageMeter: the per-processor load, sampled once per interval from the native per-processor times (one
 // query per tick into a buffer sized at construction; nothing is allocated per tick), reported through OnInterval.
 #pragma once
 
@@ -15,15 +15,15 @@ namespace vantrel {
 // The number of logical processors the kernel reports (basic information); 1 when the query fails.
 uint32_t NativeProcessorCount();
 
-class TNorva_CPUUsage {
+class CpuUsageMeter {
  public:
-  using TOnIntervalEvent = std::function<void(TNorva_CPUUsage& sender, const std::vector<int32_t>& values,
+  using OnIntervalEvent = std::function<void(CpuUsageMeter& sender, const std::vector<int32_t>& values,
                                               int32_t avgValue)>;
 
-  TNorva_CPUUsage();
-  ~TNorva_CPUUsage();
-  TNorva_CPUUsage(const TNorva_CPUUsage&) = delete;
-  TNorva_CPUUsage& operator=(const TNorva_CPUUsage&) = delete;
+  CpuUsageMeter();
+  ~CpuUsageMeter();
+  CpuUsageMeter(const CpuUsageMeter&) = delete;
+  CpuUsageMeter& operator=(const CpuUsageMeter&) = delete;
 
   uint32_t CPUCount() const { return meter_.CPUCount(); }
   // True: a baseline sample first, then a tick every Interval ms on this thread's message loop.
@@ -31,7 +31,7 @@ class TNorva_CPUUsage {
   bool Active() const { return timer_ != 0; }
   void SetInterval(uint32_t ms);
   uint32_t Interval() const { return interval_; }
-  TOnIntervalEvent OnInterval;
+  OnIntervalEvent OnInterval;
 
   // One sample and the event (what the timer runs); the page may call it itself instead of using the timer.
   void Tick();
@@ -47,9 +47,9 @@ class TNorva_CPUUsage {
   bool ReadTimes();
   static void CALLBACK TimerProc(HWND, UINT, UINT_PTR id, DWORD);
 
-  TCpuLoadMeter meter_;
+  CpuLoadMeter meter_;
   std::vector<unsigned char> buffer_;    // count × the native record
-  std::vector<TProcessorTimes> times_;   // count
+  std::vector<ProcessorTimes> times_;   // count
   uint32_t interval_ = 1000;
   UINT_PTR timer_ = 0;
 };

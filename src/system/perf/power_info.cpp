@@ -7,13 +7,13 @@ namespace {
 
 constexpr int kProcessorInformation = 11;
 
-struct TPowrProfState {
-  TPowrProfApi api;
+struct PowrProfState {
+  PowrProfApi api;
   HMODULE module = nullptr;
   bool ownLoad = false;
 };
-TPowrProfState& State() {
-  static TPowrProfState state;
+PowrProfState& State() {
+  static PowrProfState state;
   return state;
 }
 
@@ -25,7 +25,7 @@ void Bind(HMODULE m, F& slot, const char* name) {
 }  // namespace
 
 bool LoadPowrProf() {
-  TPowrProfState& s = State();
+  PowrProfState& s = State();
   if (s.module) return true;
   if (!SystemFacts().IsNT) return false;
   s.module = ::GetModuleHandleW(L"powrprof.dll");
@@ -48,14 +48,14 @@ bool LoadPowrProf() {
 }
 
 void UnloadPowrProf() {
-  TPowrProfState& s = State();
+  PowrProfState& s = State();
   if (s.module && s.ownLoad) ::FreeLibrary(s.module);  // a failure here is harmless at exit
-  s = TPowrProfState{};
+  s = PowrProfState{};
 }
 
-const TPowrProfApi& PowrProf() { return State().api; }
+const PowrProfApi& PowrProf() { return State().api; }
 
-bool ReadProcessorFrequencies(std::vector<TProcessorPowerInformation>& records) {
+bool ReadProcessorFrequencies(std::vector<ProcessorPowerInformation>& records) {
   const auto call = PowrProf().CallNtPowerInformation;
   if (!call) {
     records.clear();

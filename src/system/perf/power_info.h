@@ -11,7 +11,7 @@
 
 namespace vantrel {
 
-struct TPowrProfApi {
+struct PowrProfApi {
   LONG(WINAPI* CallNtPowerInformation)(int level, void* in, ULONG inLength, void* out, ULONG outLength) = nullptr;
   BOOLEAN(WINAPI* IsPwrSuspendAllowed)() = nullptr;
   BOOLEAN(WINAPI* IsPwrHibernateAllowed)() = nullptr;
@@ -24,10 +24,10 @@ struct TPowrProfApi {
 bool LoadPowrProf();
 // Frees the library only when LoadPowrProf loaded it; a failure is ignored (never thrown at exit).
 void UnloadPowrProf();
-const TPowrProfApi& PowrProf();
+const PowrProfApi& PowrProf();
 
 // The per-processor records of the power interface (ProcessorInformation), read with the bounded growth loop;
 // empty when the entry point is missing or the call fails. `records` keeps its capacity between ticks.
-bool ReadProcessorFrequencies(std::vector<TProcessorPowerInformation>& records);
+bool ReadProcessorFrequencies(std::vector<ProcessorPowerInformation>& records);
 
 }  // namespace vantrel

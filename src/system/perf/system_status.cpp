@@ -6,7 +6,7 @@
 
 namespace vantrel {
 
-bool ReadMemoryStatus(TMemoryStatus& status) {
+bool ReadMemoryStatus(MemoryStatus& status) {
   if (const auto ex = SystemEntryPoints().GlobalMemoryStatusEx) {
     MEMORYSTATUSEX m{};
     m.dwLength = sizeof m;

@@ -14,8 +14,8 @@ std::mutex& SlowLock() {
   static std::mutex lock;
   return lock;
 }
-TSlowFileNames& Slow() {
-  static TSlowFileNames slow;
+SlowFileNames& Slow() {
+  static SlowFileNames slow;
   return slow;
 }
 
@@ -43,7 +43,7 @@ constexpr size_t kNoJob = SIZE_MAX;
 
 }  // namespace
 
-bool SkipFileName(const TSlowFileNames::Key& key) {
+bool SkipFileName(const SlowFileNames::Key& key) {
   std::lock_guard slow(SlowLock());
   return Slow().Skip(key);
 }
@@ -59,15 +59,15 @@ size_t StuckFileNameWorkers() {
 }
 
 // A queued file handle. The queue owns the file until a worker takes it; from then on the worker does.
-struct TFileNameJob {
+struct FileNameJob {
   HANDLE file = nullptr;
-  TSlowFileNames::Key key{};
+  SlowFileNames::Key key{};
   size_t row = 0;
   std::wstring name;
 };
 
 // One worker as the queue sees it: the job it is on and since when.
-struct TWorkerSlot {
+struct WorkerSlot {
   size_t job = kNoJob;
   ULONGLONG since = 0;
   bool abandoned = false;  // given up on: it ends when its query returns, taking no other job
@@ -75,29 +75,29 @@ struct TWorkerSlot {
 
 // What the listing and its workers share; everything under lock. Shared ownership: a worker given up on keeps it
 // alive until its query returns.
-struct TFileNameQueue {
+struct FileNameQueue {
   SRWLOCK lock = SRWLOCK_INIT;
   CONDITION_VARIABLE jobsAdded = CONDITION_VARIABLE_INIT;  // idle workers wait on it
   CONDITION_VARIABLE allDone = CONDITION_VARIABLE_INIT;    // the listing waits on it
-  std::vector<TFileNameJob> jobs;
+  std::vector<FileNameJob> jobs;
   size_t next = 0;      // the first job no worker has taken
   size_t finished = 0;  // jobs answered, given up on or dropped
   size_t idle = 0;      // workers waiting for a job
   bool closed = false;  // no more jobs are coming
   bool stopped = false; // no more jobs are taken
-  std::deque<TWorkerSlot> slots;  // a deque: a worker's slot never moves
+  std::deque<WorkerSlot> slots;  // a deque: a worker's slot never moves
   std::function<std::wstring(HANDLE)> query;
 };
 
 namespace {
 
 struct WorkerStart {
-  std::shared_ptr<TFileNameQueue> queue;
+  std::shared_ptr<FileNameQueue> queue;
   size_t slot = 0;
 };
 
 // Takes the next job, waiting while the queue is open and empty. kNoJob when the worker is to end.
-size_t TakeJob(TFileNameQueue& q, TWorkerSlot& slot, HANDLE& file) {
+size_t TakeJob(FileNameQueue& q, WorkerSlot& slot, HANDLE& file) {
   while (!q.stopped && q.next >= q.jobs.size() && !q.closed) {
     ++q.idle;
     // The listing always closes the queue before it returns, so this wait ends with the listing.
@@ -114,9 +114,9 @@ size_t TakeJob(TFileNameQueue& q, TWorkerSlot& slot, HANDLE& file) {
 
 DWORD WINAPI NameWorkerMain(void* param) {
   const std::unique_ptr<WorkerStart> start(static_cast<WorkerStart*>(param));
-  TFileNameQueue& q = *start->queue;
+  FileNameQueue& q = *start->queue;
   ::AcquireSRWLockExclusive(&q.lock);
-  TWorkerSlot& slot = q.slots[start->slot];
+  WorkerSlot& slot = q.slots[start->slot];
   for (;;) {
     HANDLE file = nullptr;
     const size_t i = TakeJob(q, slot, file);
@@ -128,7 +128,7 @@ DWORD WINAPI NameWorkerMain(void* param) {
     slot.job = kNoJob;
     if (slot.abandoned) {
       // A late name still reaches the listing when it has not collected the names yet.
-      const TSlowFileNames::Key key = q.jobs[i].key;
+      const SlowFileNames::Key key = q.jobs[i].key;
       const bool answered = !name.empty();
       q.jobs[i].name = std::move(name);
       ::ReleaseSRWLockExclusive(&q.lock);
@@ -151,7 +151,7 @@ struct FileNameReader::Worker {
 };
 
 FileNameReader::FileNameReader(std::function<std::wstring(HANDLE file)> query, DWORD waitMs, size_t workers)
-    : queue_(std::make_shared<TFileNameQueue>()), waitMs_(waitMs), poolSize_(std::max<size_t>(workers, 1)) {
+    : queue_(std::make_shared<FileNameQueue>()), waitMs_(waitMs), poolSize_(std::max<size_t>(workers, 1)) {
   queue_->query = std::move(query);
   if (FileNameWorkersExhausted()) queue_->stopped = true;
 }
@@ -174,7 +174,7 @@ size_t FileNameReader::LiveWorkers() const {
 // Starts workers up to the pool size, but never more than could still time out in this listing or get stuck in
 // all: should every one of them hang, the limits still hold. Called under the lock.
 void FileNameReader::StartWorkers() {
-  TFileNameQueue& q = *queue_;
+  FileNameQueue& q = *queue_;
   if (q.stopped) return;
   size_t stuck = 0;
   {
@@ -205,7 +205,7 @@ void FileNameReader::StartWorkers() {
 
 // Drops the jobs no worker has taken (closing their files) and lets idle workers end. Called under the lock.
 void FileNameReader::StopTakingFiles() {
-  TFileNameQueue& q = *queue_;
+  FileNameQueue& q = *queue_;
   q.stopped = true;
   for (size_t i = q.next; i < q.jobs.size(); ++i) {
     if (q.jobs[i].file) ::CloseHandle(std::exchange(q.jobs[i].file, nullptr));
@@ -218,11 +218,11 @@ void FileNameReader::StopTakingFiles() {
 // Gives up on each worker whose query has run past the wait: its file is remembered as slow, its thread asked to
 // cancel its I/O and left to end by itself. Called under the lock.
 void FileNameReader::GiveUpOnStuckWorkers() {
-  TFileNameQueue& q = *queue_;
+  FileNameQueue& q = *queue_;
   const ULONGLONG now = ::GetTickCount64();
   bool gaveUp = false;
   for (const auto& w : workers_) {
-    TWorkerSlot& slot = q.slots[w->slot];
+    WorkerSlot& slot = q.slots[w->slot];
     if (slot.abandoned || slot.job == kNoJob || now - slot.since < waitMs_) continue;
     slot.abandoned = true;
     ++q.finished;
@@ -241,8 +241,8 @@ void FileNameReader::GiveUpOnStuckWorkers() {
     StartWorkers();
 }
 
-void FileNameReader::Add(HANDLE file, const TSlowFileNames::Key& key, size_t row) {
-  TFileNameQueue& q = *queue_;
+void FileNameReader::Add(HANDLE file, const SlowFileNames::Key& key, size_t row) {
+  FileNameQueue& q = *queue_;
   SrwGuard guard(q.lock);
   if (q.stopped) {
     ::CloseHandle(file);
@@ -254,7 +254,7 @@ void FileNameReader::Add(HANDLE file, const TSlowFileNames::Key& key, size_t row
     ::CloseHandle(file);
     return;
   }
-  TFileNameJob job;
+  FileNameJob job;
   job.file = file;
   job.key = key;
   job.row = row;
@@ -264,11 +264,11 @@ void FileNameReader::Add(HANDLE file, const TSlowFileNames::Key& key, size_t row
 
 // How long the listing may wait before some worker's query runs past the wait.
 DWORD FileNameReader::NextDeadline() const {
-  const TFileNameQueue& q = *queue_;
+  const FileNameQueue& q = *queue_;
   const ULONGLONG now = ::GetTickCount64();
   ULONGLONG wait = waitMs_;
   for (const auto& w : workers_) {
-    const TWorkerSlot& slot = q.slots[w->slot];
+    const WorkerSlot& slot = q.slots[w->slot];
     if (slot.abandoned || slot.job == kNoJob) continue;
     const ULONGLONG end = slot.since + waitMs_;
     wait = std::min(wait, end > now ? end - now : 0);
@@ -278,7 +278,7 @@ DWORD FileNameReader::NextDeadline() const {
 
 std::vector<FileNameReader::Name> FileNameReader::Finish() {
   finished_ = true;
-  TFileNameQueue& q = *queue_;
+  FileNameQueue& q = *queue_;
   std::vector<Name> names;
   std::vector<HANDLE> ending;
   {
@@ -293,7 +293,7 @@ std::vector<FileNameReader::Name> FileNameReader::Finish() {
     }
     q.stopped = true;
     ::WakeAllConditionVariable(&q.jobsAdded);
-    for (const TFileNameJob& job : q.jobs)
+    for (const FileNameJob& job : q.jobs)
       if (!job.name.empty()) names.push_back(Name{job.row, job.name});
     for (const auto& w : workers_)
       if (!q.slots[w->slot].abandoned) ending.push_back(w->thread.get());

@@ -15,11 +15,11 @@
 
 namespace vantrel {
 
-// The process-wide memory of slow file handles and stuck workers (see TSlowFileNames).
-bool SkipFileName(const TSlowFileNames::Key& key);
+// The process-wide memory of slow file handles and stuck workers (see SlowFileNames).
+bool SkipFileName(const SlowFileNames::Key& key);
 bool FileNameWorkersExhausted();
 
-struct TFileNameQueue;
+struct FileNameQueue;
 
 class FileNameReader {
  public:
@@ -30,7 +30,7 @@ class FileNameReader {
 
   // Queues a duplicated file handle whose name goes to row; takes the handle in every case. Workers start with the
   // first file. Also gives up on workers stuck past their wait: call it often while the listing goes on.
-  void Add(HANDLE file, const TSlowFileNames::Key& key, size_t row);
+  void Add(HANDLE file, const SlowFileNames::Key& key, size_t row);
   // False once the listing gave up on file names (too many timeouts or stuck workers): Add then only closes.
   bool Accepting() const;
 
@@ -52,7 +52,7 @@ class FileNameReader {
   DWORD NextDeadline() const;
   size_t LiveWorkers() const;
 
-  std::shared_ptr<TFileNameQueue> queue_;
+  std::shared_ptr<FileNameQueue> queue_;
   std::vector<std::unique_ptr<Worker>> workers_;
   DWORD waitMs_;
   size_t poolSize_;

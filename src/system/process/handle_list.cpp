@@ -57,7 +57,7 @@ std::wstring CountedText(const std::vector<uint64_t>& buf, size_t bytes) {
 
 // NtQueryObject of a counted-string class, sized by the answer, at most twice more, capped.
 std::wstring QueryObjectText(HANDLE h, ULONG infoClass) {
-  const TNativeApi& api = NativeApi();
+  const NativeApiTable& api = NativeApi();
   if (!api.NtQueryObject) return {};
   size_t size = 512;
   for (int attempt = 0; attempt < 3; ++attempt) {
@@ -76,8 +76,8 @@ std::wstring QueryObjectText(HANDLE h, ULONG infoClass) {
 
 std::wstring TypeNameOf(HANDLE h) { return QueryObjectText(h, kObjectTypeInformation); }
 
-void NameProcessOrThread(HANDLE h, THandleRecord& r) {
-  const TNativeApi& api = NativeApi();
+void NameProcessOrThread(HANDLE h, HandleRecord& r) {
+  const NativeApiTable& api = NativeApi();
   if (r.Typ == kTypProcess && api.NtQueryInformationProcess) {
     NativeBasicInformation info{};
     if (api.NtQueryInformationProcess(h, 0, &info, sizeof info, nullptr) == kStatusSuccess)
@@ -98,7 +98,7 @@ std::wstring DriveFormOfFileName(const std::wstring& kernelName) {
 }
 
 win::UniqueHandle Duplicate(HANDLE process, uint64_t value) {
-  const TNativeApi& api = NativeApi();
+  const NativeApiTable& api = NativeApi();
   if (!api.NtDuplicateObject) return {};
   const HANDLE source = reinterpret_cast<HANDLE>(static_cast<uintptr_t>(value));
   HANDLE copy = nullptr;
@@ -113,12 +113,12 @@ win::UniqueHandle Duplicate(HANDLE process, uint64_t value) {
 
 }  // namespace
 
-bool ReadHandleTable(std::vector<THandleTableEntry>& entries, THandleTableLayout& layout) {
+bool ReadHandleTable(std::vector<HandleTableEntry>& entries, HandleTableLayout& layout) {
   entries.clear();
-  const TNativeApi& api = NativeApi();
+  const NativeApiTable& api = NativeApi();
   if (!api.NtQuerySystemInformation) return false;
   for (const ULONG infoClass : {kSystemExtendedHandleInformation, kSystemHandleInformation}) {
-    layout = infoClass == kSystemExtendedHandleInformation ? THandleTableLayout::Extended : THandleTableLayout::Legacy;
+    layout = infoClass == kSystemExtendedHandleInformation ? HandleTableLayout::Extended : HandleTableLayout::Legacy;
     size_t size = kFirstTableBytes;
     bool refused = false;
     for (int attempt = 0; attempt < kHandleTableMaxAttempts && size != 0; ++attempt) {
@@ -147,7 +147,7 @@ std::wstring QueryFileName(HANDLE file) {
   // more round trip and the handing over of a file descriptor, a third of a listing of many files.
   std::wstring objectName = ChooseFileName(QueryObjectText(file, kObjectNameInformation), {});
   if (!objectName.empty()) return objectName;
-  const TNativeApi& api = NativeApi();
+  const NativeApiTable& api = NativeApi();
   if (!api.NtQueryInformationFile) return {};
   // FILE_NAME_INFORMATION: a 4-byte length, then the characters; grown once by the answer's need, capped.
   std::vector<uint64_t> info(1024 / 8);
@@ -167,15 +167,15 @@ std::wstring QueryFileName(HANDLE file) {
   return FileNameInformationText(reinterpret_cast<const uint8_t*>(info.data()), info.size() * 8);
 }
 
-THandleList ReadHandles(uint32_t pid, const THandleListOptions& options) {
-  THandleList list;
+HandleList ReadHandles(uint32_t pid, const HandleListOptions& options) {
+  HandleList list;
   EnableDebugPrivilege();
-  std::vector<THandleTableEntry> table;
-  THandleTableLayout layout = THandleTableLayout::Extended;
+  std::vector<HandleTableEntry> table;
+  HandleTableLayout layout = HandleTableLayout::Extended;
   if (!ReadHandleTable(table, layout)) return list;
   list.TableRead = true;
   // The legacy table cuts process ids to 16 bits: a larger id would match another process's handles.
-  if (layout == THandleTableLayout::Legacy && pid > 0xFFFF) return list;
+  if (layout == HandleTableLayout::Legacy && pid > 0xFFFF) return list;
 
   const bool own = pid == ::GetCurrentProcessId();
   win::UniqueHandle opened;
@@ -184,13 +184,13 @@ THandleList ReadHandles(uint32_t pid, const THandleListOptions& options) {
   if (!source) return list;
 
   // The file handles go to the name workers as they are duplicated, so that the queries overlap the duplication.
-  std::vector<THandleRecord> rows;
+  std::vector<HandleRecord> rows;
   std::map<uint16_t, std::wstring> typeNames;
   FileNameReader reader(options.queryFileName ? options.queryFileName : QueryFileName, options.fileNameWaitMs,
                         options.fileNameWorkers);
-  for (const THandleTableEntry& e : table) {
+  for (const HandleTableEntry& e : table) {
     if (e.PID != pid) continue;
-    THandleRecord r;
+    HandleRecord r;
     r.PID = pid;
     r.Handle = e.Handle;
     r.Access = e.Access;
@@ -216,7 +216,7 @@ THandleList ReadHandles(uint32_t pid, const THandleListOptions& options) {
     if (r.Typ == kTypProcess || r.Typ == kTypThread) {
       NameProcessOrThread(copy.get(), r);
     } else if (r.Typ == kTypFile) {
-      const TSlowFileNames::Key key{pid, e.Handle};
+      const SlowFileNames::Key key{pid, e.Handle};
       if (!reader.Accepting() || SkipFileName(key)) continue;
       reader.Add(copy.release(), key, rows.size());
       rows.push_back(std::move(r));
@@ -227,18 +227,18 @@ THandleList ReadHandles(uint32_t pid, const THandleListOptions& options) {
     if (!r.Name.empty()) rows.push_back(std::move(r));
   }
   for (const FileNameReader::Name& name : reader.Finish()) rows[name.row].Name = DriveFormOfFileName(name.text);
-  for (THandleRecord& r : rows)
+  for (HandleRecord& r : rows)
     if (!r.Name.empty()) list.Handles.push_back(std::move(r));
   list.FileNameTimeouts = reader.Timeouts();
   return list;
 }
 
 size_t CountTableHandles(uint32_t pid) {
-  std::vector<THandleTableEntry> table;
-  THandleTableLayout layout;
+  std::vector<HandleTableEntry> table;
+  HandleTableLayout layout;
   if (!ReadHandleTable(table, layout)) return 0;
   return static_cast<size_t>(std::count_if(table.begin(), table.end(),
-                                           [pid](const THandleTableEntry& e) { return e.PID == pid; }));
+                                           [pid](const HandleTableEntry& e) { return e.PID == pid; }));
 }
 
 }  // namespace vantrel

@@ -17,26 +17,26 @@ namespace vantrel {
 
 // The system handle table; false when it cannot be read within the bounds of the growth loop. The legacy layout
 // is used only when the system refuses the extended one.
-bool ReadHandleTable(std::vector<THandleTableEntry>& entries, THandleTableLayout& layout);
+bool ReadHandleTable(std::vector<HandleTableEntry>& entries, HandleTableLayout& layout);
 
 // The kernel name of an open file handle: its object name, or else its file-name information; empty when neither.
 // Can block; the handle listing runs it on a worker.
 std::wstring QueryFileName(HANDLE file);
 
-struct THandleListOptions {
+struct HandleListOptions {
   // The file-name query the workers run; QueryFileName when empty. Tests wrap it to make a query hang.
   std::function<std::wstring(HANDLE file)> queryFileName;
   DWORD fileNameWaitMs = kFileNameWaitMs;
   size_t fileNameWorkers = kFileNameWorkers;  // at once, at least 1
 };
 
-struct THandleList {
+struct HandleList {
   bool TableRead = false;
-  std::vector<THandleRecord> Handles;  // table order, named handles only
+  std::vector<HandleRecord> Handles;  // table order, named handles only
   int FileNameTimeouts = 0;            // workers given up on in this listing
 };
 
-THandleList ReadHandles(uint32_t pid, const THandleListOptions& options = {});
+HandleList ReadHandles(uint32_t pid, const HandleListOptions& options = {});
 
 // File-name workers still inside a query after their wait ended (they end on their own when it returns).
 size_t StuckFileNameWorkers();

@@ -24,13 +24,13 @@ std::wstring FoldCase(std::wstring s) {
 
 }  // namespace
 
-TImageFileFacts ReadImageFileFacts(const std::wstring& path, int32_t defaultImageIndex) {
-  TImageFileFacts f;
+ImageFileFacts ReadImageFileFacts(const std::wstring& path, int32_t defaultImageIndex) {
+  ImageFileFacts f;
   f.ImageIndex = defaultImageIndex;
   SHFILEINFOW info{};
   if (::SHGetFileInfoW(path.c_str(), 0, &info, sizeof info, SHGFI_SYSICONINDEX | SHGFI_SMALLICON))
     f.ImageIndex = info.iIcon;
-  TVersionInfo vi;
+  VersionInfo vi;
   GetFileVerInfo(path, vi);
   f.Desc = vi.Description;
   f.Company = vi.CompanyName;
@@ -40,14 +40,14 @@ TImageFileFacts ReadImageFileFacts(const std::wstring& path, int32_t defaultImag
   return f;
 }
 
-const TImageFileFacts& TImageFileCache::Get(const std::wstring& path, int32_t defaultImageIndex) {
+const ImageFileFacts& ImageFileCache::Get(const std::wstring& path, int32_t defaultImageIndex) {
   auto [it, added] = files_.try_emplace(FoldCase(path));
   if (added) it->second.facts = reader_(path, defaultImageIndex);
   it->second.used = true;
   return it->second.facts;
 }
 
-void TImageFileCache::DropUnused() {
+void ImageFileCache::DropUnused() {
   for (auto it = files_.begin(); it != files_.end();) {
     if (it->second.used) {
       it->second.used = false;
@@ -72,13 +72,13 @@ bool IsRemoteFilePath(const std::wstring& path) {
   return false;
 }
 
-struct TRemoteFileFacts::State {
+struct RemoteFileFacts::State {
   struct Entry {
     bool arrived = false;
     bool used = true;
     std::wstring path;  // as asked (the key is folded)
     int32_t defaultImageIndex = 0;
-    TImageFileFacts facts;
+    ImageFileFacts facts;
   };
   Reader reader;
   mutable std::mutex mutex;
@@ -90,7 +90,7 @@ struct TRemoteFileFacts::State {
 
 namespace {
 
-void ReadRemoteFiles(std::shared_ptr<TRemoteFileFacts::State> state) {
+void ReadRemoteFiles(std::shared_ptr<RemoteFileFacts::State> state) {
   // The shell's file information wants COM on the asking thread.
   const HRESULT com = ::CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
   std::unique_lock lock(state->mutex);
@@ -102,7 +102,7 @@ void ReadRemoteFiles(std::shared_ptr<TRemoteFileFacts::State> state) {
     const std::wstring path = it->second.path;
     const int32_t defaultIndex = it->second.defaultImageIndex;
     lock.unlock();
-    TImageFileFacts facts;
+    ImageFileFacts facts;
     try {
       facts = state->reader(path, defaultIndex);
     } catch (...) {
@@ -122,18 +122,18 @@ void ReadRemoteFiles(std::shared_ptr<TRemoteFileFacts::State> state) {
 
 }  // namespace
 
-TRemoteFileFacts::TRemoteFileFacts(Reader reader) : state_(std::make_shared<State>()) {
+RemoteFileFacts::RemoteFileFacts(Reader reader) : state_(std::make_shared<State>()) {
   state_->reader = std::move(reader);
 }
 
-TRemoteFileFacts::~TRemoteFileFacts() {
+RemoteFileFacts::~RemoteFileFacts() {
   std::lock_guard lock(state_->mutex);
   state_->stopping = true;
 }
 
-const TImageFileFacts* TRemoteFileFacts::Get(const std::wstring& path, int32_t defaultImageIndex) {
+const ImageFileFacts* RemoteFileFacts::Get(const std::wstring& path, int32_t defaultImageIndex) {
   bool start = false;
-  const TImageFileFacts* facts = nullptr;
+  const ImageFileFacts* facts = nullptr;
   {
     std::lock_guard lock(state_->mutex);
     const std::wstring key = FoldCase(path);
@@ -162,7 +162,7 @@ const TImageFileFacts* TRemoteFileFacts::Get(const std::wstring& path, int32_t d
   return facts;
 }
 
-void TRemoteFileFacts::DropUnused() {
+void RemoteFileFacts::DropUnused() {
   std::lock_guard lock(state_->mutex);
   for (auto it = state_->files.begin(); it != state_->files.end();) {
     if (it->second.used) {
@@ -174,7 +174,7 @@ void TRemoteFileFacts::DropUnused() {
   }
 }
 
-size_t TRemoteFileFacts::Pending() const {
+size_t RemoteFileFacts::Pending() const {
   std::lock_guard lock(state_->mutex);
   return state_->running ? state_->queue.size() + 1 : 0;
 }

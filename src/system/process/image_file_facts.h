@@ -11,32 +11,32 @@
 
 namespace vantrel {
 
-struct TImageFileFacts {
+struct ImageFileFacts {
   std::wstring Desc, Company, Version, Copyright;
   int32_t ImageIndex = 0;  // in the shell's small system image list
   int64_t Size = 0;
 };
 
 // Reads them; the default index stands when the shell has no icon for the file.
-TImageFileFacts ReadImageFileFacts(const std::wstring& path, int32_t defaultImageIndex);
-using TImageFileReader = std::function<TImageFileFacts(const std::wstring& path, int32_t defaultImageIndex)>;
+ImageFileFacts ReadImageFileFacts(const std::wstring& path, int32_t defaultImageIndex);
+using ImageFileReader = std::function<ImageFileFacts(const std::wstring& path, int32_t defaultImageIndex)>;
 
-class TImageFileCache {
+class ImageFileCache {
  public:
   // The reader is ReadImageFileFacts but in tests, which count the reads through it.
-  explicit TImageFileCache(TImageFileReader reader = ReadImageFileFacts) : reader_(std::move(reader)) {}
+  explicit ImageFileCache(ImageFileReader reader = ReadImageFileFacts) : reader_(std::move(reader)) {}
   // The facts of the file, read at the first request for its path (letter case ignored).
-  const TImageFileFacts& Get(const std::wstring& path, int32_t defaultImageIndex);
+  const ImageFileFacts& Get(const std::wstring& path, int32_t defaultImageIndex);
   // Drops the files no request named since the last call.
   void DropUnused();
   size_t size() const { return files_.size(); }
 
  private:
   struct Entry {
-    TImageFileFacts facts;
+    ImageFileFacts facts;
     bool used = true;
   };
-  TImageFileReader reader_;
+  ImageFileReader reader_;
   std::unordered_map<std::wstring, Entry> files_;
 };
 
@@ -45,17 +45,17 @@ bool IsRemoteFilePath(const std::wstring& path);
 
 // The facts of files on other machines, read on a worker thread, one path at a time: the walk shows the stock icon
 // and no version texts until they arrive, and never waits for an unreachable server.
-class TRemoteFileFacts {
+class RemoteFileFacts {
  public:
-  using Reader = std::function<TImageFileFacts(const std::wstring& path, int32_t defaultImageIndex)>;
-  explicit TRemoteFileFacts(Reader reader = ReadImageFileFacts);
+  using Reader = std::function<ImageFileFacts(const std::wstring& path, int32_t defaultImageIndex)>;
+  explicit RemoteFileFacts(Reader reader = ReadImageFileFacts);
   // A read still running finishes on its own; its answer is dropped.
-  ~TRemoteFileFacts();
-  TRemoteFileFacts(const TRemoteFileFacts&) = delete;
-  TRemoteFileFacts& operator=(const TRemoteFileFacts&) = delete;
+  ~RemoteFileFacts();
+  RemoteFileFacts(const RemoteFileFacts&) = delete;
+  RemoteFileFacts& operator=(const RemoteFileFacts&) = delete;
 
   // The facts once read; null while the read is on its way (asked now).
-  const TImageFileFacts* Get(const std::wstring& path, int32_t defaultImageIndex);
+  const ImageFileFacts* Get(const std::wstring& path, int32_t defaultImageIndex);
   // Drops the files no request named since the last call.
   void DropUnused();
   size_t Pending() const;

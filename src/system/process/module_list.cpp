@@ -19,9 +19,9 @@ std::wstring SearchWindowsFolders(const std::wstring& name) {
   return m == 0 || m >= MAX_PATH ? std::wstring(found) : std::wstring(full, m);
 }
 
-void ReadFileFacts(TModuleRecord& r) {
+void ReadFileFacts(ModuleRecord& r) {
   if (!r.ImageName.empty() && FileExists(r.ImageName)) {
-    TVersionInfo vi;
+    VersionInfo vi;
     if (GetFileVerInfo(r.ImageName, vi)) {
       r.Desc = vi.Description;
       r.Company = vi.CompanyName;
@@ -37,24 +37,24 @@ void ReadFileFacts(TModuleRecord& r) {
 
 bool CanListModules(bool targetIs64bit) { return sizeof(void*) == 8 || !targetIs64bit || !SystemFacts().Is64BitOS; }
 
-TModuleList ReadModules(uint32_t pid, bool targetIs64bit) {
-  TModuleList list;
+ModuleList ReadModules(uint32_t pid, bool targetIs64bit) {
+  ModuleList list;
   if (!CanListModules(targetIs64bit)) {
     list.Impossible = true;
     return list;
   }
   win::UniqueFileHandle snap(::CreateToolhelp32Snapshot(TH32CS_SNAPMODULE | TH32CS_SNAPMODULE32, pid));
   if (!snap) return list;
-  const TModulePathRepair repair{
+  const ModulePathRepair repair{
       [](const std::wstring& p) { return FileExists(p); },
       [](const std::wstring& p) { return ExpandEnvVars(p, true); },
       SearchWindowsFolders,
   };
-  TModuleDeduplicator dedup;
+  ModuleDeduplicator dedup;
   MODULEENTRY32W entry{};
   entry.dwSize = sizeof entry;
   for (BOOL ok = ::Module32FirstW(snap.get(), &entry); ok; ok = ::Module32NextW(snap.get(), &entry)) {
-    TModuleRecord r;
+    ModuleRecord r;
     r.Name = entry.szModule;
     r.ImageName = RepairModulePath(entry.szExePath, repair);
     r.BaseAddress = reinterpret_cast<uintptr_t>(entry.modBaseAddr);

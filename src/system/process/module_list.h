@@ -11,15 +11,15 @@
 
 namespace vantrel {
 
-struct TModuleList {
+struct ModuleList {
   // This build cannot enumerate the target's modules at all (a 32-bit build looking at a 64-bit process).
   bool Impossible = false;
-  std::vector<TModuleRecord> Modules;  // snapshot order, each file once
+  std::vector<ModuleRecord> Modules;  // snapshot order, each file once
 };
 
 // Whether this build can list the modules of a process of that bitness.
 bool CanListModules(bool targetIs64bit);
 // The modules of PID; an empty list when the snapshot fails (access denied, the process gone).
-TModuleList ReadModules(uint32_t pid, bool targetIs64bit);
+ModuleList ReadModules(uint32_t pid, bool targetIs64bit);
 
 }  // namespace vantrel

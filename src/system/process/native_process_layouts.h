@@ -29,12 +29,12 @@ struct NativeBasicInformation {  // PROCESS_BASIC_INFORMATION
   ULONG_PTR InheritedFromUniqueProcessId;
 };
 
-inline VM_COUNTERS ToRecord(const NativeVmCounters& v) {
+inline VmCounters ToRecord(const NativeVmCounters& v) {
   return {v.PeakVirtualSize,         v.VirtualSize,         v.PageFaultCount,          v.PeakWorkingSetSize,
           v.WorkingSetSize,          v.QuotaPeakPagedPoolUsage, v.QuotaPagedPoolUsage, v.QuotaPeakNonPagedPoolUsage,
           v.QuotaNonPagedPoolUsage,  v.PagefileUsage,       v.PeakPagefileUsage};
 }
-inline IO_COUNTERSEX ToRecord(const IO_COUNTERS& io) {
+inline IoCountersEx ToRecord(const IO_COUNTERS& io) {
   return {io.ReadOperationCount, io.WriteOperationCount, io.OtherOperationCount,
           io.ReadTransferCount,  io.WriteTransferCount,  io.OtherTransferCount};
 }

@@ -17,24 +17,24 @@ namespace {
 struct Opened {
   win::UniqueHandle handle;
   bool protectedTarget = false;  // the program itself or PIDs below 10
-  TTerminateOutcome outcome;
+  TerminateOutcome outcome;
   bool done = false;
 };
 
 // Processes of other sessions may still be ended through terminal services; only the confirmed one, never a
 // process that took over its PID.
-TTerminateOutcome EndThroughTerminalServices(const TProcessTarget& target, DWORD openError, IWtsApi& wts) {
-  if (!ProcessListedWithCreateTime(target.PID, target.CreateTime)) return {trFailed, openError};
-  if (wts.WTSTerminateProcess(WTS_CURRENT_SERVER_HANDLE, target.PID, 0)) return {trTerminated, 0};
+TerminateOutcome EndThroughTerminalServices(const ProcessTarget& target, DWORD openError, IWtsApi& wts) {
+  if (!ProcessListedWithCreateTime(target.PID, target.CreateTime)) return {TerminateResult::Failed, openError};
+  if (wts.WTSTerminateProcess(WTS_CURRENT_SERVER_HANDLE, target.PID, 0)) return {TerminateResult::Terminated, 0};
   const DWORD wtsError = ::GetLastError();
-  return {trFailed, wtsError ? wtsError : openError};
+  return {TerminateResult::Failed, wtsError ? wtsError : openError};
 }
 
 // Opens a target for termination, checking that the PID still names the confirmed process.
-void Open(const TProcessTarget& target, Opened& o, IWtsApi& wts) {
+void Open(const ProcessTarget& target, Opened& o, IWtsApi& wts) {
   if (ProcessMayNeverBeEnded(target.PID, ::GetCurrentProcessId())) {
     o.protectedTarget = true;
-    o.outcome = {trFailed, ERROR_ACCESS_DENIED};
+    o.outcome = {TerminateResult::Failed, ERROR_ACCESS_DENIED};
     o.done = true;
     return;
   }
@@ -49,25 +49,25 @@ void Open(const TProcessTarget& target, Opened& o, IWtsApi& wts) {
     if (::GetProcessTimes(o.handle.get(), &created, &exited, &kernel, &user)) {
       const uint64_t now = (static_cast<uint64_t>(created.dwHighDateTime) << 32) | created.dwLowDateTime;
       if (now != target.CreateTime) {  // the confirmed process is gone and its PID reused
-        o.outcome = {trFailed, ERROR_INVALID_PARAMETER};
+        o.outcome = {TerminateResult::Failed, ERROR_INVALID_PARAMETER};
         o.done = true;
       }
     }
   }
 }
 
-TTerminateOutcome TerminateNow(HANDLE process) {
-  if (::TerminateProcess(process, 0)) return {trTerminated, 0};
-  return {trFailed, ::GetLastError()};
+TerminateOutcome TerminateNow(HANDLE process) {
+  if (::TerminateProcess(process, 0)) return {TerminateResult::Terminated, 0};
+  return {TerminateResult::Failed, ::GetLastError()};
 }
 
 }  // namespace
 
-std::vector<TTerminateOutcome> CloseOrTerminateProcesses(const std::vector<TProcessTarget>& targets, int timeoutMs) {
+std::vector<TerminateOutcome> CloseOrTerminateProcesses(const std::vector<ProcessTarget>& targets, int timeoutMs) {
   return CloseOrTerminateProcesses(targets, timeoutMs, WtsApi());
 }
 
-std::vector<TTerminateOutcome> CloseOrTerminateProcesses(const std::vector<TProcessTarget>& targets, int timeoutMs,
+std::vector<TerminateOutcome> CloseOrTerminateProcesses(const std::vector<ProcessTarget>& targets, int timeoutMs,
                                                          IWtsApi& wts) {
   std::vector<Opened> opened(targets.size());
   for (size_t i = 0; i < targets.size(); ++i) Open(targets[i], opened[i], wts);
@@ -77,7 +77,7 @@ std::vector<TTerminateOutcome> CloseOrTerminateProcesses(const std::vector<TProc
     std::unordered_set<uint32_t> pending, asked;
     for (size_t i = 0; i < targets.size(); ++i)
       if (!opened[i].done) pending.insert(targets[i].PID);
-    for (const TTopLevelWindow& w : EnumerateTopLevelWindows()) {
+    for (const TopLevelWindow& w : EnumerateTopLevelWindows()) {
       if (!pending.count(w.PID)) continue;
       ::PostMessageW(reinterpret_cast<HWND>(static_cast<uintptr_t>(w.Handle)), WM_CLOSE, 0, 0);
       asked.insert(w.PID);
@@ -96,7 +96,7 @@ std::vector<TTerminateOutcome> CloseOrTerminateProcesses(const std::vector<TProc
       const ULONGLONG now = ::GetTickCount64();
       const DWORD left = now < deadline ? static_cast<DWORD>(deadline - now) : 0;
       if (::WaitForSingleObject(o.handle.get(), left) == WAIT_OBJECT_0) {
-        o.outcome = {trClosed, 0};
+        o.outcome = {TerminateResult::Closed, 0};
         o.done = true;
       }
     }
@@ -107,13 +107,13 @@ std::vector<TTerminateOutcome> CloseOrTerminateProcesses(const std::vector<TProc
     o.outcome = TerminateNow(o.handle.get());
     o.done = true;
   }
-  std::vector<TTerminateOutcome> outcomes;
+  std::vector<TerminateOutcome> outcomes;
   outcomes.reserve(opened.size());
   for (const Opened& o : opened) outcomes.push_back(o.outcome);
   return outcomes;
 }
 
-TTerminateOutcome CloseOrTerminateProcess(const TProcessTarget& target, int timeoutMs) {
+TerminateOutcome CloseOrTerminateProcess(const ProcessTarget& target, int timeoutMs) {
   return CloseOrTerminateProcesses({target}, timeoutMs).front();
 }
 

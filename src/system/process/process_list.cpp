@@ -49,8 +49,8 @@ std::wstring ImageNameOf(const NativeCountedString& name, const uint8_t* begin, 
   return s;
 }
 
-TProcessListEntry ToEntry(const SystemProcessEntry& e, const uint8_t* begin, const uint8_t* end) {
-  TProcessListEntry r;
+ProcessListEntry ToEntry(const SystemProcessEntry& e, const uint8_t* begin, const uint8_t* end) {
+  ProcessListEntry r;
   r.PID = Pid(e.UniqueProcessId);
   r.PPID = Pid(e.InheritedFromUniqueProcessId);
   r.ExeFile = ImageNameOf(e.ImageName, begin, end);
@@ -68,28 +68,28 @@ TProcessListEntry ToEntry(const SystemProcessEntry& e, const uint8_t* begin, con
 
 }  // namespace
 
-std::vector<TProcessListEntry> TProcessListReader::Read() {
-  std::vector<TProcessListEntry> entries;
+std::vector<ProcessListEntry> ProcessListReader::Read() {
+  std::vector<ProcessListEntry> entries;
   if (ReadNative(entries)) {
-    lastSource_ = TProcessListSource::Native;
+    lastSource_ = ProcessListSource::Native;
   } else {
     ReadToolhelp(entries);
-    lastSource_ = TProcessListSource::Toolhelp;
+    lastSource_ = ProcessListSource::Toolhelp;
   }
   return entries;
 }
 
-std::vector<TProcessListEntry> TProcessListReader::Read(TProcessListSource source) {
-  std::vector<TProcessListEntry> entries;
+std::vector<ProcessListEntry> ProcessListReader::Read(ProcessListSource source) {
+  std::vector<ProcessListEntry> entries;
   lastSource_ = source;
-  if (source == TProcessListSource::Native)
+  if (source == ProcessListSource::Native)
     ReadNative(entries);
   else
     ReadToolhelp(entries);
   return entries;
 }
 
-bool TProcessListReader::ReadNative(std::vector<TProcessListEntry>& entries) {
+bool ProcessListReader::ReadNative(std::vector<ProcessListEntry>& entries) {
   const auto query = NativeApi().NtQuerySystemInformation;
   if (!query) return false;
   if (buffer_.empty()) buffer_.resize(kFirstBufferSize);
@@ -118,14 +118,14 @@ bool TProcessListReader::ReadNative(std::vector<TProcessListEntry>& entries) {
   return !entries.empty();
 }
 
-bool TProcessListReader::ReadToolhelp(std::vector<TProcessListEntry>& entries) {
+bool ProcessListReader::ReadToolhelp(std::vector<ProcessListEntry>& entries) {
   win::UniqueFileHandle snapshot(::CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0));
   if (!snapshot) return false;
   const auto toSession = SystemEntryPoints().ProcessIdToSessionId;
   PROCESSENTRY32W entry{};
   entry.dwSize = sizeof entry;
   for (BOOL more = ::Process32FirstW(snapshot.get(), &entry); more; more = ::Process32NextW(snapshot.get(), &entry)) {
-    TProcessListEntry r;
+    ProcessListEntry r;
     r.PID = entry.th32ProcessID;
     r.PPID = entry.th32ParentProcessID;
     r.ExeFile.assign(entry.szExeFile, wcsnlen(entry.szExeFile, std::size(entry.szExeFile)));
@@ -140,8 +140,8 @@ bool TProcessListReader::ReadToolhelp(std::vector<TProcessListEntry>& entries) {
 
 bool ProcessListedWithCreateTime(uint32_t pid, uint64_t createTime) {
   if (createTime == 0) return false;
-  TProcessListReader reader;
-  for (const TProcessListEntry& e : reader.Read(TProcessListSource::Native))
+  ProcessListReader reader;
+  for (const ProcessListEntry& e : reader.Read(ProcessListSource::Native))
     if (e.PID == pid) return e.CPUTimes.CreateTime == createTime;
   return false;
 }

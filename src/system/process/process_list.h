@@ -10,7 +10,7 @@
 
 namespace vantrel {
 
-struct TProcessListEntry {
+struct ProcessListEntry {
   uint32_t PID = 0;
   uint32_t PPID = 0;
   std::wstring ExeFile;  // as the source names it; ProcessDisplayName makes the shown name
@@ -21,28 +21,28 @@ struct TProcessListEntry {
   // Only the native query gives these.
   bool HaveCounters = false;
   int32_t HandleCount = 0;
-  VM_COUNTERS VMCounters;
-  IO_COUNTERSEX IOCounters;
-  TProcessTimes CPUTimes;
+  VmCounters VMCounters;
+  IoCountersEx IOCounters;
+  ProcessTimes CPUTimes;
 };
 
-enum class TProcessListSource { Native, Toolhelp };
+enum class ProcessListSource { Native, Toolhelp };
 
 // Reads the list; the native query's buffer is kept between reads, sized by the last need.
-class TProcessListReader {
+class ProcessListReader {
  public:
   // The native query when it answers, else the Toolhelp walk. Empty when both fail.
-  std::vector<TProcessListEntry> Read();
+  std::vector<ProcessListEntry> Read();
   // One source only (tests compare them).
-  std::vector<TProcessListEntry> Read(TProcessListSource source);
-  TProcessListSource LastSource() const { return lastSource_; }
+  std::vector<ProcessListEntry> Read(ProcessListSource source);
+  ProcessListSource LastSource() const { return lastSource_; }
 
  private:
-  bool ReadNative(std::vector<TProcessListEntry>& entries);
-  static bool ReadToolhelp(std::vector<TProcessListEntry>& entries);
+  bool ReadNative(std::vector<ProcessListEntry>& entries);
+  static bool ReadToolhelp(std::vector<ProcessListEntry>& entries);
 
   std::vector<uint8_t> buffer_;
-  TProcessListSource lastSource_ = TProcessListSource::Native;
+  ProcessListSource lastSource_ = ProcessListSource::Native;
 };
 
 // Whether the PID still names the process created at createTime (100-ns file time), from the native list: no

@@ -97,8 +97,8 @@ namespace {
 
 // The program's own account is known without a lookup, so the first list already shows its processes under the
 // user's name (a list filtered to the user's processes would otherwise start empty).
-void SeedOwnAccount(TAccountNames& names) {
-  TSidBytes sid;
+void SeedOwnAccount(AccountNames& names) {
+  SidBytes sid;
   if (!ReadProcessOwnerSid(::GetCurrentProcess(), sid)) return;
   wchar_t domain[256] = {};
   const DWORD n = ::GetEnvironmentVariableW(L"USERDOMAIN", domain, 256);
@@ -106,8 +106,8 @@ void SeedOwnAccount(TAccountNames& names) {
 }
 
 // The second-phase facts that never change while the process lives, but the command line. WMI is not asked here.
-TProcessStaticFacts ReadStaticFacts(HANDLE process, const std::wstring& name, const TProcessReads& reads) {
-  TProcessStaticFacts f;
+ProcessStaticFacts ReadStaticFacts(HANDLE process, const std::wstring& name, const ProcessReads& reads) {
+  ProcessStaticFacts f;
   f.ImageName = reads.ImageName(process, name);
   f.NameFromImage = !f.ImageName.empty();
   // A file on another machine is never touched here: an unreachable server would hold the walk.
@@ -118,7 +118,7 @@ TProcessStaticFacts ReadStaticFacts(HANDLE process, const std::wstring& name, co
     if (isWow64(process, &wow)) f.Is64bit = !wow && SystemFacts().Is64BitOS;
   }
   if (f.ImageName.empty()) {
-    TProcessParameters params;
+    ProcessParameters params;
     if (reads.Parameters(process, params)) f.ImageName = params.ImagePathName;
   }
   return f;
@@ -126,27 +126,27 @@ TProcessStaticFacts ReadStaticFacts(HANDLE process, const std::wstring& name, co
 
 // An owner whose name is on its way is not "no owner": until the name arrives, only the SIDs of the NT AUTHORITY
 // accounts (one sub-authority under authority 5) and of the window manager make a system process.
-bool IsSystemBySid(const TSidBytes& sid) {
+bool IsSystemBySid(const SidBytes& sid) {
   const std::wstring text = SIDToText(sid.data(), sid.size());
   if (text.rfind(L"S-1-5-90-", 0) == 0) return true;
   return text.rfind(L"S-1-5-", 0) == 0 && text.find(L'-', 6) == std::wstring::npos;
 }
 
-void ApplyStaticFacts(TProcessRecord& r, const TProcessStaticFacts& f) {
+void ApplyStaticFacts(ProcessRecord& r, const ProcessStaticFacts& f) {
   r.ImageName = f.ImageName;
   r.Is64bit = f.Is64bit;
 }
 
-void ApplyFileFacts(TProcessRecord& r, const TImageFileFacts& f) {
+void ApplyFileFacts(ProcessRecord& r, const ImageFileFacts& f) {
   r.Desc = f.Desc;
   r.Company = f.Company;
   r.Version = f.Version;
   r.Copyright = f.Copyright;
-  r._ImageIndex = f.ImageIndex;
+  r.ImageIndexValue = f.ImageIndex;
   r.Size = f.Size;
 }
 
-void ApplyListCounters(TProcessRecord& r, const TProcessListEntry& e) {
+void ApplyListCounters(ProcessRecord& r, const ProcessListEntry& e) {
   r.WorkingSet = e.VMCounters.WorkingSetSize;
   r.PeakWorkingSet = e.VMCounters.PeakWorkingSetSize;
   r.VMCounters = e.VMCounters;
@@ -156,7 +156,7 @@ void ApplyListCounters(TProcessRecord& r, const TProcessListEntry& e) {
 }
 
 // Without the native list: the counters of one opened process, call by call.
-void ReadCountersOfProcess(HANDLE process, TProcessRecord& p) {
+void ReadCountersOfProcess(HANDLE process, ProcessRecord& p) {
   PROCESS_MEMORY_COUNTERS pmc{};
   GetProcessMemoryCounters(process, pmc);
   p.WorkingSet = pmc.WorkingSetSize;
@@ -182,31 +182,31 @@ namespace {
 BOOL CALLBACK CollectWindow(HWND hwnd, LPARAM param) {
   DWORD pid = 0;
   ::GetWindowThreadProcessId(hwnd, &pid);
-  reinterpret_cast<std::vector<TTopLevelWindow>*>(param)->push_back(
+  reinterpret_cast<std::vector<TopLevelWindow>*>(param)->push_back(
       {static_cast<uint64_t>(reinterpret_cast<uintptr_t>(hwnd)), pid});
   return TRUE;
 }
 }  // namespace
 
-std::vector<TTopLevelWindow> EnumerateTopLevelWindows() {
-  std::vector<TTopLevelWindow> windows;
+std::vector<TopLevelWindow> EnumerateTopLevelWindows() {
+  std::vector<TopLevelWindow> windows;
   ::EnumWindows(CollectWindow, reinterpret_cast<LPARAM>(&windows));
   return windows;
 }
 
-void TTopLevelWindows::Enumerate() { map_ = BuildProcessWindowMap(EnumerateTopLevelWindows()); }
+void TopLevelWindows::Enumerate() { map_ = BuildProcessWindowMap(EnumerateTopLevelWindows()); }
 
-int32_t TTopLevelWindows::WindowCount(uint32_t pid) const {
+int32_t TopLevelWindows::WindowCount(uint32_t pid) const {
   const auto it = map_.find(pid);
   return it == map_.end() ? 0 : it->second.Count;
 }
 
-uint64_t TTopLevelWindows::Candidate(uint32_t pid) const {
+uint64_t TopLevelWindows::Candidate(uint32_t pid) const {
   const auto it = map_.find(pid);
   return it == map_.end() ? 0 : it->second.Candidate;
 }
 
-bool TTopLevelWindows::IsResponding(uint32_t pid, UINT timeoutMs) const {
+bool TopLevelWindows::IsResponding(uint32_t pid, UINT timeoutMs) const {
   const uint64_t candidate = Candidate(pid);
   if (candidate == 0) return true;
   DWORD_PTR result = 0;
@@ -215,20 +215,20 @@ bool TTopLevelWindows::IsResponding(uint32_t pid, UINT timeoutMs) const {
 }
 
 bool IsProcessResponding(uint32_t PID) {
-  TTopLevelWindows windows;
+  TopLevelWindows windows;
   windows.Enumerate();
   return windows.IsResponding(PID);
 }
 
 int32_t GetProcessWindowCount(uint32_t PID) {
-  TTopLevelWindows windows;
+  TopLevelWindows windows;
   windows.Enumerate();
   return windows.WindowCount(PID);
 }
 
 // ---- process memory ----
 
-bool TProcessHandleReader::Read(uint64_t address, void* buffer, size_t size) {
+bool ProcessHandleReader::Read(uint64_t address, void* buffer, size_t size) {
   if (address > UINTPTR_MAX || size > UINTPTR_MAX - address) return false;
   SIZE_T got = 0;
   return ::ReadProcessMemory(process_, reinterpret_cast<LPCVOID>(static_cast<uintptr_t>(address)), buffer, size,
@@ -237,22 +237,22 @@ bool TProcessHandleReader::Read(uint64_t address, void* buffer, size_t size) {
 }
 
 namespace {
-bool LocateParameters(HANDLE process, uint64_t& peb, TPebLayout& layout) {
+bool LocateParameters(HANDLE process, uint64_t& peb, PebLayout& layout) {
 #ifdef _WIN64
   ULONG_PTR peb32 = 0;
   if (QueryProcess(process, kProcessWow64Information, peb32) && peb32 != 0) {
     peb = peb32;
-    layout = TPebLayout::Wow64x86;
+    layout = PebLayout::Wow64x86;
     return true;
   }
-  layout = TPebLayout::Native64;
+  layout = PebLayout::Native64;
 #else
   if (SystemFacts().Is64BitOS) {  // only targets of our own bitness
     const auto isWow64 = SystemEntryPoints().IsWow64Process;
     BOOL wow = FALSE;
     if (!isWow64 || !isWow64(process, &wow) || !wow) return false;
   }
-  layout = TPebLayout::Wow64x86;
+  layout = PebLayout::Wow64x86;
 #endif
   NativeBasicInformation basic{};
   if (!QueryProcess(process, kProcessBasicInformation, basic) || !basic.PebBaseAddress) return false;
@@ -261,29 +261,29 @@ bool LocateParameters(HANDLE process, uint64_t& peb, TPebLayout& layout) {
 }
 }  // namespace
 
-bool ReadTargetProcessParameters(HANDLE process, TProcessParameters& params) {
+bool ReadTargetProcessParameters(HANDLE process, ProcessParameters& params) {
   params = {};
   uint64_t peb = 0;
-  TPebLayout layout{};
+  PebLayout layout{};
   if (!LocateParameters(process, peb, layout)) return false;
-  TProcessHandleReader reader(process);
+  ProcessHandleReader reader(process);
   return ReadProcessParameters(reader, peb, layout, params);
 }
 
 bool ReadTargetEnvironment(HANDLE process, std::vector<std::wstring>& lines) {
   lines.clear();
   uint64_t peb = 0;
-  TPebLayout layout{};
+  PebLayout layout{};
   if (!LocateParameters(process, peb, layout)) return false;
-  TProcessHandleReader reader(process);
+  ProcessHandleReader reader(process);
   return ReadProcessEnvironment(reader, peb, layout, lines);
 }
 
 // ---- the walk ----
 
-struct TProcessSnapshot::TWalkContext {
-  const TProcesses& sessionProcesses;
-  const TLogFn& log;
+struct ProcessSnapshot::WalkContext {
+  const ProcessRecords& sessionProcesses;
+  const LogFn& log;
   uint64_t nowMs = ::GetTickCount64();
   uint32_t ownPid = ::GetCurrentProcessId();
   bool haveCounters = false;
@@ -292,13 +292,13 @@ struct TProcessSnapshot::TWalkContext {
   win::UniqueHandle process;
 };
 
-void TProcessSnapshot::FirstPhase(const TProcessListEntry& entry, TCacheEntry& cached, TWalkContext& walk,
-                                  TProcessRecord& r) {
+void ProcessSnapshot::FirstPhase(const ProcessListEntry& entry, CacheEntry& cached, WalkContext& walk,
+                                  ProcessRecord& r) {
   r.PID = entry.PID;
   r.PPID = entry.PPID;
   r.Priority = entry.Priority;
   r.Name = ProcessDisplayName(r.PID, entry.ExeFile);
-  r._ImageIndex = Options.DefaultImageIndex;
+  r.ImageIndexValue = Options.DefaultImageIndex;
   r.CPUTimes.CreateTime = entry.CPUTimes.CreateTime;
 
   // Access and the owner are learnt at the first sight of a process; a failed owner read is tried again later.
@@ -310,7 +310,7 @@ void TProcessSnapshot::FirstPhase(const TProcessListEntry& entry, TCacheEntry& c
     cached.Accessible = static_cast<bool>(walk.process);
   }
   r.CanBeKilled = cached.CanBeKilled;
-  r.IsAccesible = cached.Accessible;
+  r.IsAccessible = cached.Accessible;
   if (!cached.HaveOwnerSid && cached.Accessible && cached.OwnerRetry.Due(walk.nowMs)) {
     if (!walk.process) walk.process.reset(OpenForWork(r.PID));
     if (walk.process && ReadProcessOwnerSid(walk.process.get(), cached.OwnerSid))
@@ -353,8 +353,8 @@ void TProcessSnapshot::FirstPhase(const TProcessListEntry& entry, TCacheEntry& c
   }
 }
 
-void TProcessSnapshot::SecondPhase(TCacheEntry& cached, TWalkContext& walk, TProcessRecord& p) {
-  const TKey key{p.PID, p.CPUTimes.CreateTime};
+void ProcessSnapshot::SecondPhase(CacheEntry& cached, WalkContext& walk, ProcessRecord& p) {
+  const ProcessKey key{p.PID, p.CPUTimes.CreateTime};
   const bool cacheable = key.second != 0;
   if (cacheable) TakeWmiAnswer(key, cached, walk.nowMs);
   if (!cached.HaveFacts && cached.FactsRetry.Due(walk.nowMs)) {
@@ -374,7 +374,7 @@ void TProcessSnapshot::SecondPhase(TCacheEntry& cached, TWalkContext& walk, TPro
   if (cached.Facts.NameFromImage && !cached.Facts.Remote) {
     ApplyFileFacts(p, files_.Get(p.ImageName, Options.DefaultImageIndex));
   } else if (cached.Facts.NameFromImage) {
-    const TImageFileFacts* facts = remoteFiles_.Get(p.ImageName, Options.DefaultImageIndex);
+    const ImageFileFacts* facts = remoteFiles_.Get(p.ImageName, Options.DefaultImageIndex);
     if (facts) ApplyFileFacts(p, *facts);
   }
   if (!walk.haveCounters) {
@@ -383,12 +383,12 @@ void TProcessSnapshot::SecondPhase(TCacheEntry& cached, TWalkContext& walk, TPro
   }
 }
 
-void TProcessSnapshot::TakeWmiAnswer(const TKey& key, TCacheEntry& cached, uint64_t nowMs) {
-  TWmiProcessTexts texts;
+void ProcessSnapshot::TakeWmiAnswer(const ProcessKey& key, CacheEntry& cached, uint64_t nowMs) {
+  WmiProcessTexts texts;
   if (wmi_->Take(key, texts)) MergeWmi(cached, texts, nowMs);
 }
 
-void TProcessSnapshot::MergeWmi(TCacheEntry& cached, const TWmiProcessTexts& texts, uint64_t nowMs) {
+void ProcessSnapshot::MergeWmi(CacheEntry& cached, const WmiProcessTexts& texts, uint64_t nowMs) {
   if (!texts.Answered) {
     cached.WmiRetry.Failed(nowMs);
     return;
@@ -405,25 +405,25 @@ void TProcessSnapshot::MergeWmi(TCacheEntry& cached, const TWmiProcessTexts& tex
   }
 }
 
-void TProcessSnapshot::MergeWmiTexts(uint32_t pid, uint64_t createTime, const TWmiProcessTexts& texts) {
+void ProcessSnapshot::MergeWmiTexts(uint32_t pid, uint64_t createTime, const WmiProcessTexts& texts) {
   const auto it = cache_.find({pid, createTime});
   if (it != cache_.end()) MergeWmi(it->second, texts, ::GetTickCount64());
 }
 
-TProcessSnapshot::TProcessSnapshot()
-    : names_(std::make_unique<TAccountNames>()), wmi_(std::make_shared<TWmiProcessReader>()) {
+ProcessSnapshot::ProcessSnapshot()
+    : names_(std::make_unique<AccountNames>()), wmi_(std::make_shared<WmiProcessReader>()) {
   SeedOwnAccount(*names_);
 }
 
-void TProcessSnapshot::SetAccountLookup(TSidLookupFn lookup) {
-  names_ = std::make_unique<TAccountNames>(std::move(lookup));
+void ProcessSnapshot::SetAccountLookup(SidLookupFn lookup) {
+  names_ = std::make_unique<AccountNames>(std::move(lookup));
 }
 
-void TProcessSnapshot::SetWmiQuery(TWmiProcessQuery query) {
-  wmi_ = std::make_shared<TWmiProcessReader>(std::move(query));
+void ProcessSnapshot::SetWmiQuery(WmiProcessQuery query) {
+  wmi_ = std::make_shared<WmiProcessReader>(std::move(query));
 }
 
-bool TProcessSnapshot::WaitForLookups(DWORD boundMs) const {
+bool ProcessSnapshot::WaitForLookups(DWORD boundMs) const {
   const ULONGLONG start = ::GetTickCount64();
   if (!names_->WaitIdle(boundMs)) return false;
   while (wmi_->Pending() > 0) {
@@ -433,32 +433,32 @@ bool TProcessSnapshot::WaitForLookups(DWORD boundMs) const {
   return true;
 }
 
-void TProcessSnapshot::Walk(const TProcesses& sessionProcesses, const TRowSink& sink, const TLogFn& log) {
-  if (!Options.UseCache) cache_.clear(), files_ = TImageFileCache();
+void ProcessSnapshot::Walk(const ProcessRecords& sessionProcesses, const RowSink& sink, const LogFn& log) {
+  if (!Options.UseCache) cache_.clear(), files_ = ImageFileCache();
   windows_.Enumerate();
-  const std::vector<TProcessListEntry> entries = sourceForced_ ? list_.Read(forcedSource_) : list_.Read();
+  const std::vector<ProcessListEntry> entries = sourceForced_ ? list_.Read(forcedSource_) : list_.Read();
   ++walkNumber_;
-  TWalkContext walk{sessionProcesses, log};
-  walk.haveCounters = list_.LastSource() == TProcessListSource::Native;
+  WalkContext walk{sessionProcesses, log};
+  walk.haveCounters = list_.LastSource() == ProcessListSource::Native;
 
-  for (const TProcessListEntry& entry : entries) {
+  for (const ProcessListEntry& entry : entries) {
     walk.process.reset();
     // Without a creation time a PID alone is no identity: such a process is read afresh each time.
-    TCacheEntry uncached;
-    const TKey key{entry.PID, entry.CPUTimes.CreateTime};
+    CacheEntry uncached;
+    const ProcessKey key{entry.PID, entry.CPUTimes.CreateTime};
     const bool cacheable = entry.CPUTimes.CreateTime != 0;
-    TCacheEntry& cached = cacheable ? cache_[key] : uncached;
+    CacheEntry& cached = cacheable ? cache_[key] : uncached;
     cached.SeenInWalk = walkNumber_;
 
-    TProcessRecord r;
+    ProcessRecord r;
     FirstPhase(entry, cached, walk, r);
-    TProcessRecord* row = sink ? sink(r) : nullptr;
-    if (row && row->IsAccesible) SecondPhase(cached, walk, *row);
+    ProcessRecord* row = sink ? sink(r) : nullptr;
+    if (row && row->IsAccessible) SecondPhase(cached, walk, *row);
   }
   walk.process.reset();
   // What belongs to processes and files that are gone would only pile up.
   std::erase_if(cache_, [this](const auto& entry) { return entry.second.SeenInWalk != walkNumber_; });
-  wmi_->Retain([this](const TKey& key) { return cache_.count(key) > 0; });
+  wmi_->Retain([this](const ProcessKey& key) { return cache_.count(key) > 0; });
   files_.DropUnused();
   remoteFiles_.DropUnused();
   probe_.ForgetUnasked();
@@ -466,16 +466,16 @@ void TProcessSnapshot::Walk(const TProcesses& sessionProcesses, const TRowSink& 
   wantsSessionProcesses_ = walk.wantsSessionProcesses || !walk.haveCounters;
 }
 
-TCommandLineState TProcessSnapshot::CompleteCommandLine(TProcessRecord& r) {
-  const TKey key{r.PID, r.CPUTimes.CreateTime};
+CommandLineState ProcessSnapshot::CompleteCommandLine(ProcessRecord& r) {
+  const ProcessKey key{r.PID, r.CPUTimes.CreateTime};
   const auto it = cache_.find(key);
-  TCacheEntry uncached;
-  TCacheEntry& cached = it != cache_.end() ? it->second : uncached;
+  CacheEntry uncached;
+  CacheEntry& cached = it != cache_.end() ? it->second : uncached;
   const uint64_t now = ::GetTickCount64();
   if (it != cache_.end()) TakeWmiAnswer(key, cached, now);
-  if (!cached.HaveCommandLine && r.IsAccesible && cached.CommandLineRetry.Due(now)) {
+  if (!cached.HaveCommandLine && r.IsAccessible && cached.CommandLineRetry.Due(now)) {
     win::UniqueHandle process(OpenForWork(r.PID));
-    TProcessParameters params;
+    ProcessParameters params;
     if (process && Reads.Parameters(process.get(), params) && !params.CommandLine.empty()) {
       cached.CommandLine = params.CommandLine;
       cached.HaveCommandLine = true;
@@ -484,30 +484,30 @@ TCommandLineState TProcessSnapshot::CompleteCommandLine(TProcessRecord& r) {
     }
   }
   r.CommandLine = cached.CommandLine;
-  if (cached.HaveCommandLine) return TCommandLineState::Known;
-  if (r.IsAccesible && !cached.WmiAnswered && cached.WmiRetry.Due(now)) return TCommandLineState::AskWmi;
-  return TCommandLineState::Unknown;
+  if (cached.HaveCommandLine) return CommandLineState::Known;
+  if (r.IsAccessible && !cached.WmiAnswered && cached.WmiRetry.Due(now)) return CommandLineState::AskWmi;
+  return CommandLineState::Unknown;
 }
 
-void TProcessSnapshot::ApplyArrivedLookups(TProcessRecord& r, bool shown) {
-  const TKey key{r.PID, r.CPUTimes.CreateTime};
+void ProcessSnapshot::ApplyArrivedLookups(ProcessRecord& r, bool shown) {
+  const ProcessKey key{r.PID, r.CPUTimes.CreateTime};
   const auto it = cache_.find(key);
   if (it == cache_.end()) return;
-  TCacheEntry& cached = it->second;
+  CacheEntry& cached = it->second;
   const uint64_t now = ::GetTickCount64();
   if (cached.HaveOwnerSid && IsBlank(r.Username) && names_->Get(cached.OwnerSid, now, r.Username, r.Domain)) {
     ApplyWellKnownOwner(r);
     r.System = IsSystemProcess(r);
   }
   TakeWmiAnswer(key, cached, now);
-  if (shown && r.IsAccesible && r.ImageName.empty()) ApplyStaticFacts(r, cached.Facts);
+  if (shown && r.IsAccessible && r.ImageName.empty()) ApplyStaticFacts(r, cached.Facts);
 }
 
-TProcesses TProcessSnapshot::Snapshot(const std::function<bool(const TProcessRecord&)>& show) {
+ProcessRecords ProcessSnapshot::Snapshot(const std::function<bool(const ProcessRecord&)>& show) {
   constexpr DWORD kLookupBoundMs = 5000, kWmiBoundMs = 15000;
-  TProcesses rows;
+  ProcessRecords rows;
   std::vector<size_t> shown;
-  Walk({}, [&](const TProcessRecord& r) -> TProcessRecord* {
+  Walk({}, [&](const ProcessRecord& r) -> ProcessRecord* {
     rows.push_back(r);
     if (show && !show(r)) return nullptr;
     shown.push_back(rows.size() - 1);
@@ -523,8 +523,8 @@ TProcesses TProcessSnapshot::Snapshot(const std::function<bool(const TProcessRec
   // One deadline for all the rows that only WMI can complete.
   const ULONGLONG deadline = ::GetTickCount64() + kWmiBoundMs;
   for (const size_t i : shown) {
-    TProcessRecord& r = rows[i];
-    if (!r.IsAccesible || CompleteCommandLine(r) != TCommandLineState::AskWmi) continue;
+    ProcessRecord& r = rows[i];
+    if (!r.IsAccessible || CompleteCommandLine(r) != CommandLineState::AskWmi) continue;
     const ULONGLONG now = ::GetTickCount64();
     if (now >= deadline) break;
     MergeWmiTexts(r.PID, r.CPUTimes.CreateTime, wmi_->Ask(r.PID, static_cast<DWORD>(deadline - now)));

@@ -8,7 +8,7 @@
 
 namespace vantrel {
 
-struct TResponsivenessProbe::State {
+struct ResponsivenessProbe::State {
   struct Entry {
     uint64_t window = 0;
     bool open = false;       // a question is queued or being asked
@@ -31,7 +31,7 @@ struct TResponsivenessProbe::State {
 
 namespace {
 
-using State = TResponsivenessProbe::State;
+using State = ResponsivenessProbe::State;
 
 // Answers questions until the probe goes. Owns a share of the state, so it never outlives what it writes.
 void AnswerQuestions(std::shared_ptr<State> state) {
@@ -64,12 +64,12 @@ void AnswerQuestions(std::shared_ptr<State> state) {
 
 }  // namespace
 
-TResponsivenessProbe::TResponsivenessProbe(UINT timeoutMs, int maxWorkers) : state_(std::make_shared<State>()) {
+ResponsivenessProbe::ResponsivenessProbe(UINT timeoutMs, int maxWorkers) : state_(std::make_shared<State>()) {
   state_->timeoutMs = timeoutMs;
   state_->maxWorkers = maxWorkers < 1 ? 1 : maxWorkers;
 }
 
-TResponsivenessProbe::~TResponsivenessProbe() {
+ResponsivenessProbe::~ResponsivenessProbe() {
   {
     std::lock_guard lock(state_->mutex);
     state_->stopping = true;
@@ -78,7 +78,7 @@ TResponsivenessProbe::~TResponsivenessProbe() {
   state_->wake.notify_all();
 }
 
-bool TResponsivenessProbe::IsResponding(uint32_t pid, uint64_t window) const {
+bool ResponsivenessProbe::IsResponding(uint32_t pid, uint64_t window) const {
   if (window == 0) return true;
   std::lock_guard lock(state_->mutex);
   const auto it = state_->entries.find(pid);
@@ -88,7 +88,7 @@ bool TResponsivenessProbe::IsResponding(uint32_t pid, uint64_t window) const {
   return !e.answered || e.responding;
 }
 
-void TResponsivenessProbe::Ask(uint32_t pid, uint64_t window) {
+void ResponsivenessProbe::Ask(uint32_t pid, uint64_t window) {
   if (window == 0) return;
   bool startWorker = false;
   {
@@ -120,7 +120,7 @@ void TResponsivenessProbe::Ask(uint32_t pid, uint64_t window) {
   }
 }
 
-void TResponsivenessProbe::ForgetUnasked() {
+void ResponsivenessProbe::ForgetUnasked() {
   std::lock_guard lock(state_->mutex);
   for (auto it = state_->entries.begin(); it != state_->entries.end();) {
     if (!it->second.askedSinceForget && !it->second.open) {
@@ -132,13 +132,13 @@ void TResponsivenessProbe::ForgetUnasked() {
   }
 }
 
-bool TResponsivenessProbe::QuestionOpen(uint32_t pid) const {
+bool ResponsivenessProbe::QuestionOpen(uint32_t pid) const {
   std::lock_guard lock(state_->mutex);
   const auto it = state_->entries.find(pid);
   return it != state_->entries.end() && it->second.open;
 }
 
-int TResponsivenessProbe::Workers() const {
+int ResponsivenessProbe::Workers() const {
   std::lock_guard lock(state_->mutex);
   return state_->workers;
 }

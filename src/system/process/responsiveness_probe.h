@@ -14,13 +14,13 @@ namespace vantrel {
 // process shows at the next refresh.
 inline constexpr UINT kRespondTimeoutMs = 500;
 
-class TResponsivenessProbe {
+class ResponsivenessProbe {
  public:
-  explicit TResponsivenessProbe(UINT timeoutMs = kRespondTimeoutMs, int maxWorkers = 4);
+  explicit ResponsivenessProbe(UINT timeoutMs = kRespondTimeoutMs, int maxWorkers = 4);
   // Workers still waiting on a window finish on their own within the time-out; they share the state they write.
-  ~TResponsivenessProbe();
-  TResponsivenessProbe(const TResponsivenessProbe&) = delete;
-  TResponsivenessProbe& operator=(const TResponsivenessProbe&) = delete;
+  ~ResponsivenessProbe();
+  ResponsivenessProbe(const ResponsivenessProbe&) = delete;
+  ResponsivenessProbe& operator=(const ResponsivenessProbe&) = delete;
 
   // The latest answer for the process's candidate window: true before any answer, false while a question has been
   // open longer than the time-out. A process without a window (0) always responds.

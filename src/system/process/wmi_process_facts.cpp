@@ -9,11 +9,11 @@
 
 namespace vantrel {
 
-TWmiProcessTexts QueryWin32Process(TWmiWorker::Session& session, uint32_t pid) {
-  TWmiProcessTexts texts;
-  TWmiConnection* wmi = session.Connection();
+WmiProcessTexts QueryWin32Process(WmiWorker::Session& session, uint32_t pid) {
+  WmiProcessTexts texts;
+  WmiConnection* wmi = session.Connection();
   if (!wmi) return texts;
-  TInstances instances;
+  WmiInstances instances;
   try {
     const int count = wmi->Command(L"select * from Win32_Process where ProcessId=" + std::to_wstring(pid), instances);
     texts.Answered = count >= 0;
@@ -21,36 +21,36 @@ TWmiProcessTexts QueryWin32Process(TWmiWorker::Session& session, uint32_t pid) {
       texts.CommandLine = WmiTextOrEmpty(GetInstancePropValue(instances, L"CommandLine", 0, 0));
       texts.ExecutablePath = WmiTextOrEmpty(GetInstancePropValue(instances, L"ExecutablePath", 0, 0));
     }
-  } catch (const TWmiError&) {
+  } catch (const WmiError&) {
     texts.Answered = false;  // asked again later
   }
   return texts;
 }
 
-struct TWmiProcessReader::State {
+struct WmiProcessReader::State {
   struct Entry {
     bool open = false;
     bool arrived = false;
-    TWmiProcessTexts texts;
+    WmiProcessTexts texts;
   };
   mutable std::mutex mutex;
-  std::map<TKey, Entry> entries;
+  std::map<ProcessKey, Entry> entries;
 };
 
 // One question waited for by its asker; the worker may answer after the asker gave up.
 namespace {
-struct TWaitedAnswer {
+struct WaitedAnswer {
   std::mutex mutex;
   std::condition_variable done;
   bool arrived = false;
-  TWmiProcessTexts texts;
+  WmiProcessTexts texts;
 };
 }  // namespace
 
-TWmiProcessReader::TWmiProcessReader(TWmiProcessQuery query)
+WmiProcessReader::WmiProcessReader(WmiProcessQuery query)
     : query_(std::move(query)), state_(std::make_shared<State>()) {}
 
-void TWmiProcessReader::Request(const TKey& key) {
+void WmiProcessReader::Request(const ProcessKey& key) {
   {
     std::lock_guard lock(state_->mutex);
     State::Entry& e = state_->entries[key];
@@ -58,8 +58,8 @@ void TWmiProcessReader::Request(const TKey& key) {
     e.open = true;
   }
   std::weak_ptr<State> weak = state_;
-  const bool posted = worker_.Post([weak, key, query = query_](TWmiWorker::Session& session) {
-    TWmiProcessTexts texts = query(session, key.first);
+  const bool posted = worker_.Post([weak, key, query = query_](WmiWorker::Session& session) {
+    WmiProcessTexts texts = query(session, key.first);
     if (const auto state = weak.lock()) {
       std::lock_guard lock(state->mutex);
       const auto it = state->entries.find(key);
@@ -78,7 +78,7 @@ void TWmiProcessReader::Request(const TKey& key) {
   }
 }
 
-bool TWmiProcessReader::Take(const TKey& key, TWmiProcessTexts& texts) {
+bool WmiProcessReader::Take(const ProcessKey& key, WmiProcessTexts& texts) {
   std::lock_guard lock(state_->mutex);
   const auto it = state_->entries.find(key);
   if (it == state_->entries.end() || !it->second.arrived) return false;
@@ -87,16 +87,16 @@ bool TWmiProcessReader::Take(const TKey& key, TWmiProcessTexts& texts) {
   return true;
 }
 
-bool TWmiProcessReader::Open(const TKey& key) const {
+bool WmiProcessReader::Open(const ProcessKey& key) const {
   std::lock_guard lock(state_->mutex);
   const auto it = state_->entries.find(key);
   return it != state_->entries.end() && it->second.open;
 }
 
-TWmiProcessTexts TWmiProcessReader::Ask(uint32_t pid, DWORD boundMs) {
-  const auto answer = std::make_shared<TWaitedAnswer>();
-  const bool posted = worker_.Post([answer, pid, query = query_](TWmiWorker::Session& session) {
-    TWmiProcessTexts texts = query(session, pid);
+WmiProcessTexts WmiProcessReader::Ask(uint32_t pid, DWORD boundMs) {
+  const auto answer = std::make_shared<WaitedAnswer>();
+  const bool posted = worker_.Post([answer, pid, query = query_](WmiWorker::Session& session) {
+    WmiProcessTexts texts = query(session, pid);
     std::lock_guard lock(answer->mutex);
     answer->texts = std::move(texts);
     answer->arrived = true;
@@ -108,7 +108,7 @@ TWmiProcessTexts TWmiProcessReader::Ask(uint32_t pid, DWORD boundMs) {
   return answer->texts;
 }
 
-void TWmiProcessReader::Retain(const std::function<bool(const TKey&)>& keep) {
+void WmiProcessReader::Retain(const std::function<bool(const ProcessKey&)>& keep) {
   std::lock_guard lock(state_->mutex);
   std::erase_if(state_->entries, [&](const auto& entry) { return !keep(entry.first); });
 }

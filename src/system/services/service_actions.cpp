@@ -10,17 +10,17 @@ namespace {
 
 using win::UniqueScHandle;
 
-TServiceOutcome Failed(DWORD error) { return TServiceOutcome{false, error}; }
-TServiceOutcome FailedNow() { return Failed(::GetLastError()); }
+ServiceOutcome Failed(DWORD error) { return ServiceOutcome{false, error}; }
+ServiceOutcome FailedNow() { return Failed(::GetLastError()); }
 
 // The manager and the service, each opened with what the action needs; the error of the open that failed.
-struct TOpenedService {
+struct OpenedService {
   UniqueScHandle manager, service;
   DWORD error = 0;
 };
 
-TOpenedService Open(const std::wstring& name, DWORD access) {
-  TOpenedService o;
+OpenedService Open(const std::wstring& name, DWORD access) {
+  OpenedService o;
   o.manager.reset(::OpenSCManagerW(nullptr, nullptr, SC_MANAGER_CONNECT));
   if (!o.manager) {
     o.error = ::GetLastError();
@@ -31,10 +31,10 @@ TOpenedService Open(const std::wstring& name, DWORD access) {
   return o;
 }
 
-TServiceOutcome Control(SC_HANDLE service, DWORD control) {
+ServiceOutcome Control(SC_HANDLE service, DWORD control) {
   SERVICE_STATUS status{};
   if (!::ControlService(service, control, &status)) return FailedNow();
-  return TServiceOutcome{true, 0};
+  return ServiceOutcome{true, 0};
 }
 
 DWORD RefusalFor(DWORD state, DWORD whenStopped, DWORD whenRunning) {
@@ -45,21 +45,21 @@ DWORD RefusalFor(DWORD state, DWORD whenStopped, DWORD whenRunning) {
 
 }  // namespace
 
-TServiceOutcome StartOrContinueService(const std::wstring& name) {
-  TOpenedService o = Open(name, SERVICE_START | SERVICE_PAUSE_CONTINUE | SERVICE_QUERY_STATUS);
+ServiceOutcome StartOrContinueService(const std::wstring& name) {
+  OpenedService o = Open(name, SERVICE_START | SERVICE_PAUSE_CONTINUE | SERVICE_QUERY_STATUS);
   if (!o.service) return Failed(o.error);
   SERVICE_STATUS status{};
   if (!::QueryServiceStatus(o.service.get(), &status)) return FailedNow();
   if (status.dwCurrentState == SERVICE_STOPPED) {
     if (!::StartServiceW(o.service.get(), 0, nullptr)) return FailedNow();
-    return TServiceOutcome{true, 0};
+    return ServiceOutcome{true, 0};
   }
   if (status.dwCurrentState == SERVICE_PAUSED) return Control(o.service.get(), SERVICE_CONTROL_CONTINUE);
   return Failed(RefusalFor(status.dwCurrentState, ERROR_INVALID_SERVICE_CONTROL, ERROR_SERVICE_ALREADY_RUNNING));
 }
 
-TServiceOutcome StopService(const std::wstring& name) {
-  TOpenedService o = Open(name, SERVICE_STOP | SERVICE_QUERY_STATUS);
+ServiceOutcome StopService(const std::wstring& name) {
+  OpenedService o = Open(name, SERVICE_STOP | SERVICE_QUERY_STATUS);
   if (!o.service) return Failed(o.error);
   SERVICE_STATUS status{};
   if (!::QueryServiceStatus(o.service.get(), &status)) return FailedNow();
@@ -68,8 +68,8 @@ TServiceOutcome StopService(const std::wstring& name) {
   return Failed(RefusalFor(status.dwCurrentState, ERROR_SERVICE_NOT_ACTIVE, ERROR_INVALID_SERVICE_CONTROL));
 }
 
-TServiceOutcome PauseService(const std::wstring& name) {
-  TOpenedService o = Open(name, SERVICE_PAUSE_CONTINUE | SERVICE_QUERY_STATUS);
+ServiceOutcome PauseService(const std::wstring& name) {
+  OpenedService o = Open(name, SERVICE_PAUSE_CONTINUE | SERVICE_QUERY_STATUS);
   if (!o.service) return Failed(o.error);
   SERVICE_STATUS status{};
   if (!::QueryServiceStatus(o.service.get(), &status)) return FailedNow();
@@ -77,15 +77,15 @@ TServiceOutcome PauseService(const std::wstring& name) {
   return Failed(RefusalFor(status.dwCurrentState, ERROR_SERVICE_NOT_ACTIVE, ERROR_INVALID_SERVICE_CONTROL));
 }
 
-TServiceOutcome UninstallService(const std::wstring& name) {
-  TOpenedService o = Open(name, DELETE);
+ServiceOutcome UninstallService(const std::wstring& name) {
+  OpenedService o = Open(name, DELETE);
   if (!o.service) return Failed(o.error);
   if (!::DeleteService(o.service.get())) return FailedNow();
-  return TServiceOutcome{true, 0};
+  return ServiceOutcome{true, 0};
 }
 
 int32_t QueryServiceState(const std::wstring& name) {
-  TOpenedService o = Open(name, SERVICE_QUERY_STATUS);
+  OpenedService o = Open(name, SERVICE_QUERY_STATUS);
   SERVICE_STATUS status{};
   if (!o.service || !::QueryServiceStatus(o.service.get(), &status)) return 0;
   return static_cast<int32_t>(status.dwCurrentState);

@@ -8,22 +8,22 @@
 
 namespace vantrel {
 
-struct TServiceOutcome {
+struct ServiceOutcome {
   bool Ok = false;
   DWORD Error = 0;  // the error of the call that failed, or the refusal's code when the state did not allow it
 };
 
 // A stopped service is started, a paused one continued; other states are refused (already running:
 // ERROR_SERVICE_ALREADY_RUNNING; pending: ERROR_INVALID_SERVICE_CONTROL).
-TServiceOutcome StartOrContinueService(const std::wstring& name);
+ServiceOutcome StartOrContinueService(const std::wstring& name);
 // A running or paused service is sent the stop control; stopped: ERROR_SERVICE_NOT_ACTIVE; pending:
 // ERROR_INVALID_SERVICE_CONTROL.
-TServiceOutcome StopService(const std::wstring& name);
+ServiceOutcome StopService(const std::wstring& name);
 // A running service is sent the pause control; stopped: ERROR_SERVICE_NOT_ACTIVE; otherwise
 // ERROR_INVALID_SERVICE_CONTROL. A service that does not accept pausing fails with the manager's own error.
-TServiceOutcome PauseService(const std::wstring& name);
+ServiceOutcome PauseService(const std::wstring& name);
 // Marks the service for deletion.
-TServiceOutcome UninstallService(const std::wstring& name);
+ServiceOutcome UninstallService(const std::wstring& name);
 
 // The service's current state (1 stopped .. 7 paused), or 0 when it cannot be read.
 int32_t QueryServiceState(const std::wstring& name);

@@ -32,20 +32,20 @@ constexpr size_t kServicesPerWorker = 32;
 
 // What one read learns once: the environment for command lines; the executables' facts come from the reader's
 // cache, as many services share one executable.
-class TReadContext {
+class ReadContext {
  public:
-  explicit TReadContext(const TServiceReadOptions& options) : options_(options), env_(GetEnvironmentList()) {}
+  explicit ReadContext(const ServiceReadOptions& options) : options_(options), env_(GetEnvironmentList()) {}
 
   std::wstring ImageOf(const std::wstring& cmdLine) const {
     return vantrel::ExtractFileFromCommandLine(cmdLine, env_, FileExists);
   }
-  const TServiceReadOptions& options() const { return options_; }
+  const ServiceReadOptions& options() const { return options_; }
 
   // For a single service's configuration.
   std::vector<uint64_t> configBuffer = std::vector<uint64_t>(kConfigBufferBytes / sizeof(uint64_t));
 
  private:
-  const TServiceReadOptions& options_;
+  const ServiceReadOptions& options_;
   std::vector<std::wstring> env_;
 };
 
@@ -79,7 +79,7 @@ const QUERY_SERVICE_CONFIGW* QueryConfig(SC_HANDLE service, std::vector<uint64_t
 
 // The configuration through a handle of its own; false when it cannot be read (the row keeps the enumeration's
 // values). Safe to run for several services at once.
-bool ReadConfig(SC_HANDLE manager, TServiceRecord& r, std::vector<uint64_t>& buffer) {
+bool ReadConfig(SC_HANDLE manager, ServiceRecord& r, std::vector<uint64_t>& buffer) {
   UniqueScHandle service(::OpenServiceW(manager, r.Name.c_str(), SERVICE_QUERY_CONFIG));
   if (!service) return false;
   const uint8_t* end = nullptr;
@@ -98,13 +98,13 @@ bool ReadConfig(SC_HANDLE manager, TServiceRecord& r, std::vector<uint64_t>& buf
 
 // The executable behind the command line and its facts, once the configuration was read. The caller holds the
 // cache's lock.
-void FillImage(TServiceRecord& r, TReadContext& context, TImageFileCache& files) {
-  const TServiceReadOptions& options = context.options();
+void FillImage(ServiceRecord& r, ReadContext& context, ImageFileCache& files) {
+  const ServiceReadOptions& options = context.options();
   r.ImageName = context.ImageOf(r.CmdLine);
-  r._ImageIndex = options.DefaultImageIndex;
+  r.ImageIndexValue = options.DefaultImageIndex;
   if (r.ImageName.empty() || !options.ReadFileFacts) return;
-  const TImageFileFacts& f = files.Get(r.ImageName, options.DefaultImageIndex);
-  r._ImageIndex = f.ImageIndex;
+  const ImageFileFacts& f = files.Get(r.ImageName, options.DefaultImageIndex);
+  r.ImageIndexValue = f.ImageIndex;
   r.Desc = f.Desc;
   r.Company = f.Company;
   r.Version = f.Version;
@@ -114,7 +114,7 @@ void FillImage(TServiceRecord& r, TReadContext& context, TImageFileCache& files)
 
 // Each configuration is a round trip to the manager, which answers several at once: a few workers share the
 // list. The records are filled in place; the flags say which configurations were read.
-std::vector<char> ReadConfigs(SC_HANDLE manager, TServiceRecords& records) {
+std::vector<char> ReadConfigs(SC_HANDLE manager, ServiceRecords& records) {
   std::vector<char> read(records.size(), 0);
   std::atomic<size_t> next{0};
   const auto work = [&]() noexcept {
@@ -141,7 +141,7 @@ std::vector<char> ReadConfigs(SC_HANDLE manager, TServiceRecords& records) {
 
 // Every Win32 service in the manager's order through the bounded loop; lastError is the error of the call that
 // ended it when it did not complete.
-TEnumerationEnd EnumerateServices(SC_HANDLE manager, DWORD& lastError,
+EnumerationEnd EnumerateServices(SC_HANDLE manager, DWORD& lastError,
                                   const std::function<void(const ENUM_SERVICE_STATUSW&)>& entry) {
   DWORD resume = 0;
   const auto call = [&](std::vector<uint8_t>& buffer) {
@@ -151,32 +151,32 @@ TEnumerationEnd EnumerateServices(SC_HANDLE manager, DWORD& lastError,
                                           reinterpret_cast<ENUM_SERVICE_STATUSW*>(buffer.data()),
                                           static_cast<DWORD>(buffer.size()), &needed, &returned, &resume);
     lastError = ok ? 0 : ::GetLastError();
-    return TEnumerationCall{ok != FALSE, !ok && lastError == ERROR_MORE_DATA, returned, needed, resume != from};
+    return EnumerationCall{ok != FALSE, !ok && lastError == ERROR_MORE_DATA, returned, needed, resume != from};
   };
   const auto batch = [&](const std::vector<uint8_t>& buffer, uint32_t count) {
     const auto* entries = reinterpret_cast<const ENUM_SERVICE_STATUSW*>(buffer.data());
     const size_t fits = buffer.size() / sizeof(ENUM_SERVICE_STATUSW);
     for (uint32_t i = 0; i < count && i < fits; ++i) entry(entries[i]);
   };
-  return RunBoundedEnumeration(TEnumerationLimits{}, call, batch);
+  return RunBoundedEnumeration(EnumerationLimits{}, call, batch);
 }
 
 }  // namespace
 
-TServicesRead TServicesReader::Read(const TServiceReadOptions& options) {
-  TServicesRead result;
+ServicesRead ServicesReader::Read(const ServiceReadOptions& options) {
+  ServicesRead result;
   UniqueScHandle manager(::OpenSCManagerW(nullptr, nullptr, GENERIC_READ));
   if (!manager) {
     result.Error = ::GetLastError();
     return result;
   }
   result.Opened = true;
-  TReadContext context(options);
+  ReadContext context(options);
   DWORD lastError = 0;
   result.End = EnumerateServices(manager.get(), lastError, [&](const ENUM_SERVICE_STATUSW& e) {
     const std::wstring display = TextOf(e.lpDisplayName);
     if (!ServicePassesFilter(display, options.Filter)) return;
-    TServiceRecord r;
+    ServiceRecord r;
     r.DisplayName = display;
     r.Name = TextOf(e.lpServiceName);
     r.Status = static_cast<int32_t>(e.ServiceStatus.dwCurrentState);
@@ -190,15 +190,15 @@ TServicesRead TServicesReader::Read(const TServiceReadOptions& options) {
     for (size_t i = 0; i < result.Services.size(); ++i)
       if (configRead[i]) FillImage(result.Services[i], context, files_);
     // A filtered or broken read names only some of the files: forgetting the others would re-read them soon.
-    if (options.ReadFileFacts && options.Filter.empty() && result.End == TEnumerationEnd::Complete)
+    if (options.ReadFileFacts && options.Filter.empty() && result.End == EnumerationEnd::Complete)
       files_.DropUnused();
   }
-  if (result.End != TEnumerationEnd::Complete) result.Error = lastError;
+  if (result.End != EnumerationEnd::Complete) result.Error = lastError;
   return result;
 }
 
-bool TServicesReader::ReadOne(const std::wstring& name, const TServiceReadOptions& options, TServiceRecord& record) {
-  record = TServiceRecord{};
+bool ServicesReader::ReadOne(const std::wstring& name, const ServiceReadOptions& options, ServiceRecord& record) {
+  record = ServiceRecord{};
   UniqueScHandle manager(::OpenSCManagerW(nullptr, nullptr, GENERIC_READ));
   if (!manager) return false;
   UniqueScHandle service(::OpenServiceW(manager.get(), name.c_str(), SERVICE_QUERY_STATUS));
@@ -211,7 +211,7 @@ bool TServicesReader::ReadOne(const std::wstring& name, const TServiceReadOption
   record.DisplayName = ::GetServiceDisplayNameW(manager.get(), name.c_str(), display, &size) ? display : name;
   record.Status = static_cast<int32_t>(status.dwCurrentState);
   record.Typ = status.dwServiceType;
-  TReadContext context(options);
+  ReadContext context(options);
   if (ReadConfig(manager.get(), record, context.configBuffer)) {
     const win::ComScope com;
     const std::lock_guard guard(filesLock_);
@@ -220,15 +220,15 @@ bool TServicesReader::ReadOne(const std::wstring& name, const TServiceReadOption
   return true;
 }
 
-size_t TServicesReader::CachedFiles() const {
+size_t ServicesReader::CachedFiles() const {
   const std::lock_guard guard(filesLock_);
   return files_.size();
 }
 
-TServicesRead ReadServices(const TServiceReadOptions& options) { return TServicesReader().Read(options); }
+ServicesRead ReadServices(const ServiceReadOptions& options) { return ServicesReader().Read(options); }
 
-bool ReadService(const std::wstring& name, const TServiceReadOptions& options, TServiceRecord& record) {
-  return TServicesReader().ReadOne(name, options, record);
+bool ReadService(const std::wstring& name, const ServiceReadOptions& options, ServiceRecord& record) {
+  return ServicesReader().ReadOne(name, options, record);
 }
 
 int CountServices() {
@@ -236,8 +236,8 @@ int CountServices() {
   if (!manager) return -1;
   int count = 0;
   DWORD lastError = 0;
-  const TEnumerationEnd end = EnumerateServices(manager.get(), lastError, [&](const ENUM_SERVICE_STATUSW&) { ++count; });
-  return end == TEnumerationEnd::Complete ? count : -1;
+  const EnumerationEnd end = EnumerateServices(manager.get(), lastError, [&](const ENUM_SERVICE_STATUSW&) { ++count; });
+  return end == EnumerationEnd::Complete ? count : -1;
 }
 
 }  // namespace vantrel

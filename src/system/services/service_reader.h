@@ -13,40 +13,40 @@
 
 namespace vantrel {
 
-struct TServiceReadOptions {
+struct ServiceReadOptions {
   std::wstring Filter;            // display-name prefix; empty keeps all
   int32_t DefaultImageIndex = 0;  // the stock icon when the executable gives none
   bool ReadFileFacts = true;      // icon, version texts and size of each executable
 };
 
-struct TServicesRead {
+struct ServicesRead {
   bool Opened = false;  // the manager could be opened; the list is empty otherwise
   DWORD Error = 0;      // the error of the open or of the enumeration call that ended it
-  TEnumerationEnd End = TEnumerationEnd::Failed;
-  TServiceRecords Services;  // in the order the manager returned them
+  EnumerationEnd End = EnumerationEnd::Failed;
+  ServiceRecords Services;  // in the order the manager returned them
 };
 
 // Reads the services again and again: states and configurations anew at every read, the executables' facts once
 // per file for as long as a service names that file. Safe to use from several threads.
-class TServicesReader {
+class ServicesReader {
  public:
-  explicit TServicesReader(TImageFileReader fileReader = ReadImageFileFacts) : files_(std::move(fileReader)) {}
+  explicit ServicesReader(ImageFileReader fileReader = ReadImageFileFacts) : files_(std::move(fileReader)) {}
 
   // Every Win32 service (own and shared process), with its configuration and the facts of its executable. A
   // complete read without filter forgets the files that no service named since the previous one.
-  TServicesRead Read(const TServiceReadOptions& options);
+  ServicesRead Read(const ServiceReadOptions& options);
   // One service by its key name; false when it cannot be opened or its state read.
-  bool ReadOne(const std::wstring& name, const TServiceReadOptions& options, TServiceRecord& record);
+  bool ReadOne(const std::wstring& name, const ServiceReadOptions& options, ServiceRecord& record);
   size_t CachedFiles() const;
 
  private:
   mutable std::mutex filesLock_;
-  TImageFileCache files_;
+  ImageFileCache files_;
 };
 
 // A read with a reader of its own, which keeps nothing.
-TServicesRead ReadServices(const TServiceReadOptions& options);
-bool ReadService(const std::wstring& name, const TServiceReadOptions& options, TServiceRecord& record);
+ServicesRead ReadServices(const ServiceReadOptions& options);
+bool ReadService(const std::wstring& name, const ServiceReadOptions& options, ServiceRecord& record);
 
 // The bare enumeration that the reader builds on, for comparison: the number of services, -1 on failure.
 int CountServices();

@@ -13,7 +13,7 @@ namespace vantrel {
 namespace {
 
 // Account names by SID text for one read: processes share a handful of owners, and each lookup may be slow.
-class TSidNames {
+class SidNames {
  public:
   std::wstring NameOf(PSID sid) {
     if (!sid || !::IsValidSid(sid)) return {};
@@ -33,13 +33,13 @@ class TSidNames {
 std::wstring TextOf(const wchar_t* s) { return s ? std::wstring(s) : std::wstring(); }
 
 // One query's buffer; empty when the call failed or gave no buffer.
-struct TQueried {
+struct Queried {
   bool ok = false;
   std::vector<uint8_t> bytes;
 };
 
-TQueried Query(IWtsApi& api, DWORD sessionId, WTS_INFO_CLASS infoClass) {
-  TQueried q;
+Queried Query(IWtsApi& api, DWORD sessionId, WTS_INFO_CLASS infoClass) {
+  Queried q;
   WtsMemory<wchar_t> buffer(api);
   DWORD bytes = 0;
   if (api.WTSQuerySessionInformationW(WTS_CURRENT_SERVER_HANDLE, sessionId, infoClass, buffer.put(), &bytes) &&
@@ -53,7 +53,7 @@ TQueried Query(IWtsApi& api, DWORD sessionId, WTS_INFO_CLASS infoClass) {
 
 // A text query; the field keeps its value when the query fails.
 void QueryText(IWtsApi& api, DWORD sessionId, WTS_INFO_CLASS infoClass, std::wstring& field) {
-  const TQueried q = Query(api, sessionId, infoClass);
+  const Queried q = Query(api, sessionId, infoClass);
   if (!q.ok) return;
   const auto* s = reinterpret_cast<const wchar_t*>(q.bytes.data());
   field.assign(s, wcsnlen(s, q.bytes.size() / sizeof(wchar_t)));
@@ -61,13 +61,13 @@ void QueryText(IWtsApi& api, DWORD sessionId, WTS_INFO_CLASS infoClass, std::wst
 
 template <typename T>
 bool QueryStruct(IWtsApi& api, DWORD sessionId, WTS_INFO_CLASS infoClass, T& value) {
-  const TQueried q = Query(api, sessionId, infoClass);
+  const Queried q = Query(api, sessionId, infoClass);
   if (!q.ok || q.bytes.size() < sizeof(T)) return false;
   std::memcpy(&value, q.bytes.data(), sizeof(T));
   return true;
 }
 
-void ReadClientFacts(IWtsApi& api, TSessionRecord& r) {
+void ReadClientFacts(IWtsApi& api, SessionRecord& r) {
   QueryText(api, r.ID, WTSClientName, r.ClientName);
   QueryText(api, r.ID, WTSDomainName, r.DomainName);
   DWORD build = 0;
@@ -90,17 +90,17 @@ int64_t QueryLogonTime(IWtsApi& api, DWORD sessionId) {
   return info.LogonTime.QuadPart > 0 ? info.LogonTime.QuadPart : 0;
 }
 
-void ReadBasicProcesses(IWtsApi& api, TSessionProcessesRead& result) {
+void ReadBasicProcesses(IWtsApi& api, SessionProcessesRead& result) {
   PWTS_PROCESS_INFOW processes = nullptr;
   DWORD count = 0;
   if (!api.WTSEnumerateProcessesW(WTS_CURRENT_SERVER_HANDLE, 0, 1, &processes, &count)) return;
   result.Ok = true;
-  TSidNames names;
+  SidNames names;
   if (processes) {
     result.Processes.reserve(count);
     for (DWORD i = 0; i < count; ++i) {
       const WTS_PROCESS_INFOW& e = processes[i];
-      TProcessRecord p;
+      ProcessRecord p;
       p.PID = e.ProcessId;
       p.Session = static_cast<int32_t>(e.SessionId);
       p.Name = TextOf(e.pProcessName);
@@ -113,19 +113,19 @@ void ReadBasicProcesses(IWtsApi& api, TSessionProcessesRead& result) {
 
 uint64_t Ticks(const LARGE_INTEGER& v) { return v.QuadPart > 0 ? static_cast<uint64_t>(v.QuadPart) : 0; }
 
-void ReadExtendedProcesses(IWtsApi& api, TSessionProcessesRead& result) {
+void ReadExtendedProcesses(IWtsApi& api, SessionProcessesRead& result) {
   DWORD level = 1;
   LPWSTR raw = nullptr;
   DWORD count = 0;
   if (!api.WTSEnumerateProcessesExW(WTS_CURRENT_SERVER_HANDLE, &level, kWtsAnySession, &raw, &count)) return;
   result.Ok = true;
-  TSidNames names;
-  const auto* processes = reinterpret_cast<const TWtsProcessInfoExW*>(raw);
+  SidNames names;
+  const auto* processes = reinterpret_cast<const WtsProcessInfoEx*>(raw);
   if (processes) {
     result.Processes.reserve(count);
     for (DWORD i = 0; i < count; ++i) {
-      const TWtsProcessInfoExW& e = processes[i];
-      TProcessRecord p;
+      const WtsProcessInfoEx& e = processes[i];
+      ProcessRecord p;
       p.PID = e.ProcessId;
       p.Session = static_cast<int32_t>(e.SessionId);
       p.Name = TextOf(e.pProcessName);
@@ -146,24 +146,24 @@ void ReadExtendedProcesses(IWtsApi& api, TSessionProcessesRead& result) {
 
 // Called with the thread's error cleared before the call: a failure that sets no error (a stub, a missing entry
 // point) is reported as unsupported rather than as "completed successfully".
-TSessionOutcome Outcome(BOOL ok) {
-  if (ok) return TSessionOutcome{true, 0};
+SessionOutcome Outcome(BOOL ok) {
+  if (ok) return SessionOutcome{true, 0};
   const DWORD error = ::GetLastError();
-  return TSessionOutcome{false, error ? error : static_cast<DWORD>(ERROR_NOT_SUPPORTED)};
+  return SessionOutcome{false, error ? error : static_cast<DWORD>(ERROR_NOT_SUPPORTED)};
 }
 
-TDateTime LocalNow() {
+DateTime LocalNow() {
   SYSTEMTIME t{};
   ::GetLocalTime(&t);
-  TDateTime value = 0;
-  TryEncodeDateTime(TDateTimeParts{t.wYear, t.wMonth, t.wDay, t.wHour, t.wMinute, t.wSecond, t.wMilliseconds}, value);
+  DateTime value = 0;
+  TryEncodeDateTime(DateTimeParts{t.wYear, t.wMonth, t.wDay, t.wHour, t.wMinute, t.wSecond, t.wMilliseconds}, value);
   return value;
 }
 
 }  // namespace
 
-TSessionProcessesRead ReadSessionProcesses(IWtsApi& api, bool extended) {
-  TSessionProcessesRead result;
+SessionProcessesRead ReadSessionProcesses(IWtsApi& api, bool extended) {
+  SessionProcessesRead result;
   if (extended)
     ReadExtendedProcesses(api, result);
   else
@@ -171,8 +171,8 @@ TSessionProcessesRead ReadSessionProcesses(IWtsApi& api, bool extended) {
   return result;
 }
 
-TSessionsRead ReadSessions(IWtsApi& api) {
-  TSessionsRead result;
+SessionsRead ReadSessions(IWtsApi& api) {
+  SessionsRead result;
   PWTS_SESSION_INFOW sessions = nullptr;
   DWORD count = 0;
   if (!api.WTSEnumerateSessionsW(WTS_CURRENT_SERVER_HANDLE, 0, 1, &sessions, &count)) {
@@ -182,7 +182,7 @@ TSessionsRead ReadSessions(IWtsApi& api) {
   result.Ok = true;
   if (sessions) {
     for (DWORD i = 0; i < count; ++i) {
-      TSessionRecord r;
+      SessionRecord r;
       r.ID = sessions[i].SessionId;
       r.WinSta = TextOf(sessions[i].pWinStationName);
       r.State = static_cast<int32_t>(sessions[i].State);
@@ -196,8 +196,8 @@ TSessionsRead ReadSessions(IWtsApi& api) {
   return result;
 }
 
-TSessionsSnapshot ReadSessionsSnapshot(IWtsApi& api, bool extendedProcesses) {
-  TSessionsSnapshot s;
+SessionsSnapshot ReadSessionsSnapshot(IWtsApi& api, bool extendedProcesses) {
+  SessionsSnapshot s;
   s.Processes = ReadSessionProcesses(api, extendedProcesses);
   s.Sessions = ReadSessions(api);
   ApplySessionProcesses(s.Sessions.Sessions, s.Processes.Processes);
@@ -206,9 +206,9 @@ TSessionsSnapshot ReadSessionsSnapshot(IWtsApi& api, bool extendedProcesses) {
 
 bool UseExtendedSessionProcesses(bool windows7OrLater, bool timerRunning) { return windows7OrLater && !timerRunning; }
 
-TSessionIdentity ReadSessionIdentity(IWtsApi& api, uint32_t sessionId) {
-  TSessionIdentity now;
-  const TQueried user = Query(api, sessionId, WTSUserName);
+SessionIdentity ReadSessionIdentity(IWtsApi& api, uint32_t sessionId) {
+  SessionIdentity now;
+  const Queried user = Query(api, sessionId, WTSUserName);
   if (user.ok) {
     now.UserKnown = true;
     const auto* s = reinterpret_cast<const wchar_t*>(user.bytes.data());
@@ -218,17 +218,17 @@ TSessionIdentity ReadSessionIdentity(IWtsApi& api, uint32_t sessionId) {
   return now;
 }
 
-TSessionOutcome DisconnectSession(IWtsApi& api, uint32_t sessionId) {
+SessionOutcome DisconnectSession(IWtsApi& api, uint32_t sessionId) {
   ::SetLastError(ERROR_SUCCESS);
   return Outcome(api.WTSDisconnectSession(WTS_CURRENT_SERVER_HANDLE, sessionId, TRUE));
 }
 
-TSessionOutcome LogoffSession(IWtsApi& api, uint32_t sessionId) {
+SessionOutcome LogoffSession(IWtsApi& api, uint32_t sessionId) {
   ::SetLastError(ERROR_SUCCESS);
   return Outcome(api.WTSLogoffSession(WTS_CURRENT_SERVER_HANDLE, sessionId, TRUE));
 }
 
-TSessionOutcome SendSessionMessage(IWtsApi& api, uint32_t sessionId, const std::wstring& title,
+SessionOutcome SendSessionMessage(IWtsApi& api, uint32_t sessionId, const std::wstring& title,
                                    const std::wstring& text) {
   std::wstring t = title, m = text;  // the call takes writable buffers
   DWORD response = 0;
@@ -238,7 +238,7 @@ TSessionOutcome SendSessionMessage(IWtsApi& api, uint32_t sessionId, const std::
                                      static_cast<DWORD>(m.size() * sizeof(wchar_t)), MB_OK, 0, &response, FALSE));
 }
 
-std::wstring JournalUserFor(IWtsApi& api, uint32_t sessionId, const TSessionRecords& listed) {
+std::wstring JournalUserFor(IWtsApi& api, uint32_t sessionId, const SessionRecords& listed) {
   std::wstring user;
   if (JournalUserFromSessions(listed, sessionId, user)) return user;
   if (api.WTSAvailable()) {
@@ -251,9 +251,9 @@ std::wstring JournalUserFor(IWtsApi& api, uint32_t sessionId, const TSessionReco
   return user;
 }
 
-TSesJournalRecord NewJournalEntry(IWtsApi& api, uint32_t eventCode, uint32_t sessionId,
-                                  const TSessionRecords& listed) {
-  TSesJournalRecord r;
+SessionJournalRecord NewJournalEntry(IWtsApi& api, uint32_t eventCode, uint32_t sessionId,
+                                  const SessionRecords& listed) {
+  SessionJournalRecord r;
   r.Timestamp = LocalNow();
   r.Session = static_cast<int32_t>(sessionId);
   r.SesType = SessionTypeToStr(GetSessionType());

@@ -17,58 +17,58 @@ namespace vantrel {
 // The session process list: one entry per process the terminal services report, with PID, Session, Name and the
 // owner read from the user SID (account name, else the SID text); the extended enumeration adds working sets,
 // thread and handle counts, page-file usage and CPU times. Ok is false when the enumeration failed.
-struct TSessionProcessesRead {
+struct SessionProcessesRead {
   bool Ok = false;
-  TProcesses Processes;
+  ProcessRecords Processes;
 };
-TSessionProcessesRead ReadSessionProcesses(IWtsApi& api, bool extended);
+SessionProcessesRead ReadSessionProcesses(IWtsApi& api, bool extended);
 
 // Every session, unfiltered, in the order reported, with its client facts. Ok is false when the enumeration
 // failed or the interface is missing.
-struct TSessionsRead {
+struct SessionsRead {
   bool Ok = false;
   DWORD Error = 0;
-  TSessionRecords Sessions;
+  SessionRecords Sessions;
 };
-TSessionsRead ReadSessions(IWtsApi& api);
+SessionsRead ReadSessions(IWtsApi& api);
 
 // One refresh of the sessions page: the process list first, then the sessions, then their process counts and the
 // owners a SID did not give.
-struct TSessionsSnapshot {
-  TSessionsRead Sessions;
-  TSessionProcessesRead Processes;
+struct SessionsSnapshot {
+  SessionsRead Sessions;
+  SessionProcessesRead Processes;
 };
-TSessionsSnapshot ReadSessionsSnapshot(IWtsApi& api, bool extendedProcesses);
+SessionsSnapshot ReadSessionsSnapshot(IWtsApi& api, bool extendedProcesses);
 
 // The extended process enumeration (with counters) from Windows 7 on, and only while the timer is off.
 bool UseExtendedSessionProcesses(bool windows7OrLater, bool timerRunning);
 
-struct TSessionOutcome {
+struct SessionOutcome {
   bool Ok = false;
   DWORD Error = 0;       // the error of the failed call; ERROR_NOT_SUPPORTED when it set none
   bool Changed = false;  // not acted on: the session is no longer the confirmed one
 };
 // The session's user and logon time read now.
-TSessionIdentity ReadSessionIdentity(IWtsApi& api, uint32_t sessionId);
+SessionIdentity ReadSessionIdentity(IWtsApi& api, uint32_t sessionId);
 // Runs act only when the session still is the target's (user and logon time read again just before); else an
 // outcome with Changed set, and nothing done.
 template <typename Act>
-TSessionOutcome ActOnUnchangedSession(IWtsApi& api, const TSessionTarget& target, Act act) {
-  if (!SessionUnchanged(target, ReadSessionIdentity(api, target.ID))) return TSessionOutcome{false, 0, true};
+SessionOutcome ActOnUnchangedSession(IWtsApi& api, const SessionTarget& target, Act act) {
+  if (!SessionUnchanged(target, ReadSessionIdentity(api, target.ID))) return SessionOutcome{false, 0, true};
   return act();
 }
 // Each waits for the system to finish.
-TSessionOutcome DisconnectSession(IWtsApi& api, uint32_t sessionId);
-TSessionOutcome LogoffSession(IWtsApi& api, uint32_t sessionId);
+SessionOutcome DisconnectSession(IWtsApi& api, uint32_t sessionId);
+SessionOutcome LogoffSession(IWtsApi& api, uint32_t sessionId);
 // An OK box on the session's desktop, not waited for.
-TSessionOutcome SendSessionMessage(IWtsApi& api, uint32_t sessionId, const std::wstring& title,
+SessionOutcome SendSessionMessage(IWtsApi& api, uint32_t sessionId, const std::wstring& title,
                                    const std::wstring& text);
 
 // A journal entry for a session change: now, the session, the program's own session type, the event text and the
 // user (from the listed row, else the session's client and user names when the interface is present, else the
 // logged-on user).
-TSesJournalRecord NewJournalEntry(IWtsApi& api, uint32_t eventCode, uint32_t sessionId, const TSessionRecords& listed);
+SessionJournalRecord NewJournalEntry(IWtsApi& api, uint32_t eventCode, uint32_t sessionId, const SessionRecords& listed);
 // Just the user part of that.
-std::wstring JournalUserFor(IWtsApi& api, uint32_t sessionId, const TSessionRecords& listed);
+std::wstring JournalUserFor(IWtsApi& api, uint32_t sessionId, const SessionRecords& listed);
 
 }  // namespace vantrel

@@ -17,8 +17,8 @@ std::wstring UpToNul(const wchar_t* buf, size_t size) {
 
 }  // namespace
 
-HRESULT ResolveShellLink(const std::wstring& linkFile, TShellLinkRecord& record) {
-  record = TShellLinkRecord{};
+HRESULT ResolveShellLink(const std::wstring& linkFile, ShellLinkRecord& record) {
+  record = ShellLinkRecord{};
   win::ComScope com;
   if (!com.Usable()) return com.Result();
 

@@ -16,6 +16,6 @@ inline constexpr WORD kShellLinkResolveTimeoutMs = 500;
 // failure). A failed load or Resolve leaves the record empty; a field whose call fails stays empty. The target's
 // " (x86)" form is dropped only when the target does not exist and the native form does. Initialises COM for the
 // thread when needed (a thread already in either apartment is used as it is).
-HRESULT ResolveShellLink(const std::wstring& linkFile, TShellLinkRecord& record);
+HRESULT ResolveShellLink(const std::wstring& linkFile, ShellLinkRecord& record);
 
 }  // namespace vantrel

@@ -11,14 +11,14 @@ namespace vantrel {
 namespace {
 
 // A failure is never reported with error 0, whose text would read as success.
-TSnapshotOutcome Failure(DWORD error) {
+SnapshotOutcome Failure(DWORD error) {
   if (error == 0) error = ERROR_CAN_NOT_COMPLETE;
   return {false, L"", error, SystemErrorText(error)};
 }
 
 // Writing failed: the box names the file the snapshot was meant for.
-TSnapshotOutcome WriteFailure(const std::wstring& fileName, DWORD error) {
-  TSnapshotOutcome outcome = Failure(error);
+SnapshotOutcome WriteFailure(const std::wstring& fileName, DWORD error) {
+  SnapshotOutcome outcome = Failure(error);
   outcome.ErrorText = L"File " + fileName + L" cannot be saved.\r\n" + outcome.ErrorText;
   return outcome;
 }
@@ -47,7 +47,7 @@ std::wstring FolderPrefix(const std::wstring& folder) {
 
 }  // namespace
 
-bool CaptureWindow(HWND window, TCapturedImage& image, DWORD& error) {
+bool CaptureWindow(HWND window, CapturedImage& image, DWORD& error) {
   image = {};
   RECT rect{};
   if (!::IsWindow(window) || !::GetWindowRect(window, &rect)) {
@@ -97,8 +97,8 @@ bool CaptureWindow(HWND window, TCapturedImage& image, DWORD& error) {
   return true;
 }
 
-TSnapshotOutcome SaveWindowSnapshot(HWND window, const std::wstring& folder, const SYSTEMTIME& when) {
-  TCapturedImage image;
+SnapshotOutcome SaveWindowSnapshot(HWND window, const std::wstring& folder, const SYSTEMTIME& when) {
+  CapturedImage image;
   DWORD error = 0;
   if (!CaptureWindow(window, image, error)) return Failure(error);
   std::vector<uint8_t> jpeg;
@@ -108,7 +108,7 @@ TSnapshotOutcome SaveWindowSnapshot(HWND window, const std::wstring& folder, con
     return {false, L"", ERROR_INVALID_DATA, std::wstring(encoderError.begin(), encoderError.end())};
 
   const std::wstring prefix = FolderPrefix(folder);
-  const TSnapshotTime t{when.wYear, when.wMonth, when.wDay, when.wHour, when.wMinute, when.wSecond};
+  const SnapshotTime t{when.wYear, when.wMonth, when.wDay, when.wHour, when.wMinute, when.wSecond};
   const std::wstring plainName = prefix + SnapshotBaseName(t);
   // The files are named in their extended-length form, so that a deep folder works as well as a short one.
   std::wstring longFolder;
@@ -138,7 +138,7 @@ TSnapshotOutcome SaveWindowSnapshot(HWND window, const std::wstring& folder, con
   return WriteFailure(plainName, ERROR_FILE_EXISTS);
 }
 
-TSnapshotOutcome SaveWindowSnapshot(HWND window, const std::wstring& folder) {
+SnapshotOutcome SaveWindowSnapshot(HWND window, const std::wstring& folder) {
   SYSTEMTIME now{};
   ::GetLocalTime(&now);
   return SaveWindowSnapshot(window, folder, now);

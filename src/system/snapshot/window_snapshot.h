@@ -11,15 +11,15 @@
 namespace vantrel {
 
 // 32-bit pixels (blue, green, red, unused), rows top-down.
-struct TCapturedImage {
+struct CapturedImage {
   int Width = 0, Height = 0;
   std::vector<uint8_t> Pixels;
 };
 
 // Copies the window's full rectangle from its window DC. False with the failing call's error in error.
-bool CaptureWindow(HWND window, TCapturedImage& image, DWORD& error);
+bool CaptureWindow(HWND window, CapturedImage& image, DWORD& error);
 
-struct TSnapshotOutcome {
+struct SnapshotOutcome {
   bool Saved = false;
   std::wstring FileName;  // Saved: the full path written
   DWORD Error = 0;        // not Saved: the failing call's error code
@@ -29,8 +29,8 @@ struct TSnapshotOutcome {
 
 // Captures window and writes it into folder ("" = the current directory) as QRV_yyyymmddhhnnss.jpg, "_2", "_3"
 // ... when taken; the file is written under a temporary name and renamed, so a failure leaves no file behind.
-TSnapshotOutcome SaveWindowSnapshot(HWND window, const std::wstring& folder, const SYSTEMTIME& when);
+SnapshotOutcome SaveWindowSnapshot(HWND window, const std::wstring& folder, const SYSTEMTIME& when);
 // The same at the current local time.
-TSnapshotOutcome SaveWindowSnapshot(HWND window, const std::wstring& folder = L"");
+SnapshotOutcome SaveWindowSnapshot(HWND window, const std::wstring& folder = L"");
 
 }  // namespace vantrel

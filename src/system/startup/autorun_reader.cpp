@@ -28,14 +28,14 @@ struct FindTraits {
 
 constexpr DWORD kMaxValueBytes = 1u << 20;
 
-struct TValue {
+struct RegValue {
   std::wstring Name;  // with its real length: it may hold a NUL
   DWORD Type = 0;
   std::vector<BYTE> Data;
 };
 
 // The value of that name, when it exists and is at most kMaxValueBytes; otherwise the failing call's error.
-LONG ReadValue(HKEY key, const std::wstring& name, TValue& value) {
+LONG ReadValue(HKEY key, const std::wstring& name, RegValue& value) {
   value.Name = name;
   for (int attempt = 0; attempt < 4; ++attempt) {
     DWORD size = 0;
@@ -52,16 +52,16 @@ LONG ReadValue(HKEY key, const std::wstring& name, TValue& value) {
   return ERROR_MORE_DATA;
 }
 
-class TKey {
+class OpenedKey {
  public:
   bool Open(HKEY root, const std::wstring& path) {
     return ::RegOpenKeyExW(root, path.c_str(), 0, kReadAccess, key_.put()) == ERROR_SUCCESS;
   }
-  bool Read(const std::wstring& name, TValue& value) const { return ReadValue(key_.get(), name, value) == ERROR_SUCCESS; }
+  bool Read(const std::wstring& name, RegValue& value) const { return ReadValue(key_.get(), name, value) == ERROR_SUCCESS; }
   // Every value with its name's real length and its data as enumerated, never looked up again by a name that a
   // NUL would cut short.
-  std::vector<TValue> Values() const {
-    std::vector<TValue> values;
+  std::vector<RegValue> Values() const {
+    std::vector<RegValue> values;
     DWORD count = 0, maxName = 0, maxData = 0;
     if (::RegQueryInfoKeyW(key_.get(), nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, &count, &maxName,
                            &maxData, nullptr, nullptr) != ERROR_SUCCESS)
@@ -71,7 +71,7 @@ class TKey {
     for (DWORD i = 0; i < count; ++i) {
       DWORD len = static_cast<DWORD>(name.size());
       DWORD size = static_cast<DWORD>(data.size());
-      TValue v;
+      RegValue v;
       if (::RegEnumValueW(key_.get(), i, name.data(), &len, nullptr, &v.Type, data.data(), &size) != ERROR_SUCCESS)
         continue;  // gone, or grown beyond the limit since the count was taken
       v.Name.assign(name.data(), len);
@@ -98,47 +98,47 @@ class TKey {
 };
 
 bool IsString(DWORD type) { return type == REG_SZ || type == REG_EXPAND_SZ; }
-std::wstring Text(const TValue& v) { return RegValueBytesToText(kRegSz, v.Data.data(), v.Data.size(), nullptr); }
-std::wstring AsText(const TValue& v) {
+std::wstring Text(const RegValue& v) { return RegValueBytesToText(kRegSz, v.Data.data(), v.Data.size(), nullptr); }
+std::wstring AsText(const RegValue& v) {
   return RegValueBytesToText(v.Type, v.Data.data(), v.Data.size(),
                              [](const std::wstring& s) { return ExpandEnvVars(s, true); });
 }
 
-class TScanner {
+class Scanner {
  public:
-  TScanner(const TAutorunScanOptions& options) : options_(options), list_(options.Filter) {}
+  Scanner(const AutorunScanOptions& options) : options_(options), list_(options.Filter) {}
 
   void ScanRegistryRoot(HKEY root, const std::wstring& subRoot, const std::wstring& rootName);
   void ScanStartupFolder(const std::wstring& folder);
-  TAutorunScan Finish();
+  AutorunScan Finish();
   void Log(std::wstring line) { log_.push_back(std::move(line)); }
 
  private:
-  struct TPlace {
+  struct ScanPlace {
     HKEY root;
-    TRegistryRoot rootKind;
+    RegistryRoot rootKind;
     std::wstring rootName;
     std::wstring key;  // below the root
-    TAutorunPlace place;
+    AutorunPlace place;
     std::wstring PathText() const { return rootName + L"\\" + key; }
   };
-  void AddRegistry(const TPlace& p, const std::wstring& name, const std::wstring& cmdLine,
-                   const std::wstring& regKey, const TValue* read = nullptr, TAutorunLocation location = arlRegistry,
+  void AddRegistry(const ScanPlace& p, const std::wstring& name, const std::wstring& cmdLine,
+                   const std::wstring& regKey, const RegValue* read = nullptr, AutorunLocation location = AutorunLocation::Registry,
                    const std::wstring& groupPath = L"");
-  void Add(TAutorunRecord entry, const std::wstring& imageName);
-  void ScanValues(const TPlace& p, const TKey& key, const std::wstring& regKey, bool runOnceEx);
-  void ScanBrowserHelpers(const TPlace& p, const std::wstring& subRoot);
-  void ScanWinlogon(const TPlace& p, const TKey& key);
-  void ScanNotify(const TPlace& p, const TKey& key);
-  void ScanBootExecute(const TPlace& p, const TKey& key);
+  void Add(AutorunRecord entry, const std::wstring& imageName);
+  void ScanValues(const ScanPlace& p, const OpenedKey& key, const std::wstring& regKey, bool runOnceEx);
+  void ScanBrowserHelpers(const ScanPlace& p, const std::wstring& subRoot);
+  void ScanWinlogon(const ScanPlace& p, const OpenedKey& key);
+  void ScanNotify(const ScanPlace& p, const OpenedKey& key);
+  void ScanBootExecute(const ScanPlace& p, const OpenedKey& key);
 
-  const TAutorunScanOptions& options_;
-  TAutorunListBuilder list_;
+  const AutorunScanOptions& options_;
+  AutorunListBuilder list_;
   std::vector<std::wstring> log_;
   std::wstring sysDir_ = GetSysDir();
 };
 
-void TScanner::Add(TAutorunRecord entry, const std::wstring& imageName) {
+void Scanner::Add(AutorunRecord entry, const std::wstring& imageName) {
   if (!list_.Wants(entry.Location, entry.Name)) return;
   entry.ImageName = imageName.empty() ? ExtractFileFromCommandLine(entry.CmdLine) : imageName;
   entry.ImageIndex = options_.AppIcon;
@@ -146,7 +146,7 @@ void TScanner::Add(TAutorunRecord entry, const std::wstring& imageName) {
     SHFILEINFOW info{};
     if (::SHGetFileInfoW(entry.ImageName.c_str(), 0, &info, sizeof info, SHGFI_SYSICONINDEX | SHGFI_SMALLICON))
       entry.ImageIndex = info.iIcon;
-    TVersionInfo version;
+    VersionInfo version;
     if (GetFileVerInfo(entry.ImageName, version)) {
       entry.Desc = version.Description;
       entry.Company = version.CompanyName;
@@ -158,10 +158,10 @@ void TScanner::Add(TAutorunRecord entry, const std::wstring& imageName) {
   list_.Add(std::move(entry));
 }
 
-void TScanner::AddRegistry(const TPlace& p, const std::wstring& name, const std::wstring& cmdLine,
-                           const std::wstring& regKey, const TValue* read, TAutorunLocation location,
+void Scanner::AddRegistry(const ScanPlace& p, const std::wstring& name, const std::wstring& cmdLine,
+                           const std::wstring& regKey, const RegValue* read, AutorunLocation location,
                            const std::wstring& groupPath) {
-  TAutorunRecord e;
+  AutorunRecord e;
   e.Location = location;
   e.Path = groupPath.empty() ? p.PathText() : groupPath;
   e.Name = EscapedValueName(name);
@@ -177,33 +177,33 @@ void TScanner::AddRegistry(const TPlace& p, const std::wstring& name, const std:
   Add(std::move(e), L"");
 }
 
-void TScanner::ScanValues(const TPlace& p, const TKey& key, const std::wstring& regKey, bool runOnceEx) {
-  for (const TValue& v : key.Values()) {
+void Scanner::ScanValues(const ScanPlace& p, const OpenedKey& key, const std::wstring& regKey, bool runOnceEx) {
+  for (const RegValue& v : key.Values()) {
     if (IsBlank(v.Name) || !IsString(v.Type)) continue;
     const std::wstring data = Text(v);
     AddRegistry(p, v.Name, runOnceEx ? RunOnceExCommandLine(data) : data, regKey, &v);
   }
 }
 
-void TScanner::ScanBrowserHelpers(const TPlace& p, const std::wstring& subRoot) {
-  TKey key;
+void Scanner::ScanBrowserHelpers(const ScanPlace& p, const std::wstring& subRoot) {
+  OpenedKey key;
   if (!key.Open(p.root, p.key)) return;
   for (const std::wstring& id : key.SubKeys()) {
-    TKey classKey, server;
+    OpenedKey classKey, server;
     const std::wstring classPath = subRoot + L"\\Classes\\CLSID\\" + id;
     if (!classKey.Open(p.root, classPath) || !server.Open(p.root, classPath + L"\\InprocServer32")) continue;
-    TValue serverValue, className;
+    RegValue serverValue, className;
     if (!server.Read(L"", serverValue) || serverValue.Type != REG_SZ) continue;
     std::wstring name = id;
     if (classKey.Read(L"", className) && className.Type == REG_SZ && !Text(className).empty())
       name = Text(className);
-    AddRegistry(p, name, Text(serverValue), p.key + L"\\" + id, nullptr, arlBHO, std::wstring(kBrowserHelperGroup));
+    AddRegistry(p, name, Text(serverValue), p.key + L"\\" + id, nullptr, AutorunLocation::BrowserHelper, std::wstring(kBrowserHelperGroup));
   }
 }
 
-void TScanner::ScanWinlogon(const TPlace& p, const TKey& key) {
+void Scanner::ScanWinlogon(const ScanPlace& p, const OpenedKey& key) {
   for (const wchar_t* name : {L"UserInit", L"Shell", L"GinaDLL"}) {
-    TValue v;
+    RegValue v;
     if (!key.Read(name, v) || v.Type != REG_SZ) continue;
     const std::wstring data = Text(v);
     AddRegistry(p, name, std::wstring(name) == L"GinaDLL" ? WithSystemDirectory(sysDir_, data, false) : data, p.key,
@@ -211,17 +211,17 @@ void TScanner::ScanWinlogon(const TPlace& p, const TKey& key) {
   }
 }
 
-void TScanner::ScanNotify(const TPlace& p, const TKey& key) {
+void Scanner::ScanNotify(const ScanPlace& p, const OpenedKey& key) {
   for (const std::wstring& sub : key.SubKeys()) {
-    TKey notify;
-    TValue dll;
+    OpenedKey notify;
+    RegValue dll;
     if (!notify.Open(p.root, p.key + L"\\" + sub) || !notify.Read(L"DLLName", dll)) continue;
     AddRegistry(p, sub, WithSystemDirectory(sysDir_, AsText(dll), true), p.key + L"\\" + sub);
   }
 }
 
-void TScanner::ScanBootExecute(const TPlace& p, const TKey& key) {
-  TValue v;
+void Scanner::ScanBootExecute(const ScanPlace& p, const OpenedKey& key) {
+  RegValue v;
   if (!key.Read(L"BootExecute", v)) return;
   if (v.Type != REG_MULTI_SZ && v.Type != REG_BINARY && v.Type != REG_SZ) return;
   const std::wstring first = Text(v);  // a multi-string's or binary value's first string
@@ -229,57 +229,57 @@ void TScanner::ScanBootExecute(const TPlace& p, const TKey& key) {
   AddRegistry(p, L"BootExecute", first, p.key, &v);
 }
 
-void TScanner::ScanRegistryRoot(HKEY root, const std::wstring& subRoot, const std::wstring& rootName) {
-  const TRegistryRoot kind = root == HKEY_CURRENT_USER ? TRegistryRoot::CurrentUser : TRegistryRoot::LocalMachine;
+void Scanner::ScanRegistryRoot(HKEY root, const std::wstring& subRoot, const std::wstring& rootName) {
+  const RegistryRoot kind = root == HKEY_CURRENT_USER ? RegistryRoot::CurrentUser : RegistryRoot::LocalMachine;
   const std::wstring cv = subRoot + L"\\Microsoft\\Windows\\CurrentVersion";
   const std::wstring nt = subRoot + L"\\Microsoft\\Windows NT\\CurrentVersion";
-  auto place = [&](const std::wstring& key, TAutorunPlace what) { return TPlace{root, kind, rootName, key, what}; };
+  auto place = [&](const std::wstring& key, AutorunPlace what) { return ScanPlace{root, kind, rootName, key, what}; };
 
   list_.BeginPlace();
-  ScanBrowserHelpers(place(cv + L"\\Explorer\\Browser Helper Objects", TAutorunPlace::BrowserHelper), subRoot);
+  ScanBrowserHelpers(place(cv + L"\\Explorer\\Browser Helper Objects", AutorunPlace::BrowserHelper), subRoot);
 
-  const std::pair<const wchar_t*, TAutorunPlace> runKeys[] = {{L"\\Run", TAutorunPlace::Run},
-                                                              {L"\\RunOnce", TAutorunPlace::RunOnce},
-                                                              {L"\\RunOnceEx", TAutorunPlace::RunOnceEx},
-                                                              {L"\\RunServices", TAutorunPlace::RunServices},
-                                                              {L"\\RunServicesOnce", TAutorunPlace::RunServicesOnce}};
+  const std::pair<const wchar_t*, AutorunPlace> runKeys[] = {{L"\\Run", AutorunPlace::Run},
+                                                              {L"\\RunOnce", AutorunPlace::RunOnce},
+                                                              {L"\\RunOnceEx", AutorunPlace::RunOnceEx},
+                                                              {L"\\RunServices", AutorunPlace::RunServices},
+                                                              {L"\\RunServicesOnce", AutorunPlace::RunServicesOnce}};
   for (const auto& [suffix, what] : runKeys) {
     list_.BeginPlace();
-    const TPlace p = place(cv + suffix, what);
-    TKey key;
+    const ScanPlace p = place(cv + suffix, what);
+    OpenedKey key;
     if (!key.Open(root, p.key)) continue;
-    if (what != TAutorunPlace::RunOnceEx) {
+    if (what != AutorunPlace::RunOnceEx) {
       ScanValues(p, key, p.key, false);
       continue;
     }
     for (const std::wstring& sub : key.SubKeys()) {
       if (detail::EqualsNoCase(sub, L"Depend")) continue;
-      TKey subKey;
+      OpenedKey subKey;
       if (subKey.Open(root, p.key + L"\\" + sub)) ScanValues(p, subKey, p.key + L"\\" + sub, true);
     }
   }
 
-  const std::pair<std::wstring, TAutorunPlace> others[] = {
-      {nt + L"\\Winlogon", TAutorunPlace::Winlogon},
-      {nt + L"\\Winlogon\\Notify", TAutorunPlace::WinlogonNotify},
-      {nt + L"\\Windows", TAutorunPlace::AppInitDlls},
-      {subRoot + L"\\CurrentControlSet\\Control\\Session Manager", TAutorunPlace::BootExecute}};
+  const std::pair<std::wstring, AutorunPlace> others[] = {
+      {nt + L"\\Winlogon", AutorunPlace::Winlogon},
+      {nt + L"\\Winlogon\\Notify", AutorunPlace::WinlogonNotify},
+      {nt + L"\\Windows", AutorunPlace::AppInitDlls},
+      {subRoot + L"\\CurrentControlSet\\Control\\Session Manager", AutorunPlace::BootExecute}};
   for (const auto& [path, what] : others) {
     list_.BeginPlace();
-    const TPlace p = place(path, what);
-    TKey key;
+    const ScanPlace p = place(path, what);
+    OpenedKey key;
     if (!key.Open(root, p.key)) continue;
-    if (what == TAutorunPlace::Winlogon) ScanWinlogon(p, key);
-    if (what == TAutorunPlace::WinlogonNotify) ScanNotify(p, key);
-    if (what == TAutorunPlace::BootExecute) ScanBootExecute(p, key);
-    if (what == TAutorunPlace::AppInitDlls) {
-      TValue v;
+    if (what == AutorunPlace::Winlogon) ScanWinlogon(p, key);
+    if (what == AutorunPlace::WinlogonNotify) ScanNotify(p, key);
+    if (what == AutorunPlace::BootExecute) ScanBootExecute(p, key);
+    if (what == AutorunPlace::AppInitDlls) {
+      RegValue v;
       if (key.Read(L"AppInit_DLLs", v) && !AsText(v).empty()) AddRegistry(p, L"AppInit_DLLs", AsText(v), p.key, &v);
     }
   }
 }
 
-void TScanner::ScanStartupFolder(const std::wstring& folder) {
+void Scanner::ScanStartupFolder(const std::wstring& folder) {
   list_.BeginPlace();
   if (folder.empty()) return;
   WIN32_FIND_DATAW found;
@@ -288,17 +288,17 @@ void TScanner::ScanStartupFolder(const std::wstring& folder) {
   do {
     if (found.dwFileAttributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_DEVICE)) continue;
     const std::wstring file = found.cFileName;
-    TAutorunRecord e;
-    e.Location = arlFolder;
+    AutorunRecord e;
+    e.Location = AutorunLocation::Folder;
     e.Path = folder;
     e.Name = file;
-    e.Place = TAutorunPlace::StartupFolder;
+    e.Place = AutorunPlace::StartupFolder;
     e.ReadFileSize = (uint64_t{found.nFileSizeHigh} << 32) | found.nFileSizeLow;
     e.ReadWriteTime = (uint64_t{found.ftLastWriteTime.dwHighDateTime} << 32) | found.ftLastWriteTime.dwLowDateTime;
     std::wstring image;
     if (IsShellLinkFile(file)) {
-      if (!list_.Wants(arlFolder, file)) continue;
-      TShellLinkRecord link;
+      if (!list_.Wants(AutorunLocation::Folder, file)) continue;
+      ShellLinkRecord link;
       try {
         ResolveShellLink(folder + L"\\" + file, link);
       } catch (const std::exception& ex) {
@@ -315,13 +315,13 @@ void TScanner::ScanStartupFolder(const std::wstring& folder) {
   } while (::FindNextFileW(find.get(), &found));
 }
 
-TAutorunScan TScanner::Finish() {
-  TAutorunScan scan;
+AutorunScan Scanner::Finish() {
+  AutorunScan scan;
   scan.Groups = list_.Take();
-  for (TAutorunGroup& g : scan.Groups) {
-    if (g.Group.Location == arlBHO) {
+  for (AutorunGroup& g : scan.Groups) {
+    if (g.Group.Location == AutorunLocation::BrowserHelper) {
       g.Group.ImageIndex = options_.BrowserIcon;
-    } else if (g.Group.Location == arlRegistry) {
+    } else if (g.Group.Location == AutorunLocation::Registry) {
       g.Group.ImageIndex = options_.RegistryIcon;
     } else {
       SHFILEINFOW info{};
@@ -337,7 +337,7 @@ TAutorunScan TScanner::Finish() {
 
 }  // namespace
 
-TAutorunScan ReadAutoruns(const TAutorunScanOptions& options) {
+AutorunScan ReadAutoruns(const AutorunScanOptions& options) {
   // The shell's icons and links want COM on the calling thread, which is a worker of its own.
   const HRESULT com = ::CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
   struct ComRelease {
@@ -346,7 +346,7 @@ TAutorunScan ReadAutoruns(const TAutorunScanOptions& options) {
       if (SUCCEEDED(hr)) ::CoUninitialize();
     }
   } release{com};
-  TScanner scanner(options);
+  Scanner scanner(options);
   auto guarded = [&](const wchar_t* label, auto&& scan) {
     try {
       scan();
@@ -368,12 +368,12 @@ TAutorunScan ReadAutoruns(const TAutorunScanOptions& options) {
 namespace {
 
 // Deletes the value only when it still holds what the list showed.
-void RemoveValue(const TAutorunRecord& entry, const TAutorunRemoval& removal, TAutorunRemovalOutcome& out) {
-  const HKEY root = removal.Root == TRegistryRoot::CurrentUser ? HKEY_CURRENT_USER : HKEY_LOCAL_MACHINE;
+void RemoveValue(const AutorunRecord& entry, const AutorunRemoval& removal, AutorunRemovalOutcome& out) {
+  const HKEY root = removal.Root == RegistryRoot::CurrentUser ? HKEY_CURRENT_USER : HKEY_LOCAL_MACHINE;
   win::UniqueRegKey key;
   LONG rc = ::RegOpenKeyExW(root, removal.Key.c_str(), 0, KEY_QUERY_VALUE | KEY_SET_VALUE | KEY_WOW64_64KEY,
                             key.put());
-  TValue now;
+  RegValue now;
   if (rc == ERROR_SUCCESS) rc = ReadValue(key.get(), removal.Value, now);
   if (rc == ERROR_SUCCESS && (now.Type != entry.ReadType || now.Data != entry.ReadData)) {
     out.Changed = true;
@@ -386,7 +386,7 @@ void RemoveValue(const TAutorunRecord& entry, const TAutorunRemoval& removal, TA
 
 // Opens the file itself (never through a link), compares it with what the list showed and deletes it through the
 // same handle, so that no other file can take its place in between.
-void RemoveFile(const TAutorunRecord& entry, const TAutorunRemoval& removal, TAutorunRemovalOutcome& out) {
+void RemoveFile(const AutorunRecord& entry, const AutorunRemoval& removal, AutorunRemovalOutcome& out) {
   win::UniqueFileHandle file(::CreateFileW(removal.File.c_str(), DELETE | FILE_READ_ATTRIBUTES, FILE_SHARE_READ, nullptr,
                                        OPEN_EXISTING, FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
   if (!file) {
@@ -411,14 +411,14 @@ void RemoveFile(const TAutorunRecord& entry, const TAutorunRemoval& removal, TAu
 
 }  // namespace
 
-std::vector<TAutorunRemovalOutcome> RemoveAutoruns(const std::vector<TAutorunRecord>& entries) {
-  std::vector<TAutorunRemovalOutcome> outcomes;
-  for (const TAutorunRecord& entry : entries) {
-    TAutorunRemovalOutcome out;
+std::vector<AutorunRemovalOutcome> RemoveAutoruns(const std::vector<AutorunRecord>& entries) {
+  std::vector<AutorunRemovalOutcome> outcomes;
+  for (const AutorunRecord& entry : entries) {
+    AutorunRemovalOutcome out;
     out.Name = entry.Name;
-    const std::optional<TAutorunRemoval> removal = AutorunRemovalFor(entry);
+    const std::optional<AutorunRemoval> removal = AutorunRemovalFor(entry);
     if (!removal) out.Error = ERROR_ACCESS_DENIED;
-    else if (removal->Location == arlFolder) RemoveFile(entry, *removal, out);
+    else if (removal->Location == AutorunLocation::Folder) RemoveFile(entry, *removal, out);
     else RemoveValue(entry, *removal, out);
     outcomes.push_back(std::move(out));
   }

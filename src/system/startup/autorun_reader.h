@@ -11,7 +11,7 @@
 
 namespace vantrel {
 
-struct TAutorunScanOptions {
+struct AutorunScanOptions {
   std::wstring Filter;
   // Icon indexes in the system image list: the default of an entry, registry groups, the browser-helper group.
   int AppIcon = 0;
@@ -21,16 +21,16 @@ struct TAutorunScanOptions {
   bool ReadFileDetails = true;
 };
 
-struct TAutorunScan {
-  std::vector<TAutorunGroup> Groups;      // the browser-helper group first
+struct AutorunScan {
+  std::vector<AutorunGroup> Groups;      // the browser-helper group first
   std::vector<std::wstring> LogLines;      // "RefreshAutoruns[...]: ...", "ResolveLink[...]: ..."
 };
 
 // HKLM\System, HKLM\Software (64-bit view), HKLM\Software\Wow6432Node (the 32-bit view), HKCU\Software, then the
 // common and the user's startup folders. Every key is opened read-only in the 64-bit view.
-TAutorunScan ReadAutoruns(const TAutorunScanOptions& options);
+AutorunScan ReadAutoruns(const AutorunScanOptions& options);
 
-struct TAutorunRemovalOutcome {
+struct AutorunRemovalOutcome {
   std::wstring Name;
   bool Ok = false;
   DWORD Error = 0;       // the failing call's error code
@@ -39,6 +39,6 @@ struct TAutorunRemovalOutcome {
 // Deletes the value or file of each entry, each in the view it was read from, only when it still is what the scan
 // read (the value's type and data; the file's size and last-write time); a failure does not stop the rest.
 // Entries without a check box are refused (ERROR_ACCESS_DENIED) and left alone. Files go by their "\\?\" path.
-std::vector<TAutorunRemovalOutcome> RemoveAutoruns(const std::vector<TAutorunRecord>& entries);
+std::vector<AutorunRemovalOutcome> RemoveAutoruns(const std::vector<AutorunRecord>& entries);
 
 }  // namespace vantrel

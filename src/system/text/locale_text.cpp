@@ -26,8 +26,8 @@ void ReadText(const wchar_t* locale, LCTYPE type, std::wstring& out) {
 
 }  // namespace
 
-TFormatSettings ReadFormatSettings(const wchar_t* LocaleName) {
-  TFormatSettings fs;
+FormatSettings ReadFormatSettings(const wchar_t* LocaleName) {
+  FormatSettings fs;
   ReadChar(LocaleName, LOCALE_SDECIMAL, fs.DecimalSeparator);
   if (::GetLocaleInfoEx(LocaleName, LOCALE_STHOUSAND, nullptr, 0) == 1) fs.ThousandSeparator = L'\0';  // no grouping
   else ReadChar(LocaleName, LOCALE_STHOUSAND, fs.ThousandSeparator);
@@ -53,12 +53,12 @@ TFormatSettings ReadFormatSettings(const wchar_t* LocaleName) {
   return fs;
 }
 
-TFormatSettings ReadUserFormatSettings() { return ReadFormatSettings(LOCALE_NAME_USER_DEFAULT); }
+FormatSettings ReadUserFormatSettings() { return ReadFormatSettings(LOCALE_NAME_USER_DEFAULT); }
 
-TDateTime UTCToLocalDateTime(TDateTime Value) {
+DateTime UTCToLocalDateTime(DateTime Value) {
   TIME_ZONE_INFORMATION tz{};
   if (::GetTimeZoneInformation(&tz) == TIME_ZONE_ID_INVALID) return Value;
-  TDateTimeParts p;
+  DateTimeParts p;
   if (!TryDecodeDateTime(Value, p) || p.Year < 1601) return Value;
   SYSTEMTIME utc{};
   utc.wYear = static_cast<WORD>(p.Year);
@@ -71,7 +71,7 @@ TDateTime UTCToLocalDateTime(TDateTime Value) {
   utc.wMilliseconds = static_cast<WORD>(p.Millisecond);
   SYSTEMTIME local{};
   if (!::SystemTimeToTzSpecificLocalTime(&tz, &utc, &local)) return Value;
-  TDateTime result = 0;
+  DateTime result = 0;
   if (!TryEncodeDateTime({local.wYear, local.wMonth, local.wDay, local.wHour, local.wMinute, local.wSecond,
                           local.wMilliseconds, 0},
                          result))
@@ -79,14 +79,14 @@ TDateTime UTCToLocalDateTime(TDateTime Value) {
   return result;
 }
 
-TDateTime FileTimeToDateTime(const FILETIME& FileTime, bool ToLocal) {
+DateTime FileTimeToDateTime(const FILETIME& FileTime, bool ToLocal) {
   const uint64_t ticks = FileTimeTicks(FileTime);
-  const TDateTime utc = FileTimeToDateTime(ticks);
+  const DateTime utc = FileTimeToDateTime(ticks);
   if (utc == 0 && ticks != DateTimeToFileTime(0)) return 0;  // not encodable
   return ToLocal ? UTCToLocalDateTime(utc) : utc;
 }
 
-std::wstring DateTimeToStrDef(std::wstring_view Default, TDateTime Value) {
+std::wstring DateTimeToStrDef(std::wstring_view Default, DateTime Value) {
   return DateTimeToStrDef(Default, Value, ReadUserFormatSettings());
 }
 
@@ -129,7 +129,7 @@ std::wstring ExceptionMessage(const std::exception& e) {
   return s;
 }
 
-TDateTime Now() {
+DateTime Now() {
   SYSTEMTIME t{};
   ::GetLocalTime(&t);
   return EncodeDateTime(t.wYear, t.wMonth, t.wDay, t.wHour, t.wMinute, t.wSecond, t.wMilliseconds);

@@ -17,14 +17,14 @@ namespace vantrel {
 
 // The settings of a locale (LOCALE_NAME_USER_DEFAULT, or a name such as L"de-DE"), read now; a value the system
 // does not give keeps the invariant one.
-TFormatSettings ReadFormatSettings(const wchar_t* LocaleName);
-TFormatSettings ReadUserFormatSettings();
+FormatSettings ReadFormatSettings(const wchar_t* LocaleName);
+FormatSettings ReadUserFormatSettings();
 
 // The system's message text for an error code, without the trailing line break; "Error n" when it has none.
 std::wstring SystemErrorText(DWORD error);
 
 // The same instant in the machine's current time zone; Value unchanged when the zone or the conversion fails.
-TDateTime UTCToLocalDateTime(TDateTime Value);
+DateTime UTCToLocalDateTime(DateTime Value);
 
 inline uint64_t FileTimeTicks(const FILETIME& Ft) {
   return (static_cast<uint64_t>(Ft.dwHighDateTime) << 32) | Ft.dwLowDateTime;
@@ -33,13 +33,13 @@ inline FILETIME TicksToFileTime(uint64_t Ticks) {
   return FILETIME{static_cast<DWORD>(Ticks & 0xFFFFFFFFu), static_cast<DWORD>(Ticks >> 32)};
 }
 // 0 when the file time cannot be encoded; a zero file time gives 1601-01-01 (shown as the default text).
-TDateTime FileTimeToDateTime(const FILETIME& FileTime, bool ToLocal);
+DateTime FileTimeToDateTime(const FILETIME& FileTime, bool ToLocal);
 
 // The user's settings, read at each call. A list that sorts many rows should read the settings once and compare
 // precomputed keys (MakeCellSortKey) instead.
-std::wstring DateTimeToStrDef(std::wstring_view Default, TDateTime Value);
+std::wstring DateTimeToStrDef(std::wstring_view Default, DateTime Value);
 // The local date and time now.
-TDateTime Now();
+DateTime Now();
 int CompareTextValues(std::wstring_view S1, std::wstring_view S2, int MaxLen);
 std::wstring FormatSeconds(double Seconds, bool WholeSeconds, bool Full, bool Digital);
 

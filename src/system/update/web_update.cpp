@@ -123,15 +123,15 @@ bool IsRedirectStatus(DWORD status) {
 
 class Exchange {
  public:
-  Exchange(const TUpdateCheckConfig& config, const std::atomic<bool>* aborting)
+  Exchange(const UpdateCheckConfig& config, const std::atomic<bool>* aborting)
       : config_(config), aborting_(aborting),
         deadline_(Clock::now() + std::chrono::milliseconds(config.DeadlineMs)), watchdog_(deadline_, aborting) {}
 
-  TFetchResult Fetch(const std::wstring& url) {
+  FetchResult Fetch(const std::wstring& url) {
     step_ = L"Download start";
-    const TRequestTarget target = ResolveRequest(url, config_.URL, config_.HTTPPort);
+    const RequestTarget target = ResolveRequest(url, config_.URL, config_.HTTPPort);
     if (Stopped()) return Failed(StopText());
-    InternetHandle session(::InternetOpenW(L"TqyWebUpdate", INTERNET_OPEN_TYPE_PRECONFIG, nullptr, nullptr, 0),
+    InternetHandle session(::InternetOpenW(L"UpdateCheck", INTERNET_OPEN_TYPE_PRECONFIG, nullptr, nullptr, 0),
                            watchdog_);
     if (!session) return Failed(StoppedOr(ErrorText(::GetLastError())));
     SetTimeouts(session.h);
@@ -165,7 +165,7 @@ class Exchange {
       if (!::HttpQueryInfoW(request.h, HTTP_QUERY_LOCATION, location.data(), &bytes, nullptr))
         return Failed(StoppedOr(ErrorText(::GetLastError())));
       location.resize(bytes / sizeof(wchar_t));
-      return {TFetchResult::Kind::Redirect, location};
+      return {FetchResult::Kind::Redirect, location};
     }
     DWORD length = 0;
     size = sizeof(length);
@@ -177,7 +177,7 @@ class Exchange {
   }
 
  private:
-  TFetchResult ReadPage(HINTERNET request) {
+  FetchResult ReadPage(HINTERNET request) {
     std::string bytes;
     std::vector<char> chunk(4096);
     for (;;) {
@@ -198,7 +198,7 @@ class Exchange {
     }
     if (bytes.empty()) return Failed(step_);
     // Decoded only once every byte is in: a chunk may end inside a multi-byte character.
-    return {TFetchResult::Kind::Page, PageText(bytes)};
+    return {FetchResult::Kind::Page, PageText(bytes)};
   }
 
   void SetTimeouts(HINTERNET handle) {
@@ -218,10 +218,10 @@ class Exchange {
   }
   // A call that failed because the watchdog closed its handle reports why the watchdog did.
   std::wstring StoppedOr(std::wstring error) const { return Stopped() ? StopText() : std::move(error); }
-  static TFetchResult Failed(std::wstring text) { return {TFetchResult::Kind::Failed, std::move(text)}; }
+  static FetchResult Failed(std::wstring text) { return {FetchResult::Kind::Failed, std::move(text)}; }
   static const wchar_t* NullIfEmpty(const std::wstring& s) { return s.empty() ? nullptr : s.c_str(); }
 
-  const TUpdateCheckConfig& config_;
+  const UpdateCheckConfig& config_;
   const std::atomic<bool>* aborting_;
   Clock::time_point deadline_;
   Watchdog watchdog_;
@@ -239,7 +239,7 @@ std::wstring UpdatePageAddress() {
 
 namespace {
 
-TUpdateOutcome RunExchange(const TUpdateCheckConfig& config, const std::atomic<bool>* aborting) {
+UpdateOutcome RunExchange(const UpdateCheckConfig& config, const std::atomic<bool>* aborting) {
   Exchange exchange(config, aborting);
   const std::wstring url = NormalizeProductUrl(config.URL);
   return RunUpdateCheck(url, config.RunningVersion, config.Format, config.Tags,
@@ -251,20 +251,20 @@ struct PendingExchange {
   std::mutex lock;
   std::condition_variable finished;
   bool done = false;
-  TUpdateOutcome outcome;
+  UpdateOutcome outcome;
   std::atomic<bool> giveUp{false};  // the caller left: the watchdog closes everything at once
 };
 
 }  // namespace
 
-TUpdateOutcome CheckForAnUpdate(const TUpdateCheckConfig& config, const std::atomic<bool>* aborting) {
+UpdateOutcome CheckForAnUpdate(const UpdateCheckConfig& config, const std::atomic<bool>* aborting) {
   // Some WinInet builds (Wine's) finish a blocked call only at its time-out even when the watchdog closes its
   // handle, so the caller waits for the exchange only until the deadline or an abort; an exchange left behind ends
   // on its own state within one time-out.
   auto pending = std::make_shared<PendingExchange>();
   try {
     std::thread([pending, config] {
-      TUpdateOutcome outcome = RunExchange(config, &pending->giveUp);
+      UpdateOutcome outcome = RunExchange(config, &pending->giveUp);
       std::lock_guard guard(pending->lock);
       pending->outcome = std::move(outcome);
       pending->done = true;
@@ -281,7 +281,7 @@ TUpdateOutcome CheckForAnUpdate(const TUpdateCheckConfig& config, const std::ato
     const bool aborted = aborting && *aborting;
     if (aborted || Clock::now() >= deadline) {
       pending->giveUp = true;
-      TUpdateOutcome outcome;
+      UpdateOutcome outcome;
       outcome.RunningVersion = config.RunningVersion;
       outcome.DownloadError = aborted ? kAborted : kDeadlineReached;
       return outcome;
@@ -290,7 +290,7 @@ TUpdateOutcome CheckForAnUpdate(const TUpdateCheckConfig& config, const std::ato
   }
 }
 
-struct TqyWebUpdate::Shared {
+struct UpdateCheck::Shared {
   std::mutex lock;
   std::condition_variable idle;
   bool active = false;
@@ -298,16 +298,16 @@ struct TqyWebUpdate::Shared {
   Callback onDone;  // cleared when the component goes: a late outcome is dropped
 };
 
-TqyWebUpdate::TqyWebUpdate() : shared_(std::make_shared<Shared>()) {}
+UpdateCheck::UpdateCheck() : shared_(std::make_shared<Shared>()) {}
 
-TqyWebUpdate::~TqyWebUpdate() {
+UpdateCheck::~UpdateCheck() {
   Abort();
   WaitIdle(kLeaveWaitMs);
   std::lock_guard guard(shared_->lock);
   shared_->onDone = nullptr;
 }
 
-bool TqyWebUpdate::Start(TUpdateCheckConfig config, Callback onDone) {
+bool UpdateCheck::Start(UpdateCheckConfig config, Callback onDone) {
   {
     std::lock_guard guard(shared_->lock);
     if (shared_->active) return false;
@@ -317,7 +317,7 @@ bool TqyWebUpdate::Start(TUpdateCheckConfig config, Callback onDone) {
   }
   try {
     std::thread([shared = shared_, config = std::move(config)] {
-      const TUpdateOutcome outcome = CheckForAnUpdate(config, &shared->aborting);
+      const UpdateOutcome outcome = CheckForAnUpdate(config, &shared->aborting);
       std::lock_guard guard(shared->lock);
       try {
         if (shared->onDone) shared->onDone(outcome);
@@ -337,14 +337,14 @@ bool TqyWebUpdate::Start(TUpdateCheckConfig config, Callback onDone) {
   return true;
 }
 
-void TqyWebUpdate::Abort() { shared_->aborting = true; }
+void UpdateCheck::Abort() { shared_->aborting = true; }
 
-bool TqyWebUpdate::Active() const {
+bool UpdateCheck::Active() const {
   std::lock_guard guard(shared_->lock);
   return shared_->active;
 }
 
-bool TqyWebUpdate::WaitIdle(DWORD ms) const {
+bool UpdateCheck::WaitIdle(DWORD ms) const {
   std::unique_lock guard(shared_->lock);
   return shared_->idle.wait_for(guard, std::chrono::milliseconds(ms), [&] { return !shared_->active; });
 }

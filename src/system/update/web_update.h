@@ -1,4 +1,4 @@
-// TqyWebUpdate: the update check's exchange over WinInet, bounded in time and size, run on a worker thread.
+// UpdateCheck: the update check's exchange over WinInet, bounded in time and size, run on a worker thread.
 #pragma once
 
 #include <windows.h>
@@ -23,12 +23,12 @@ inline constexpr wchar_t kUpdateUrlVariable[] = L"VANTREL_UPDATE_URL";
 // VANTREL_UPDATE_URL when set and not empty, else kUpdatePageUrl; "http://" put in front when it has no scheme.
 std::wstring UpdatePageAddress();
 
-struct TUpdateCheckConfig {
+struct UpdateCheckConfig {
   std::wstring URL = kUpdatePageUrl;  // the information page
   uint16_t HTTPPort = 80;             // used when the address names no port
   std::wstring RunningVersion;        // the program's own version text
-  TqyVersionFormat Format = TqyVersionFormat::vfStandard;
-  TqyTagInfo Tags;
+  VersionFormat Format = VersionFormat::Standard;
+  UpdateTagNames Tags;
   std::wstring UserName, Password;
   DWORD ConnectTimeoutMs = 5000, SendTimeoutMs = 5000, ReceiveTimeoutMs = 5000;
   DWORD DeadlineMs = 10000;   // the whole check, all redirections included
@@ -42,23 +42,23 @@ inline constexpr std::wstring_view kAborted = L"aborted";
 // The whole check; returns by DeadlineMs, or at once when *aborting turns true, whatever the server does. A
 // watchdog closes the open connection and request then, which ends a read in progress; where WinInet still waits
 // for its time-out, the exchange is left to end on its own state and its outcome is dropped. aborting may be null.
-TUpdateOutcome CheckForAnUpdate(const TUpdateCheckConfig& config, const std::atomic<bool>* aborting = nullptr);
+UpdateOutcome CheckForAnUpdate(const UpdateCheckConfig& config, const std::atomic<bool>* aborting = nullptr);
 
 // One check at a time on a worker thread. The callback runs on the worker with the outcome, unless the component
 // is gone by then; the owner hands it on to its window thread. The worker owns its state together with the
 // component, so the destructor aborts, waits at most kLeaveWaitMs and leaves a worker still running to end on its
 // own (it is bounded by the deadline), never calling back.
-class TqyWebUpdate {
+class UpdateCheck {
  public:
-  using Callback = std::function<void(const TUpdateOutcome&)>;
+  using Callback = std::function<void(const UpdateOutcome&)>;
   static constexpr DWORD kLeaveWaitMs = 250;
-  TqyWebUpdate();
-  ~TqyWebUpdate();
-  TqyWebUpdate(const TqyWebUpdate&) = delete;
-  TqyWebUpdate& operator=(const TqyWebUpdate&) = delete;
+  UpdateCheck();
+  ~UpdateCheck();
+  UpdateCheck(const UpdateCheck&) = delete;
+  UpdateCheck& operator=(const UpdateCheck&) = delete;
 
   // False (and nothing started) while a check is running.
-  bool Start(TUpdateCheckConfig config, Callback onDone);
+  bool Start(UpdateCheckConfig config, Callback onDone);
   // The running transfer stops now: its handles are closed.
   void Abort();
   bool Active() const;

@@ -35,44 +35,44 @@ bool ReadText(HWND hwnd, UINT timeoutMs, std::wstring& text) {
   return true;
 }
 
-TWindowRect ToRect(const RECT& r) { return {r.left, r.top, r.right, r.bottom}; }
+WindowRect ToRect(const RECT& r) { return {r.left, r.top, r.right, r.bottom}; }
 
 int64_t ClassLong(HWND hwnd, int index) { return static_cast<int64_t>(::GetClassLongPtrW(hwnd, index)); }
 int64_t WindowLong(HWND hwnd, int index) { return static_cast<int64_t>(::GetWindowLongPtrW(hwnd, index)); }
 
-struct TEnumState {
+struct EnumState {
   DWORD processId = 0;
   bool showInvisible = false;
   UINT timeoutMs = 0;
   std::set<DWORD> hungThreads;
-  std::vector<TWindowInfo> windows;
+  std::vector<WindowInfo> windows;
 };
 
-void Append(HWND hwnd, TEnumState& state) {
+void Append(HWND hwnd, EnumState& state) {
   DWORD pid = 0;
   const DWORD thread = ::GetWindowThreadProcessId(hwnd, &pid);
   if (pid != state.processId) return;
   if (!state.showInvisible && !::IsWindowVisible(hwnd)) return;
   const bool hung = state.hungThreads.count(thread) > 0;
-  TWindowInfo info = ReadWindowInfo(hwnd, false, false);
+  WindowInfo info = ReadWindowInfo(hwnd, false, false);
   if (!hung && !ReadText(hwnd, state.timeoutMs, info.Text)) state.hungThreads.insert(thread);
   state.windows.push_back(std::move(info));
 }
 
 BOOL CALLBACK EnumChild(HWND hwnd, LPARAM param) {
-  Append(hwnd, *reinterpret_cast<TEnumState*>(param));
+  Append(hwnd, *reinterpret_cast<EnumState*>(param));
   return TRUE;
 }
 
 BOOL CALLBACK EnumTop(HWND hwnd, LPARAM param) {
-  TEnumState& state = *reinterpret_cast<TEnumState*>(param);
+  EnumState& state = *reinterpret_cast<EnumState*>(param);
   const size_t before = state.windows.size();
   Append(hwnd, state);
   if (state.windows.size() > before) ::EnumChildWindows(hwnd, EnumChild, param);
   return TRUE;
 }
 
-bool StillTheTarget(const TWindowTarget& target, HWND hwnd) {
+bool StillTheTarget(const WindowTarget& target, HWND hwnd) {
   if (!::IsWindow(hwnd)) return false;
   DWORD pid = 0;
   ::GetWindowThreadProcessId(hwnd, &pid);
@@ -93,8 +93,8 @@ std::wstring GetWndText(HWND hwnd, bool fallBackToClass, UINT timeoutMs) {
   return text;
 }
 
-TWindowInfo ReadWindowInfo(HWND hwnd, bool withNames, bool readText, UINT timeoutMs) {
-  TWindowInfo w;
+WindowInfo ReadWindowInfo(HWND hwnd, bool withNames, bool readText, UINT timeoutMs) {
+  WindowInfo w;
   w.ClassName = ClassNameOf(hwnd);
   if (readText) ReadText(hwnd, timeoutMs, w.Text);
   // Window handles are 32-bit values in every process, so the handle fits its field.
@@ -131,8 +131,8 @@ TWindowInfo ReadWindowInfo(HWND hwnd, bool withNames, bool readText, UINT timeou
   return w;
 }
 
-std::vector<TWindowInfo> ReadProcessWindows(DWORD processId, bool showInvisible, UINT timeoutMs) {
-  TEnumState state;
+std::vector<WindowInfo> ReadProcessWindows(DWORD processId, bool showInvisible, UINT timeoutMs) {
+  EnumState state;
   state.processId = processId;
   state.showInvisible = showInvisible;
   state.timeoutMs = timeoutMs;
@@ -141,11 +141,11 @@ std::vector<TWindowInfo> ReadProcessWindows(DWORD processId, bool showInvisible,
   return std::move(state.windows);
 }
 
-TWindowTarget WindowTargetOf(const TWindowInfo& info) {
+WindowTarget WindowTargetOf(const WindowInfo& info) {
   return {info.Handle, info.Process, info.ClassName, info.Visible};
 }
 
-TWindowActionOutcome ToggleWindowVisibility(const TWindowTarget& target) {
+WindowActionOutcome ToggleWindowVisibility(const WindowTarget& target) {
   const HWND hwnd = ToHwnd(target.Handle);
   if (!StillTheTarget(target, hwnd)) return {false, ERROR_INVALID_WINDOW_HANDLE};
   const int show = target.Visible ? SW_HIDE : SW_SHOW;
@@ -160,7 +160,7 @@ TWindowActionOutcome ToggleWindowVisibility(const TWindowTarget& target) {
   return {true, 0};
 }
 
-TWindowActionOutcome CloseWindowTarget(const TWindowTarget& target) {
+WindowActionOutcome CloseWindowTarget(const WindowTarget& target) {
   const HWND hwnd = ToHwnd(target.Handle);
   if (!StillTheTarget(target, hwnd)) return {false, ERROR_INVALID_WINDOW_HANDLE};
   if (!::PostMessageW(hwnd, WM_CLOSE, 0, 0)) return {false, ::GetLastError()};

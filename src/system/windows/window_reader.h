@@ -21,32 +21,32 @@ inline constexpr UINT kWindowTextTimeoutMs = 500;
 std::wstring GetWndText(HWND hwnd, bool fallBackToClass, UINT timeoutMs = kWindowTextTimeoutMs);
 
 // Every field; the three name lists only when withNames. readText false leaves Text empty (a hung thread).
-TWindowInfo ReadWindowInfo(HWND hwnd, bool withNames, bool readText = true, UINT timeoutMs = kWindowTextTimeoutMs);
+WindowInfo ReadWindowInfo(HWND hwnd, bool withNames, bool readText = true, UINT timeoutMs = kWindowTextTimeoutMs);
 
 // The top-level windows of the process and all their descendants that belong to it, each visible or
 // showInvisible, top-level windows in z-order with each one's descendants after it. Once a window's text read
 // times out, the other windows of its thread are not asked (their texts stay empty), so one hung thread costs at
 // most one time-out per message.
-std::vector<TWindowInfo> ReadProcessWindows(DWORD processId, bool showInvisible,
+std::vector<WindowInfo> ReadProcessWindows(DWORD processId, bool showInvisible,
                                             UINT timeoutMs = kWindowTextTimeoutMs);
 
 // A window to act on, copied from the row before the confirmation box; the action checks that the handle still
 // names a window of that process and class.
-struct TWindowTarget {
+struct WindowTarget {
   uint32_t Handle = 0;
   uint32_t Process = 0;
   std::wstring ClassName;
   bool Visible = false;
 };
-struct TWindowActionOutcome {
+struct WindowActionOutcome {
   bool Ok = false;
   DWORD Error = 0;  // the failing call's error code
 };
-TWindowTarget WindowTargetOf(const TWindowInfo& info);
+WindowTarget WindowTargetOf(const WindowInfo& info);
 // Hides a visible target, shows an invisible one; never waits for the window (another thread's window is shown
 // or hidden asynchronously).
-TWindowActionOutcome ToggleWindowVisibility(const TWindowTarget& target);
+WindowActionOutcome ToggleWindowVisibility(const WindowTarget& target);
 // Posts WM_CLOSE; no wait.
-TWindowActionOutcome CloseWindowTarget(const TWindowTarget& target);
+WindowActionOutcome CloseWindowTarget(const WindowTarget& target);
 
 }  // namespace vantrel

@@ -73,15 +73,15 @@ std::vector<std::wstring> ElementTexts(VARIANT* v) {
   return texts;
 }
 
-TInstanceProperties ObjectProperties(IWbemClassObject* object) {
-  TInstanceProperties properties;
+InstanceProperties ObjectProperties(IWbemClassObject* object) {
+  InstanceProperties properties;
   if (FAILED(object->BeginEnumeration(WBEM_FLAG_NONSYSTEM_ONLY))) return properties;
   for (;;) {
     BSTR name = nullptr;
     Variant value;
     CIMTYPE cimType = 0;
     if (object->Next(0, &name, value.get(), &cimType, nullptr) != WBEM_S_NO_ERROR) break;
-    TInstanceProperty p;
+    InstanceProperty p;
     if (name) {
       p.Name.assign(name, ::SysStringLen(name));
       ::SysFreeString(name);
@@ -99,16 +99,16 @@ TInstanceProperties ObjectProperties(IWbemClassObject* object) {
 
 }  // namespace
 
-TWmiConnection::~TWmiConnection() { Release(); }
+WmiConnection::~WmiConnection() { Release(); }
 
-void TWmiConnection::Release() {
+void WmiConnection::Release() {
   services_.reset();
   locator_.reset();
   if (comInitialised_) ::CoUninitialize();
   comInitialised_ = false;
 }
 
-bool TWmiConnection::Connect(const std::wstring& server, const std::wstring& user, const std::wstring& password,
+bool WmiConnection::Connect(const std::wstring& server, const std::wstring& user, const std::wstring& password,
                              const std::wstring& nameSpace) {
   Release();
   const HRESULT init = ::CoInitialize(nullptr);
@@ -132,7 +132,7 @@ bool TWmiConnection::Connect(const std::wstring& server, const std::wstring& use
   return true;
 }
 
-int TWmiConnection::Command(const std::wstring& query, TInstances& instances) {
+int WmiConnection::Command(const std::wstring& query, WmiInstances& instances) {
   instances.clear();
   if (!services_) return -1;
   win::ComPtr<IEnumWbemClassObject> enumerator;
@@ -147,22 +147,22 @@ int TWmiConnection::Command(const std::wstring& query, TInstances& instances) {
                                        WBEM_FLAG_RETURN_IMMEDIATELY | WBEM_FLAG_FORWARD_ONLY | WBEM_FLAG_SHALLOW,
                                        nullptr, enumerator.put());
   }
-  if (FAILED(hr) || !enumerator) throw TWmiError("WMI query failed", hr);
+  if (FAILED(hr) || !enumerator) throw WmiError("WMI query failed", hr);
   for (;;) {
     win::ComPtr<IWbemClassObject> object;
     ULONG returned = 0;
     hr = enumerator->Next(kNextTimeoutMs, 1, object.put(), &returned);
     if (hr == WBEM_S_FALSE || (SUCCEEDED(hr) && returned == 0 && hr != WBEM_S_TIMEDOUT)) break;
-    if (hr == WBEM_S_TIMEDOUT) throw TWmiError("WMI query timed out", hr);
-    if (FAILED(hr)) throw TWmiError("WMI enumeration failed", hr);
+    if (hr == WBEM_S_TIMEDOUT) throw WmiError("WMI query timed out", hr);
+    if (FAILED(hr)) throw WmiError("WMI enumeration failed", hr);
     instances.push_back(ObjectProperties(object.get()));
   }
   return static_cast<int>(instances.size());
 }
 
 namespace {
-TWmiConnection& ModuleConnection() {
-  static TWmiConnection connection;
+WmiConnection& ModuleConnection() {
+  static WmiConnection connection;
   return connection;
 }
 }  // namespace
@@ -172,6 +172,6 @@ bool WMIConnect(const std::wstring& server, const std::wstring& user, const std:
   return ModuleConnection().Connect(server, user, password, nameSpace);
 }
 
-int WMICommand(const std::wstring& query, TInstances& instances) { return ModuleConnection().Command(query, instances); }
+int WMICommand(const std::wstring& query, WmiInstances& instances) { return ModuleConnection().Command(query, instances); }
 
 }  // namespace vantrel

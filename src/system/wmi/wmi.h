@@ -12,9 +12,9 @@
 namespace vantrel {
 
 // A failed query, with the interface's error code.
-class TWmiError : public std::runtime_error {
+class WmiError : public std::runtime_error {
  public:
-  TWmiError(const char* what, HRESULT hr) : std::runtime_error(what), hr_(hr) {}
+  WmiError(const char* what, HRESULT hr) : std::runtime_error(what), hr_(hr) {}
   HRESULT Code() const { return hr_; }
 
  private:
@@ -22,12 +22,12 @@ class TWmiError : public std::runtime_error {
 };
 
 // One connection; a refresh makes one and runs all its queries on it.
-class TWmiConnection {
+class WmiConnection {
  public:
-  TWmiConnection() = default;
-  ~TWmiConnection();
-  TWmiConnection(const TWmiConnection&) = delete;
-  TWmiConnection& operator=(const TWmiConnection&) = delete;
+  WmiConnection() = default;
+  ~WmiConnection();
+  WmiConnection(const WmiConnection&) = delete;
+  WmiConnection& operator=(const WmiConnection&) = delete;
 
   // Empty server: this machine; empty user and password: the caller's own credentials. Replaces an earlier
   // connection. False when COM or the connection fails.
@@ -35,8 +35,8 @@ class TWmiConnection {
                const std::wstring& nameSpace);
   bool Connected() const { return static_cast<bool>(services_); }
   // Runs a SELECT statement, or lists the direct instances of the named class; the number of instances, or -1
-  // without a connection. Throws TWmiError when the interface reports an error.
-  int Command(const std::wstring& query, TInstances& instances);
+  // without a connection. Throws WmiError when the interface reports an error.
+  int Command(const std::wstring& query, WmiInstances& instances);
 
  private:
   void Release();
@@ -48,6 +48,6 @@ class TWmiConnection {
 // The module-wide connection of the last WMIConnect.
 bool WMIConnect(const std::wstring& server, const std::wstring& user, const std::wstring& password,
                 const std::wstring& nameSpace);
-int WMICommand(const std::wstring& query, TInstances& instances);
+int WMICommand(const std::wstring& query, WmiInstances& instances);
 
 }  // namespace vantrel

@@ -9,7 +9,7 @@
 
 namespace vantrel {
 
-TWmiConnection* TWmiWorker::Session::Connection() {
+WmiConnection* WmiWorker::Session::Connection() {
   if (!connection_.Connected() && !tried_) {
     tried_ = true;
     connection_.Connect(L"", L"", L"", L"root\\CIMV2");
@@ -17,7 +17,7 @@ TWmiConnection* TWmiWorker::Session::Connection() {
   return connection_.Connected() ? &connection_ : nullptr;
 }
 
-struct TWmiWorker::State {
+struct WmiWorker::State {
   unsigned idleExitMs = 30000;
   mutable std::mutex mutex;
   std::condition_variable wake;
@@ -29,15 +29,15 @@ struct TWmiWorker::State {
 
 namespace {
 
-void RunJobs(std::shared_ptr<TWmiWorker::State> state) {
+void RunJobs(std::shared_ptr<WmiWorker::State> state) {
   // The session, with its COM apartment and connection, belongs to this thread from start to end.
-  auto session = std::make_unique<TWmiWorker::Session>();
+  auto session = std::make_unique<WmiWorker::Session>();
   std::unique_lock lock(state->mutex);
   for (;;) {
     const bool woken = state->wake.wait_for(lock, std::chrono::milliseconds(state->idleExitMs),
                                             [&] { return state->stopping || !state->queue.empty(); });
     if (!woken || state->stopping) break;
-    TWmiWorker::Job job = std::move(state->queue.front());
+    WmiWorker::Job job = std::move(state->queue.front());
     state->queue.pop_front();
     state->busy = true;
     lock.unlock();
@@ -47,7 +47,7 @@ void RunJobs(std::shared_ptr<TWmiWorker::State> state) {
       // the job's own answer tells of the failure; the thread goes on
     }
     // A failed connection is tried again by the next job.
-    if (session->Failed()) session = std::make_unique<TWmiWorker::Session>();
+    if (session->Failed()) session = std::make_unique<WmiWorker::Session>();
     lock.lock();
     state->busy = false;
   }
@@ -59,9 +59,9 @@ void RunJobs(std::shared_ptr<TWmiWorker::State> state) {
 
 }  // namespace
 
-TWmiWorker::TWmiWorker(unsigned idleExitMs) : state_(std::make_shared<State>()) { state_->idleExitMs = idleExitMs; }
+WmiWorker::WmiWorker(unsigned idleExitMs) : state_(std::make_shared<State>()) { state_->idleExitMs = idleExitMs; }
 
-TWmiWorker::~TWmiWorker() {
+WmiWorker::~WmiWorker() {
   {
     std::lock_guard lock(state_->mutex);
     state_->stopping = true;
@@ -70,7 +70,7 @@ TWmiWorker::~TWmiWorker() {
   state_->wake.notify_all();
 }
 
-bool TWmiWorker::Post(Job job) {
+bool WmiWorker::Post(Job job) {
   bool start = false;
   {
     std::lock_guard lock(state_->mutex);
@@ -93,7 +93,7 @@ bool TWmiWorker::Post(Job job) {
   }
 }
 
-size_t TWmiWorker::Pending() const {
+size_t WmiWorker::Pending() const {
   std::lock_guard lock(state_->mutex);
   return state_->queue.size() + (state_->busy ? 1 : 0);
 }

@@ -11,26 +11,26 @@
 
 namespace vantrel {
 
-class TWmiWorker {
+class WmiWorker {
  public:
   // What a job sees of the worker: the connection, made at the first call.
   class Session {
    public:
     // Null when the connection could not be made (tried again at the next job that asks).
-    TWmiConnection* Connection();
+    WmiConnection* Connection();
     bool Failed() const { return tried_ && !connection_.Connected(); }
 
    private:
-    TWmiConnection connection_;
+    WmiConnection connection_;
     bool tried_ = false;
   };
   using Job = std::function<void(Session&)>;
 
-  explicit TWmiWorker(unsigned idleExitMs = 30000);
+  explicit WmiWorker(unsigned idleExitMs = 30000);
   // Drops the jobs not started; a job running finishes on its own.
-  ~TWmiWorker();
-  TWmiWorker(const TWmiWorker&) = delete;
-  TWmiWorker& operator=(const TWmiWorker&) = delete;
+  ~WmiWorker();
+  WmiWorker(const WmiWorker&) = delete;
+  WmiWorker& operator=(const WmiWorker&) = delete;
 
   // False when no thread could be started for it (the job is dropped).
   bool Post(Job job);

@@ -58,16 +58,16 @@ struct Demo {
     const int m = dpi.Scale(5), side = dpi.Scale(63), band = (rc.bottom - 3 * m) * 2 / 5;
     Place(total.hwnd(), m, m, dpi.Scale(51), band);
     // Usage frames 8 per row to the right of the total indicator, frequency frames 4 per row below.
-    const TMonitorGrid ug = MakeMonitorGrid(cpus, kUsageFramesPerRow);
+    const MonitorGrid ug = MakeMonitorGrid(cpus, kUsageFramesPerRow);
     const int gx = m + side, gw = rc.right - gx - m;
     for (uint32_t i = 0; i < cpus; ++i) {
-      const TGridRect c = ug.Cell(i, gw, band);
+      const GridRect c = ug.Cell(i, gw, band);
       Place(usage[i]->hwnd(), gx + c.Left, m + c.Top, c.Right - c.Left, c.Bottom - c.Top);
     }
-    const TMonitorGrid fg = MakeMonitorGrid(cores, kFrequencyFramesPerRow);
+    const MonitorGrid fg = MakeMonitorGrid(cores, kFrequencyFramesPerRow);
     const int fy = 2 * m + band, fh = band / 2;
     for (uint32_t j = 0; j < cores; ++j) {
-      const TGridRect c = fg.Cell(j, rc.right - 2 * m, fh);
+      const GridRect c = fg.Cell(j, rc.right - 2 * m, fh);
       Place(freq[j]->hwnd(), m + c.Left, fy + c.Top, c.Right - c.Left, c.Bottom - c.Top);
     }
     const int my = fy + fh + m;
