@@ -507,6 +507,21 @@ std::wstring CleanCPUName(std::wstring s) {
   return CollapseBlanks(Trim(s));
 }
 
+namespace {
+
+// Hypervisors hand out APIC identifiers and core counts that describe no real layout; the system's topology
+// wins wherever it was read.
+void ApplySystemTopology(CpuInfo& info, const CpuTopology& t) {
+  info.CPUPhysicalCount = t.Packages;
+  info.ThreadCount = t.Threads;
+  info.CoreCount = std::min(t.Cores, t.Threads);
+  info.CorePerPackage = std::max<uint32_t>(info.CoreCount / t.Packages, 1);
+  info.LogicalPerPackage = std::max<uint32_t>(t.Threads / t.Packages, 1);
+  info.LogicalPerCore = std::max<uint32_t>(t.Threads / info.CoreCount, 1);
+}
+
+}  // namespace
+
 CpuInfo DecodeCpuId(const CpuIdDump& dump, const CpuSystemFacts& facts) {
   CpuInfo info;
   info.Architecture = facts.Architecture;
@@ -613,6 +628,7 @@ CpuInfo DecodeCpuId(const CpuIdDump& dump, const CpuSystemFacts& facts) {
   info.CoreCount = std::min(info.CoreCount, info.ThreadCount);
   info.LogicalPerPackage = std::max<uint32_t>(info.ThreadCount / std::max<uint32_t>(info.CPUPhysicalCount, 1), 1);
   info.LogicalPerCore = std::max<uint32_t>(info.ThreadCount / info.CoreCount, 1);
+  if (facts.Topology.Valid()) ApplySystemTopology(info, facts.Topology);
   return info;
 }
 

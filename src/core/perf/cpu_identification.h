@@ -11,6 +11,8 @@
 #include <utility>
 #include <vector>
 
+#include "core/perf/cpu_topology.h"
+
 namespace vantrel {
 
 struct CpuIdRegs {
@@ -39,6 +41,7 @@ struct CpuSystemFacts {
   std::wstring RegVendorIdentifier; // registry "VendorIdentifier", "Identifier", "ProcessorNameString"
   std::wstring RegIdentifier;
   std::wstring RegProcessorName;
+  CpuTopology Topology;            // the system's own; when not Valid(), the counts come from CPUID
 };
 
 enum class CpuVendor { None, Unknown, Intel, Amd, Cyrix, IDT, NexGen, UMC, Rise, SiS, Geode, Transmeta };
