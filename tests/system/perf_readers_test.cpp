@@ -6,6 +6,7 @@
 #include <windows.h>
 
 #include <fstream>
+#include <set>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -14,6 +15,7 @@
 #include "system/perf/cpu_reader.h"
 #include "system/perf/cpu_usage.h"
 #include "system/perf/power_info.h"
+#include "system/perf/processor_groups.h"
 #include "system/perf/system_status.h"
 #include "system/raii.h"
 
@@ -143,6 +145,40 @@ TEST(PerfReaders, HostProcessorIdentification) {
   }
   ::GetProcessAffinityMask(::GetCurrentProcess(), &maskAfter, &system);
   EXPECT_EQ(maskAfter, maskBefore);
+}
+
+// The distinct "physical id" lines of the host's /proc/cpuinfo (at least one).
+size_t LinuxPackages() {
+  std::ifstream in("Z:\\proc\\cpuinfo");
+  std::set<std::string> ids;
+  for (std::string line; std::getline(in, line);)
+    if (line.rfind("physical id", 0) == 0) ids.insert(line);
+  return std::max<size_t>(ids.size(), 1);
+}
+
+TEST(PerfReaders, PackagesAsTheSystemCountsThem) {
+  // The hypervisor's APIC identifiers suggest a package per processor; the CPU line follows the system.
+  const CpuInfo info = ReadCpuInfo(0);
+  EXPECT_EQ(info.CPUPhysicalCount, LinuxPackages());
+  EXPECT_EQ(CpuSummaryText(info).rfind(L"CPU: " + std::to_wstring(LinuxPackages()) + L" x ", 0), 0u);
+  const CpuTopology t = ReadProcessorTopology();
+  ASSERT_TRUE(t.Valid());
+  EXPECT_EQ(t.Threads, NativeProcessorCount());
+
+  // Leaf 1 is asked on each processor: each answers with its own APIC identifier, and the thread's affinity is
+  // the same afterwards.
+  GROUP_AFFINITY before{};
+  ASSERT_TRUE(::GetThreadGroupAffinity(::GetCurrentThread(), &before));
+  const CpuIdDump dump = ReadCpuIdDump(0, NativeProcessorCount());
+  ASSERT_EQ(dump.Leaf1PerCpu.size(), NativeProcessorCount());
+  std::set<uint32_t> apicIds;
+  for (const CpuIdRegs& r : dump.Leaf1PerCpu) apicIds.insert(r.ebx >> 24);
+  EXPECT_EQ(apicIds.size(), dump.Leaf1PerCpu.size());
+  GROUP_AFFINITY after{};
+  ASSERT_TRUE(::GetThreadGroupAffinity(::GetCurrentThread(), &after));
+  EXPECT_EQ(after.Mask, before.Mask);
+  EXPECT_EQ(after.Group, before.Group);
+  EXPECT_FALSE(ProcessorPin(NativeProcessorCount()).Pinned());  // past the last processor
 }
 
 TEST(PerfReaders, FrequencyMemoryAndUptime) {

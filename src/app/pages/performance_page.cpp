@@ -204,7 +204,7 @@ void PerformancePage::IdentifyCpuInBackground() {
         SetText(facts_[kCpu], CpuSummaryText(info));
         nominalMhz_ = info.Frequency;
         try {
-          CreateFrequencyFrames(info.CPUPhysicalCount * info.CorePerPackage);
+          CreateFrequencyFrames(info.CoreCount);  // bounded by the logical processors
         } catch (const std::exception& e) {
           host().WriteLog(LogLine(L"SetupGraphs", ExceptionMessage(e)));
         }

@@ -8,6 +8,7 @@
 #include "system/os/registry.h"
 #include "system/os/system_facts.h"
 #include "system/perf/cpu_usage.h"
+#include "system/perf/processor_groups.h"
 
 namespace vantrel {
 
@@ -77,9 +78,12 @@ CpuIdDump ReadCpuIdDump(int cpuIndex, uint32_t cpuCount) {
       for (uint32_t leaf = base + 1; leaf <= max; ++leaf) put(leaf);
     }
   }
-  // Leaf 1 of every processor (its initial APIC identifier) for the package count; the pinning reaches processors
-  // below 32 only (one affinity word), the others repeat processor 0.
-  for (uint32_t cpu = 0; cpu < cpuCount; ++cpu) dump.Leaf1PerCpu.push_back(ExecCPUID(cpu < 32 ? cpu : 0, 1));
+  // Leaf 1 of every processor (its initial APIC identifier), each read on that processor in whatever group it
+  // is; one that cannot be pinned is left out rather than answered for by another.
+  for (uint32_t cpu = 0; cpu < cpuCount; ++cpu) {
+    ProcessorPin pin(cpu);
+    if (pin.Pinned()) dump.Leaf1PerCpu.push_back(ExecCPUID(-1, 1));
+  }
   return dump;
 }
 
@@ -90,6 +94,8 @@ CpuSystemFacts ReadCpuSystemFacts(int cpuIndex) {
   f.CPUCount = si.dwNumberOfProcessors ? si.dwNumberOfProcessors : 1;
   f.ProcessorRevision = si.wProcessorRevision;
   f.ThreadCount = NativeProcessorCount();
+  f.CPUCount = std::max(f.CPUCount, f.ThreadCount);  // the system information counts one group only
+  f.Topology = ReadProcessorTopology();
   RegistryKey reg;
   if (reg.OpenKeyReadOnly(HKEY_LOCAL_MACHINE,
                           L"HARDWARE\\DESCRIPTION\\System\\CentralProcessor\\" + std::to_wstring(cpuIndex))) {

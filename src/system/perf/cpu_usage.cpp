@@ -1,8 +1,10 @@
 #include "system/perf/cpu_usage.h"
 
+#include <algorithm>
 #include <map>
 
 #include "system/os/native_api.h"
+#include "system/perf/processor_groups.h"
 
 namespace vantrel {
 namespace {
@@ -43,6 +45,9 @@ std::map<UINT_PTR, CpuUsageMeter*>& Timers() {
 }  // namespace
 
 uint32_t NativeProcessorCount() {
+  uint32_t all = 0;
+  for (uint32_t n : ActiveProcessorsPerGroup()) all += n;
+  if (all) return all;
   const auto query = NativeApi().NtQuerySystemInformation;
   SystemBasicInformation info{};
   if (!query || query(kSystemBasicInformation, &info, sizeof info, nullptr) != kStatusSuccess) return 1;
@@ -53,21 +58,30 @@ uint32_t NativeProcessorCount() {
 CpuUsageMeter::CpuUsageMeter()
     : meter_(NativeProcessorCount()),
       buffer_(meter_.CPUCount() * sizeof(ProcessorPerformanceRecord)),
-      times_(meter_.CPUCount()) {}
+      times_(meter_.CPUCount()),
+      groups_(ActiveProcessorsPerGroup()) {
+  if (groups_.empty()) groups_.push_back(meter_.CPUCount());
+}
 
 CpuUsageMeter::~CpuUsageMeter() { SetActive(false); }
 
 bool CpuUsageMeter::ReadTimes() {
-  const auto query = NativeApi().NtQuerySystemInformation;
-  ULONG returned = 0;
-  if (!query || query(kSystemProcessorPerformanceInformation, buffer_.data(), static_cast<ULONG>(buffer_.size()),
-                      &returned) != kStatusSuccess)
-    return false;
-  const size_t n = std::min<size_t>(returned / sizeof(ProcessorPerformanceRecord), times_.size());
-  const auto* records = reinterpret_cast<const ProcessorPerformanceRecord*>(buffer_.data());
-  for (size_t i = 0; i < n; ++i)
-    times_[i] = {records[i].IdleTime.QuadPart, records[i].KernelTime.QuadPart, records[i].UserTime.QuadPart};
-  return n == times_.size();
+  // One query per processor group, each group's records after the previous group's.
+  size_t filled = 0;
+  for (size_t g = 0; g < groups_.size() && filled < times_.size(); ++g) {
+    const size_t room = times_.size() - filled;
+    auto* records = reinterpret_cast<ProcessorPerformanceRecord*>(buffer_.data()) + filled;
+    ULONG returned = 0;
+    if (!QueryGroupProcessorRecords(static_cast<uint16_t>(g), records,
+                                    static_cast<ULONG>(room * sizeof(ProcessorPerformanceRecord)), returned))
+      return false;
+    const size_t n = std::min<size_t>({returned / sizeof(ProcessorPerformanceRecord), room, groups_[g]});
+    for (size_t i = 0; i < n; ++i)
+      times_[filled + i] = {records[i].IdleTime.QuadPart, records[i].KernelTime.QuadPart,
+                            records[i].UserTime.QuadPart};
+    filled += n;
+  }
+  return filled == times_.size();
 }
 
 void CpuUsageMeter::SetActive(bool active) {

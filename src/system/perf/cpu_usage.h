@@ -50,6 +50,7 @@ class CpuUsageMeter {
   CpuLoadMeter meter_;
   std::vector<unsigned char> buffer_;    // count × the native record
   std::vector<ProcessorTimes> times_;   // count
+  std::vector<uint32_t> groups_;         // processors per processor group, read once
   uint32_t interval_ = 1000;
   UINT_PTR timer_ = 0;
 };
