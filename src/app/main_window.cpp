@@ -5,6 +5,7 @@
 #include <tuple>
 
 #include "app/pages/log_page.h"
+#include "app/caption_mode.h"
 #include "app/power_menu.h"
 #include "app/program_commands.h"
 #include "app/snapshot_item.h"
@@ -156,12 +157,15 @@ bool MainWindow::CreateControls() {
 
   std::wstring fileVersion, copyright;
   if (env_.programVersion) std::tie(fileVersion, copyright) = env_.programVersion();
-  programMenu_.Attach(hwnd(), kApplicationTitle, ProgramButtonHint(kApplicationTitle, fileVersion, copyright));
+  programMenu_.Attach(hwnd(), kApplicationTitle, ProgramButtonHint(kApplicationTitle, fileVersion, copyright),
+                      CaptionModeFor(env_.desktopComposesFrame));
+  programMenu_.ApplyDpi(dpi_);
   tray_.Create(hwnd(), appIconSmall_, kApplicationTitle, env_.trayShellNotify);
   AddProgramCommands(programMenu_, tray_, hwnd(), {kApplicationTitle, fileVersion, copyright, appIconSmall_});
   AddSnapshotItem(programMenu_, hwnd(), env_.snapshotFolder, TrayIcon::kLoadDisplayCaption);
   AddPowerMenu(programMenu_, tray_, hwnd(), env_);
   AddTaskManagerReplacementItem(programMenu_, tray_, env_.replacementKey);
+  systemMenu_.Attach(hwnd(), programMenu_.menu());
   return true;
 }
 
@@ -213,10 +217,13 @@ void MainWindow::LayoutControls() {
   auto S = [this](int v) { return dpi_.Scale(v); };
   auto move = [](HWND hw, int x, int y, int cx, int cy) { ::MoveWindow(hw, x, y, cx, cy, TRUE); };
   const int row = S(kRowHeight);
-  const int y = (S(kTopBand) - row) / 2;
+  // The caption buttons' strip, where the desktop composes the frame, sits above everything else.
+  const int top = programMenu_.bar().StripHeight();
+  if (HWND strip = programMenu_.bar().stripHwnd()) move(strip, 0, 0, w, top);
+  const int y = top + (S(kTopBand) - row) / 2;
 
   // Top band: icon, name filter (for the pages it filters), the active page's strip, the refresh controls.
-  move(iconImage_, S(kMargin), (S(kTopBand) - S(32)) / 2, S(32), S(32));
+  move(iconImage_, S(kMargin), top + (S(kTopBand) - S(32)) / 2, S(32), S(32));
   int x = w - S(kMargin) - S(52);
   move(autoSwitch_.hwnd(), x, y, S(52), row);
   x -= S(6) + S(64);
@@ -228,9 +235,9 @@ void MainWindow::LayoutControls() {
   move(nameFilter_.hwnd(), left, y, S(kNameFilterWidth), row);
   ::ShowWindow(nameFilter_.hwnd(), filtered ? SW_SHOW : SW_HIDE);
   const int stripLeft = filtered ? left + S(kNameFilterWidth + 8) : left;
-  const RECT strip{stripLeft, 0, std::max(stripLeft, x - S(kMargin)), S(kTopBand)};
+  const RECT strip{stripLeft, top, std::max(stripLeft, x - S(kMargin)), top + S(kTopBand)};
 
-  move(tabs_.hwnd(), S(4), S(kTopBand), w - S(8), std::max(0, h - S(kTopBand) - S(kBottomBand)));
+  move(tabs_.hwnd(), S(4), top + S(kTopBand), w - S(8), std::max(0, h - top - S(kTopBand) - S(kBottomBand)));
   const RECT area = tabs_.DisplayArea();
   for (auto& page : pages_) page->Layout(area, strip);
   actionBar_.SetBounds({0, h - S(kBottomBand), w, h}, dpi_);
@@ -403,6 +410,16 @@ LRESULT MainWindow::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
     case WM_SIZE:
       LayoutControls();
       return 0;
+    case WM_SYSCOMMAND:
+      if (IsMenuKeyRequest(wParam, lParam)) {
+        programMenu_.bar().Click(0);
+        return 0;
+      }
+      if (IsProgramMenuSysCommand(wParam) && programMenu_.OnCommand(LOWORD(wParam))) return 0;
+      break;
+    case WM_INITMENUPOPUP:
+      if (HIWORD(lParam)) systemMenu_.Refresh();
+      break;
     case WM_GETMINMAXINFO: {
       auto* mmi = reinterpret_cast<MINMAXINFO*>(lParam);
       mmi->ptMinTrackSize = {dpi_.Scale(kMinWidth), dpi_.Scale(kMinHeight)};

@@ -15,6 +15,7 @@
 #include "app/page_tabs.h"
 #include "app/pages/page.h"
 #include "app/program_menu.h"
+#include "app/system_menu_items.h"
 #include "app/refresh_cycle.h"
 #include "app/single_instance.h"
 #include "app/startup_environment.h"
@@ -127,6 +128,7 @@ class MainWindow : public ui::Window, public PageHost {
   ui::SpinBox intervalEdit_;
   ui::OnOffSwitch autoSwitch_;
   ProgramMenu programMenu_;
+  SystemMenuItems systemMenu_;
   TrayIcon tray_;
   // The buttons below the pages outlive the pages, which hold their buttons.
   ActionBar actionBar_;

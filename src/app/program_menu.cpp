@@ -2,7 +2,8 @@
 
 namespace vantrel::app {
 
-void ProgramMenu::Attach(HWND window, const std::wstring& title, const std::wstring& hint) {
+void ProgramMenu::Attach(HWND window, const std::wstring& title, const std::wstring& hint,
+                         ui::CaptionToolbar::Mode mode) {
   dpi_ = ui::Dpi::ForWindow(window);
   ui::CaptionButton menuButton;
   menuButton.caption = title;
@@ -17,7 +18,7 @@ void ProgramMenu::Attach(HWND window, const std::wstring& title, const std::wstr
   bar_.onDrawButton = [this](ui::CaptionToolbar& bar, int button, HDC dc, const RECT&, const RECT& buttonRect) {
     DrawButtonText(bar, button, dc, buttonRect);
   };
-  bar_.Attach(window, ui::CaptionToolbar::Mode::NonClient);
+  bar_.Attach(window, mode);
 }
 
 void ProgramMenu::DrawButtonText(ui::CaptionToolbar& bar, int button, HDC dc, const RECT& buttonRect) {

@@ -22,12 +22,16 @@ class ProgramMenu : public CommandMenuOwner {
   ProgramMenu() : CommandMenuOwner(kFirstCommand) {}
 
   // Puts the menu button (caption title, hint) and the clock button on the window's caption bar.
-  void Attach(HWND window, const std::wstring& title, const std::wstring& hint);
+  void Attach(HWND window, const std::wstring& title, const std::wstring& hint,
+              ui::CaptionToolbar::Mode mode = ui::CaptionToolbar::Mode::NonClient);
   HMENU menu() const { return items_.get(); }
   ui::CaptionToolbar& bar() { return bar_; }
   // The clock/CPU button's text.
   void SetClockText(const std::wstring& text) { bar_.SetCaption(1, text); }
-  void ApplyDpi(const ui::Dpi& dpi) { dpi_ = dpi; }
+  void ApplyDpi(const ui::Dpi& dpi) {
+    dpi_ = dpi;
+    bar_.ApplyDpi(dpi);
+  }
 
  private:
   void DrawButtonText(ui::CaptionToolbar& bar, int button, HDC dc, const RECT& buttonRect);

@@ -33,6 +33,8 @@ struct StartupEnvironment {
   // The work area the window is placed in and the DPI it is laid out for (tests set both; empty: the system's).
   std::function<RECT()> workArea;
   std::function<UINT(HWND)> windowDpi;
+  // Whether the desktop composes the window frame (empty: the system's answer); decides the caption buttons' mode.
+  std::function<bool()> desktopComposesFrame;
   // The shell's notification-area call (tests record it; empty: the shell's).
   std::function<BOOL(DWORD, NOTIFYICONDATAW*)> trayShellNotify;
   // The update check's page address (empty function: no check at all) and how the product page is opened

@@ -724,3 +724,153 @@ TEST(MainWindow, ADpiChangeReachesEveryPage) {
 
 }  // namespace
 }  // namespace vantrel::app
+
+namespace vantrel::app {
+namespace {
+
+// The pop-up menus opened while `action` runs, each closed again at once (a thread timer runs inside the menu's
+// own loop); HIWORD of WM_INITMENUPOPUP tells the window menu apart.
+struct OpenedMenu {
+  HMENU menu;
+  bool windowMenu;
+};
+std::vector<OpenedMenu>* g_opened = nullptr;
+
+LRESULT CALLBACK RecordMenus(int code, WPARAM wParam, LPARAM lParam) {
+  const auto* m = reinterpret_cast<const CWPSTRUCT*>(lParam);
+  if (code == HC_ACTION && g_opened && m->message == WM_INITMENUPOPUP)
+    g_opened->push_back({reinterpret_cast<HMENU>(m->wParam), HIWORD(m->lParam) != 0});
+  return ::CallNextHookEx(nullptr, code, wParam, lParam);
+}
+
+std::vector<OpenedMenu> MenusOpenedBy(const std::function<void()>& action) {
+  std::vector<OpenedMenu> opened;
+  g_opened = &opened;
+  HHOOK hook = ::SetWindowsHookExW(WH_CALLWNDPROC, &RecordMenus, nullptr, ::GetCurrentThreadId());
+  const UINT_PTR timer = ::SetTimer(nullptr, 0, 100, [](HWND, UINT, UINT_PTR, DWORD) { ::EndMenu(); });
+  action();
+  ::KillTimer(nullptr, timer);
+  ::UnhookWindowsHookEx(hook);
+  g_opened = nullptr;
+  return opened;
+}
+
+std::vector<std::pair<std::wstring, UINT>> MenuItems(HMENU menu) {
+  std::vector<std::pair<std::wstring, UINT>> items;
+  for (int i = 0; i < ::GetMenuItemCount(menu); ++i) {
+    wchar_t text[64] = {};
+    ::GetMenuStringW(menu, static_cast<UINT>(i), text, 64, MF_BYPOSITION);
+    items.emplace_back(text, ::GetMenuItemID(menu, i));
+  }
+  return items;
+}
+
+class CaptionModes : public ::testing::TestWithParam<bool> {};
+
+TEST_P(CaptionModes, ButtonsAndClockSitInTheCaptionOrTheStripAndTheMenuButtonDropsTheMenu) {
+  const bool composed = GetParam();
+  StartupEnvironment env = Frame::QuietEnvironment();
+  env.desktopComposesFrame = [composed] { return composed; };
+  Frame f({}, env);
+  ASSERT_TRUE(f.Start());
+  f.main->ShowAtStart(SW_SHOWNORMAL);
+  f.main->PublishCpuLoad(42);
+  ui::CaptionToolbar& bar = f.main->Menu().bar();
+  EXPECT_EQ(bar.mode(), composed ? ui::CaptionToolbar::Mode::ClientStrip : ui::CaptionToolbar::Mode::NonClient);
+  EXPECT_NE(bar.Button(1).caption.find(L" - CPU: 42%"), std::wstring::npos);
+
+  const RECT menuButton = bar.ButtonRect(0), clock = bar.ButtonRect(1);
+  EXPECT_LT(menuButton.right, clock.left + 1);
+  RECT tabs{};
+  ::GetWindowRect(f.main->Tabs().hwnd(), &tabs);
+  POINT menuCentre{(menuButton.left + menuButton.right) / 2, (menuButton.top + menuButton.bottom) / 2};
+  if (composed) {
+    // The strip spans the client area's top; everything else starts below it.
+    RECT strip{};
+    ::GetWindowRect(bar.stripHwnd(), &strip);
+    POINT clientOrigin{0, 0};
+    ::ClientToScreen(f.main->hwnd(), &clientOrigin);
+    EXPECT_EQ(strip.top, clientOrigin.y);
+    EXPECT_EQ(strip.bottom - strip.top, bar.StripHeight());
+    EXPECT_GT(bar.StripHeight(), 0);
+    EXPECT_GE(tabs.top, strip.bottom);
+    EXPECT_LE(clock.right, strip.right - strip.left);
+    EXPECT_TRUE(HasVisibleStyle(bar.stripHwnd()));
+    ::ClientToScreen(bar.stripHwnd(), &menuCentre);
+  } else {
+    // Painted into the caption: above the client area, and no strip.
+    EXPECT_EQ(bar.stripHwnd(), nullptr);
+    EXPECT_EQ(bar.StripHeight(), 0);
+    RECT window{}, client{};
+    ::GetWindowRect(f.main->hwnd(), &window);
+    ::GetClientRect(f.main->hwnd(), &client);
+    POINT clientOrigin{0, 0};
+    ::ClientToScreen(f.main->hwnd(), &clientOrigin);
+    EXPECT_LE(menuButton.bottom + window.top, clientOrigin.y);
+    menuCentre.x += window.left;
+    menuCentre.y += window.top;
+  }
+  EXPECT_EQ(bar.ButtonAt(menuCentre), 0);
+  // A click on the menu button drops the program menu down.
+  const auto opened = MenusOpenedBy([&] {
+    if (composed) {
+      POINT c = menuCentre;
+      ::ScreenToClient(bar.stripHwnd(), &c);
+      ::SendMessageW(bar.stripHwnd(), WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(c.x, c.y));
+    } else {
+      ::SendMessageW(f.main->hwnd(), WM_NCLBUTTONDOWN, ui::CaptionToolbar::kHitButton,
+                     MAKELPARAM(menuCentre.x, menuCentre.y));
+    }
+  });
+  ASSERT_FALSE(opened.empty());
+  EXPECT_EQ(opened.front().menu, f.main->Menu().menu());
+}
+
+INSTANTIATE_TEST_SUITE_P(DesktopComposes, CaptionModes, ::testing::Bool());
+
+TEST(CaptionMenu, SystemMenuCarriesTheProgramMenuAndKeysOpenIt) {
+  Frame f({});
+  ASSERT_TRUE(f.Start());
+  f.main->ShowAtStart(SW_SHOWNORMAL);
+  int picked = 0;
+  f.main->Menu().AddItem(L"测试项", [&] { ++picked; });
+  HMENU system = ::GetSystemMenu(f.main->hwnd(), FALSE);
+  ASSERT_NE(system, nullptr);
+  ::SendMessageW(f.main->hwnd(), WM_INITMENUPOPUP, reinterpret_cast<WPARAM>(system), MAKELPARAM(0, TRUE));
+
+  // The program menu's items follow the system's own, with the same ids; submenus are copied with theirs.
+  const auto program = MenuItems(f.main->Menu().menu());
+  auto all = MenuItems(system);
+  ASSERT_GT(all.size(), program.size());
+  const std::vector<std::pair<std::wstring, UINT>> tail(all.end() - static_cast<long>(program.size()), all.end());
+  EXPECT_EQ(tail, program);
+  const auto power = std::find_if(program.begin(), program.end(), [](const auto& i) { return i.first == L"关机"; });
+  ASSERT_NE(power, program.end());
+  const int at = static_cast<int>(power - program.begin());
+  const auto powerItems = MenuItems(::GetSubMenu(f.main->Menu().menu(), at));
+  EXPECT_FALSE(powerItems.empty());
+  EXPECT_EQ(MenuItems(::GetSubMenu(system, static_cast<int>(all.size() - program.size()) + at)), powerItems);
+
+  // A pick in the system menu arrives as WM_SYSCOMMAND and runs the item's handler.
+  ::SendMessageW(f.main->hwnd(), WM_SYSCOMMAND, program.back().second, 0);
+  EXPECT_EQ(picked, 1);
+  // A check mark set in the program menu shows the next time the system menu opens, and the copy does not pile up.
+  f.main->Menu().SetItemChecked(L"测试项", true);
+  ::SendMessageW(f.main->hwnd(), WM_INITMENUPOPUP, reinterpret_cast<WPARAM>(system), MAKELPARAM(0, TRUE));
+  EXPECT_EQ(MenuItems(system).size(), all.size());
+  EXPECT_TRUE(::GetMenuState(system, static_cast<UINT>(all.size() - 1), MF_BYPOSITION) & MF_CHECKED);
+
+  // F10 or Alt alone (SC_KEYMENU without a character) drops the program menu; Alt+Space opens the system menu.
+  auto keyMenu = [&](LPARAM character) {
+    return MenusOpenedBy([&] { ::SendMessageW(f.main->hwnd(), WM_SYSCOMMAND, SC_KEYMENU, character); });
+  };
+  const auto byF10 = keyMenu(0);
+  ASSERT_FALSE(byF10.empty());
+  EXPECT_EQ(byF10.front().menu, f.main->Menu().menu());
+  const auto bySpace = keyMenu(L' ');
+  ASSERT_FALSE(bySpace.empty());
+  EXPECT_TRUE(bySpace.front().windowMenu);
+}
+
+}  // namespace
+}  // namespace vantrel::app
