@@ -283,3 +283,42 @@ TEST(ProcessDetails, QuickFocusChangesLeaveNoWorkerAndNoHandleBehind) {
 
 }  // namespace
 }  // namespace vantrel::app
+
+namespace vantrel::app {
+namespace {
+
+// Focus moves from a child holding 2,000 file handles to one holding 5: from the change on, the list never shows
+// the first child's rows, neither while the second child's listing runs nor after it.
+TEST(ProcessDetails, AFocusChangeNeverShowsThePreviousProcesssHandles) {
+  test::ChildProcesses children;
+  const DWORD big = test::StartHandlesChild(children, test::TempFolder(), 2000);
+  const DWORD small = test::StartHandlesChild(children, test::TempFolder(), 5);
+  ASSERT_NE(big, 0u);
+  ASSERT_NE(small, 0u);
+  Window w;
+  ASSERT_TRUE(w.Start());
+  ASSERT_TRUE(w.Focus(big));
+  ASSERT_TRUE(w.PumpUntilIdle());
+  ui::TreeGrid& handles = w.details().Handles().tree();
+  const std::wstring bigFiles = L"\\tmp-" + std::to_wstring(big) + L"-";
+  ASSERT_EQ(CountHandles(handles, L"File", bigFiles), 2000u);
+
+  ASSERT_TRUE(w.Focus(small));
+  EXPECT_EQ(handles.RowCount(), 0u) << "emptied at the change";
+  EXPECT_EQ(w.details().Caption(ProcessDetailsPages::kHandles), L" 句柄 ");
+  size_t most = 0;
+  const ULONGLONG start = ::GetTickCount64();
+  while (::GetTickCount64() - start < 60000) {
+    w.Pump();
+    EXPECT_EQ(CountHandles(handles, L"File", bigFiles), 0u);
+    most = std::max(most, handles.RowCount());
+    if (!w.details().Handles().Busy() && w.main->Handoff().Running() == 0) break;
+    ::MsgWaitForMultipleObjects(0, nullptr, FALSE, 5, QS_ALLINPUT);
+  }
+  EXPECT_EQ(CountHandles(handles, L"File", L"\\tmp-" + std::to_wstring(small) + L"-"), 5u);
+  EXPECT_LT(most, 100u) << "the small child holds a few dozen handles at most";
+  EXPECT_EQ(most, handles.RowCount());
+}
+
+}  // namespace
+}  // namespace vantrel::app

@@ -312,6 +312,7 @@ TEST_F(ProcessHandlesTest, ModulesOfAChildEachOnceWithVersions) {
     EXPECT_TRUE(EndsWith(m->ImageName, std::wstring(L"\\system32\\") + name)) << m->ImageName;
   }
   EXPECT_TRUE(ReadModules(0x7FFFFFF0, false).Modules.empty()) << "no such process";
+  EXPECT_TRUE(ReadModules(0, true).Modules.empty()) << "the idle process, not this one";
 }
 
 }  // namespace

@@ -25,14 +25,23 @@ bool ProcessHandlesView::Create(HWND parent, PageHost& host) {
 }
 
 void ProcessHandlesView::Refresh(uint32_t pid) {
-  if (pid == 0) return;
+  if (pid == 0) return;  // the idle process leaves the sub-page as it is
+  if (pid != listedPid_) {
+    // Another process's rows never stand under this one while its listing runs.
+    tree_.Clear();
+    if (onCaption) onCaption(texts::kHandlesTab);
+  }
+  listedPid_ = pid;
   read_.Request(host_->Handoff(), [this, pid, options = options_]() -> std::function<void()> {
     try {
       HandleList list = ReadHandles(pid, options);
       return [this, handles = std::move(list.Handles)]() mutable { Fill(std::move(handles)); };
     } catch (const std::exception& e) {
       const std::wstring line = texts::kHandlesLogPrefix + ExceptionMessage(e);
-      return [this, line] { host_->WriteLog(line); };
+      return [this, line] {
+        Fill({});
+        host_->WriteLog(line);
+      };
     }
   });
 }

@@ -42,6 +42,7 @@ class ProcessHandlesView {
   ui::TreeGrid tree_;
   HandleListOptions options_;
   LatestRead read_;
+  uint32_t listedPid_ = UINT32_MAX;  // whose rows the list holds or is reading
 };
 
 }  // namespace vantrel::app

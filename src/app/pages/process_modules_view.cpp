@@ -53,6 +53,9 @@ void ProcessModulesView::ShowList(bool shown) {
 
 void ProcessModulesView::Refresh(uint32_t pid, const std::wstring& processName, bool is64bit) {
   if (onCaption) onCaption(texts::kModulesPending);
+  // Another process's rows never stand under this one while its listing runs.
+  if (pid != listedPid_) tree_.Clear();
+  listedPid_ = pid;
   if (!CanListModules(is64bit)) {
     ShowList(false);  // the caption stays " Modules "
     return;
@@ -63,7 +66,10 @@ void ProcessModulesView::Refresh(uint32_t pid, const std::wstring& processName, 
       return [this, modules = std::move(list.Modules), processName]() mutable { Fill(std::move(modules), processName); };
     } catch (const std::exception& e) {
       const std::wstring line = texts::kModulesLogPrefix + ExceptionMessage(e);
-      return [this, line] { host_->WriteLog(line); };
+      return [this, line, processName] {
+        Fill({}, processName);
+        host_->WriteLog(line);
+      };
     }
   });
 }

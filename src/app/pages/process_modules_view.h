@@ -44,6 +44,7 @@ class ProcessModulesView {
   bool visible_ = false;
   bool listShown_ = true;
   LatestRead read_;
+  uint32_t listedPid_ = UINT32_MAX;  // whose rows the list holds or is reading
 };
 
 }  // namespace vantrel::app

@@ -43,6 +43,8 @@ ModuleList ReadModules(uint32_t pid, bool targetIs64bit) {
     list.Impossible = true;
     return list;
   }
+  // A module snapshot of PID 0 lists the caller's own modules; the idle process has none.
+  if (pid == 0) return list;
   win::UniqueFileHandle snap(::CreateToolhelp32Snapshot(TH32CS_SNAPMODULE | TH32CS_SNAPMODULE32, pid));
   if (!snap) return list;
   const ModulePathRepair repair{
