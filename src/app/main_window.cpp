@@ -85,7 +85,10 @@ bool MainWindow::CreateAndStart() {
 }
 
 void MainWindow::ShowAtStart(int showCommand) {
-  if (switches_.Has(Switch::HIDE)) return;  // reachable from the tray icon only
+  if (switches_.Has(Switch::HIDE)) {  // reachable from the tray icon only
+    maximiseWhenShown_ = switches_.Has(Switch::MAX);
+    return;
+  }
   if (switches_.Has(Switch::MAX)) showCommand = SW_SHOWMAXIMIZED;
   else if (showCommand == SW_HIDE || showCommand == SW_SHOWDEFAULT) showCommand = SW_SHOWNORMAL;
   ::ShowWindow(hwnd(), showCommand);
@@ -171,7 +174,7 @@ bool MainWindow::CreateControls() {
 
 void MainWindow::CreateTopBand() {
   HINSTANCE instance = ::GetModuleHandleW(nullptr);
-  iconImage_ = ::CreateWindowExW(0, L"STATIC", L"", WS_CHILD | WS_VISIBLE | SS_ICON | SS_REALSIZECONTROL, 0, 0, 0, 0,
+  iconImage_ = ::CreateWindowExW(0, L"STATIC", L"", WS_CHILD | WS_VISIBLE | SS_ICON | SS_REALSIZECONTROL | SS_NOTIFY, 0, 0, 0, 0,
                                  hwnd(), nullptr, instance, nullptr);
   ::SendMessageW(iconImage_, STM_SETICON, reinterpret_cast<WPARAM>(appIcon_), 0);
   const RECT none{0, 0, 0, 0};
@@ -187,6 +190,9 @@ void MainWindow::CreateTopBand() {
     ::SendMessageW(w, WM_SETFONT, reinterpret_cast<WPARAM>(font_.get()), FALSE);
   ::ShowWindow(intervalEdit_.hwnd(), SW_SHOW);
   ::ShowWindow(autoSwitch_.hwnd(), SW_SHOW);
+  hints_.Add(hwnd(), iconImage_, L"BU BU BU!");
+  for (HWND part : {intervalEdit_.editHwnd(), intervalEdit_.upDownHwnd()})
+    hints_.Add(hwnd(), part, L"在几秒钟内自动刷新间隔");
 }
 
 void MainWindow::CreateSharedButtons() {
@@ -410,6 +416,13 @@ LRESULT MainWindow::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
     case WM_SIZE:
       LayoutControls();
       return 0;
+    case WM_SHOWWINDOW:
+      // Started hidden and maximised: the first show, from the tray or a second start, maximises.
+      if (wParam && maximiseWhenShown_) {
+        maximiseWhenShown_ = false;
+        ::ShowWindowAsync(hwnd(), SW_SHOWMAXIMIZED);
+      }
+      break;
     case WM_SYSCOMMAND:
       if (IsMenuKeyRequest(wParam, lParam)) {
         programMenu_.bar().Click(0);

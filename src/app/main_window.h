@@ -14,6 +14,7 @@
 #include "app/action_bar.h"
 #include "app/page_tabs.h"
 #include "app/pages/page.h"
+#include "app/control_hints.h"
 #include "app/program_menu.h"
 #include "app/system_menu_items.h"
 #include "app/refresh_cycle.h"
@@ -64,6 +65,8 @@ class MainWindow : public ui::Window, public PageHost {
   ui::SpinBox& IntervalEdit() { return intervalEdit_; }
   ui::OnOffSwitch& AutoSwitch() { return autoSwitch_; }
   ProgramMenu& Menu() { return programMenu_; }
+  const ControlHints& Hints() const { return hints_; }
+  HWND IconImage() const { return iconImage_; }
   TrayIcon& Tray() { return tray_; }
   ActionBar& Actions() { return actionBar_; }
   UpdatePrompt* Updates() { return updatePrompt_.get(); }
@@ -129,6 +132,8 @@ class MainWindow : public ui::Window, public PageHost {
   ui::OnOffSwitch autoSwitch_;
   ProgramMenu programMenu_;
   SystemMenuItems systemMenu_;
+  bool maximiseWhenShown_ = false;
+  ControlHints hints_;
   TrayIcon tray_;
   // The buttons below the pages outlive the pages, which hold their buttons.
   ActionBar actionBar_;

@@ -12,7 +12,8 @@ constexpr COLORREF kTileBorder = RGB(190, 164, 102);
 }  // namespace
 
 TrayIcon::TrayIcon() : CommandMenuOwner(0x5000) {
-  items_.AddItem(L"恢复", [this] { RestoreWindow(); }, L"", MF_DEFAULT);
+  items_.AddItem(L"恢复", [this] { RestoreWindow(); });
+  ::SetMenuDefaultItem(items_.get(), 0, TRUE);
   AddSeparator();
 }
 

@@ -190,6 +190,21 @@ TEST(MainWindow, MaxAndHideDecideHowTheWindowIsShown) {
   ASSERT_TRUE(hidden.Start());
   hidden.main->ShowAtStart(SW_SHOWNORMAL);
   EXPECT_FALSE(::IsWindowVisible(hidden.main->hwnd()));
+
+  // Hidden and maximised: shown later (a second start shows it so), it comes back maximised, once.
+  Frame both({L"/HIDE", L"/MAX"});
+  ASSERT_TRUE(both.Start());
+  both.main->ShowAtStart(SW_SHOWNORMAL);
+  EXPECT_FALSE(::IsWindowVisible(both.main->hwnd()));
+  ::ShowWindow(both.main->hwnd(), SW_SHOW);
+  both.Pump();
+  EXPECT_TRUE(::IsWindowVisible(both.main->hwnd()));
+  EXPECT_TRUE(::IsZoomed(both.main->hwnd()));
+  ::ShowWindow(both.main->hwnd(), SW_RESTORE);
+  ::ShowWindow(both.main->hwnd(), SW_HIDE);
+  ::ShowWindow(both.main->hwnd(), SW_SHOW);
+  both.Pump();
+  EXPECT_FALSE(::IsZoomed(both.main->hwnd()));
 }
 
 TEST(MainWindow, FirstRefreshIsFullAndF5RefreshesEveryPage) {
@@ -509,6 +524,15 @@ TEST(MainWindow, ProgramMenuButtonCarriesTheVersionHintAndTheMenu) {
   }
   EXPECT_EQ(items, (std::vector<std::wstring>{L"新建任务...", L"拍摄快照", L"关机", L"在任务栏图标显示器 CPU 使用情况",
                                               L"替换任务管理器", L"命令行帮助...", L"关于...", L"退出"}));
+}
+
+TEST(MainWindow, TheIconAndTheIntervalBoxCarryTheirHints) {
+  Frame f({});
+  ASSERT_TRUE(f.Start());
+  const ControlHints& hints = f.main->Hints();
+  EXPECT_EQ(hints.HintOf(f.main->IconImage()), L"BU BU BU!");
+  EXPECT_EQ(hints.HintOf(f.main->IntervalEdit().editHwnd()), L"在几秒钟内自动刷新间隔");
+  EXPECT_EQ(hints.HintOf(f.main->IntervalEdit().upDownHwnd()), L"在几秒钟内自动刷新间隔");
 }
 
 TEST(MainWindow, GeometryIsCentredInTheWorkArea) {

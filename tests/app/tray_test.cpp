@@ -185,6 +185,12 @@ TEST(TrayIcon, TurningTheDisplayOffRestoresTheApplicationIconAndBothMenusFollow)
     return false;
   };
   EXPECT_FALSE(checked(tray.Menu()));
+  // "恢复" is the default item (bold; a double click would pick it).
+  const UINT byDefault = ::GetMenuDefaultItem(tray.Menu(), TRUE, 0);
+  ASSERT_NE(byDefault, static_cast<UINT>(-1));
+  wchar_t text[32] = {};
+  ::GetMenuStringW(tray.Menu(), byDefault, text, 32, MF_BYPOSITION);
+  EXPECT_EQ(std::wstring(text), L"恢复");
   // On and off again before any tick: the application's icon is kept, never destroyed.
   tray.SetLoadDisplay(true);
   EXPECT_TRUE(checked(tray.Menu()));
