@@ -110,6 +110,46 @@ TEST(ServiceActions, MissingServiceGivesTheOpenError) {
   }
 }
 
+// The console is opened through the shell (no mmc.exe started directly, which fails with 740 for an
+// administrator not elevated), the wait for it is bounded, and the process handle is closed.
+TEST(ServiceActions, TheServicesConsoleOpensThroughTheShell) {
+  wchar_t sys[MAX_PATH] = {};
+  ::GetSystemDirectoryW(sys, MAX_PATH);
+  struct Case {
+    const char* name;
+    bool started;
+    bool withProcess;
+  };
+  for (const Case& c : {Case{"started, a process", true, true}, Case{"handed to a running program", true, false},
+                        Case{"no association", false, false}}) {
+    SCOPED_TRACE(c.name);
+    std::wstring file, verb = L"unset";
+    int show = -1;
+    HANDLE process = nullptr;
+    const ULONGLONG start = ::GetTickCount64();
+    const bool ok = OpenServicesConsole([&](SHELLEXECUTEINFOW& info) {
+      file = info.lpFile ? info.lpFile : L"";
+      verb = info.lpVerb ? info.lpVerb : L"";
+      show = info.nShow;
+      EXPECT_TRUE(info.fMask & SEE_MASK_NOCLOSEPROCESS);
+      // A process that never ends: the wait stops at 2 s.
+      if (c.withProcess) info.hProcess = process = ::CreateEventW(nullptr, TRUE, FALSE, nullptr);
+      return c.started;
+    });
+    const ULONGLONG waited = ::GetTickCount64() - start;
+    EXPECT_EQ(ok, c.started);
+    EXPECT_EQ(file, std::wstring(sys) + L"\\services.msc");
+    EXPECT_EQ(verb, L"") << "the console's own manifest decides on elevation";
+    EXPECT_EQ(show, SW_SHOWDEFAULT);
+    if (c.withProcess) {
+      EXPECT_GE(waited, 1900u);
+      EXPECT_LT(waited, 10000u);
+      DWORD flags = 0;
+      EXPECT_FALSE(::GetHandleInformation(process, &flags)) << "the process handle is closed";
+    }
+  }
+}
+
 TEST(ServiceReader, ListsThePrefixServicesWithTheFilter) {
   testing::InstalledService installed(kName, kDisplay);
   ASSERT_TRUE(installed.Installed()) << installed.Error();

@@ -7,6 +7,8 @@
 #include "controls/message_dialogs.h"
 #include "core/shell/activity_log.h"
 #include "core/shell/pages.h"
+#include "system/com_ptr.h"
+#include "system/services/service_actions.h"
 #include "system/services/service_reader.h"
 #include "system/text/locale_text.h"
 
@@ -203,7 +205,14 @@ void ServicesPage::ActionDone(const ServiceTarget& target, bool uninstall, const
 }
 
 void ServicesPage::OpenServiceManager() {
-  if (!OpenServicesConsole()) ErrorDlg(texts::kConsoleFailed);
+  // The shell and the started console are another process's business: never waited on here.
+  host().Handoff().Run([]() -> WindowThreadHandoff::Result {
+    const win::ComScope com;  // the shell's file associations
+    const bool started = OpenServicesConsole();
+    return [started] {
+      if (!started) ErrorDlg(texts::kConsoleFailed);
+    };
+  });
 }
 
 }  // namespace vantrel::app

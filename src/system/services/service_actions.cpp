@@ -1,7 +1,11 @@
 #include "system/services/service_actions.h"
 
+#include <shellapi.h>
+
+
 #include "core/services/service_record.h"
 #include "system/os/file_version.h"
+#include "system/raii.h"
 #include "system/services/sc_handle.h"
 
 namespace vantrel {
@@ -101,9 +105,17 @@ int32_t WaitForServiceState(const std::wstring& name, int32_t wanted, DWORD time
   return state;
 }
 
-bool OpenServicesConsole() {
-  const std::wstring sys = GetSysDir();
-  return RunProgram(sys + L"\\mmc.exe", sys + L"\\services.msc", SW_SHOWDEFAULT);
+bool OpenServicesConsole(const ShellExecuteCall& execute) {
+  const std::wstring console = GetSysDir() + L"\\services.msc";
+  SHELLEXECUTEINFOW info{};
+  info.cbSize = sizeof info;
+  info.fMask = SEE_MASK_NOCLOSEPROCESS | SEE_MASK_FLAG_NO_UI | SEE_MASK_NOASYNC;
+  info.lpFile = console.c_str();
+  info.nShow = SW_SHOWDEFAULT;
+  const bool started = execute ? execute(info) : ::ShellExecuteExW(&info) != FALSE;
+  win::UniqueHandle process(info.hProcess);  // none when the shell handed the file to a running program
+  if (started && process) ::WaitForSingleObject(process.get(), 2000);
+  return started;
 }
 
 }  // namespace vantrel

@@ -3,7 +3,9 @@
 #pragma once
 
 #include <windows.h>
+#include <shellapi.h>
 
+#include <functional>
 #include <string>
 
 namespace vantrel {
@@ -30,7 +32,11 @@ int32_t QueryServiceState(const std::wstring& name);
 // Polls the state until it equals wanted or timeoutMs passed; the last state read.
 int32_t WaitForServiceState(const std::wstring& name, int32_t wanted, DWORD timeoutMs);
 
-// The services console (mmc.exe with services.msc from the system directory); false when it cannot start.
-bool OpenServicesConsole();
+// The services console: services.msc of the system directory opened through the shell, which asks for elevation
+// as the console requires (starting mmc.exe directly fails with 740 for an administrator not elevated). Waits up
+// to 2 s for the started program: run it on a worker. False when it cannot start. `execute` is the shell's call
+// (tests replace it); the process handle it leaves in the record is closed here.
+using ShellExecuteCall = std::function<bool(SHELLEXECUTEINFOW& info)>;
+bool OpenServicesConsole(const ShellExecuteCall& execute = {});
 
 }  // namespace vantrel
