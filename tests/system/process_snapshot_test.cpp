@@ -14,6 +14,7 @@
 #include "core/os/ascii.h"
 #include "proc_children.h"
 #include "system/os/system_facts.h"
+#include "system/process/image_file_facts.h"
 #include "system/raii.h"
 #include "system/text/locale_text.h"
 
@@ -476,6 +477,46 @@ TEST(RemoteFiles, AreReadOnAWorkerOncePerPath) {
   EXPECT_EQ(remote.Get(L"\\\\srv\\a.exe", 3), nullptr) << "a file no walk named is read again";
   for (int i = 0; i < 500 && remote.Pending() > 0; ++i) ::Sleep(20);  // the reader uses this test's counter
   EXPECT_EQ(reads.load(), 3);
+}
+
+// An executable replaced in place (same path, other content) shows its new facts at the next round; within one
+// round each path is read once.
+TEST(ImageFileCache, AFileReplacedInPlaceIsReadAgainAtTheNextRound) {
+  wchar_t sys[MAX_PATH] = {};
+  ::GetSystemDirectoryW(sys, MAX_PATH);
+  const std::wstring first = std::wstring(sys) + L"\\notepad.exe", second = std::wstring(sys) + L"\\cmd.exe";
+  const ImageFileFacts firstFacts = ReadImageFileFacts(first, 0), secondFacts = ReadImageFileFacts(second, 0);
+  ASSERT_GT(secondFacts.Size, 0);
+  ASSERT_NE(firstFacts.Size, secondFacts.Size);
+  // Wine's own programs carry the same version texts: the size tells the two apart.
+  const std::wstring path = test::TempFolder() + L"\\replaced-" + std::to_wstring(::GetCurrentProcessId()) + L".exe";
+  ASSERT_TRUE(::CopyFileW(first.c_str(), path.c_str(), FALSE));
+
+  int reads = 0;
+  ImageFileCache cache([&](const std::wstring& p, int32_t index) {
+    ++reads;
+    return ReadImageFileFacts(p, index);
+  });
+  EXPECT_EQ(cache.Get(path, 0).Size, firstFacts.Size);
+  cache.DropUnused();
+  EXPECT_EQ(cache.Get(path, 0).Size, firstFacts.Size);
+  EXPECT_EQ(reads, 1) << "unchanged: not read again";
+
+  // As an installer replaces a program: the old file renamed away (the shell may still map it), the new one in.
+  const std::wstring old = path + L".old";
+  ASSERT_TRUE(::MoveFileExW(path.c_str(), old.c_str(), MOVEFILE_REPLACE_EXISTING)) << ::GetLastError();
+  ASSERT_TRUE(::CopyFileW(second.c_str(), path.c_str(), FALSE)) << ::GetLastError();
+  EXPECT_EQ(cache.Get(path, 0).Size, firstFacts.Size) << "the round that read the stamp keeps its facts";
+  cache.DropUnused();
+  const ImageFileFacts& now = cache.Get(path, 0);
+  EXPECT_EQ(now.Size, secondFacts.Size);
+  EXPECT_EQ(now.Version, secondFacts.Version);
+  EXPECT_EQ(reads, 2);
+  ::DeleteFileW(path.c_str());
+  ::DeleteFileW(old.c_str());
+  cache.DropUnused();
+  EXPECT_EQ(cache.Get(path, 7).ImageIndex, 7) << "a vanished file is read again, its facts empty";
+  EXPECT_EQ(reads, 3);
 }
 
 }  // namespace

@@ -40,10 +40,23 @@ ImageFileFacts ReadImageFileFacts(const std::wstring& path, int32_t defaultImage
   return f;
 }
 
+FileStamp ReadFileStamp(const std::wstring& path) {
+  WIN32_FILE_ATTRIBUTE_DATA data{};
+  if (!::GetFileAttributesExW(path.c_str(), GetFileExInfoStandard, &data)) return {};
+  return {static_cast<int64_t>((uint64_t{data.nFileSizeHigh} << 32) | data.nFileSizeLow),
+          static_cast<int64_t>((uint64_t{data.ftLastWriteTime.dwHighDateTime} << 32) |
+                               data.ftLastWriteTime.dwLowDateTime)};
+}
+
 const ImageFileFacts& ImageFileCache::Get(const std::wstring& path, int32_t defaultImageIndex) {
   auto [it, added] = files_.try_emplace(FoldCase(path));
-  if (added) it->second.facts = reader_(path, defaultImageIndex);
-  it->second.used = true;
+  Entry& e = it->second;
+  if (added || !e.used) {
+    const FileStamp now = stamp_ ? stamp_(path) : FileStamp{};
+    if (added || now != e.stamp) e.facts = reader_(path, defaultImageIndex);
+    e.stamp = now;
+  }
+  e.used = true;
   return it->second.facts;
 }
 

@@ -21,11 +21,21 @@ struct ImageFileFacts {
 ImageFileFacts ReadImageFileFacts(const std::wstring& path, int32_t defaultImageIndex);
 using ImageFileReader = std::function<ImageFileFacts(const std::wstring& path, int32_t defaultImageIndex)>;
 
+// What tells one file content from the next at the same path: size and last-write time ({-1, -1}: unreadable).
+struct FileStamp {
+  int64_t Size = -1, LastWrite = -1;
+  bool operator==(const FileStamp&) const = default;
+};
+FileStamp ReadFileStamp(const std::wstring& path);
+using FileStampReader = std::function<FileStamp(const std::wstring& path)>;
+
 class ImageFileCache {
  public:
   // The reader is ReadImageFileFacts but in tests, which count the reads through it.
-  explicit ImageFileCache(ImageFileReader reader = ReadImageFileFacts) : reader_(std::move(reader)) {}
-  // The facts of the file, read at the first request for its path (letter case ignored).
+  explicit ImageFileCache(ImageFileReader reader = ReadImageFileFacts, FileStampReader stamp = ReadFileStamp)
+      : reader_(std::move(reader)), stamp_(std::move(stamp)) {}
+  // The facts of the file, read at the first request for its path (letter case ignored) and again when the file
+  // was replaced in place (its stamp, looked at once per round between DropUnused calls, changed).
   const ImageFileFacts& Get(const std::wstring& path, int32_t defaultImageIndex);
   // Drops the files no request named since the last call.
   void DropUnused();
@@ -34,9 +44,11 @@ class ImageFileCache {
  private:
   struct Entry {
     ImageFileFacts facts;
+    FileStamp stamp;
     bool used = true;
   };
   ImageFileReader reader_;
+  FileStampReader stamp_;
   std::unordered_map<std::wstring, Entry> files_;
 };
 
