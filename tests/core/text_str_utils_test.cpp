@@ -1,8 +1,10 @@
+#include <algorithm>
 #include <string>
 #include <vector>
 
 #include <gtest/gtest.h>
 
+#include "core/os/ascii.h"
 #include "core/text/str_utils.h"
 
 namespace vantrel {
@@ -106,6 +108,26 @@ TEST(SmallTextRoutines, CapitalizeBlankQuoteCollapse) {
   EXPECT_EQ(CollapseSpaces(L"a   b  c"), L"a b c");
   EXPECT_EQ(CollapseSpaces(L"  a  "), L" a ");
   EXPECT_EQ(CollapseSpaces(L"a\t\tb \t c"), L"a\t\tb \t c");
+}
+
+}  // namespace
+}  // namespace vantrel
+
+namespace vantrel {
+namespace {
+
+// The windows page's process drop-down: names in the order a user reads them, whatever their letter case.
+TEST(LessNoCase, OrdersNamesIgnoringCase) {
+  std::vector<std::wstring> names = {L"Vantrel.exe (268)", L"explorer.exe (64)", L"ÄPFEL.exe (9)",
+                                     L"apfel.exe (8)", L"Explorer.exe (12)", L"b"};
+  std::stable_sort(names.begin(), names.end(), [](const std::wstring& a, const std::wstring& b) {
+    return detail::LessNoCase(a, b);
+  });
+  EXPECT_EQ(names, (std::vector<std::wstring>{L"apfel.exe (8)", L"b", L"Explorer.exe (12)", L"explorer.exe (64)",
+                                              L"Vantrel.exe (268)", L"ÄPFEL.exe (9)"}));
+  EXPECT_FALSE(detail::LessNoCase(L"ABC", L"abc"));
+  EXPECT_FALSE(detail::LessNoCase(L"abc", L"ABC"));
+  EXPECT_TRUE(detail::LessNoCase(L"ab", L"ABC"));  // a prefix first
 }
 
 }  // namespace

@@ -7,6 +7,7 @@
 #include "app/pages/processes_texts.h"
 #include "app/system_image_lists.h"
 #include "controls/message_dialogs.h"
+#include "core/os/ascii.h"
 #include "core/process/process_details.h"
 #include "core/process/process_rules.h"
 #include "core/process/process_texts.h"
@@ -278,7 +279,7 @@ void ProcessesPage::RefreshProcesses(const std::wstring& filter) {
   }
   sessionProcesses.clear();
   std::stable_sort(windowed.begin(), windowed.end(),
-                   [](const ProcessChoice& a, const ProcessChoice& b) { return a.caption < b.caption; });
+                   [](const ProcessChoice& a, const ProcessChoice& b) { return detail::LessNoCase(a.caption, b.caption); });
   host().PublishWindowedProcesses(windowed);
   if (grid.RowCount() > 0) {
     restoringView_ = true;

@@ -20,6 +20,15 @@ inline bool EqualsNoCase(std::wstring_view a, std::wstring_view b) {
   return true;
 }
 
+// Order of texts as a user reads them in a list: letter case ignored ("explorer.exe" before "Vantrel.exe").
+inline bool LessNoCase(std::wstring_view a, std::wstring_view b) {
+  for (size_t i = 0; i < a.size() && i < b.size(); ++i) {
+    const wchar_t x = FoldCase(a[i]), y = FoldCase(b[i]);
+    if (x != y) return x < y;
+  }
+  return a.size() < b.size();
+}
+
 inline bool StartsWithNoCase(std::wstring_view s, std::wstring_view prefix) {
   return s.size() >= prefix.size() && EqualsNoCase(s.substr(0, prefix.size()), prefix);
 }
