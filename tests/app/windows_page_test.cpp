@@ -135,6 +135,10 @@ TEST(WindowsPage, TreeByParentAndOwnerWithTheInvisibleSwitchAndDetails) {
   EXPECT_EQ(test::WindowText(w.page().VisibilityButton().hwnd()), L"隐藏");
   w.grid().SetFocusedNode(hiddenRow);
   EXPECT_EQ(test::WindowText(w.page().VisibilityButton().hwnd()), L"显示");
+  // No window focused: the inspector shows no window's facts and the buttons are off.
+  w.grid().SetFocusedNode(nullptr);
+  EXPECT_TRUE(w.InspectorItems().empty());
+  EXPECT_FALSE(w.page().VisibilityButton().Enabled());
   EXPECT_FALSE(w.page().DetailsPanel().Expanded()) << "collapsed at start";
   w.grid().onDoubleClick(hiddenRow);
   EXPECT_TRUE(w.page().DetailsPanel().Expanded());

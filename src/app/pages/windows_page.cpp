@@ -287,7 +287,10 @@ ui::TreeNode* WindowsPage::FindWindowNode(uint32_t handle) {
 void WindowsPage::OnFocusChanged(ui::TreeNode* node) {
   visibility_->SetEnabled(node != nullptr);
   close_->SetEnabled(node != nullptr);
-  if (!node) return;
+  if (!node) {
+    inspector_.Clear();  // nothing focused: no window's facts stand
+    return;
+  }
   const WindowInfo& info = InfoOf(*node);
   visibility_->SetCaption(WindowVisibilityCaption(info.Visible));
   inspector_.BeginUpdate();
