@@ -56,6 +56,7 @@ MainWindow::MainWindow(CommandLineSwitches switches, StartupEnvironment env)
 MainWindow::~MainWindow() {
   // The exit waits at most kExitWaitMs for workers in all. Those still running then own what they use and drop
   // their results; the update check is stopped first, since its server may never answer.
+  DetachFindWindowFeed();
   if (updatePrompt_) updatePrompt_->Abort();
   handoff_.Finish(kExitWaitMs - update::UpdateCheck::kLeaveWaitMs);
   updatePrompt_.reset();
@@ -166,6 +167,7 @@ bool MainWindow::CreateControls() {
   tray_.Create(hwnd(), appIconSmall_, kApplicationTitle, env_.trayShellNotify);
   AddProgramCommands(programMenu_, tray_, hwnd(), {kApplicationTitle, fileVersion, copyright, appIconSmall_});
   AddSnapshotItem(programMenu_, hwnd(), env_.snapshotFolder, TrayIcon::kLoadDisplayCaption);
+  AttachFindWindowFeed();
   AddPowerMenu(programMenu_, tray_, hwnd(), env_);
   AddTaskManagerReplacementItem(programMenu_, tray_, env_.replacementKey);
   systemMenu_.Attach(hwnd(), programMenu_.menu());
@@ -379,7 +381,9 @@ void MainWindow::OnClose() {
 }
 
 bool MainWindow::PreTranslateMessage(MSG& msg) {
+  if (find_ && find_->PreTranslateMessage(msg)) return true;
   if (!hwnd() || (msg.hwnd != hwnd() && !::IsChild(hwnd(), msg.hwnd))) return false;
+  if (OnShortcutKey(msg)) return true;
   if (msg.message == WM_KEYUP) OnKeyUp(msg.wParam);
   if (accelerators_ && ::TranslateAcceleratorW(hwnd(), accelerators_, &msg)) return true;
   return ::IsDialogMessageW(hwnd(), &msg) != FALSE;
@@ -399,6 +403,7 @@ LRESULT MainWindow::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
     }
     case WM_TIMER:
       if (wParam == RefreshCycle::kTimerId) OnRefreshTimer();
+      else OnShortcutTimer(wParam);
       return 0;
     case kRunHandedOverWork:
       handoff_.RunReadyResults();

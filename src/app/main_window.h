@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "app/action_bar.h"
+#include "app/find_window.h"
 #include "app/page_tabs.h"
 #include "app/pages/page.h"
 #include "app/control_hints.h"
@@ -71,6 +72,9 @@ class MainWindow : public ui::Window, public PageHost {
   ActionBar& Actions() { return actionBar_; }
   UpdatePrompt* Updates() { return updatePrompt_.get(); }
   const ActionBar::Button& ElevationButton() const { return *elevation_; }
+  // "查找句柄或 DLL": opened on first use, brought forward after.
+  void OpenFindWindow();
+  FindWindow* Finder() { return find_.get(); }
   bool SessionNotificationsRegistered() const { return sessionNotificationsRegistered_; }
   // How each step of a refresh is carried out; tests record the steps instead.
   std::function<void(const RefreshStep&)> refreshExecutor;
@@ -115,6 +119,15 @@ class MainWindow : public ui::Window, public PageHost {
   void OnKeyUp(WPARAM key);
   void OnClose();
   void FocusActiveList();
+  // main_window_keys.cpp
+  bool OnShortcutKey(const MSG& msg);
+  bool OnShortcutTimer(UINT_PTR id);
+  void AttachFindWindowFeed();
+  void DetachFindWindowFeed();
+  void ShowProcessesPageForRequest();
+  void StepPage(int direction);
+  void FocusNameFilter();
+  void ApplyTypedFilter();
 
   CommandLineSwitches switches_;
   StartupEnvironment env_;
@@ -144,6 +157,8 @@ class MainWindow : public ui::Window, public PageHost {
 
   RefreshCycle refresh_;
   WindowThreadHandoff handoff_;
+  std::unique_ptr<FindWindow> find_;  // after handoff_: its search goes first
+  std::wstring appliedFilter_;       // the name filter's text its last refresh used
   std::unique_ptr<UpdatePrompt> updatePrompt_;  // after handoff_: goes first, its worker still posting into it
   ProcessRecords sessionProcesses_;
   int activePage_ = kPageProcesses;

@@ -62,6 +62,9 @@ class TreeGrid : public Window {
   NodeEvent onFocusChanged;    // also fired again when a rebuild focuses the same row
   NodeEvent onChecked;         // after the user changed a row's check mark (descendants already follow it)
   NodeEvent onDoubleClick;
+  // Enter and Del on the list, handed over by the window's key handling before dialog navigation takes them;
+  // true: handled.
+  std::function<bool(UINT key)> onKey;
   std::function<void(int column)> onSorted;  // after a header click sorted the rows
   // A cell's bold text and background (CLR_DEFAULT: the window colour; not drawn on a selected row).
   struct CellStyle {

@@ -1,6 +1,7 @@
 #include "app/pages/page.h"
 
 #include <windowsx.h>
+#include <commctrl.h>
 
 #include "app/list_export.h"
 
@@ -55,6 +56,27 @@ void Page::ApplyDpi(const ui::Dpi& /*dpi*/) {
   if (strip_) setFont(strip_->hwnd());
 }
 
+namespace {
+
+// A menu asked for from the keyboard opens at the focused row of a list, else at the target's top left.
+POINT KeyboardMenuPoint(HWND target) {
+  wchar_t cls[32] = {};
+  ::GetClassNameW(target, cls, 32);
+  const bool list = ::lstrcmpiW(cls, WC_LISTVIEWW) == 0;
+  const LRESULT row = list ? ::SendMessageW(target, LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_FOCUSED) : -1;
+  RECT rc{};
+  rc.left = LVIR_LABEL;
+  if (row >= 0 && ::SendMessageW(target, LVM_GETITEMRECT, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(&rc))) {
+    POINT at{rc.left + 8, rc.bottom};
+    ::ClientToScreen(target, &at);
+    return at;
+  }
+  ::GetWindowRect(target, &rc);
+  return {rc.left + 8, rc.top + 8};
+}
+
+}  // namespace
+
 ContextMenu Page::BuildContextMenu(HWND target) {
   ContextMenu menu;
   AddContextMenuItems(target, menu);
@@ -86,11 +108,7 @@ bool Page::ChildMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT* result)
       const ContextMenu menu = BuildContextMenu(target);
       if (menu.Empty()) return false;
       POINT at{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)};
-      if (at.x == -1 && at.y == -1) {  // from the keyboard: at the target's top left
-        RECT rc{};
-        ::GetWindowRect(target, &rc);
-        at = {rc.left + 8, rc.top + 8};
-      }
+      if (at.x == -1 && at.y == -1) at = KeyboardMenuPoint(target);
       menu.Show(host_->OwnerWindow(), at);
       *result = 0;
       return true;

@@ -4,6 +4,7 @@
 #include <utility>
 
 #include "app/pages/process_details_texts.h"
+#include "app/pages/requested_row.h"
 #include "system/text/locale_text.h"
 
 namespace vantrel::app {
@@ -53,6 +54,7 @@ void ProcessHandlesView::Fill(std::vector<HandleRecord> handles) {
     for (HandleRecord& h : handles) tree_.AddRow(nullptr, std::move(h));
     tree_.Sort();
   }
+  FocusRequestedRow(tree_, focusAfterRead_);
   if (onCaption) onCaption(HandlesCaption(tree_.RowCount()));
 }
 

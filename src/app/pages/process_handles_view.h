@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <functional>
 #include <string>
+#include <utility>
 
 #include "app/pages/latest_read.h"
 #include "app/pages/page.h"
@@ -29,6 +30,9 @@ class ProcessHandlesView {
 
   std::function<void(const std::wstring& caption)> onCaption;
 
+  // The next listing focuses its row of this key (a handle value's text, a module's full path).
+  void FocusAfterRead(std::wstring key) { focusAfterRead_ = std::move(key); }
+
   // --- for tests ---
   ui::TreeGrid& tree() { return tree_; }
   bool Busy() const { return read_.Busy(); }
@@ -43,6 +47,7 @@ class ProcessHandlesView {
   HandleListOptions options_;
   LatestRead read_;
   uint32_t listedPid_ = UINT32_MAX;  // whose rows the list holds or is reading
+  std::wstring focusAfterRead_;
 };
 
 }  // namespace vantrel::app

@@ -4,6 +4,7 @@
 #include <utility>
 
 #include "app/pages/process_details_texts.h"
+#include "app/pages/requested_row.h"
 #include "system/process/module_list.h"
 #include "system/text/locale_text.h"
 
@@ -90,6 +91,7 @@ void ProcessModulesView::Fill(std::vector<ModuleRecord> modules, const std::wstr
     tree_.SetFocusedNode(main);
     tree_.ScrollIntoView(main, true);
   }
+  FocusRequestedRow(tree_, focusAfterRead_);
   ShowList(true);
   if (onCaption) onCaption(ModulesCaption(tree_.RowCount()));
 }

@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <functional>
 #include <string>
+#include <utility>
 
 #include "app/pages/latest_read.h"
 #include "app/pages/page.h"
@@ -28,6 +29,9 @@ class ProcessModulesView {
   std::function<void(const std::wstring& caption)> onCaption;
   std::function<void()> onOpenHandles;  // a double-click on a module
 
+  // The next listing focuses its row of this key (a handle value's text, a module's full path).
+  void FocusAfterRead(std::wstring key) { focusAfterRead_ = std::move(key); }
+
   // --- for tests ---
   ui::TreeGrid& tree() { return tree_; }
   HWND label() const { return label_; }
@@ -45,6 +49,7 @@ class ProcessModulesView {
   bool listShown_ = true;
   LatestRead read_;
   uint32_t listedPid_ = UINT32_MAX;  // whose rows the list holds or is reading
+  std::wstring focusAfterRead_;
 };
 
 }  // namespace vantrel::app

@@ -56,6 +56,7 @@ bool ProcessesPage::OnCreate() {
     UpdateKillButton();
   };
   grid.onChecked = [this](ui::TreeNode*) { UpdateKillButton(); };
+  grid.onKey = [this](UINT key) { return OnListKey(key); };
   grid.onDoubleClick = [this](ui::TreeNode* node) {
     details_.SetExpanded(true);
     if (node) tree().ScrollIntoView(node, true);
@@ -79,6 +80,7 @@ bool ProcessesPage::OnCreate() {
 
   kill_ = &actions().Add(texts::kKillButton, [this] { TerminateProcesses(); }, 200);
   kill_->SetEnabled(false);  // waits for a row
+  rowFeed_ = ProcessRowFeed::Instance().Subscribe([this](const ProcessRowRequest& r) { return ShowRequestedRow(r); });
   return true;
 }
 
@@ -149,6 +151,7 @@ void ProcessesPage::Start(const CommandLineSwitches& switches, const StartupEnvi
 }
 
 void ProcessesPage::AddContextMenuItems(HWND /*target*/, ContextMenu& menu) {
+  if (const auto& openFinder = ProcessRowFeed::Instance().openFinder) menu.Add(texts::kFindItem, openFinder);
   // Check marks exist only while automatic refresh is off, and stay as they are while an ending runs.
   if (host().AutoRefresh() || ending_) return;
   AddCheckAllItems(menu, texts::kCheckAll, texts::kUncheckAll, [this] { UpdateKillButton(); });
@@ -288,6 +291,9 @@ void ProcessesPage::RefreshProcesses(const std::wstring& filter) {
   }
   host().SetPageCaption(Position(), texts::kCaptionBefore + std::to_wstring(grid.RowCount()) + texts::kCaptionAfter);
   UpdateKillButton();
+  // A row asked for before this refresh: shown now, or dropped when its process is gone.
+  if (requestedRow_ && FindProcessNode(requestedRow_->pid)) ShowRequestedRow(*requestedRow_);
+  requestedRow_.reset();
 }
 
 void ProcessesPage::ApplyTreeLayout(bool treeLayout) {

@@ -5,12 +5,14 @@
 
 #include <cstdint>
 #include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "app/pages/latest_read.h"
 #include "app/pages/page.h"
 #include "app/pages/process_details_pages.h"
+#include "app/pages/process_row_feed.h"
 #include "controls/collapsible_panel.h"
 #include "controls/inspector.h"
 #include "controls/simple_controls.h"
@@ -37,6 +39,11 @@ class ProcessesPage : public TreePage {
   // Ends the checked processes (automatic refresh off) or the focused one (on), after the user's confirmation. The
   // ending runs on a worker; its error boxes and the refresh follow when it reports.
   void TerminateProcesses();
+  // Shows the process with its handle or module row (the find window asks through ProcessRowFeed): filters that
+  // hide it are cleared, the details panel unfolds on that sub-page and the row is focused once it is read.
+  bool ShowRequestedRow(const ProcessRowRequest& request);
+  // Enter folds or unfolds the details; Del does what the kill button does now (its confirmation included).
+  bool OnListKey(UINT key);
   // An ending of processes runs on its worker.
   bool Ending() const { return ending_; }
   // Tests: runs inside the walk of a refresh, right after each row was added.
@@ -98,6 +105,8 @@ class ProcessesPage : public TreePage {
   bool autoRefresh_ = false;
   bool killCaptionFollowsMode_ = false;  // the design caption stays until the mode is first switched
   bool ending_ = false;
+  std::optional<ProcessRowRequest> requestedRow_;  // waits for the refresh that lists its process
+  ProcessRowFeed::Subscription rowFeed_;
 };
 
 }  // namespace vantrel::app

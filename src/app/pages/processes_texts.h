@@ -16,5 +16,6 @@ constexpr wchar_t kConfirmCheckedAfter[] = L" 检查进程?";
 constexpr wchar_t kDetailsPanel[] = L"进程详细信息";
 constexpr wchar_t kCaptionBefore[] = L" 进程 (";
 constexpr wchar_t kCaptionAfter[] = L") ";
+constexpr wchar_t kFindItem[] = L"查找句柄或 DLL";
 
 }  // namespace vantrel::app::processes_texts

@@ -49,6 +49,13 @@ bool StartupPage::OnCreate() {
 
   delete_ = &actions().Add(texts::kDeleteButton, [this] { RemoveCheckedEntries(); }, 160);
   delete_->SetEnabled(false);  // waits for a checked entry
+  // Del removes the focused entry as the button removes the checked ones.
+  tree().onKey = [this](UINT key) {
+    ui::TreeNode* node = tree().FocusedNode();
+    if (key != VK_DELETE || !node || !node->hasCheckBox() || IsGroupRow(*node)) return false;
+    RemoveEntries({RecordOf(*node)});
+    return true;
+  };
   return true;
 }
 
@@ -141,7 +148,12 @@ void StartupPage::RemoveCheckedEntries() {
   std::vector<AutorunRecord> checked;
   for (ui::TreeNode* node = tree().First(); node; node = tree().Next(node))
     if (node->checked() && node->hasCheckBox() && !IsGroupRow(*node)) checked.push_back(RecordOf(*node));
-  if (checked.empty()) return;
+  RemoveEntries(std::move(checked));
+}
+
+void StartupPage::RemoveEntries(std::vector<AutorunRecord> checked) {
+  if (removal_.Busy() || checked.empty()) return;
+  const auto pause = host().Refresh().PauseTimer();
   if (!ConfirmDlg(AutorunDeleteConfirmation(checked.size()))) return;
   removal_.Request(host().Handoff(), [this, checked = std::move(checked)]() -> std::function<void()> {
     auto outcomes = std::make_shared<std::vector<AutorunRemovalOutcome>>(RemoveAutoruns(checked));

@@ -27,6 +27,8 @@ class StartupPage : public TreePage {
   void RefreshAutoruns(const std::wstring& filter);
   // Removes the checked entries after the user's confirmation, on a worker, then refreshes.
   void RemoveCheckedEntries();
+  // The same for these entries (Del: the focused one).
+  void RemoveEntries(std::vector<AutorunRecord> entries);
   // A read or a removal is under way.
   bool Busy() const { return read_.Busy() || removal_.Busy(); }
 

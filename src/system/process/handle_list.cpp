@@ -168,11 +168,16 @@ std::wstring QueryFileName(HANDLE file) {
 }
 
 HandleList ReadHandles(uint32_t pid, const HandleListOptions& options) {
-  HandleList list;
   EnableDebugPrivilege();
   std::vector<HandleTableEntry> table;
   HandleTableLayout layout = HandleTableLayout::Extended;
-  if (!ReadHandleTable(table, layout)) return list;
+  if (!ReadHandleTable(table, layout)) return {};
+  return ReadHandles(pid, table, layout, options);
+}
+
+HandleList ReadHandles(uint32_t pid, const std::vector<HandleTableEntry>& table, HandleTableLayout layout,
+                        const HandleListOptions& options) {
+  HandleList list;
   list.TableRead = true;
   // The legacy table cuts process ids to 16 bits: a larger id would match another process's handles.
   if (layout == HandleTableLayout::Legacy && pid > 0xFFFF) return list;
@@ -190,6 +195,7 @@ HandleList ReadHandles(uint32_t pid, const HandleListOptions& options) {
                         options.fileNameWorkers);
   for (const HandleTableEntry& e : table) {
     if (e.PID != pid) continue;
+    if (options.cancelled && options.cancelled()) break;
     HandleRecord r;
     r.PID = pid;
     r.Handle = e.Handle;

@@ -28,6 +28,8 @@ struct HandleListOptions {
   std::function<std::wstring(HANDLE file)> queryFileName;
   DWORD fileNameWaitMs = kFileNameWaitMs;
   size_t fileNameWorkers = kFileNameWorkers;  // at once, at least 1
+  // Asked between handles: true ends the listing early with what it has (a search that was cancelled).
+  std::function<bool()> cancelled;
 };
 
 struct HandleList {
@@ -37,6 +39,9 @@ struct HandleList {
 };
 
 HandleList ReadHandles(uint32_t pid, const HandleListOptions& options = {});
+// The same from a table already read (a search over every process reads it once).
+HandleList ReadHandles(uint32_t pid, const std::vector<HandleTableEntry>& table, HandleTableLayout layout,
+                        const HandleListOptions& options = {});
 
 // File-name workers still inside a query after their wait ended (they end on their own when it returns).
 size_t StuckFileNameWorkers();

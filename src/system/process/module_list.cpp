@@ -37,7 +37,7 @@ void ReadFileFacts(ModuleRecord& r) {
 
 bool CanListModules(bool targetIs64bit) { return sizeof(void*) == 8 || !targetIs64bit || !SystemFacts().Is64BitOS; }
 
-ModuleList ReadModules(uint32_t pid, bool targetIs64bit) {
+ModuleList ReadModules(uint32_t pid, bool targetIs64bit, bool withFileFacts) {
   ModuleList list;
   if (!CanListModules(targetIs64bit)) {
     list.Impossible = true;
@@ -63,7 +63,7 @@ ModuleList ReadModules(uint32_t pid, bool targetIs64bit) {
     r.ImageSize = entry.modBaseSize;
     // The repaired path decides "the same file"; a path that could not be repaired stands for itself.
     if (dedup.FirstTime(r.ImageName.empty() ? std::wstring(entry.szExePath) : r.ImageName)) {
-      ReadFileFacts(r);
+      if (withFileFacts) ReadFileFacts(r);
       list.Modules.push_back(std::move(r));
     }
     entry.dwSize = sizeof entry;

@@ -19,7 +19,8 @@ struct ModuleList {
 
 // Whether this build can list the modules of a process of that bitness.
 bool CanListModules(bool targetIs64bit);
-// The modules of PID; an empty list when the snapshot fails (access denied, the process gone).
-ModuleList ReadModules(uint32_t pid, bool targetIs64bit);
+// The modules of PID; an empty list when the snapshot fails (access denied, the process gone). Without file facts
+// no module file is opened (a search wants the paths only).
+ModuleList ReadModules(uint32_t pid, bool targetIs64bit, bool withFileFacts = true);
 
 }  // namespace vantrel
