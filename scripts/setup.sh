@@ -12,7 +12,7 @@ PACKAGES=(
   g++-mingw-w64-x86-64-posix g++-mingw-w64-i686-posix nasm dpkg-dev
   # running and looking at the program under Wine
   wine wine64 fonts-wine xvfb xauth x11-utils fonts-wqy-microhei imagemagick
-  # real key events against the window (F10, Alt+Space)
+  # real key strokes through the XTest extension (keyboard tests, F10 and Alt+Space)
   xdotool
   # the update check's local test server
   python3

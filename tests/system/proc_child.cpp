@@ -1,8 +1,8 @@
 // Helper child of the process-snapshot tests and benchmark. Usage: proc_child <mode> <event name> [text...]
 // wait: idles until the event is set; window: also owns a top-level window and pumps messages; hung: owns a window
 // but never pumps; parent: starts a "wait" grandchild with the same event, then waits; handles <dir> <files>
-// <parent pid>: holds known kinds of handles open (see HoldHandles), sets "<event>-ready", then waits. Every mode
-// gives up after 120 s, so that a crashed test leaves nothing behind for long.
+// <parent pid> [library]: holds known kinds of handles open (see HoldHandles) and loads the library, sets
+// "<event>-ready", then waits. Every mode gives up after 120 s, so that a crashed test leaves nothing behind for long.
 #include <windows.h>
 
 #include <string>
@@ -34,7 +34,8 @@ DWORD WINAPI Idle(void* done) {
 
 // Opens the handles the handle tests look for, each named after this process where it has a name of its own, and
 // keeps them until the event is set.
-int HoldHandles(HANDLE done, const std::wstring& event, const std::wstring& dir, int files, DWORD parent) {
+int HoldHandles(HANDLE done, const std::wstring& event, const std::wstring& dir, int files, DWORD parent,
+                const wchar_t* library) {
   const std::wstring id = std::to_wstring(::GetCurrentProcessId());
   std::vector<HANDLE> held;
   auto keep = [&](HANDLE h) {
@@ -62,6 +63,7 @@ int HoldHandles(HANDLE done, const std::wstring& event, const std::wstring& dir,
   for (int i = 0; i < files; ++i)
     keep(::CreateFileW((dir + L"\\tmp-" + id + L"-" + std::to_wstring(i) + L".tmp").c_str(), GENERIC_WRITE, 0,
                        nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_TEMPORARY | FILE_FLAG_DELETE_ON_CLOSE, nullptr));
+  HMODULE loaded = library ? ::LoadLibraryW(library) : nullptr;
   HANDLE ready = ::OpenEventW(EVENT_MODIFY_STATE, FALSE, (event + L"-ready").c_str());
   if (ready) {
     ::SetEvent(ready);
@@ -72,6 +74,7 @@ int HoldHandles(HANDLE done, const std::wstring& event, const std::wstring& dir,
   ::RegDeleteKeyW(HKEY_CURRENT_USER, (L"Software\\VantrelHandles" + id).c_str());
   if (machine) ::RegCloseKey(machine);
   for (HANDLE h : held) ::CloseHandle(h);  // the pipe's closing ends the blocked thread
+  if (loaded) ::FreeLibrary(loaded);
   return 0;
 }
 
@@ -110,7 +113,7 @@ int wmain(int argc, wchar_t** argv) {
     }
   } else if (mode == L"handles") {
     if (argc < 6) return 2;
-    HoldHandles(done, argv[2], argv[3], _wtoi(argv[4]), static_cast<DWORD>(_wtoi(argv[5])));
+    HoldHandles(done, argv[2], argv[3], _wtoi(argv[4]), static_cast<DWORD>(_wtoi(argv[5])), argc > 6 ? argv[6] : nullptr);
   } else {
     ::WaitForSingleObject(done, kSafetyMs);
   }

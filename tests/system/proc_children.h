@@ -75,10 +75,13 @@ class ChildProcesses {
 
 // Starts a "handles" child that holds its known handles and `files` temporary files in dir open; its PID once they
 // are all open, or 0.
-inline DWORD StartHandlesChild(ChildProcesses& children, const std::wstring& dir, int files, DWORD waitMs = 60000) {
+// With a library path, the child also loads that library.
+inline DWORD StartHandlesChild(ChildProcesses& children, const std::wstring& dir, int files, DWORD waitMs = 60000,
+                               const std::wstring& library = L"") {
   win::UniqueHandle ready(::CreateEventW(nullptr, TRUE, FALSE, (children.EventName() + L"-ready").c_str()));
   const DWORD pid = children.Start(L"handles", L"\"" + dir + L"\" " + std::to_wstring(files) + L" " +
-                                                   std::to_wstring(::GetCurrentProcessId()));
+                                                   std::to_wstring(::GetCurrentProcessId()) +
+                                                   (library.empty() ? L"" : L" \"" + library + L"\""));
   if (!pid || !ready || ::WaitForSingleObject(ready.get(), waitMs) != WAIT_OBJECT_0) return 0;
   return pid;
 }

@@ -11,6 +11,7 @@
 
 #include <tlhelp32.h>
 
+#include "hanging_query.h"
 #include "proc_children.h"
 #include "system/process/module_list.h"
 
@@ -60,26 +61,7 @@ size_t OwnThreads() {
   return count;
 }
 
-// A file-name query that hangs for names containing a part, until the test lets it go (bounded).
-class HangingQuery {
- public:
-  explicit HangingQuery(std::wstring part) : part_(std::move(part)), release_(::CreateEventW(nullptr, TRUE, FALSE, nullptr)) {}
-  ~HangingQuery() { Release(); }
-  void Release() { ::SetEvent(release_.get()); }
-  HandleListOptions Options() {
-    HandleListOptions o;
-    o.queryFileName = [part = part_, release = release_.get()](HANDLE file) {
-      std::wstring name = QueryFileName(file);
-      if (Contains(name, part)) ::WaitForSingleObject(release, 20000);
-      return name;
-    };
-    return o;
-  }
-
- private:
-  std::wstring part_;
-  win::UniqueHandle release_;
-};
+using test::HangingQuery;
 
 class ProcessHandlesTest : public testing::Test {
  protected:

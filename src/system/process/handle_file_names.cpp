@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <deque>
 #include <mutex>
+#include <set>
 #include <utility>
 
 #include "system/raii.h"
@@ -17,6 +18,11 @@ std::mutex& SlowLock() {
 SlowFileNames& Slow() {
   static SlowFileNames slow;
   return slow;
+}
+// The values of the copies that workers given up on still hold (under SlowLock).
+std::set<uint64_t>& HeldCopies() {
+  static std::set<uint64_t> held;
+  return held;
 }
 
 using CancelIoFn = BOOL(WINAPI*)(HANDLE);
@@ -42,6 +48,11 @@ class SrwGuard {
 constexpr size_t kNoJob = SIZE_MAX;
 
 }  // namespace
+
+bool HeldByStuckFileNameWorker(uint64_t ownHandle) {
+  std::lock_guard slow(SlowLock());
+  return HeldCopies().count(ownHandle) > 0;
+}
 
 bool SkipFileName(const SlowFileNames::Key& key) {
   std::lock_guard slow(SlowLock());
@@ -71,6 +82,7 @@ struct WorkerSlot {
   size_t job = kNoJob;
   ULONGLONG since = 0;
   bool abandoned = false;  // given up on: it ends when its query returns, taking no other job
+  HANDLE file = nullptr;   // the copy it queries, in this process
 };
 
 // What the listing and its workers share; everything under lock. Shared ownership: a worker given up on keeps it
@@ -107,6 +119,7 @@ size_t TakeJob(FileNameQueue& q, WorkerSlot& slot, HANDLE& file) {
   if (q.stopped || q.next >= q.jobs.size()) return kNoJob;
   const size_t i = q.next++;
   file = std::exchange(q.jobs[i].file, nullptr);
+  slot.file = file;
   slot.job = i;
   slot.since = ::GetTickCount64();
   return i;
@@ -123,6 +136,13 @@ DWORD WINAPI NameWorkerMain(void* param) {
     if (i == kNoJob) break;
     ::ReleaseSRWLockExclusive(&q.lock);
     std::wstring name = q.query(file);
+    ::AcquireSRWLockExclusive(&q.lock);
+    const bool abandoned = slot.abandoned;
+    ::ReleaseSRWLockExclusive(&q.lock);
+    if (abandoned) {
+      std::lock_guard slow(SlowLock());
+      HeldCopies().erase(reinterpret_cast<uintptr_t>(file));  // before the value can name another handle
+    }
     ::CloseHandle(file);
     ::AcquireSRWLockExclusive(&q.lock);
     slot.job = kNoJob;
@@ -229,6 +249,7 @@ void FileNameReader::GiveUpOnStuckWorkers() {
     {
       std::lock_guard slow(SlowLock());
       Slow().TimedOut(q.jobs[slot.job].key);
+      HeldCopies().insert(reinterpret_cast<uintptr_t>(slot.file));
     }
     if (CancelIoFn cancel = CancelSynchronousIoEntry()) cancel(w->thread.get());
     ++timeouts_;

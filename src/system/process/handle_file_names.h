@@ -18,6 +18,9 @@ namespace vantrel {
 // The process-wide memory of slow file handles and stuck workers (see SlowFileNames).
 bool SkipFileName(const SlowFileNames::Key& key);
 bool FileNameWorkersExhausted();
+// Whether a handle of this program is the copy a stuck worker still queries: listing this program skips it, so that
+// a hung name costs its wait once, not once more for its copy.
+bool HeldByStuckFileNameWorker(uint64_t ownHandle);
 
 struct FileNameQueue;
 

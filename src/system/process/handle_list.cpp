@@ -196,6 +196,7 @@ HandleList ReadHandles(uint32_t pid, const std::vector<HandleTableEntry>& table,
   for (const HandleTableEntry& e : table) {
     if (e.PID != pid) continue;
     if (options.cancelled && options.cancelled()) break;
+    if (own && HeldByStuckFileNameWorker(e.Handle)) continue;
     HandleRecord r;
     r.PID = pid;
     r.Handle = e.Handle;

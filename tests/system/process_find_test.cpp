@@ -1,0 +1,126 @@
+// The search across every process: a child holding a file, a key and a library of unique names, and a pipe whose
+// name query hangs.
+#include "system/process/handle_search.h"
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <thread>
+
+#include <tlhelp32.h>
+
+#include "hanging_query.h"
+#include "proc_children.h"
+
+namespace vantrel {
+namespace {
+
+struct Search {
+  std::vector<FindResult> results;
+  int fileNameTimeouts = 0;
+  size_t processes = 0;
+};
+
+// The whole search as the find window runs it: one table read, then every process in turn.
+Search SearchAll(const std::wstring& text, const HandleListOptions& options = {}) {
+  Search search;
+  const FindSources sources = ReadFindSources();
+  search.processes = sources.Processes.size();
+  for (const FindProcess& p : sources.Processes) {
+    ProcessFindOutcome found = FindInProcess(sources, p, text, options);
+    search.fileNameTimeouts += found.FileNameTimeouts;
+    for (FindResult& r : found.Results) search.results.push_back(std::move(r));
+  }
+  return search;
+}
+
+bool EndsWithIgnoringCase(const std::wstring& s, const std::wstring& tail) {
+  return s.size() >= tail.size() && test::ContainsIgnoringCaseForTest(s.substr(s.size() - tail.size()), tail);
+}
+
+size_t OwnThreads() {
+  win::UniqueHandle snapshot(::CreateToolhelp32Snapshot(TH32CS_SNAPTHREAD, 0));
+  if (!snapshot || snapshot.get() == INVALID_HANDLE_VALUE) return 0;
+  THREADENTRY32 entry{};
+  entry.dwSize = sizeof entry;
+  size_t count = 0;
+  for (BOOL more = ::Thread32First(snapshot.get(), &entry); more; more = ::Thread32Next(snapshot.get(), &entry))
+    if (entry.th32OwnerProcessID == ::GetCurrentProcessId()) ++count;
+  return count;
+}
+
+std::wstring OwnFolder() {
+  wchar_t self[MAX_PATH];
+  const std::wstring path(self, ::GetModuleFileNameW(nullptr, self, MAX_PATH));
+  return path.substr(0, path.find_last_of(L'\\'));
+}
+
+TEST(ProcessFind, TheFileTheKeyAndTheLibraryOfAChildEachOnceWhateverTheCase) {
+  const std::wstring library =
+      test::TempFolder() + L"\\vantrel-probe-" + std::to_wstring(::GetTickCount64()) + L".dll";
+  ASSERT_TRUE(::CopyFileW((OwnFolder() + L"\\find_probe.dll").c_str(), library.c_str(), FALSE));
+  test::ChildProcesses children;
+  const DWORD pid = test::StartHandlesChild(children, test::TempFolder(), 0, 60000, library);
+  ASSERT_NE(pid, 0u);
+  const std::wstring id = std::to_wstring(pid);
+  const std::wstring libraryName = library.substr(library.find_last_of(L'\\') + 1);
+
+  struct Case {
+    std::wstring text;  // what the user types
+    FindResult::Kind kind;
+    std::wstring type;  // the type column
+    std::wstring tail;  // how the name column ends
+  } const cases[] = {
+      {L"KNOWN-" + id + L".TXT", FindResult::Handle, L"File", L"\\known-" + id + L".txt"},
+      {L"vantrelhandles" + id, FindResult::Handle, L"Key", L"\\Software\\VantrelHandles" + id},
+      {libraryName, FindResult::Module, L"DLL", L"\\" + libraryName},
+  };
+  for (const Case& c : cases) {
+    const Search search = SearchAll(c.text);
+    EXPECT_GT(search.processes, 1u);
+    ASSERT_EQ(search.results.size(), 1u) << c.text;
+    const FindResult& r = search.results.front();
+    EXPECT_EQ(r.PID, pid) << c.text;
+    EXPECT_EQ(r.What, c.kind) << c.text;
+    EXPECT_EQ(r.ProcessName, L"proc_child.exe") << c.text;
+    EXPECT_EQ(FindResultCellText(r, fcType), c.type) << c.text;
+    EXPECT_TRUE(EndsWithIgnoringCase(r.Name, c.tail)) << r.Name;
+    EXPECT_NE(r.Value, 0u) << c.text;
+  }
+  // The drive form, as the handles page shows it; a key under its short root.
+  const Search file = SearchAll(cases[0].text);
+  ASSERT_FALSE(file.results.empty());
+  EXPECT_EQ(file.results[0].Name.substr(1, 2), L":\\") << file.results[0].Name;
+  const Search key = SearchAll(cases[1].text);
+  ASSERT_FALSE(key.results.empty());
+  EXPECT_EQ(key.results[0].Name.rfind(L"HKU\\", 0), 0u) << key.results[0].Name;
+
+  children.EndAll();
+  ::DeleteFileW(library.c_str());
+}
+
+TEST(ProcessFind, AHangingPipeCostsOneGiveUpAndNoWorkerOutlivesTheSearch) {
+  test::ChildProcesses children;
+  const DWORD pid = test::StartHandlesChild(children, test::TempFolder(), 20);
+  ASSERT_NE(pid, 0u);
+  SearchAll(L"warm-up");  // whatever the first search loads stays
+  const size_t threadsBefore = OwnThreads();
+  const std::wstring pipe = L"vantrel-pipe-" + std::to_wstring(pid);
+  test::HangingQuery hang(pipe);
+
+  const Search search = SearchAll(pipe, hang.Options());
+  EXPECT_EQ(search.fileNameTimeouts, 1) << "only the pipe's query is given up on";
+  EXPECT_TRUE(search.results.empty()) << "a name given up on is no result";
+  // The rest of the child is still searched: its other files are found while the pipe stays skipped.
+  EXPECT_EQ(SearchAll(L"known-" + std::to_wstring(pid) + L".txt", hang.Options()).results.size(), 1u);
+  EXPECT_EQ(SearchAll(pipe, hang.Options()).fileNameTimeouts, 0) << "the pipe costs its wait once";
+
+  hang.Release();
+  for (int i = 0; i < 100 && (StuckFileNameWorkers() > 0 || OwnThreads() != threadsBefore); ++i)
+    std::this_thread::sleep_for(std::chrono::milliseconds(50));
+  EXPECT_EQ(StuckFileNameWorkers(), 0u);
+  EXPECT_EQ(OwnThreads(), threadsBefore);
+}
+
+}  // namespace
+}  // namespace vantrel
