@@ -74,7 +74,14 @@ void MainWindow::ApplyTypedFilter() {
   const std::wstring text = nameFilter_.Text();
   if (text == appliedFilter_) return;
   appliedFilter_ = text;
+  // A refresh focuses the list; the user is still typing.
+  const bool typing = ::GetFocus() == nameFilter_.editHwnd();
+  DWORD caretStart = 0, caretEnd = 0;
+  ::SendMessageW(nameFilter_.editHwnd(), EM_GETSEL, reinterpret_cast<WPARAM>(&caretStart), reinterpret_cast<LPARAM>(&caretEnd));
   RefreshActivePage();
+  if (!typing) return;
+  ::SetFocus(nameFilter_.editHwnd());
+  ::SendMessageW(nameFilter_.editHwnd(), EM_SETSEL, caretStart, caretEnd);
 }
 
 bool MainWindow::OnShortcutTimer(UINT_PTR id) {

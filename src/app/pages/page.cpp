@@ -60,15 +60,16 @@ namespace {
 
 // A menu asked for from the keyboard opens at the focused row of a list, else at the target's top left.
 POINT KeyboardMenuPoint(HWND target) {
+  // The target is the list view, or the list control around it.
   wchar_t cls[32] = {};
   ::GetClassNameW(target, cls, 32);
-  const bool list = ::lstrcmpiW(cls, WC_LISTVIEWW) == 0;
-  const LRESULT row = list ? ::SendMessageW(target, LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_FOCUSED) : -1;
+  const HWND list = ::lstrcmpiW(cls, WC_LISTVIEWW) == 0 ? target : ::FindWindowExW(target, nullptr, WC_LISTVIEWW, nullptr);
+  const LRESULT row = list ? ::SendMessageW(list, LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_FOCUSED) : -1;
   RECT rc{};
   rc.left = LVIR_LABEL;
-  if (row >= 0 && ::SendMessageW(target, LVM_GETITEMRECT, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(&rc))) {
+  if (row >= 0 && ::SendMessageW(list, LVM_GETITEMRECT, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(&rc))) {
     POINT at{rc.left + 8, rc.bottom};
-    ::ClientToScreen(target, &at);
+    ::ClientToScreen(list, &at);
     return at;
   }
   ::GetWindowRect(target, &rc);
