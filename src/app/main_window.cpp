@@ -187,6 +187,7 @@ void MainWindow::CreateTopBand() {
   intervalEdit_.Create(hwnd(), kIdInterval, none, kIntervalMinSeconds, kIntervalMaxSeconds, kIntervalInitialSeconds);
   intervalEdit_.onChanged = [this](int) { OnIntervalChanged(); };
   autoSwitch_.Create(hwnd(), kIdAutoSwitch, none);
+  autoSwitch_.SetAccessibleName(L"自动刷新");
   autoSwitch_.onChanged = [this](bool on) { OnAutoRefreshChanged(on); };
   for (HWND w : {nameFilter_.hwnd(), intervalEdit_.hwnd(), autoSwitch_.hwnd(), intervalLabel_})
     ::SendMessageW(w, WM_SETFONT, reinterpret_cast<WPARAM>(font_.get()), FALSE);

@@ -25,11 +25,15 @@ bool OnOffSwitch::Create(HWND parent, int id, const RECT& rect, bool on, std::ws
   if (!Window::Create(cls, WS_EX_CONTROLPARENT, L"", WS_CHILD | WS_VISIBLE, rect.left, rect.top,
                       rect.right - rect.left, rect.bottom - rect.top, parent, IdMenu(id)))
     return false;
-  button_ = ::CreateWindowExW(0, L"BUTTON", (on_ ? onText_ : offText_).c_str(),
-                              WS_CHILD | WS_VISIBLE | WS_TABSTOP | BS_OWNERDRAW, 0, 0, rect.right - rect.left,
-                              rect.bottom - rect.top, hwnd(), IdMenu(1), ::GetModuleHandleW(nullptr), nullptr);
+  // A real check box, so that assistive technology reads it as one (its state through BM_GETCHECK, its name the
+  // label beside it); it is drawn as a switch through custom draw.
+  button_ = ::CreateWindowExW(0, L"BUTTON", L"", WS_CHILD | WS_VISIBLE | WS_TABSTOP | BS_CHECKBOX, 0, 0,
+                              rect.right - rect.left, rect.bottom - rect.top, hwnd(), IdMenu(1),
+                              ::GetModuleHandleW(nullptr), nullptr);
+  if (!button_) return false;
+  ::SendMessageW(button_, BM_SETCHECK, on_ ? BST_CHECKED : BST_UNCHECKED, 0);
   ApplyDpi(Dpi::ForWindow(hwnd()));
-  return button_ != nullptr;
+  return true;
 }
 
 void OnOffSwitch::ApplyDpi(Dpi dpi) {
@@ -41,7 +45,7 @@ void OnOffSwitch::ApplyDpi(Dpi dpi) {
 void OnOffSwitch::SetOn(bool on) {
   on_ = on;
   if (button_) {
-    ::SetWindowTextW(button_, (on_ ? onText_ : offText_).c_str());  // the name a screen reader reads
+    ::SendMessageW(button_, BM_SETCHECK, on_ ? BST_CHECKED : BST_UNCHECKED, 0);
     ::InvalidateRect(button_, nullptr, FALSE);
   }
 }
@@ -51,12 +55,14 @@ void OnOffSwitch::Toggle() {
   if (onChanged) onChanged(on_);
 }
 
-void OnOffSwitch::Draw(const DRAWITEMSTRUCT& dis) {
-  PaintBuffer buffer(dis.hDC, dis.rcItem);
+void OnOffSwitch::SetAccessibleName(const std::wstring& label) {
+  if (button_) ::SetWindowTextW(button_, label.c_str());
+}
+
+void OnOffSwitch::Draw(HDC target, const RECT& rc, bool enabled, bool focused) {
+  PaintBuffer buffer(target, rc);
   HDC dc = buffer.dc();
-  const RECT rc = dis.rcItem;
   FillSolid(dc, rc, ::GetSysColor(COLOR_BTNFACE));
-  const bool enabled = !(dis.itemState & ODS_DISABLED);
   // Track: a rounded bar, coloured when on; the knob sits at the right when on, at the left when off.
   RECT track = rc;
   ::InflateRect(&track, -dpi_.Scale(1), -dpi_.Scale(2));
@@ -85,7 +91,7 @@ void OnOffSwitch::Draw(const DRAWITEMSTRUCT& dis) {
   ::SetTextColor(dc, on_ ? RGB(255, 255, 255) : ::GetSysColor(enabled ? COLOR_BTNTEXT : COLOR_GRAYTEXT));
   ::DrawTextW(dc, caption.c_str(), static_cast<int>(caption.size()), &text,
               DT_SINGLELINE | DT_VCENTER | DT_CENTER | DT_NOPREFIX);
-  if (dis.itemState & ODS_FOCUS) {
+  if (focused) {
     RECT focus = rc;
     ::DrawFocusRect(dc, &focus);
   }
@@ -105,17 +111,20 @@ LRESULT OnOffSwitch::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
     case WM_COMMAND:
       if (reinterpret_cast<HWND>(lParam) == button_ && HIWORD(wParam) == BN_CLICKED) Toggle();
       return 0;
-    case WM_DRAWITEM: {
-      const auto* dis = reinterpret_cast<const DRAWITEMSTRUCT*>(lParam);
-      if (dis && dis->hwndItem == button_) Draw(*dis);
-      return TRUE;
+    case WM_NOTIFY: {
+      auto* cd = reinterpret_cast<NMCUSTOMDRAW*>(lParam);
+      if (!cd || cd->hdr.hwndFrom != button_ || cd->hdr.code != NM_CUSTOMDRAW) break;
+      if (cd->dwDrawStage != CDDS_PREPAINT) return CDRF_DODEFAULT;
+      Draw(cd->hdc, cd->rc, !(cd->uItemState & CDIS_DISABLED), (cd->uItemState & CDIS_FOCUS) != 0);
+      return CDRF_SKIPDEFAULT;
     }
     case WM_DPICHANGED_AFTERPARENT:
       ApplyDpi(Dpi::ForWindow(hwnd()));
       return 0;
     default:
-      return DefaultProc(msg, wParam, lParam);
+      break;
   }
+  return DefaultProc(msg, wParam, lParam);
 }
 
 // --- SpinBox ---

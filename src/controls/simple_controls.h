@@ -23,6 +23,8 @@ class OnOffSwitch : public Window {
   void SetOn(bool on);  // no onChanged: only the user's toggle reports
   void Toggle();        // as a click: changes the state and runs onChanged
   HWND buttonHwnd() const { return button_; }
+  // What assistive technology calls the check box: the label beside it.
+  void SetAccessibleName(const std::wstring& label);
   void ApplyDpi(Dpi dpi);
   std::function<void(bool on)> onChanged;
 
@@ -30,7 +32,7 @@ class OnOffSwitch : public Window {
   LRESULT HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) override;
 
  private:
-  void Draw(const DRAWITEMSTRUCT& dis);
+  void Draw(HDC dc, const RECT& rc, bool enabled, bool focused);
   HWND button_ = nullptr;
   bool on_ = false;
   std::wstring onText_, offText_;

@@ -165,16 +165,20 @@ TEST(OnOffSwitch, AClickTogglesAndReportsButSettingDoesNotReport) {
   Host host;
   OnOffSwitch sw;
   ASSERT_TRUE(sw.Create(host.hwnd, 1, RECT{0, 0, 60, 22}));
+  sw.SetAccessibleName(L"自动刷新");
   std::vector<bool> changes;
   sw.onChanged = [&](bool on) { changes.push_back(on); };
+  // To assistive technology a check box named after its label, its state read as a check box's.
   wchar_t text[16] = {};
   ::GetWindowTextW(sw.buttonHwnd(), text, 16);
-  EXPECT_STREQ(text, L"关");
+  EXPECT_STREQ(text, L"自动刷新");
+  EXPECT_EQ(::GetWindowLongW(sw.buttonHwnd(), GWL_STYLE) & BS_TYPEMASK, BS_CHECKBOX);
+  EXPECT_EQ(::SendMessageW(sw.buttonHwnd(), BM_GETCHECK, 0, 0), BST_UNCHECKED);
   ::SendMessageW(sw.buttonHwnd(), BM_CLICK, 0, 0);
   EXPECT_TRUE(sw.On());
-  ::GetWindowTextW(sw.buttonHwnd(), text, 16);
-  EXPECT_STREQ(text, L"开");
+  EXPECT_EQ(::SendMessageW(sw.buttonHwnd(), BM_GETCHECK, 0, 0), BST_CHECKED);
   sw.SetOn(false);
+  EXPECT_EQ(::SendMessageW(sw.buttonHwnd(), BM_GETCHECK, 0, 0), BST_UNCHECKED);
   EXPECT_EQ(changes, std::vector<bool>{true});
 }
 

@@ -100,6 +100,7 @@ bool ProcessesPage::CreateStrip() {
   const RECT none{0, 0, 0, 0};
   if (!processFilter_ || !treeLabel_ || !treeSwitch_.Create(strip, kIdTreeSwitch, none)) return false;
   ::ShowWindow(treeSwitch_.hwnd(), SW_SHOW);
+  treeSwitch_.SetAccessibleName(texts::kTreeSwitchLabel);
   treeSwitch_.onChanged = [this](bool on) {
     ApplyTreeLayout(on);
     host().RefreshCommand();

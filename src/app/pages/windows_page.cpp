@@ -132,6 +132,7 @@ bool WindowsPage::CreateStrip() {
   const RECT none{0, 0, 0, 0};
   if (!processList_ || !invisibleLabel_ || !invisibleSwitch_.Create(strip, kIdInvisibleSwitch, none)) return false;
   ::ShowWindow(invisibleSwitch_.hwnd(), SW_SHOW);
+  invisibleSwitch_.SetAccessibleName(texts::kInvisibleSwitchLabel);
   invisibleSwitch_.onChanged = [this](bool) { host().RefreshCommand(); };
   return true;
 }
