@@ -522,7 +522,8 @@ TEST(MainWindow, ProgramMenuButtonCarriesTheVersionHintAndTheMenu) {
     ::GetMenuStringW(f.main->Menu().menu(), static_cast<UINT>(i), text, 64, MF_BYPOSITION);
     if (*text) items.push_back(text);
   }
-  EXPECT_EQ(items, (std::vector<std::wstring>{L"新建任务...", L"拍摄快照", L"关机", L"在任务栏图标显示器 CPU 使用情况",
+  EXPECT_EQ(items, (std::vector<std::wstring>{L"新建任务...", L"查找句柄或 DLL\tCtrl+F", L"拍摄快照", L"关机",
+                                              L"在任务栏图标显示器 CPU 使用情况",
                                               L"替换任务管理器", L"命令行帮助...", L"关于...", L"退出"}));
 }
 
@@ -667,7 +668,7 @@ TEST(ListExport, TheProcessListReadsBackFieldByField) {
   ContextMenu menu = f.processes().BuildContextMenu(list.hwnd());
   std::vector<std::wstring> captions;
   for (const auto& item : menu.Items()) captions.push_back(item.caption);
-  EXPECT_EQ(captions, (std::vector<std::wstring>{L"检查所有", L"全部取消", L"", L"导出..."}));
+  EXPECT_EQ(captions, (std::vector<std::wstring>{L"查找句柄或 DLL", L"检查所有", L"全部取消", L"", L"导出..."}));
 
   const std::wstring path = TempPath(L"vantrel_export_test.csv");
   ASSERT_EQ(SaveTreeToCSV(list, path, CsvEncoding::Utf8WithBom), 0u);

@@ -14,7 +14,9 @@ TEST(FindMatch, AnywhereInTheNameIgnoringCase) {
       {L"C:\\Temp\\Vantrel_Probe.TXT", L"vantrel_probe.txt", true},  // end of a path, other case
       {L"HKLM\\SOFTWARE\\Vantrel", L"hklm\\soft", true},             // the start
       {L"HKLM\\SOFTWARE\\Vantrel", L"ware\\van", true},              // across a separator
-      {L"C:\\Windows\\System32\\ÄÖÜ.dll", L"äöü", true},             // letters beyond ASCII
+      {L"C:\\Windows\\System32\\ÄÖÜ.dll", L"äöü", true},             // letters beyond ASCII, whatever the locale
+      {L"C:\\Users\\Иван\\ŁÓDŹ.txt", L"иван\\łódź", true},
+      {L"C:\\x÷y", L"X×Y", false},                                    // signs are no letters
       {L"abc", L"abcd", false},                                      // needle longer than the text
       {L"abcabd", L"abd", true},                                     // a partial match before the real one
       {L"abc", L"", false},                                          // nothing searched, nothing found

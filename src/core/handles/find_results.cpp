@@ -1,14 +1,29 @@
 #include "core/handles/find_results.h"
 
 #include <algorithm>
-#include <cwctype>
 
 #include "core/handles/handle_records.h"
 
 namespace vantrel {
 namespace {
 
-wchar_t Fold(wchar_t c) { return static_cast<wchar_t>(std::towupper(static_cast<wint_t>(c))); }
+// Upper case by the character alone, whatever the C library's locale (which folds only ASCII by default): ASCII,
+// Latin-1, Latin Extended-A, Greek and Cyrillic, the letters file and key names hold in practice.
+wchar_t Fold(wchar_t c) {
+  const unsigned u = static_cast<unsigned>(c);
+  if (u >= L'a' && u <= L'z') return static_cast<wchar_t>(u - 0x20);
+  if (u < 0x80) return c;
+  if ((u >= 0xE0 && u <= 0xFE && u != 0xF7) || (u >= 0x3B1 && u <= 0x3CB && u != 0x3C2) || (u >= 0x430 && u <= 0x44F))
+    return static_cast<wchar_t>(u - 0x20);
+  if (u >= 0x450 && u <= 0x45F) return static_cast<wchar_t>(u - 0x50);
+  if (u >= 0x100 && u <= 0x17F && u != 0x130 && u != 0x131 && u != 0x138 && u != 0x149 && u != 0x17F) {
+    // Pairs: upper case even up to U+0137, odd from U+0139 to U+0148 and from U+0179, even again in between.
+    const bool oddUpper = (u >= 0x139 && u <= 0x148) || u >= 0x179;
+    const bool isLower = oddUpper ? (u % 2 == 0) : (u % 2 == 1);
+    return static_cast<wchar_t>(isLower ? u - 1 : u);
+  }
+  return c;
+}
 
 std::wstring HexText(uint64_t value, int minDigits) {
   static constexpr wchar_t kDigits[] = L"0123456789abcdef";
