@@ -48,12 +48,29 @@ void FindWindow::Open() {
       return;
     }
     ApplyDpi(dpi_);
+    PlaceOverOwner();
     ::ShowWindow(hwnd(), SW_SHOWNORMAL);
   }
   if (::IsIconic(hwnd())) ::ShowWindow(hwnd(), SW_RESTORE);
   ::SetForegroundWindow(hwnd());
   ::SetFocus(edit_);
   ::SendMessageW(edit_, EM_SETSEL, 0, -1);
+}
+
+// Over the main window, a little down and to the right, inside the work area.
+void FindWindow::PlaceOverOwner() {
+  RECT owner{}, self{}, work{};
+  ::GetWindowRect(owner_, &owner);
+  ::GetWindowRect(hwnd(), &self);
+  MONITORINFO monitor{sizeof monitor};
+  if (!::GetMonitorInfoW(::MonitorFromWindow(owner_, MONITOR_DEFAULTTONEAREST), &monitor)) return;
+  work = monitor.rcWork;
+  const int w = self.right - self.left, h = self.bottom - self.top;
+  const int x = std::clamp(static_cast<int>(owner.left) + dpi_.Scale(40), static_cast<int>(work.left),
+                           std::max(static_cast<int>(work.left), static_cast<int>(work.right) - w));
+  const int y = std::clamp(static_cast<int>(owner.top) + dpi_.Scale(60), static_cast<int>(work.top),
+                           std::max(static_cast<int>(work.top), static_cast<int>(work.bottom) - h));
+  ::SetWindowPos(hwnd(), nullptr, x, y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
 void FindWindow::Close() {

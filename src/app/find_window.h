@@ -50,6 +50,7 @@ class FindWindow : public ui::Window {
   bool CreateControls();
   void ApplyDpi(const ui::Dpi& dpi);
   void Layout();
+  void PlaceOverOwner();
   void AddResults(std::vector<FindResult> results);
   void SetStatus(const std::wstring& text);
 
