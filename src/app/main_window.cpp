@@ -16,6 +16,7 @@
 #include "controls/message_dialogs.h"
 #include "core/shell/startup_rules.h"
 #include "resource_ids.h"
+#include "system/security/admin_only_path.h"
 #include "system/text/locale_text.h"
 
 namespace vantrel::app {
@@ -169,7 +170,9 @@ bool MainWindow::CreateControls() {
   AddSnapshotItem(programMenu_, hwnd(), env_.snapshotFolder, TrayIcon::kLoadDisplayCaption);
   AttachFindWindowFeed();
   AddPowerMenu(programMenu_, tray_, hwnd(), env_);
-  AddTaskManagerReplacementItem(programMenu_, tray_, env_.replacementKey);
+  AddTaskManagerReplacementItem(programMenu_, tray_, env_.replacementKey,
+                                env_.replacementFileIsAdminOnly ? env_.replacementFileIsAdminOnly
+                                                                : AdminOnlyPathFn(IsAdminOnlyPath));
   systemMenu_.Attach(hwnd(), programMenu_.menu());
   return true;
 }

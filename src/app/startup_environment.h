@@ -49,6 +49,9 @@ struct StartupEnvironment {
   std::function<bool(HWND owner, const std::wstring& program)> startElevatedCopy;
   // The key whose "Debugger" value replaces the task manager, and the folder snapshots go to ("" = current).
   std::wstring replacementKey = kTaskmgrOptionsKey;
+  // Whether only administrators can change a file and the folders above it (empty: read from the file system;
+  // Wine keeps no access lists, so tests answer both ways).
+  std::function<bool(const std::wstring& path)> replacementFileIsAdminOnly;
   std::wstring snapshotFolder;
   static StartupEnvironment Default();
 };

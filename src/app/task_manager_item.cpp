@@ -2,6 +2,8 @@
 
 #include <windows.h>
 
+#include <utility>
+
 #include "system/replacement/task_manager_replacement.h"
 
 namespace vantrel::app {
@@ -22,11 +24,12 @@ std::wstring OwnExecutablePath() {
 
 }  // namespace
 
-void AddTaskManagerReplacementItem(ProgramMenu& menu, TrayIcon& tray, const std::wstring& keyPath) {
-  auto toggle = [&menu, &tray, keyPath] {
+void AddTaskManagerReplacementItem(ProgramMenu& menu, TrayIcon& tray, const std::wstring& keyPath,
+                                   AdminOnlyPathFn isAdminOnlyPath) {
+  auto toggle = [&menu, &tray, keyPath, isAdminOnlyPath = std::move(isAdminOnlyPath)] {
     const std::wstring exe = OwnExecutablePath();
     // A standard user or a missing key leaves the registry as it was; the mark then shows that at once.
-    SetTaskManagerReplacement(!IsTaskManagerReplaced(exe, keyPath.c_str()), exe, keyPath.c_str());
+    SwitchTaskManagerReplacement(!IsTaskManagerReplaced(exe, keyPath.c_str()), exe, keyPath, isAdminOnlyPath);
     SyncTaskManagerReplacementMark(menu, tray, keyPath);
   };
   menu.AddItemAfter(kReplaceTaskManagerCaption, toggle, TrayIcon::kLoadDisplayCaption);

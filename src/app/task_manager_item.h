@@ -5,14 +5,17 @@
 #include <string>
 
 #include "app/program_menu.h"
+#include "app/replacement_switch.h"
 #include "app/tray_icon.h"
 
 namespace vantrel::app {
 
 inline constexpr wchar_t kReplaceTaskManagerCaption[] = L"替换任务管理器";
 
-// Inserts the item right after the load display's item of both menus. keyPath: the image-execution options key.
-void AddTaskManagerReplacementItem(ProgramMenu& menu, TrayIcon& tray, const std::wstring& keyPath);
+// Inserts the item right after the load display's item of both menus. keyPath: the image-execution options key;
+// isAdminOnlyPath: whether only administrators can change the program's file (turning on needs it).
+void AddTaskManagerReplacementItem(ProgramMenu& menu, TrayIcon& tray, const std::wstring& keyPath,
+                                   AdminOnlyPathFn isAdminOnlyPath);
 // Sets both check marks from the registry: the frame calls it whenever the window is activated.
 void SyncTaskManagerReplacementMark(ProgramMenu& menu, TrayIcon& tray, const std::wstring& keyPath);
 

@@ -142,7 +142,7 @@ class TreeGrid : public Window {
   // --- check boxes (the state exists on every row; the box only where set) ---
   void SetCheckBox(TreeNode* node, bool hasBox);
   bool Checked(const TreeNode* node) const { return node && node->checked(); }
-  // Sets the row's state; toDescendants also sets it on every row below it.
+  // Sets the row's state; toDescendants also sets it on every row below it that shows a box.
   void SetChecked(TreeNode* node, bool checked, bool toDescendants = false);
   void SetAllBoxesChecked(bool checked);
   size_t CheckedCount() const { return model_.CheckedCount(); }

@@ -9,12 +9,14 @@
 #include <fstream>
 #include <iterator>
 #include <memory>
+#include <optional>
 #include <thread>
 #include <string>
 #include <vector>
 
 #include "app/main_window.h"
 #include "app/program.h"
+#include "app/replacement_switch.h"
 #include "app/snapshot_item.h"
 #include "app/task_manager_item.h"
 #include "box_answerer.h"
@@ -57,6 +59,7 @@ struct RecordingPlatform final : power::IPowerPlatform {
 struct FeatureFrame {
   std::shared_ptr<std::vector<std::string>> calls = std::make_shared<std::vector<std::string>>();
   bool suspendAllowed = true;
+  bool adminOnly = true;  // what the file system would say of the program's file
   std::unique_ptr<MainWindow> main;
   explicit FeatureFrame(std::wstring snapshotFolder = L"") {
     StartupEnvironment env;
@@ -70,6 +73,7 @@ struct FeatureFrame {
       return platform;
     };
     env.replacementKey = kTestOptionsKey;
+    env.replacementFileIsAdminOnly = [this](const std::wstring&) { return adminOnly; };
     env.snapshotFolder = std::move(snapshotFolder);
     main = std::make_unique<MainWindow>(CommandLineSwitches({L"/NUC"}), env);
     main->refreshExecutor = [](const RefreshStep&) {};
@@ -292,6 +296,54 @@ TEST(ProgramFeaturesTest, ReplacementMarkFollowsOutsideChangesAtActivation) {
     EXPECT_EQ(f.main->Menu().ItemChecked(kReplaceTaskManagerCaption), step.checked)
         << std::string(step.value.begin(), step.value.end());
     EXPECT_EQ(f.main->Tray().ItemChecked(kReplaceTaskManagerCaption), step.checked);
+  }
+}
+
+// Turning on needs a file only administrators can change and a yes before another program's value goes; turning
+// off (our value) never asks.
+TEST(ProgramFeaturesTest, ReplacementOnlyForAnAdminOnlyFileAndAfterAYesOverAnotherProgram) {
+  const std::wstring ours = L"\"" + OwnPath() + L"\"";
+  const std::wstring other = L"\"C:\\Tools\\other-taskmgr.exe\"";
+  enum Before { kNone, kOurs, kOther };
+  enum Box { kNoBox, kErrorBox, kQuestion };
+  struct Case {
+    bool adminOnly;
+    Before before;
+    int answer;  // IDYES / IDNO for a question
+    Box box;
+    Before after;
+  } cases[] = {
+      {false, kNone, 0, kErrorBox, kNone},     {false, kOther, 0, kErrorBox, kOther},
+      {false, kOurs, 0, kNoBox, kNone},        {true, kNone, 0, kNoBox, kOurs},
+      {true, kOurs, 0, kNoBox, kNone},         {true, kOther, IDYES, kQuestion, kOurs},
+      {true, kOther, IDNO, kQuestion, kOther},
+  };
+  const auto valueOf = [&](Before b) { return b == kNone ? std::wstring(L"<none>") : b == kOurs ? ours : other; };
+  for (const Case& c : cases) {
+    OptionsKey key;
+    if (c.before != kNone) OptionsKey::Write(valueOf(c.before));
+    FeatureFrame f;
+    f.adminOnly = c.adminOnly;
+    ASSERT_TRUE(f.main->CreateAndStart());
+    std::optional<BoxAnswerer> answer;
+    if (c.box != kNoBox) answer.emplace(c.box == kErrorBox ? IDOK : c.answer);
+    f.Pick(f.main->Menu().menu(), kReplaceTaskManagerCaption);
+    const std::string name = "case " + std::to_string(&c - cases);
+    if (answer) {
+      for (int i = 0; i < 200 && !answer->found; ++i) ::Sleep(10);
+      ASSERT_TRUE(answer->found) << name;
+      if (c.box == kErrorBox) {
+        EXPECT_EQ(answer->seen.text, kReplacementNotAdminOnly) << name;
+        EXPECT_TRUE(answer->seen.hasOk) << name;
+      } else {
+        EXPECT_EQ(answer->seen.text, kReplaceOtherBefore + other.substr(1, other.size() - 2) + kReplaceOtherAfter)
+            << name;
+        EXPECT_TRUE(answer->seen.hasYes && answer->seen.hasNo) << name;
+      }
+    }
+    EXPECT_EQ(OptionsKey::Read(L"Debugger"), valueOf(c.after)) << name;
+    EXPECT_EQ(OptionsKey::Read(L"Other"), L"keep") << name;
+    EXPECT_EQ(f.main->Menu().ItemChecked(kReplaceTaskManagerCaption), c.after == kOurs) << name;
   }
 }
 

@@ -109,19 +109,22 @@ TEST(GridWalk, NextVisitsEveryRowOnceInDisplayOrderOnWideAndDeepShapes) {
   }
 }
 
-TEST_F(Tree, CheckingARowSetsEveryDescendantWithOrWithoutABox) {
+TEST_F(Tree, CheckingARowReachesOnlyTheRowsBelowThatShowABox) {
   m.SetCheckBox(a, true);
+  m.SetCheckBox(a1x, true);
+  m.SetCheckBox(a2, true);
   m.SetCheckBox(b, true);
   m.SetChecked(b, true, true);
   m.SetChecked(a, true, true);
-  for (Node* n : {a, a1, a1x, a2, b}) EXPECT_TRUE(n->checked());
-  m.SetChecked(a1, false, true);
-  EXPECT_TRUE(a->checked());
-  EXPECT_FALSE(a1->checked());
-  EXPECT_FALSE(a1x->checked());
-  EXPECT_TRUE(a2->checked());
-  EXPECT_EQ(m.CheckedCount(), 3u);
+  for (Node* n : {a, a1x, a2, b}) EXPECT_TRUE(n->checked());
+  EXPECT_FALSE(a1->checked()) << "a row without a box is passed through, never marked";
+  m.SetChecked(a, false, true);
+  for (Node* n : {a, a1, a1x, a2}) EXPECT_FALSE(n->checked());
+  EXPECT_TRUE(b->checked());
+  m.SetChecked(a, true, true);
+  EXPECT_EQ(m.CheckedCount(), 4u);
   // Check all / uncheck all touch only rows that show a box.
+  m.SetCheckBox(a2, false);
   m.SetAllBoxesChecked(false);
   EXPECT_FALSE(a->checked());
   EXPECT_FALSE(b->checked());

@@ -436,47 +436,44 @@ TEST_F(ProcessSnapshotTest, WhatOnlyWmiKnowsArrivesAtALaterWalkWithoutHoldingIt)
   EXPECT_TRUE(snap.WaitForLookups(20000));  // the stand-in uses this test's counter
 }
 
-TEST(RemoteFiles, WhichPathsAreOnAnotherMachine) {
+// The file facts of an image on a share are never read: the share may be a stranger's (the administrator's
+// credentials would go there) or dead (the read would hang). A local image is read, once per path.
+TEST(FileFacts, AnImageOnAShareNeverReachesTheReader) {
   struct Case {
-    const wchar_t* path;
-    bool remote;
+    const wchar_t* image;
+    bool read;
   } cases[] = {
-      {L"\\\\server\\share\\app.exe", true},   {L"//server/share/app.exe", true},
-      {L"\\\\?\\UNC\\server\\app.exe", true}, {L"\\\\?\\C:\\app.exe", false},
-      {L"\\\\.\\pipe\\x", false},             {L"C:\\windows\\system32\\notepad.exe", false},
-      {L"app.exe", false},                      {L"", false},
+      {L"\\\\host\\share\\x.exe", false},
+      {L"\\\\?\\UNC\\host\\share\\x.exe", false},
+      {L"\\\\.\\pipe\\x.exe", false},
+      {L"C:\\windows\\system32\\notepad.exe", true},
   };
-  for (const Case& c : cases) EXPECT_EQ(IsRemoteFilePath(c.path), c.remote) << std::string(c.path, c.path + wcslen(c.path));
-}
-
-// A file on an unreachable server: the caller never waits, each path is read once, and the facts arrive later.
-TEST(RemoteFiles, AreReadOnAWorkerOncePerPath) {
-  win::UniqueHandle release(::CreateEventW(nullptr, TRUE, FALSE, nullptr));
-  std::atomic<int> reads{0};
-  RemoteFileFacts remote([&reads, event = release.get()](const std::wstring& path, int32_t) {
-    ++reads;
-    ::WaitForSingleObject(event, 20000);
-    ImageFileFacts f;
-    f.Desc = L"read " + path;
-    f.ImageIndex = 7;
-    return f;
-  });
-  EXPECT_EQ(remote.Get(L"\\\\srv\\a.exe", 3), nullptr);
-  EXPECT_EQ(remote.Get(L"\\\\SRV\\A.EXE", 3), nullptr) << "case ignored, asked once";
-  EXPECT_EQ(remote.Get(L"\\\\srv\\b.exe", 3), nullptr);
-  ::SetEvent(release.get());
-  for (int i = 0; i < 500 && remote.Pending() > 0; ++i) ::Sleep(20);
-  const ImageFileFacts* a = remote.Get(L"\\\\srv\\a.exe", 3);
-  ASSERT_NE(a, nullptr);
-  EXPECT_EQ(a->Desc, L"read \\\\srv\\a.exe");
-  EXPECT_EQ(a->ImageIndex, 7);
-  EXPECT_NE(remote.Get(L"\\\\srv\\b.exe", 3), nullptr);
-  EXPECT_EQ(reads.load(), 2);
-  remote.DropUnused();  // both were asked for since the last call
-  remote.DropUnused();  // neither was
-  EXPECT_EQ(remote.Get(L"\\\\srv\\a.exe", 3), nullptr) << "a file no walk named is read again";
-  for (int i = 0; i < 500 && remote.Pending() > 0; ++i) ::Sleep(20);  // the reader uses this test's counter
-  EXPECT_EQ(reads.load(), 3);
+  for (const Case& c : cases) {
+    const std::string name(c.image, c.image + wcslen(c.image));
+    std::vector<std::wstring> asked;
+    ProcessSnapshot snap;
+    snap.Options.DefaultImageIndex = 3;
+    snap.Reads.ImageName = [&c](HANDLE, const std::wstring&) { return std::wstring(c.image); };
+    snap.Reads.FileFacts = [&asked](const std::wstring& path, int32_t) {
+      asked.push_back(path);
+      ImageFileFacts f;
+      f.Desc = L"read";
+      f.ImageIndex = 7;
+      return f;
+    };
+    const ProcessRecords rows = WalkOnce(snap);
+    const ProcessRecord* self = Find(rows, ::GetCurrentProcessId());
+    ASSERT_NE(self, nullptr) << name;
+    EXPECT_EQ(self->ImageName, c.image) << name << ": the path's text is still shown";
+    if (c.read) {
+      EXPECT_EQ(asked, std::vector<std::wstring>{c.image}) << name << ": read once for every process of the file";
+      EXPECT_EQ(self->ImageIndexValue, 7) << name;
+    } else {
+      EXPECT_TRUE(asked.empty()) << name;
+      EXPECT_EQ(self->ImageIndexValue, 3) << name << ": the generic icon";
+      EXPECT_TRUE(self->Desc.empty()) << name;
+    }
+  }
 }
 
 // An executable replaced in place (same path, other content) shows its new facts at the next round; within one

@@ -88,7 +88,8 @@ void GridModel::SetChecked(Node* node, bool checked, bool toDescendants) {
   while (!stack.empty()) {
     Node* n = stack.back();
     stack.pop_back();
-    n->checked_ = checked;
+    // A row without a box cannot show the mark, so it never takes one it would act on unseen.
+    if (n->hasCheckBox_) n->checked_ = checked;
     stack.insert(stack.end(), n->children_.begin(), n->children_.end());
   }
 }

@@ -4,6 +4,8 @@
 #include <limits>
 #include <vector>
 
+#include "core/update/redirect_rule.h"
+
 namespace vantrel::update {
 namespace {
 
@@ -265,7 +267,12 @@ UpdateOutcome RunUpdateCheck(const std::wstring& productUrl, const std::wstring&
       outcome.DownloadError = kEmptyInfo;
       return outcome;
     }
-    url = next;
+    std::optional<std::wstring> followed = FollowRedirect(url, next);
+    if (!followed) {
+      outcome.DownloadError = kRedirectRefused;
+      return outcome;
+    }
+    url = std::move(*followed);
   }
   if (outcome.Info.ProductName.empty() || outcome.Info.ProductVersion.empty()) {
     outcome.DownloadError = kEmptyInfo;

@@ -110,7 +110,7 @@ inline constexpr size_t kMaxShownVersionLength = 32;
 bool IsShowableVersion(std::wstring_view version);
 
 // Fetches productUrl, follows HTTP and META redirections (at most kMaxRedirections in all; one more is an
-// "empty info" failure), then compares the published version with the running one. A newer version that is not
+// "empty info" failure; one that leaves the host or drops https, a kRedirectRefused failure), then compares the published version with the running one. A newer version that is not
 // showable counts as no update (an Error with kUnshowableVersion).
 UpdateOutcome RunUpdateCheck(const std::wstring& productUrl, const std::wstring& runningVersion,
                               VersionFormat format, const UpdateTagNames& tags, const FetchFn& fetch);

@@ -1,4 +1,5 @@
 #include "system/os/file_version.h"
+#include "system/security/admin_only_path.h"
 
 #include <shlobj.h>
 
@@ -97,8 +98,10 @@ std::wstring ExpandEnvVars(const std::wstring& s, bool expandBackslashForm) {
   return ExpandEnvVars(s, expandBackslashForm, GetEnvironmentList(), FileExists);
 }
 
+bool LocalFileExists(const std::wstring& fileName) { return IsLocalFixedPath(fileName) && FileExists(fileName); }
+
 std::wstring ExtractFileFromCommandLine(const std::wstring& commandLine) {
-  return ExtractFileFromCommandLine(commandLine, GetEnvironmentList(), FileExists);
+  return ExtractFileFromCommandLine(commandLine, GetEnvironmentList(), LocalFileExists);
 }
 
 DriveLetterMap BuildDriveMap() {

@@ -33,6 +33,8 @@ std::vector<std::wstring> GetEnvironmentList();
 std::wstring ExpandEnvVars(const std::wstring& s, bool expandBackslashForm);
 // The file behind a command line, by this process's environment and the file system.
 std::wstring ExtractFileFromCommandLine(const std::wstring& commandLine);
+// FileExists for paths on a local fixed drive; a share or a device is never probed (false).
+bool LocalFileExists(const std::wstring& fileName);
 
 // Drive letters a..z and their device names, read now.
 DriveLetterMap BuildDriveMap();

@@ -35,7 +35,8 @@ class ImageFileCache {
   explicit ImageFileCache(ImageFileReader reader = ReadImageFileFacts, FileStampReader stamp = ReadFileStamp)
       : reader_(std::move(reader)), stamp_(std::move(stamp)) {}
   // The facts of the file, read at the first request for its path (letter case ignored) and again when the file
-  // was replaced in place (its stamp, looked at once per round between DropUnused calls, changed).
+  // was replaced in place (its stamp, looked at once per round between DropUnused calls, changed). A path that is
+  // not on a local fixed drive is never read: its facts are the default icon and nothing else.
   const ImageFileFacts& Get(const std::wstring& path, int32_t defaultImageIndex);
   // Drops the files no request named since the last call.
   void DropUnused();
@@ -50,32 +51,6 @@ class ImageFileCache {
   ImageFileReader reader_;
   FileStampReader stamp_;
   std::unordered_map<std::wstring, Entry> files_;
-};
-
-// A path on another machine (a UNC path or a network drive): reading it may wait for the network.
-bool IsRemoteFilePath(const std::wstring& path);
-
-// The facts of files on other machines, read on a worker thread, one path at a time: the walk shows the stock icon
-// and no version texts until they arrive, and never waits for an unreachable server.
-class RemoteFileFacts {
- public:
-  using Reader = std::function<ImageFileFacts(const std::wstring& path, int32_t defaultImageIndex)>;
-  explicit RemoteFileFacts(Reader reader = ReadImageFileFacts);
-  // A read still running finishes on its own; its answer is dropped.
-  ~RemoteFileFacts();
-  RemoteFileFacts(const RemoteFileFacts&) = delete;
-  RemoteFileFacts& operator=(const RemoteFileFacts&) = delete;
-
-  // The facts once read; null while the read is on its way (asked now).
-  const ImageFileFacts* Get(const std::wstring& path, int32_t defaultImageIndex);
-  // Drops the files no request named since the last call.
-  void DropUnused();
-  size_t Pending() const;
-
-  struct State;
-
- private:
-  std::shared_ptr<State> state_;
 };
 
 }  // namespace vantrel

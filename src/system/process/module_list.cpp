@@ -3,6 +3,7 @@
 #include <tlhelp32.h>
 
 #include "system/os/file_version.h"
+#include "system/security/admin_only_path.h"
 #include "system/os/system_facts.h"
 #include "system/raii.h"
 
@@ -20,7 +21,7 @@ std::wstring SearchWindowsFolders(const std::wstring& name) {
 }
 
 void ReadFileFacts(ModuleRecord& r) {
-  if (!r.ImageName.empty() && FileExists(r.ImageName)) {
+  if (IsLocalFixedPath(r.ImageName) && FileExists(r.ImageName)) {
     VersionInfo vi;
     if (GetFileVerInfo(r.ImageName, vi)) {
       r.Desc = vi.Description;

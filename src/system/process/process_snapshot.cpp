@@ -11,6 +11,7 @@
 #include "system/os/native_api.h"
 #include "system/os/system_facts.h"
 #include "system/raii.h"
+#include "system/security/admin_only_path.h"
 #include "system/process/native_process_layouts.h"
 #include "system/text/locale_text.h"
 #include "core/os/accounts.h"
@@ -111,7 +112,7 @@ ProcessStaticFacts ReadStaticFacts(HANDLE process, const std::wstring& name, con
   f.ImageName = reads.ImageName(process, name);
   f.NameFromImage = !f.ImageName.empty();
   // A file on another machine is never touched here: an unreachable server would hold the walk.
-  f.Remote = f.NameFromImage && IsRemoteFilePath(f.ImageName);
+  f.Remote = f.NameFromImage && !IsLocalFixedPath(f.ImageName);
   if (!f.ImageName.empty() && !f.Remote && !FileExists(f.ImageName)) f.ImageName = ExpandEnvVars(f.ImageName, true);
   if (const auto isWow64 = SystemEntryPoints().IsWow64Process) {
     BOOL wow = FALSE;
@@ -371,12 +372,7 @@ void ProcessSnapshot::SecondPhase(CacheEntry& cached, WalkContext& walk, Process
   ApplyStaticFacts(p, cached.Facts);
   if (cached.HaveCommandLine) p.CommandLine = cached.CommandLine;
   // Icon, version and size belong to a path the system gave; one read from the process's memory or WMI has none.
-  if (cached.Facts.NameFromImage && !cached.Facts.Remote) {
-    ApplyFileFacts(p, files_.Get(p.ImageName, Options.DefaultImageIndex));
-  } else if (cached.Facts.NameFromImage) {
-    const ImageFileFacts* facts = remoteFiles_.Get(p.ImageName, Options.DefaultImageIndex);
-    if (facts) ApplyFileFacts(p, *facts);
-  }
+  if (cached.Facts.NameFromImage) ApplyFileFacts(p, files_.Get(p.ImageName, Options.DefaultImageIndex));
   if (!walk.haveCounters) {
     if (!walk.process) walk.process.reset(OpenForWork(p.PID));
     if (walk.process) ReadCountersOfProcess(walk.process.get(), p);
@@ -411,8 +407,12 @@ void ProcessSnapshot::MergeWmiTexts(uint32_t pid, uint64_t createTime, const Wmi
 }
 
 ProcessSnapshot::ProcessSnapshot()
-    : names_(std::make_unique<AccountNames>()), wmi_(std::make_shared<WmiProcessReader>()) {
+    : files_(FileFactsThroughReads()), names_(std::make_unique<AccountNames>()), wmi_(std::make_shared<WmiProcessReader>()) {
   SeedOwnAccount(*names_);
+}
+
+ImageFileReader ProcessSnapshot::FileFactsThroughReads() {
+  return [this](const std::wstring& path, int32_t defaultImageIndex) { return Reads.FileFacts(path, defaultImageIndex); };
 }
 
 void ProcessSnapshot::SetAccountLookup(SidLookupFn lookup) {
@@ -434,7 +434,7 @@ bool ProcessSnapshot::WaitForLookups(DWORD boundMs) const {
 }
 
 void ProcessSnapshot::Walk(const ProcessRecords& sessionProcesses, const RowSink& sink, const LogFn& log) {
-  if (!Options.UseCache) cache_.clear(), files_ = ImageFileCache();
+  if (!Options.UseCache) cache_.clear(), files_ = ImageFileCache(FileFactsThroughReads());
   windows_.Enumerate();
   const std::vector<ProcessListEntry> entries = sourceForced_ ? list_.Read(forcedSource_) : list_.Read();
   ++walkNumber_;
@@ -460,7 +460,6 @@ void ProcessSnapshot::Walk(const ProcessRecords& sessionProcesses, const RowSink
   std::erase_if(cache_, [this](const auto& entry) { return entry.second.SeenInWalk != walkNumber_; });
   wmi_->Retain([this](const ProcessKey& key) { return cache_.count(key) > 0; });
   files_.DropUnused();
-  remoteFiles_.DropUnused();
   probe_.ForgetUnasked();
   // Without the native list the session process list also gives counters.
   wantsSessionProcesses_ = walk.wantsSessionProcesses || !walk.haveCounters;

@@ -70,7 +70,7 @@ std::wstring ReadProcessImageName(HANDLE process, const std::wstring& name);
 struct ProcessStaticFacts {
   std::wstring ImageName;
   bool NameFromImage = false;  // the path came from ReadProcessImageName, not from the process's memory or WMI
-  bool Remote = false;         // on another machine: its file is read on a worker (RemoteFileFacts)
+  bool Remote = false;         // not on a local fixed drive: its file is never opened
   bool Is64bit = false;
 };
 
@@ -78,6 +78,8 @@ struct ProcessStaticFacts {
 struct ProcessReads {
   std::function<std::wstring(HANDLE, const std::wstring&)> ImageName = ReadProcessImageName;
   std::function<bool(HANDLE, ProcessParameters&)> Parameters = ReadTargetProcessParameters;
+  // The file's icon, version and size; only ever given paths on a local fixed drive.
+  ImageFileReader FileFacts = ReadImageFileFacts;
 };
 
 enum class CommandLineState {
@@ -162,13 +164,13 @@ class ProcessSnapshot {
   void TakeWmiAnswer(const ProcessKey& key, CacheEntry& cached, uint64_t nowMs);
   void FirstPhase(const ProcessListEntry& entry, CacheEntry& cached, WalkContext& walk, ProcessRecord& r);
   void SecondPhase(CacheEntry& cached, WalkContext& walk, ProcessRecord& row);
+  ImageFileReader FileFactsThroughReads();
 
   ProcessListReader list_;
   TopLevelWindows windows_;
   ResponsivenessProbe probe_;
   std::map<ProcessKey, CacheEntry> cache_;
   ImageFileCache files_;
-  RemoteFileFacts remoteFiles_;
   std::unique_ptr<AccountNames> names_;
   std::shared_ptr<WmiProcessReader> wmi_;
   uint64_t walkNumber_ = 0;

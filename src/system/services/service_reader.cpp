@@ -37,7 +37,7 @@ class ReadContext {
   explicit ReadContext(const ServiceReadOptions& options) : options_(options), env_(GetEnvironmentList()) {}
 
   std::wstring ImageOf(const std::wstring& cmdLine) const {
-    return vantrel::ExtractFileFromCommandLine(cmdLine, env_, FileExists);
+    return vantrel::ExtractFileFromCommandLine(cmdLine, env_, LocalFileExists);
   }
   const ServiceReadOptions& options() const { return options_; }
 

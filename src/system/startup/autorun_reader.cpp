@@ -10,6 +10,7 @@
 #include "core/os/registry_text.h"
 #include "core/text/str_utils.h"
 #include "system/os/file_version.h"
+#include "system/security/admin_only_path.h"
 #include "system/os/registry.h"
 #include "system/raii.h"
 #include "system/shell/shell_link.h"
@@ -142,7 +143,8 @@ void Scanner::Add(AutorunRecord entry, const std::wstring& imageName) {
   if (!list_.Wants(entry.Location, entry.Name)) return;
   entry.ImageName = imageName.empty() ? ExtractFileFromCommandLine(entry.CmdLine) : imageName;
   entry.ImageIndex = options_.AppIcon;
-  if (options_.ReadFileDetails && !entry.ImageName.empty()) {
+  // A share's file may belong to a stranger or hang on a dead server: its text only.
+  if (options_.ReadFileDetails && IsLocalFixedPath(entry.ImageName)) {
     SHFILEINFOW info{};
     if (::SHGetFileInfoW(entry.ImageName.c_str(), 0, &info, sizeof info, SHGFI_SYSICONINDEX | SHGFI_SMALLICON))
       entry.ImageIndex = info.iIcon;
