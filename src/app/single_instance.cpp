@@ -1,5 +1,7 @@
 #include "app/single_instance.h"
 
+#include <utility>
+
 namespace vantrel::app {
 namespace {
 
@@ -15,7 +17,8 @@ void BringForward(HWND window) {
   ::SetForegroundWindow(window);
 }
 
-SingleInstance::SingleInstance(const std::wstring& id) {
+SingleInstance::SingleInstance(const std::wstring& id, WindowVerifier isCopy)
+    : isCopy_(isCopy ? std::move(isCopy) : VerifierFor(InstanceIdentity::OfThisProcess())) {
   const std::wstring name = L"Local\\" + id;
   mutex_ = ::CreateMutexW(nullptr, TRUE, name.c_str());
   // Owned only when this call created it.
@@ -39,7 +42,7 @@ SingleInstance::Outcome SingleInstance::Start(const std::wstring& className, DWO
   if (!mutex_ || TryOwn()) return Outcome::First;
   const ULONGLONG start = ::GetTickCount64();
   for (;;) {
-    if (HWND other = ::FindWindowW(className.c_str(), nullptr)) {
+    if (HWND other = FindCopyWindow(className)) {
       BringForward(other);
       // The window may belong to an instance that is closing but has not yet read its close message (a busy
       // one reads it late): this start stays until that instance lets go, or until it is clearly staying.
@@ -55,6 +58,25 @@ void SingleInstance::Release() {
   if (!held_) return;
   ::ReleaseMutex(mutex_);
   held_ = false;
+}
+
+HWND SingleInstance::FindCopyWindow(const std::wstring& className) const {
+  struct Search {
+    const SingleInstance* self;
+    const std::wstring* className;
+    HWND found = nullptr;
+  } search{this, &className};
+  ::EnumWindows(
+      [](HWND hwnd, LPARAM lp) -> BOOL {
+        auto* s = reinterpret_cast<Search*>(lp);
+        wchar_t name[64] = {};
+        ::GetClassNameW(hwnd, name, 64);
+        if (*s->className != name || !s->self->isCopy_(hwnd)) return TRUE;
+        s->found = hwnd;
+        return FALSE;
+      },
+      reinterpret_cast<LPARAM>(&search));
+  return search.found;
 }
 
 bool SingleInstance::TakeBack() { return mutex_ && TryOwn(); }

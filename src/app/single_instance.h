@@ -6,6 +6,8 @@
 
 #include <string>
 
+#include "app/instance_verification.h"
+
 namespace vantrel::app {
 
 constexpr wchar_t kProgramId[] = L"{19A4A861-22B1-4874-A017-22ECEA02C92E}";
@@ -20,14 +22,15 @@ class SingleInstance {
   // first window is already in front; only this invisible start stays that long.
   static constexpr DWORD kActivatedGraceMs = 3000;
 
-  // Opens (or creates) the mutex "Local\" + id; owns nothing yet.
-  explicit SingleInstance(const std::wstring& id);
+  // Opens (or creates) the mutex "Local\" + id; owns nothing yet. Only a window that isCopy accepts is ever
+  // brought forward or given way to (empty: a copy of this process's image, elevated when this one is).
+  explicit SingleInstance(const std::wstring& id, WindowVerifier isCopy = {});
   ~SingleInstance();
   SingleInstance(const SingleInstance&) = delete;
   SingleInstance& operator=(const SingleInstance&) = delete;
 
-  // First: this thread owns the mutex now (also when it could not be created at all, or when the other instance
-  // neither let go nor showed a window within waitMs). Activated: another instance holds it, and its window (found
+  // First: this thread owns the mutex now (also when it could not be created at all, or when the other holder
+  // neither let go nor showed a verified copy's window within waitMs: then the start goes on without it). Activated: another instance holds it, and its window (found
   // by className) was restored and brought forward without waiting on that instance.
   Outcome Start(const std::wstring& className, DWORD waitMs = kWaitForOtherMs);
   // Lets go of the mutex; the handle stays open so that TakeBack can own it again. Owner thread only.
@@ -40,8 +43,12 @@ class SingleInstance {
   // Owns the mutex if it comes free within waitMs (0: only if free now).
   bool TryOwn(DWORD waitMs = 0);
 
+  // The first window of className whose process is a verified copy; null when none.
+  HWND FindCopyWindow(const std::wstring& className) const;
+
   HANDLE mutex_ = nullptr;
   bool held_ = false;
+  WindowVerifier isCopy_;
 };
 
 // Shows a window of another process again and brings it to the front; nothing here waits for that process.

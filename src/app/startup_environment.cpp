@@ -35,7 +35,7 @@ StartupEnvironment StartupEnvironment::Default() {
     const VersionInfo& vi = SystemFacts().ExeVersionInfo;
     return std::make_pair(vi.FileVersion, vi.Copyright);
   };
-  env.updatePageAddress = [] { return update::UpdatePageAddress(); };
+  env.updatePageAddress = [] { return update::UpdatePageAddress(IsElevated()); };
   env.openProductPage = [](HWND owner, const std::wstring& url) {
     ::ShellExecuteW(owner, L"open", url.c_str(), nullptr, nullptr, SW_SHOWNORMAL);
   };

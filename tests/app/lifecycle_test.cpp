@@ -18,6 +18,7 @@
 #include "app/main_window.h"
 #include "app/program.h"
 #include "app/single_instance.h"
+#include "system/update/web_update.h"
 
 namespace vantrel::app {
 namespace {
@@ -119,11 +120,17 @@ std::wstring UpdateAddress(const char* portVariable, const wchar_t* path) {
   return L"http://127.0.0.1:" + std::wstring(port, port + strlen(port)) + path;
 }
 
+// The program runs elevated here, so it reads the machine-wide value, not its environment.
 struct ScopedUpdateAddress {
   explicit ScopedUpdateAddress(const std::wstring& url) {
-    ::SetEnvironmentVariableW(L"VANTREL_UPDATE_URL", url.c_str());
+    ::SetEnvironmentVariableW(update::kUpdateUrlVariable, url.c_str());
+    ::RegSetKeyValueW(HKEY_LOCAL_MACHINE, update::kMachineEnvironmentKey, update::kUpdateUrlVariable, REG_SZ,
+                      url.c_str(), static_cast<DWORD>((url.size() + 1) * sizeof(wchar_t)));
   }
-  ~ScopedUpdateAddress() { ::SetEnvironmentVariableW(L"VANTREL_UPDATE_URL", nullptr); }
+  ~ScopedUpdateAddress() {
+    ::SetEnvironmentVariableW(update::kUpdateUrlVariable, nullptr);
+    ::RegDeleteKeyValueW(HKEY_LOCAL_MACHINE, update::kMachineEnvironmentKey, update::kUpdateUrlVariable);
+  }
 };
 
 // Each round closes the running instance while its update check waits on the server and starts the next one at
@@ -181,6 +188,59 @@ TEST(Lifecycle, CloseAndStartAgainLeavesExactlyOneWindowEachRound) {
     ::PostMessageW(window, WM_CLOSE, 0, 0);
     EXPECT_TRUE(current.Ended(2000));
   }
+}
+
+constexpr wchar_t kFakeReadyEvent[] = L"VantrelLifecycleFakeInstanceReady";
+constexpr char kFakeInstanceSwitch[] = "--fake-instance";
+
+// What any program of the user can do: hold the session's mutex and show a window of the main window's class.
+int RunFakeInstance() {
+  HANDLE mutex = ::CreateMutexW(nullptr, TRUE, (std::wstring(L"Local\\") + kProgramId).c_str());
+  WNDCLASSW wc{};
+  wc.lpfnWndProc = ::DefWindowProcW;
+  wc.hInstance = ::GetModuleHandleW(nullptr);
+  wc.lpszClassName = kMainWindowClass;
+  ::RegisterClassW(&wc);
+  HWND fake = ::CreateWindowExW(0, kMainWindowClass, L"fake", WS_OVERLAPPEDWINDOW, 0, 0, 300, 200, nullptr, nullptr,
+                                wc.hInstance, nullptr);
+  if (!mutex || !fake) return 1;
+  ::ShowWindow(fake, SW_SHOWMINNOACTIVE);
+  if (HANDLE ready = ::OpenEventW(EVENT_MODIFY_STATE, FALSE, kFakeReadyEvent)) ::SetEvent(ready);
+  MSG msg;
+  while (::GetMessageW(&msg, nullptr, 0, 0) > 0) ::DispatchMessageW(&msg);
+  return 0;
+}
+
+// Another program holds the mutex and owns a window of the main class: the program is no verified copy of it, so
+// it starts anyway and leaves the fake where it is (minimised, in the background).
+TEST(Lifecycle, AStartGivesNoWayToAFakeHolderOfTheMutex) {
+  ASSERT_TRUE(FindMainWindows().all.empty()) << "another instance is running";
+  HANDLE readyEvent = ::CreateEventW(nullptr, TRUE, FALSE, kFakeReadyEvent);
+  ASSERT_NE(readyEvent, nullptr);
+  wchar_t self[MAX_PATH] = {};
+  ::GetModuleFileNameW(nullptr, self, MAX_PATH);
+  std::wstring line = L"\"" + std::wstring(self) + L"\" " + std::wstring(kFakeInstanceSwitch, kFakeInstanceSwitch +
+                                                                                      strlen(kFakeInstanceSwitch));
+  Child fake;
+  STARTUPINFOW si{sizeof(si)};
+  ASSERT_TRUE(::CreateProcessW(self, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &fake.pi));
+  ASSERT_EQ(::WaitForSingleObject(readyEvent, 20000), WAIT_OBJECT_0) << "the fake did not start";
+  ::CloseHandle(readyEvent);
+  const MainWindows before = FindMainWindows();
+  ASSERT_EQ(before.all.size(), 1u);
+  HWND fakeWindow = before.all[0];
+  EXPECT_FALSE(MutexIsFree());
+
+  Child program;
+  ASSERT_TRUE(StartProgram(program, L"/NUC"));
+  HWND shown = WaitForShownWindow(program.pid(), 60000);
+  ASSERT_NE(shown, nullptr) << "the program gave way to the fake";
+  EXPECT_FALSE(program.Ended(0));
+  EXPECT_TRUE(::IsIconic(fakeWindow)) << "the fake was brought forward";
+  EXPECT_NE(::GetForegroundWindow(), fakeWindow);
+  EXPECT_FALSE(fake.Ended(0));
+  ::PostMessageW(shown, WM_CLOSE, 0, 0);
+  EXPECT_TRUE(program.Ended(5000));
 }
 
 // The elevated copy, started from the real window with a stand-in for the elevation prompt.
@@ -276,6 +336,7 @@ TEST_F(ElevatedCopy, AcceptedLeavesExactlyTheCopy) {
 }  // namespace vantrel::app
 
 int main(int argc, char** argv) {
+  if (argc == 2 && std::strcmp(argv[1], vantrel::app::kFakeInstanceSwitch) == 0) return vantrel::app::RunFakeInstance();
   testing::InitGoogleTest(&argc, argv);
   if (argc < 2) {
     std::printf("usage: app_lifecycle_tests <path of Vantrel.exe>\n");

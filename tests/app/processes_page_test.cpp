@@ -216,7 +216,9 @@ TEST(ProcessesPage, CheckedProcessesEndOnlyAfterYes) {
     BoxAnswerer no(IDNO);
     ClickKill(w);
     ASSERT_TRUE(no.found);
-    EXPECT_EQ(no.seen.text, L"你真的想终止 1 检查进程?");
+    EXPECT_EQ(no.seen.text, L"你真的想终止 1 检查进程?\r\n\r\n[" + std::to_wstring(notepad.pid()) + L"]" +
+                                row->As<ProcessRecord>()->Name)
+        << "the question names what it ends";
   }
   EXPECT_EQ(::WaitForSingleObject(notepad.handle(), 500), static_cast<DWORD>(WAIT_TIMEOUT)) << "No changes nothing";
   EXPECT_NE(w.page().FindProcessNode(notepad.pid()), nullptr);
@@ -230,6 +232,80 @@ TEST(ProcessesPage, CheckedProcessesEndOnlyAfterYes) {
   EXPECT_EQ(::WaitForSingleObject(notepad.handle(), 5000), static_cast<DWORD>(WAIT_OBJECT_0));
   EXPECT_EQ(w.page().FindProcessNode(notepad.pid()), nullptr) << "the list was refreshed";
   EXPECT_NE(w.page().FindProcessNode(::GetCurrentProcessId()), nullptr);
+}
+
+// Answers this process's next message boxes in turn, one button each, noting their texts.
+class BoxSequence {
+ public:
+  explicit BoxSequence(std::vector<int> buttons) : buttons_(std::move(buttons)), thread_([this] { Run(); }) {}
+  ~BoxSequence() { thread_.join(); }
+  std::vector<std::wstring> texts;
+
+ private:
+  static BOOL CALLBACK Visit(HWND hwnd, LPARAM lp) {
+    auto* self = reinterpret_cast<BoxSequence*>(lp);
+    wchar_t cls[16] = {};
+    ::GetClassNameW(hwnd, cls, 16);
+    DWORD pid = 0;
+    ::GetWindowThreadProcessId(hwnd, &pid);
+    if (pid != ::GetCurrentProcessId() || std::wstring(cls) != L"#32770" || !::IsWindowVisible(hwnd) ||
+        hwnd == self->last_)
+      return TRUE;
+    wchar_t buf[1024] = {};
+    ::GetWindowTextW(::GetDlgItem(hwnd, 0xFFFF), buf, 1024);
+    self->texts.push_back(buf);
+    ::PostMessageW(hwnd, WM_COMMAND, static_cast<WPARAM>(self->buttons_[self->texts.size() - 1]), 0);
+    self->last_ = hwnd;
+    return FALSE;
+  }
+  void Run() {
+    for (int i = 0; i < 1000 && texts.size() < buttons_.size(); ++i) {
+      ::EnumWindows(&BoxSequence::Visit, reinterpret_cast<LPARAM>(this));
+      ::Sleep(20);
+    }
+  }
+  std::vector<int> buttons_;
+  HWND last_ = nullptr;
+  std::thread thread_;
+};
+
+// A critical process is ended only after a second question that names it; No to that one keeps it running.
+TEST(ProcessesPage, ACriticalProcessNeedsASecondYesThatNamesIt) {
+  Notepad notepad;
+  Window w;
+  ASSERT_TRUE(w.main->CreateAndStart());
+  for (int i = 0; i < 50 && !w.page().FindProcessNode(notepad.pid()); ++i) {
+    ::Sleep(100);
+    w.main->RefreshActivePage();
+  }
+  const auto markCritical = [&] {
+    ui::TreeNode* row = w.page().FindProcessNode(notepad.pid());
+    if (!row) return false;
+    row->As<ProcessRecord>()->Critical = true;  // Wine marks no process so; the flag is the list's
+    w.grid().ToggleCheck(row);
+    return true;
+  };
+  ASSERT_TRUE(markCritical());
+  const std::wstring named = L"[" + std::to_wstring(notepad.pid()) + L"]notepad.exe";
+  {
+    BoxSequence boxes({IDYES, IDNO});
+    ClickKill(w);
+    ASSERT_EQ(boxes.texts.size(), 2u);
+    EXPECT_EQ(boxes.texts[1].rfind(named + L" 是系统关键进程。", 0), 0u);
+  }
+  EXPECT_FALSE(w.page().Ending()) << "nothing was left to end";
+  EXPECT_EQ(::WaitForSingleObject(notepad.handle(), 500), static_cast<DWORD>(WAIT_TIMEOUT));
+
+  ui::TreeNode* row = w.page().FindProcessNode(notepad.pid());
+  ASSERT_NE(row, nullptr);
+  ASSERT_TRUE(row->checked() && row->As<ProcessRecord>()->Critical) << "no refresh ran since";
+  {
+    BoxSequence boxes({IDYES, IDYES});
+    ClickKill(w);
+    ASSERT_EQ(boxes.texts.size(), 2u);
+  }
+  ASSERT_TRUE(testing::PumpUntil(*w.main, [&] { return !w.page().Ending(); }, 30000));
+  EXPECT_EQ(::WaitForSingleObject(notepad.handle(), 5000), static_cast<DWORD>(WAIT_OBJECT_0));
 }
 
 TEST(ProcessesPage, AHungProcessIsRedAndACheckedParentEndsWithItsChildren) {
@@ -274,7 +350,7 @@ TEST(ProcessesPage, AHungProcessIsRedAndACheckedParentEndsWithItsChildren) {
     BoxAnswerer yes(IDYES);
     ClickKill(w);
     ASSERT_TRUE(yes.found);
-    EXPECT_EQ(yes.seen.text, L"你真的想终止 2 检查进程?");
+    EXPECT_EQ(yes.seen.text.rfind(L"你真的想终止 2 检查进程?\r\n\r\n[", 0), 0u);
   }
   ASSERT_TRUE(testing::PumpUntil(*w.main, [&] { return !w.page().Ending(); }, 30000));
   EXPECT_EQ(w.page().FindProcessNode(parent), nullptr);

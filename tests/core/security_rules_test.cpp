@@ -130,6 +130,19 @@ TEST(KillRule, OwnAndLowPidsNeverCriticalAsksAgain) {
   for (const Case& c : cases) EXPECT_EQ(KillVerdict(c.pid, 500, c.critical), c.verdict) << c.pid;
 }
 
+TEST(KillRule, TheQuestionsNameWhatTheyEnd) {
+  EXPECT_EQ(KillTargetList({{42, L"a.exe"}, {7000, L"b.exe"}}), L"[42]a.exe\r\n[7000]b.exe");
+  std::vector<NamedProcess> many;
+  for (uint32_t pid = 100; pid < 100 + kKillListMax + 3; ++pid) many.push_back({pid, L"p.exe"});
+  const std::wstring list = KillTargetList(many);
+  EXPECT_NE(list.find(L"[114]p.exe"), std::wstring::npos);
+  EXPECT_EQ(list.find(L"[115]p.exe"), std::wstring::npos);
+  EXPECT_NE(list.find(L"另外 3 个进程"), std::wstring::npos);
+  const std::wstring critical = CriticalKillQuestion({612, L"csrss.exe"});
+  EXPECT_EQ(critical.rfind(L"[612]csrss.exe", 0), 0u);
+  EXPECT_NE(critical.find(L"系统立即停止"), std::wstring::npos);
+}
+
 TEST(UpdateRedirects, StayOnTheHostAndKeepHttps) {
   struct Case {
     const wchar_t* current;

@@ -50,6 +50,7 @@ TEST_F(UpdateExchange, EachServerBehaviourGivesItsOutcomeWithinTheBounds) {
       {http_, L"/older", UpdateVerdict::Older, L""},
       {http_, L"/redirect", UpdateVerdict::Newer, L""},           // HTTP 302 to a relative address
       {http_, L"/absolute-redirect", UpdateVerdict::Older, L""},  // HTTP 302 to a full address
+      {http_, L"/other-host-redirect", UpdateVerdict::Error, L"redirect refused"},
       {http_, L"/meta-redirect", UpdateVerdict::Newer, L""},
       {http_, L"/loop", UpdateVerdict::Error, L"empty info"},
       {http_, L"/meta-loop", UpdateVerdict::Error, L"empty info"},
@@ -147,15 +148,24 @@ TEST_F(UpdateExchange, AnOwnerThatGoesMidCheckIsNeverCalledBackAfterwards) {
   EXPECT_LE(atDestruction, 1);
 }
 
-TEST(UpdateAddress, EnvironmentOverridesTheBuiltInPage) {
+TEST(UpdateAddress, EnvironmentOverridesTheBuiltInPageUnlessElevated) {
   wchar_t saved[2048] = {};
   const bool had = GetEnvironmentVariableW(kUpdateUrlVariable, saved, 2048) > 0;
   SetEnvironmentVariableW(kUpdateUrlVariable, nullptr);
-  EXPECT_EQ(UpdatePageAddress(), kUpdatePageUrl);
+  EXPECT_EQ(UpdatePageAddress(false), kUpdatePageUrl);
   SetEnvironmentVariableW(kUpdateUrlVariable, L"127.0.0.1:8000/u.html");
-  EXPECT_EQ(UpdatePageAddress(), L"http://127.0.0.1:8000/u.html");
+  EXPECT_EQ(UpdatePageAddress(false), L"http://127.0.0.1:8000/u.html");
+  EXPECT_EQ(UpdatePageAddress(true), kUpdatePageUrl) << "an elevated start ignores it";
+  // Only the machine-wide value, which administrators alone can write, reaches an elevated start.
+  const wchar_t machine[] = L"127.0.0.1:9000/m.html";
+  ASSERT_EQ(RegSetKeyValueW(HKEY_LOCAL_MACHINE, kMachineEnvironmentKey, kUpdateUrlVariable, REG_SZ, machine,
+                            sizeof(machine)),
+            ERROR_SUCCESS);
+  EXPECT_EQ(UpdatePageAddress(true), L"http://127.0.0.1:9000/m.html");
+  EXPECT_EQ(UpdatePageAddress(false), L"http://127.0.0.1:8000/u.html");
+  RegDeleteKeyValueW(HKEY_LOCAL_MACHINE, kMachineEnvironmentKey, kUpdateUrlVariable);
   SetEnvironmentVariableW(kUpdateUrlVariable, L"");
-  EXPECT_EQ(UpdatePageAddress(), kUpdatePageUrl);
+  EXPECT_EQ(UpdatePageAddress(false), kUpdatePageUrl);
   SetEnvironmentVariableW(kUpdateUrlVariable, had ? saved : nullptr);
 }
 

@@ -30,7 +30,7 @@ PAGES = {
     # UTF-8 around the META lines; the value itself is ASCII.
     "/no-length": "<p>\u65b0\u7248\u672c</p>\r\n" + release("9.0.0.0") + ("x" * 5000) + "\r\n",
 }
-REDIRECTS = {"/redirect": "/newer", "/loop": "/loop", "/absolute-redirect": None}
+REDIRECTS = {"/redirect": "/newer", "/loop": "/loop", "/absolute-redirect": None, "/other-host-redirect": None}
 BIG = b"A" * (1024 * 1024)
 TRICKLE_PAUSE = 4.0
 TRICKLE_BYTES = 45  # three minutes, then the answer ends by itself
@@ -50,7 +50,9 @@ class Handler(http.server.BaseHTTPRequestHandler):
     def do_GET(self):
         path = self.path
         if path in REDIRECTS:
-            target = REDIRECTS[path] or f"http://127.0.0.1:{self.server.server_address[1]}/older"
+            # The same server under another name is another host to the client.
+            host = "localhost" if path == "/other-host-redirect" else "127.0.0.1"
+            target = REDIRECTS[path] or f"http://{host}:{self.server.server_address[1]}/older"
             self.send_response(302)
             self.send_header("Location", target)
             self.send_header("Content-Length", "0")

@@ -8,6 +8,7 @@
 #include "app/system_image_lists.h"
 #include "controls/message_dialogs.h"
 #include "core/os/ascii.h"
+#include "core/process/kill_rule.h"
 #include "core/process/process_details.h"
 #include "core/process/process_rules.h"
 #include "core/process/process_texts.h"
@@ -26,7 +27,21 @@ constexpr int kIdTreeSwitch = 11;
 constexpr DWORD kCommandLineAskBoundMs = 15000;
 
 ProcessRecord& RecordOf(ui::TreeNode& node) { return *node.As<ProcessRecord>(); }
-ProcessTarget TargetOf(const ProcessRecord& r) { return {r.PID, r.CPUTimes.CreateTime, r.Name}; }
+ProcessTarget TargetOf(const ProcessRecord& r) { return {r.PID, r.CPUTimes.CreateTime, r.Name, r.Critical}; }
+
+std::vector<NamedProcess> NamesOf(const std::vector<ProcessTarget>& targets) {
+  std::vector<NamedProcess> names;
+  for (const ProcessTarget& t : targets) names.push_back({t.PID, t.Name});
+  return names;
+}
+
+// Each critical target is asked about by name; those the user keeps are dropped. False when none is left.
+bool ConfirmCriticalTargets(std::vector<ProcessTarget>& targets) {
+  for (ProcessTarget& t : targets)
+    if (t.Critical) t.CriticalConfirmed = ConfirmDlg(CriticalKillQuestion({t.PID, t.Name}));
+  std::erase_if(targets, [](const ProcessTarget& t) { return t.Critical && !t.CriticalConfirmed; });
+  return !targets.empty();
+}
 
 }  // namespace
 
@@ -359,14 +374,15 @@ void ProcessesPage::TerminateProcesses() {
     const bool focusedOnly = host().AutoRefresh();
     targets = focusedOnly ? FocusedTarget() : CheckedTargets();
     if (targets.empty()) return;
+    const DWORD self = ::GetCurrentProcessId();
+    std::erase_if(targets, [self](const ProcessTarget& t) { return ProcessMayNeverBeEnded(t.PID, self); });
+    if (targets.empty()) return;
     const std::wstring question =
         focusedOnly ? std::wstring(texts::kConfirmFocused)
                     : texts::kConfirmCheckedBefore + std::to_wstring(targets.size()) + texts::kConfirmCheckedAfter;
-    if (!ConfirmDlg(question)) return;
+    if (!ConfirmDlg(question + L"\r\n\r\n" + KillTargetList(NamesOf(targets)))) return;
+    if (!ConfirmCriticalTargets(targets)) return;
   }
-  // Even when a checked parent reaches them.
-  const DWORD self = ::GetCurrentProcessId();
-  std::erase_if(targets, [self](const ProcessTarget& t) { return ProcessMayNeverBeEnded(t.PID, self); });
 
   ending_ = true;
   UpdateKillButton();

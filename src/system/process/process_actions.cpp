@@ -7,6 +7,7 @@
 
 #include "core/process/process_rules.h"
 #include "system/os/wts_api.h"
+#include "system/process/critical_process.h"
 #include "system/process/process_list.h"
 #include "system/process/process_snapshot.h"
 #include "system/raii.h"
@@ -38,9 +39,18 @@ void Open(const ProcessTarget& target, Opened& o, IWtsApi& wts) {
     o.done = true;
     return;
   }
-  o.handle.reset(::OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE | PROCESS_QUERY_LIMITED_INFORMATION, FALSE, target.PID));
+  // Full query rights read the critical flag everywhere; the limited ones suffice on newer systems.
+  o.handle.reset(::OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE | PROCESS_QUERY_INFORMATION, FALSE, target.PID));
+  if (!o.handle)
+    o.handle.reset(::OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE | PROCESS_QUERY_LIMITED_INFORMATION, FALSE, target.PID));
   if (!o.handle) {
     o.outcome = EndThroughTerminalServices(target, ::GetLastError(), wts);
+    o.done = true;
+    return;
+  }
+  // Read again here: the list's flag may be older than the process now behind the handle.
+  if (!target.CriticalConfirmed && IsCriticalProcess(o.handle.get())) {
+    o.outcome = {TerminateResult::Failed, ERROR_ACCESS_DENIED};
     o.done = true;
     return;
   }

@@ -10,6 +10,7 @@
 #include "system/os/file_version.h"
 #include "system/os/native_api.h"
 #include "system/os/system_facts.h"
+#include "system/process/critical_process.h"
 #include "system/raii.h"
 #include "system/security/admin_only_path.h"
 #include "system/process/native_process_layouts.h"
@@ -309,8 +310,10 @@ void ProcessSnapshot::FirstPhase(const ProcessListEntry& entry, CacheEntry& cach
     cached.CanBeKilled = static_cast<bool>(terminate);
     walk.process.reset(OpenForWork(r.PID));
     cached.Accessible = static_cast<bool>(walk.process);
+    cached.Critical = IsCriticalProcess(walk.process.get());
   }
   r.CanBeKilled = cached.CanBeKilled;
+  r.Critical = cached.Critical;
   r.IsAccessible = cached.Accessible;
   if (!cached.HaveOwnerSid && cached.Accessible && cached.OwnerRetry.Due(walk.nowMs)) {
     if (!walk.process) walk.process.reset(OpenForWork(r.PID));

@@ -138,7 +138,7 @@ class ProcessSnapshot {
   // What one process identity keeps between refreshes.
   struct CacheEntry {
     bool Opened = false;  // access was tried once
-    bool Accessible = false, CanBeKilled = false;
+    bool Accessible = false, CanBeKilled = false, Critical = false;
     bool HaveOwnerSid = false;
     SidBytes OwnerSid;
     ReadRetry OwnerRetry;

@@ -142,8 +142,10 @@ class Exchange {
     if (!connection) return Failed(StoppedOr(ErrorText(::GetLastError())));
     step_ = L"Site connected";
     const wchar_t* accept[] = {L"*/*", nullptr};
-    // Redirections are followed by the caller, which counts them; certificate errors are never ignored.
-    DWORD flags = INTERNET_FLAG_RELOAD | INTERNET_FLAG_NO_AUTO_REDIRECT | INTERNET_FLAG_NO_UI;
+    // Redirections are followed by the caller, which counts them and keeps them on the host; certificate errors
+    // are never ignored; no logon credentials or cookies go to whoever answers.
+    DWORD flags = INTERNET_FLAG_RELOAD | INTERNET_FLAG_NO_AUTO_REDIRECT | INTERNET_FLAG_NO_UI | INTERNET_FLAG_NO_AUTH |
+                  INTERNET_FLAG_NO_COOKIES;
     if (target.Secure) flags |= INTERNET_FLAG_SECURE | INTERNET_FLAG_PRAGMA_NOCACHE;
     InternetHandle request(::HttpOpenRequestW(connection.h, L"GET", target.Path.c_str(), L"HTTP/1.0", nullptr,
                                               accept, flags, 0),
@@ -230,9 +232,18 @@ class Exchange {
 
 }  // namespace
 
-std::wstring UpdatePageAddress() {
+std::wstring UpdatePageAddress(bool elevated) {
   wchar_t buffer[2048];
-  const DWORD n = ::GetEnvironmentVariableW(kUpdateUrlVariable, buffer, ARRAYSIZE(buffer));
+  DWORD n = 0;
+  if (elevated) {
+    DWORD bytes = sizeof(buffer);
+    if (::RegGetValueW(HKEY_LOCAL_MACHINE, kMachineEnvironmentKey, kUpdateUrlVariable,
+                       RRF_RT_REG_SZ | RRF_SUBKEY_WOW6464KEY, nullptr, buffer, &bytes) == ERROR_SUCCESS &&
+        bytes >= sizeof(wchar_t))
+      n = bytes / sizeof(wchar_t) - 1;
+  } else {
+    n = ::GetEnvironmentVariableW(kUpdateUrlVariable, buffer, ARRAYSIZE(buffer));
+  }
   if (n > 0 && n < ARRAYSIZE(buffer)) return NormalizeProductUrl(std::wstring(buffer, n));
   return kUpdatePageUrl;
 }

@@ -15,13 +15,17 @@
 namespace vantrel::update {
 
 // The release information page and the product page that the update prompt opens; one host.
-inline constexpr wchar_t kUpdatePageUrl[] = L"http://www.example.com/vantrel/vantrel-update.html";
-inline constexpr wchar_t kProductPageUrl[] = L"http://www.example.com/vantrel/";
+inline constexpr wchar_t kUpdatePageUrl[] = L"https://www.example.com/vantrel/vantrel-update.html";
+inline constexpr wchar_t kProductPageUrl[] = L"https://www.example.com/vantrel/";
 // The one test seam for the information page's address; read by UpdatePageAddress only.
 inline constexpr wchar_t kUpdateUrlVariable[] = L"VANTREL_UPDATE_URL";
 
 // VANTREL_UPDATE_URL when set and not empty, else kUpdatePageUrl; "http://" put in front when it has no scheme.
-std::wstring UpdatePageAddress();
+// Elevated, the process's variable is ignored (a standard user can set it for the administrator's session): only
+// the machine-wide value of that name, which administrators alone can write, counts.
+inline constexpr wchar_t kMachineEnvironmentKey[] =
+    L"SYSTEM\\CurrentControlSet\\Control\\Session Manager\\Environment";
+std::wstring UpdatePageAddress(bool elevated);
 
 struct UpdateCheckConfig {
   std::wstring URL = kUpdatePageUrl;  // the information page
