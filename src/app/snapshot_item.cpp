@@ -1,6 +1,7 @@
 #include "app/snapshot_item.h"
 
 #include "controls/message_dialogs.h"
+#include "system/snapshot/snapshot_folder.h"
 #include "system/snapshot/window_snapshot.h"
 
 namespace vantrel::app {
@@ -11,7 +12,7 @@ void AddSnapshotItem(ProgramMenu& menu, HWND mainWindow, const std::wstring& fol
 }
 
 void TakeSnapshot(HWND mainWindow, const std::wstring& folder) {
-  const SnapshotOutcome outcome = SaveWindowSnapshot(mainWindow, folder);
+  const SnapshotOutcome outcome = SaveWindowSnapshot(mainWindow, ResolveSnapshotFolder(folder));
   if (!outcome.Saved) ErrorDlg(outcome.ErrorText.empty() ? L"错误 " + std::to_wstring(outcome.Error) : outcome.ErrorText);
 }
 

@@ -1,7 +1,8 @@
 #include "system/os/file_write.h"
 
+#include <bcrypt.h>
+
 #include <algorithm>
-#include <atomic>
 #include <vector>
 
 #include "core/export/extended_path.h"
@@ -33,14 +34,23 @@ DWORD WriteAll(HANDLE file, const uint8_t* bytes, size_t size) {
   return ::FlushFileBuffers(file) ? 0 : LastErrorOr(ERROR_WRITE_FAULT);
 }
 
-// A name no other writer of this process or another one picks at the same moment.
-std::wstring TemporaryName(const std::wstring& folder) {
-  static std::atomic<unsigned> counter{0};
-  wchar_t name[64];
-  ::wsprintfW(name, L"vtr%lx_%lx_%lx.tmp", ::GetCurrentProcessId(), static_cast<unsigned long>(++counter),
-              ::GetTickCount());
+// A name nobody can guess in advance, so nothing can be planted under it before it is created.
+DWORD RandomTemporaryName(const std::wstring& folder, std::wstring& name) {
+  uint8_t random[16];
+  if (!BCRYPT_SUCCESS(::BCryptGenRandom(nullptr, random, sizeof random, BCRYPT_USE_SYSTEM_PREFERRED_RNG)))
+    return ERROR_CANNOT_MAKE;
+  static constexpr wchar_t kHex[] = L"0123456789abcdef";
+  std::wstring text = L"vtr";
+  for (uint8_t b : random) text += {kHex[b >> 4], kHex[b & 15]};
   const bool separated = !folder.empty() && folder.back() == L'\\';
-  return folder + (separated ? L"" : L"\\") + name;
+  name = folder + (separated ? L"" : L"\\") + text + L".tmp";
+  return 0;
+}
+
+// "\\?\C:\..." as the native calls take it: "\??\C:\...".
+std::wstring NativeForm(const std::wstring& longPath) {
+  if (longPath.rfind(L"\\\\?\\", 0) == 0) return L"\\??\\" + longPath.substr(4);
+  return longPath;
 }
 
 }  // namespace
@@ -62,27 +72,48 @@ DWORD LongPathForm(const std::wstring& path, std::wstring& longPath) {
   return ERROR_FILENAME_EXCED_RANGE;
 }
 
-DWORD WriteTemporaryFile(const std::wstring& folder, const void* bytes, size_t size, std::wstring& tempPath) {
-  tempPath.clear();
+DWORD TemporaryFile::Create(const std::wstring& folder) {
+  Discard();
   for (int attempt = 0; attempt < 16; ++attempt) {
-    const std::wstring name = TemporaryName(folder);
-    win::UniqueFileHandle file(
-        ::CreateFileW(name.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr));
-    if (!file) {
-      const DWORD error = LastErrorOr(ERROR_CANNOT_MAKE);
-      if (error == ERROR_FILE_EXISTS || error == ERROR_ALREADY_EXISTS) continue;
-      return error;
-    }
-    const DWORD error = WriteAll(file.get(), static_cast<const uint8_t*>(bytes), size);
-    file.reset();
-    if (error != 0) {
-      ::DeleteFileW(name.c_str());
-      return error;
-    }
-    tempPath = name;
-    return 0;
+    if (const DWORD error = RandomTemporaryName(folder, path_)) return error;
+    // CREATE_NEW fails on any existing name, a dangling link included; the handle never follows a reparse point.
+    file_.reset(::CreateFileW(path_.c_str(), GENERIC_WRITE | DELETE, 0, nullptr, CREATE_NEW,
+                              FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
+    if (file_) return 0;
+    const DWORD error = LastErrorOr(ERROR_CANNOT_MAKE);
+    if (error != ERROR_FILE_EXISTS && error != ERROR_ALREADY_EXISTS) return error;
   }
   return ERROR_CANNOT_MAKE;
+}
+
+DWORD TemporaryFile::Write(const void* bytes, size_t size) {
+  if (!file_) return ERROR_INVALID_HANDLE;
+  return WriteAll(file_.get(), static_cast<const uint8_t*>(bytes), size);
+}
+
+DWORD TemporaryFile::RenameTo(const std::wstring& longTarget, bool replace) {
+  if (!file_) return ERROR_INVALID_HANDLE;
+  const std::wstring target = NativeForm(longTarget);
+  std::vector<uint8_t> buffer(sizeof(FILE_RENAME_INFO) + target.size() * sizeof(wchar_t));
+  auto* info = reinterpret_cast<FILE_RENAME_INFO*>(buffer.data());
+  info->ReplaceIfExists = replace ? TRUE : FALSE;
+  info->RootDirectory = nullptr;
+  info->FileNameLength = static_cast<DWORD>(target.size() * sizeof(wchar_t));
+  std::copy(target.begin(), target.end(), info->FileName);
+  if (!::SetFileInformationByHandle(file_.get(), FileRenameInfo, info, static_cast<DWORD>(buffer.size())))
+    return LastErrorOr(ERROR_CAN_NOT_COMPLETE);
+  file_.reset();  // it is the target now: nothing left to delete
+  path_.clear();
+  return 0;
+}
+
+void TemporaryFile::Discard() {
+  if (!file_) return;
+  FILE_DISPOSITION_INFO dispose{TRUE};
+  // Through the handle: whatever the name points at by now, only this file goes.
+  ::SetFileInformationByHandle(file_.get(), FileDispositionInfo, &dispose, sizeof dispose);
+  file_.reset();
+  path_.clear();
 }
 
 DWORD WriteFileReplacing(const std::wstring& path, const std::string& bytes) {
@@ -90,12 +121,10 @@ DWORD WriteFileReplacing(const std::wstring& path, const std::string& bytes) {
   if (const DWORD error = LongPathForm(path, target)) return error;
   const std::wstring folder = FolderOf(target);
   if (folder.empty() || folder.size() == target.size()) return ERROR_INVALID_NAME;
-  std::wstring temp;
-  if (const DWORD error = WriteTemporaryFile(folder, bytes.data(), bytes.size(), temp)) return error;
-  if (::MoveFileExW(temp.c_str(), target.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) return 0;
-  const DWORD error = LastErrorOr(ERROR_CAN_NOT_COMPLETE);
-  ::DeleteFileW(temp.c_str());
-  return error;
+  TemporaryFile temp;
+  if (const DWORD error = temp.Create(folder)) return error;
+  if (const DWORD error = temp.Write(bytes.data(), bytes.size())) return error;
+  return temp.RenameTo(target, true);
 }
 
 }  // namespace vantrel

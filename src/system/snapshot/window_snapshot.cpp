@@ -116,25 +116,21 @@ SnapshotOutcome SaveWindowSnapshot(HWND window, const std::wstring& folder, cons
     return WriteFailure(plainName, pathError);
   if (longFolder.back() != L'\\') longFolder += L'\\';
   // The temporary file sits in the target folder, so that the rename never crosses volumes.
-  std::wstring temp;
-  if (const DWORD writeError = WriteTemporaryFile(longFolder, jpeg.data(), jpeg.size(), temp))
-    return WriteFailure(plainName, writeError);
+  TemporaryFile temp;
+  if (const DWORD createError = temp.Create(longFolder)) return WriteFailure(plainName, createError);
+  if (const DWORD writeError = temp.Write(jpeg.data(), jpeg.size())) return WriteFailure(plainName, writeError);
   const auto exists = [&](const std::wstring& name) {
     return ::GetFileAttributesW((longFolder + name).c_str()) != INVALID_FILE_ATTRIBUTES;
   };
-  // Without MOVEFILE_REPLACE_EXISTING the rename itself refuses a name that appeared meanwhile: take the next one.
+  // Without replacing, the rename itself refuses a name that appeared meanwhile: take the next one.
   for (int attempt = 0; attempt < 16; ++attempt) {
     const auto name = FreeSnapshotName(t, exists);
     if (!name) break;
-    if (::MoveFileExW(temp.c_str(), (longFolder + *name).c_str(), MOVEFILE_WRITE_THROUGH))
-      return {true, prefix + *name, 0, L""};
-    const DWORD moveError = ::GetLastError();
-    if (moveError != ERROR_ALREADY_EXISTS && moveError != ERROR_FILE_EXISTS) {
-      ::DeleteFileW(temp.c_str());
+    const DWORD moveError = temp.RenameTo(longFolder + *name, false);
+    if (moveError == 0) return {true, prefix + *name, 0, L""};
+    if (moveError != ERROR_ALREADY_EXISTS && moveError != ERROR_FILE_EXISTS)
       return WriteFailure(prefix + *name, moveError);
-    }
   }
-  ::DeleteFileW(temp.c_str());
   return WriteFailure(plainName, ERROR_FILE_EXISTS);
 }
 
