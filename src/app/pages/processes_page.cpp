@@ -37,8 +37,10 @@ std::vector<NamedProcess> NamesOf(const std::vector<ProcessTarget>& targets) {
 
 // Each critical target is asked about by name; those the user keeps are dropped. False when none is left.
 bool ConfirmCriticalTargets(std::vector<ProcessTarget>& targets) {
+  const DWORD self = ::GetCurrentProcessId();
   for (ProcessTarget& t : targets)
-    if (t.Critical) t.CriticalConfirmed = ConfirmDlg(CriticalKillQuestion({t.PID, t.Name}));
+    if (KillVerdict(t.PID, self, t.Critical) == KillVerdict::AskCritical)
+      t.CriticalConfirmed = ConfirmDlg(CriticalKillQuestion({t.PID, t.Name}));
   std::erase_if(targets, [](const ProcessTarget& t) { return t.Critical && !t.CriticalConfirmed; });
   return !targets.empty();
 }
@@ -375,7 +377,9 @@ void ProcessesPage::TerminateProcesses() {
     targets = focusedOnly ? FocusedTarget() : CheckedTargets();
     if (targets.empty()) return;
     const DWORD self = ::GetCurrentProcessId();
-    std::erase_if(targets, [self](const ProcessTarget& t) { return ProcessMayNeverBeEnded(t.PID, self); });
+    std::erase_if(targets, [self](const ProcessTarget& t) {
+      return KillVerdict(t.PID, self, t.Critical) == KillVerdict::Never;  // even when a checked parent reaches them
+    });
     if (targets.empty()) return;
     const std::wstring question =
         focusedOnly ? std::wstring(texts::kConfirmFocused)
