@@ -1,9 +1,10 @@
-// The update page's decoding, META parsing, address rules and version comparisons on arbitrary bytes.
+// The update page's decoding, META parsing, address rules, redirections and version comparisons on arbitrary bytes.
 #include <cstddef>
 #include <cstdint>
 #include <string>
 #include <string_view>
 
+#include "core/update/redirect_rule.h"
 #include "core/update/web_update.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
@@ -29,6 +30,13 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   }
   const RequestTarget target = ResolveRequest(text, L"http://127.0.0.1:8000/u.html", 80);
   if (target.Port == 0) __builtin_trap();
+  // Wherever a redirection points, what is fetched next stays on the https host.
+  constexpr std::wstring_view kOrigin = L"https://h.example";
+  if (const auto next = vantrel::FollowRedirect(L"https://h.example/a/b", text)) {
+    if (next->compare(0, kOrigin.size(), kOrigin) != 0 || next->size() == kOrigin.size() ||
+        (*next)[kOrigin.size()] != L'/')
+      __builtin_trap();
+  }
   int fetches = 0;
   const UpdateOutcome outcome = RunUpdateCheck(L"http://a/", L"1.0", VersionFormat::Standard, UpdateTagNames{},
                                                 [&](const std::wstring&) {

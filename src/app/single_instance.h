@@ -29,9 +29,10 @@ class SingleInstance {
   SingleInstance(const SingleInstance&) = delete;
   SingleInstance& operator=(const SingleInstance&) = delete;
 
-  // First: this thread owns the mutex now (also when it could not be created at all, or when the other holder
-  // neither let go nor showed a verified copy's window within waitMs: then the start goes on without it). Activated: another instance holds it, and its window (found
-  // by className) was restored and brought forward without waiting on that instance.
+  // First: this thread owns the mutex now, or the start goes on without it (the mutex could not be created at
+  // all, or its holder neither let go nor showed a verified copy's window within waitMs). Activated: another
+  // instance holds it, and its window (found by className and verified) was restored and brought forward without
+  // waiting on that instance.
   Outcome Start(const std::wstring& className, DWORD waitMs = kWaitForOtherMs);
   // Lets go of the mutex; the handle stays open so that TakeBack can own it again. Owner thread only.
   void Release();

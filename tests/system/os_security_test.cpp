@@ -96,5 +96,16 @@ TEST(AdminOnlyPath, ASharePathIsRefusedWithoutBeingRead) {
   EXPECT_EQ(DriveKindOf(L'C'), DriveKind::Fixed);
 }
 
+// The reader hands the rule what the file system keeps: an owner as SID text and the list's entries.
+TEST(AdminOnlyPath, TheOwnerAndEntriesOfAFolderAreRead) {
+  wchar_t windows[MAX_PATH] = {};
+  ::GetWindowsDirectoryW(windows, MAX_PATH);
+  ObjectSecurity security;
+  ASSERT_TRUE(ReadObjectSecurity(windows, security));
+  EXPECT_EQ(security.OwnerSid.rfind(L"S-1-", 0), 0u) << std::string(security.OwnerSid.begin(), security.OwnerSid.end());
+  for (const AccessEntry& e : security.Entries) EXPECT_EQ(e.Sid.rfind(L"S-1-", 0), 0u);
+  EXPECT_FALSE(ReadObjectSecurity(L"C:\\vantrel-no-such-folder\\x", security));
+}
+
 }  // namespace
 }  // namespace vantrel
