@@ -7,6 +7,21 @@ namespace {
 
 constexpr DWORD kPollMs = 25;
 
+struct CopySearch {
+  const WindowVerifier* isCopy;
+  const std::wstring* className;
+  HWND found = nullptr;
+};
+
+BOOL CALLBACK VisitForCopy(HWND hwnd, LPARAM lp) {
+  auto* search = reinterpret_cast<CopySearch*>(lp);
+  wchar_t name[64] = {};
+  ::GetClassNameW(hwnd, name, 64);
+  if (*search->className != name || !(*search->isCopy)(hwnd)) return TRUE;
+  search->found = hwnd;
+  return FALSE;
+}
+
 }  // namespace
 
 void BringForward(HWND window) {
@@ -61,21 +76,8 @@ void SingleInstance::Release() {
 }
 
 HWND SingleInstance::FindCopyWindow(const std::wstring& className) const {
-  struct Search {
-    const SingleInstance* self;
-    const std::wstring* className;
-    HWND found = nullptr;
-  } search{this, &className};
-  ::EnumWindows(
-      [](HWND hwnd, LPARAM lp) -> BOOL {
-        auto* s = reinterpret_cast<Search*>(lp);
-        wchar_t name[64] = {};
-        ::GetClassNameW(hwnd, name, 64);
-        if (*s->className != name || !s->self->isCopy_(hwnd)) return TRUE;
-        s->found = hwnd;
-        return FALSE;
-      },
-      reinterpret_cast<LPARAM>(&search));
+  CopySearch search{&isCopy_, &className};
+  ::EnumWindows(&VisitForCopy, reinterpret_cast<LPARAM>(&search));
   return search.found;
 }
 
