@@ -127,7 +127,7 @@ TEST(KillRule, OwnAndLowPidsNeverCriticalAsksAgain) {
       {10, false, KillVerdict::Allowed},    {612, true, KillVerdict::AskCritical},
       {4242, false, KillVerdict::Allowed},
   };
-  for (const Case& c : cases) EXPECT_EQ(KillVerdict(c.pid, 500, c.critical), c.verdict) << c.pid;
+  for (const Case& c : cases) EXPECT_EQ(JudgeKill(c.pid, 500, c.critical), c.verdict) << c.pid;
 }
 
 TEST(KillRule, TheQuestionsNameWhatTheyEnd) {

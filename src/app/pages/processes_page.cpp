@@ -39,7 +39,7 @@ std::vector<NamedProcess> NamesOf(const std::vector<ProcessTarget>& targets) {
 bool ConfirmCriticalTargets(std::vector<ProcessTarget>& targets) {
   const DWORD self = ::GetCurrentProcessId();
   for (ProcessTarget& t : targets)
-    if (KillVerdict(t.PID, self, t.Critical) == KillVerdict::AskCritical)
+    if (JudgeKill(t.PID, self, t.Critical) == KillVerdict::AskCritical)
       t.CriticalConfirmed = ConfirmDlg(CriticalKillQuestion({t.PID, t.Name}));
   std::erase_if(targets, [](const ProcessTarget& t) { return t.Critical && !t.CriticalConfirmed; });
   return !targets.empty();
@@ -378,7 +378,7 @@ void ProcessesPage::TerminateProcesses() {
     if (targets.empty()) return;
     const DWORD self = ::GetCurrentProcessId();
     std::erase_if(targets, [self](const ProcessTarget& t) {
-      return KillVerdict(t.PID, self, t.Critical) == KillVerdict::Never;  // even when a checked parent reaches them
+      return JudgeKill(t.PID, self, t.Critical) == KillVerdict::Never;  // even when a checked parent reaches them
     });
     if (targets.empty()) return;
     const std::wstring question =

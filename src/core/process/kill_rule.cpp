@@ -4,7 +4,7 @@
 
 namespace vantrel {
 
-KillVerdict KillVerdict(uint32_t pid, uint32_t ownPid, bool critical) {
+KillVerdict JudgeKill(uint32_t pid, uint32_t ownPid, bool critical) {
   if (ProcessMayNeverBeEnded(pid, ownPid)) return KillVerdict::Never;
   return critical ? KillVerdict::AskCritical : KillVerdict::Allowed;
 }

@@ -13,7 +13,7 @@ enum class KillVerdict {
   Never         // the program itself and PIDs below 10
 };
 
-KillVerdict KillVerdict(uint32_t pid, uint32_t ownPid, bool critical);
+KillVerdict JudgeKill(uint32_t pid, uint32_t ownPid, bool critical);
 
 struct NamedProcess {
   uint32_t PID = 0;
