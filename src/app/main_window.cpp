@@ -166,6 +166,7 @@ bool MainWindow::CreateControls() {
                       CaptionModeFor(env_.desktopComposesFrame));
   programMenu_.ApplyDpi(dpi_);
   tray_.Create(hwnd(), appIconSmall_, kApplicationTitle, env_.trayShellNotify);
+  FollowCpuLoad();
   AddProgramCommands(programMenu_, tray_, hwnd(), {kApplicationTitle, fileVersion, copyright, appIconSmall_});
   AddSnapshotItem(programMenu_, hwnd(), env_.snapshotFolder, TrayIcon::kLoadDisplayCaption);
   AttachFindWindowFeed();
@@ -281,8 +282,7 @@ void MainWindow::SetPageTabVisible(int page, bool visible) {
 
 void MainWindow::RefreshPages(RefreshKind kind) {
   ui::CursorScope wait;
-  auto& processes = PageOf<TreePage>(kPageProcesses);
-  if (RefreshClearsLog(processes.tree().RowCount() > 0)) PageOf<LogPage>(kPageLog).ClearLog();
+  if (RefreshClearsLog(feeds_.processRows.Value() > 0)) feeds_.log.Publish({LogEvent::Kind::Clear, {}});
   if (kind == RefreshKind::AllPages) {
     const SystemImageLists lists = SystemImageLists::Read();
     for (auto& page : pages_) page->BeforeFullRefresh(lists);
@@ -341,23 +341,11 @@ void MainWindow::FocusActiveList() {
   if (HWND target = PageAt(activePage_).FocusTarget()) ::SetFocus(target);
 }
 
-void MainWindow::PublishWindowedProcesses(const std::vector<ProcessChoice>& processes) {
-  for (auto& page : pages_) page->OnWindowedProcesses(processes);
-}
-
-bool MainWindow::SessionProcessListWanted() const {
-  for (const auto& page : pages_)
-    if (page->WantsSessionProcessList()) return true;
-  return false;
-}
-
-void MainWindow::PublishFocusedProcess(uint32_t pid) {
-  for (auto& page : pages_) page->OnProcessFocused(pid);
-}
-
-void MainWindow::PublishCpuLoad(int32_t average) {
-  tray_.ShowLoad(average);
-  programMenu_.SetClockText(DateTimeToStrDef(L"", Now()) + L" - CPU: " + std::to_wstring(average) + L"%");
+void MainWindow::FollowCpuLoad() {
+  feeds_.cpuLoad.Follow([this](const int32_t& average) {
+    tray_.ShowLoad(average);
+    programMenu_.SetClockText(DateTimeToStrDef(L"", Now()) + L" - CPU: " + std::to_wstring(average) + L"%");
+  });
 }
 
 void MainWindow::BeginBackgroundWork() {
@@ -368,7 +356,7 @@ void MainWindow::EndBackgroundWork() {
   if (backgroundWork_ > 0 && --backgroundWork_ == 0) ::SetCursor(::LoadCursorW(nullptr, IDC_ARROW));
 }
 
-void MainWindow::WriteLog(const std::wstring& text) { PageOf<LogPage>(kPageLog).WriteLog(text); }
+void MainWindow::WriteLog(const std::wstring& text) { feeds_.log.Publish({LogEvent::Kind::Line, text}); }
 
 void MainWindow::OnKeyUp(WPARAM key) {
   // Ctrl+L, and no other modifier, shows or hides the log page.
@@ -456,7 +444,7 @@ LRESULT MainWindow::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
       return 0;
     }
     case WM_WTSSESSION_CHANGE:
-      for (auto& page : pages_) page->OnSessionChange(static_cast<uint32_t>(wParam), static_cast<uint32_t>(lParam));
+      feeds_.sessionChanges.Publish({static_cast<uint32_t>(wParam), static_cast<uint32_t>(lParam)});
       return 0;
     case WM_CLOSE:
       OnClose();

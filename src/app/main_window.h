@@ -56,7 +56,8 @@ class MainWindow : public ui::Window, public PageHost {
   void SetLogTabVisible(bool visible);
   void WriteLog(const std::wstring& text) override;
 
-  Page& PageAt(int page) { return *pages_[static_cast<size_t>(page)]; }
+  Page& PageAt(int page) { return *pages_.at(static_cast<size_t>(page)); }
+  // Tests reach a page's own interface through this; the frame itself only knows Page.
   template <typename P>
   P& PageOf(int page) {
     return static_cast<P&>(PageAt(page));
@@ -89,11 +90,7 @@ class MainWindow : public ui::Window, public PageHost {
   RefreshCycle& Refresh() override { return refresh_; }
   void RefreshCommand() override { RefreshActivePage(); }
   WindowThreadHandoff& Handoff() override { return handoff_; }
-  ProcessRecords& SessionProcessList() override { return sessionProcesses_; }
-  bool SessionProcessListWanted() const override;
-  void PublishWindowedProcesses(const std::vector<ProcessChoice>& processes) override;
-  void PublishFocusedProcess(uint32_t pid) override;
-  void PublishCpuLoad(int32_t average) override;
+  PageFeeds& Feeds() override { return feeds_; }
   void BeginBackgroundWork() override;
   void EndBackgroundWork() override;
   int BackgroundWork() const { return backgroundWork_; }
@@ -119,6 +116,8 @@ class MainWindow : public ui::Window, public PageHost {
   void OnKeyUp(WPARAM key);
   void OnClose();
   void FocusActiveList();
+  // The tray icon and the caption clock show the load the meter publishes.
+  void FollowCpuLoad();
   // main_window_keys.cpp
   bool OnShortcutKey(const MSG& msg);
   bool OnShortcutTimer(UINT_PTR id);
@@ -160,7 +159,7 @@ class MainWindow : public ui::Window, public PageHost {
   std::unique_ptr<FindWindow> find_;  // after handoff_: its search goes first
   std::wstring appliedFilter_;       // the name filter's text its last refresh used
   std::unique_ptr<UpdatePrompt> updatePrompt_;  // after handoff_: goes first, its worker still posting into it
-  ProcessRecords sessionProcesses_;
+  PageFeeds feeds_;
   int activePage_ = kPageProcesses;
   bool sessionNotificationsRegistered_ = false;
   int backgroundWork_ = 0;  // actions running on workers for the window

@@ -99,7 +99,7 @@ TEST(SessionsPage, APeriodicRefreshReadsTheSessionProcessListOnlyWhenAPageNeedsI
   ASSERT_TRUE(w.Start());
   w.main->SetActivePage(kPageProcesses);
   w.main->RefreshActivePage();  // the walk has learnt every owner
-  EXPECT_FALSE(w.main->SessionProcessListWanted());
+  EXPECT_FALSE(w.main->Feeds().sessionProcesses.Wanted());
   const int reads = w.wts.ProcessReads();
   ::SendMessageW(w.main->hwnd(), WM_TIMER, RefreshCycle::kTimerId, 0);
   EXPECT_EQ(w.wts.ProcessReads(), reads);
@@ -141,7 +141,7 @@ TEST(SessionsPage, RowsTextsColoursAndTheSessionProcessList) {
   // The list the process refresh merges (a manual refresh reads and empties it right after the sessions step):
   // every process, an owner read from a SID kept, the others the session's user.
   w.page().RefreshSessions(L"");
-  const ProcessRecords& wtsp = w.main->SessionProcessList();
+  const ProcessRecords& wtsp = w.main->Feeds().sessionProcesses.records;
   ASSERT_EQ(wtsp.size(), 5u);
   for (const ProcessRecord& p : wtsp) {
     if (p.PID == 3001) {
@@ -159,7 +159,7 @@ TEST(SessionsPage, RowsTextsColoursAndTheSessionProcessList) {
   // The process refresh reads and empties it.
   w.main->SetActivePage(kPageProcesses);
   w.main->RefreshActivePage();
-  EXPECT_TRUE(w.main->SessionProcessList().empty());
+  EXPECT_TRUE(w.main->Feeds().sessionProcesses.records.empty());
 }
 
 TEST(SessionsPage, ButtonsFollowTheFocusedSessionAndAnEndedOneLeavesNothingFocused) {

@@ -7,6 +7,10 @@ namespace vantrel::app {
 LogPage::LogPage() : Page(kPageLog) {}
 
 bool LogPage::OnCreate() {
+  host().Feeds().log.Follow([this](const LogEvent& e) {
+    if (e.kind == LogEvent::Kind::Clear) ClearLog();
+    else WriteLog(e.text);
+  });
   logEdit_ = ::CreateWindowExW(0, L"EDIT", L"",
                             WS_CHILD | WS_VISIBLE | WS_BORDER | WS_VSCROLL | WS_HSCROLL | ES_MULTILINE | ES_READONLY |
                                 ES_AUTOVSCROLL | ES_AUTOHSCROLL,

@@ -13,6 +13,7 @@
 
 #include "app/action_bar.h"
 #include "app/context_menu.h"
+#include "app/feeds/page_feeds.h"
 #include "app/refresh_cycle.h"
 #include "app/startup_environment.h"
 #include "app/system_image_lists.h"
@@ -26,12 +27,6 @@
 #include "core/shell/refresh_plan.h"
 
 namespace vantrel::app {
-
-// A process as the windows page offers it for choice.
-struct ProcessChoice {
-  std::wstring caption;  // "name (pid)"
-  uint32_t pid = 0;
-};
 
 // What a page may ask of the window around it.
 class PageHost {
@@ -50,16 +45,8 @@ class PageHost {
   // The manual refresh of the active page (after an action or a change of a page's own filter).
   virtual void RefreshCommand() = 0;
   virtual WindowThreadHandoff& Handoff() = 0;
-  // The session process list: filled by the sessions refresh, read and emptied by the process refresh.
-  virtual ProcessRecords& SessionProcessList() = 0;
-  // Whether a page still needs the session process list (owners of processes this program cannot open); a periodic
-  // refresh of another page reads it only then.
-  virtual bool SessionProcessListWanted() const = 0;
-  // The processes page tells the others which processes have windows, and which one has the focus.
-  virtual void PublishWindowedProcesses(const std::vector<ProcessChoice>& processes) = 0;
-  virtual void PublishFocusedProcess(uint32_t pid) = 0;
-  // The performance page's tick: the average load, once a second.
-  virtual void PublishCpuLoad(int32_t average) = 0;
+  // What the pages tell each other.
+  virtual PageFeeds& Feeds() = 0;
   // An action runs on a worker for the window: the busy cursor shows until each begin has its end.
   virtual void BeginBackgroundWork() = 0;
   virtual void EndBackgroundWork() = 0;
@@ -99,13 +86,6 @@ class Page : public ui::Window {
   virtual void BeforeFullRefresh(const SystemImageLists& /*lists*/) {}
   // The automatic-refresh switch changed.
   virtual void OnAutoRefreshChanged(bool /*on*/) {}
-  // Pages that follow the processes page.
-  virtual void OnWindowedProcesses(const std::vector<ProcessChoice>& /*processes*/) {}
-  virtual void OnProcessFocused(uint32_t /*pid*/) {}
-  // A session change the system reported (WM_WTSSESSION_CHANGE: the event code and the session).
-  virtual void OnSessionChange(uint32_t /*code*/, uint32_t /*session*/) {}
-  // Whether its next refresh needs the session process list (see PageHost::SessionProcessListWanted).
-  virtual bool WantsSessionProcessList() const { return false; }
   // The window of the strip's controls, or nullptr when the page has none.
   HWND StripHwnd() const { return strip_ ? strip_->hwnd() : nullptr; }
   // The context menu a right click on target shows (tests run its items without the modal menu).

@@ -231,7 +231,7 @@ void PerformancePage::OnMeterTick(const std::vector<int32_t>& values, int32_t av
   const double seconds = static_cast<double>(SystemUptimeMs()) / 1000.0;
   SetText(facts_[kUptime], texts::kUptime + FormatSeconds(seconds, true, true, true, FormatSettings{}));
   UpdateFrequencies();
-  host().PublishCpuLoad(average);
+  host().Feeds().cpuLoad.Publish(average);
 }
 
 void PerformancePage::UpdateMemory() {

@@ -50,6 +50,7 @@ bool ConfirmCriticalTargets(std::vector<ProcessTarget>& targets) {
 ProcessesPage::ProcessesPage() : TreePage(kPageProcesses) {}
 
 bool ProcessesPage::OnCreate() {
+  host().Feeds().sessionProcesses.wanted = [this] { return snapshot_.WantsSessionProcesses(); };
   if (!CreateTree() || !CreateStrip()) return false;
   ui::TreeGrid& grid = tree();
   using A = ui::ColumnAlign;
@@ -227,7 +228,7 @@ void ProcessesPage::ShowDetails(ui::TreeNode* node) {
   if (line == CommandLineState::AskWmi) AskCommandLine(*r);
   detailsPages_.ShowProcess(*r);
   // A refresh focuses the same process again: the windows page already follows it.
-  if (r->PID != publishedPid_) host().PublishFocusedProcess(r->PID);
+  if (r->PID != publishedPid_) host().Feeds().focusedProcess.Publish(r->PID);
   publishedPid_ = r->PID;
 }
 
@@ -266,7 +267,7 @@ void ProcessesPage::RefreshProcesses(const std::wstring& filter) {
   const int processFilter = static_cast<int>(::SendMessageW(processFilter_, CB_GETCURSEL, 0, 0));
   const std::wstring& currentUser = SystemFacts().CurrentUserName;
   const uint32_t ownPid = ::GetCurrentProcessId();
-  ProcessRecords& sessionProcesses = host().SessionProcessList();
+  ProcessRecords& sessionProcesses = host().Feeds().sessionProcesses.records;
   ui::TreeGrid& grid = tree();
 
   std::vector<ProcessChoice> windowed;
@@ -301,7 +302,8 @@ void ProcessesPage::RefreshProcesses(const std::wstring& filter) {
   sessionProcesses.clear();
   std::stable_sort(windowed.begin(), windowed.end(),
                    [](const ProcessChoice& a, const ProcessChoice& b) { return detail::LessNoCase(a.caption, b.caption); });
-  host().PublishWindowedProcesses(windowed);
+  host().Feeds().windowedProcesses.Publish(std::move(windowed));
+  host().Feeds().processRows.Publish(grid.RowCount());
   if (grid.RowCount() > 0) {
     restoringView_ = true;
     grid.RestoreView(view, /*keepTop=*/host().Refresh().InPeriodicRefresh());

@@ -31,7 +31,6 @@ class ProcessesPage : public TreePage {
   void Start(const CommandLineSwitches& switches, const StartupEnvironment& env) override;
   void BeforeFullRefresh(const SystemImageLists& lists) override;
   void OnAutoRefreshChanged(bool on) override;
-  bool WantsSessionProcessList() const override { return snapshot_.WantsSessionProcesses(); }
   void ApplyDpi(const ui::Dpi& dpi) override;
 
   // Rebuilds the list from the system; the name filter selects rows by the start of their name (empty: all).

@@ -48,6 +48,7 @@ std::wstring AskJournalFileName(HWND owner, const std::wstring& suggestedName) {
 SessionsPage::SessionsPage() : TreePage(kPageSessions), wts_(&WtsApi()) {}
 
 bool SessionsPage::OnCreate() {
+  host().Feeds().sessionChanges.Follow([this](const SessionChange& c) { AddJournalEntry(c.code, c.session); });
   if (!CreateTree() || !CreateJournal()) return false;
   ui::TreeGrid& grid = tree();
   using A = ui::ColumnAlign;
@@ -121,18 +122,18 @@ void SessionsPage::Refresh(Refresher step, const std::wstring& filter) {
 void SessionsPage::RefreshSessionProcesses() {
   const bool extended = UseExtendedSessionProcesses(SystemFacts().OS >= OsKind::Win7, host().Refresh().TimerRunning());
   SessionsSnapshot snapshot = ReadSessionsSnapshot(*wts_, extended);
-  host().SessionProcessList() = std::move(snapshot.Processes.Processes);
+  host().Feeds().sessionProcesses.records = std::move(snapshot.Processes.Processes);
 }
 
 void SessionsPage::RefreshSessions(const std::wstring& filter) {
   // A periodic refresh of another page reads the sessions for the session process list alone: each read asks every
   // process for its owner, which is most of that refresh's cost.
-  if (host().Refresh().InPeriodicRefresh() && host().ActivePage() != Position() && !host().SessionProcessListWanted())
+  if (host().Refresh().InPeriodicRefresh() && host().ActivePage() != Position() && !host().Feeds().sessionProcesses.Wanted())
     return;
   // The process list and the counts come from every session; the filter only chooses the rows.
   const bool extended = UseExtendedSessionProcesses(SystemFacts().OS >= OsKind::Win7, host().Refresh().TimerRunning());
   SessionsSnapshot snapshot = ReadSessionsSnapshot(*wts_, extended);
-  host().SessionProcessList() = std::move(snapshot.Processes.Processes);
+  host().Feeds().sessionProcesses.records = std::move(snapshot.Processes.Processes);
   listed_ = std::move(snapshot.Sessions.Sessions);
 
   ui::TreeGrid& grid = tree();
@@ -265,7 +266,6 @@ void SessionsPage::ActionDone(Action action, const SessionTarget& target, const 
 
 // --- the journal ---
 
-void SessionsPage::OnSessionChange(uint32_t code, uint32_t session) { AddJournalEntry(code, session); }
 
 void SessionsPage::AddJournalEntry(uint32_t code, uint32_t session) {
   {

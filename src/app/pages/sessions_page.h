@@ -21,7 +21,6 @@ class SessionsPage : public TreePage {
   bool UsesNameFilter() const override { return true; }
   void Refresh(Refresher step, const std::wstring& filter) override;
   void ApplyDpi(const ui::Dpi& dpi) override;
-  void OnSessionChange(uint32_t code, uint32_t session) override;
 
   // The terminal services the page reads and acts through (the system's binding unless a test gives another).
   void SetWtsApi(IWtsApi& api) { wts_ = &api; }

@@ -73,6 +73,9 @@ WindowsPage::~WindowsPage() {
 }
 
 bool WindowsPage::OnCreate() {
+  PageFeeds& feeds = host().Feeds();
+  feeds.windowedProcesses.Follow([this](const std::vector<ProcessChoice>& p) { OfferProcesses(p); });
+  feeds.focusedProcess.Follow([this](const uint32_t& pid) { FollowFocusedProcess(pid); });
   if (!CreateTree() || !CreateStrip()) return false;
   ui::TreeGrid& grid = tree();
   using A = ui::ColumnAlign;
@@ -189,7 +192,7 @@ bool WindowsPage::Choose(int64_t pid) {
   return false;
 }
 
-void WindowsPage::OnWindowedProcesses(const std::vector<ProcessChoice>& processes) {
+void WindowsPage::OfferProcesses(const std::vector<ProcessChoice>& processes) {
   // The chosen process stays chosen while it has windows.
   const int64_t keep = ChosenPid();
   ::SendMessageW(processList_, CB_RESETCONTENT, 0, 0);
@@ -200,7 +203,7 @@ void WindowsPage::OnWindowedProcesses(const std::vector<ProcessChoice>& processe
   if (keep >= 0) Choose(keep);
 }
 
-void WindowsPage::OnProcessFocused(uint32_t pid) {
+void WindowsPage::FollowFocusedProcess(uint32_t pid) {
   // No choice when the focused process has no windows.
   Choose(pid);
   RefreshWindows();

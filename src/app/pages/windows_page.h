@@ -21,8 +21,6 @@ class WindowsPage : public TreePage {
   WindowsPage();
   ~WindowsPage() override;
   void Refresh(Refresher step, const std::wstring& filter) override;
-  void OnWindowedProcesses(const std::vector<ProcessChoice>& processes) override;
-  void OnProcessFocused(uint32_t pid) override;
   void ApplyDpi(const ui::Dpi& dpi) override;
   // Starts reading the chosen process's windows; the list is rebuilt when they arrive. No process: emptied now.
   void RefreshWindows();
@@ -48,6 +46,9 @@ class WindowsPage : public TreePage {
   void OnCommand(WORD id, WORD code, HWND control) override;
 
  private:
+  // It follows the processes page: the processes with windows to choose from, and the focused one.
+  void OfferProcesses(const std::vector<ProcessChoice>& processes);
+  void FollowFocusedProcess(uint32_t pid);
   bool CreateStrip();
   bool Choose(int64_t pid);
   void StartRead();
