@@ -9,8 +9,8 @@
 #include <string>
 #include <thread>
 
-#include "app/find_search.h"
-#include "app/window_messages.h"
+#include "app/features/find_search.h"
+#include "app/frame/window_messages.h"
 #include "bench_support.h"
 #include "proc_children.h"
 

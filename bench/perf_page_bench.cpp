@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "bench_support.h"
-#include "app/main_window.h"
+#include "app/frame/main_window.h"
 #include "app/pages/performance_page.h"
 
 namespace {

@@ -5,9 +5,9 @@
 
 #include <memory>
 
-#include "app/main_window.h"
+#include "app/frame/main_window.h"
 #include "app/single_instance.h"
-#include "app/splash_window.h"
+#include "app/frame/splash_window.h"
 #include "controls/message_dialogs.h"
 #include "core/shell/command_line.h"
 #include "system/os/system_facts.h"

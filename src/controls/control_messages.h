@@ -1,5 +1,5 @@
 // Every private message the controls send to themselves, in one place. They live in the upper part of the WM_APP
-// range so that they never meet the program's own (app/window_messages.h, from WM_APP + 1 up).
+// range so that they never meet the program's own (app/frame/window_messages.h, from WM_APP + 1 up).
 #pragma once
 
 #include <windows.h>

@@ -14,8 +14,8 @@
 #include <string>
 #include <vector>
 
-#include "app/main_window.h"
-#include "app/list_export.h"
+#include "app/frame/main_window.h"
+#include "app/ui/list_export.h"
 #include "app/pages/log_page.h"
 #include "app/pages/performance_page.h"
 #include "app/pages/processes_page.h"

@@ -8,7 +8,7 @@
 #include <string>
 #include <thread>
 
-#include "app/main_window.h"
+#include "app/frame/main_window.h"
 #include "app/pages/processes_page.h"
 #include "core/handles/find_results.h"
 #include "page_window.h"

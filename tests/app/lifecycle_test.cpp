@@ -15,7 +15,7 @@
 #include <thread>
 #include <vector>
 
-#include "app/main_window.h"
+#include "app/frame/main_window.h"
 #include "app/program.h"
 #include "app/single_instance.h"
 #include "system/update/web_update.h"

@@ -12,7 +12,7 @@
 #include <string>
 #include <vector>
 
-#include "app/main_window.h"
+#include "app/frame/main_window.h"
 #include "app/program.h"
 
 namespace vantrel::app::testing {

@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "app/main_window.h"
+#include "app/frame/main_window.h"
 
 namespace vantrel::app::test {
 

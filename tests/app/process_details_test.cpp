@@ -12,7 +12,7 @@
 #include <string>
 
 #include "../system/proc_children.h"
-#include "app/main_window.h"
+#include "app/frame/main_window.h"
 #include "app/pages/processes_page.h"
 #include "app/program.h"
 #include "system/process/handle_list.h"

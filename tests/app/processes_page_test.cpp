@@ -13,7 +13,7 @@
 #include <thread>
 #include <vector>
 
-#include "app/main_window.h"
+#include "app/frame/main_window.h"
 #include "app/pages/processes_page.h"
 #include "app/pages/windows_page.h"
 #include "app/program.h"

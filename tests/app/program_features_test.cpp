@@ -14,11 +14,11 @@
 #include <string>
 #include <vector>
 
-#include "app/main_window.h"
+#include "app/frame/main_window.h"
 #include "app/program.h"
-#include "app/replacement_switch.h"
-#include "app/snapshot_item.h"
-#include "app/task_manager_item.h"
+#include "app/features/replacement_switch.h"
+#include "app/features/snapshot_item.h"
+#include "app/features/task_manager_item.h"
 #include "box_answerer.h"
 #include "core/power/power_actions.h"
 #include "../support/jpeg_check.h"

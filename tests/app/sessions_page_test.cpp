@@ -12,13 +12,13 @@
 #include <thread>
 #include <vector>
 
-#include "app/input_box.h"
+#include "app/ui/input_box.h"
 #include "app/pages/sessions_page.h"
 #include "box_answerer.h"
 #include "core/sessions/session_rules.h"
 #include "../support/fake_wts.h"
 #include "../support/long_folder.h"
-#include "app/list_export.h"
+#include "app/ui/list_export.h"
 #include "page_test_support.h"
 #include "system/os/accounts.h"
 #include "system/os/system_facts.h"

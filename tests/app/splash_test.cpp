@@ -3,7 +3,7 @@
 
 #include <gtest/gtest.h>
 
-#include "app/splash_window.h"
+#include "app/frame/splash_window.h"
 #include "controls/dpi.h"
 #include "controls/message_dialogs.h"
 

@@ -9,8 +9,8 @@
 #include <string>
 #include <vector>
 
-#include "app/main_window.h"
-#include "app/window_messages.h"
+#include "app/frame/main_window.h"
+#include "app/frame/window_messages.h"
 #include "../controls/gdi_count.h"
 
 namespace vantrel::app {

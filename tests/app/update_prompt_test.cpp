@@ -14,7 +14,7 @@
 #include <thread>
 #include <vector>
 
-#include "app/main_window.h"
+#include "app/frame/main_window.h"
 #include "app/program.h"
 #include "box_answerer.h"
 #include "system/update/web_update.h"

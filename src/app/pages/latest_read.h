@@ -6,7 +6,7 @@
 #include <functional>
 #include <memory>
 
-#include "app/window_thread_handoff.h"
+#include "app/frame/window_thread_handoff.h"
 
 namespace vantrel::app {
 

@@ -3,7 +3,7 @@
 #include <windowsx.h>
 #include <commctrl.h>
 
-#include "app/list_export.h"
+#include "app/ui/list_export.h"
 
 namespace vantrel::app {
 

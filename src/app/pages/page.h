@@ -11,13 +11,13 @@
 #include <string>
 #include <vector>
 
-#include "app/action_bar.h"
-#include "app/context_menu.h"
+#include "app/frame/action_bar.h"
+#include "app/ui/context_menu.h"
 #include "app/feeds/page_feeds.h"
-#include "app/refresh_cycle.h"
+#include "app/frame/refresh_cycle.h"
 #include "app/startup_environment.h"
-#include "app/system_image_lists.h"
-#include "app/window_thread_handoff.h"
+#include "app/ui/system_image_lists.h"
+#include "app/frame/window_thread_handoff.h"
 #include "controls/container.h"
 #include "controls/dpi.h"
 #include "controls/tree_grid.h"

@@ -5,7 +5,7 @@
 
 #include "app/pages/process_details_texts.h"
 #include "app/pages/processes_texts.h"
-#include "app/system_image_lists.h"
+#include "app/ui/system_image_lists.h"
 #include "controls/message_dialogs.h"
 #include "core/os/ascii.h"
 #include "core/process/kill_rule.h"

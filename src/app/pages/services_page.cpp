@@ -3,7 +3,7 @@
 #include <algorithm>
 
 #include "app/pages/services_texts.h"
-#include "app/system_image_lists.h"
+#include "app/ui/system_image_lists.h"
 #include "controls/message_dialogs.h"
 #include "core/shell/activity_log.h"
 #include "core/shell/pages.h"

@@ -5,8 +5,8 @@
 #include <algorithm>
 #include <vector>
 
-#include "app/input_box.h"
-#include "app/list_export.h"
+#include "app/ui/input_box.h"
+#include "app/ui/list_export.h"
 #include "app/pages/sessions_texts.h"
 #include "controls/message_dialogs.h"
 #include "core/shell/pages.h"

@@ -3,7 +3,7 @@
 #include <algorithm>
 
 #include "app/pages/startup_texts.h"
-#include "app/system_image_lists.h"
+#include "app/ui/system_image_lists.h"
 #include "controls/message_dialogs.h"
 #include "core/shell/pages.h"
 #include "system/startup/autorun_reader.h"

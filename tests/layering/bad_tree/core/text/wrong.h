@@ -2,4 +2,4 @@
 #pragma once
 #include <windows.h>
 
-#include "app/main_window.h"
+#include "app/frame/main_window.h"
