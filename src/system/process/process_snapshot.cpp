@@ -1,5 +1,6 @@
 #include "system/process/process_snapshot.h"
 
+
 #include <psapi.h>
 
 #include <cstring>
@@ -14,26 +15,18 @@
 #include "system/raii.h"
 #include "system/security/admin_only_path.h"
 #include "system/process/native_process_layouts.h"
+#include "system/process/process_query.h"
 #include "system/text/locale_text.h"
 #include "core/os/accounts.h"
 
 namespace vantrel {
 namespace {
 
-constexpr ULONG kProcessBasicInformation = 0;
-constexpr ULONG kProcessIoCounters = 2;
-constexpr ULONG kProcessVmCounters = 3;
-constexpr ULONG kProcessTimes = 4;
-constexpr ULONG kProcessHandleCount = 20;
-constexpr ULONG kProcessWow64Information = 26;
-constexpr ULONG kProcessImageFileName = 27;
-
-template <typename T>
-bool QueryProcess(HANDLE process, ULONG infoClass, T& value) {
-  const auto query = NativeApi().NtQueryInformationProcess;
-  ULONG returned = 0;
-  return query && query(process, infoClass, &value, sizeof value, &returned) >= 0;
-}
+using detail::kProcessHandleCount;
+using detail::kProcessIoCounters;
+using detail::kProcessTimes;
+using detail::kProcessVmCounters;
+using detail::QueryProcess;
 
 HANDLE OpenForWork(DWORD pid) {
   static const DWORD kAccess[] = {PROCESS_ALL_ACCESS, PROCESS_QUERY_INFORMATION | PROCESS_VM_READ |
@@ -44,56 +37,7 @@ HANDLE OpenForWork(DWORD pid) {
   return nullptr;
 }
 
-std::wstring TextUpToNul(const wchar_t* buffer, size_t capacity) {
-  size_t n = 0;
-  while (n < capacity && buffer[n]) ++n;
-  return std::wstring(buffer, n);
-}
-
 }  // namespace
-
-std::wstring ReadProcessImageName(HANDLE process, const std::wstring& name) {
-  wchar_t buffer[MAX_PATH + 1] = {};
-  // The system's own record of the image first: the module list would be read from the process's memory, a few
-  // reads of another process each (about 5 ms a process under Wine), for the same path.
-  if (const auto query = SystemEntryPoints().QueryFullProcessImageNameW) {
-    DWORD size = MAX_PATH + 1;
-    if (query(process, 0, buffer, &size)) {
-      std::wstring s = TextUpToNul(buffer, std::min<size_t>(size, MAX_PATH + 1));
-      if (!s.empty()) return s;
-    }
-  }
-  std::fill(std::begin(buffer), std::end(buffer), L'\0');
-  if (::GetModuleFileNameExW(process, nullptr, buffer, MAX_PATH + 1)) {
-    std::wstring s = RemoveNtPathPrefix(TextUpToNul(buffer, MAX_PATH + 1));
-    if (!s.empty()) return s;
-  }
-  {
-    alignas(8) uint8_t raw[sizeof(NativeCountedString) + 1024] = {};
-    const auto query = NativeApi().NtQueryInformationProcess;
-    ULONG returned = 0;
-    if (query && query(process, kProcessImageFileName, raw, sizeof raw, &returned) >= 0) {
-      NativeCountedString str;
-      std::memcpy(&str, raw, sizeof str);
-      // The text must lie inside our own buffer, whatever the answer claims.
-      const auto* begin = reinterpret_cast<const uint8_t*>(str.Buffer);
-      if (str.Buffer && begin >= raw + sizeof str && begin + str.Length <= raw + sizeof raw) {
-        std::wstring s(reinterpret_cast<const wchar_t*>(begin), str.Length / 2);
-        const size_t first = s.find_first_not_of(L" \t\r\n");
-        const size_t last = s.find_last_not_of(L" \t\r\n");
-        s = first == std::wstring::npos ? std::wstring() : s.substr(first, last - first + 1);
-        if (!s.empty()) return DevicePathToDosPrefix(s, SystemFacts().DriveMap);
-      }
-    }
-  }
-  if (!name.empty()) {
-    wchar_t found[MAX_PATH + 1] = {};
-    const std::wstring path = GetSearchPath();
-    const DWORD n = ::SearchPathW(path.c_str(), name.c_str(), nullptr, MAX_PATH + 1, found, nullptr);
-    if (n > 0 && n <= MAX_PATH) return std::wstring(found, n);
-  }
-  return {};
-}
 
 namespace {
 
@@ -178,108 +122,6 @@ void ReadCountersOfProcess(HANDLE process, ProcessRecord& p) {
 
 }  // namespace
 
-// ---- windows ----
-
-namespace {
-BOOL CALLBACK CollectWindow(HWND hwnd, LPARAM param) {
-  DWORD pid = 0;
-  ::GetWindowThreadProcessId(hwnd, &pid);
-  reinterpret_cast<std::vector<TopLevelWindow>*>(param)->push_back(
-      {static_cast<uint64_t>(reinterpret_cast<uintptr_t>(hwnd)), pid});
-  return TRUE;
-}
-}  // namespace
-
-std::vector<TopLevelWindow> EnumerateTopLevelWindows() {
-  std::vector<TopLevelWindow> windows;
-  ::EnumWindows(CollectWindow, reinterpret_cast<LPARAM>(&windows));
-  return windows;
-}
-
-void TopLevelWindows::Enumerate() { map_ = BuildProcessWindowMap(EnumerateTopLevelWindows()); }
-
-int32_t TopLevelWindows::WindowCount(uint32_t pid) const {
-  const auto it = map_.find(pid);
-  return it == map_.end() ? 0 : it->second.Count;
-}
-
-uint64_t TopLevelWindows::Candidate(uint32_t pid) const {
-  const auto it = map_.find(pid);
-  return it == map_.end() ? 0 : it->second.Candidate;
-}
-
-bool TopLevelWindows::IsResponding(uint32_t pid, UINT timeoutMs) const {
-  const uint64_t candidate = Candidate(pid);
-  if (candidate == 0) return true;
-  DWORD_PTR result = 0;
-  const HWND hwnd = reinterpret_cast<HWND>(static_cast<uintptr_t>(candidate));
-  return ::SendMessageTimeoutW(hwnd, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, timeoutMs, &result) != 0;
-}
-
-bool IsProcessResponding(uint32_t PID) {
-  TopLevelWindows windows;
-  windows.Enumerate();
-  return windows.IsResponding(PID);
-}
-
-int32_t GetProcessWindowCount(uint32_t PID) {
-  TopLevelWindows windows;
-  windows.Enumerate();
-  return windows.WindowCount(PID);
-}
-
-// ---- process memory ----
-
-bool ProcessHandleReader::Read(uint64_t address, void* buffer, size_t size) {
-  if (address > UINTPTR_MAX || size > UINTPTR_MAX - address) return false;
-  SIZE_T got = 0;
-  return ::ReadProcessMemory(process_, reinterpret_cast<LPCVOID>(static_cast<uintptr_t>(address)), buffer, size,
-                             &got) &&
-         got == size;
-}
-
-namespace {
-bool LocateParameters(HANDLE process, uint64_t& peb, PebLayout& layout) {
-#ifdef _WIN64
-  ULONG_PTR peb32 = 0;
-  if (QueryProcess(process, kProcessWow64Information, peb32) && peb32 != 0) {
-    peb = peb32;
-    layout = PebLayout::Wow64x86;
-    return true;
-  }
-  layout = PebLayout::Native64;
-#else
-  if (SystemFacts().Is64BitOS) {  // only targets of our own bitness
-    const auto isWow64 = SystemEntryPoints().IsWow64Process;
-    BOOL wow = FALSE;
-    if (!isWow64 || !isWow64(process, &wow) || !wow) return false;
-  }
-  layout = PebLayout::Wow64x86;
-#endif
-  NativeBasicInformation basic{};
-  if (!QueryProcess(process, kProcessBasicInformation, basic) || !basic.PebBaseAddress) return false;
-  peb = static_cast<uint64_t>(reinterpret_cast<uintptr_t>(basic.PebBaseAddress));
-  return true;
-}
-}  // namespace
-
-bool ReadTargetProcessParameters(HANDLE process, ProcessParameters& params) {
-  params = {};
-  uint64_t peb = 0;
-  PebLayout layout{};
-  if (!LocateParameters(process, peb, layout)) return false;
-  ProcessHandleReader reader(process);
-  return ReadProcessParameters(reader, peb, layout, params);
-}
-
-bool ReadTargetEnvironment(HANDLE process, std::vector<std::wstring>& lines) {
-  lines.clear();
-  uint64_t peb = 0;
-  PebLayout layout{};
-  if (!LocateParameters(process, peb, layout)) return false;
-  ProcessHandleReader reader(process);
-  return ReadProcessEnvironment(reader, peb, layout, lines);
-}
 
 // ---- the walk ----
 

@@ -1,6 +1,6 @@
 // The process snapshot: one walk of the process list in two phases (what the list and the caches give for every
-// process; what must be read from the process only for those the caller shows), the top-level window map of one
-// refresh, and the facts that stay fixed for a process's life, kept between refreshes by PID and creation time.
+// process; what must be read from the process only for those the caller shows), and the facts that stay fixed for a
+// process's life, kept between refreshes by PID and creation time.
 #pragma once
 
 #include <windows.h>
@@ -20,51 +20,14 @@
 #include "core/process/read_retry.h"
 #include "system/os/account_names.h"
 #include "system/process/image_file_facts.h"
+#include "system/process/process_image_name.h"
 #include "system/process/process_list.h"
+#include "system/process/process_memory.h"
 #include "system/process/responsiveness_probe.h"
+#include "system/process/top_level_windows.h"
 #include "system/process/wmi_process_facts.h"
 
 namespace vantrel {
-
-// Every top-level window with its process, in z-order.
-std::vector<TopLevelWindow> EnumerateTopLevelWindows();
-
-// The top-level windows of one moment, enumerated once and asked per process.
-class TopLevelWindows {
- public:
-  void Enumerate();
-  int32_t WindowCount(uint32_t pid) const;
-  // The window asked whether the process responds; 0 without windows.
-  uint64_t Candidate(uint32_t pid) const;
-  // Asks the candidate window and waits for the answer: for single questions, never for a refresh.
-  bool IsResponding(uint32_t pid, UINT timeoutMs = kRespondTimeoutMs) const;
-
- private:
-  std::unordered_map<uint32_t, ProcessWindows> map_;
-};
-
-// Each enumerates the windows anew and waits for the answer; a refresh uses its ResponsivenessProbe instead.
-bool IsProcessResponding(uint32_t PID);
-int32_t GetProcessWindowCount(uint32_t PID);
-
-// ReadProcessMemory of exactly the bytes asked for.
-class ProcessHandleReader : public ProcessMemoryReader {
- public:
-  explicit ProcessHandleReader(HANDLE process) : process_(process) {}
-  bool Read(uint64_t address, void* buffer, size_t size) override;
-
- private:
-  HANDLE process_;
-};
-
-// The parameters block of a process opened with query and VM-read access, in the target's own layout (the
-// 32-bit one for WOW64 targets). A 32-bit build cannot read 64-bit targets: false.
-bool ReadTargetProcessParameters(HANDLE process, ProcessParameters& params);
-bool ReadTargetEnvironment(HANDLE process, std::vector<std::wstring>& lines);
-
-// The path of the process's image: the system's record of it, else the main module, else the kernel's device path,
-// else the name searched along the system path. Empty when none answers.
-std::wstring ReadProcessImageName(HANDLE process, const std::wstring& name);
 
 // What the second phase learns once per process life; the file's own facts come from ImageFileCache.
 struct ProcessStaticFacts {
