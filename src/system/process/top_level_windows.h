@@ -7,6 +7,7 @@
 #include <unordered_map>
 #include <vector>
 
+#include "core/process/process_rules.h"
 #include "system/process/process_list.h"
 #include "system/process/responsiveness_probe.h"
 
