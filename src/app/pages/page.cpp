@@ -1,5 +1,7 @@
 #include "app/pages/page.h"
 
+#include <algorithm>
+
 #include <windowsx.h>
 #include <commctrl.h>
 
@@ -152,6 +154,18 @@ void TreePage::AddCheckAllItems(ContextMenu& menu, const wchar_t* checkAll, cons
 }
 
 void TreePage::OnLayout(int width, int height) { ::MoveWindow(tree_.hwnd(), 0, 0, width, height, TRUE); }
+
+void TreePage::LayoutAbovePanel(HWND panel, int panelDesignHeight, int width, int height) {
+  const int listBottom = std::max(0, height - host().Dpi().Scale(panelDesignHeight));
+  ::MoveWindow(tree_.hwnd(), 0, 0, width, listBottom, TRUE);
+  ::MoveWindow(panel, 0, listBottom, width, height - listBottom, TRUE);
+}
+
+void TreePage::Relayout() {
+  RECT rc;
+  ::GetClientRect(hwnd(), &rc);
+  OnLayout(rc.right, rc.bottom);
+}
 
 void TreePage::ApplyDpi(const ui::Dpi& dpi) {
   Page::ApplyDpi(dpi);

@@ -143,6 +143,10 @@ class TreePage : public Page {
   bool OnCreate() override { return CreateTree(); }
   bool CreateTree();
   void OnLayout(int width, int height) override;
+  // The list over a panel of the given design height at the bottom (the services and startup pages).
+  void LayoutAbovePanel(HWND panel, int panelDesignHeight, int width, int height);
+  // Lays the children out again at the current size, after a DPI change.
+  void Relayout();
 
  private:
   ui::TreeGrid tree_;

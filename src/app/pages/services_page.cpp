@@ -62,19 +62,12 @@ bool ServicesPage::OnCreate() {
   return true;
 }
 
-void ServicesPage::OnLayout(int width, int height) {
-  const int panel = host().Dpi().Scale(44);
-  const int listBottom = std::max(0, height - panel);
-  ::MoveWindow(tree().hwnd(), 0, 0, width, listBottom, TRUE);
-  ::MoveWindow(panel_.hwnd(), 0, listBottom, width, height - listBottom, TRUE);
-}
+void ServicesPage::OnLayout(int width, int height) { LayoutAbovePanel(panel_.hwnd(), 44, width, height); }
 
 void ServicesPage::ApplyDpi(const ui::Dpi& dpi) {
   TreePage::ApplyDpi(dpi);
   panel_.ApplyDpi(dpi);
-  RECT rc;
-  ::GetClientRect(hwnd(), &rc);
-  OnLayout(rc.right, rc.bottom);
+  Relayout();
 }
 
 void ServicesPage::BeforeFullRefresh(const SystemImageLists& lists) {

@@ -59,19 +59,12 @@ bool StartupPage::OnCreate() {
   return true;
 }
 
-void StartupPage::OnLayout(int width, int height) {
-  const int panel = host().Dpi().Scale(44);
-  const int treeBottom = std::max(0, height - panel);
-  ::MoveWindow(tree().hwnd(), 0, 0, width, treeBottom, TRUE);
-  ::MoveWindow(panel_.hwnd(), 0, treeBottom, width, height - treeBottom, TRUE);
-}
+void StartupPage::OnLayout(int width, int height) { LayoutAbovePanel(panel_.hwnd(), 44, width, height); }
 
 void StartupPage::ApplyDpi(const ui::Dpi& dpi) {
   TreePage::ApplyDpi(dpi);
   panel_.ApplyDpi(dpi);
-  RECT rc;
-  ::GetClientRect(hwnd(), &rc);
-  OnLayout(rc.right, rc.bottom);
+  Relayout();
 }
 
 void StartupPage::AddContextMenuItems(HWND /*target*/, ContextMenu& menu) {
