@@ -9,6 +9,7 @@
 #include "bench_support.h"
 #include "app/frame/main_window.h"
 #include "app/pages/performance_page.h"
+#include "app/pages/page_of.h"
 
 namespace {
 
@@ -26,7 +27,7 @@ void Pump() {
 }
 
 double MsPerTick(MainWindow& main, int ticks) {
-  auto& page = main.PageOf<PerformancePage>(kPagePerformance);
+  auto& page = PageOf<PerformancePage>(main, kPagePerformance);
   const double start = CpuMs();
   for (int i = 0; i < ticks; ++i) {
     page.Tick();

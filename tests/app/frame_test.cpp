@@ -20,6 +20,7 @@
 #include "app/pages/performance_page.h"
 #include "app/pages/processes_page.h"
 #include "app/program.h"
+#include "app/pages/page_of.h"
 #include "box_answerer.h"
 #include "core/process/process_texts.h"
 #include "core/shell/pages.h"
@@ -64,9 +65,9 @@ struct Frame {
     main->refreshExecutor = [this](const RefreshStep& step) { steps.push_back(step); };
   }
   bool Start() { return main->CreateAndStart(); }
-  ProcessesPage& processes() { return main->PageOf<ProcessesPage>(kPageProcesses); }
-  LogPage& log() { return main->PageOf<LogPage>(kPageLog); }
-  PerformancePage& performance() { return main->PageOf<PerformancePage>(kPagePerformance); }
+  ProcessesPage& processes() { return PageOf<ProcessesPage>(*main, kPageProcesses); }
+  LogPage& log() { return PageOf<LogPage>(*main, kPageLog); }
+  PerformancePage& performance() { return PageOf<PerformancePage>(*main, kPagePerformance); }
 
   // Runs the messages waiting for this thread through the program's own loop step.
   void Pump() {

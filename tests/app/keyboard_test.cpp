@@ -10,6 +10,7 @@
 
 #include "app/frame/main_window.h"
 #include "app/pages/processes_page.h"
+#include "app/pages/page_of.h"
 #include "core/handles/find_results.h"
 #include "page_window.h"
 #include "proc_children.h"
@@ -124,7 +125,7 @@ class Keyboard : public testing::Test {
     PumpProgram(main(), [] { return false; }, 200);
   }
   static MainWindow& main() { return *window_->main; }
-  static ProcessesPage& processes() { return main().PageOf<ProcessesPage>(kPageProcesses); }
+  static ProcessesPage& processes() { return PageOf<ProcessesPage>(main(), kPageProcesses); }
   // Focuses the process's row in the list, the keyboard focus in the list.
   static bool FocusRow(uint32_t pid) {
     ui::TreeNode* node = nullptr;

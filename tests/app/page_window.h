@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "app/frame/main_window.h"
+#include "app/pages/page_of.h"
 
 namespace vantrel::app::test {
 
@@ -22,7 +23,7 @@ struct PageWindow {
   }
   template <typename P>
   P& Page(int index) {
-    return main->PageOf<P>(index);
+    return PageOf<P>(*main, index);
   }
 };
 

@@ -16,6 +16,7 @@
 
 #include "app/frame/main_window.h"
 #include "app/pages/performance_page.h"
+#include "app/pages/page_of.h"
 #include "../controls/gdi_count.h"
 
 namespace vantrel::app {
@@ -31,7 +32,7 @@ struct PerfWindow {
     main = std::make_unique<MainWindow>(CommandLineSwitches(words), env);
     main->refreshExecutor = [](const RefreshStep&) {};
   }
-  PerformancePage& page() { return main->PageOf<PerformancePage>(kPagePerformance); }
+  PerformancePage& page() { return PageOf<PerformancePage>(*main, kPagePerformance); }
   void Pump(DWORD ms) {
     const ULONGLONG end = ::GetTickCount64() + ms;
     while (::GetTickCount64() < end) {

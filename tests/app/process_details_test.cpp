@@ -15,6 +15,7 @@
 #include "app/frame/main_window.h"
 #include "app/pages/processes_page.h"
 #include "app/program.h"
+#include "app/pages/page_of.h"
 #include "system/process/handle_list.h"
 
 namespace vantrel::app {
@@ -34,7 +35,7 @@ struct Window {
     env.elevationButtonVisible = [] { return false; };
     main = std::make_unique<MainWindow>(CommandLineSwitches(std::vector<std::wstring>{}), env);
   }
-  ProcessesPage& page() { return main->PageOf<ProcessesPage>(kPageProcesses); }
+  ProcessesPage& page() { return PageOf<ProcessesPage>(*main, kPageProcesses); }
   ProcessDetailsPages& details() { return page().DetailsPages(); }
   ui::TreeGrid& grid() { return page().tree(); }
   void Pump() {

@@ -17,6 +17,7 @@
 #include "app/pages/processes_page.h"
 #include "app/pages/windows_page.h"
 #include "app/program.h"
+#include "app/pages/page_of.h"
 #include "box_answerer.h"
 #include "page_test_support.h"
 #include "../system/proc_children.h"
@@ -67,7 +68,7 @@ struct Window {
     env.elevationButtonVisible = [] { return false; };
     main = std::make_unique<MainWindow>(CommandLineSwitches(std::vector<std::wstring>{}), env);
   }
-  ProcessesPage& page() { return main->PageOf<ProcessesPage>(kPageProcesses); }
+  ProcessesPage& page() { return PageOf<ProcessesPage>(*main, kPageProcesses); }
   ui::TreeGrid& grid() { return page().tree(); }
   const ProcessRecord* Row(uint32_t pid) {
     ui::TreeNode* node = page().FindProcessNode(pid);
@@ -180,7 +181,7 @@ TEST(ProcessesPage, FocusingARowFillsTheDetails) {
   EXPECT_EQ(shown.count(L"窗口数量"), 0u) << "the window count is hidden";
   EXPECT_EQ(shown.count(L"总时间"), 0u) << "the CPU group starts collapsed";
   // The windows page's process list follows: notepad owns a window.
-  HWND windowFilter = w.main->PageOf<WindowsPage>(kPageWindows).ProcessList();
+  HWND windowFilter = PageOf<WindowsPage>(*w.main, kPageWindows).ProcessList();
   for (int i = 0; i < 50 && ::SendMessageW(windowFilter, CB_GETCURSEL, 0, 0) < 0; ++i) {  // its window comes late
     ::Sleep(100);
     w.main->RefreshActivePage();

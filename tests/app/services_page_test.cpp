@@ -12,6 +12,7 @@
 
 #include "../system/svc_install.h"
 #include "app/pages/services_page.h"
+#include "app/pages/page_of.h"
 #include "box_answerer.h"
 #include "core/services/service_rules.h"
 #include "page_test_support.h"
@@ -31,7 +32,7 @@ constexpr wchar_t kDisplay[] = L"Vantrel Page Test Service";
 
 struct ServicesWindow {
   std::unique_ptr<MainWindow> main = testing::QuietMainWindow();
-  ServicesPage& page() { return main->PageOf<ServicesPage>(kPageServices); }
+  ServicesPage& page() { return PageOf<ServicesPage>(*main, kPageServices); }
   bool Start() {
     if (!main->CreateAndStart()) return false;
     main->SetActivePage(kPageServices);

@@ -19,6 +19,7 @@
 #include "../support/fake_wts.h"
 #include "../support/long_folder.h"
 #include "app/ui/list_export.h"
+#include "app/pages/page_of.h"
 #include "page_test_support.h"
 #include "system/os/accounts.h"
 #include "system/os/system_facts.h"
@@ -60,7 +61,7 @@ void FillServer(FakeWts& wts) {
 struct SessionsWindow {
   FakeWts wts;
   std::unique_ptr<MainWindow> main = testing::QuietMainWindow();
-  SessionsPage& page() { return main->PageOf<SessionsPage>(kPageSessions); }
+  SessionsPage& page() { return PageOf<SessionsPage>(*main, kPageSessions); }
   ui::TreeGrid& grid() { return page().tree(); }
   explicit SessionsWindow(bool fill = true) {
     if (fill) FillServer(wts);

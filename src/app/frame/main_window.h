@@ -57,11 +57,6 @@ class MainWindow : public ui::Window, public PageHost {
   void WriteLog(const std::wstring& text) override;
 
   Page& PageAt(int page) { return *pages_.at(static_cast<size_t>(page)); }
-  // Tests reach a page's own interface through this; the frame itself only knows Page.
-  template <typename P>
-  P& PageOf(int page) {
-    return static_cast<P&>(PageAt(page));
-  }
   PageTabs& Tabs() { return tabs_; }
   ui::FilterBox& NameFilter() { return nameFilter_; }
   ui::SpinBox& IntervalEdit() { return intervalEdit_; }
