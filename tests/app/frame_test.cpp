@@ -365,7 +365,7 @@ TEST(MainWindow, LogCaptionsAndTheLogClearedOnlyOnceTheProcessListHasRows) {
   // The process list is still empty: a manual refresh keeps the lines.
   f.main->RefreshActivePage();
   EXPECT_EQ(f.log().log().LineCount(), 2u);
-  f.processes().tree().AddRow(nullptr, ProcessRecord{});
+  f.main->Feeds().processRows.Publish(1);  // as the processes page does after a refresh that found rows
   f.main->RefreshActivePage();
   EXPECT_EQ(f.log().log().LineCount(), 0u);
   EXPECT_EQ(f.TabText(7), L" Log ");

@@ -269,7 +269,8 @@ TEST_F(Keyboard, DelOnAChildsRowAsksThenYesEndsIt) {
     ModalWatcher box(L"#32770");
     ASSERT_TRUE(Keys(main(), "key Delete\nsleep 1\nkey Return"));
     EXPECT_TRUE(box.seen);
-    EXPECT_EQ(box.text, L"你真的想要终止选择的进程?");
+    // The kill button's own question, naming what it ends.
+    EXPECT_EQ(box.text, L"你真的想要终止选择的进程?\r\n\r\n[" + std::to_wstring(pid) + L"]proc_child.exe");
   }
   EXPECT_TRUE(PumpProgram(main(), [&] { return ::WaitForSingleObject(own.Handle(0), 0) == WAIT_OBJECT_0; }, 15000));
   PumpProgram(main(), [] { return !processes().Ending(); });

@@ -131,8 +131,8 @@ TEST(ProgramFeaturesTest, BothMenusCarryTheFeaturesInTheirPlaces) {
   ASSERT_TRUE(f.main->CreateAndStart());
   const std::wstring load = TrayIcon::kLoadDisplayCaption;
   EXPECT_EQ(Captions(f.main->Menu().menu()),
-            (std::vector<std::wstring>{L"新建任务...", L"-", L"拍摄快照", L"-", L"关机>", L"-", load, L"替换任务管理器", L"-",
-                                       L"命令行帮助...", L"关于...", L"-", L"退出"}));
+            (std::vector<std::wstring>{L"新建任务...", L"-", L"查找句柄或 DLL\tCtrl+F", L"拍摄快照", L"-", L"关机>", L"-", load,
+                                       L"替换任务管理器", L"-", L"命令行帮助...", L"关于...", L"-", L"退出"}));
   EXPECT_EQ(Captions(f.main->Tray().Menu()),
             (std::vector<std::wstring>{L"恢复", L"-", L"新建任务...", L"-", L"关机>", L"-", load, L"替换任务管理器", L"-",
                                        L"关于...", L"-", L"退出"}));
