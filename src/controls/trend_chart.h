@@ -1,4 +1,4 @@
-// TKeltTrend as a control: a scrolling history of one series (and optionally a base series) in one of five styles,
+// A trend chart control: a scrolling history of one series (and optionally a base series) in one of five styles,
 // with a grid anchored at the right edge. The model (core/perf/trend_model.h) holds the values and gives the
 // picture; this window paints it double-buffered, scaled to its DPI, and owns nothing per paint but the buffer.
 #pragma once
