@@ -1,5 +1,5 @@
-// The CPU identification's system side: runs CPUID pinned to one processor, reads the registry's processor description, and
-// measures the clock against the performance counter at time-critical priority. The affinity and the priority are
+// The CPU identification's system side: runs CPUID pinned to one processor, reads the registry's processor description,
+// and measures the clock against the performance counter at time-critical priority. The affinity and the priority are
 // restored on every path (RAII), and decoding is left to core (DecodeCpuId).
 #pragma once
 
