@@ -55,7 +55,7 @@ class TopologyBytes {
     const uint16_t groupCount = 1;
     Put(&groupCount, 2);
     uint64_t mask = 0;
-    for (uint32_t cpu : cpus) mask |= uint64_t{1} << cpu;
+    for (uint32_t cpu : cpus) mask |= uint64_t{1} << (cpu % 64);  // numbered within its group
     Put(&mask, affinity_);
     uint8_t tail[8] = {};
     std::memcpy(tail, &group, 2);
