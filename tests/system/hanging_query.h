@@ -2,6 +2,7 @@
 #pragma once
 
 #include <windows.h>
+#include <tlhelp32.h>
 
 #include <cwctype>
 #include <string>
@@ -11,6 +12,18 @@
 #include "system/raii.h"
 
 namespace vantrel::test {
+
+// The threads of this process right now.
+inline size_t OwnThreads() {
+  win::UniqueHandle snapshot(::CreateToolhelp32Snapshot(TH32CS_SNAPTHREAD, 0));
+  if (!snapshot || snapshot.get() == INVALID_HANDLE_VALUE) return 0;
+  THREADENTRY32 entry{};
+  entry.dwSize = sizeof entry;
+  size_t count = 0;
+  for (BOOL more = ::Thread32First(snapshot.get(), &entry); more; more = ::Thread32Next(snapshot.get(), &entry))
+    if (entry.th32OwnerProcessID == ::GetCurrentProcessId()) ++count;
+  return count;
+}
 
 inline bool ContainsIgnoringCaseForTest(const std::wstring& s, const std::wstring& part) {
   auto lower = [](std::wstring t) {

@@ -38,16 +38,7 @@ bool EndsWithIgnoringCase(const std::wstring& s, const std::wstring& tail) {
   return s.size() >= tail.size() && test::ContainsIgnoringCaseForTest(s.substr(s.size() - tail.size()), tail);
 }
 
-size_t OwnThreads() {
-  win::UniqueHandle snapshot(::CreateToolhelp32Snapshot(TH32CS_SNAPTHREAD, 0));
-  if (!snapshot || snapshot.get() == INVALID_HANDLE_VALUE) return 0;
-  THREADENTRY32 entry{};
-  entry.dwSize = sizeof entry;
-  size_t count = 0;
-  for (BOOL more = ::Thread32First(snapshot.get(), &entry); more; more = ::Thread32Next(snapshot.get(), &entry))
-    if (entry.th32OwnerProcessID == ::GetCurrentProcessId()) ++count;
-  return count;
-}
+using test::OwnThreads;
 
 std::wstring OwnFolder() {
   wchar_t self[MAX_PATH];
