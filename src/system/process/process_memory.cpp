@@ -1,5 +1,6 @@
 #include "system/process/process_memory.h"
 
+#include "system/os/system_facts.h"
 #include "system/process/native_process_layouts.h"
 #include "system/process/process_query.h"
 
