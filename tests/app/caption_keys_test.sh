@@ -29,9 +29,16 @@ for _ in $(seq 300); do
 done
 [ -n "$main" ] || { echo "FAILED: no main window"; exit 1; }
 sleep 2  # the first refresh; the splash, also titled so, is gone by then
-main=$(xdotool search --onlyvisible --name '^Vantrel$' 2>/dev/null | head -1)
+# On a busy machine the splash may still be closing: take the window whose geometry can still be read.
+geometry=""
+for _ in $(seq 50); do
+  main=$(xdotool search --onlyvisible --name '^Vantrel$' 2>/dev/null | tail -1)
+  geometry=$(xdotool getwindowgeometry --shell "$main" 2>/dev/null) && [ -n "$geometry" ] && break
+  sleep 0.1
+done
+[ -n "$geometry" ] || { echo "FAILED: the main window's geometry"; exit 1; }
 check "only the main window at start" 1 "$(shown)"
-eval "$(xdotool getwindowgeometry --shell "$main")"
+eval "$geometry"
 mainX=$X mainY=$Y mainW=$WIDTH
 
 xdotool key F10
