@@ -32,7 +32,7 @@ sleep 2  # the first refresh; the splash, also titled so, is gone by then
 # On a busy machine the splash may still be closing: take the window whose geometry can still be read.
 geometry=""
 for _ in $(seq 50); do
-  main=$(xdotool search --onlyvisible --name '^Vantrel$' 2>/dev/null | tail -1)
+  main=$(xdotool search --onlyvisible --name '^Vantrel$' 2>/dev/null | head -1)
   geometry=$(xdotool getwindowgeometry --shell "$main" 2>/dev/null) && [ -n "$geometry" ] && break
   sleep 0.1
 done
