@@ -1,4 +1,4 @@
-// TIndicator as a control: a vertical level meter of stacked segment rows, lit from the bottom up to Position
+// A vertical level meter of stacked segment rows, lit from the bottom up to Position
 // (0..100). Setting the position repaints at once. The rows are laid out at 96 DPI and scaled.
 #pragma once
 
