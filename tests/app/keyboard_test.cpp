@@ -12,6 +12,7 @@
 
 #include "app/frame/main_window.h"
 #include "app/pages/processes_page.h"
+#include "app/pages/windows_page.h"
 #include "app/pages/page_of.h"
 #include "core/handles/find_results.h"
 #include "page_window.h"
@@ -398,6 +399,25 @@ TEST_F(Keyboard, TabGoesRoundTheBandTheListTheDetailsAndTheButtonsAndShiftTabGoe
       EXPECT_EQ(::GetFocus(), header);
     }
   }
+  main().SetActivePage(kPageProcesses);
+}
+
+// The windows page's process drop-down (a ComboBoxEx) answers the arrow keys: the next process is chosen and its
+// windows are read.
+TEST_F(Keyboard, TheWindowsPagesProcessDropDownMovesWithTheArrowKeys) {
+  main().SetActivePage(kPageWindows);
+  WindowsPage& page = PageOf<WindowsPage>(main(), kPageWindows);
+  const HWND list = page.ProcessList();
+  ASSERT_GE(::SendMessageW(list, CB_GETCOUNT, 0, 0), 2);
+  ::SendMessageW(list, CB_SETCURSEL, 0, 0);
+  ::SetFocus(list);
+  ASSERT_TRUE(::GetFocus() == list || ::IsChild(list, ::GetFocus()));
+  const auto second = static_cast<int64_t>(::SendMessageW(list, CB_GETITEMDATA, 1, 0));
+  ASSERT_TRUE(Keys(main(), "key Down"));
+  EXPECT_EQ(page.ChosenPid(), second);
+  ASSERT_TRUE(PumpProgram(main(), [&] { return !page.ReadPending(); }));
+  for (ui::TreeNode* n = page.tree().First(); n; n = page.tree().Next(n))
+    EXPECT_EQ(n->As<WindowInfo>()->Process, static_cast<uint32_t>(second));
   main().SetActivePage(kPageProcesses);
 }
 
