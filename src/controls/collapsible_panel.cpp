@@ -35,6 +35,9 @@ void CollapsiblePanel::SetContent(HWND content) {
 void CollapsiblePanel::SetExpanded(bool expanded) {
   if (expanded_ == expanded) return;
   expanded_ = expanded;
+  // The focus would otherwise go with the folded content into a hidden window.
+  const HWND focus = ::GetFocus();
+  if (!expanded && content_ && header_ && (focus == content_ || ::IsChild(content_, focus))) ::SetFocus(header_);
   Layout();
   if (header_) ::InvalidateRect(header_, nullptr, FALSE);
   if (onExpandedChanged) onExpandedChanged(expanded_);

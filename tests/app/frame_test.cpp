@@ -877,6 +877,15 @@ TEST(CaptionMenu, SystemMenuCarriesTheProgramMenuAndKeysOpenIt) {
   EXPECT_FALSE(powerItems.empty());
   EXPECT_EQ(MenuItems(::GetSubMenu(system, static_cast<int>(all.size() - program.size()) + at)), powerItems);
 
+  // Caption buttons have no commands of their own: each one that can be pressed drops the program menu down, so
+  // whatever it offers the system menu offers too (to the keyboard and to screen readers).
+  ui::CaptionToolbar& bar = f.main->Menu().bar();
+  ASSERT_GT(bar.ButtonCount(), 0);
+  for (int i = 0; i < bar.ButtonCount(); ++i) {
+    if (!bar.Button(i).enabled) continue;
+    EXPECT_EQ(bar.Button(i).dropDown, f.main->Menu().menu()) << "caption button " << i;
+  }
+
   // A pick in the system menu arrives as WM_SYSCOMMAND and runs the item's handler.
   ::SendMessageW(f.main->hwnd(), WM_SYSCOMMAND, program.back().second, 0);
   EXPECT_EQ(picked, 1);

@@ -2,14 +2,17 @@
 // keyboard_test.sh beside this test) into the real main window and the find window under Xvfb.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <atomic>
 #include <fstream>
 #include <set>
 #include <string>
 #include <thread>
+#include <vector>
 
 #include "app/frame/main_window.h"
 #include "app/pages/processes_page.h"
+#include "app/pages/windows_page.h"
 #include "app/pages/page_of.h"
 #include "core/handles/find_results.h"
 #include "page_window.h"
@@ -20,15 +23,19 @@ namespace {
 
 using test::PageWindow;
 
-// Dispatches as the program's loop does (the windows see their keys first) until done() or the bound.
-bool PumpProgram(MainWindow& main, const std::function<bool()>& done, DWORD boundMs = 10000) {
+// Dispatches as the program's loop does (the windows see their keys first) until done() or the bound; afterEach
+// runs after every message.
+bool PumpProgram(MainWindow& main, const std::function<bool()>& done, DWORD boundMs = 10000,
+                 const std::function<void()>& afterEach = nullptr) {
   const ULONGLONG start = ::GetTickCount64();
   for (;;) {
     MSG msg;
     while (::PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
-      if (main.PreTranslateMessage(msg)) continue;
-      ::TranslateMessage(&msg);
-      ::DispatchMessageW(&msg);
+      if (!main.PreTranslateMessage(msg)) {
+        ::TranslateMessage(&msg);
+        ::DispatchMessageW(&msg);
+      }
+      if (afterEach) afterEach();
     }
     if (done()) return true;
     if (::GetTickCount64() - start > boundMs) return false;
@@ -37,7 +44,7 @@ bool PumpProgram(MainWindow& main, const std::function<bool()>& done, DWORD boun
 }
 
 // Hands xdotool commands to keyboard_test.sh and pumps until they have all been run.
-bool Keys(MainWindow& main, const std::string& commands) {
+bool Keys(MainWindow& main, const std::string& commands, const std::function<void()>& afterEach = nullptr) {
   wchar_t unixDir[MAX_PATH] = {};
   if (!::GetEnvironmentVariableW(L"VANTREL_KEYS_DIR", unixDir, MAX_PATH)) return false;
   std::wstring dir = L"Z:" + std::wstring(unixDir);
@@ -49,7 +56,22 @@ bool Keys(MainWindow& main, const std::string& commands) {
     out << commands << "\n";
   }
   if (!::MoveFileExW(draft.c_str(), ready.c_str(), MOVEFILE_REPLACE_EXISTING)) return false;
-  return PumpProgram(main, [&] { return ::GetFileAttributesW(ready.c_str()) == INVALID_FILE_ATTRIBUTES; }, 20000);
+  return PumpProgram(main, [&] { return ::GetFileAttributesW(ready.c_str()) == INVALID_FILE_ATTRIBUTES; }, 20000,
+                     afterEach);
+}
+
+// Presses the key count times; where the focus went after each press, in order.
+std::vector<HWND> FocusTrail(MainWindow& main, const std::string& key, int count) {
+  std::string commands;
+  for (int i = 0; i < count; ++i) commands += "key " + key + "\n";
+  std::vector<HWND> trail;
+  HWND last = ::GetFocus();
+  Keys(main, commands, [&] {
+    const HWND now = ::GetFocus();
+    if (now != last) trail.push_back(now);
+    last = now;
+  });
+  return trail;
 }
 
 std::string Narrow(const std::wstring& s) { return std::string(s.begin(), s.end()); }
@@ -308,6 +330,95 @@ TEST_F(Keyboard, ShiftF10OpensTheRowsMenuAtTheRowAndCtrlTabWalksEveryPage) {
   EXPECT_EQ(main().ActivePage(), kPageProcesses) << "round the last page to the first";
   ASSERT_TRUE(Keys(main(), "key ctrl+shift+Tab"));
   EXPECT_TRUE(PumpProgram(main(), [&] { return main().ActivePage() == kPagePerformance; }, 3000));
+}
+
+// Tab goes round the top band, the list, the details panel and the buttons, never into a hidden window, and
+// Shift+Tab goes back the same way; also from a page without a list, left with the focus in the hidden name filter.
+TEST_F(Keyboard, TabGoesRoundTheBandTheListTheDetailsAndTheButtonsAndShiftTabGoesBack) {
+  using Is = std::function<bool(HWND)>;
+  auto is = [](HWND w) -> Is { return [w](HWND f) { return f == w; }; };
+  auto in = [](HWND w) -> Is { return [w](HWND f) { return f != w && ::IsChild(w, f); }; };
+  ProcessesPage& page = processes();
+  const HWND filter = main().NameFilter().editHwnd(), interval = main().IntervalEdit().editHwnd(),
+             autoSwitch = main().AutoSwitch().buttonHwnd(), list = page.tree().listHwnd(),
+             header = page.DetailsPanel().headerHwnd(), details = page.DetailsPages().hwnd(),
+             bar = main().Actions().hwnd(), performance = main().PageAt(kPagePerformance).hwnd();
+  struct Case {
+    const char* what;
+    bool unfolded;
+    std::string setUp;  // keys pressed on the processes page, the focus in its list
+    int page;
+    std::vector<std::pair<const char*, Is>> order;
+  } const cases[] = {
+      {"processes, details folded", false, "", kPageProcesses,
+       {{"filter", is(filter)}, {"interval", is(interval)}, {"switch", is(autoSwitch)}, {"list", is(list)},
+        {"details header", is(header)}, {"buttons", in(bar)}}},
+      {"processes, details unfolded", true, "", kPageProcesses,
+       {{"filter", is(filter)}, {"interval", is(interval)}, {"list", is(list)}, {"details header", is(header)},
+        {"details", in(details)}, {"buttons", in(bar)}}},
+      {"performance, from the name filter", false, "key ctrl+e\nkey ctrl+shift+Tab", kPagePerformance,
+       {{"interval", is(interval)}, {"switch", is(autoSwitch)}, {"page", in(performance)}, {"buttons", in(bar)}}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    main().SetActivePage(kPageProcesses);
+    page.DetailsPanel().SetExpanded(c.unfolded);
+    ASSERT_TRUE(FocusRow(child_));
+    if (!c.setUp.empty()) {
+      ASSERT_TRUE(Keys(main(), c.setUp));
+    }
+    ASSERT_EQ(main().ActivePage(), c.page);
+    ASSERT_TRUE(::IsWindowVisible(::GetFocus())) << "the focus left behind in a hidden window";
+
+    const std::vector<HWND> forward = FocusTrail(main(), "Tab", 24);
+    ASSERT_EQ(forward.size(), 24u) << "every press moves the focus";
+    for (HWND f : forward) EXPECT_TRUE(::IsWindowVisible(f) && ::IsWindowEnabled(f));
+    const auto round = std::find(forward.begin() + 1, forward.end(), forward.front());
+    ASSERT_NE(round, forward.end()) << "Tab comes round again";
+    std::vector<HWND> cycle(forward.begin(), round);
+    // From the first landmark, each next one comes later in the round.
+    const auto first = std::find_if(cycle.begin(), cycle.end(), c.order.front().second);
+    ASSERT_NE(first, cycle.end()) << c.order.front().first;
+    std::rotate(cycle.begin(), first, cycle.end());
+    size_t at = 0;
+    for (const auto& [name, matches] : c.order) {
+      const auto found = std::find_if(cycle.begin() + static_cast<std::ptrdiff_t>(at), cycle.end(), matches);
+      ASSERT_NE(found, cycle.end()) << name << " in its place";
+      at = static_cast<size_t>(found - cycle.begin());
+    }
+
+    const std::vector<HWND> backward = FocusTrail(main(), "shift+Tab", 12);
+    ASSERT_EQ(backward.size(), 12u);
+    for (size_t k = 0; k < backward.size(); ++k)
+      EXPECT_EQ(backward[k], forward[forward.size() - 2 - k]) << "back step " << k;
+
+    if (c.unfolded) {
+      // Folding the panel with the focus inside it leaves the focus on its header.
+      ::SetFocus(*std::find_if(forward.begin(), forward.end(), in(details)));
+      page.DetailsPanel().SetExpanded(false);
+      EXPECT_EQ(::GetFocus(), header);
+    }
+  }
+  main().SetActivePage(kPageProcesses);
+}
+
+// The windows page's process drop-down (a ComboBoxEx) answers the arrow keys: the next process is chosen and its
+// windows are read.
+TEST_F(Keyboard, TheWindowsPagesProcessDropDownMovesWithTheArrowKeys) {
+  main().SetActivePage(kPageWindows);
+  WindowsPage& page = PageOf<WindowsPage>(main(), kPageWindows);
+  const HWND list = page.ProcessList();
+  ASSERT_GE(::SendMessageW(list, CB_GETCOUNT, 0, 0), 2);
+  ::SendMessageW(list, CB_SETCURSEL, 0, 0);
+  ::SetFocus(list);
+  ASSERT_TRUE(::GetFocus() == list || ::IsChild(list, ::GetFocus()));
+  const auto second = static_cast<int64_t>(::SendMessageW(list, CB_GETITEMDATA, 1, 0));
+  ASSERT_TRUE(Keys(main(), "key Down"));
+  EXPECT_EQ(page.ChosenPid(), second);
+  ASSERT_TRUE(PumpProgram(main(), [&] { return !page.ReadPending(); }));
+  for (ui::TreeNode* n = page.tree().First(); n; n = page.tree().Next(n))
+    EXPECT_EQ(n->As<WindowInfo>()->Process, static_cast<uint32_t>(second));
+  main().SetActivePage(kPageProcesses);
 }
 
 }  // namespace

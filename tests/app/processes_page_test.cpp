@@ -22,6 +22,7 @@
 #include "page_test_support.h"
 #include "../system/proc_children.h"
 #include "core/process/process_texts.h"
+#include "system/process/responsiveness_probe.h"
 
 namespace vantrel::app {
 namespace {
@@ -358,6 +359,46 @@ TEST(ProcessesPage, AHungProcessIsRedAndACheckedParentEndsWithItsChildren) {
   EXPECT_EQ(w.page().FindProcessNode(grandchild), nullptr);
   EXPECT_NE(w.page().FindProcessNode(hung), nullptr);
   EXPECT_NE(w.page().FindProcessNode(::GetCurrentProcessId()), nullptr);
+}
+
+bool HasTopLevelWindow(DWORD pid) {
+  struct Search {
+    DWORD pid;
+    bool found = false;
+  } search{pid};
+  ::EnumWindows(
+      [](HWND hwnd, LPARAM lp) -> BOOL {
+        auto* s = reinterpret_cast<Search*>(lp);
+        DWORD owner = 0;
+        ::GetWindowThreadProcessId(hwnd, &owner);
+        s->found = s->found || owner == s->pid;
+        return !s->found;
+      },
+      reinterpret_cast<LPARAM>(&search));
+  return search.found;
+}
+
+// The refresh at start asks; the next one, a little more than the answer's time-out later, shows the answer.
+TEST(ProcessesPage, AHungProcessIsRedByTheSecondRefreshInTheFlatListAndInTheTree) {
+  test::ChildProcesses children;
+  const DWORD hung = children.Start(L"hung", L"");
+  ASSERT_NE(hung, 0u);
+  for (int i = 0; i < 100 && !HasTopLevelWindow(hung); ++i) ::Sleep(50);
+  ASSERT_TRUE(HasTopLevelWindow(hung));
+  for (const bool treeLayout : {false, true}) {
+    SCOPED_TRACE(treeLayout ? "tree" : "flat");
+    Window w;
+    ASSERT_TRUE(w.main->CreateAndStart());
+    ASSERT_NE(w.Row(hung), nullptr);
+    ::Sleep(kRespondTimeoutMs + 100);
+    if (treeLayout) ::SendMessageW(w.page().TreeSwitch().buttonHwnd(), BM_CLICK, 0, 0);  // refreshes
+    else w.main->RefreshActivePage();
+    ASSERT_EQ(w.page().TreeSwitch().On(), treeLayout);
+    ui::TreeNode* row = w.page().FindProcessNode(hung);
+    ASSERT_NE(row, nullptr);
+    EXPECT_FALSE(row->As<ProcessRecord>()->IsResponding);
+    EXPECT_EQ(row->textColor(), static_cast<uint32_t>(RGB(255, 0, 0)));
+  }
 }
 
 TEST(ProcessesPage, TheKillButtonFollowsAutomaticRefreshThroughEveryKindOfRefresh) {

@@ -6,13 +6,16 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <algorithm>
 #include <map>
 #include <string>
+#include <vector>
 
 #include "../system/proc_children.h"
 #include "app/pages/processes_page.h"
 #include "app/pages/windows_page.h"
 #include "box_answerer.h"
+#include "core/os/ascii.h"
 #include "core/windows/window_info.h"
 #include "page_window.h"
 
@@ -296,6 +299,64 @@ TEST(WindowsPage, ANewerReadSupersedesAnOlderOne) {
   for (ui::TreeNode* n = w.grid().First(); n; n = w.grid().Next(n))
     EXPECT_EQ(n->As<WindowInfo>()->Process, ::GetCurrentProcessId());
   EXPECT_NE(w.page().FindWindowNode(H(own.main)), nullptr);
+
+  // The slow read is on again when no process is chosen any more: the list empties now and stays empty.
+  ASSERT_TRUE(w.FollowProcess(hung));
+  w.page().RefreshWindows();
+  ASSERT_TRUE(w.page().ReadPending());
+  ::SendMessageW(w.page().ProcessList(), CB_SETCURSEL, static_cast<WPARAM>(-1), 0);
+  w.page().RefreshWindows();
+  EXPECT_EQ(w.grid().RowCount(), 0u);
+  ASSERT_TRUE(w.WaitForList());
+  EXPECT_EQ(w.grid().RowCount(), 0u) << "the read of the process no longer chosen came back";
+}
+
+TEST(WindowsPage, TheProcessDropDownShowsEachProcessWithItsIconSortedIgnoringCase) {
+  OwnWindows own;
+  ASSERT_TRUE(own.Made());
+  WindowsPageWindow w;
+  ASSERT_TRUE(w.main->CreateAndStart());
+  ASSERT_TRUE(w.FollowProcess(::GetCurrentProcessId()));
+  const HWND list = w.page().ProcessList();
+  EXPECT_NE(::SendMessageW(list, CBEM_GETIMAGELIST, 0, 0), 0) << "the small system image list";
+
+  struct Item {
+    std::wstring caption;
+    int image;
+    uint32_t pid;
+  };
+  std::vector<Item> items;
+  const LRESULT count = ::SendMessageW(list, CB_GETCOUNT, 0, 0);
+  for (LRESULT i = 0; i < count; ++i) {
+    wchar_t text[300] = {};
+    COMBOBOXEXITEMW item{};
+    item.mask = CBEIF_TEXT | CBEIF_IMAGE | CBEIF_LPARAM;
+    item.iItem = i;
+    item.pszText = text;
+    item.cchTextMax = 300;
+    ASSERT_TRUE(::SendMessageW(list, CBEM_GETITEMW, 0, reinterpret_cast<LPARAM>(&item)));
+    items.push_back({text, item.iImage, static_cast<uint32_t>(item.lParam)});
+  }
+  ASSERT_GE(items.size(), 1u);
+  for (size_t i = 1; i < items.size(); ++i)
+    EXPECT_FALSE(detail::LessNoCase(items[i].caption, items[i - 1].caption))
+        << "'" << std::string(items[i].caption.begin(), items[i].caption.end()) << "' after its predecessor";
+
+  // Each shown process has the icon of its row on the processes page.
+  ProcessesPage& processes = w.Page<ProcessesPage>(kPageProcesses);
+  int compared = 0;
+  for (const Item& item : items) {
+    const ui::TreeNode* row = processes.FindProcessNode(item.pid);
+    if (!row) continue;
+    EXPECT_EQ(item.image, row->As<ProcessRecord>()->ImageIndexValue) << item.pid;
+    ++compared;
+  }
+  EXPECT_GT(compared, 0);
+  const auto self = std::find_if(items.begin(), items.end(), [](const Item& i) { return i.pid == ::GetCurrentProcessId(); });
+  ASSERT_NE(self, items.end());
+  EXPECT_GE(self->image, 0);
+  EXPECT_EQ(self->caption.rfind(L" (" + std::to_wstring(::GetCurrentProcessId()) + L")"),
+            self->caption.size() - std::to_wstring(::GetCurrentProcessId()).size() - 3);
 }
 
 }  // namespace

@@ -4,7 +4,9 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <chrono>
+#include <set>
 #include <thread>
 
 #include <tlhelp32.h>
@@ -21,13 +23,13 @@ struct Search {
   size_t processes = 0;
 };
 
-// The whole search as the find window runs it: one table read, then every process in turn.
+// The whole search as the find window runs it: one table read, then every step in turn.
 Search SearchAll(const std::wstring& text, const HandleListOptions& options = {}) {
   Search search;
   const FindSources sources = ReadFindSources();
   search.processes = sources.Processes.size();
-  for (const FindProcess& p : sources.Processes) {
-    ProcessFindOutcome found = FindInProcess(sources, p, text, options);
+  for (const FindStep& step : sources.Steps) {
+    ProcessFindOutcome found = FindInStep(sources, step, text, options);
     search.fileNameTimeouts += found.FileNameTimeouts;
     for (FindResult& r : found.Results) search.results.push_back(std::move(r));
   }
@@ -88,6 +90,58 @@ TEST(ProcessFind, TheFileTheKeyAndTheLibraryOfAChildEachOnceWhateverTheCase) {
 
   children.EndAll();
   ::DeleteFileW(library.c_str());
+}
+
+// A process with many handles is searched in slices, the largest process first, each process's modules before its
+// handles; no handle is lost or named twice at a slice's border.
+TEST(ProcessFind, AProcessWithManyHandlesAnswersSliceBySliceFirstAndLosesNoneAtTheBorders) {
+  constexpr size_t kFiles = kFindFirstStepHandles * 7 + 50;  // slices of 1, 2 and 4 times the first, and a rest
+  test::ChildProcesses children;
+  const DWORD pid = test::StartHandlesChild(children, test::TempFolder(), static_cast<int>(kFiles), 60000);
+  ASSERT_NE(pid, 0u);
+  const FindSources sources = ReadFindSources();
+  ASSERT_TRUE(sources.TableRead);
+
+  // The plan: every process once, its steps together, modules first, slices that cover its table entries.
+  std::vector<size_t> entriesOf(sources.Processes.size(), 0);
+  for (size_t p = 0; p < sources.Processes.size(); ++p)
+    for (const HandleTableEntry& e : sources.Table) entriesOf[p] += e.PID == sources.Processes[p].PID ? 1 : 0;
+  std::vector<bool> seen(sources.Processes.size(), false);
+  size_t previousEntries = SIZE_MAX;
+  for (size_t i = 0; i < sources.Steps.size();) {
+    const size_t p = sources.Steps[i].Process;
+    ASSERT_FALSE(seen[p]) << "the steps of a process come together";
+    seen[p] = true;
+    EXPECT_LE(entriesOf[p], previousEntries) << "the most handles first";
+    previousEntries = entriesOf[p];
+    EXPECT_TRUE(sources.Steps[i].Modules);
+    size_t covered = 0;
+    for (;; ++i) {
+      const FindStep& step = sources.Steps[i];
+      ASSERT_EQ(step.Process, p);
+      EXPECT_LE(step.Entries, step.Modules || covered > 0 ? kFindLargestStepHandles : kFindFirstStepHandles);
+      for (size_t e = step.FirstEntry; e < step.FirstEntry + step.Entries; ++e)
+        EXPECT_EQ(sources.Table[e].PID, sources.Processes[p].PID);
+      covered += step.Entries;
+      if (step.LastOfProcess) break;
+    }
+    EXPECT_EQ(covered, entriesOf[p]);
+    ++i;
+  }
+  EXPECT_EQ(std::count(seen.begin(), seen.end(), true), static_cast<long>(sources.Processes.size()));
+
+  // The child's files arrive over several steps, each once.
+  const std::wstring text = L"tmp-" + std::to_wstring(pid) + L"-";
+  std::set<uint64_t> handles;
+  int answeringSteps = 0;
+  for (const FindStep& step : sources.Steps) {
+    if (sources.Processes[step.Process].PID != pid) continue;
+    const ProcessFindOutcome found = FindInStep(sources, step, text);
+    answeringSteps += found.Results.empty() ? 0 : 1;
+    for (const FindResult& r : found.Results) EXPECT_TRUE(handles.insert(r.Value).second) << r.Value;
+  }
+  EXPECT_EQ(handles.size(), kFiles);
+  EXPECT_GE(answeringSteps, 3);
 }
 
 TEST(ProcessFind, AHangingPipeCostsOneGiveUpAndNoWorkerOutlivesTheSearch) {

@@ -1,7 +1,8 @@
-// One search for a handle or module name across every process, as a chain of bounded steps on workers: the first
-// reads the handle table and the process list, each next one a single process. Every step hands its results to the
-// window thread, which starts the next step only then; a cancelled search starts no further step, and the step
-// still running stops between two handles. Nothing of it ever waits on the window thread or the other way round.
+// One search for a handle or module name across every process, as bounded steps on workers, two at a time: the
+// first reads the handle table and the process list, each next one a process's modules or a slice of its handles
+// (the processes with the most handles first). Every step hands its results to the window thread, which starts
+// the next step only then; a cancelled search starts no further step, and the steps still running stop between two
+// handles. Nothing of it ever waits on the window thread or the other way round.
 #pragma once
 
 #include <atomic>
@@ -20,7 +21,7 @@ namespace vantrel::app {
 class FindSearch {
  public:
   struct Events {
-    std::function<void(std::vector<FindResult>)> onResults;                  // one process's matches
+    std::function<void(std::vector<FindResult>)> onResults;                  // one step's matches
     std::function<void(size_t done, size_t total)> onProgress;               // after each process
     std::function<void(FindState state, size_t done, size_t total)> onEnd;  // once, also when cancelled
   };
@@ -43,7 +44,9 @@ class FindSearch {
 
  private:
   struct Run;
+  // The first step reads the sources; each next one is one of their steps.
   void RunStep(const std::shared_ptr<Run>& run);
+  void StartSteps(const std::shared_ptr<Run>& run);
   void Finish(FindState state);
 
   WindowThreadHandoff& handoff_;

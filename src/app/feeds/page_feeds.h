@@ -16,6 +16,7 @@ namespace vantrel::app {
 struct ProcessChoice {
   std::wstring caption;  // "name (pid)"
   uint32_t pid = 0;
+  int image = -1;  // in the small system image list
 };
 
 // A line for the activity log, or the log's clearing.

@@ -337,8 +337,14 @@ void MainWindow::OnAutoRefreshChanged(bool on) {
 void MainWindow::OnIntervalChanged() { refresh_.SetIntervalMs(static_cast<UINT>(RefreshIntervalMs(intervalEdit_.Value()))); }
 
 void MainWindow::FocusActiveList() {
-  if (!PageHasTree(activePage_) || !::IsWindowVisible(hwnd())) return;  // not shown yet: nothing to focus
-  if (HWND target = PageAt(activePage_).FocusTarget()) ::SetFocus(target);
+  if (!::IsWindowVisible(hwnd())) return;  // not shown yet: nothing to focus
+  if (HWND target = PageHasTree(activePage_) ? PageAt(activePage_).FocusTarget() : nullptr) {
+    ::SetFocus(target);
+    return;
+  }
+  // A page without a list: the focus must not stay behind in the previous page's or the name filter's window.
+  const HWND focus = ::GetFocus();
+  if (focus && ::IsChild(hwnd(), focus) && !::IsWindowVisible(focus)) MoveFocusByTab(false);
 }
 
 void MainWindow::FollowCpuLoad() {

@@ -120,6 +120,7 @@ class MainWindow : public ui::Window, public PageHost {
   void DetachFindWindowFeed();
   void ShowProcessesPageForRequest();
   void StepPage(int direction);
+  void MoveFocusByTab(bool backward);
   void FocusNameFilter();
   void ApplyTypedFilter();
 

@@ -1,12 +1,13 @@
 // The main window's keyboard: the find window (Ctrl+F), the name filter (Ctrl+E, Ctrl+K, applied as you type,
 // Esc clears it), page changes (Ctrl+Tab, Ctrl+Shift+Tab), the list's own Enter and Del before the dialog keys
-// take them, and a row's context menu from the keyboard (Shift+F10, the menu key).
+// take them, a row's context menu from the keyboard (Shift+F10, the menu key), and Tab's own order.
 #include "app/frame/main_window.h"
 
 #include <commctrl.h>
 
 #include "app/pages/process_row_feed.h"
 #include "app/features/snapshot_item.h"
+#include "app/frame/tab_order.h"
 #include "controls/tree_grid.h"
 
 namespace vantrel::app {
@@ -63,6 +64,17 @@ void MainWindow::StepPage(int direction) {
   }
 }
 
+void MainWindow::MoveFocusByTab(bool backward) {
+  Page& page = PageAt(activePage_);
+  const HWND next = NextTabStop(TabStops({nameFilter_.hwnd(), page.StripHwnd(), intervalEdit_.hwnd(), autoSwitch_.hwnd(),
+                                          page.hwnd(), actionBar_.hwnd()}),
+                                ::GetFocus(), backward);
+  if (!next) return;
+  ::SetFocus(next);
+  // As a dialog does: an edit reached by Tab has its text selected.
+  if (::SendMessageW(next, WM_GETDLGCODE, 0, 0) & DLGC_HASSETSEL) ::SendMessageW(next, EM_SETSEL, 0, -1);
+}
+
 void MainWindow::FocusNameFilter() {
   if (!PageAt(activePage_).UsesNameFilter()) return;
   ::SetFocus(nameFilter_.editHwnd());
@@ -111,8 +123,9 @@ bool MainWindow::OnShortcutKey(const MSG& msg) {
       FocusNameFilter();
       return true;
     case VK_TAB:
-      if (!Down(VK_CONTROL) || Down(VK_MENU)) return false;
-      StepPage(Down(VK_SHIFT) ? -1 : 1);
+      if (Down(VK_MENU)) return false;
+      if (Down(VK_CONTROL)) StepPage(Down(VK_SHIFT) ? -1 : 1);
+      else MoveFocusByTab(Down(VK_SHIFT));
       return true;
     case VK_APPS:
       ::SendMessageW(msg.hwnd, WM_CONTEXTMENU, reinterpret_cast<WPARAM>(msg.hwnd), MAKELPARAM(-1, -1));

@@ -271,6 +271,7 @@ void ProcessesPage::RefreshProcesses(const std::wstring& filter) {
   ui::TreeGrid& grid = tree();
 
   std::vector<ProcessChoice> windowed;
+  std::vector<std::pair<size_t, const ProcessRecord*>> windowedShown;  // their icons come with the second phase
   const ui::TreeViewState view = grid.SaveView();
   {
     ui::TreeGrid::UpdateBlock block(grid);
@@ -281,11 +282,13 @@ void ProcessesPage::RefreshProcesses(const std::wstring& filter) {
     snapshot_.Walk(sessionProcesses,
                    [&](const ProcessRecord& record) -> ProcessRecord* {
                      if (record.WinCount > 0)
-                       windowed.push_back({record.Name + L" (" + std::to_wstring(record.PID) + L")", record.PID});
+                       windowed.push_back({record.Name + L" (" + std::to_wstring(record.PID) + L")", record.PID,
+                                           record.ImageIndexValue});
                      if (!ProcessPassesFilter(record, processFilter, currentUser, filter)) return nullptr;
                      const int parent = parents.Add(record);
                      ui::TreeNode* node = grid.AddRow(parent >= 0 ? rows[static_cast<size_t>(parent)] : nullptr, record);
                      rows.push_back(node);
+                     if (record.WinCount > 0) windowedShown.emplace_back(windowed.size() - 1, node->As<ProcessRecord>());
                      if (!autoRefresh_ && ProcessRowGetsCheckBox(record.PID, ownPid, record.CanBeKilled))
                        grid.SetCheckBox(node, true);
                      if (onRowAdded) onRowAdded(record);
@@ -299,6 +302,7 @@ void ProcessesPage::RefreshProcesses(const std::wstring& filter) {
     }
     grid.ExpandAll(true);
   }
+  for (const auto& [choice, record] : windowedShown) windowed[choice].image = record->ImageIndexValue;
   sessionProcesses.clear();
   std::stable_sort(windowed.begin(), windowed.end(),
                    [](const ProcessChoice& a, const ProcessChoice& b) { return detail::LessNoCase(a.caption, b.caption); });

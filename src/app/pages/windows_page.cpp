@@ -4,6 +4,8 @@
 #include <exception>
 #include <utility>
 
+#include <commctrl.h>
+
 #include "app/pages/windows_texts.h"
 #include "controls/message_dialogs.h"
 #include "core/shell/pages.h"
@@ -127,7 +129,8 @@ bool WindowsPage::CreateStrip() {
   const HWND strip = Strip();
   if (!strip) return false;
   HINSTANCE instance = ::GetModuleHandleW(nullptr);
-  processList_ = ::CreateWindowExW(0, L"COMBOBOX", L"", WS_CHILD | WS_VISIBLE | WS_TABSTOP | WS_VSCROLL | CBS_DROPDOWNLIST,
+  // A ComboBoxEx, for the process icons beside the captions.
+  processList_ = ::CreateWindowExW(0, WC_COMBOBOXEXW, L"", WS_CHILD | WS_VISIBLE | WS_TABSTOP | WS_VSCROLL | CBS_DROPDOWNLIST,
                                    0, 0, 0, 0, strip, reinterpret_cast<HMENU>(kIdProcessList), instance, nullptr);
   invisibleLabel_ = ::CreateWindowExW(0, L"STATIC", texts::kInvisibleSwitchLabel,
                                       WS_CHILD | WS_VISIBLE | SS_NOPREFIX | SS_RIGHT | SS_CENTERIMAGE, 0, 0, 0, 0,
@@ -167,6 +170,11 @@ void WindowsPage::ApplyDpi(const ui::Dpi& dpi) {
   OnLayout(rc.right, rc.bottom);
 }
 
+void WindowsPage::BeforeFullRefresh(const SystemImageLists& lists) {
+  // The system's shared list: the combo box never destroys it.
+  if (lists.Small) ::SendMessageW(processList_, CBEM_SETIMAGELIST, 0, reinterpret_cast<LPARAM>(lists.Small));
+}
+
 void WindowsPage::OnCommand(WORD id, WORD code, HWND /*control*/) {
   if (id == kIdProcessList && code == CBN_SELCHANGE) host().RefreshCommand();
 }
@@ -197,8 +205,13 @@ void WindowsPage::OfferProcesses(const std::vector<ProcessChoice>& processes) {
   const int64_t keep = ChosenPid();
   ::SendMessageW(processList_, CB_RESETCONTENT, 0, 0);
   for (const ProcessChoice& p : processes) {
-    const LRESULT index = ::SendMessageW(processList_, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(p.caption.c_str()));
-    if (index >= 0) ::SendMessageW(processList_, CB_SETITEMDATA, static_cast<WPARAM>(index), p.pid);
+    COMBOBOXEXITEMW item{};
+    item.mask = CBEIF_TEXT | CBEIF_IMAGE | CBEIF_SELECTEDIMAGE | CBEIF_LPARAM;
+    item.iItem = -1;  // appended: the list comes sorted
+    item.pszText = const_cast<wchar_t*>(p.caption.c_str());
+    item.iImage = item.iSelectedImage = p.image;
+    item.lParam = p.pid;
+    ::SendMessageW(processList_, CBEM_INSERTITEMW, 0, reinterpret_cast<LPARAM>(&item));
   }
   if (keep >= 0) Choose(keep);
 }
@@ -210,50 +223,28 @@ void WindowsPage::FollowFocusedProcess(uint32_t pid) {
 }
 
 void WindowsPage::RefreshWindows() {
-  ++requestedGeneration_;
-  if (ChosenPid() < 0) {
+  const int64_t pid = ChosenPid();
+  if (pid < 0) {
     ShowWindows({});
-    shownGeneration_ = requestedGeneration_;
+    // A read still running must not bring back the windows of the process no longer chosen.
+    if (windowsRead_.Busy()) windowsRead_.Request(host().Handoff(), [] { return std::function<void()>(); });
     return;
   }
-  // At most one read at a time: the one in flight starts the next when it ends.
-  if (!reading_) StartRead();
-}
-
-void WindowsPage::StartRead() {
-  reading_ = true;
-  const uint64_t generation = requestedGeneration_;
-  const DWORD pid = static_cast<DWORD>(ChosenPid());
   const bool showInvisible = invisibleSwitch_.On();
-  WindowsPage* self = this;  // used only by the result, on the window thread, while the page exists
-  host().Handoff().Run([self, generation, pid, showInvisible]() -> WindowThreadHandoff::Result {
+  windowsRead_.Request(host().Handoff(), [this, pid, showInvisible]() -> std::function<void()> {
     std::vector<WindowInfo> windows;
     std::wstring error;
     try {
-      windows = ReadProcessWindows(pid, showInvisible);
+      windows = ReadProcessWindows(static_cast<DWORD>(pid), showInvisible);
     } catch (const std::exception& ex) {
       error = ExceptionMessage(ex);
       if (error.empty()) error = L"?";
     }
-    return [self, generation, windows = std::move(windows), error]() mutable {
-      self->OnWindowsRead(generation, std::move(windows), error);
-    };
+    return [this, windows = std::move(windows), error]() mutable { OnWindowsRead(std::move(windows), error); };
   });
 }
 
-void WindowsPage::OnWindowsRead(uint64_t generation, std::vector<WindowInfo> windows, const std::wstring& error) {
-  reading_ = false;
-  if (generation != requestedGeneration_) {
-    // Superseded: read again for what is chosen now.
-    if (ChosenPid() >= 0) {
-      StartRead();
-    } else {
-      ShowWindows({});
-      shownGeneration_ = requestedGeneration_;
-    }
-    return;
-  }
-  shownGeneration_ = generation;
+void WindowsPage::OnWindowsRead(std::vector<WindowInfo> windows, const std::wstring& error) {
   if (!error.empty()) {
     host().WriteLog(L"RefreshWindows: " + error);
     return;

@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "app/pages/latest_read.h"
 #include "app/pages/page.h"
 #include "controls/collapsible_panel.h"
 #include "controls/inspector.h"
@@ -22,6 +23,7 @@ class WindowsPage : public TreePage {
   ~WindowsPage() override;
   void Refresh(Refresher step, const std::wstring& filter) override;
   void ApplyDpi(const ui::Dpi& dpi) override;
+  void BeforeFullRefresh(const SystemImageLists& lists) override;
   // Starts reading the chosen process's windows; the list is rebuilt when they arrive. No process: emptied now.
   void RefreshWindows();
   // The chosen process, or -1.
@@ -35,7 +37,7 @@ class WindowsPage : public TreePage {
   ui::CollapsiblePanel& DetailsPanel() { return details_; }
   ui::PropertyInspector& Inspector() { return inspector_; }
   // A read has been started and its records have not been shown yet.
-  bool ReadPending() const { return reading_ || shownGeneration_ != requestedGeneration_; }
+  bool ReadPending() const { return windowsRead_.Busy(); }
   // The first row, in tree order, of a window handle.
   ui::TreeNode* FindWindowNode(uint32_t handle);
 
@@ -51,8 +53,7 @@ class WindowsPage : public TreePage {
   void FollowFocusedProcess(uint32_t pid);
   bool CreateStrip();
   bool Choose(int64_t pid);
-  void StartRead();
-  void OnWindowsRead(uint64_t generation, std::vector<WindowInfo> windows, const std::wstring& error);
+  void OnWindowsRead(std::vector<WindowInfo> windows, const std::wstring& error);
   void ShowWindows(std::vector<WindowInfo> windows);
   void OnFocusChanged(ui::TreeNode* node);
   void ActOnFocusedWindow(bool close);
@@ -65,9 +66,7 @@ class WindowsPage : public TreePage {
   ui::CollapsiblePanel details_;
   ui::PropertyInspector inspector_;
   HIMAGELIST images_ = nullptr;  // a visible and an invisible window; owned
-  bool reading_ = false;
-  uint64_t requestedGeneration_ = 0;
-  uint64_t shownGeneration_ = 0;
+  LatestRead windowsRead_;
 };
 
 }  // namespace vantrel::app

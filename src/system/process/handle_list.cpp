@@ -175,7 +175,7 @@ HandleList ReadHandles(uint32_t pid, const HandleListOptions& options) {
   return ReadHandles(pid, table, layout, options);
 }
 
-HandleList ReadHandles(uint32_t pid, const std::vector<HandleTableEntry>& table, HandleTableLayout layout,
+HandleList ReadHandles(uint32_t pid, std::span<const HandleTableEntry> table, HandleTableLayout layout,
                         const HandleListOptions& options) {
   HandleList list;
   list.TableRead = true;

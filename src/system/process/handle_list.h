@@ -8,6 +8,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -40,7 +41,7 @@ struct HandleList {
 
 HandleList ReadHandles(uint32_t pid, const HandleListOptions& options = {});
 // The same from a table already read (a search over every process reads it once).
-HandleList ReadHandles(uint32_t pid, const std::vector<HandleTableEntry>& table, HandleTableLayout layout,
+HandleList ReadHandles(uint32_t pid, std::span<const HandleTableEntry> table, HandleTableLayout layout,
                         const HandleListOptions& options = {});
 
 // File-name workers still inside a query after their wait ended (they end on their own when it returns).
