@@ -137,12 +137,7 @@ void ProcessesPage::OnLayout(int width, int height) {
 }
 
 void ProcessesPage::OnLayoutStrip(int /*width*/, int height) {
-  const ui::Dpi& dpi = host().Dpi();
-  const int row = dpi.Scale(24);
-  const int y = (height - row) / 2;
-  ::MoveWindow(processFilter_, 0, y, dpi.Scale(160), dpi.Scale(200), TRUE);
-  ::MoveWindow(treeLabel_, dpi.Scale(168), y, dpi.Scale(72), row, TRUE);
-  ::MoveWindow(treeSwitch_.hwnd(), dpi.Scale(244), y, dpi.Scale(52), row, TRUE);
+  LayoutStripRow(height, {processFilter_, 160, 200, treeLabel_, 72, treeSwitch_.hwnd()});
 }
 
 void ProcessesPage::ApplyDpi(const ui::Dpi& dpi) {
