@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "app/feeds/feed.h"
+#include "app/feeds/process_row_feed.h"
 #include "core/process/process_record.h"
 
 namespace vantrel::app {
@@ -53,6 +54,7 @@ struct PageFeeds {
   Feed<LogEvent> log;                                 // anyone → log page
   Feed<SessionChange> sessionChanges;                 // the system (through the frame) → sessions page
   SessionProcessList sessionProcesses;                // sessions page → processes page
+  ProcessRowFeed processRowRequests;                  // find window → processes page; its menu → find window
 };
 
 }  // namespace vantrel::app
