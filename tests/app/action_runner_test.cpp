@@ -21,15 +21,14 @@ TEST(ActionRunner, TheWorkRunsOnAWorkerTheReportWhileStillRunningThenTheRefreshI
     ActionRunner::Cursor cursor;
   } cases[] = {{ActionRunner::After::Refresh, ActionRunner::Cursor::Busy},
                {ActionRunner::After::Nothing, ActionRunner::Cursor::Unchanged}};
+  auto main = testing::QuietMainWindow();
+  std::vector<RefreshStep> steps;
+  main->refreshExecutor = [&steps](const RefreshStep& step) { steps.push_back(step); };
+  ASSERT_TRUE(main->CreateAndStart());
   for (const auto& c : cases) {
     const bool refresh = c.after == ActionRunner::After::Refresh;
     const bool busy = c.cursor == ActionRunner::Cursor::Busy;
     SCOPED_TRACE(::testing::Message() << "refresh " << refresh << ", busy cursor " << busy);
-    auto main = testing::QuietMainWindow();
-    std::vector<RefreshStep> steps;
-    main->refreshExecutor = [&steps](const RefreshStep& step) { steps.push_back(step); };
-    ASSERT_TRUE(main->CreateAndStart());
-    testing::PumpUntil(*main, [&] { return main->Handoff().Running() == 0; });
     steps.clear();
 
     std::vector<bool> changes;  // Running() at each call of the page's follower
