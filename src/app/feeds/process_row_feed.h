@@ -11,9 +11,9 @@ namespace vantrel::app {
 
 struct ProcessRowRequest {
   uint32_t pid = 0;
-  bool module = false;      // a module row, else a handle row
-  uint64_t handle = 0;      // the handle value
-  std::wstring imageName;   // the module's full path
+  bool module = false;     // a module row, else a handle row
+  uint64_t handle = 0;     // the handle value
+  std::wstring imageName;  // the module's full path
 };
 
 class ProcessRowFeed {

@@ -32,9 +32,8 @@ class ActionRunner {
     Begin(host);
     host.Handoff().Run([this, &host, work = std::move(work), report = std::move(report)]() mutable {
       Outcome outcome = work();
-      return WindowThreadHandoff::Result([this, &host, report, outcome = std::move(outcome)] {
-        End(host, report(outcome));
-      });
+      return WindowThreadHandoff::Result(
+          [this, &host, report, outcome = std::move(outcome)] { End(host, report(outcome)); });
     });
   }
 
