@@ -22,7 +22,7 @@ class CpuLoadSource {
 
   // Creates the meter and starts its timer. A meter that cannot be made is logged, and nothing is published.
   void Start(Feed<CpuLoad>& feed, const WriteLog& log);
-  // Stops the timer for good (the window is going).
+  // Stops the timer (the window is going); Tick still samples on demand.
   void Stop();
   // One sample and its publication now, as the timer does it (tests and benchmarks).
   void Tick();
