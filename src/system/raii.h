@@ -101,10 +101,12 @@ class SelectScope {
   HGDIOBJ old_;
 };
 
-// A window DC released at scope end.
+// A window's DC released at scope end: its client area, or the whole window with its frame.
 class WindowDc {
  public:
-  explicit WindowDc(HWND hwnd) : hwnd_(hwnd), dc_(::GetDC(hwnd)) {}
+  enum class Area { Client, Whole };
+  explicit WindowDc(HWND hwnd, Area area = Area::Client)
+      : hwnd_(hwnd), dc_(area == Area::Client ? ::GetDC(hwnd) : ::GetWindowDC(hwnd)) {}
   ~WindowDc() {
     if (dc_) ::ReleaseDC(hwnd_, dc_);
   }

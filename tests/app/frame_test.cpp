@@ -800,7 +800,7 @@ TEST_P(CaptionModes, ButtonsAndClockSitInTheCaptionOrTheStripAndTheMenuButtonDro
   Frame f({}, env);
   ASSERT_TRUE(f.Start());
   f.main->ShowAtStart(SW_SHOWNORMAL);
-  f.main->Feeds().cpuLoad.Publish(42);
+  f.main->Feeds().cpuLoad.Publish(CpuLoad{.average = 42});
   ui::CaptionToolbar& bar = f.main->Menu().bar();
   EXPECT_EQ(bar.mode(), composed ? ui::CaptionToolbar::Mode::ClientStrip : ui::CaptionToolbar::Mode::NonClient);
   EXPECT_NE(bar.Button(1).caption.find(L" - CPU: 42%"), std::wstring::npos);

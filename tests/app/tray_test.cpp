@@ -5,12 +5,16 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
 
+#include "app/frame/cpu_load_source.h"
 #include "app/frame/main_window.h"
 #include "app/frame/window_messages.h"
+#include "core/shell/pages.h"
+#include "system/perf/cpu_usage.h"
 #include "../controls/gdi_count.h"
 
 namespace vantrel::app {
@@ -38,6 +42,21 @@ struct TrayFrame {
     main->refreshExecutor = [](const RefreshStep&) {};
   }
 };
+
+// Dispatches the thread's messages (thread timers included) until done() or the bound.
+bool PumpUntil(const std::function<bool()>& done, DWORD boundMs) {
+  const ULONGLONG end = ::GetTickCount64() + boundMs;
+  while (!done()) {
+    if (::GetTickCount64() >= end) return false;
+    ::MsgWaitForMultipleObjects(0, nullptr, FALSE, 20, QS_ALLINPUT);
+    MSG msg;
+    while (::PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+      ::TranslateMessage(&msg);
+      ::DispatchMessageW(&msg);
+    }
+  }
+  return true;
+}
 
 bool IconAlive(HICON icon) {
   ICONINFO info{};
@@ -225,6 +244,47 @@ TEST(TrayIcon, HideGoesToTheTrayAndAClickBringsTheWindowBack) {
   EXPECT_FALSE(::IsWindowVisible(f.main->hwnd()));
   ::SendMessageW(f.main->hwnd(), kTrayIconMessage, 1, WM_LBUTTONUP);
   EXPECT_TRUE(::IsWindowVisible(f.main->hwnd()));
+}
+
+// The meter belongs to the frame: with no page at all it ticks on its own timer and publishes every processor.
+TEST(CpuLoadSource, TicksOnItsOwnTimerWithoutAnyPageUntilStopped) {
+  PageFeeds feeds;
+  std::vector<CpuLoad> heard;
+  feeds.cpuLoad.Follow([&](const CpuLoad& load) { heard.push_back(load); });
+  std::vector<std::wstring> log;
+  CpuLoadSource source;
+  source.Start(feeds.cpuLoad, [&](const std::wstring& line) { log.push_back(line); });
+  ASSERT_TRUE(source.Running());
+  ASSERT_TRUE(PumpUntil([&] { return !heard.empty(); }, 3000)) << "no tick within 3 s";
+  EXPECT_TRUE(log.empty());
+  const CpuLoad& load = heard.front();
+  EXPECT_EQ(load.processors.size(), NativeProcessorCount());
+  for (int32_t value : load.processors) EXPECT_TRUE(value >= 0 && value <= 100) << value;
+  EXPECT_TRUE(load.average >= 0 && load.average <= 100) << load.average;
+
+  source.Stop();
+  EXPECT_FALSE(source.Running());
+  const size_t ticks = heard.size();
+  PumpUntil([] { return false; }, 1500);
+  EXPECT_EQ(heard.size(), ticks) << "a tick after Stop";
+}
+
+// The tray tile and the caption clock follow the meter while the performance page is neither shown nor ticked.
+TEST(CpuLoadSource, TheTrayAndTheClockGetTheLoadWhileThePerformancePageIsHidden) {
+  TrayFrame f({L"/cpuicon"});
+  ASSERT_TRUE(f.main->CreateAndStart());
+  f.main->ShowAtStart(SW_SHOWNORMAL);
+  ASSERT_NE(f.main->ActivePage(), kPagePerformance);
+  ASSERT_FALSE(::IsWindowVisible(f.main->PageAt(kPagePerformance).hwnd()));
+  ASSERT_FALSE(f.main->Tray().ShowsGeneratedIcon());
+  int ticks = 0;
+  f.main->Feeds().cpuLoad.Follow([&](const CpuLoad&) { ++ticks; });
+  ASSERT_TRUE(PumpUntil([&] { return ticks > 0; }, 3000)) << "no tick within 3 s";
+  EXPECT_TRUE(f.main->Tray().ShowsGeneratedIcon());
+  EXPECT_EQ(f.calls.back().icon, f.main->Tray().CurrentIcon());
+  const std::wstring clock = f.main->Menu().bar().Button(1).caption;
+  const std::wstring load = L" - CPU: " + std::to_wstring(f.main->Feeds().cpuLoad.Value().average) + L"%";
+  EXPECT_TRUE(clock.ends_with(load)) << "the clock shows the load the feed has";
 }
 
 }  // namespace

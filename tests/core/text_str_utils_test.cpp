@@ -110,6 +110,17 @@ TEST(SmallTextRoutines, CapitalizeBlankQuoteCollapse) {
   EXPECT_EQ(CollapseSpaces(L"a\t\tb \t c"), L"a\t\tb \t c");
 }
 
+TEST(TextUpToNul, StopsAtTheFirstNulOrAtTheCapacity) {
+  const wchar_t filled[] = {L'a', L'b', 0, L'c', L'd'};
+  const wchar_t full[] = {L'a', L'b', L'c'};  // no NUL at all: nothing past the capacity is read
+  const struct {
+    const wchar_t* buffer;
+    size_t capacity;
+    std::wstring text;
+  } cases[] = {{filled, 5, L"ab"}, {filled, 1, L"a"}, {filled, 0, L""}, {full, 3, L"abc"}, {filled + 2, 3, L""}};
+  for (const auto& c : cases) EXPECT_EQ(TextUpToNul(c.buffer, c.capacity), c.text) << c.capacity;
+}
+
 }  // namespace
 }  // namespace vantrel
 

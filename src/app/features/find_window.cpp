@@ -7,7 +7,7 @@
 
 #include "app/ui/context_menu.h"
 #include "app/ui/list_export.h"
-#include "app/pages/process_row_feed.h"
+#include "app/feeds/process_row_feed.h"
 #include "core/handles/find_results.h"
 
 namespace vantrel::app {
@@ -27,8 +27,10 @@ constexpr int kWidth = 760, kHeight = 440, kMargin = 8, kRow = 24, kButtonWidth 
 
 }  // namespace
 
-FindWindow::FindWindow(HWND owner, WindowThreadHandoff& handoff, std::function<void()> showProcessesPage)
-    : owner_(owner), handoff_(handoff), showProcessesPage_(std::move(showProcessesPage)), search_(handoff) {}
+FindWindow::FindWindow(HWND owner, WindowThreadHandoff& handoff, ProcessRowFeed& rows,
+                       std::function<void()> showProcessesPage)
+    : owner_(owner), handoff_(handoff), rows_(rows), showProcessesPage_(std::move(showProcessesPage)),
+      search_(handoff) {}
 
 FindWindow::~FindWindow() {
   if (hwnd()) ::DestroyWindow(hwnd());
@@ -173,7 +175,7 @@ bool FindWindow::GoToFocusedResult() {
   request.handle = request.module ? 0 : r.Value;
   if (request.module) request.imageName = r.Name;
   if (showProcessesPage_) showProcessesPage_();
-  return ProcessRowFeed::Instance().Request(request);
+  return rows_.Request(request);
 }
 
 void FindWindow::SetStatus(const std::wstring& text) {

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "app/features/find_search.h"
+#include "app/feeds/process_row_feed.h"
 #include "app/frame/window_thread_handoff.h"
 #include "controls/dpi.h"
 #include "controls/tree_grid.h"
@@ -20,8 +21,9 @@ namespace vantrel::app {
 
 class FindWindow : public ui::Window {
  public:
-  // showProcessesPage brings the main window forward on the processes page with nothing filtering its list.
-  FindWindow(HWND owner, WindowThreadHandoff& handoff, std::function<void()> showProcessesPage);
+  // rows reaches the processes page; showProcessesPage brings the main window forward on that page with nothing
+  // filtering its list.
+  FindWindow(HWND owner, WindowThreadHandoff& handoff, ProcessRowFeed& rows, std::function<void()> showProcessesPage);
   ~FindWindow() override;
 
   // Creates the window on first use, else brings it forward; the text is selected in either case.
@@ -56,6 +58,7 @@ class FindWindow : public ui::Window {
 
   HWND owner_;
   WindowThreadHandoff& handoff_;
+  ProcessRowFeed& rows_;
   std::function<void()> showProcessesPage_;
   ui::Dpi dpi_;
   win::UniqueFont font_;

@@ -16,14 +16,23 @@ class Feed {
   // The follower hears every later value; it reads the current one with Value() if it needs it at once.
   void Follow(Follower follower) { followers_.push_back(std::move(follower)); }
 
-  void Publish(T value) {
+  void Publish(T&& value) {
     value_ = std::move(value);
-    for (const Follower& f : followers_) f(value_);
+    Tell();
+  }
+  // Copied into the kept value: a publisher that reuses its value allocates nothing once the sizes stay.
+  void Publish(const T& value) {
+    value_ = value;
+    Tell();
   }
 
   const T& Value() const { return value_; }
 
  private:
+  void Tell() const {
+    for (const Follower& f : followers_) f(value_);
+  }
+
   T value_{};
   std::vector<Follower> followers_;
 };

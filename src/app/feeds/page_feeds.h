@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "app/feeds/feed.h"
+#include "app/feeds/process_row_feed.h"
 #include "core/process/process_record.h"
 
 namespace vantrel::app {
@@ -34,6 +35,12 @@ struct SessionProcessList {
   bool Wanted() const { return wanted && wanted(); }
 };
 
+// The CPU load of the meter's last tick.
+struct CpuLoad {
+  int32_t average = 0;
+  std::vector<int32_t> processors;  // index = processor
+};
+
 // WM_WTSSESSION_CHANGE: the event code and the session.
 struct SessionChange {
   uint32_t code = 0;
@@ -44,10 +51,11 @@ struct PageFeeds {
   Feed<uint32_t> focusedProcess;                      // processes page → windows page
   Feed<std::vector<ProcessChoice>> windowedProcesses;  // processes page → windows page
   Feed<size_t> processRows;                           // processes page → the refresh (the log is kept until rows)
-  Feed<int32_t> cpuLoad;                              // performance page's meter → tray icon, caption clock
+  Feed<CpuLoad> cpuLoad;                              // the frame's CPU meter → performance page, tray, clock
   Feed<LogEvent> log;                                 // anyone → log page
   Feed<SessionChange> sessionChanges;                 // the system (through the frame) → sessions page
   SessionProcessList sessionProcesses;                // sessions page → processes page
+  ProcessRowFeed processRowRequests;                  // find window → processes page; its menu → find window
 };
 
 }  // namespace vantrel::app

@@ -58,6 +58,7 @@ MainWindow::~MainWindow() {
   // The exit waits at most kExitWaitMs for workers in all. Those still running then own what they use and drop
   // their results; the update check is stopped first, since its server may never answer.
   DetachFindWindowFeed();
+  cpuMeter_.Stop();
   if (updatePrompt_) updatePrompt_->Abort();
   handoff_.Finish(kExitWaitMs - update::UpdateCheck::kLeaveWaitMs);
   updatePrompt_.reset();
@@ -114,6 +115,7 @@ bool MainWindow::Start() {
   // Debug privilege, so that other users' processes can be opened; the outcome is not needed.
   if (env_.enableDebugPrivilege) env_.enableDebugPrivilege();
   elevation_->SetVisible(env_.elevationButtonVisible && env_.elevationButtonVisible());
+  cpuMeter_.Start(feeds_.cpuLoad, [this](const std::wstring& line) { WriteLog(line); });
   for (auto& page : pages_) page->Start(switches_, env_);
   sessionNotificationsRegistered_ = env_.registerSessionNotification && env_.registerSessionNotification(hwnd());
 
@@ -348,9 +350,9 @@ void MainWindow::FocusActiveList() {
 }
 
 void MainWindow::FollowCpuLoad() {
-  feeds_.cpuLoad.Follow([this](const int32_t& average) {
-    tray_.ShowLoad(average);
-    programMenu_.SetClockText(DateTimeToStrDef(L"", Now()) + L" - CPU: " + std::to_wstring(average) + L"%");
+  feeds_.cpuLoad.Follow([this](const CpuLoad& load) {
+    tray_.ShowLoad(load.average);
+    programMenu_.SetClockText(DateTimeToStrDef(L"", Now()) + L" - CPU: " + std::to_wstring(load.average) + L"%");
   });
 }
 

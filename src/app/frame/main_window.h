@@ -16,6 +16,7 @@
 #include "app/frame/page_tabs.h"
 #include "app/pages/page.h"
 #include "app/frame/control_hints.h"
+#include "app/frame/cpu_load_source.h"
 #include "app/frame/program_menu.h"
 #include "app/frame/system_menu_items.h"
 #include "app/frame/refresh_cycle.h"
@@ -65,6 +66,7 @@ class MainWindow : public ui::Window, public PageHost {
   const ControlHints& Hints() const { return hints_; }
   HWND IconImage() const { return iconImage_; }
   TrayIcon& Tray() { return tray_; }
+  CpuLoadSource& CpuMeter() { return cpuMeter_; }
   ActionBar& Actions() { return actionBar_; }
   UpdatePrompt* Updates() { return updatePrompt_.get(); }
   const ActionBar::Button& ElevationButton() const { return *elevation_; }
@@ -156,6 +158,7 @@ class MainWindow : public ui::Window, public PageHost {
   std::wstring appliedFilter_;       // the name filter's text its last refresh used
   std::unique_ptr<UpdatePrompt> updatePrompt_;  // after handoff_: goes first, its worker still posting into it
   PageFeeds feeds_;
+  CpuLoadSource cpuMeter_;  // after feeds_: stops before the feed it publishes on goes
   int activePage_ = kPageProcesses;
   bool sessionNotificationsRegistered_ = false;
   int backgroundWork_ = 0;  // actions running on workers for the window

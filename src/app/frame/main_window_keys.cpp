@@ -5,7 +5,6 @@
 
 #include <commctrl.h>
 
-#include "app/pages/process_row_feed.h"
 #include "app/features/snapshot_item.h"
 #include "app/frame/tab_order.h"
 #include "controls/tree_grid.h"
@@ -31,7 +30,8 @@ ui::TreeGrid* ListOf(HWND target) {
 
 void MainWindow::OpenFindWindow() {
   if (!find_)
-    find_ = std::make_unique<FindWindow>(hwnd(), handoff_, [this] { ShowProcessesPageForRequest(); });
+    find_ = std::make_unique<FindWindow>(hwnd(), handoff_, feeds_.processRowRequests,
+                                         [this] { ShowProcessesPageForRequest(); });
   find_->Open();
 }
 
@@ -46,12 +46,12 @@ void MainWindow::ShowProcessesPageForRequest() {
 }
 
 void MainWindow::AttachFindWindowFeed() {
-  ProcessRowFeed::Instance().openFinder = [this] { OpenFindWindow(); };
+  feeds_.processRowRequests.openFinder = [this] { OpenFindWindow(); };
   programMenu_.AddItem(L"查找句柄或 DLL\tCtrl+F", [this] { OpenFindWindow(); }, kSnapshotCaption);
 }
 
 void MainWindow::DetachFindWindowFeed() {
-  ProcessRowFeed::Instance().openFinder = nullptr;
+  feeds_.processRowRequests.openFinder = nullptr;
   find_.reset();
 }
 

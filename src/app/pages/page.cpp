@@ -37,6 +37,17 @@ HWND Page::Strip() {
   return strip_->hwnd();
 }
 
+void Page::LayoutStripRow(int height, const StripRow& r) {
+  const ui::Dpi& dpi = host_->Dpi();
+  const int rowHeight = dpi.Scale(24);
+  const int y = (height - rowHeight) / 2;
+  const int labelLeft = r.listWidth + 8;
+  const int switchLeft = labelLeft + r.labelWidth + 4;
+  ::MoveWindow(r.list, 0, y, dpi.Scale(r.listWidth), dpi.Scale(r.dropHeight), TRUE);
+  ::MoveWindow(r.label, dpi.Scale(labelLeft), y, dpi.Scale(r.labelWidth), rowHeight, TRUE);
+  ::MoveWindow(r.onOff, dpi.Scale(switchLeft), y, dpi.Scale(52), rowHeight, TRUE);
+}
+
 void Page::Layout(const RECT& area, const RECT& strip) {
   ::MoveWindow(hwnd(), area.left, area.top, area.right - area.left, area.bottom - area.top, TRUE);
   if (strip_) ::MoveWindow(strip_->hwnd(), strip.left, strip.top, strip.right - strip.left, strip.bottom - strip.top, TRUE);

@@ -97,6 +97,16 @@ class Page : public ui::Window {
   ActionBar::Group& actions() const { return *actions_; }
   // Parent of the strip's controls (created on first use).
   HWND Strip();
+  // A row of the strip: a drop-down list, then a label and its on/off switch. Widths in design pixels (96 DPI).
+  struct StripRow {
+    HWND list;
+    int listWidth;
+    int dropHeight;
+    HWND label;
+    int labelWidth;
+    HWND onOff;
+  };
+  void LayoutStripRow(int height, const StripRow& row);
 
   // Creates the page's own children (of hwnd() and of Strip()) and buttons.
   virtual bool OnCreate() = 0;

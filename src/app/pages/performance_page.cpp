@@ -12,6 +12,7 @@
 #include "core/shell/pages.h"
 #include "core/text/date_time.h"
 #include "system/perf/cpu_reader.h"
+#include "system/perf/cpu_usage.h"
 #include "system/perf/power_info.h"
 #include "system/perf/system_status.h"
 #include "system/os/system_facts.h"
@@ -101,10 +102,6 @@ void IndicatorPanel::ApplyDpi(const ui::Dpi& dpi, HFONT font) {
 
 PerformancePage::PerformancePage() : Page(kPagePerformance) {}
 
-PerformancePage::~PerformancePage() {
-  if (meter_) meter_->SetActive(false);
-}
-
 bool PerformancePage::OnCreate() {
   const HWND strip = Strip();
   if (!strip) return false;
@@ -132,23 +129,13 @@ bool PerformancePage::OnCreate() {
 }
 
 void PerformancePage::Start(const CommandLineSwitches& /*switches*/, const StartupEnvironment& env) {
-  try {
-    meter_ = std::make_unique<CpuUsageMeter>();
-  } catch (const std::exception& e) {
-    host().WriteLog(LogLine(L"RefreshCPU", ExceptionMessage(e)));
-  }
   LoadPowrProf();
   try {
     CreateUsageFrames();
   } catch (const std::exception& e) {
     host().WriteLog(LogLine(L"SetupGraphs", ExceptionMessage(e)));
   }
-  if (meter_) {
-    meter_->OnInterval = [this](CpuUsageMeter&, const std::vector<int32_t>& values, int32_t average) {
-      OnMeterTick(values, average);
-    };
-    meter_->SetActive(true);
-  }
+  host().Feeds().cpuLoad.Follow([this](const CpuLoad& load) { OnCpuLoad(load); });
   IdentifyCpuInBackground();
   ShowCpuTab(0);
 
@@ -174,7 +161,7 @@ void PerformancePage::ShowLineFromWorker(const std::function<std::wstring()>& re
 }
 
 void PerformancePage::CreateUsageFrames() {
-  const uint32_t count = meter_ ? meter_->CPUCount() : 0;
+  const uint32_t count = NativeProcessorCount();  // the meter's processors
   usageFrames_.reserve(count);
   for (uint32_t i = 0; i < count; ++i) {
     auto frame = std::make_unique<ui::CpuUsageMonitor>();
@@ -220,18 +207,14 @@ void PerformancePage::IdentifyCpuInBackground() {
   });
 }
 
-void PerformancePage::Tick() {
-  if (meter_) meter_->Tick();
-}
-
-void PerformancePage::OnMeterTick(const std::vector<int32_t>& values, int32_t average) {
-  cpuIndicator_.SetValue(average, Percent(average));
-  for (size_t i = 0; i < values.size() && i < usageFrames_.size(); ++i) usageFrames_[i]->AddValues(values[i]);
+void PerformancePage::OnCpuLoad(const CpuLoad& load) {
+  cpuIndicator_.SetValue(load.average, Percent(load.average));
+  for (size_t i = 0; i < load.processors.size() && i < usageFrames_.size(); ++i)
+    usageFrames_[i]->AddValues(load.processors[i]);
   UpdateMemory();
   const double seconds = static_cast<double>(SystemUptimeMs()) / 1000.0;
   SetText(facts_[kUptime], texts::kUptime + FormatSeconds(seconds, true, true, true, FormatSettings{}));
   UpdateFrequencies();
-  host().Feeds().cpuLoad.Publish(average);
 }
 
 void PerformancePage::UpdateMemory() {

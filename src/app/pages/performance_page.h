@@ -1,6 +1,6 @@
 // The performance page: per-CPU load and per-core clock in monitor frames, the memory chart, and the system facts,
-// with the OS and session labels above the pages. Its tick (the CPU meter's, once a second) runs whether the page
-// is shown or not; hidden, it only records history and feeds the caption-bar text and the tray.
+// with the OS and session labels above the pages. It follows the frame's CPU meter (once a second) whether it is
+// shown or not; hidden, it only records history.
 #pragma once
 
 #include <array>
@@ -14,7 +14,6 @@
 #include "controls/level_indicator.h"
 #include "controls/trend_chart.h"
 #include "core/perf/cpu_frequency.h"
-#include "system/perf/cpu_usage.h"
 #include "system/raii.h"
 
 namespace vantrel::app {
@@ -41,12 +40,8 @@ class IndicatorPanel {
 class PerformancePage : public Page {
  public:
   PerformancePage();
-  ~PerformancePage() override;
   void Start(const CommandLineSwitches& switches, const StartupEnvironment& env) override;
   void ApplyDpi(const ui::Dpi& dpi) override;
-
-  // One tick of the meter, as its timer runs it (tests and the benchmark call it directly).
-  void Tick();
 
   // What the user sees, for tests.
   HWND OsLabel() const { return osLabel_; }
@@ -88,7 +83,7 @@ class PerformancePage : public Page {
   void ShowLineFromWorker(const std::function<std::wstring()>& read, HWND label);
   void LayoutFrames();
   void ShowCpuTab(int tab);
-  void OnMeterTick(const std::vector<int32_t>& values, int32_t average);
+  void OnCpuLoad(const CpuLoad& load);
   void UpdateMemory();
   void UpdateFrequencies();
   static void SetText(HWND label, const std::wstring& text);
@@ -108,7 +103,6 @@ class PerformancePage : public Page {
   std::vector<std::unique_ptr<ui::CpuFrequencyMonitor>> frequencyFrames_;
   ui::TrendChart memoryTrend_;
   win::UniqueFont boldFont_;
-  std::unique_ptr<CpuUsageMeter> meter_;
   std::vector<ProcessorPowerInformation> frequencies_;  // reused every tick
   uint32_t nominalMhz_ = 0;  // FFreq
   bool cpuIdentified_ = false;

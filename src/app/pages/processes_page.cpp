@@ -98,7 +98,7 @@ bool ProcessesPage::OnCreate() {
 
   kill_ = &actions().Add(texts::kKillButton, [this] { TerminateProcesses(); }, 200);
   kill_->SetEnabled(false);  // waits for a row
-  rowFeed_ = ProcessRowFeed::Instance().Subscribe([this](const ProcessRowRequest& r) { return ShowRequestedRow(r); });
+  host().Feeds().processRowRequests.SetAnswer([this](const ProcessRowRequest& r) { return ShowRequestedRow(r); });
   return true;
 }
 
@@ -137,12 +137,7 @@ void ProcessesPage::OnLayout(int width, int height) {
 }
 
 void ProcessesPage::OnLayoutStrip(int /*width*/, int height) {
-  const ui::Dpi& dpi = host().Dpi();
-  const int row = dpi.Scale(24);
-  const int y = (height - row) / 2;
-  ::MoveWindow(processFilter_, 0, y, dpi.Scale(160), dpi.Scale(200), TRUE);
-  ::MoveWindow(treeLabel_, dpi.Scale(168), y, dpi.Scale(72), row, TRUE);
-  ::MoveWindow(treeSwitch_.hwnd(), dpi.Scale(244), y, dpi.Scale(52), row, TRUE);
+  LayoutStripRow(height, {processFilter_, 160, 200, treeLabel_, 72, treeSwitch_.hwnd()});
 }
 
 void ProcessesPage::ApplyDpi(const ui::Dpi& dpi) {
@@ -170,9 +165,9 @@ void ProcessesPage::Start(const CommandLineSwitches& switches, const StartupEnvi
 }
 
 void ProcessesPage::AddContextMenuItems(HWND /*target*/, ContextMenu& menu) {
-  if (const auto& openFinder = ProcessRowFeed::Instance().openFinder) menu.Add(texts::kFindItem, openFinder);
+  if (const auto& openFinder = host().Feeds().processRowRequests.openFinder) menu.Add(texts::kFindItem, openFinder);
   // Check marks exist only while automatic refresh is off, and stay as they are while an ending runs.
-  if (host().AutoRefresh() || ending_) return;
+  if (host().AutoRefresh() || ending_.Running()) return;
   AddCheckAllItems(menu, texts::kCheckAll, texts::kUncheckAll, [this] { UpdateKillButton(); });
 }
 
@@ -195,7 +190,7 @@ void ProcessesPage::OnAutoRefreshChanged(bool on) {
 void ProcessesPage::UpdateKillButton() {
   const bool autoOn = host().AutoRefresh();
   if (killCaptionFollowsMode_) kill_->SetCaption(autoOn ? texts::kKillFocused : texts::kKillChecked);
-  kill_->SetEnabled(!ending_ && (autoOn ? FocusedRowCanBeKilled() : tree().CheckedCount() > 0));
+  kill_->SetEnabled(!ending_.Running() && (autoOn ? FocusedRowCanBeKilled() : tree().CheckedCount() > 0));
 }
 
 void ProcessesPage::ShowDetails(ui::TreeNode* node) {
@@ -373,7 +368,7 @@ bool ProcessesPage::FocusedRowCanBeKilled() {
 }
 
 void ProcessesPage::TerminateProcesses() {
-  if (ending_) return;  // one ending at a time; its button is disabled meanwhile
+  if (ending_.Running()) return;  // one ending at a time; its button is disabled meanwhile
   std::vector<ProcessTarget> targets;
   {
     // The timer stays off while the box asks, and the targets are copied before it: a refresh during the box can
@@ -394,31 +389,33 @@ void ProcessesPage::TerminateProcesses() {
     if (!ConfirmCriticalTargets(targets)) return;
   }
 
-  ending_ = true;
-  UpdateKillButton();
-  tree().SetChecksEnabled(false);
-  host().BeginBackgroundWork();
   // The waits (up to 5 s for windows to close, then 1 s for the system to let the processes go before the list is
   // read again) are the worker's; the window keeps answering.
-  host().Handoff().Run([this, targets = std::move(targets)]() -> WindowThreadHandoff::Result {
-    std::vector<TerminateOutcome> outcomes = CloseOrTerminateProcesses(targets, 5000);
-    ::Sleep(1000);
-    return [this, targets, outcomes = std::move(outcomes)] { FinishEnding(targets, outcomes); };
-  });
+  ending_.Run(
+      host(),
+      [targets] {
+        std::vector<TerminateOutcome> outcomes = CloseOrTerminateProcesses(targets, 5000);
+        ::Sleep(1000);
+        return outcomes;
+      },
+      [this, targets](const std::vector<TerminateOutcome>& outcomes) {
+        ReportEnding(targets, outcomes);
+        return ActionRunner::After::Refresh;
+      });
 }
 
-void ProcessesPage::FinishEnding(const std::vector<ProcessTarget>& targets,
+void ProcessesPage::FollowEnding() {
+  tree().SetChecksEnabled(!ending_.Running());
+  UpdateKillButton();
+}
+
+void ProcessesPage::ReportEnding(const std::vector<ProcessTarget>& targets,
                                  const std::vector<TerminateOutcome>& outcomes) {
   for (size_t i = 0; i < outcomes.size() && i < targets.size(); ++i) {
     if (outcomes[i].Result != TerminateResult::Failed) continue;
     ErrorDlg(L"Process [" + std::to_wstring(targets[i].PID) + L"]" + targets[i].Name + L" cannot be terminated.\r\n" +
              SystemErrorText(outcomes[i].Error));
   }
-  ending_ = false;
-  tree().SetChecksEnabled(true);
-  host().EndBackgroundWork();
-  UpdateKillButton();
-  host().RefreshCommand();
 }
 
 }  // namespace vantrel::app

@@ -10,9 +10,9 @@
 #include <vector>
 
 #include "app/pages/latest_read.h"
+#include "app/pages/action_runner.h"
 #include "app/pages/page.h"
 #include "app/pages/process_details_pages.h"
-#include "app/pages/process_row_feed.h"
 #include "controls/collapsible_panel.h"
 #include "controls/inspector.h"
 #include "controls/simple_controls.h"
@@ -44,7 +44,7 @@ class ProcessesPage : public TreePage {
   // Enter folds or unfolds the details; Del does what the kill button does now (its confirmation included).
   bool OnListKey(UINT key);
   // An ending of processes runs on its worker.
-  bool Ending() const { return ending_; }
+  bool Ending() const { return ending_.Running(); }
   // Tests: runs inside the walk of a refresh, right after each row was added.
   std::function<void(const ProcessRecord&)> onRowAdded;
 
@@ -81,7 +81,8 @@ class ProcessesPage : public TreePage {
   bool FocusedRowCanBeKilled();
   std::vector<ProcessTarget> CheckedTargets();
   std::vector<ProcessTarget> FocusedTarget();
-  void FinishEnding(const std::vector<ProcessTarget>& targets, const std::vector<TerminateOutcome>& outcomes);
+  void FollowEnding();
+  void ReportEnding(const std::vector<ProcessTarget>& targets, const std::vector<TerminateOutcome>& outcomes);
 
   ProcessSnapshot snapshot_;
   HWND processFilter_ = nullptr;
@@ -103,9 +104,9 @@ class ProcessesPage : public TreePage {
   FormatSettings settings_;
   bool autoRefresh_ = false;
   bool killCaptionFollowsMode_ = false;  // the design caption stays until the mode is first switched
-  bool ending_ = false;
+  // Ending processes: the button and the check boxes wait for it, the busy cursor shows.
+  ActionRunner ending_{[this] { FollowEnding(); }, ActionRunner::Cursor::Busy};
   std::optional<ProcessRowRequest> requestedRow_;  // waits for the refresh that lists its process
-  ProcessRowFeed::Subscription rowFeed_;
 };
 
 }  // namespace vantrel::app

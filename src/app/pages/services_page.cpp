@@ -141,8 +141,8 @@ void ServicesPage::FollowFocusedRow() {
   uninstall_->SetVisible(b.UninstallVisible);
   manager_->SetVisible(b.ManagerVisible);
   // While an action runs, a second one waits for its result.
-  control_->SetEnabled(b.ControlEnabled && actionsRunning_ == 0);
-  uninstall_->SetEnabled(b.UninstallEnabled && actionsRunning_ == 0);
+  control_->SetEnabled(b.ControlEnabled && !action_.Running());
+  uninstall_->SetEnabled(b.UninstallEnabled && !action_.Running());
   if (record) ShowPanel(record);
 }
 
@@ -156,7 +156,7 @@ void ServicesPage::ControlFocusedService() {
   // The target is copied before the question: a refresh while the box is up cannot change it.
   const auto pause = host().Refresh().PauseTimer();
   ui::TreeNode* node = tree().FocusedNode();
-  if (!node || actionsRunning_ > 0) return;
+  if (!node || action_.Running()) return;
   const ServiceTarget target = MakeServiceTarget(RecordOf(*node), WindowText(control_->hwnd()));
   if (ServiceControlAction(target.Status) == ServiceAction::None) return;
   if (!ConfirmDlg(ServiceControlConfirmText(target))) return;
@@ -166,7 +166,7 @@ void ServicesPage::ControlFocusedService() {
 void ServicesPage::UninstallFocusedService() {
   const auto pause = host().Refresh().PauseTimer();
   ui::TreeNode* node = tree().FocusedNode();
-  if (!node || actionsRunning_ > 0) return;
+  if (!node || action_.Running()) return;
   const ServiceTarget target = MakeServiceTarget(RecordOf(*node), WindowText(uninstall_->hwnd()));
   if (!ConfirmDlg(ServiceUninstallConfirmText(target))) return;
   RunAction(target, true);
@@ -174,27 +174,24 @@ void ServicesPage::UninstallFocusedService() {
 
 void ServicesPage::RunAction(const ServiceTarget& target, bool uninstall) {
   // The manager may take long (a service that hangs in its start): the window keeps answering meanwhile.
-  ++actionsRunning_;
-  FollowFocusedRow();
-  host().Handoff().Run([this, target, uninstall]() -> WindowThreadHandoff::Result {
-    ServiceOutcome outcome;
-    if (uninstall)
-      outcome = UninstallService(target.Name);
-    else if (ServiceControlAction(target.Status) == ServiceAction::Stop)
-      outcome = StopService(target.Name);
-    else
-      outcome = StartOrContinueService(target.Name);
-    ::Sleep(kSettleMs);
-    return [this, target, uninstall, outcome] { ActionDone(target, uninstall, outcome); };
-  });
-}
-
-void ServicesPage::ActionDone(const ServiceTarget& target, bool uninstall, const ServiceOutcome& outcome) {
-  --actionsRunning_;
-  // An uninstall that failed shows in the list: the service is still there.
-  if (!outcome.Ok && !uninstall) ErrorDlg(ServiceControlErrorText(target, SystemErrorText(outcome.Error)));
-  host().RefreshCommand();
-  FollowFocusedRow();
+  action_.Run(
+      host(),
+      [target, uninstall] {
+        ServiceOutcome outcome;
+        if (uninstall)
+          outcome = UninstallService(target.Name);
+        else if (ServiceControlAction(target.Status) == ServiceAction::Stop)
+          outcome = StopService(target.Name);
+        else
+          outcome = StartOrContinueService(target.Name);
+        ::Sleep(kSettleMs);
+        return outcome;
+      },
+      [target, uninstall](const ServiceOutcome& outcome) {
+        // An uninstall that failed shows in the list: the service is still there.
+        if (!outcome.Ok && !uninstall) ErrorDlg(ServiceControlErrorText(target, SystemErrorText(outcome.Error)));
+        return ActionRunner::After::Refresh;
+      });
 }
 
 void ServicesPage::OpenServiceManager() {

@@ -6,6 +6,7 @@
 #include <string>
 
 #include "app/pages/latest_read.h"
+#include "app/pages/action_runner.h"
 #include "app/pages/page.h"
 #include "controls/inspector.h"
 #include "core/services/service_rules.h"
@@ -41,7 +42,7 @@ class ServicesPage : public TreePage {
   // The first row whose name equals name in any letter case, or nullptr.
   ui::TreeNode* FindServiceNode(const std::wstring& name);
   // An action started and its result has not come back yet.
-  bool ActionRunning() const { return actionsRunning_ > 0; }
+  bool ActionRunning() const { return action_.Running(); }
   // A read runs or waits; the list shows the previous one.
   bool Reading() const { return read_.Busy(); }
   // The number of reads that reached the list.
@@ -56,7 +57,6 @@ class ServicesPage : public TreePage {
   void FollowFocusedRow();
   void ShowPanel(const ServiceRecord* record);
   void RunAction(const ServiceTarget& target, bool uninstall);
-  void ActionDone(const ServiceTarget& target, bool uninstall, const ServiceOutcome& outcome);
 
   ActionBar::Button* control_ = nullptr;
   ActionBar::Button* uninstall_ = nullptr;
@@ -65,7 +65,7 @@ class ServicesPage : public TreePage {
   win::UniqueIcon panelIcon_;
   HIMAGELIST largeImages_ = nullptr;  // the shell's: not owned
   int defaultImage_ = 0;
-  int actionsRunning_ = 0;
+  ActionRunner action_{[this] { FollowFocusedRow(); }};
   int readsShown_ = 0;
   // Shared with the worker that reads, which may outlive the page.
   std::shared_ptr<ServicesReader> reader_ = std::make_shared<ServicesReader>();

@@ -178,7 +178,7 @@ ui::TreeNode* SessionsPage::FindSessionNode(int64_t id) {
 void SessionsPage::UpdateButtons() {
   ui::TreeNode* node = tree().FocusedNode();
   const SessionButtons b = SessionButtonState(node ? &RecordOf(*node) : nullptr);
-  const bool idle = actionsRunning_ == 0;
+  const bool idle = !action_.Running();
   sendMessage_->SetEnabled(b.SendMessage && idle);
   disconnect_->SetEnabled(b.Disconnect && idle);
   logoff_->SetEnabled(b.Logoff && idle);
@@ -186,7 +186,7 @@ void SessionsPage::UpdateButtons() {
 
 bool SessionsPage::TakeTarget(SessionTarget& target) {
   ui::TreeNode* node = tree().FocusedNode();
-  if (!node || actionsRunning_ > 0) return false;
+  if (!node || action_.Running()) return false;
   target = MakeSessionTarget(RecordOf(*node));
   return true;
 }
@@ -220,31 +220,29 @@ void SessionsPage::RunAction(Action action, const SessionTarget& target, const s
                              const std::wstring& text) {
   // Disconnect and log off wait for the system; the window keeps answering meanwhile. The buttons stay disabled
   // until the result is back, so the worker is the only caller of its terminal-services function.
-  ++actionsRunning_;
-  UpdateButtons();
   IWtsApi* api = wts_;
-  host().Handoff().Run([this, api, action, target, title, text]() -> WindowThreadHandoff::Result {
-    // The session is read again right before acting: while the box was up it may have ended and its number gone
-    // to another logon, and the action must never reach that user.
-    const SessionOutcome outcome = ActOnUnchangedSession(*api, target, [&] {
-      switch (action) {
-        case Action::Disconnect: return DisconnectSession(*api, target.ID);
-        case Action::Logoff: return LogoffSession(*api, target.ID);
-        case Action::SendMessage: break;
-      }
-      return SendSessionMessage(*api, target.ID, title, text);
-    });
-    return [this, action, target, outcome] { ActionDone(action, target, outcome); };
-  });
+  action_.Run(
+      host(),
+      [api, action, target, title, text] {
+        // The session is read again right before acting: while the box was up it may have ended and its number
+        // gone to another logon, and the action must never reach that user.
+        return ActOnUnchangedSession(*api, target, [&] {
+          switch (action) {
+            case Action::Disconnect: return DisconnectSession(*api, target.ID);
+            case Action::Logoff: return LogoffSession(*api, target.ID);
+            case Action::SendMessage: break;
+          }
+          return SendSessionMessage(*api, target.ID, title, text);
+        });
+      },
+      [this, action, target](const SessionOutcome& outcome) { return ReportAction(action, target, outcome); });
 }
 
-void SessionsPage::ActionDone(Action action, const SessionTarget& target, const SessionOutcome& outcome) {
-  --actionsRunning_;
-  UpdateButtons();
+ActionRunner::After SessionsPage::ReportAction(Action action, const SessionTarget& target,
+                                               const SessionOutcome& outcome) {
   if (outcome.Changed) {
     ErrorDlg(SessionChangedErrorText(target));
-    host().RefreshCommand();
-    return;
+    return ActionRunner::After::Refresh;
   }
   const std::wstring message = outcome.Ok ? std::wstring() : SystemErrorText(outcome.Error);
   switch (action) {
@@ -259,9 +257,9 @@ void SessionsPage::ActionDone(Action action, const SessionTarget& target, const 
         InfoDlg(texts::kMessageSent);
       else
         ErrorDlg(message);
-      return;  // sending changes no session: nothing to refresh
+      return ActionRunner::After::Nothing;  // sending changes no session
   }
-  host().RefreshCommand();
+  return ActionRunner::After::Refresh;
 }
 
 // --- the journal ---

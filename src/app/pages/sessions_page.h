@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <string>
 
+#include "app/pages/action_runner.h"
 #include "app/pages/page.h"
 #include "controls/collapsible_panel.h"
 #include "core/journal/journal.h"
@@ -51,7 +52,7 @@ class SessionsPage : public TreePage {
   ui::CollapsiblePanel& JournalPanel() { return journalPanel_; }
   // The first row of a session; none for a negative id.
   ui::TreeNode* FindSessionNode(int64_t id);
-  bool ActionRunning() const { return actionsRunning_ > 0; }
+  bool ActionRunning() const { return action_.Running(); }
 
  protected:
   bool OnCreate() override;
@@ -65,7 +66,7 @@ class SessionsPage : public TreePage {
   void RestoreFocus(int64_t focusedId, int64_t topId);
   bool TakeTarget(SessionTarget& target);
   void RunAction(Action action, const SessionTarget& target, const std::wstring& title, const std::wstring& text);
-  void ActionDone(Action action, const SessionTarget& target, const SessionOutcome& outcome);
+  ActionRunner::After ReportAction(Action action, const SessionTarget& target, const SessionOutcome& outcome);
 
   IWtsApi* wts_;
   SessionRecords listed_;  // every session of the last read, unfiltered: whom a journal entry concerns
@@ -75,7 +76,7 @@ class SessionsPage : public TreePage {
   ui::CollapsiblePanel journalPanel_;
   ui::TreeGrid journal_;
   FormatSettings settings_;
-  int actionsRunning_ = 0;
+  ActionRunner action_{[this] { UpdateButtons(); }};
 };
 
 }  // namespace vantrel::app

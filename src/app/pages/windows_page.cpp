@@ -152,12 +152,7 @@ void WindowsPage::OnLayout(int width, int height) {
 }
 
 void WindowsPage::OnLayoutStrip(int /*width*/, int height) {
-  const ui::Dpi& dpi = host().Dpi();
-  const int row = dpi.Scale(24);
-  const int y = (height - row) / 2;
-  ::MoveWindow(processList_, 0, y, dpi.Scale(300), dpi.Scale(300), TRUE);
-  ::MoveWindow(invisibleLabel_, dpi.Scale(308), y, dpi.Scale(110), row, TRUE);
-  ::MoveWindow(invisibleSwitch_.hwnd(), dpi.Scale(422), y, dpi.Scale(52), row, TRUE);
+  LayoutStripRow(height, {processList_, 300, 300, invisibleLabel_, 110, invisibleSwitch_.hwnd()});
 }
 
 void WindowsPage::ApplyDpi(const ui::Dpi& dpi) {

@@ -103,4 +103,10 @@ std::wstring CollapseSpaces(std::wstring_view S) {
   return out;
 }
 
+std::wstring TextUpToNul(const wchar_t* buffer, size_t capacity) {
+  size_t n = 0;
+  while (n < capacity && buffer[n]) ++n;
+  return std::wstring(buffer, n);
+}
+
 }  // namespace vantrel

@@ -28,5 +28,7 @@ bool IsBlank(std::wstring_view S);                  // empty once blanks and con
 // S wrapped in Quote, unchanged when S already begins with it; with the apostrophe, inner apostrophes are doubled.
 std::wstring QuoteText(std::wstring_view S, wchar_t Quote);
 std::wstring CollapseSpaces(std::wstring_view S);  // runs of U+0020 become one; other white space is kept
+// The text of a buffer a call filled: up to its first NUL, or all of it when it holds none.
+std::wstring TextUpToNul(const wchar_t* buffer, size_t capacity);
 
 }  // namespace vantrel

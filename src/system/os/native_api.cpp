@@ -1,5 +1,7 @@
 #include "system/os/native_api.h"
 
+#include "system/os/proc_address.h"
+
 namespace vantrel {
 namespace {
 
@@ -13,11 +15,6 @@ struct State {
 State& GetState() {
   static State state;
   return state;
-}
-
-template <typename F>
-void Bind(HMODULE m, F& slot, const char* name) {
-  slot = reinterpret_cast<F>(reinterpret_cast<void*>(::GetProcAddress(m, name)));
 }
 
 }  // namespace

@@ -6,6 +6,7 @@
 #include "system/os/file_version.h"
 #include "system/os/native_api.h"
 #include "system/os/network.h"
+#include "system/os/proc_address.h"
 #include "system/os/registry.h"
 
 namespace vantrel {
@@ -27,11 +28,6 @@ HMODULE LoadedOrLoad(const wchar_t* name) {
   // Kept for the life of the process, like the system's own modules.
   if (HMODULE m = ::GetModuleHandleW(name)) return m;
   return ::LoadLibraryExW(name, nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32);
-}
-
-template <typename F>
-void Bind(HMODULE m, F& slot, const char* name) {
-  slot = m ? reinterpret_cast<F>(reinterpret_cast<void*>(::GetProcAddress(m, name))) : nullptr;
 }
 
 void ResolveEntryPoints(SystemEntryPointTable& e) {

@@ -1,5 +1,6 @@
 #include "system/perf/power_info.h"
 
+#include "system/os/proc_address.h"
 #include "system/os/system_facts.h"
 
 namespace vantrel {
@@ -15,11 +16,6 @@ struct PowrProfState {
 PowrProfState& State() {
   static PowrProfState state;
   return state;
-}
-
-template <typename F>
-void Bind(HMODULE m, F& slot, const char* name) {
-  slot = reinterpret_cast<F>(reinterpret_cast<void*>(::GetProcAddress(m, name)));
 }
 
 }  // namespace

@@ -1,6 +1,7 @@
 #include "system/perf/processor_groups.h"
 
 #include "system/os/native_api.h"
+#include "system/os/proc_address.h"
 
 namespace vantrel {
 namespace {
@@ -16,20 +17,15 @@ struct GroupEntryPoints {
   LONG(NTAPI* NtQuerySystemInformationEx)(ULONG, PVOID, ULONG, PVOID, ULONG, PULONG) = nullptr;
 };
 
-template <typename F>
-void Bind(HMODULE module, const char* name, F& target) {
-  if (module) target = reinterpret_cast<F>(reinterpret_cast<void*>(::GetProcAddress(module, name)));
-}
-
 const GroupEntryPoints& Entries() {
   static const GroupEntryPoints entries = [] {
     GroupEntryPoints e;
     HMODULE kernel = ::GetModuleHandleW(L"kernel32.dll");
-    Bind(kernel, "GetActiveProcessorGroupCount", e.GetActiveProcessorGroupCount);
-    Bind(kernel, "GetActiveProcessorCount", e.GetActiveProcessorCount);
-    Bind(kernel, "SetThreadGroupAffinity", e.SetThreadGroupAffinity);
-    Bind(kernel, "GetLogicalProcessorInformationEx", e.GetLogicalProcessorInformationEx);
-    Bind(::GetModuleHandleW(L"ntdll.dll"), "NtQuerySystemInformationEx", e.NtQuerySystemInformationEx);
+    Bind(kernel, e.GetActiveProcessorGroupCount, "GetActiveProcessorGroupCount");
+    Bind(kernel, e.GetActiveProcessorCount, "GetActiveProcessorCount");
+    Bind(kernel, e.SetThreadGroupAffinity, "SetThreadGroupAffinity");
+    Bind(kernel, e.GetLogicalProcessorInformationEx, "GetLogicalProcessorInformationEx");
+    Bind(::GetModuleHandleW(L"ntdll.dll"), e.NtQuerySystemInformationEx, "NtQuerySystemInformationEx");
     return e;
   }();
   return entries;

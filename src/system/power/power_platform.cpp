@@ -2,17 +2,10 @@
 
 #include <shellapi.h>
 
+#include "system/os/proc_address.h"
 #include "system/os/system_facts.h"
 
 namespace vantrel::power {
-namespace {
-
-template <typename F>
-F Bind(HMODULE module, const char* name) {
-  return module ? reinterpret_cast<F>(reinterpret_cast<void*>(::GetProcAddress(module, name))) : nullptr;
-}
-
-}  // namespace
 
 BOOL(WINAPI* SystemPowerPlatform::DefaultLockWorkStation())() { return SystemEntryPoints().LockWorkStation; }
 
@@ -21,9 +14,9 @@ SystemPowerPlatform::SystemPowerPlatform(IWtsApi& wts, HWND owner, const wchar_t
     : wts_(wts), owner_(owner), power_(::LoadLibraryExW(powerLibrary, nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32)),
       lockWorkStation_(lockWorkStation) {
   using Check = BOOLEAN(WINAPI*)();
-  isSuspendAllowed_ = Bind<Check>(power_.get(), "IsPwrSuspendAllowed");
-  isHibernateAllowed_ = Bind<Check>(power_.get(), "IsPwrHibernateAllowed");
-  setSuspendState_ = Bind<BOOLEAN(WINAPI*)(BOOLEAN, BOOLEAN, BOOLEAN)>(power_.get(), "SetSuspendState");
+  isSuspendAllowed_ = ProcAddress<Check>(power_.get(), "IsPwrSuspendAllowed");
+  isHibernateAllowed_ = ProcAddress<Check>(power_.get(), "IsPwrHibernateAllowed");
+  setSuspendState_ = ProcAddress<BOOLEAN(WINAPI*)(BOOLEAN, BOOLEAN, BOOLEAN)>(power_.get(), "SetSuspendState");
 }
 
 bool SystemPowerPlatform::Result(BOOL ok) {

@@ -8,6 +8,7 @@
 
 #include "core/paths/paths.h"
 #include "core/process/process_rules.h"
+#include "core/text/str_utils.h"
 #include "system/os/file_version.h"
 #include "system/os/native_api.h"
 #include "system/os/system_facts.h"
@@ -15,15 +16,6 @@
 #include "system/process/process_query.h"
 
 namespace vantrel {
-namespace {
-
-std::wstring TextUpToNul(const wchar_t* buffer, size_t capacity) {
-  size_t n = 0;
-  while (n < capacity && buffer[n]) ++n;
-  return std::wstring(buffer, n);
-}
-
-}  // namespace
 
 using detail::kProcessImageFileName;
 

@@ -3,19 +3,11 @@
 #include <shlobj.h>
 #include <shobjidl.h>
 
+#include "core/text/str_utils.h"
 #include "system/com_ptr.h"
 #include "system/os/file_version.h"
 
 namespace vantrel {
-namespace {
-
-std::wstring UpToNul(const wchar_t* buf, size_t size) {
-  size_t n = 0;
-  while (n < size && buf[n]) ++n;
-  return std::wstring(buf, n);
-}
-
-}  // namespace
 
 HRESULT ResolveShellLink(const std::wstring& linkFile, ShellLinkRecord& record) {
   record = ShellLinkRecord{};
@@ -37,23 +29,23 @@ HRESULT ResolveShellLink(const std::wstring& linkFile, ShellLinkRecord& record) 
   wchar_t buf[MAX_PATH + 1];
   buf[0] = 0;
   hr = link->GetPath(buf, MAX_PATH, nullptr, SLGP_UNCPRIORITY);
-  if (SUCCEEDED(hr)) record.Target = FixLinkTargetX86(UpToNul(buf, MAX_PATH), FileExists);
+  if (SUCCEEDED(hr)) record.Target = FixLinkTargetX86(TextUpToNul(buf, MAX_PATH), FileExists);
   buf[0] = 0;
   hr = link->GetArguments(buf, 256);
-  if (SUCCEEDED(hr)) record.Arguments = UpToNul(buf, 256);
+  if (SUCCEEDED(hr)) record.Arguments = TextUpToNul(buf, 256);
   buf[0] = 0;
   hr = link->GetWorkingDirectory(buf, 256);
-  if (SUCCEEDED(hr)) record.WorkingDirectory = UpToNul(buf, 256);
+  if (SUCCEEDED(hr)) record.WorkingDirectory = TextUpToNul(buf, 256);
   buf[0] = 0;
   int iconIndex = 0;
   hr = link->GetIconLocation(buf, 256, &iconIndex);
   if (SUCCEEDED(hr)) {
-    record.IconFile = UpToNul(buf, 256);
+    record.IconFile = TextUpToNul(buf, 256);
     record.IconIndex = iconIndex;
   }
   buf[0] = 0;
   hr = link->GetDescription(buf, 256);
-  if (SUCCEEDED(hr)) record.Name = UpToNul(buf, 256);
+  if (SUCCEEDED(hr)) record.Name = TextUpToNul(buf, 256);
   int showCmd = 0;
   hr = link->GetShowCmd(&showCmd);
   if (SUCCEEDED(hr)) record.ShowCmd = showCmd;

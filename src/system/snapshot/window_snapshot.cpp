@@ -23,22 +23,6 @@ SnapshotOutcome WriteFailure(const std::wstring& fileName, DWORD error) {
   return outcome;
 }
 
-// A window DC released in every case.
-class WindowFrameDc {
- public:
-  explicit WindowFrameDc(HWND window) : window_(window), dc_(::GetWindowDC(window)) {}
-  ~WindowFrameDc() {
-    if (dc_) ::ReleaseDC(window_, dc_);
-  }
-  WindowFrameDc(const WindowFrameDc&) = delete;
-  WindowFrameDc& operator=(const WindowFrameDc&) = delete;
-  HDC get() const { return dc_; }
-
- private:
-  HWND window_;
-  HDC dc_;
-};
-
 std::wstring FolderPrefix(const std::wstring& folder) {
   if (folder.empty()) return L"";
   const wchar_t last = folder.back();
@@ -60,7 +44,7 @@ bool CaptureWindow(HWND window, CapturedImage& image, DWORD& error) {
     error = ERROR_INVALID_WINDOW_HANDLE;
     return false;
   }
-  WindowFrameDc source(window);
+  win::WindowDc source(window, win::WindowDc::Area::Whole);
   if (!source.get()) {
     const DWORD dcError = ::GetLastError();
     error = dcError ? dcError : ERROR_DC_NOT_FOUND;
