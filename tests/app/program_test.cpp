@@ -163,10 +163,11 @@ std::set<std::wstring> LoadedModules(HANDLE process) {
 }
 
 // Without the update check and with no page that shows the network facts, the libraries of the update check, the
-// save box, the network facts and the WMI fallbacks stay unloaded; the performance page loads those of its facts.
+// save box, the network facts, the WMI fallbacks and file writing stay unloaded; the performance page loads those
+// of its facts.
 TEST(Program, LibrariesOnlySomeFeaturesNeedAreLoadedWhenTheyAreFirstNeeded) {
   const std::vector<std::wstring> kOnDemand = {L"wininet.dll", L"comdlg32.dll", L"netapi32.dll", L"ws2_32.dll",
-                                               L"oleaut32.dll", L"wbemprox.dll"};
+                                               L"oleaut32.dll", L"wbemprox.dll", L"bcrypt.dll"};
   const struct {
     const wchar_t* args;
     std::vector<std::wstring> loaded;  // of kOnDemand; the others must be absent

@@ -55,7 +55,9 @@ TEST(SystemLibrary, LoadsOnlyFromTheSystemFolderAndReportsWhatIsMissing) {
     EXPECT_EQ(library.Module() != nullptr, c.loads);
     EXPECT_EQ(library.Function<decltype(&::GetFileVersionInfoSizeW)>(c.exportName) != nullptr, c.exportFound);
     EXPECT_EQ(library.LoadError(), c.error);
-    if (c.loads) EXPECT_EQ(library.Module(), ::GetModuleHandleW(c.library)) << "one module, loaded once";
+    if (c.loads) {
+      EXPECT_EQ(library.Module(), ::GetModuleHandleW(c.library)) << "one module, loaded once";
+    }
   }
   ::DeleteFileW(besideUs.c_str());
 }
