@@ -182,7 +182,7 @@ int main() {
         SetStartType(services.names[0], SERVICE_DEMAND_START);
         page.Read({});
       });
-      std::printf("page refresh right after a configuration change (every configuration read): %.1f ms\n",
+      std::printf("a configuration change and the page refresh after it (every configuration read): %.1f ms\n",
                   afterChange);
     }
   }
