@@ -5,15 +5,12 @@
 #include <algorithm>
 #include <atomic>
 #include <cstring>
-#include <cwctype>
 #include <functional>
-#include <map>
 #include <memory>
 #include <system_error>
 #include <thread>
 #include <vector>
 
-#include "core/security/local_path.h"
 #include "core/services/service_rules.h"
 #include "system/com_ptr.h"
 #include "system/os/file_version.h"
@@ -43,7 +40,7 @@ class ReadContext {
   // The caller holds the reader's lock.
   std::wstring ImageOf(const std::wstring& cmdLine) {
     return vantrel::ExtractFileFromCommandLine(cmdLine, env_, [this](const std::wstring& file) {
-      return IsLocalFixedPath(file, [this](wchar_t letter) { return DriveKindInThisRead(letter); }) && FileExists(file);
+      return drives_.IsLocalFixedPath(file) && FileExists(file);
     });
   }
   const ServiceReadOptions& options() const { return options_; }
@@ -52,16 +49,9 @@ class ReadContext {
   std::vector<uint64_t> configBuffer = std::vector<uint64_t>(kConfigBufferBytes / sizeof(uint64_t));
 
  private:
-  // Each probe of a command line asks its drive's kind, a few round trips: once per letter and read is enough.
-  DriveKind DriveKindInThisRead(wchar_t letter) {
-    const auto [it, added] = driveKinds_.try_emplace(static_cast<wchar_t>(std::towupper(letter)), DriveKind::Missing);
-    if (added) it->second = DriveKindOf(letter);
-    return it->second;
-  }
-
   const ServiceReadOptions& options_;
   std::vector<std::wstring> env_;
-  std::map<wchar_t, DriveKind> driveKinds_;
+  DriveKindsOfOneRead drives_;  // each probe of a command line asks about its drive
 };
 
 std::wstring TextOf(const wchar_t* s) { return s ? std::wstring(s) : std::wstring(); }
