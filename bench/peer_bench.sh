@@ -4,14 +4,19 @@
 # process page, interval 1 s) and the bare floor (one SystemProcessInformation query per second), each measured for
 # PEER_SECONDS after PEER_SETTLE: CPU of the program's Linux process and of the prefix's wineserver (utime+stime
 # from /proc/<pid>/stat) and the program's VmRSS. Then typing latency in the name filter with three hung windows
-# and with three slow ones,
-# and Vantrel's start-up time and RSS. Prints a markdown table at the end.
+# and with three slow ones. With the N idle processes still up: the launch-to-visible time of Vantrel (its main
+# window) and of taskmgr (its first visible window) and their RSS, and, when asked for, Vantrel's RSS over a long
+# run of 1 s refreshes. Prints a markdown table at the end.
 #
 # Usage: bench/peer_bench.sh
 # Environment (defaults in brackets):
 #   PEER_N ["100 300 1000"]  numbers of idle processes (none)  PEER_SECONDS [30]  measured seconds per program
 #   PEER_SETTLE [10]         seconds before measuring          PEER_TYPING [50]   typing samples (0: no typing)
-#   PEER_STARTUP_RUNS [5]    start-up runs (0: none)           PEER_COMPARE_EXE   a second Vantrel.exe to start up
+#   PEER_STARTUP_RUNS [5]    start-up runs per N (0: none)     PEER_COMPARE_EXE   a second Vantrel.exe to start up
+#   PEER_LONG_SECONDS [0]    Vantrel's RSS sampled over this long after its CPU measurement (0: not)
+#   PEER_LONG_STEP [60]      seconds between the long run's samples
+#   PEER_SMAPS               a folder: each program's smaps saved there at the end of its measurement, and
+#                            Vantrel's against taskmgr's by bench/smaps_diff.sh
 #   PEER_BUILD [build/win64] build tree (the win64 preset)     PEER_NO_BUILD=1    use the tree as it is
 # Runs in its own prefix (<build>/peer-prefix) with its own wineserver; the tests' prefix is never touched.
 set -uo pipefail
@@ -23,6 +28,8 @@ seconds=${PEER_SECONDS:-30}
 settle=${PEER_SETTLE:-10}
 typing=${PEER_TYPING:-50}
 startup_runs=${PEER_STARTUP_RUNS:-5}
+long_seconds=${PEER_LONG_SECONDS:-0}
+long_step=${PEER_LONG_STEP:-60}
 prefix=$build/peer-prefix
 hz=$(getconf CLK_TCK)
 
@@ -107,10 +114,63 @@ measure() {
   a=$(ticks "$pid"); s=$(ticks "$server"); t0=$(date +%s.%N)
   sleep "$seconds"
   b=$(ticks "$pid"); s2=$(ticks "$server"); t1=$(date +%s.%N); rss=$(rss_mb "$pid")
+  [ -n "${PEER_SMAPS:-}" ] && mkdir -p "$PEER_SMAPS" && cat "/proc/$pid/smaps" > "$PEER_SMAPS/$label-$n.smaps" 2>/dev/null
   read -r cpu srv < <(awk -v a="$a" -v b="$b" -v s="$s" -v s2="$s2" -v t0="$t0" -v t1="$t1" -v hz="$hz" \
     'BEGIN { d = t1 - t0; printf "%.1f %.1f\n", (b - a) * 100 / hz / d, (s2 - s) * 100 / hz / d }')
   echo "  $label: program ${cpu}% wineserver ${srv}% RSS ${rss} MB"
   rows+=("$n|$label|$cpu|$srv|$rss")
+}
+
+median() { printf '%s\n' "$@" | sort -n | awk '{v[NR] = $1} END {print v[int((NR + 1) / 2)]}'; }
+
+# startup_runs_with N: with the idle processes up, each program started PEER_STARTUP_RUNS times: the time from
+# process start to its window being visible (Vantrel: the main window, after its first refresh; taskmgr: its first
+# window), and its RSS 5 s later; the medians, and Vantrel's against taskmgr's.
+startup_lines=()
+startup_runs_with() {
+  local n=$1 exe mode name ms pid line tm_ms=""
+  [ "$startup_runs" -gt 0 ] || return 0
+  echo "  start-up with $n idle processes (process start to window visible; RSS 5 s later)"
+  for exe in taskmgr.exe "$vantrel" ${PEER_COMPARE_EXE:+"$PEER_COMPARE_EXE"}; do
+    local times=() rsss=()
+    mode=launch name=$(basename "$exe")
+    [ "$exe" = taskmgr.exe ] && mode=launch-any
+    for _ in $(seq "$startup_runs"); do
+      if [ "$mode" = launch-any ]; then ms=$(probe launch-any taskmgr.exe | awk '/window_ms/ {print $2}')
+      else ms=$(probe launch "$(winpath "$exe")" /NUC | awk '/window_ms/ {print $2}'); fi
+      pid=$(linux_pid "${name//./\\.}") || continue
+      sleep 5
+      times+=("${ms:-0}"); rsss+=("$(rss_mb "$pid")")
+      end_pid "$pid"
+    done
+    [ ${#times[@]} -gt 0 ] || continue
+    local med; med=$(median "${times[@]}")
+    if [ "$exe" = taskmgr.exe ]; then tm_ms=$med; line="N=$n taskmgr.exe"
+    else line="N=$n $(basename "$(dirname "$exe")")/$name ($(du -k "$exe" | cut -f1) KB)"; fi
+    line+=": start-up median $med ms [${times[*]}], RSS median $(median "${rsss[@]}") MB"
+    [ "$exe" != taskmgr.exe ] && [ -n "$tm_ms" ] && line+=", $(awk -v a="$med" -v b="$tm_ms" 'BEGIN {printf (b > 0 ? "%.2f" : "-"), a / b}')x taskmgr's"
+    echo "    $line"
+    startup_lines+=("$line")
+  done
+}
+
+# long_run N PID: Vantrel's RSS every PEER_LONG_STEP seconds over PEER_LONG_SECONDS of 1 s refreshes, and its
+# growth from the first sample to the last.
+long_lines=()
+long_run() {
+  local n=$1 pid=$2 first="" rss t=0 samples=()
+  [ "$long_seconds" -gt 0 ] || return 0
+  echo "  Vantrel RSS over $long_seconds s (a sample every $long_step s)"
+  while :; do
+    rss=$(rss_mb "$pid"); [ -n "$rss" ] || { echo "    the program ended"; return 0; }
+    [ -z "$first" ] && first=$rss
+    samples+=("$rss"); echo "    ${t} s: $rss MB"
+    [ "$t" -ge "$long_seconds" ] && break
+    sleep "$long_step"; t=$((t + long_step))
+  done
+  line="N=$n Vantrel RSS over $long_seconds s: first $first MB, last $rss MB, growth $(awk -v a="$first" -v b="$rss" 'BEGIN {printf "%+.1f", b - a}') MB, max $(printf '%s\n' "${samples[@]}" | sort -n | tail -1) MB"
+  echo "    $line"
+  long_lines+=("$line")
 }
 
 for n in $counts; do
@@ -130,10 +190,11 @@ for n in $counts; do
 
   probe launch "$(winpath "$vantrel")" /AUTO /NUC | sed 's/^/  /'
   probe interval 1 | sed 's/^/  /'
-  pid=$(linux_pid "Vantrel\.exe") && { measure Vantrel "$n" "$pid"; end_pid "$pid"; }
+  pid=$(linux_pid "Vantrel\.exe") && { measure Vantrel "$n" "$pid"; long_run "$n" "$pid"; end_pid "$pid"; }
 
   start_bg "$tools/peer_floor.exe"
   pid=$(linux_pid "peer_floor\.exe") && { measure floor "$n" "$pid"; end_pid "$pid"; }
+  startup_runs_with "$n"
   stop_idle
 done
 
@@ -155,24 +216,6 @@ if [ "$typing" -gt 0 ]; then
   done
 fi
 
-startup_lines=()
-if [ "$startup_runs" -gt 0 ]; then
-  echo "== start-up (process start to main window visible; RSS 5 s later)"
-  for exe in "$vantrel" ${PEER_COMPARE_EXE:+"$PEER_COMPARE_EXE"}; do
-    times=() rsss=()
-    for _ in $(seq "$startup_runs"); do
-      ms=$(probe launch "$(winpath "$exe")" /NUC | awk '/window_ms/ {print $2}')
-      pid=$(linux_pid "$(basename "$exe")") || continue
-      sleep 5
-      times+=("${ms:-0}"); rsss+=("$(rss_mb "$pid")")
-      end_pid "$pid"
-    done
-    median() { printf '%s\n' "$@" | sort -n | awk '{v[NR] = $1} END {print v[int((NR + 1) / 2)]}'; }
-    line="$(basename "$(dirname "$exe")")/$(basename "$exe") ($(du -k "$exe" | cut -f1) KB): start-up median $(median "${times[@]}") ms [${times[*]}], RSS median $(median "${rsss[@]}") MB"
-    echo "  $line"
-    startup_lines+=("$line")
-  done
-fi
 
 [ ${#rows[@]} -gt 0 ] && echo && echo "| N | program | program CPU % | wineserver CPU % | sum % | RSS MB | Vantrel/taskmgr (CPU sum, RSS) |" &&
   echo "|---|---|---|---|---|---|---|"
@@ -191,3 +234,11 @@ done
 [ ${#typing_lines[@]} -gt 0 ] && echo
 for line in "${typing_lines[@]}"; do echo "Typing with 3 $line"; done
 for line in "${startup_lines[@]}"; do echo "Start-up: $line"; done
+for line in "${long_lines[@]}"; do echo "Long run: $line"; done
+if [ -n "${PEER_SMAPS:-}" ]; then
+  for n in $counts; do
+    [ -f "$PEER_SMAPS/Vantrel-$n.smaps" ] && [ -f "$PEER_SMAPS/taskmgr-$n.smaps" ] || continue
+    echo && echo "Vantrel against taskmgr with $n processes (smaps Rss, MB):"
+    "$root/bench/smaps_diff.sh" "$PEER_SMAPS/Vantrel-$n.smaps" "$PEER_SMAPS/taskmgr-$n.smaps"
+  done
+fi

@@ -1,5 +1,6 @@
 // Drives a running Vantrel from another process for bench/peer_bench.sh. Usage:
 //   peer_probe launch <exe> [args...]  starts the program, prints the time until its main window is visible
+//   peer_probe launch-any <exe> [args] the same for another program: until any top-level window of it is visible
 //   peer_probe interval <seconds>      types the refresh interval into the main window's spin edit
 //   peer_probe typing <samples>        posts characters to the name filter at random phases of the refresh and
 //                                      prints how long each took to show in the edit (median, p90, max)
@@ -21,7 +22,8 @@ constexpr UINT kPollTimeoutMs = 20;
 constexpr double kGiveUpMs = 5000;
 
 struct WindowSearch {
-  DWORD pid = 0;  // 0: any process
+  DWORD pid = 0;                     // 0: any process
+  const wchar_t* cls = kMainClass;  // nullptr: any class
   HWND found = nullptr;
 };
 
@@ -31,15 +33,16 @@ BOOL CALLBACK MatchMainWindow(HWND hwnd, LPARAM param) {
   ::GetClassNameW(hwnd, cls, 64);
   DWORD pid = 0;
   ::GetWindowThreadProcessId(hwnd, &pid);
-  if (std::wstring(cls) == kMainClass && (!search->pid || pid == search->pid) && ::IsWindowVisible(hwnd)) {
+  const bool classMatches = !search->cls || std::wstring(cls) == search->cls;
+  if (classMatches && (!search->pid || pid == search->pid) && ::IsWindowVisible(hwnd)) {
     search->found = hwnd;
     return FALSE;
   }
   return TRUE;
 }
 
-HWND FindMainWindow(DWORD pid) {
-  WindowSearch search{pid};
+HWND FindMainWindow(DWORD pid, const wchar_t* cls = kMainClass) {
+  WindowSearch search{pid, cls};
   ::EnumWindows(&MatchMainWindow, reinterpret_cast<LPARAM>(&search));
   return search.found;
 }
@@ -63,7 +66,8 @@ bool ReadText(HWND edit, std::wstring& text) {
   return true;
 }
 
-int Launch(int argc, wchar_t** argv) {
+// Vantrel's splash is a window of its own: for it only the main window counts.
+int Launch(int argc, wchar_t** argv, const wchar_t* windowClass) {
   std::wstring line = L"\"" + std::wstring(argv[2]) + L"\"";
   for (int i = 3; i < argc; ++i) line += L" " + std::wstring(argv[i]);
   STARTUPINFOW si{sizeof si};
@@ -75,7 +79,7 @@ int Launch(int argc, wchar_t** argv) {
   }
   ::CloseHandle(pi.hThread);
   while (Now() - start < 300000) {  // with 1000 processes the first refresh alone takes over a minute
-    if (FindMainWindow(pi.dwProcessId)) {
+    if (FindMainWindow(pi.dwProcessId, windowClass)) {
       std::printf("window_ms %.0f\n", Now() - start);
       std::fflush(stdout);
       ::CloseHandle(pi.hProcess);
@@ -155,10 +159,11 @@ int Typing(int samples) {
 int wmain(int argc, wchar_t** argv) {
   const std::wstring mode = argc >= 2 ? argv[1] : L"";
   int rc = 2;
-  if (mode == L"launch" && argc >= 3) rc = Launch(argc, argv);
+  if (mode == L"launch" && argc >= 3) rc = Launch(argc, argv, kMainClass);
+  else if (mode == L"launch-any" && argc >= 3) rc = Launch(argc, argv, nullptr);
   else if (mode == L"interval" && argc >= 3) rc = SetInterval(argv[2]);
   else if (mode == L"typing") rc = Typing(argc >= 3 ? _wtoi(argv[2]) : 50);
-  else std::printf("usage: peer_probe launch <exe> [args] | interval <seconds> | typing [samples]\n");
+  else std::printf("usage: peer_probe launch|launch-any <exe> [args] | interval <seconds> | typing [samples]\n");
   std::fflush(stdout);
   return rc;
 }

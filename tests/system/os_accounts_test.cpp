@@ -89,7 +89,7 @@ TEST(Accounts, SessionsAndWorkgroup) {
   EXPECT_FALSE(types & SessionTypeBit(SessionType::Terminal));
   PrintLine(L"session: " + SessionLabel() + L"; " + LoggedUserLine());
   EXPECT_EQ(LoggedUserLine(), L"已记录用户: " + SystemFacts().CurrentUserName + L" 在 " + SystemFacts().MachineName +
-                                  L" 连接到 " + SystemFacts().MachineDomain);
+                                  L" 连接到 " + MachineDomain());
 }
 
 TEST(Network, AddressesAndMachineName) {

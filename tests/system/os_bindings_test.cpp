@@ -2,10 +2,12 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <string>
 #include <vector>
 
 #include "system/os/accounts.h"
 #include "system/os/native_api.h"
+#include "system/os/system_library.h"
 #include "system/os/wts_api.h"
 
 namespace vantrel {
@@ -23,6 +25,41 @@ TEST(NativeApi, BoundFromTheLoadedNtdll) {
   UnloadNativeAPI();  // not loaded by the binding: stays
   EXPECT_NE(::GetModuleHandleW(L"ntdll.dll"), nullptr);
   EXPECT_EQ(NativeApi().NtClose(nullptr) >= 0, false);  // a call through the pointer reaches ntdll
+}
+
+// A library loaded on demand comes from the system folder only: a DLL of that name beside the program is never
+// taken. A missing library or export gives null pointers and the load's error, never a crash.
+TEST(SystemLibrary, LoadsOnlyFromTheSystemFolderAndReportsWhatIsMissing) {
+  wchar_t system[MAX_PATH] = {}, exe[MAX_PATH] = {};
+  ASSERT_GT(::GetSystemDirectoryW(system, MAX_PATH), 0u);
+  ASSERT_GT(::GetModuleFileNameW(nullptr, exe, MAX_PATH), 0u);
+  std::wstring besideUs(exe);
+  besideUs.resize(besideUs.find_last_of(L'\\') + 1);
+  const std::wstring planted = L"vantrel-planted-" + std::to_wstring(::GetCurrentProcessId()) + L".dll";
+  besideUs += planted;
+  ASSERT_TRUE(::CopyFileW((std::wstring(system) + L"\\version.dll").c_str(), besideUs.c_str(), FALSE));
+  const struct {
+    const wchar_t* library;
+    const char* exportName;
+    bool loads, exportFound;
+    DWORD error;
+  } cases[] = {
+      {L"version.dll", "GetFileVersionInfoSizeW", true, true, 0},
+      {L"version.dll", "NoSuchExportAnywhere", true, false, 0},
+      {L"no-such-library-anywhere.dll", "GetFileVersionInfoSizeW", false, false, ERROR_MOD_NOT_FOUND},
+      {planted.c_str(), "GetFileVersionInfoSizeW", false, false, ERROR_MOD_NOT_FOUND},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(std::string(c.exportName));
+    SystemLibrary library(c.library);
+    EXPECT_EQ(library.Module() != nullptr, c.loads);
+    EXPECT_EQ(library.Function<decltype(&::GetFileVersionInfoSizeW)>(c.exportName) != nullptr, c.exportFound);
+    EXPECT_EQ(library.LoadError(), c.error);
+    if (c.loads) {
+      EXPECT_EQ(library.Module(), ::GetModuleHandleW(c.library)) << "one module, loaded once";
+    }
+  }
+  ::DeleteFileW(besideUs.c_str());
 }
 
 TEST(WtsBinding, RealLibrary) {

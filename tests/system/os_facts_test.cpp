@@ -109,7 +109,7 @@ TEST(SystemFacts, ThisProcess) {
   MEMORYSTATUSEX memory{sizeof memory};
   ASSERT_TRUE(::GlobalMemoryStatusEx(&memory));
   EXPECT_EQ(f.TotalPhysicalMemory, memory.ullTotalPhys);
-  EXPECT_FALSE(f.MachineDomain.empty());
+  EXPECT_FALSE(MachineDomain().empty());
 
   // This executable's own version resource, read the way the program reads its own.
   EXPECT_EQ(f.ExeFileName.substr(f.ExeFileName.find_last_of(L'\\') + 1), L"system_os_tests.exe");

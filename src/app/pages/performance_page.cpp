@@ -141,14 +141,28 @@ void PerformancePage::Start(const CommandLineSwitches& /*switches*/, const Start
 
   if (env.osCaption) SetText(osLabel_, env.osCaption());
   if (env.sessionLabel) SetText(sessionLabel_, env.sessionLabel());
-  if (env.systemFactLines) {
-    const auto lines = env.systemFactLines();
+  readFactLines_ = env.systemFactLines;
+  readIpLine_ = env.ipAddressLine;
+  readMacLine_ = env.macAddressLine;
+  if (::IsWindowVisible(hwnd())) ShowAccountAndNetworkFacts();
+  UpdateMemory();
+}
+
+LRESULT PerformancePage::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
+  if (msg == WM_SHOWWINDOW && wParam) ShowAccountAndNetworkFacts();
+  return Page::HandleMessage(msg, wParam, lParam);
+}
+
+void PerformancePage::ShowAccountAndNetworkFacts() {
+  if (accountAndNetworkFactsShown_ || !(readFactLines_ || readIpLine_ || readMacLine_)) return;
+  accountAndNetworkFactsShown_ = true;
+  if (readFactLines_) {
+    const auto lines = readFactLines_();
     SetText(facts_[kLoggedUser], lines[0]);
     SetText(facts_[kBuild], lines[1]);
   }
-  ShowLineFromWorker(env.ipAddressLine, facts_[kIp]);
-  ShowLineFromWorker(env.macAddressLine, facts_[kMac]);
-  UpdateMemory();
+  ShowLineFromWorker(readIpLine_, facts_[kIp]);
+  ShowLineFromWorker(readMacLine_, facts_[kMac]);
 }
 
 void PerformancePage::ShowLineFromWorker(const std::function<std::wstring()>& read, HWND label) {

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "app/pages/page.h"
+#include "app/startup_environment.h"
 #include "controls/cpu_monitors.h"
 #include "controls/level_indicator.h"
 #include "controls/trend_chart.h"
@@ -73,6 +74,7 @@ class PerformancePage : public Page {
   HBRUSH FaceBrush() const override { return ::GetSysColorBrush(COLOR_WINDOW); }
   void PaintFace(HDC dc) override;
   HBRUSH OnStaticColour(HDC dc, HWND label) override;
+  LRESULT HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) override;
 
  private:
   enum Fact { kCpu, kTotalPhys, kAvailPhys, kTotalPageFile, kAvailPageFile, kLoggedUser, kBuild, kIp, kMac, kUptime,
@@ -81,6 +83,7 @@ class PerformancePage : public Page {
   void CreateFrequencyFrames(uint32_t cores);
   void IdentifyCpuInBackground();
   void ShowLineFromWorker(const std::function<std::wstring()>& read, HWND label);
+  void ShowAccountAndNetworkFacts();
   void LayoutFrames();
   void ShowCpuTab(int tab);
   void OnCpuLoad(const CpuLoad& load);
@@ -106,6 +109,10 @@ class PerformancePage : public Page {
   std::vector<ProcessorPowerInformation> frequencies_;  // reused every tick
   uint32_t nominalMhz_ = 0;  // FFreq
   bool cpuIdentified_ = false;
+  // Read when the page first shows: they load NetAPI32 and WS2_32, which no other page needs.
+  decltype(StartupEnvironment::systemFactLines) readFactLines_;
+  decltype(StartupEnvironment::ipAddressLine) readIpLine_, readMacLine_;
+  bool accountAndNetworkFactsShown_ = false;
 };
 
 }  // namespace vantrel::app

@@ -71,6 +71,7 @@ void ServicesPage::ApplyDpi(const ui::Dpi& dpi) {
 }
 
 void ServicesPage::BeforeFullRefresh(const SystemImageLists& lists) {
+  reader_->ForgetConfigurations();
   if (lists.Small) tree().SetImageList(lists.Small);
   largeImages_ = lists.Large;
   if (lists.AppIcon >= 0) defaultImage_ = lists.AppIcon;

@@ -1,12 +1,11 @@
 #include "app/pages/sessions_page.h"
 
-#include <commdlg.h>
-
 #include <algorithm>
 #include <vector>
 
 #include "app/ui/input_box.h"
 #include "app/ui/list_export.h"
+#include "app/ui/save_file_box.h"
 #include "app/pages/sessions_texts.h"
 #include "controls/message_dialogs.h"
 #include "core/shell/pages.h"
@@ -39,7 +38,7 @@ std::wstring AskJournalFileName(HWND owner, const std::wstring& suggestedName) {
   ofn.lpstrFile = name.data();
   ofn.nMaxFile = static_cast<DWORD>(name.size());
   ofn.Flags = OFN_OVERWRITEPROMPT | OFN_PATHMUSTEXIST | OFN_HIDEREADONLY | OFN_NOCHANGEDIR;
-  if (!::GetSaveFileNameW(&ofn)) return L"";
+  if (!ShowSaveFileBox(ofn)) return L"";
   return name.data();
 }
 

@@ -1,9 +1,8 @@
 #include "app/ui/list_export.h"
 
-#include <commdlg.h>
-
 #include <vector>
 
+#include "app/ui/save_file_box.h"
 #include "controls/message_dialogs.h"
 #include "system/os/file_write.h"
 #include "system/text/locale_text.h"
@@ -47,7 +46,7 @@ std::wstring AskSaveFileName(HWND owner, const std::wstring& suggestedName) {
   ofn.nMaxFile = static_cast<DWORD>(name.size());
   ofn.lpstrDefExt = L"csv";
   ofn.Flags = OFN_OVERWRITEPROMPT | OFN_PATHMUSTEXIST | OFN_HIDEREADONLY | OFN_NOCHANGEDIR;
-  if (!::GetSaveFileNameW(&ofn)) return L"";
+  if (!ShowSaveFileBox(ofn)) return L"";
   return name.data();
 }
 

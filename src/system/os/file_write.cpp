@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "core/export/extended_path.h"
+#include "system/os/system_library.h"
 #include "system/raii.h"
 
 namespace vantrel {
@@ -36,8 +37,11 @@ DWORD WriteAll(HANDLE file, const uint8_t* bytes, size_t size) {
 
 // A name nobody can guess in advance, so nothing can be planted under it before it is created.
 DWORD RandomTemporaryName(const std::wstring& folder, std::wstring& name) {
+  // BCrypt is loaded by the first write: under Wine it brings a TLS library of a few megabytes with it.
+  static SystemLibrary library(L"bcrypt.dll");
+  static const auto genRandom = library.Function<decltype(&::BCryptGenRandom)>("BCryptGenRandom");
   uint8_t random[16];
-  if (!BCRYPT_SUCCESS(::BCryptGenRandom(nullptr, random, sizeof random, BCRYPT_USE_SYSTEM_PREFERRED_RNG)))
+  if (!genRandom || !BCRYPT_SUCCESS(genRandom(nullptr, random, sizeof random, BCRYPT_USE_SYSTEM_PREFERRED_RNG)))
     return ERROR_CANNOT_MAKE;
   static constexpr wchar_t kHex[] = L"0123456789abcdef";
   std::wstring text = L"vtr";

@@ -160,7 +160,11 @@ void InitSystemFacts() {
   f.OSKernelName = KernelOSName(f.OSKernelVersion, versionFacts);
   f.OSCompatibilityMode = IsCompatibilityMode(f.OSVersionInfo.dwMajorVersion, f.OSVersionInfo.dwMinorVersion,
                                               f.OSVersionInfo.dwBuildNumber, f.OSKernelVersion);
-  f.MachineDomain = GetWorkgroupName(L"");
+}
+
+const std::wstring& MachineDomain() {
+  static const std::wstring domain = GetWorkgroupName(L"");
+  return domain;
 }
 
 const SystemFactSheet& SystemFacts() {

@@ -28,7 +28,6 @@ struct SystemFactSheet {
   bool Is64BitOS = false;
   SYSTEM_INFO SystemInfo{};
   std::wstring MachineName;      // upper case
-  std::wstring MachineDomain;    // workgroup or domain, upper case
   std::wstring CurrentUserName;
   uint64_t TotalPhysicalMemory = 0;
   std::wstring ExeFileName;
@@ -54,6 +53,9 @@ struct SystemEntryPointTable {
 void InitSystemFacts();
 // The facts (InitSystemFacts runs first if nobody called it yet).
 const SystemFactSheet& SystemFacts();
+// The workgroup or domain, upper case: asked of the workstation service (NetAPI32) on the first call, from any
+// thread, so that a start that never shows it loads neither.
+const std::wstring& MachineDomain();
 // The performance page's tick renews the one fact that can change (memory can be added to a running virtual
 // machine); window thread only, like every other reader of the facts after start.
 void SetTotalPhysicalMemory(uint64_t bytes);

@@ -48,13 +48,16 @@ FileStamp ReadFileStamp(const std::wstring& path) {
 const ImageFileFacts& ImageFileCache::Get(const std::wstring& path, int32_t defaultImageIndex) {
   auto [it, added] = files_.try_emplace(FoldCase(path));
   Entry& e = it->second;
-  // Another machine's file (or a device's) is never opened: its server may be a stranger's or dead.
-  if (!IsLocalFixedPath(path)) {
-    if (added) e.facts.ImageIndex = defaultImageIndex;
-  } else if (added || !e.used) {
-    const FileStamp now = stamp_ ? stamp_(path) : FileStamp{};
-    if (added || now != e.stamp) e.facts = reader_(path, defaultImageIndex);
-    e.stamp = now;
+  // Once per round: a walk names one file for many processes, and each drive question costs round trips.
+  if (added || !e.used) {
+    // Another machine's file (or a device's) is never opened: its server may be a stranger's or dead.
+    if (!IsLocalFixedPath(path)) {
+      if (added) e.facts.ImageIndex = defaultImageIndex;
+    } else {
+      const FileStamp now = stamp_ ? stamp_(path) : FileStamp{};
+      if (added || now != e.stamp) e.facts = reader_(path, defaultImageIndex);
+      e.stamp = now;
+    }
   }
   e.used = true;
   return it->second.facts;

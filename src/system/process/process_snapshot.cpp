@@ -52,12 +52,13 @@ void SeedOwnAccount(AccountNames& names) {
 }
 
 // The second-phase facts that never change while the process lives, but the command line. WMI is not asked here.
-ProcessStaticFacts ReadStaticFacts(HANDLE process, const std::wstring& name, const ProcessReads& reads) {
+ProcessStaticFacts ReadStaticFacts(HANDLE process, const std::wstring& name, const ProcessReads& reads,
+                                   DriveKindsOfOneRead& drives) {
   ProcessStaticFacts f;
   f.ImageName = reads.ImageName(process, name);
   f.NameFromImage = !f.ImageName.empty();
   // A file on another machine is never touched here: an unreachable server would hold the walk.
-  f.Remote = f.NameFromImage && !IsLocalFixedPath(f.ImageName);
+  f.Remote = f.NameFromImage && !drives.IsLocalFixedPath(f.ImageName);
   if (!f.ImageName.empty() && !f.Remote && !FileExists(f.ImageName)) f.ImageName = ExpandEnvVars(f.ImageName, true);
   if (const auto isWow64 = SystemEntryPoints().IsWow64Process) {
     BOOL wow = FALSE;
@@ -134,6 +135,7 @@ struct ProcessSnapshot::WalkContext {
   bool wantsSessionProcesses = false;
   // The process opened for work in this walk, if it was.
   win::UniqueHandle process;
+  DriveKindsOfOneRead drives;  // a first walk asks about the drive of every process's file
 };
 
 void ProcessSnapshot::FirstPhase(const ProcessListEntry& entry, CacheEntry& cached, WalkContext& walk,
@@ -206,7 +208,7 @@ void ProcessSnapshot::SecondPhase(CacheEntry& cached, WalkContext& walk, Process
   if (!cached.HaveFacts && cached.FactsRetry.Due(walk.nowMs)) {
     if (!walk.process) walk.process.reset(OpenForWork(p.PID));
     if (walk.process) {
-      cached.Facts = ReadStaticFacts(walk.process.get(), p.Name, Reads);
+      cached.Facts = ReadStaticFacts(walk.process.get(), p.Name, Reads, walk.drives);
       cached.HaveFacts = !cached.Facts.ImageName.empty();
     }
     if (!cached.HaveFacts) cached.FactsRetry.Failed(walk.nowMs);

@@ -3,6 +3,7 @@
 #include <aclapi.h>
 #include <sddl.h>
 
+#include <cwctype>
 #include <vector>
 
 #include "system/raii.h"
@@ -62,6 +63,16 @@ DriveKind DriveKindOf(wchar_t letter) {
 }
 
 bool IsLocalFixedPath(const std::wstring& path) { return IsLocalFixedPath(path, DriveKindOf); }
+
+bool DriveKindsOfOneRead::IsLocalFixedPath(const std::wstring& path) {
+  return vantrel::IsLocalFixedPath(path, [this](wchar_t letter) { return KindOf(letter); });
+}
+
+DriveKind DriveKindsOfOneRead::KindOf(wchar_t letter) {
+  const auto [it, added] = kinds_.try_emplace(static_cast<wchar_t>(std::towupper(letter)), DriveKind::Missing);
+  if (added) it->second = DriveKindOf(letter);
+  return it->second;
+}
 
 bool ReadObjectSecurity(const std::wstring& path, ObjectSecurity& security) {
   PSID owner = nullptr;

@@ -15,6 +15,7 @@
 #include "system/com_ptr.h"
 #include "system/os/file_version.h"
 #include "system/process/image_file_facts.h"
+#include "system/security/admin_only_path.h"
 #include "system/services/sc_handle.h"
 
 namespace vantrel {
@@ -36,8 +37,11 @@ class ReadContext {
  public:
   explicit ReadContext(const ServiceReadOptions& options) : options_(options), env_(GetEnvironmentList()) {}
 
-  std::wstring ImageOf(const std::wstring& cmdLine) const {
-    return vantrel::ExtractFileFromCommandLine(cmdLine, env_, LocalFileExists);
+  // The caller holds the reader's lock.
+  std::wstring ImageOf(const std::wstring& cmdLine) {
+    return vantrel::ExtractFileFromCommandLine(cmdLine, env_, [this](const std::wstring& file) {
+      return drives_.IsLocalFixedPath(file) && FileExists(file);
+    });
   }
   const ServiceReadOptions& options() const { return options_; }
 
@@ -47,6 +51,7 @@ class ReadContext {
  private:
   const ServiceReadOptions& options_;
   std::vector<std::wstring> env_;
+  DriveKindsOfOneRead drives_;  // each probe of a command line asks about its drive
 };
 
 std::wstring TextOf(const wchar_t* s) { return s ? std::wstring(s) : std::wstring(); }
@@ -96,6 +101,18 @@ bool ReadConfig(SC_HANDLE manager, ServiceRecord& r, std::vector<uint64_t>& buff
   return true;
 }
 
+// What ReadConfig fills, from a row of an earlier read.
+void CopyConfig(const ServiceRecord& from, ServiceRecord& r) {
+  r.Typ = from.Typ;
+  r.StartUp = from.StartUp;
+  r.ErrCtrl = from.ErrCtrl;
+  r.CmdLine = from.CmdLine;
+  r.Group = from.Group;
+  r.Tag = from.Tag;
+  r.ObjectName = from.ObjectName;
+  r.DependOnService = from.DependOnService;
+}
+
 // The executable behind the command line and its facts, once the configuration was read. The caller holds the
 // cache's lock.
 void FillImage(ServiceRecord& r, ReadContext& context, ImageFileCache& files) {
@@ -113,20 +130,20 @@ void FillImage(ServiceRecord& r, ReadContext& context, ImageFileCache& files) {
 }
 
 // Each configuration is a round trip to the manager, which answers several at once: a few workers share the
-// list. The records are filled in place; the flags say which configurations were read.
-std::vector<char> ReadConfigs(SC_HANDLE manager, ServiceRecords& records) {
-  std::vector<char> read(records.size(), 0);
+// rows asked for. The records are filled in place; the flags say which configurations were read.
+void ReadConfigs(SC_HANDLE manager, ServiceRecords& records, const std::vector<size_t>& rows, std::vector<char>& read) {
   std::atomic<size_t> next{0};
   const auto work = [&]() noexcept {
     try {
       std::vector<uint64_t> buffer(kConfigBufferBytes / sizeof(uint64_t));
-      for (size_t i = next++; i < records.size(); i = next++) read[i] = ReadConfig(manager, records[i], buffer);
+      for (size_t i = next++; i < rows.size(); i = next++)
+        read[rows[i]] = ReadConfig(manager, records[rows[i]], buffer);
     } catch (...) {
       // Out of memory: the rows left keep the enumeration's values.
     }
   };
   std::vector<std::thread> workers;
-  const size_t extra = std::min<size_t>(kConfigWorkers - 1, records.size() / kServicesPerWorker);
+  const size_t extra = std::min<size_t>(kConfigWorkers - 1, rows.size() / kServicesPerWorker);
   for (size_t i = 0; i < extra; ++i) {
     try {
       workers.emplace_back(work);
@@ -136,7 +153,6 @@ std::vector<char> ReadConfigs(SC_HANDLE manager, ServiceRecords& records) {
   }
   work();
   for (std::thread& t : workers) t.join();
-  return read;
 }
 
 // Every Win32 service in the manager's order through the bounded loop; lastError is the error of the call that
@@ -172,6 +188,9 @@ ServicesRead ServicesReader::Read(const ServiceReadOptions& options) {
   }
   result.Opened = true;
   ReadContext context(options);
+  const std::lock_guard configsGuard(configsLock_);
+  // Asked before the enumeration: a change made during this read shows at the next one.
+  const bool configsMayHaveChanged = configWatch_.ChangedSinceLastAsked() | forget_.exchange(false);
   DWORD lastError = 0;
   result.End = EnumerateServices(manager.get(), lastError, [&](const ENUM_SERVICE_STATUSW& e) {
     const std::wstring display = TextOf(e.lpDisplayName);
@@ -183,7 +202,22 @@ ServicesRead ServicesReader::Read(const ServiceReadOptions& options) {
     r.Typ = e.ServiceStatus.dwServiceType;
     result.Services.push_back(std::move(r));
   });
-  const std::vector<char> configRead = ReadConfigs(manager.get(), result.Services);
+  std::vector<char> configRead(result.Services.size(), 0);
+  std::vector<size_t> toRead;
+  for (size_t i = 0; i < result.Services.size(); ++i) {
+    ServiceRecord& r = result.Services[i];
+    const auto known = configs_.find(r.Name);
+    if (configsMayHaveChanged || known == configs_.end() || known->second.Status != r.Status) {
+      toRead.push_back(i);
+    } else {
+      CopyConfig(known->second, r);
+      configRead[i] = 1;
+    }
+  }
+  ReadConfigs(manager.get(), result.Services, toRead, configRead);
+  // After a change, a filtered read leaves the other services' configurations unread: they are forgotten too.
+  RememberConfigs(result, configRead,
+                  configsMayHaveChanged || (options.Filter.empty() && result.End == EnumerationEnd::Complete));
   {
     const win::ComScope com;
     const std::lock_guard guard(filesLock_);
@@ -195,6 +229,19 @@ ServicesRead ServicesReader::Read(const ServiceReadOptions& options) {
   }
   if (result.End != EnumerationEnd::Complete) result.Error = lastError;
   return result;
+}
+
+void ServicesReader::RememberConfigs(const ServicesRead& read, const std::vector<char>& configRead,
+                                     bool forgetOthers) {
+  if (forgetOthers) configs_.clear();
+  for (size_t i = 0; i < read.Services.size(); ++i) {
+    const ServiceRecord& r = read.Services[i];
+    if (configRead[i]) {
+      configs_.insert_or_assign(r.Name, r);
+    } else {
+      configs_.erase(r.Name);  // read again next time
+    }
+  }
 }
 
 bool ServicesReader::ReadOne(const std::wstring& name, const ServiceReadOptions& options, ServiceRecord& record) {

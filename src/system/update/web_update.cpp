@@ -10,10 +10,47 @@
 #include <thread>
 #include <vector>
 
+#include "system/os/system_library.h"
+
 namespace vantrel::update {
 namespace {
 
 using Clock = std::chrono::steady_clock;
+
+// WinInet is loaded when the first check runs: with /NUC it never is.
+struct WinInetApi {
+  decltype(&::InternetOpenW) InternetOpenW = nullptr;
+  decltype(&::InternetConnectW) InternetConnectW = nullptr;
+  decltype(&::InternetCloseHandle) InternetCloseHandle = nullptr;
+  decltype(&::InternetSetOptionW) InternetSetOptionW = nullptr;
+  decltype(&::InternetQueryDataAvailable) InternetQueryDataAvailable = nullptr;
+  decltype(&::InternetReadFile) InternetReadFile = nullptr;
+  decltype(&::HttpOpenRequestW) HttpOpenRequestW = nullptr;
+  decltype(&::HttpSendRequestW) HttpSendRequestW = nullptr;
+  decltype(&::HttpQueryInfoW) HttpQueryInfoW = nullptr;
+  HMODULE module = nullptr;
+  DWORD loadError = 0;
+  bool complete = false;
+};
+
+const WinInetApi& WinInet() {
+  static const WinInetApi api = [] {
+    static SystemLibrary library(L"wininet.dll");
+    WinInetApi a;
+    a.complete = library.Bind(a.InternetOpenW, "InternetOpenW") &&
+                 library.Bind(a.InternetConnectW, "InternetConnectW") &&
+                 library.Bind(a.InternetCloseHandle, "InternetCloseHandle") &&
+                 library.Bind(a.InternetSetOptionW, "InternetSetOptionW") &&
+                 library.Bind(a.InternetQueryDataAvailable, "InternetQueryDataAvailable") &&
+                 library.Bind(a.InternetReadFile, "InternetReadFile") &&
+                 library.Bind(a.HttpOpenRequestW, "HttpOpenRequestW") &&
+                 library.Bind(a.HttpSendRequestW, "HttpSendRequestW") && library.Bind(a.HttpQueryInfoW, "HttpQueryInfoW");
+    a.module = library.Module();
+    a.loadError = a.module ? ERROR_PROC_NOT_FOUND : library.LoadError();
+    return a;
+  }();
+  return api;
+}
 
 // Closes the exchange's open handles at the deadline or on abort. A blocked InternetReadFile only ends when its
 // handle is closed: a server that sends a byte within every receive time-out would hold it for hours.
@@ -59,7 +96,7 @@ class Watchdog {
       if (aborted || Clock::now() >= deadline_) {
         fired_ = true;
         // The newest first: the request before its connection.
-        for (auto it = open_.rbegin(); it != open_.rend(); ++it) ::InternetCloseHandle(*it);
+        for (auto it = open_.rbegin(); it != open_.rend(); ++it) WinInet().InternetCloseHandle(*it);
         open_.clear();
         return;
       }
@@ -83,12 +120,12 @@ struct InternetHandle {
   Watchdog* watchdog = nullptr;
   InternetHandle(HINTERNET handle, Watchdog& dog) : h(handle), watchdog(&dog) {
     if (h && !watchdog->Adopt(h)) {
-      ::InternetCloseHandle(h);
+      WinInet().InternetCloseHandle(h);
       h = nullptr;
     }
   }
   ~InternetHandle() {
-    if (h && watchdog->Release(h)) ::InternetCloseHandle(h);
+    if (h && watchdog->Release(h)) WinInet().InternetCloseHandle(h);
   }
   InternetHandle(const InternetHandle&) = delete;
   InternetHandle& operator=(const InternetHandle&) = delete;
@@ -99,7 +136,7 @@ struct InternetHandle {
 std::wstring ErrorText(DWORD error) {
   wchar_t* text = nullptr;
   DWORD flags = FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_IGNORE_INSERTS | FORMAT_MESSAGE_FROM_SYSTEM;
-  const HMODULE wininet = ::GetModuleHandleW(L"wininet.dll");
+  const HMODULE wininet = WinInet().module;
   if (error >= INTERNET_ERROR_BASE && error <= INTERNET_ERROR_LAST && wininet) flags |= FORMAT_MESSAGE_FROM_HMODULE;
   const DWORD n = ::FormatMessageW(flags, wininet, error, 0, reinterpret_cast<wchar_t*>(&text), 0, nullptr);
   std::wstring result = n && text ? std::wstring(text, n) : L"Error " + std::to_wstring(error);
@@ -131,11 +168,12 @@ class Exchange {
     step_ = L"Download start";
     const RequestTarget target = ResolveRequest(url, config_.URL, config_.HTTPPort);
     if (Stopped()) return Failed(StopText());
-    InternetHandle session(::InternetOpenW(L"UpdateCheck", INTERNET_OPEN_TYPE_PRECONFIG, nullptr, nullptr, 0),
+    if (!WinInet().complete) return Failed(L"wininet.dll: " + ErrorText(WinInet().loadError));
+    InternetHandle session(WinInet().InternetOpenW(L"UpdateCheck", INTERNET_OPEN_TYPE_PRECONFIG, nullptr, nullptr, 0),
                            watchdog_);
     if (!session) return Failed(StoppedOr(ErrorText(::GetLastError())));
     SetTimeouts(session.h);
-    InternetHandle connection(::InternetConnectW(session.h, target.Server.c_str(), target.Port,
+    InternetHandle connection(WinInet().InternetConnectW(session.h, target.Server.c_str(), target.Port,
                                                  NullIfEmpty(config_.UserName), NullIfEmpty(config_.Password),
                                                  INTERNET_SERVICE_HTTP, 0, 0),
                               watchdog_);
@@ -147,24 +185,24 @@ class Exchange {
     DWORD flags = INTERNET_FLAG_RELOAD | INTERNET_FLAG_NO_AUTO_REDIRECT | INTERNET_FLAG_NO_UI | INTERNET_FLAG_NO_AUTH |
                   INTERNET_FLAG_NO_COOKIES;
     if (target.Secure) flags |= INTERNET_FLAG_SECURE | INTERNET_FLAG_PRAGMA_NOCACHE;
-    InternetHandle request(::HttpOpenRequestW(connection.h, L"GET", target.Path.c_str(), L"HTTP/1.0", nullptr,
+    InternetHandle request(WinInet().HttpOpenRequestW(connection.h, L"GET", target.Path.c_str(), L"HTTP/1.0", nullptr,
                                               accept, flags, 0),
                            watchdog_);
     if (!request) return Failed(StoppedOr(ErrorText(::GetLastError())));
     SetTimeouts(connection.h);  // some WinInet builds read the timeouts from the request, not the session
     SetTimeouts(request.h);
     step_ = L"Open request";
-    if (!::HttpSendRequestW(request.h, nullptr, 0, nullptr, 0))
+    if (!WinInet().HttpSendRequestW(request.h, nullptr, 0, nullptr, 0))
       return Failed(StoppedOr(ErrorText(::GetLastError())));
     if (Stopped()) return Failed(StopText());
     step_ = L"Query info";
 
     DWORD status = 0, size = sizeof(status);
-    if (::HttpQueryInfoW(request.h, HTTP_QUERY_STATUS_CODE | HTTP_QUERY_FLAG_NUMBER, &status, &size, nullptr) &&
+    if (WinInet().HttpQueryInfoW(request.h, HTTP_QUERY_STATUS_CODE | HTTP_QUERY_FLAG_NUMBER, &status, &size, nullptr) &&
         IsRedirectStatus(status)) {
       std::wstring location(2048, L'\0');
       DWORD bytes = static_cast<DWORD>(location.size() * sizeof(wchar_t));
-      if (!::HttpQueryInfoW(request.h, HTTP_QUERY_LOCATION, location.data(), &bytes, nullptr))
+      if (!WinInet().HttpQueryInfoW(request.h, HTTP_QUERY_LOCATION, location.data(), &bytes, nullptr))
         return Failed(StoppedOr(ErrorText(::GetLastError())));
       location.resize(bytes / sizeof(wchar_t));
       return {FetchResult::Kind::Redirect, location};
@@ -172,7 +210,7 @@ class Exchange {
     DWORD length = 0;
     size = sizeof(length);
     // An announced length over the cap fails at once; without one the reads are capped.
-    if (::HttpQueryInfoW(request.h, HTTP_QUERY_CONTENT_LENGTH | HTTP_QUERY_FLAG_NUMBER, &length, &size, nullptr) &&
+    if (WinInet().HttpQueryInfoW(request.h, HTTP_QUERY_CONTENT_LENGTH | HTTP_QUERY_FLAG_NUMBER, &length, &size, nullptr) &&
         length > config_.PageCap)
       return Failed(std::wstring(kPageTooLarge));
     return ReadPage(request.h);
@@ -187,12 +225,12 @@ class Exchange {
       // Only what has arrived is read: a read of a whole chunk waits until the chunk is full, one time-out per
       // byte, however long that takes.
       DWORD available = 0;
-      if (!::InternetQueryDataAvailable(request, &available, 0, 0))
+      if (!WinInet().InternetQueryDataAvailable(request, &available, 0, 0))
         return Failed(StoppedOr(ErrorText(::GetLastError())));
       if (available == 0) break;
       DWORD read = 0;
       const DWORD want = std::min<DWORD>(available, static_cast<DWORD>(chunk.size()));
-      if (!::InternetReadFile(request, chunk.data(), want, &read))
+      if (!WinInet().InternetReadFile(request, chunk.data(), want, &read))
         return Failed(StoppedOr(ErrorText(::GetLastError())));
       if (read == 0) break;
       bytes.append(chunk.data(), read);
@@ -206,12 +244,12 @@ class Exchange {
   void SetTimeouts(HINTERNET handle) {
     DWORD connect = config_.ConnectTimeoutMs, send = config_.SendTimeoutMs, receive = config_.ReceiveTimeoutMs;
     DWORD retries = 1;
-    ::InternetSetOptionW(handle, INTERNET_OPTION_CONNECT_TIMEOUT, &connect, sizeof(connect));
-    ::InternetSetOptionW(handle, INTERNET_OPTION_CONNECT_RETRIES, &retries, sizeof(retries));
-    ::InternetSetOptionW(handle, INTERNET_OPTION_SEND_TIMEOUT, &send, sizeof(send));
-    ::InternetSetOptionW(handle, INTERNET_OPTION_RECEIVE_TIMEOUT, &receive, sizeof(receive));
-    ::InternetSetOptionW(handle, INTERNET_OPTION_DATA_SEND_TIMEOUT, &send, sizeof(send));
-    ::InternetSetOptionW(handle, INTERNET_OPTION_DATA_RECEIVE_TIMEOUT, &receive, sizeof(receive));
+    WinInet().InternetSetOptionW(handle, INTERNET_OPTION_CONNECT_TIMEOUT, &connect, sizeof(connect));
+    WinInet().InternetSetOptionW(handle, INTERNET_OPTION_CONNECT_RETRIES, &retries, sizeof(retries));
+    WinInet().InternetSetOptionW(handle, INTERNET_OPTION_SEND_TIMEOUT, &send, sizeof(send));
+    WinInet().InternetSetOptionW(handle, INTERNET_OPTION_RECEIVE_TIMEOUT, &receive, sizeof(receive));
+    WinInet().InternetSetOptionW(handle, INTERNET_OPTION_DATA_SEND_TIMEOUT, &send, sizeof(send));
+    WinInet().InternetSetOptionW(handle, INTERNET_OPTION_DATA_RECEIVE_TIMEOUT, &receive, sizeof(receive));
   }
 
   bool Stopped() const { return (aborting_ && *aborting_) || Clock::now() >= deadline_; }

@@ -4,15 +4,51 @@
 
 #include <vector>
 
+#include "system/os/system_library.h"
+
 namespace vantrel {
 namespace {
 
 constexpr long kNextTimeoutMs = 10000;
 
+// OLEAUT32 is loaded by the first WMI connection, which only the fallbacks make.
+struct OleAutApi {
+  decltype(&::SysAllocStringLen) SysAllocStringLen = nullptr;
+  decltype(&::SysFreeString) SysFreeString = nullptr;
+  decltype(&::SysStringLen) SysStringLen = nullptr;
+  decltype(&::VariantInit) VariantInit = nullptr;
+  decltype(&::VariantClear) VariantClear = nullptr;
+  decltype(&::VariantChangeType) VariantChangeType = nullptr;
+  decltype(&::SafeArrayGetDim) SafeArrayGetDim = nullptr;
+  decltype(&::SafeArrayGetLBound) SafeArrayGetLBound = nullptr;
+  decltype(&::SafeArrayGetUBound) SafeArrayGetUBound = nullptr;
+  decltype(&::SafeArrayGetElement) SafeArrayGetElement = nullptr;
+  bool complete = false;
+};
+
+const OleAutApi& OleAut() {
+  static const OleAutApi api = [] {
+    static SystemLibrary library(L"oleaut32.dll");
+    OleAutApi a;
+    a.complete = library.Bind(a.SysAllocStringLen, "SysAllocStringLen") &&
+                 library.Bind(a.SysFreeString, "SysFreeString") &&
+                 library.Bind(a.SysStringLen, "SysStringLen") &&
+                 library.Bind(a.VariantInit, "VariantInit") &&
+                 library.Bind(a.VariantClear, "VariantClear") &&
+                 library.Bind(a.VariantChangeType, "VariantChangeType") &&
+                 library.Bind(a.SafeArrayGetDim, "SafeArrayGetDim") &&
+                 library.Bind(a.SafeArrayGetLBound, "SafeArrayGetLBound") &&
+                 library.Bind(a.SafeArrayGetUBound, "SafeArrayGetUBound") &&
+                 library.Bind(a.SafeArrayGetElement, "SafeArrayGetElement");
+    return a;
+  }();
+  return api;
+}
+
 class Bstr {
  public:
-  explicit Bstr(const std::wstring& s) : b_(::SysAllocStringLen(s.data(), static_cast<UINT>(s.size()))) {}
-  ~Bstr() { ::SysFreeString(b_); }
+  explicit Bstr(const std::wstring& s) : b_(OleAut().SysAllocStringLen(s.data(), static_cast<UINT>(s.size()))) {}
+  ~Bstr() { OleAut().SysFreeString(b_); }
   Bstr(const Bstr&) = delete;
   Bstr& operator=(const Bstr&) = delete;
   BSTR get() const { return b_; }
@@ -23,8 +59,8 @@ class Bstr {
 
 class Variant {
  public:
-  Variant() { ::VariantInit(&v_); }
-  ~Variant() { ::VariantClear(&v_); }
+  Variant() { OleAut().VariantInit(&v_); }
+  ~Variant() { OleAut().VariantClear(&v_); }
   Variant(const Variant&) = delete;
   Variant& operator=(const Variant&) = delete;
   VARIANT* get() { return &v_; }
@@ -38,13 +74,13 @@ std::wstring ElementText(VARIANT* v) {
   switch (V_VT(v)) {
     case VT_EMPTY: case VT_NULL: return {};
     case VT_BOOL: return V_BOOL(v) ? L"True" : L"False";
-    case VT_BSTR: return V_BSTR(v) ? std::wstring(V_BSTR(v), ::SysStringLen(V_BSTR(v))) : std::wstring();
+    case VT_BSTR: return V_BSTR(v) ? std::wstring(V_BSTR(v), OleAut().SysStringLen(V_BSTR(v))) : std::wstring();
     case VT_UNKNOWN: case VT_DISPATCH: return {};
     default: break;
   }
   Variant text;
-  if (FAILED(::VariantChangeType(text.get(), v, 0, VT_BSTR)) || !V_BSTR(text.get())) return {};
-  return std::wstring(V_BSTR(text.get()), ::SysStringLen(V_BSTR(text.get())));
+  if (FAILED(OleAut().VariantChangeType(text.get(), v, 0, VT_BSTR)) || !V_BSTR(text.get())) return {};
+  return std::wstring(V_BSTR(text.get()), OleAut().SysStringLen(V_BSTR(text.get())));
 }
 
 std::vector<std::wstring> ElementTexts(VARIANT* v) {
@@ -55,17 +91,17 @@ std::vector<std::wstring> ElementTexts(VARIANT* v) {
   }
   SAFEARRAY* array = V_ARRAY(v);
   LONG lower = 0, upper = -1;
-  if (!array || ::SafeArrayGetDim(array) != 1 || FAILED(::SafeArrayGetLBound(array, 1, &lower)) ||
-      FAILED(::SafeArrayGetUBound(array, 1, &upper)))
+  if (!array || OleAut().SafeArrayGetDim(array) != 1 || FAILED(OleAut().SafeArrayGetLBound(array, 1, &lower)) ||
+      FAILED(OleAut().SafeArrayGetUBound(array, 1, &upper)))
     return texts;
   const VARTYPE type = static_cast<VARTYPE>(V_VT(v) & ~VT_ARRAY);
   for (LONG i = lower; i <= upper; ++i) {
     Variant element;
     HRESULT hr;
     if (type == VT_VARIANT) {
-      hr = ::SafeArrayGetElement(array, &i, element.get());
+      hr = OleAut().SafeArrayGetElement(array, &i, element.get());
     } else {
-      hr = ::SafeArrayGetElement(array, &i, &V_UI1(element.get()));
+      hr = OleAut().SafeArrayGetElement(array, &i, &V_UI1(element.get()));
       if (SUCCEEDED(hr)) V_VT(element.get()) = type;
     }
     texts.push_back(SUCCEEDED(hr) ? ElementText(element.get()) : std::wstring());
@@ -83,8 +119,8 @@ InstanceProperties ObjectProperties(IWbemClassObject* object) {
     if (object->Next(0, &name, value.get(), &cimType, nullptr) != WBEM_S_NO_ERROR) break;
     InstanceProperty p;
     if (name) {
-      p.Name.assign(name, ::SysStringLen(name));
-      ::SysFreeString(name);
+      p.Name.assign(name, OleAut().SysStringLen(name));
+      OleAut().SysFreeString(name);
     }
     const bool isNull = V_VT(value.get()) == VT_NULL || V_VT(value.get()) == VT_EMPTY;
     p.IsArray = (cimType & CIM_FLAG_ARRAY) != 0;
@@ -111,6 +147,7 @@ void WmiConnection::Release() {
 bool WmiConnection::Connect(const std::wstring& server, const std::wstring& user, const std::wstring& password,
                              const std::wstring& nameSpace) {
   Release();
+  if (!OleAut().complete) return false;
   const HRESULT init = ::CoInitialize(nullptr);
   if (init != S_OK && init != S_FALSE) return false;
   comInitialised_ = true;
