@@ -32,9 +32,7 @@ bool SamePath(const std::wstring& a, const std::wstring& b) {
 
 }  // namespace
 
-InstanceIdentity InstanceIdentity::OfThisProcess() {
-  return {ImagePathOf(::GetCurrentProcess()), IsElevated()};
-}
+InstanceIdentity InstanceIdentity::OfThisProcess() { return {ImagePathOf(::GetCurrentProcess()), IsElevated()}; }
 
 bool IsCopyOf(HWND window, const InstanceIdentity& identity) {
   DWORD pid = 0;

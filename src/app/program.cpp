@@ -32,8 +32,8 @@ int RunProgram(const wchar_t* commandLine, int showCommand) {
 
   // 3. Application objects.
   const HRESULT com = ::CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
-  INITCOMMONCONTROLSEX icc{sizeof(icc), ICC_WIN95_CLASSES | ICC_TAB_CLASSES | ICC_UPDOWN_CLASS |
-                                            ICC_STANDARD_CLASSES | ICC_LISTVIEW_CLASSES};
+  INITCOMMONCONTROLSEX icc{sizeof(icc), ICC_WIN95_CLASSES | ICC_TAB_CLASSES | ICC_UPDOWN_CLASS | ICC_STANDARD_CLASSES |
+                                            ICC_LISTVIEW_CLASSES};
   ::InitCommonControlsEx(&icc);
   // While a message box is up during start-up, the splash steps aside.
   SetModalBoxHooks([] { SuspendSplash(true); }, [] { SuspendSplash(false); });

@@ -16,7 +16,9 @@ namespace vantrel::app {
 StartupEnvironment StartupEnvironment::Default() {
   StartupEnvironment env;
   env.isRemoteSession = [] { return IsRemoteSession(); };
-  env.elevationButtonVisible = [] { return ElevationButtonVisible(SystemFacts().OS < OsKind::Vista, IsAdmin(), IsElevated()); };
+  env.elevationButtonVisible = [] {
+    return ElevationButtonVisible(SystemFacts().OS < OsKind::Vista, IsAdmin(), IsElevated());
+  };
   env.registerSessionNotification = [](HWND hwnd) { return RegisterSessionNotifications(WtsApi(), hwnd); };
   env.unregisterSessionNotification = [](HWND hwnd) {
     UnregisterSessionNotifications(WtsApi(), hwnd);

@@ -17,7 +17,7 @@ namespace vantrel::app {
 
 struct StartupEnvironment {
   std::function<bool()> isRemoteSession;
-  std::function<bool()> elevationButtonVisible;  // the program lacks administrative rights
+  std::function<bool()> elevationButtonVisible;           // the program lacks administrative rights
   std::function<bool(HWND)> registerSessionNotification;  // true when registered
   std::function<bool(HWND)> unregisterSessionNotification;
   std::function<bool()> enableDebugPrivilege;

@@ -32,8 +32,7 @@ class CaptionToolbar::Strip : public Window {
         ::EndPaint(hwnd(), &ps);
         return 0;
       }
-      case WM_ERASEBKGND:
-        return 1;
+      case WM_ERASEBKGND: return 1;
       case WM_MOUSEMOVE: {
         POINT pt{static_cast<short>(LOWORD(lParam)), static_cast<short>(HIWORD(lParam))};
         ::ClientToScreen(hwnd(), &pt);
@@ -65,8 +64,7 @@ class CaptionToolbar::Strip : public Window {
         }
         return DefaultProc(msg, wParam, lParam);
       }
-      default:
-        return DefaultProc(msg, wParam, lParam);
+      default: return DefaultProc(msg, wParam, lParam);
     }
   }
 
@@ -148,7 +146,8 @@ void CaptionToolbar::SetCaption(int index, const std::wstring& caption) {
   buttons_[static_cast<size_t>(index)].caption = caption;
   // In the frame the buttons are drawn over the system's caption: a changed text needs the caption redrawn under it
   // first, or the old text shows through.
-  if (frame_ && mode_ == Mode::NonClient) ::RedrawWindow(frame_, nullptr, nullptr, RDW_FRAME | RDW_INVALIDATE | RDW_UPDATENOW);
+  if (frame_ && mode_ == Mode::NonClient)
+    ::RedrawWindow(frame_, nullptr, nullptr, RDW_FRAME | RDW_INVALIDATE | RDW_UPDATENOW);
   else Redraw();
 }
 
@@ -363,8 +362,7 @@ void CaptionToolbar::Click(int index) {
   if (onClick) onClick(index);
 }
 
-LRESULT CALLBACK CaptionToolbar::FrameProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam, UINT_PTR,
-                                           DWORD_PTR ref) {
+LRESULT CALLBACK CaptionToolbar::FrameProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam, UINT_PTR, DWORD_PTR ref) {
   return reinterpret_cast<CaptionToolbar*>(ref)->OnFrameMessage(hwnd, msg, wParam, lParam);
 }
 
@@ -411,7 +409,8 @@ LRESULT CaptionToolbar::OnFrameMessage(HWND hwnd, UINT msg, WPARAM wParam, LPARA
         POINT pt{};
         ::GetCursorPos(&pt);
         const int index = ButtonAt(pt);
-        if (index >= 0 && buttons_[static_cast<size_t>(index)].handCursor && buttons_[static_cast<size_t>(index)].enabled) {
+        if (index >= 0 && buttons_[static_cast<size_t>(index)].handCursor &&
+            buttons_[static_cast<size_t>(index)].enabled) {
           ::SetCursor(::LoadCursorW(nullptr, IDC_HAND));
           return TRUE;
         }
@@ -428,8 +427,7 @@ LRESULT CaptionToolbar::OnFrameMessage(HWND hwnd, UINT msg, WPARAM wParam, LPARA
       ::RemoveWindowSubclass(hwnd, &CaptionToolbar::FrameProc, kSubclass);
       frame_ = nullptr;
       break;
-    default:
-      break;
+    default: break;
   }
   return ::DefSubclassProc(hwnd, msg, wParam, lParam);
 }

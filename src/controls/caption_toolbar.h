@@ -20,7 +20,7 @@ namespace vantrel::ui {
 struct CaptionButton {
   std::wstring caption;
   std::wstring hint;
-  int width = 0;             // design pixels; 0: as wide as the caption needs
+  int width = 0;  // design pixels; 0: as wide as the caption needs
   bool enabled = true;
   HMENU dropDown = nullptr;  // not owned; drops down under the button, commands go to the frame
   bool handCursor = false;

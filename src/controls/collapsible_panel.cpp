@@ -14,8 +14,8 @@ bool CollapsiblePanel::Create(HWND parent, int id, const RECT& rect, const std::
     return false;
   dpi_ = Dpi::ForWindow(hwnd());
   // A real button: focusable, reachable with Tab, read by screen readers with its caption.
-  header_ = ::CreateWindowExW(0, L"BUTTON", caption.c_str(), WS_CHILD | WS_VISIBLE | WS_TABSTOP | BS_OWNERDRAW, 0, 0,
-                              0, 0, hwnd(), reinterpret_cast<HMENU>(1), ::GetModuleHandleW(nullptr), nullptr);
+  header_ = ::CreateWindowExW(0, L"BUTTON", caption.c_str(), WS_CHILD | WS_VISIBLE | WS_TABSTOP | BS_OWNERDRAW, 0, 0, 0,
+                              0, hwnd(), reinterpret_cast<HMENU>(1), ::GetModuleHandleW(nullptr), nullptr);
   ApplyDpi(dpi_);
   return header_ != nullptr;
 }
@@ -97,9 +97,7 @@ void CollapsiblePanel::DrawHeader(const DRAWITEMSTRUCT& dis) {
 
 LRESULT CollapsiblePanel::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
   switch (msg) {
-    case WM_SIZE:
-      Layout();
-      return 0;
+    case WM_SIZE: Layout(); return 0;
     case WM_COMMAND:
       if (reinterpret_cast<HWND>(lParam) == header_ && HIWORD(wParam) == BN_CLICKED) {
         SetExpanded(!expanded_);
@@ -107,8 +105,7 @@ LRESULT CollapsiblePanel::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) 
       }
       // Commands of the content go on to the owner.
       return ::SendMessageW(::GetParent(hwnd()), msg, wParam, lParam);
-    case WM_NOTIFY:
-      return ::SendMessageW(::GetParent(hwnd()), msg, wParam, lParam);
+    case WM_NOTIFY: return ::SendMessageW(::GetParent(hwnd()), msg, wParam, lParam);
     case WM_DRAWITEM: {
       const auto* dis = reinterpret_cast<const DRAWITEMSTRUCT*>(lParam);
       if (dis && dis->hwndItem == header_) {
@@ -117,11 +114,8 @@ LRESULT CollapsiblePanel::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) 
       }
       return ::SendMessageW(::GetParent(hwnd()), msg, wParam, lParam);
     }
-    case WM_DPICHANGED_AFTERPARENT:
-      ApplyDpi(Dpi::ForWindow(hwnd()));
-      return 0;
-    default:
-      return DefaultProc(msg, wParam, lParam);
+    case WM_DPICHANGED_AFTERPARENT: ApplyDpi(Dpi::ForWindow(hwnd())); return 0;
+    default: return DefaultProc(msg, wParam, lParam);
   }
 }
 

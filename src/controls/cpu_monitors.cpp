@@ -17,8 +17,8 @@ HMENU Id(int id) { return reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)); }
 bool CpuUsageMonitor::Create(HWND parent, int id, const RECT& rect) {
   ClassInfo cls{L"VantrelCpuUsageMonitor"};
   cls.background = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
-  if (!Window::Create(cls, 0, L"", WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN, rect.left, rect.top,
-                      rect.right - rect.left, rect.bottom - rect.top, parent, Id(id)))
+  if (!Window::Create(cls, 0, L"", WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN, rect.left, rect.top, rect.right - rect.left,
+                      rect.bottom - rect.top, parent, Id(id)))
     return false;
   dpi_ = Dpi::ForWindow(hwnd());
   if (!trend_.Create(hwnd(), 1, RECT{})) return false;
@@ -36,23 +36,20 @@ void CpuUsageMonitor::Layout() {
 
 LRESULT CpuUsageMonitor::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
   switch (msg) {
-    case WM_SIZE:
-      Layout();
-      return 0;
+    case WM_SIZE: Layout(); return 0;
     case WM_DPICHANGED_AFTERPARENT:
       dpi_ = Dpi::ForWindow(hwnd());
       Layout();
       return 0;
-    default:
-      return DefaultProc(msg, wParam, lParam);
+    default: return DefaultProc(msg, wParam, lParam);
   }
 }
 
 bool CpuFrequencyMonitor::Create(HWND parent, int id, const RECT& rect) {
   ClassInfo cls{L"VantrelCpuFrequencyMonitor"};
   cls.background = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
-  if (!Window::Create(cls, 0, L"", WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN, rect.left, rect.top,
-                      rect.right - rect.left, rect.bottom - rect.top, parent, Id(id)))
+  if (!Window::Create(cls, 0, L"", WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN, rect.left, rect.top, rect.right - rect.left,
+                      rect.bottom - rect.top, parent, Id(id)))
     return false;
   if (!indicator_.Create(hwnd(), 1, RECT{}) || !trend_.Create(hwnd(), 2, RECT{})) return false;
   indicator_.SetBackground(RGB(0, 0, 0));
@@ -106,9 +103,7 @@ void CpuFrequencyMonitor::Layout() {
 
 LRESULT CpuFrequencyMonitor::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
   switch (msg) {
-    case WM_SIZE:
-      Layout();
-      return 0;
+    case WM_SIZE: Layout(); return 0;
     case WM_PAINT: {
       PAINTSTRUCT ps;
       HDC dc = ::BeginPaint(hwnd(), &ps);
@@ -127,11 +122,8 @@ LRESULT CpuFrequencyMonitor::HandleMessage(UINT msg, WPARAM wParam, LPARAM lPara
       ::EndPaint(hwnd(), &ps);
       return 0;
     }
-    case WM_DPICHANGED_AFTERPARENT:
-      ApplyDpi(Dpi::ForWindow(hwnd()));
-      return 0;
-    default:
-      return DefaultProc(msg, wParam, lParam);
+    case WM_DPICHANGED_AFTERPARENT: ApplyDpi(Dpi::ForWindow(hwnd())); return 0;
+    default: return DefaultProc(msg, wParam, lParam);
   }
 }
 

@@ -28,8 +28,8 @@ bool PropertyInspector::Create(HWND parent, int id, const RECT& rect) {
   list_ = ::CreateWindowExW(WS_EX_CLIENTEDGE, L"LISTBOX", L"",
                             WS_CHILD | WS_VISIBLE | WS_TABSTOP | WS_VSCROLL | LBS_OWNERDRAWFIXED | LBS_HASSTRINGS |
                                 LBS_NOTIFY | LBS_NOINTEGRALHEIGHT | LBS_WANTKEYBOARDINPUT,
-                            0, 0, rc.right, rc.bottom, hwnd(), reinterpret_cast<HMENU>(1),
-                            ::GetModuleHandleW(nullptr), nullptr);
+                            0, 0, rc.right, rc.bottom, hwnd(), reinterpret_cast<HMENU>(1), ::GetModuleHandleW(nullptr),
+                            nullptr);
   if (!list_) return false;
   ::SetWindowSubclass(list_, &PropertyInspector::ListProc, kSubclass, reinterpret_cast<DWORD_PTR>(this));
   RecreateFonts();
@@ -123,8 +123,8 @@ void PropertyInspector::Rebuild() {
   ::SendMessageW(list_, WM_SETREDRAW, FALSE, 0);
   ::SendMessageW(list_, LB_RESETCONTENT, 0, 0);
   for (ItemId id : ShownItems()) {
-    const LRESULT row = ::SendMessageW(list_, LB_ADDSTRING, 0,
-                                       reinterpret_cast<LPARAM>(AccessibleText(items_[static_cast<size_t>(id)]).c_str()));
+    const LRESULT row = ::SendMessageW(
+        list_, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(AccessibleText(items_[static_cast<size_t>(id)]).c_str()));
     if (row >= 0) ::SendMessageW(list_, LB_SETITEMDATA, static_cast<WPARAM>(row), id);
   }
   ::SendMessageW(list_, LB_SETTOPINDEX, static_cast<WPARAM>(std::max(top, 0)), 0);
@@ -181,7 +181,9 @@ void PropertyInspector::SetExpanded(ItemId group, bool expanded) {
   Rebuild();
 }
 
-bool PropertyInspector::Expanded(ItemId group) const { return IsGroup(group) && items_[static_cast<size_t>(group)].expanded; }
+bool PropertyInspector::Expanded(ItemId group) const {
+  return IsGroup(group) && items_[static_cast<size_t>(group)].expanded;
+}
 
 bool PropertyInspector::IsGroup(ItemId item) const { return Valid(item) && items_[static_cast<size_t>(item)].group; }
 
@@ -327,11 +329,8 @@ LRESULT CALLBACK PropertyInspector::ListProc(HWND hwnd, UINT msg, WPARAM wParam,
       }
       break;
     }
-    case WM_NCDESTROY:
-      ::RemoveWindowSubclass(hwnd, &PropertyInspector::ListProc, kSubclass);
-      break;
-    default:
-      break;
+    case WM_NCDESTROY: ::RemoveWindowSubclass(hwnd, &PropertyInspector::ListProc, kSubclass); break;
+    default: break;
   }
   return ::DefSubclassProc(hwnd, msg, wParam, lParam);
 }
@@ -347,20 +346,15 @@ LRESULT PropertyInspector::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam)
     case WM_SETFOCUS:
       if (list_) ::SetFocus(list_);
       return 0;
-    case WM_ERASEBKGND:
-      return 1;
+    case WM_ERASEBKGND: return 1;
     case WM_DRAWITEM: {
       const auto* dis = reinterpret_cast<const DRAWITEMSTRUCT*>(lParam);
       if (dis && dis->hwndItem == list_) Draw(*dis);
       return TRUE;
     }
-    case WM_VKEYTOITEM:
-      return -1;  // default handling of the key
-    case WM_DPICHANGED_AFTERPARENT:
-      ApplyDpi(Dpi::ForWindow(hwnd()));
-      return 0;
-    default:
-      return DefaultProc(msg, wParam, lParam);
+    case WM_VKEYTOITEM: return -1;  // default handling of the key
+    case WM_DPICHANGED_AFTERPARENT: ApplyDpi(Dpi::ForWindow(hwnd())); return 0;
+    default: return DefaultProc(msg, wParam, lParam);
   }
 }
 
@@ -404,7 +398,8 @@ void HeaderStrip::Paint(HDC target, const RECT& rc) {
   const int margin = dpi_.Scale(6);
   const int iconSize = dpi_.Scale(32);
   int x = rc.left + margin;
-  if (icon_) ::DrawIconEx(dc, x, rc.top + (rc.bottom - rc.top - iconSize) / 2, icon_, iconSize, iconSize, 0, nullptr, DI_NORMAL);
+  if (icon_)
+    ::DrawIconEx(dc, x, rc.top + (rc.bottom - rc.top - iconSize) / 2, icon_, iconSize, iconSize, 0, nullptr, DI_NORMAL);
   x += iconSize + margin;
   ::SetBkMode(dc, TRANSPARENT);
   ::SetTextColor(dc, ::GetSysColor(COLOR_WINDOWTEXT));
@@ -432,13 +427,9 @@ LRESULT HeaderStrip::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
       ::EndPaint(hwnd(), &ps);
       return 0;
     }
-    case WM_ERASEBKGND:
-      return 1;
-    case WM_SIZE:
-      ::InvalidateRect(hwnd(), nullptr, FALSE);
-      return 0;
-    default:
-      return DefaultProc(msg, wParam, lParam);
+    case WM_ERASEBKGND: return 1;
+    case WM_SIZE: ::InvalidateRect(hwnd(), nullptr, FALSE); return 0;
+    default: return DefaultProc(msg, wParam, lParam);
   }
 }
 

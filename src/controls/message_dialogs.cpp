@@ -35,8 +35,9 @@ int ShowRunDialog(HWND owner, HICON icon, const std::wstring& title, const std::
     HMODULE shell = ::GetModuleHandleW(L"shell32.dll");
     // Kept for the life of the process.
     if (!shell) shell = ::LoadLibraryExW(L"shell32.dll", nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32);
-    return shell ? reinterpret_cast<RunFileDlgFn>(reinterpret_cast<void*>(::GetProcAddress(shell, MAKEINTRESOURCEA(61))))
-                 : nullptr;
+    return shell
+               ? reinterpret_cast<RunFileDlgFn>(reinterpret_cast<void*>(::GetProcAddress(shell, MAKEINTRESOURCEA(61))))
+               : nullptr;
   }();
   if (!runFileDlg) return 0;
   return runFileDlg(owner, icon, nullptr, title.empty() ? nullptr : title.c_str(),

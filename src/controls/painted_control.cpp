@@ -6,8 +6,7 @@ namespace vantrel::ui {
 
 LRESULT PaintedControl::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
   switch (msg) {
-    case WM_ERASEBKGND:
-      return 1;
+    case WM_ERASEBKGND: return 1;
     case WM_PAINT: {
       PAINTSTRUCT ps;
       HDC dc = ::BeginPaint(hwnd(), &ps);
@@ -26,11 +25,8 @@ LRESULT PaintedControl::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
       Paint(reinterpret_cast<HDC>(wParam), rc);
       return 0;
     }
-    case WM_DPICHANGED_AFTERPARENT:
-      ApplyDpi(Dpi::ForWindow(hwnd()));
-      return 0;
-    default:
-      return DefaultProc(msg, wParam, lParam);
+    case WM_DPICHANGED_AFTERPARENT: ApplyDpi(Dpi::ForWindow(hwnd())); return 0;
+    default: return DefaultProc(msg, wParam, lParam);
   }
 }
 

@@ -22,8 +22,8 @@ bool OnOffSwitch::Create(HWND parent, int id, const RECT& rect, bool on, std::ws
   onText_ = std::move(onText);
   offText_ = std::move(offText);
   ClassInfo cls{L"VantrelOnOffSwitch"};
-  if (!Window::Create(cls, WS_EX_CONTROLPARENT, L"", WS_CHILD | WS_VISIBLE, rect.left, rect.top,
-                      rect.right - rect.left, rect.bottom - rect.top, parent, IdMenu(id)))
+  if (!Window::Create(cls, WS_EX_CONTROLPARENT, L"", WS_CHILD | WS_VISIBLE, rect.left, rect.top, rect.right - rect.left,
+                      rect.bottom - rect.top, parent, IdMenu(id)))
     return false;
   // A real check box, so that assistive technology reads it as one (its state through BM_GETCHECK, its name the
   // label beside it); it is drawn as a switch through custom draw.
@@ -118,11 +118,8 @@ LRESULT OnOffSwitch::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
       Draw(cd->hdc, cd->rc, !(cd->uItemState & CDIS_DISABLED), (cd->uItemState & CDIS_FOCUS) != 0);
       return CDRF_SKIPDEFAULT;
     }
-    case WM_DPICHANGED_AFTERPARENT:
-      ApplyDpi(Dpi::ForWindow(hwnd()));
-      return 0;
-    default:
-      break;
+    case WM_DPICHANGED_AFTERPARENT: ApplyDpi(Dpi::ForWindow(hwnd())); return 0;
+    default: break;
   }
   return DefaultProc(msg, wParam, lParam);
 }
@@ -135,14 +132,14 @@ bool SpinBox::Create(HWND parent, int id, const RECT& rect, int minValue, int ma
   step_ = std::max(step, 1);
   value_ = std::clamp(value, min_, max_);
   ClassInfo cls{L"VantrelSpinBox"};
-  if (!Window::Create(cls, WS_EX_CONTROLPARENT, L"", WS_CHILD | WS_VISIBLE, rect.left, rect.top,
-                      rect.right - rect.left, rect.bottom - rect.top, parent, IdMenu(id)))
+  if (!Window::Create(cls, WS_EX_CONTROLPARENT, L"", WS_CHILD | WS_VISIBLE, rect.left, rect.top, rect.right - rect.left,
+                      rect.bottom - rect.top, parent, IdMenu(id)))
     return false;
   edit_ = ::CreateWindowExW(WS_EX_CLIENTEDGE, L"EDIT", std::to_wstring(value_).c_str(),
                             WS_CHILD | WS_VISIBLE | WS_TABSTOP | ES_NUMBER | ES_RIGHT | ES_AUTOHSCROLL, 0, 0, 10, 10,
                             hwnd(), IdMenu(1), ::GetModuleHandleW(nullptr), nullptr);
-  updown_ = ::CreateWindowExW(0, UPDOWN_CLASSW, L"", WS_CHILD | WS_VISIBLE | UDS_ARROWKEYS | UDS_NOTHOUSANDS, 0, 0,
-                              10, 10, hwnd(), IdMenu(2), ::GetModuleHandleW(nullptr), nullptr);
+  updown_ = ::CreateWindowExW(0, UPDOWN_CLASSW, L"", WS_CHILD | WS_VISIBLE | UDS_ARROWKEYS | UDS_NOTHOUSANDS, 0, 0, 10,
+                              10, hwnd(), IdMenu(2), ::GetModuleHandleW(nullptr), nullptr);
   if (!edit_ || !updown_) return false;
   // The buddy lets the arrow keys in the edit step the value (the text is set here, not by the control).
   ::SendMessageW(updown_, UDM_SETBUDDY, reinterpret_cast<WPARAM>(edit_), 0);
@@ -203,9 +200,7 @@ void SpinBox::ReadEdit(bool fix) {
 
 LRESULT SpinBox::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
   switch (msg) {
-    case WM_SIZE:
-      Layout();
-      return 0;
+    case WM_SIZE: Layout(); return 0;
     case WM_SETFOCUS:
       if (edit_) ::SetFocus(edit_);
       return 0;
@@ -228,11 +223,8 @@ LRESULT SpinBox::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
       }
       return 0;
     }
-    case WM_DPICHANGED_AFTERPARENT:
-      ApplyDpi(Dpi::ForWindow(hwnd()));
-      return 0;
-    default:
-      return DefaultProc(msg, wParam, lParam);
+    case WM_DPICHANGED_AFTERPARENT: ApplyDpi(Dpi::ForWindow(hwnd())); return 0;
+    default: return DefaultProc(msg, wParam, lParam);
   }
 }
 
@@ -249,8 +241,8 @@ bool FilterBox::Create(HWND parent, int id, const RECT& rect, const std::wstring
                             inst, nullptr);
   edit_ = ::CreateWindowExW(0, L"EDIT", L"", WS_CHILD | WS_VISIBLE | WS_TABSTOP | ES_AUTOHSCROLL, 0, 0, 1, 1, hwnd(),
                             IdMenu(1), inst, nullptr);
-  right_ = ::CreateWindowExW(0, L"BUTTON", L"清除", WS_CHILD | WS_VISIBLE | BS_OWNERDRAW, 0, 0, 1, 1, hwnd(),
-                             IdMenu(3), inst, nullptr);
+  right_ = ::CreateWindowExW(0, L"BUTTON", L"清除", WS_CHILD | WS_VISIBLE | BS_OWNERDRAW, 0, 0, 1, 1, hwnd(), IdMenu(3),
+                             inst, nullptr);
   if (!edit_ || !left_ || !right_) return false;
   ::SendMessageW(edit_, EM_SETCUEBANNER, TRUE, reinterpret_cast<LPARAM>(hint.c_str()));
   ::SetWindowTextW(hwnd(), hint.c_str());  // the accessible name of the group
@@ -332,22 +324,16 @@ LRESULT CALLBACK FilterBox::EditProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM 
     case WM_CHAR:
       if (wParam == L'\r' || wParam == L'\n') return 0;  // no beep
       break;
-    case WM_GETDLGCODE:
-      return ::DefSubclassProc(hwnd, msg, wParam, lParam) | DLGC_WANTALLKEYS;
-    case WM_NCDESTROY:
-      ::RemoveWindowSubclass(hwnd, &FilterBox::EditProc, kEditSubclass);
-      break;
-    default:
-      break;
+    case WM_GETDLGCODE: return ::DefSubclassProc(hwnd, msg, wParam, lParam) | DLGC_WANTALLKEYS;
+    case WM_NCDESTROY: ::RemoveWindowSubclass(hwnd, &FilterBox::EditProc, kEditSubclass); break;
+    default: break;
   }
   return ::DefSubclassProc(hwnd, msg, wParam, lParam);
 }
 
 LRESULT FilterBox::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
   switch (msg) {
-    case WM_SIZE:
-      Layout();
-      return 0;
+    case WM_SIZE: Layout(); return 0;
     case WM_SETFOCUS:
       if (edit_) ::SetFocus(edit_);
       return 0;
@@ -361,8 +347,8 @@ LRESULT FilterBox::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
         if (onRightButton) onRightButton();
       } else if (from == edit_) {
         // Edit notifications (EN_CHANGE ...) reach the owner as if the edit were its own child.
-        return ::SendMessageW(::GetParent(hwnd()), WM_COMMAND,
-                              MAKEWPARAM(::GetDlgCtrlID(hwnd()), HIWORD(wParam)), reinterpret_cast<LPARAM>(hwnd()));
+        return ::SendMessageW(::GetParent(hwnd()), WM_COMMAND, MAKEWPARAM(::GetDlgCtrlID(hwnd()), HIWORD(wParam)),
+                              reinterpret_cast<LPARAM>(hwnd()));
       }
       return 0;
     }
@@ -371,11 +357,8 @@ LRESULT FilterBox::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
       if (dis && (dis->hwndItem == left_ || dis->hwndItem == right_)) DrawButton(*dis);
       return TRUE;
     }
-    case WM_DPICHANGED_AFTERPARENT:
-      ApplyDpi(Dpi::ForWindow(hwnd()));
-      return 0;
-    default:
-      return DefaultProc(msg, wParam, lParam);
+    case WM_DPICHANGED_AFTERPARENT: ApplyDpi(Dpi::ForWindow(hwnd())); return 0;
+    default: return DefaultProc(msg, wParam, lParam);
   }
 }
 

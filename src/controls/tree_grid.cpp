@@ -50,8 +50,8 @@ bool TreeGrid::Create(HWND parent, int id, const RECT& rect) {
   list_ = ::CreateWindowExW(WS_EX_CLIENTEDGE, WC_LISTVIEWW, L"",
                             WS_CHILD | WS_VISIBLE | WS_TABSTOP | LVS_REPORT | LVS_OWNERDATA | LVS_SINGLESEL |
                                 LVS_SHOWSELALWAYS | LVS_SHAREIMAGELISTS,
-                            0, 0, rc.right, rc.bottom, hwnd(), reinterpret_cast<HMENU>(1),
-                            ::GetModuleHandleW(nullptr), nullptr);
+                            0, 0, rc.right, rc.bottom, hwnd(), reinterpret_cast<HMENU>(1), ::GetModuleHandleW(nullptr),
+                            nullptr);
   if (!list_) return false;
   ListView_SetExtendedListViewStyle(list_, LVS_EX_FULLROWSELECT | LVS_EX_HEADERDRAGDROP | LVS_EX_DOUBLEBUFFER);
   ListView_SetCallbackMask(list_, LVIS_STATEIMAGEMASK);
@@ -133,7 +133,9 @@ void TreeGrid::ApplyColumns() {
     const TreeGridColumn& c = columns_[i];
     LVCOLUMNW col{};
     col.mask = LVCF_FMT | LVCF_WIDTH | LVCF_TEXT | LVCF_SUBITEM;
-    col.fmt = c.align == ColumnAlign::Right ? LVCFMT_RIGHT : c.align == ColumnAlign::Center ? LVCFMT_CENTER : LVCFMT_LEFT;
+    col.fmt = c.align == ColumnAlign::Right    ? LVCFMT_RIGHT
+              : c.align == ColumnAlign::Center ? LVCFMT_CENTER
+                                               : LVCFMT_LEFT;
     col.cx = dpi_.Scale(std::max(c.width, c.minWidth));
     col.pszText = const_cast<wchar_t*>(c.header.c_str());
     col.iSubItem = static_cast<int>(i);
@@ -174,7 +176,8 @@ void TreeGrid::SetColumnWidth(int column, int designWidth) {
   if (column < 0 || column >= ColumnCount()) return;
   columns_[static_cast<size_t>(column)].width = designWidth;
   if (list_ && static_cast<size_t>(column) < widthsPx_.size()) {
-    widthsPx_[static_cast<size_t>(column)] = dpi_.Scale(std::max(designWidth, columns_[static_cast<size_t>(column)].minWidth));
+    widthsPx_[static_cast<size_t>(column)] =
+        dpi_.Scale(std::max(designWidth, columns_[static_cast<size_t>(column)].minWidth));
     fitting_ = true;
     ListView_SetColumnWidth(list_, column, widthsPx_[static_cast<size_t>(column)]);
     fitting_ = false;
@@ -264,7 +267,8 @@ TreeNode* TreeGrid::AddNode(TreeNode* parent, std::unique_ptr<grid::RecordHolder
   TreeNode* node = model_.Add(parent, std::move(record));
   needsSort_ = true;
   // Outside an update block the list catches up once, when the owner's adding is over.
-  if (updateDepth_ == 0 && hwnd() && !flushPosted_) flushPosted_ = ::PostMessageW(hwnd(), kTreeGridFlush, 0, 0) != FALSE;
+  if (updateDepth_ == 0 && hwnd() && !flushPosted_)
+    flushPosted_ = ::PostMessageW(hwnd(), kTreeGridFlush, 0, 0) != FALSE;
   return node;
 }
 
@@ -331,7 +335,8 @@ void TreeGrid::MarkRow(int row) {
   // Clearing with index -1 would visit every row of the list; only the marked ones need it.
   for (UINT flag : {LVNI_SELECTED, LVNI_FOCUSED}) {
     const int old = ListView_GetNextItem(list_, -1, flag);
-    if (old >= 0 && old != row) ListView_SetItemState(list_, old, 0, flag == LVNI_SELECTED ? LVIS_SELECTED : LVIS_FOCUSED);
+    if (old >= 0 && old != row)
+      ListView_SetItemState(list_, old, 0, flag == LVNI_SELECTED ? LVIS_SELECTED : LVIS_FOCUSED);
   }
   if (row >= 0) {
     // Setting the same state again still repaints the row.
@@ -693,14 +698,12 @@ LRESULT TreeGrid::OnNotify(NMHDR* hdr) {
         ::InvalidateRect(list_, nullptr, FALSE);
         return 0;
       }
-      default:
-        return 0;
+      default: return 0;
     }
   }
   if (hdr->hwndFrom != list_) return 0;
   switch (hdr->code) {
-    case NM_CUSTOMDRAW:
-      return OnCustomDraw(reinterpret_cast<NMLVCUSTOMDRAW*>(hdr));
+    case NM_CUSTOMDRAW: return OnCustomDraw(reinterpret_cast<NMLVCUSTOMDRAW*>(hdr));
     case LVN_GETDISPINFOW: {
       auto* di = reinterpret_cast<NMLVDISPINFOW*>(hdr);
       TreeNode* node = model_.VisibleAt(static_cast<size_t>(std::max(di->item.iItem, 0)));
@@ -738,9 +741,7 @@ LRESULT TreeGrid::OnNotify(NMHDR* hdr) {
       TreeNode* node = TreeIncrementalSearch(fi->lvfi.psz);
       return node ? node->row() : -1;
     }
-    case LVN_COLUMNCLICK:
-      TreeHeaderClick(reinterpret_cast<NMLISTVIEW*>(hdr)->iSubItem, false);
-      return 0;
+    case LVN_COLUMNCLICK: TreeHeaderClick(reinterpret_cast<NMLISTVIEW*>(hdr)->iSubItem, false); return 0;
     case NM_DBLCLK: {
       auto* ia = reinterpret_cast<NMITEMACTIVATE*>(hdr);
       TreeNode* node = ia->iItem >= 0 ? model_.VisibleAt(static_cast<size_t>(ia->iItem)) : nullptr;
@@ -753,8 +754,7 @@ LRESULT TreeGrid::OnNotify(NMHDR* hdr) {
     case NM_KILLFOCUS:
       if (focused_) Invalidate(focused_);
       return 0;
-    default:
-      return 0;
+    default: return 0;
   }
 }
 
@@ -778,10 +778,10 @@ LRESULT TreeGrid::OnListMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
         MSG m{list_, msg, wParam, lParam, 0, {}};
         ::SendMessageW(tooltip_, TTM_RELAYEVENT, 0, reinterpret_cast<LPARAM>(&m));
       }
-      if (msg == WM_MOUSEMOVE) UpdateTooltip(POINT{static_cast<short>(LOWORD(lParam)), static_cast<short>(HIWORD(lParam))});
+      if (msg == WM_MOUSEMOVE)
+        UpdateTooltip(POINT{static_cast<short>(LOWORD(lParam)), static_cast<short>(HIWORD(lParam))});
       break;
-    default:
-      break;
+    default: break;
   }
   switch (msg) {
     case WM_LBUTTONDOWN:
@@ -832,14 +832,9 @@ LRESULT TreeGrid::OnListMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
               }
             }
             return 0;
-          case VK_ADD:
-            SetExpanded(node, true);
-            return 0;
-          case VK_SUBTRACT:
-            SetExpanded(node, false);
-            return 0;
-          default:
-            break;
+          case VK_ADD: SetExpanded(node, true); return 0;
+          case VK_SUBTRACT: SetExpanded(node, false); return 0;
+          default: break;
         }
       }
       break;
@@ -848,11 +843,8 @@ LRESULT TreeGrid::OnListMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
       // The space toggles the box; it must not also start a type-ahead.
       if (wParam == L' ' && focused_ && focused_->hasCheckBox()) return 0;
       break;
-    case WM_NCDESTROY:
-      ::RemoveWindowSubclass(list_, &TreeGrid::ListProc, kListSubclass);
-      break;
-    default:
-      break;
+    case WM_NCDESTROY: ::RemoveWindowSubclass(list_, &TreeGrid::ListProc, kListSubclass); break;
+    default: break;
   }
   return ::DefSubclassProc(list_, msg, wParam, lParam);
 }
@@ -868,19 +860,14 @@ LRESULT TreeGrid::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
     case WM_SETFOCUS:
       if (list_) ::SetFocus(list_);
       return 0;
-    case WM_ERASEBKGND:
-      return 1;  // the list covers the whole client area
-    case WM_NOTIFY:
-      return OnNotify(reinterpret_cast<NMHDR*>(lParam));
+    case WM_ERASEBKGND: return 1;  // the list covers the whole client area
+    case WM_NOTIFY: return OnNotify(reinterpret_cast<NMHDR*>(lParam));
     case kTreeGridFlush:
       flushPosted_ = false;
       Flush();
       return 0;
-    case WM_DPICHANGED_AFTERPARENT:
-      ApplyDpi(Dpi::ForWindow(hwnd()));
-      return 0;
-    default:
-      return DefaultProc(msg, wParam, lParam);
+    case WM_DPICHANGED_AFTERPARENT: ApplyDpi(Dpi::ForWindow(hwnd())); return 0;
+    default: return DefaultProc(msg, wParam, lParam);
   }
 }
 

@@ -57,10 +57,10 @@ class TreeGrid : public Window {
 
   // --- owner callbacks ---
   TextFn onGetText;
-  ImageFn onGetImage;          // icons from the image list set with SetImageList
-  KeyFn onGetKey;              // identity of a row for SaveView/RestoreView/FindByKey
-  NodeEvent onFocusChanged;    // also fired again when a rebuild focuses the same row
-  NodeEvent onChecked;         // after the user changed a row's check mark (descendants already follow it)
+  ImageFn onGetImage;        // icons from the image list set with SetImageList
+  KeyFn onGetKey;            // identity of a row for SaveView/RestoreView/FindByKey
+  NodeEvent onFocusChanged;  // also fired again when a rebuild focuses the same row
+  NodeEvent onChecked;       // after the user changed a row's check mark (descendants already follow it)
   NodeEvent onDoubleClick;
   // Enter and Del on the list, handed over by the window's key handling before dialog navigation takes them;
   // true: handled.
@@ -207,12 +207,12 @@ class TreeGrid : public Window {
     bool hasFocus = false;
     std::vector<int> left, right;
   } paint_;
-  void SyncList();           // item count, focus and selection after the shown rows changed
+  void SyncList();  // item count, focus and selection after the shown rows changed
   // What each row on screen looks like, taken when the outermost update block opens and compared when it ends.
   struct ShownRows {
     bool valid = false;
     int top = 0;
-    int firstY = 0;     // list client y of the top row
+    int firstY = 0;  // list client y of the top row
     int rowHeight = 0;
     std::vector<uint64_t> prints;  // per screen row from the top; 0: no row there
   } shown_;
@@ -220,14 +220,14 @@ class TreeGrid : public Window {
   void RepaintChangedRows();
   uint64_t RowPrint(int row);  // a hash of everything PaintRow draws for the row
   void SortModel(int column);  // column -1: creation order
-  void Flush();              // catches up with rows added or re-sorted outside an update block
-  void FitColumns();         // spare column width
+  void Flush();                // catches up with rows added or re-sorted outside an update block
+  void FitColumns();           // spare column width
   void ApplyColumns();
   void ShowHeader();
   void UpdateSortArrows();
   void FocusRow(int row, bool fire);
   void RevealRow(TreeNode* node);  // expands its ancestors, repainting what moved
-  void MarkRow(int row);  // the only selected and focused row of the list, or none
+  void MarkRow(int row);           // the only selected and focused row of the list, or none
   void RecreateFonts();
   std::wstring CellText(const TreeNode& node, int column) const;
   RECT CellRect(int row, int column) const;  // list client coordinates

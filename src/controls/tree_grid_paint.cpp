@@ -9,12 +9,9 @@ namespace {
 
 UINT DrawAlign(ColumnAlign a) {
   switch (a) {
-    case ColumnAlign::Right:
-      return DT_RIGHT;
-    case ColumnAlign::Center:
-      return DT_CENTER;
-    default:
-      return DT_LEFT;
+    case ColumnAlign::Right: return DT_RIGHT;
+    case ColumnAlign::Center: return DT_CENTER;
+    default: return DT_LEFT;
   }
 }
 
@@ -42,15 +39,14 @@ void TreeGrid::RememberShownRows() {
   // One more than a page: the last row may be partly shown.
   const int onScreen = ListView_GetCountPerPage(list_) + 1;
   shown_.prints.clear();
-  for (int i = 0; i < onScreen; ++i)
-    shown_.prints.push_back(shown_.top + i < count ? RowPrint(shown_.top + i) : 0);
+  for (int i = 0; i < onScreen; ++i) shown_.prints.push_back(shown_.top + i < count ? RowPrint(shown_.top + i) : 0);
   shown_.valid = true;
 }
 
 void TreeGrid::RepaintChangedRows() {
   if (!list_) return;
-  const bool known = shown_.valid && !skippedPaint_ && shown_.rowHeight > 0 &&
-                     ListView_GetTopIndex(list_) == shown_.top;
+  const bool known =
+      shown_.valid && !skippedPaint_ && shown_.rowHeight > 0 && ListView_GetTopIndex(list_) == shown_.top;
   shown_.valid = false;
   if (!known) {
     ::InvalidateRect(list_, nullptr, FALSE);
@@ -188,9 +184,9 @@ void TreeGrid::PaintRow(HDC dc, int row, const RECT& rowRect) {
       if (node->hasCheckBox()) {
         const int size = dpi_.Scale(13);
         RECT boxRect{x + dpi_.Scale(2), (height - size) / 2, x + dpi_.Scale(2) + size, (height - size) / 2 + size};
-        ::DrawFrameControl(mem, &boxRect, DFC_BUTTON,
-                           DFCS_BUTTONCHECK | DFCS_FLAT | (node->checked() ? DFCS_CHECKED : 0) |
-                               (checksEnabled_ ? 0 : DFCS_INACTIVE));
+        ::DrawFrameControl(
+            mem, &boxRect, DFC_BUTTON,
+            DFCS_BUTTONCHECK | DFCS_FLAT | (node->checked() ? DFCS_CHECKED : 0) | (checksEnabled_ ? 0 : DFCS_INACTIVE));
         x += dpi_.Scale(18);
       }
     }
@@ -211,15 +207,16 @@ void TreeGrid::PaintRow(HDC dc, int row, const RECT& rowRect) {
       if (spanEmptyCells_ && !text.empty()) {
         SIZE extent{};
         ::GetTextExtentPoint32W(mem, text.c_str(), static_cast<int>(text.size()), &extent);
-        for (int next = c + 1; next < columnCount && textRect.right - textRect.left < extent.cx &&
-                               CellText(*node, next).empty();
+        for (int next = c + 1;
+             next < columnCount && textRect.right - textRect.left < extent.cx && CellText(*node, next).empty();
              ++next) {
           spannedUntil = next;
           textRect.right = cellRect(next).right - pad;
         }
       }
       ::DrawTextW(mem, text.c_str(), static_cast<int>(text.size()), &textRect,
-                  DT_SINGLELINE | DT_VCENTER | DT_END_ELLIPSIS | DT_NOPREFIX | DrawAlign(columns_[static_cast<size_t>(c)].align));
+                  DT_SINGLELINE | DT_VCENTER | DT_END_ELLIPSIS | DT_NOPREFIX |
+                      DrawAlign(columns_[static_cast<size_t>(c)].align));
       if (bold) ::SelectObject(mem, font_ ? static_cast<HGDIOBJ>(font_.get()) : ::GetStockObject(DEFAULT_GUI_FONT));
     }
     if (spannedUntil > c) continue;  // no line through the text
@@ -266,8 +263,7 @@ LRESULT TreeGrid::OnCustomDraw(NMLVCUSTOMDRAW* cd) {
       if (ListView_GetItemRect(list_, row, &rc, LVIR_BOUNDS)) PaintRow(cd->nmcd.hdc, row, rc);
       return CDRF_SKIPDEFAULT;
     }
-    default:
-      return CDRF_DODEFAULT;
+    default: return CDRF_DODEFAULT;
   }
 }
 

@@ -85,10 +85,8 @@ void TrendChart::Paint(HDC dc, const RECT& rc) {
   for (const TrendShape& s : picture_.Shapes) {
     ::SetDCPenColor(dc, s.Pen);
     ::SetDCBrushColor(dc, s.Fill);
-    if (s.kind == TrendShape::Rectangle)
-      ::Rectangle(dc, s.Points[0].X, s.Points[0].Y, s.Points[1].X, s.Points[1].Y);
-    else
-      ::Polygon(dc, reinterpret_cast<const POINT*>(s.Points.data()), s.PointCount);
+    if (s.kind == TrendShape::Rectangle) ::Rectangle(dc, s.Points[0].X, s.Points[0].Y, s.Points[1].X, s.Points[1].Y);
+    else ::Polygon(dc, reinterpret_cast<const POINT*>(s.Points.data()), s.PointCount);
   }
   ::SetBkColor(dc, picture_.Background);
   ::SetBkMode(dc, OPAQUE);

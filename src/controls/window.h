@@ -34,9 +34,7 @@ class Window {
   virtual LRESULT HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam);
   // Called after WM_NCDESTROY; hwnd() is null again.
   virtual void OnDestroyed() {}
-  LRESULT DefaultProc(UINT msg, WPARAM wParam, LPARAM lParam) {
-    return ::DefWindowProcW(hwnd_, msg, wParam, lParam);
-  }
+  LRESULT DefaultProc(UINT msg, WPARAM wParam, LPARAM lParam) { return ::DefWindowProcW(hwnd_, msg, wParam, lParam); }
 
  private:
   static LRESULT CALLBACK StaticProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);

@@ -13,8 +13,8 @@ struct FindSearch::Run {
   Events events;
   std::shared_ptr<std::atomic<bool>> cancelled = std::make_shared<std::atomic<bool>>(false);
   std::shared_ptr<const FindSources> sources;  // null until the first step read them
-  size_t next = 0;                // the next of the sources' steps to start
-  size_t inFlight = 0;            // steps started whose results have not come back
+  size_t next = 0;                             // the next of the sources' steps to start
+  size_t inFlight = 0;                         // steps started whose results have not come back
   size_t stepsDone = 0;
   std::vector<size_t> stepsLeft;  // per process
   size_t processesDone = 0;       // processes whose every step came back
@@ -108,7 +108,8 @@ void FindSearch::RunStep(const std::shared_ptr<Run>& run) {
       if (endsProcess) ++run->processesDone;
       if (!results.empty() && run->events.onResults) run->events.onResults(std::move(results));
       if (run != run_) return;
-      if (endsProcess && run->events.onProgress) run->events.onProgress(run->processesDone, run->sources->Processes.size());
+      if (endsProcess && run->events.onProgress)
+        run->events.onProgress(run->processesDone, run->sources->Processes.size());
       if (run != run_) return;
       if (run->stepsDone >= run->sources->Steps.size()) return Finish(FindState::Done);
       StartSteps(run);

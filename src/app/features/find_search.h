@@ -21,8 +21,8 @@ namespace vantrel::app {
 class FindSearch {
  public:
   struct Events {
-    std::function<void(std::vector<FindResult>)> onResults;                  // one step's matches
-    std::function<void(size_t done, size_t total)> onProgress;               // after each process
+    std::function<void(std::vector<FindResult>)> onResults;                 // one step's matches
+    std::function<void(size_t done, size_t total)> onProgress;              // after each process
     std::function<void(FindState state, size_t done, size_t total)> onEnd;  // once, also when cancelled
   };
 

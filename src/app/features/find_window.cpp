@@ -29,7 +29,10 @@ constexpr int kWidth = 760, kHeight = 440, kMargin = 8, kRow = 24, kButtonWidth 
 
 FindWindow::FindWindow(HWND owner, WindowThreadHandoff& handoff, ProcessRowFeed& rows,
                        std::function<void()> showProcessesPage)
-    : owner_(owner), handoff_(handoff), rows_(rows), showProcessesPage_(std::move(showProcessesPage)),
+    : owner_(owner),
+      handoff_(handoff),
+      rows_(rows),
+      showProcessesPage_(std::move(showProcessesPage)),
       search_(handoff) {}
 
 FindWindow::~FindWindow() {
@@ -81,12 +84,12 @@ void FindWindow::Close() {
 
 bool FindWindow::CreateControls() {
   HINSTANCE instance = ::GetModuleHandleW(nullptr);
-  edit_ = ::CreateWindowExW(WS_EX_CLIENTEDGE, L"EDIT", L"", WS_CHILD | WS_VISIBLE | WS_TABSTOP | ES_AUTOHSCROLL, 0, 0, 0,
-                            0, hwnd(), reinterpret_cast<HMENU>(kIdEdit), instance, nullptr);
+  edit_ = ::CreateWindowExW(WS_EX_CLIENTEDGE, L"EDIT", L"", WS_CHILD | WS_VISIBLE | WS_TABSTOP | ES_AUTOHSCROLL, 0, 0,
+                            0, 0, hwnd(), reinterpret_cast<HMENU>(kIdEdit), instance, nullptr);
   button_ = ::CreateWindowExW(0, L"BUTTON", kSearchButton, WS_CHILD | WS_VISIBLE | WS_TABSTOP | BS_DEFPUSHBUTTON, 0, 0,
                               0, 0, hwnd(), reinterpret_cast<HMENU>(kIdButton), instance, nullptr);
-  status_ = ::CreateWindowExW(0, L"STATIC", kStatusIdle, WS_CHILD | WS_VISIBLE | SS_NOPREFIX | SS_LEFTNOWORDWRAP, 0, 0, 0,
-                              0, hwnd(), nullptr, instance, nullptr);
+  status_ = ::CreateWindowExW(0, L"STATIC", kStatusIdle, WS_CHILD | WS_VISIBLE | SS_NOPREFIX | SS_LEFTNOWORDWRAP, 0, 0,
+                              0, 0, hwnd(), nullptr, instance, nullptr);
   if (!edit_ || !button_ || !status_ || !results_.Create(hwnd(), kIdResults)) return false;
   ::SendMessageW(edit_, EM_SETCUEBANNER, TRUE, reinterpret_cast<LPARAM>(kEditHint));
   ::SetWindowLongPtrW(results_.hwnd(), GWL_STYLE, ::GetWindowLongPtrW(results_.hwnd(), GWL_STYLE) | WS_TABSTOP);
@@ -109,8 +112,7 @@ bool FindWindow::CreateControls() {
 void FindWindow::ApplyDpi(const ui::Dpi& dpi) {
   dpi_ = dpi;
   font_.reset(ui::CreateUiFont(dpi_));
-  for (HWND w : {edit_, button_, status_})
-    ::SendMessageW(w, WM_SETFONT, reinterpret_cast<WPARAM>(font_.get()), FALSE);
+  for (HWND w : {edit_, button_, status_}) ::SendMessageW(w, WM_SETFONT, reinterpret_cast<WPARAM>(font_.get()), FALSE);
   results_.ApplyDpi(dpi_);
   Layout();
 }
@@ -209,8 +211,7 @@ bool FindWindow::PreTranslateMessage(MSG& msg) {
           return true;
         }
         break;
-      default:
-        break;
+      default: break;
     }
   }
   return ::IsDialogMessageW(hwnd(), &msg) != FALSE;
@@ -221,9 +222,7 @@ LRESULT FindWindow::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
     case WM_COMMAND:
       if (LOWORD(wParam) == kIdButton || LOWORD(wParam) == IDOK) StartSearch();
       return 0;
-    case WM_SIZE:
-      Layout();
-      return 0;
+    case WM_SIZE: Layout(); return 0;
     case WM_CONTEXTMENU: {
       ContextMenu menu;
       menu.Add(kExport, [this] { ExportListWithDialog(hwnd(), results_); });
@@ -243,12 +242,8 @@ LRESULT FindWindow::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
                      SWP_NOZORDER | SWP_NOACTIVATE);
       return 0;
     }
-    case WM_CLOSE:
-      ::DestroyWindow(hwnd());
-      return 0;
-    case WM_DESTROY:
-      search_.Cancel();
-      return 0;
+    case WM_CLOSE: ::DestroyWindow(hwnd()); return 0;
+    case WM_DESTROY: search_.Cancel(); return 0;
   }
   return Window::HandleMessage(msg, wParam, lParam);
 }

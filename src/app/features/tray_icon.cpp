@@ -17,7 +17,9 @@ TrayIcon::TrayIcon() : CommandMenuOwner(0x5000) {
   AddSeparator();
 }
 
-void TrayIcon::AddLoadDisplayItem() { AddItem(kLoadDisplayCaption, [this] { SetLoadDisplay(!loadDisplay_); }); }
+void TrayIcon::AddLoadDisplayItem() {
+  AddItem(kLoadDisplayCaption, [this] { SetLoadDisplay(!loadDisplay_); });
+}
 
 TrayIcon::~TrayIcon() {
   if (added_) Notify(NIM_DELETE);
@@ -28,10 +30,9 @@ void TrayIcon::Create(HWND window, HICON appIcon, const std::wstring& hint, Shel
   window_ = window;
   appIcon_ = current_ = appIcon;
   hint_ = hint;
-  shellNotify_ = shellNotify ? std::move(shellNotify)
-                             : ShellNotify([](DWORD message, NOTIFYICONDATAW* data) {
-                                 return ::Shell_NotifyIconW(message, data);
-                               });
+  shellNotify_ = shellNotify ? std::move(shellNotify) : ShellNotify([](DWORD message, NOTIFYICONDATAW* data) {
+    return ::Shell_NotifyIconW(message, data);
+  });
   taskbarCreated_ = ::RegisterWindowMessageW(L"TaskbarCreated");
   Notify(NIM_ADD);
   added_ = true;
@@ -158,13 +159,9 @@ bool TrayIcon::OnMessage(UINT msg, WPARAM /*wParam*/, LPARAM lParam) {
   if (msg != kTrayIconMessage) return false;
   switch (LOWORD(lParam)) {
     case WM_LBUTTONUP:
-    case WM_LBUTTONDBLCLK:
-      RestoreWindow();
-      break;
+    case WM_LBUTTONDBLCLK: RestoreWindow(); break;
     case WM_RBUTTONUP:
-    case WM_CONTEXTMENU:
-      ShowMenu();
-      break;
+    case WM_CONTEXTMENU: ShowMenu(); break;
   }
   return true;
 }

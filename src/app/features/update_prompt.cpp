@@ -29,7 +29,8 @@ std::unique_ptr<UpdatePrompt> UpdatePrompt::Start(HWND mainWindow, const std::ws
   // exists: the component drops the callback before the prompt (and the hand-off after it) go.
   UpdatePrompt* self = prompt.get();
   prompt->web_.Start(config, [self, &handoff](const update::UpdateOutcome& outcome) {
-    handoff.Run([self, outcome]() -> WindowThreadHandoff::Result { return [self, outcome] { self->OnOutcome(outcome); }; });
+    handoff.Run(
+        [self, outcome]() -> WindowThreadHandoff::Result { return [self, outcome] { self->OnOutcome(outcome); }; });
   });
   return prompt;
 }

@@ -48,14 +48,14 @@ struct SessionChange {
 };
 
 struct PageFeeds {
-  Feed<uint32_t> focusedProcess;                      // processes page → windows page
+  Feed<uint32_t> focusedProcess;                       // processes page → windows page
   Feed<std::vector<ProcessChoice>> windowedProcesses;  // processes page → windows page
-  Feed<size_t> processRows;                           // processes page → the refresh (the log is kept until rows)
-  Feed<CpuLoad> cpuLoad;                              // the frame's CPU meter → performance page, tray, clock
-  Feed<LogEvent> log;                                 // anyone → log page
-  Feed<SessionChange> sessionChanges;                 // the system (through the frame) → sessions page
-  SessionProcessList sessionProcesses;                // sessions page → processes page
-  ProcessRowFeed processRowRequests;                  // find window → processes page; its menu → find window
+  Feed<size_t> processRows;                            // processes page → the refresh (the log is kept until rows)
+  Feed<CpuLoad> cpuLoad;                               // the frame's CPU meter → performance page, tray, clock
+  Feed<LogEvent> log;                                  // anyone → log page
+  Feed<SessionChange> sessionChanges;                  // the system (through the frame) → sessions page
+  SessionProcessList sessionProcesses;                 // sessions page → processes page
+  ProcessRowFeed processRowRequests;                   // find window → processes page; its menu → find window
 };
 
 }  // namespace vantrel::app

@@ -16,8 +16,7 @@ void ActionBar::Button::SetVisible(bool visible) {
   if (bar_) bar_->Layout();
 }
 
-ActionBar::Button& ActionBar::Group::Add(const std::wstring& caption, std::function<void()> onClick,
-                                         int designWidth) {
+ActionBar::Button& ActionBar::Group::Add(const std::wstring& caption, std::function<void()> onClick, int designWidth) {
   return bar_->AddButton(page_, caption, std::move(onClick), designWidth);
 }
 
@@ -54,9 +53,9 @@ ActionBar::Button& ActionBar::AddButton(int group, const std::wstring& caption, 
   b.designWidth_ = designWidth;
   b.onClick_ = std::move(onClick);
   const int id = kFirstButtonId + static_cast<int>(buttons_.size()) - 1;
-  b.hwnd_ = ::CreateWindowExW(0, L"BUTTON", caption.c_str(), WS_CHILD | WS_TABSTOP | BS_PUSHBUTTON, 0, 0, 0, 0,
-                              band_.hwnd(), reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)),
-                              ::GetModuleHandleW(nullptr), nullptr);
+  b.hwnd_ =
+      ::CreateWindowExW(0, L"BUTTON", caption.c_str(), WS_CHILD | WS_TABSTOP | BS_PUSHBUTTON, 0, 0, 0, 0, band_.hwnd(),
+                        reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), ::GetModuleHandleW(nullptr), nullptr);
   if (font_) ::SendMessageW(b.hwnd_, WM_SETFONT, reinterpret_cast<WPARAM>(font_), FALSE);
   Layout();
   return b;

@@ -143,7 +143,7 @@ void MainWindow::PlaceInWorkArea() {
   const bool remote = env_.isRemoteSession && env_.isRemoteSession();
   const int screenWidth = env_.workArea ? work.right - work.left : ::GetSystemMetrics(SM_CXSCREEN);
   const ScreenRect bounds = MainWindowBounds({work.left, work.top, work.right, work.bottom}, screenWidth, remote,
-                                        design.right - design.left, static_cast<int>(dpi_.value()));
+                                             design.right - design.left, static_cast<int>(dpi_.value()));
   ::SetWindowPos(hwnd(), nullptr, bounds.left, bounds.top, bounds.Width(), bounds.Height(),
                  SWP_NOZORDER | SWP_NOACTIVATE);
 }
@@ -173,23 +173,24 @@ bool MainWindow::CreateControls() {
   AddSnapshotItem(programMenu_, hwnd(), env_.snapshotFolder, TrayIcon::kLoadDisplayCaption);
   AttachFindWindowFeed();
   AddPowerMenu(programMenu_, tray_, hwnd(), env_);
-  AddTaskManagerReplacementItem(programMenu_, tray_, env_.replacementKey,
-                                env_.replacementFileIsAdminOnly ? env_.replacementFileIsAdminOnly
-                                                                : AdminOnlyPathFn(IsAdminOnlyPath));
+  AddTaskManagerReplacementItem(
+      programMenu_, tray_, env_.replacementKey,
+      env_.replacementFileIsAdminOnly ? env_.replacementFileIsAdminOnly : AdminOnlyPathFn(IsAdminOnlyPath));
   systemMenu_.Attach(hwnd(), programMenu_.menu());
   return true;
 }
 
 void MainWindow::CreateTopBand() {
   HINSTANCE instance = ::GetModuleHandleW(nullptr);
-  iconImage_ = ::CreateWindowExW(0, L"STATIC", L"", WS_CHILD | WS_VISIBLE | SS_ICON | SS_REALSIZECONTROL | SS_NOTIFY, 0, 0, 0, 0,
-                                 hwnd(), nullptr, instance, nullptr);
+  iconImage_ = ::CreateWindowExW(0, L"STATIC", L"", WS_CHILD | WS_VISIBLE | SS_ICON | SS_REALSIZECONTROL | SS_NOTIFY, 0,
+                                 0, 0, 0, hwnd(), nullptr, instance, nullptr);
   ::SendMessageW(iconImage_, STM_SETICON, reinterpret_cast<WPARAM>(appIcon_), 0);
   const RECT none{0, 0, 0, 0};
   nameFilter_.Create(hwnd(), kIdNameFilter, none, L"名称过滤器");
   nameFilter_.onEnter = nameFilter_.onLeftButton = nameFilter_.onRightButton = [this] { RefreshActivePage(); };
-  intervalLabel_ = ::CreateWindowExW(0, L"STATIC", L"自动刷新", WS_CHILD | WS_VISIBLE | SS_NOPREFIX | SS_RIGHT | SS_CENTERIMAGE,
-                                     0, 0, 0, 0, hwnd(), nullptr, instance, nullptr);
+  intervalLabel_ =
+      ::CreateWindowExW(0, L"STATIC", L"自动刷新", WS_CHILD | WS_VISIBLE | SS_NOPREFIX | SS_RIGHT | SS_CENTERIMAGE, 0,
+                        0, 0, 0, hwnd(), nullptr, instance, nullptr);
   intervalEdit_.Create(hwnd(), kIdInterval, none, kIntervalMinSeconds, kIntervalMaxSeconds, kIntervalInitialSeconds);
   intervalEdit_.onChanged = [this](int) { OnIntervalChanged(); };
   autoSwitch_.Create(hwnd(), kIdAutoSwitch, none);
@@ -207,8 +208,10 @@ void MainWindow::CreateTopBand() {
 void MainWindow::CreateSharedButtons() {
   elevation_ = &actionBar_.AddShared(
       L"提升权限", [this] { RunElevatedCopy(hwnd(), instance_, env_.startElevatedCopy); }, false, 110);
-  actionBar_.AddShared(L"刷新", [this] { RefreshAllPages(); }, true);
-  actionBar_.AddShared(L"隐藏", [this] { tray_.HideWindow(); }, true);
+  actionBar_.AddShared(
+      L"刷新", [this] { RefreshAllPages(); }, true);
+  actionBar_.AddShared(
+      L"隐藏", [this] { tray_.HideWindow(); }, true);
 }
 
 void MainWindow::ApplyDpi(const ui::Dpi& dpi) {
@@ -289,8 +292,9 @@ void MainWindow::RefreshPages(RefreshKind kind) {
     const SystemImageLists lists = SystemImageLists::Read();
     for (auto& page : pages_) page->BeforeFullRefresh(lists);
   }
-  refresh_.Run(PlanRefresh(kind, activePage_, nameFilter_.Text()), [this](const RefreshStep& s) { RunRefreshStep(s); },
-               [this](const std::wstring& line) { WriteLog(line); }, false);
+  refresh_.Run(
+      PlanRefresh(kind, activePage_, nameFilter_.Text()), [this](const RefreshStep& s) { RunRefreshStep(s); },
+      [this](const std::wstring& line) { WriteLog(line); }, false);
   FocusActiveList();
 }
 
@@ -327,8 +331,9 @@ void MainWindow::OnRefreshTimer() {
   const auto lists = refresh_.BeginRefresh(RefreshKind::Periodic);
   if (!lists) return;
   ui::CursorScope busy(IDC_APPSTARTING);
-  refresh_.Run(PlanTimerRefresh(activePage_, nameFilter_.Text()), [this](const RefreshStep& s) { RunRefreshStep(s); },
-               [this](const std::wstring& line) { WriteLog(line); }, true);
+  refresh_.Run(
+      PlanTimerRefresh(activePage_, nameFilter_.Text()), [this](const RefreshStep& s) { RunRefreshStep(s); },
+      [this](const std::wstring& line) { WriteLog(line); }, true);
 }
 
 void MainWindow::OnAutoRefreshChanged(bool on) {
@@ -336,7 +341,9 @@ void MainWindow::OnAutoRefreshChanged(bool on) {
   for (auto& page : pages_) page->OnAutoRefreshChanged(on);
 }
 
-void MainWindow::OnIntervalChanged() { refresh_.SetIntervalMs(static_cast<UINT>(RefreshIntervalMs(intervalEdit_.Value()))); }
+void MainWindow::OnIntervalChanged() {
+  refresh_.SetIntervalMs(static_cast<UINT>(RefreshIntervalMs(intervalEdit_.Value())));
+}
 
 void MainWindow::FocusActiveList() {
   if (!::IsWindowVisible(hwnd())) return;  // not shown yet: nothing to focus
@@ -370,8 +377,8 @@ void MainWindow::OnKeyUp(WPARAM key) {
   // Ctrl+L, and no other modifier, shows or hides the log page.
   if (key != 'L') return;
   const bool ctrl = ::GetKeyState(VK_CONTROL) & 0x8000;
-  const bool other = (::GetKeyState(VK_SHIFT) | ::GetKeyState(VK_MENU) | ::GetKeyState(VK_LWIN) |
-                      ::GetKeyState(VK_RWIN)) & 0x8000;
+  const bool other =
+      (::GetKeyState(VK_SHIFT) | ::GetKeyState(VK_MENU) | ::GetKeyState(VK_LWIN) | ::GetKeyState(VK_RWIN)) & 0x8000;
   if (ctrl && !other) SetLogTabVisible(!tabs_.LogTabVisible());
 }
 
@@ -390,7 +397,8 @@ bool MainWindow::PreTranslateMessage(MSG& msg) {
 }
 
 LRESULT MainWindow::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
-  if (msg == WM_ACTIVATE && LOWORD(wParam) != WA_INACTIVE) SyncTaskManagerReplacementMark(programMenu_, tray_, env_.replacementKey);
+  if (msg == WM_ACTIVATE && LOWORD(wParam) != WA_INACTIVE)
+    SyncTaskManagerReplacementMark(programMenu_, tray_, env_.replacementKey);
   switch (msg) {
     case WM_COMMAND:
       if (LOWORD(wParam) == kIdRefreshAll) RefreshAllPages();
@@ -405,12 +413,8 @@ LRESULT MainWindow::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
       if (wParam == RefreshCycle::kTimerId) OnRefreshTimer();
       else OnShortcutTimer(wParam);
       return 0;
-    case kRunHandedOverWork:
-      handoff_.RunReadyResults();
-      return 0;
-    case kRunDeferredRefresh:
-      RunDeferredRefresh();
-      return 0;
+    case kRunHandedOverWork: handoff_.RunReadyResults(); return 0;
+    case kRunDeferredRefresh: RunDeferredRefresh(); return 0;
     case WM_SETCURSOR:
       // Work on a worker for the window: the window still answers, so the cursor says "busy, but usable".
       if (backgroundWork_ > 0 && LOWORD(lParam) == HTCLIENT) {
@@ -418,9 +422,7 @@ LRESULT MainWindow::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
         return TRUE;
       }
       break;
-    case WM_SIZE:
-      LayoutControls();
-      return 0;
+    case WM_SIZE: LayoutControls(); return 0;
     case WM_SHOWWINDOW:
       // Started hidden and maximised: the first show, from the tray or a second start, maximises.
       if (wParam && maximiseWhenShown_) {

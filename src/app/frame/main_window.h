@@ -154,8 +154,8 @@ class MainWindow : public ui::Window, public PageHost {
 
   RefreshCycle refresh_;
   WindowThreadHandoff handoff_;
-  std::unique_ptr<FindWindow> find_;  // after handoff_: its search goes first
-  std::wstring appliedFilter_;       // the name filter's text its last refresh used
+  std::unique_ptr<FindWindow> find_;            // after handoff_: its search goes first
+  std::wstring appliedFilter_;                  // the name filter's text its last refresh used
   std::unique_ptr<UpdatePrompt> updatePrompt_;  // after handoff_: goes first, its worker still posting into it
   PageFeeds feeds_;
   CpuLoadSource cpuMeter_;  // after feeds_: stops before the feed it publishes on goes

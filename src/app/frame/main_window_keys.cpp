@@ -47,7 +47,8 @@ void MainWindow::ShowProcessesPageForRequest() {
 
 void MainWindow::AttachFindWindowFeed() {
   feeds_.processRowRequests.openFinder = [this] { OpenFindWindow(); };
-  programMenu_.AddItem(L"查找句柄或 DLL\tCtrl+F", [this] { OpenFindWindow(); }, kSnapshotCaption);
+  programMenu_.AddItem(
+      L"查找句柄或 DLL\tCtrl+F", [this] { OpenFindWindow(); }, kSnapshotCaption);
 }
 
 void MainWindow::DetachFindWindowFeed() {
@@ -66,8 +67,8 @@ void MainWindow::StepPage(int direction) {
 
 void MainWindow::MoveFocusByTab(bool backward) {
   Page& page = PageAt(activePage_);
-  const HWND next = NextTabStop(TabStops({nameFilter_.hwnd(), page.StripHwnd(), intervalEdit_.hwnd(), autoSwitch_.hwnd(),
-                                          page.hwnd(), actionBar_.hwnd()}),
+  const HWND next = NextTabStop(TabStops({nameFilter_.hwnd(), page.StripHwnd(), intervalEdit_.hwnd(),
+                                          autoSwitch_.hwnd(), page.hwnd(), actionBar_.hwnd()}),
                                 ::GetFocus(), backward);
   if (!next) return;
   ::SetFocus(next);
@@ -89,7 +90,8 @@ void MainWindow::ApplyTypedFilter() {
   // A refresh focuses the list; the user is still typing.
   const bool typing = ::GetFocus() == nameFilter_.editHwnd();
   DWORD caretStart = 0, caretEnd = 0;
-  ::SendMessageW(nameFilter_.editHwnd(), EM_GETSEL, reinterpret_cast<WPARAM>(&caretStart), reinterpret_cast<LPARAM>(&caretEnd));
+  ::SendMessageW(nameFilter_.editHwnd(), EM_GETSEL, reinterpret_cast<WPARAM>(&caretStart),
+                 reinterpret_cast<LPARAM>(&caretEnd));
   RefreshActivePage();
   if (!typing) return;
   ::SetFocus(nameFilter_.editHwnd());
@@ -147,8 +149,7 @@ bool MainWindow::OnShortcutKey(const MSG& msg) {
       ui::TreeGrid* list = ListOf(msg.hwnd);
       return list && list->onKey && list->onKey(static_cast<UINT>(msg.wParam));
     }
-    default:
-      return false;
+    default: return false;
   }
 }
 

@@ -19,8 +19,8 @@ constexpr COLORREF kCorner = RGB(0xB4, 0xB4, 0xB4);
 class SplashWindow : public ui::Window {
  public:
   bool Create(HWND over) {
-    icon_.reset(static_cast<HICON>(::LoadImageW(::GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDI_VANTREL), IMAGE_ICON,
-                                            32, 32, LR_DEFAULTCOLOR)));
+    icon_.reset(static_cast<HICON>(
+        ::LoadImageW(::GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDI_VANTREL), IMAGE_ICON, 32, 32, LR_DEFAULTCOLOR)));
     // No taskbar button and no activation by clicks: it only informs.
     if (!Window::Create({L"Twnd_tm_Splash"}, WS_EX_TOOLWINDOW | WS_EX_TOPMOST, L"Vantrel", WS_POPUP, 0, 0, kWidth,
                         kHeight, nullptr, nullptr))
@@ -47,8 +47,7 @@ class SplashWindow : public ui::Window {
  protected:
   LRESULT HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) override {
     switch (msg) {
-      case WM_ERASEBKGND:
-        return 1;
+      case WM_ERASEBKGND: return 1;
       case WM_PAINT: {
         PAINTSTRUCT ps;
         HDC dc = ::BeginPaint(hwnd(), &ps);
@@ -65,8 +64,7 @@ class SplashWindow : public ui::Window {
           if (other && pid != ::GetCurrentProcessId()) ::SetForegroundWindow(hwnd());
         }
         return 0;
-      case WM_MOUSEACTIVATE:
-        return MA_NOACTIVATE;
+      case WM_MOUSEACTIVATE: return MA_NOACTIVATE;
     }
     return Window::HandleMessage(msg, wParam, lParam);
   }

@@ -31,10 +31,10 @@ bool EnvironmentPage::OnCreate() {
   grid.SetSort(0, true);  // by name from the start
 
   // Read-only, wrapping (no horizontal scrolling), with a vertical scroll bar.
-  valueBox_ = ::CreateWindowExW(WS_EX_CLIENTEDGE, L"EDIT", L"",
-                                WS_CHILD | WS_VISIBLE | WS_VSCROLL | WS_TABSTOP | ES_MULTILINE | ES_AUTOVSCROLL |
-                                    ES_READONLY,
-                                0, 0, 0, 0, hwnd(), reinterpret_cast<HMENU>(110), ::GetModuleHandleW(nullptr), nullptr);
+  valueBox_ =
+      ::CreateWindowExW(WS_EX_CLIENTEDGE, L"EDIT", L"",
+                        WS_CHILD | WS_VISIBLE | WS_VSCROLL | WS_TABSTOP | ES_MULTILINE | ES_AUTOVSCROLL | ES_READONLY,
+                        0, 0, 0, 0, hwnd(), reinterpret_cast<HMENU>(110), ::GetModuleHandleW(nullptr), nullptr);
   if (!valueBox_) return false;
   ::SendMessageW(valueBox_, EM_SETLIMITTEXT, 0, 0);  // the largest a value can be
   valueBrush_.reset(::CreateSolidBrush(kValueBackground));

@@ -12,9 +12,9 @@ bool LogPage::OnCreate() {
     else WriteLog(e.text);
   });
   logEdit_ = ::CreateWindowExW(0, L"EDIT", L"",
-                            WS_CHILD | WS_VISIBLE | WS_BORDER | WS_VSCROLL | WS_HSCROLL | ES_MULTILINE | ES_READONLY |
-                                ES_AUTOVSCROLL | ES_AUTOHSCROLL,
-                            0, 0, 0, 0, hwnd(), nullptr, ::GetModuleHandleW(nullptr), nullptr);
+                               WS_CHILD | WS_VISIBLE | WS_BORDER | WS_VSCROLL | WS_HSCROLL | ES_MULTILINE |
+                                   ES_READONLY | ES_AUTOVSCROLL | ES_AUTOHSCROLL,
+                               0, 0, 0, 0, hwnd(), nullptr, ::GetModuleHandleW(nullptr), nullptr);
   if (!logEdit_) return false;
   // The default limit of an edit control would silently stop taking lines.
   ::SendMessageW(logEdit_, EM_SETLIMITTEXT, 0, 0);

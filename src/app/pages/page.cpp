@@ -50,7 +50,8 @@ void Page::LayoutStripRow(int height, const StripRow& r) {
 
 void Page::Layout(const RECT& area, const RECT& strip) {
   ::MoveWindow(hwnd(), area.left, area.top, area.right - area.left, area.bottom - area.top, TRUE);
-  if (strip_) ::MoveWindow(strip_->hwnd(), strip.left, strip.top, strip.right - strip.left, strip.bottom - strip.top, TRUE);
+  if (strip_)
+    ::MoveWindow(strip_->hwnd(), strip.left, strip.top, strip.right - strip.left, strip.bottom - strip.top, TRUE);
 }
 
 void Page::Activate(bool active) {
@@ -76,7 +77,8 @@ POINT KeyboardMenuPoint(HWND target) {
   // The target is the list view, or the list control around it.
   wchar_t cls[32] = {};
   ::GetClassNameW(target, cls, 32);
-  const HWND list = ::lstrcmpiW(cls, WC_LISTVIEWW) == 0 ? target : ::FindWindowExW(target, nullptr, WC_LISTVIEWW, nullptr);
+  const HWND list =
+      ::lstrcmpiW(cls, WC_LISTVIEWW) == 0 ? target : ::FindWindowExW(target, nullptr, WC_LISTVIEWW, nullptr);
   const LRESULT row = list ? ::SendMessageW(list, LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_FOCUSED) : -1;
   RECT rc{};
   rc.left = LVIR_LABEL;
@@ -108,9 +110,7 @@ bool Page::ChildMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT* result)
       OnCommand(LOWORD(wParam), HIWORD(wParam), reinterpret_cast<HWND>(lParam));
       *result = 0;
       return true;
-    case WM_NOTIFY:
-      *result = OnNotify(reinterpret_cast<NMHDR*>(lParam));
-      return true;
+    case WM_NOTIFY: *result = OnNotify(reinterpret_cast<NMHDR*>(lParam)); return true;
     case WM_CTLCOLORSTATIC:
       if (HBRUSH brush = OnStaticColour(reinterpret_cast<HDC>(wParam), reinterpret_cast<HWND>(lParam))) {
         *result = reinterpret_cast<LRESULT>(brush);

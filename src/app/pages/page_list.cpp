@@ -16,8 +16,8 @@ namespace vantrel::app {
 
 std::vector<std::unique_ptr<Page>> CreatePages() {
   std::unique_ptr<Page> made[] = {
-      std::make_unique<ProcessesPage>(), std::make_unique<WindowsPage>(),     std::make_unique<ServicesPage>(),
-      std::make_unique<SessionsPage>(),  std::make_unique<StartupPage>(),     std::make_unique<EnvironmentPage>(),
+      std::make_unique<ProcessesPage>(),   std::make_unique<WindowsPage>(), std::make_unique<ServicesPage>(),
+      std::make_unique<SessionsPage>(),    std::make_unique<StartupPage>(), std::make_unique<EnvironmentPage>(),
       std::make_unique<PerformancePage>(), std::make_unique<LogPage>(),
   };
   // Each page goes where its own index says, so the list cannot drift from the page indexes.

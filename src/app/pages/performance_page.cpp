@@ -34,7 +34,9 @@ HWND CreateChild(const wchar_t* cls, const wchar_t* text, DWORD style, HWND pare
                            ::GetModuleHandleW(nullptr), nullptr);
 }
 
-void Move(HWND hwnd, const RECT& rc) { ::MoveWindow(hwnd, rc.left, rc.top, rc.right - rc.left, rc.bottom - rc.top, TRUE); }
+void Move(HWND hwnd, const RECT& rc) {
+  ::MoveWindow(hwnd, rc.left, rc.top, rc.right - rc.left, rc.bottom - rc.top, TRUE);
+}
 
 RECT Inset(RECT rc, int left, int top, int right, int bottom) {
   rc.left += left;
@@ -117,7 +119,8 @@ bool PerformancePage::OnCreate() {
     ::SendMessageW(cpuTabs_, TCM_INSERTITEMW, static_cast<WPARAM>(::SendMessageW(cpuTabs_, TCM_GETITEMCOUNT, 0, 0)),
                    reinterpret_cast<LPARAM>(&item));
   }
-  for (HWND& fact : facts_) fact = CreateChild(L"STATIC", texts::kNotAvailable, SS_LEFTNOWORDWRAP | SS_NOPREFIX, hwnd());
+  for (HWND& fact : facts_)
+    fact = CreateChild(L"STATIC", texts::kNotAvailable, SS_LEFTNOWORDWRAP | SS_NOPREFIX, hwnd());
   if (!cpuIndicator_.Create(hwnd(), kLime) || !memoryIndicator_.Create(hwnd(), kAqua) || !usageArea_.Create(hwnd()) ||
       !frequencyArea_.Create(hwnd()) || !memoryTrend_.Create(hwnd(), 1, RECT{}))
     return false;
@@ -303,7 +306,8 @@ void PerformancePage::OnLayout(int width, int height) {
     const int row = right ? f - kLoggedUser : f;
     const int x = right ? S(352) : S(16);
     const int w = right ? std::max(0, width - x - S(12)) : S(352) - S(16) - S(8);
-    Move(facts_[static_cast<size_t>(f)], {x, factsTop + S(18) + row * line, x + w, factsTop + S(18) + row * line + line});
+    Move(facts_[static_cast<size_t>(f)],
+         {x, factsTop + S(18) + row * line, x + w, factsTop + S(18) + row * line + line});
   }
   // The charts share the rest: 53.36 % for the processors, the remainder for the memory.
   const int chartsHeight = std::max(0, factsTop - S(kGap));
@@ -325,8 +329,8 @@ void PerformancePage::OnLayout(int width, int height) {
   Move(frequencyArea_.hwnd(), Inset(display, S(kGap), S(kGap), S(kGap), S(3)));
 
   const RECT memoryInner = Inset(memoryBox, S(8), S(18), S(8), S(6));
-  memoryIndicator_.Layout({memoryInner.left, memoryInner.top, memoryInner.left + S(kIndicatorPanelWidth),
-                           memoryInner.bottom}, dpi);
+  memoryIndicator_.Layout(
+      {memoryInner.left, memoryInner.top, memoryInner.left + S(kIndicatorPanelWidth), memoryInner.bottom}, dpi);
   Move(memoryTrend_.hwnd(), Inset(memoryInner, S(kIndicatorPanelWidth + 8), 0, 0, 0));
   LayoutFrames();
 }

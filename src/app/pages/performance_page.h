@@ -77,8 +77,19 @@ class PerformancePage : public Page {
   LRESULT HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) override;
 
  private:
-  enum Fact { kCpu, kTotalPhys, kAvailPhys, kTotalPageFile, kAvailPageFile, kLoggedUser, kBuild, kIp, kMac, kUptime,
-              kFactCount };
+  enum Fact {
+    kCpu,
+    kTotalPhys,
+    kAvailPhys,
+    kTotalPageFile,
+    kAvailPageFile,
+    kLoggedUser,
+    kBuild,
+    kIp,
+    kMac,
+    kUptime,
+    kFactCount
+  };
   void CreateUsageFrames();
   void CreateFrequencyFrames(uint32_t cores);
   void IdentifyCpuInBackground();
@@ -107,7 +118,7 @@ class PerformancePage : public Page {
   ui::TrendChart memoryTrend_;
   win::UniqueFont boldFont_;
   std::vector<ProcessorPowerInformation> frequencies_;  // reused every tick
-  uint32_t nominalMhz_ = 0;  // FFreq
+  uint32_t nominalMhz_ = 0;                             // FFreq
   bool cpuIdentified_ = false;
   // Read when the page first shows: they load NetAPI32 and WS2_32, which no other page needs.
   decltype(StartupEnvironment::systemFactLines) readFactLines_;

@@ -14,8 +14,8 @@ namespace texts = process_details_texts;
 bool ProcessModulesView::Create(HWND parent, PageHost& host) {
   host_ = &host;
   // The label lies under the list and shows where the list is hidden.
-  label_ = ::CreateWindowExW(0, L"STATIC", texts::kModules64Bit, WS_CHILD | SS_CENTER | SS_CENTERIMAGE | SS_NOPREFIX,
-                             0, 0, 0, 0, parent, nullptr, ::GetModuleHandleW(nullptr), nullptr);
+  label_ = ::CreateWindowExW(0, L"STATIC", texts::kModules64Bit, WS_CHILD | SS_CENTER | SS_CENTERIMAGE | SS_NOPREFIX, 0,
+                             0, 0, 0, parent, nullptr, ::GetModuleHandleW(nullptr), nullptr);
   if (!label_ || !tree_.Create(parent, 0)) return false;
   ::SendMessageW(label_, WM_SETFONT, reinterpret_cast<WPARAM>(host.UiFont()), FALSE);
   using A = ui::ColumnAlign;
@@ -64,7 +64,8 @@ void ProcessModulesView::Refresh(uint32_t pid, const std::wstring& processName, 
   read_.Request(host_->Handoff(), [this, pid, processName, is64bit]() -> std::function<void()> {
     try {
       ModuleList list = ReadModules(pid, is64bit);
-      return [this, modules = std::move(list.Modules), processName]() mutable { Fill(std::move(modules), processName); };
+      return
+          [this, modules = std::move(list.Modules), processName]() mutable { Fill(std::move(modules), processName); };
     } catch (const std::exception& e) {
       const std::wstring line = texts::kModulesLogPrefix + ExceptionMessage(e);
       return [this, line, processName] {

@@ -54,9 +54,15 @@ bool ProcessesPage::OnCreate() {
   if (!CreateTree() || !CreateStrip()) return false;
   ui::TreeGrid& grid = tree();
   using A = ui::ColumnAlign;
-  grid.SetColumns({{L"PID", A::Right, 90},      {L"会话", A::Right, 50},      {L"名称", A::Left, 150, 150},
-                   {L"类型", A::Center, 60},    {L"用户名", A::Left, 100},    {L"创建", A::Left, 130},
-                   {L"CPU 时间", A::Left, 60},  {L"工作集", A::Right, 75},    {L"文件名", A::Left, 500, 200, true}});
+  grid.SetColumns({{L"PID", A::Right, 90},
+                   {L"会话", A::Right, 50},
+                   {L"名称", A::Left, 150, 150},
+                   {L"类型", A::Center, 60},
+                   {L"用户名", A::Left, 100},
+                   {L"创建", A::Left, 130},
+                   {L"CPU 时间", A::Left, 60},
+                   {L"工作集", A::Right, 75},
+                   {L"文件名", A::Left, 500, 200, true}});
   grid.onGetText = [this](const ui::TreeNode& node, int column) {
     return ProcessCellText(*node.As<ProcessRecord>(), column, settings_, autoRefresh_);
   };
@@ -83,7 +89,8 @@ bool ProcessesPage::OnCreate() {
   // Below the list: the header strip and the details panel, collapsed at start.
   const RECT none{0, 0, 0, 0};
   if (!header_.Create(hwnd(), 110, none) || !details_.Create(hwnd(), 111, none, texts::kDetailsPanel, false) ||
-      !inspector_.Create(details_.hwnd(), 112, none) || !detailsPages_.Create(details_.hwnd(), host(), inspector_.hwnd()))
+      !inspector_.Create(details_.hwnd(), 112, none) ||
+      !detailsPages_.Create(details_.hwnd(), host(), inspector_.hwnd()))
     return false;
   ::ShowWindow(header_.hwnd(), SW_SHOW);
   ::ShowWindow(details_.hwnd(), SW_SHOW);
@@ -96,7 +103,8 @@ bool ProcessesPage::OnCreate() {
     OnLayout(rc.right, rc.bottom);
   };
 
-  kill_ = &actions().Add(texts::kKillButton, [this] { TerminateProcesses(); }, 200);
+  kill_ = &actions().Add(
+      texts::kKillButton, [this] { TerminateProcesses(); }, 200);
   kill_->SetEnabled(false);  // waits for a row
   host().Feeds().processRowRequests.SetAnswer([this](const ProcessRowRequest& r) { return ShowRequestedRow(r); });
   return true;
@@ -106,9 +114,9 @@ bool ProcessesPage::CreateStrip() {
   const HWND strip = Strip();
   if (!strip) return false;
   HINSTANCE instance = ::GetModuleHandleW(nullptr);
-  processFilter_ = ::CreateWindowExW(0, L"COMBOBOX", L"",
-                                     WS_CHILD | WS_VISIBLE | WS_TABSTOP | WS_VSCROLL | CBS_DROPDOWNLIST, 0, 0, 0, 0,
-                                     strip, reinterpret_cast<HMENU>(kIdProcessFilter), instance, nullptr);
+  processFilter_ =
+      ::CreateWindowExW(0, L"COMBOBOX", L"", WS_CHILD | WS_VISIBLE | WS_TABSTOP | WS_VSCROLL | CBS_DROPDOWNLIST, 0, 0,
+                        0, 0, strip, reinterpret_cast<HMENU>(kIdProcessFilter), instance, nullptr);
   for (const wchar_t* item : texts::kProcessFilters)
     ::SendMessageW(processFilter_, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(item));
   ::SendMessageW(processFilter_, CB_SETCURSEL, 0, 0);
@@ -211,7 +219,8 @@ void ProcessesPage::ShowDetails(ui::TreeNode* node) {
   std::vector<ui::PropertyInspector::ItemId> groups;
   for (const DetailGroup& g : ProcessDetailGroups(*r, settings_)) {
     const auto parent = g.Parent >= 0 ? groups[static_cast<size_t>(g.Parent)] : ui::PropertyInspector::kNone;
-    groups.push_back(inspector_.AddGroup(g.Caption, parent, g.Expanded, g.Shaded ? RGB(0xE9, 0xE9, 0xE9) : CLR_DEFAULT));
+    groups.push_back(
+        inspector_.AddGroup(g.Caption, parent, g.Expanded, g.Shaded ? RGB(0xE9, 0xE9, 0xE9) : CLR_DEFAULT));
     for (const DetailItem& item : g.Items) {
       const auto id = inspector_.AddItem(groups.back(), item.Caption, item.Value);
       if (!item.Visible) inspector_.SetItemVisible(id, false);
@@ -274,22 +283,23 @@ void ProcessesPage::RefreshProcesses(const std::wstring& filter) {
     grid.Clear();
     ProcessParentFinder parents(treeSwitch_.On(), filter);
     std::vector<ui::TreeNode*> rows;
-    snapshot_.Walk(sessionProcesses,
-                   [&](const ProcessRecord& record) -> ProcessRecord* {
-                     if (record.WinCount > 0)
-                       windowed.push_back({record.Name + L" (" + std::to_wstring(record.PID) + L")", record.PID,
-                                           record.ImageIndexValue});
-                     if (!ProcessPassesFilter(record, processFilter, currentUser, filter)) return nullptr;
-                     const int parent = parents.Add(record);
-                     ui::TreeNode* node = grid.AddRow(parent >= 0 ? rows[static_cast<size_t>(parent)] : nullptr, record);
-                     rows.push_back(node);
-                     if (record.WinCount > 0) windowedShown.emplace_back(windowed.size() - 1, node->As<ProcessRecord>());
-                     if (!autoRefresh_ && ProcessRowGetsCheckBox(record.PID, ownPid, record.CanBeKilled))
-                       grid.SetCheckBox(node, true);
-                     if (onRowAdded) onRowAdded(record);
-                     return node->As<ProcessRecord>();
-                   },
-                   [this](const std::wstring& line) { host().WriteLog(line); });
+    snapshot_.Walk(
+        sessionProcesses,
+        [&](const ProcessRecord& record) -> ProcessRecord* {
+          if (record.WinCount > 0)
+            windowed.push_back(
+                {record.Name + L" (" + std::to_wstring(record.PID) + L")", record.PID, record.ImageIndexValue});
+          if (!ProcessPassesFilter(record, processFilter, currentUser, filter)) return nullptr;
+          const int parent = parents.Add(record);
+          ui::TreeNode* node = grid.AddRow(parent >= 0 ? rows[static_cast<size_t>(parent)] : nullptr, record);
+          rows.push_back(node);
+          if (record.WinCount > 0) windowedShown.emplace_back(windowed.size() - 1, node->As<ProcessRecord>());
+          if (!autoRefresh_ && ProcessRowGetsCheckBox(record.PID, ownPid, record.CanBeKilled))
+            grid.SetCheckBox(node, true);
+          if (onRowAdded) onRowAdded(record);
+          return node->As<ProcessRecord>();
+        },
+        [this](const std::wstring& line) { host().WriteLog(line); });
     // Colours follow what the second phase completed (responding, owner).
     for (ui::TreeNode* node : rows) {
       const uint32_t colour = ProcessRowColour(RecordOf(*node), currentUser);
@@ -299,8 +309,9 @@ void ProcessesPage::RefreshProcesses(const std::wstring& filter) {
   }
   for (const auto& [choice, record] : windowedShown) windowed[choice].image = record->ImageIndexValue;
   sessionProcesses.clear();
-  std::stable_sort(windowed.begin(), windowed.end(),
-                   [](const ProcessChoice& a, const ProcessChoice& b) { return detail::LessNoCase(a.caption, b.caption); });
+  std::stable_sort(windowed.begin(), windowed.end(), [](const ProcessChoice& a, const ProcessChoice& b) {
+    return detail::LessNoCase(a.caption, b.caption);
+  });
   host().Feeds().windowedProcesses.Publish(std::move(windowed));
   host().Feeds().processRows.Publish(grid.RowCount());
   if (grid.RowCount() > 0) {
@@ -317,7 +328,9 @@ void ProcessesPage::RefreshProcesses(const std::wstring& filter) {
 
 void ProcessesPage::ApplyTreeLayout(bool treeLayout) {
   ui::TreeGrid& grid = tree();
-  if (grid.TreeLayout() == treeLayout && grid.TreeColumn() == (treeLayout ? Index(ProcessColumn::Name) : Index(ProcessColumn::PID))) return;
+  if (grid.TreeLayout() == treeLayout &&
+      grid.TreeColumn() == (treeLayout ? Index(ProcessColumn::Name) : Index(ProcessColumn::PID)))
+    return;
   if (treeLayout) {
     grid.SetSort(-1, true);
     grid.SetColumnWidth(Index(ProcessColumn::PID), 55);

@@ -92,9 +92,9 @@ class ProcessesPage : public TreePage {
   ui::HeaderStrip header_;
   ui::CollapsiblePanel details_;
   ui::PropertyInspector inspector_;
-  ProcessDetailsPages detailsPages_;  // the inspector, the modules and the handles
-  int64_t publishedPid_ = -1;         // the focused process the other pages follow
-  ui::TreeNode* detailsNode_ = nullptr;  // the row the details show
+  ProcessDetailsPages detailsPages_;                     // the inspector, the modules and the handles
+  int64_t publishedPid_ = -1;                            // the focused process the other pages follow
+  ui::TreeNode* detailsNode_ = nullptr;                  // the row the details show
   std::pair<uint32_t, uint64_t> detailsIdentity_{0, 0};  // the process they show: PID and creation time
   ui::PropertyInspector::ItemId commandLineItem_ = ui::PropertyInspector::kNone;
   LatestRead commandLineRead_;  // WMI, for a command line the process's memory did not give

@@ -39,8 +39,8 @@ bool ServicesPage::OnCreate() {
   std::vector<ui::TreeGridColumn> columns;
   for (int c = 0; c < kServiceColumnCount; ++c) {
     const bool last = c == Index(ServiceColumn::CmdLine);
-    columns.push_back({kServiceColumns[c].Caption, A::Left, kServiceColumns[c].Width,
-                       last ? kServiceCmdLineMinWidth : 0, last});
+    columns.push_back(
+        {kServiceColumns[c].Caption, A::Left, kServiceColumns[c].Width, last ? kServiceCmdLineMinWidth : 0, last});
   }
   grid.SetColumns(std::move(columns));
   grid.onGetText = [](const ui::TreeNode& node, int column) { return ServiceCellText(RecordOf(node), column); };
@@ -179,12 +179,9 @@ void ServicesPage::RunAction(const ServiceTarget& target, bool uninstall) {
       host(),
       [target, uninstall] {
         ServiceOutcome outcome;
-        if (uninstall)
-          outcome = UninstallService(target.Name);
-        else if (ServiceControlAction(target.Status) == ServiceAction::Stop)
-          outcome = StopService(target.Name);
-        else
-          outcome = StartOrContinueService(target.Name);
+        if (uninstall) outcome = UninstallService(target.Name);
+        else if (ServiceControlAction(target.Status) == ServiceAction::Stop) outcome = StopService(target.Name);
+        else outcome = StartOrContinueService(target.Name);
         ::Sleep(kSettleMs);
         return outcome;
       },

@@ -54,7 +54,9 @@ bool SessionsPage::OnCreate() {
   std::vector<ui::TreeGridColumn> columns;
   for (int c = 0; c < kSessionColumnCount; ++c) {
     const SessionColumnInfo& info = kSessionColumns[c];
-    const int width = c == Index(SessionColumn::State) ? kStateColumnWidth : info.Width > 0 ? info.Width : kDefaultColumnWidth;
+    const int width = c == Index(SessionColumn::State) ? kStateColumnWidth
+                      : info.Width > 0                 ? info.Width
+                                                       : kDefaultColumnWidth;
     columns.push_back({info.Caption, info.RightAlign ? A::Right : A::Left, width});
   }
   grid.SetColumns(std::move(columns));
@@ -81,7 +83,9 @@ bool SessionsPage::CreateJournal() {
   std::vector<ui::TreeGridColumn> columns;
   for (int c = 0; c < kJournalColumnCount; ++c) {
     const JournalColumnInfo& info = kJournalColumns[c];
-    const int width = c == Index(JournalColumn::Timestamp) ? kTimestampColumnWidth : info.Width > 0 ? info.Width : kDefaultColumnWidth;
+    const int width = c == Index(JournalColumn::Timestamp) ? kTimestampColumnWidth
+                      : info.Width > 0                     ? info.Width
+                                                           : kDefaultColumnWidth;
     columns.push_back({info.Caption, info.RightAlign ? A::Right : A::Left, width, 0, c == Index(JournalColumn::Event)});
   }
   journal_.SetColumns(std::move(columns));
@@ -127,7 +131,8 @@ void SessionsPage::RefreshSessionProcesses() {
 void SessionsPage::RefreshSessions(const std::wstring& filter) {
   // A periodic refresh of another page reads the sessions for the session process list alone: each read asks every
   // process for its owner, which is most of that refresh's cost.
-  if (host().Refresh().InPeriodicRefresh() && host().ActivePage() != Position() && !host().Feeds().sessionProcesses.Wanted())
+  if (host().Refresh().InPeriodicRefresh() && host().ActivePage() != Position() &&
+      !host().Feeds().sessionProcesses.Wanted())
     return;
   // The process list and the counts come from every session; the filter only chooses the rows.
   const bool extended = UseExtendedSessionProcesses(SystemFacts().OS >= OsKind::Win7, host().Refresh().TimerRunning());
@@ -163,10 +168,8 @@ void SessionsPage::RestoreFocus(int64_t focusedId, int64_t topId) {
   ui::TreeNode* focused = FindSessionNode(focusedId);
   if (focused) grid.SetFocusedNode(focused);
   ui::TreeNode* top = host().Refresh().InPeriodicRefresh() ? FindSessionNode(topId) : nullptr;
-  if (top)
-    grid.SetTopNode(top);
-  else if (focused)
-    grid.ScrollIntoView(focused, true);
+  if (top) grid.SetTopNode(top);
+  else if (focused) grid.ScrollIntoView(focused, true);
 }
 
 ui::TreeNode* SessionsPage::FindSessionNode(int64_t id) {
@@ -252,17 +255,14 @@ ActionRunner::After SessionsPage::ReportAction(Action action, const SessionTarge
       if (!outcome.Ok) ErrorDlg(SessionLogoffErrorText(target, message));
       break;
     case Action::SendMessage:
-      if (outcome.Ok)
-        InfoDlg(texts::kMessageSent);
-      else
-        ErrorDlg(message);
+      if (outcome.Ok) InfoDlg(texts::kMessageSent);
+      else ErrorDlg(message);
       return ActionRunner::After::Nothing;  // sending changes no session
   }
   return ActionRunner::After::Refresh;
 }
 
 // --- the journal ---
-
 
 void SessionsPage::AddJournalEntry(uint32_t code, uint32_t session) {
   {
@@ -275,10 +275,8 @@ void SessionsPage::AddJournalEntry(uint32_t code, uint32_t session) {
   if (host().Refresh().TimerRunning()) return;
   // While a refresh walks the lists (this message came through one of its waits) the session process list it reads
   // must stay as it is: the refresh command waits for the walk.
-  if (Active() || host().Refresh().ListsBusy())
-    host().RefreshCommand();
-  else
-    RefreshSessions(L"");
+  if (Active() || host().Refresh().ListsBusy()) host().RefreshCommand();
+  else RefreshSessions(L"");
 }
 
 void SessionsPage::AddContextMenuItems(HWND target, ContextMenu& menu) {

@@ -23,7 +23,8 @@ bool StartupPage::OnCreate() {
   if (!CreateTree()) return false;
   ui::TreeGrid& grid = tree();
   using A = ui::ColumnAlign;
-  grid.SetColumns({{texts::kColumns[Index(AutorunColumn::Name)], A::Left, 200}, {texts::kColumns[Index(AutorunColumn::CmdLine)], A::Left, 601, 100, true}});
+  grid.SetColumns({{texts::kColumns[Index(AutorunColumn::Name)], A::Left, 200},
+                   {texts::kColumns[Index(AutorunColumn::CmdLine)], A::Left, 601, 100, true}});
   grid.onGetText = [](const ui::TreeNode& node, int column) {
     return AutorunCellText(RecordOf(node), IsGroupRow(node), column);
   };
@@ -47,7 +48,8 @@ bool StartupPage::OnCreate() {
   ::ShowWindow(panel_.hwnd(), SW_SHOW);
   panel_.SetLines(L"", L"");
 
-  delete_ = &actions().Add(texts::kDeleteButton, [this] { RemoveCheckedEntries(); }, 160);
+  delete_ = &actions().Add(
+      texts::kDeleteButton, [this] { RemoveCheckedEntries(); }, 160);
   delete_->SetEnabled(false);  // waits for a checked entry
   // Del removes the focused entry as the button removes the checked ones.
   tree().onKey = [this](UINT key) {

@@ -62,8 +62,8 @@ HIMAGELIST CreateWindowImages() {
 
 std::wstring ActionErrorText(const WindowTarget& target, bool close, DWORD error) {
   const wchar_t* what = close ? texts::kClosed : (target.Visible ? texts::kHidden : texts::kShown);
-  return texts::kErrorBefore + std::to_wstring(target.Handle) + L"]" + target.ClassName + texts::kErrorCannotBe +
-         what + L".\r\n" + SystemErrorText(error);
+  return texts::kErrorBefore + std::to_wstring(target.Handle) + L"]" + target.ClassName + texts::kErrorCannotBe + what +
+         L".\r\n" + SystemErrorText(error);
 }
 
 }  // namespace
@@ -106,7 +106,8 @@ bool WindowsPage::OnCreate() {
   };
 
   const RECT none{0, 0, 0, 0};
-  if (!details_.Create(hwnd(), 111, none, texts::kDetailsPanel, false) || !inspector_.Create(details_.hwnd(), 112, none))
+  if (!details_.Create(hwnd(), 111, none, texts::kDetailsPanel, false) ||
+      !inspector_.Create(details_.hwnd(), 112, none))
     return false;
   ::ShowWindow(details_.hwnd(), SW_SHOW);
   inspector_.SetNameWidth(200);
@@ -130,8 +131,9 @@ bool WindowsPage::CreateStrip() {
   if (!strip) return false;
   HINSTANCE instance = ::GetModuleHandleW(nullptr);
   // A ComboBoxEx, for the process icons beside the captions.
-  processList_ = ::CreateWindowExW(0, WC_COMBOBOXEXW, L"", WS_CHILD | WS_VISIBLE | WS_TABSTOP | WS_VSCROLL | CBS_DROPDOWNLIST,
-                                   0, 0, 0, 0, strip, reinterpret_cast<HMENU>(kIdProcessList), instance, nullptr);
+  processList_ =
+      ::CreateWindowExW(0, WC_COMBOBOXEXW, L"", WS_CHILD | WS_VISIBLE | WS_TABSTOP | WS_VSCROLL | CBS_DROPDOWNLIST, 0,
+                        0, 0, 0, strip, reinterpret_cast<HMENU>(kIdProcessList), instance, nullptr);
   invisibleLabel_ = ::CreateWindowExW(0, L"STATIC", texts::kInvisibleSwitchLabel,
                                       WS_CHILD | WS_VISIBLE | SS_NOPREFIX | SS_RIGHT | SS_CENTERIMAGE, 0, 0, 0, 0,
                                       strip, nullptr, instance, nullptr);

@@ -35,7 +35,6 @@ class CommandMenu {
   WORD AddHandler(std::function<void()> onPick);
 
  private:
-
   WORD first_;
   win::UniqueMenu menu_;
   std::vector<std::function<void()>> handlers_;
@@ -54,7 +53,8 @@ class CommandMenuOwner {
   void AddItemAfter(const std::wstring& caption, std::function<void()> onPick, const std::wstring& after) {
     items_.AddItemAfter(caption, std::move(onPick), after);
   }
-  void AddSubmenu(const std::wstring& caption, const std::vector<MenuEntry>& entries, const std::wstring& before = L"") {
+  void AddSubmenu(const std::wstring& caption, const std::vector<MenuEntry>& entries,
+                  const std::wstring& before = L"") {
     items_.AddSubmenu(caption, entries, before);
   }
   bool ItemChecked(const std::wstring& caption) const { return items_.ItemChecked(caption); }

@@ -27,8 +27,8 @@ UINT WindowsDirectory(LPWSTR buffer, UINT size) { return ::GetWindowsDirectoryW(
 SystemImageLists SystemImageLists::Read() {
   SystemImageLists lists;
   SHFILEINFOW info{};
-  lists.Small = reinterpret_cast<HIMAGELIST>(
-      ::SHGetFileInfoW(L"", 0, &info, sizeof(info), SHGFI_SYSICONINDEX | SHGFI_SMALLICON));
+  lists.Small =
+      reinterpret_cast<HIMAGELIST>(::SHGetFileInfoW(L"", 0, &info, sizeof(info), SHGFI_SYSICONINDEX | SHGFI_SMALLICON));
   lists.Large = reinterpret_cast<HIMAGELIST>(::SHGetFileInfoW(L"", 0, &info, sizeof(info), SHGFI_SYSICONINDEX));
   const std::wstring systemDir = Folder(&SystemDirectory);
   const std::wstring windowsDir = Folder(&WindowsDirectory);

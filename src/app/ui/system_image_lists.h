@@ -9,9 +9,9 @@ namespace vantrel::app {
 struct SystemImageLists {
   HIMAGELIST Small = nullptr;  // the shell's: never destroyed
   HIMAGELIST Large = nullptr;
-  int AppIcon = -1;  // an application
+  int AppIcon = -1;      // an application
   int RegeditIcon = -1;  // the registry editor
-  int BrowserIcon = -1;   // the browser
+  int BrowserIcon = -1;  // the browser
   static SystemImageLists Read();
 };
 

@@ -17,8 +17,7 @@ std::wstring ExtendedLengthPath(const std::wstring& fullPath) {
   // A share needs its server and share names: "\\server\share".
   if (path.size() > 2 && path[0] == L'\\' && path[1] == L'\\' && path[2] != L'\\') {
     const size_t serverEnd = path.find(L'\\', 2);
-    if (serverEnd != std::wstring::npos && serverEnd > 2 && serverEnd + 1 < path.size() &&
-        path[serverEnd + 1] != L'\\')
+    if (serverEnd != std::wstring::npos && serverEnd > 2 && serverEnd + 1 < path.size() && path[serverEnd + 1] != L'\\')
       return L"\\\\?\\UNC\\" + path.substr(2);
   }
   return L"";

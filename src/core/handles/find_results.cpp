@@ -32,7 +32,8 @@ std::wstring HexText(uint64_t value, int minDigits) {
     digits.insert(digits.begin(), kDigits[value & 0xF]);
     value >>= 4;
   } while (value != 0);
-  if (static_cast<int>(digits.size()) < minDigits) digits.insert(0, static_cast<size_t>(minDigits) - digits.size(), L'0');
+  if (static_cast<int>(digits.size()) < minDigits)
+    digits.insert(0, static_cast<size_t>(minDigits) - digits.size(), L'0');
   return L"0x" + digits;
 }
 
@@ -66,8 +67,7 @@ std::wstring FindStatusText(FindState state, size_t processesDone, size_t proces
     case FindState::Running:
       return L"正在搜索... 已完成 " + std::to_wstring(processesDone) + L"/" + std::to_wstring(processesTotal) +
              L" 个进程, 找到 " + found;
-    case FindState::Done:
-      return L"搜索完成: " + std::to_wstring(processesTotal) + L" 个进程, " + found;
+    case FindState::Done: return L"搜索完成: " + std::to_wstring(processesTotal) + L" 个进程, " + found;
     case FindState::Cancelled:
       return L"搜索已取消: 已完成 " + std::to_wstring(processesDone) + L"/" + std::to_wstring(processesTotal) +
              L" 个进程, " + found;

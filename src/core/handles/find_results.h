@@ -28,8 +28,8 @@ std::wstring FindResultCellText(const FindResult& result, int column);
 // "0x" and at least eight (handle) or sixteen (64-bit base address) lower-case digits.
 std::wstring FindValueText(const FindResult& result);
 
-// The status line: "正在搜索... 已完成 3/40 个进程, 找到 5 个结果" while it runs, "搜索完成: 40 个进程, 5 个结果" at its end,
-// "搜索已取消: ..." when cancelled.
+// The status line: "正在搜索... 已完成 3/40 个进程, 找到 5 个结果" while it runs, "搜索完成: 40 个进程, 5 个结果" at
+// its end, "搜索已取消: ..." when cancelled.
 enum class FindState { Running, Done, Cancelled };
 std::wstring FindStatusText(FindState state, size_t processesDone, size_t processesTotal, size_t results);
 

@@ -21,11 +21,11 @@ T Load(const uint8_t* p) {
 uint64_t LoadPointer(const uint8_t* p, bool is64) { return is64 ? Load<uint64_t>(p) : Load<uint32_t>(p); }
 
 constexpr std::array<const wchar_t*, 30> kTypeNames = {
-    L"Unknown", L"Type",         L"Directory",      L"Symbolic Link", L"Token",   L"Process",   L"Thread",
-    L"Job",     L"Debug Object", L"Event",          L"Event Pair",    L"Mutant",  L"Callback",  L"Semaphore",
-    L"Timer",   L"Profile",      L"Keyed Event",    L"Window Station", L"Desktop", L"Section",  L"Key",
-    L"Port",    L"Waitable Port", L"Adapter",       L"Controller",    L"Device",  L"Driver",    L"I/O Completion",
-    L"File",    L"WMI GUID"};
+    L"Unknown",    L"Type",      L"Directory",    L"Symbolic Link",  L"Token",         L"Process",
+    L"Thread",     L"Job",       L"Debug Object", L"Event",          L"Event Pair",    L"Mutant",
+    L"Callback",   L"Semaphore", L"Timer",        L"Profile",        L"Keyed Event",   L"Window Station",
+    L"Desktop",    L"Section",   L"Key",          L"Port",           L"Waitable Port", L"Adapter",
+    L"Controller", L"Device",    L"Driver",       L"I/O Completion", L"File",          L"WMI GUID"};
 
 bool SameText(std::wstring_view a, std::wstring_view b) {
   if (a.size() != b.size()) return false;
@@ -88,8 +88,8 @@ std::wstring ObjectTypeName(unsigned typ) {
 
 uint16_t DispatchTypeNumber(std::wstring_view typeName, uint16_t typ) {
   static constexpr std::pair<const wchar_t*, uint16_t> kDispatch[] = {
-      {L"File", kTypFile}, {L"Thread", kTypThread}, {L"Process", kTypProcess},     {L"Token", kTypToken},
-      {L"Section", kTypSection}, {L"Job", kTypJob}, {L"Directory", kTypDirectory}, {L"Key", kTypKey}};
+      {L"File", kTypFile},       {L"Thread", kTypThread}, {L"Process", kTypProcess},     {L"Token", kTypToken},
+      {L"Section", kTypSection}, {L"Job", kTypJob},       {L"Directory", kTypDirectory}, {L"Key", kTypKey}};
   for (const auto& [name, number] : kDispatch)
     if (SameText(typeName, name)) return number;
   return typ;

@@ -42,7 +42,8 @@ enum class HandleTableLayout {
 
 // The entries of a handle-table buffer written by a process of the given bitness. False when the buffer is too
 // short for its header or for the count it claims.
-bool ParseHandleTable(const uint8_t* data, size_t size, HandleTableLayout layout, bool is64, std::vector<HandleTableEntry>& out);
+bool ParseHandleTable(const uint8_t* data, size_t size, HandleTableLayout layout, bool is64,
+                      std::vector<HandleTableEntry>& out);
 
 // Bounds of the table query: at most this many calls, and never a buffer above this size.
 inline constexpr int kHandleTableMaxAttempts = 8;

@@ -7,8 +7,8 @@ namespace vantrel {
 namespace {
 
 constexpr std::array<const wchar_t*, 9> kEventTexts = {
-    L"Console connect", L"Console disconnect", L"Remote connect",  L"Remote disconnect",     L"Session logon",
-    L"Session logoff",  L"Session lock",       L"Session unlock",  L"Session remote control"};
+    L"Console connect", L"Console disconnect", L"Remote connect", L"Remote disconnect",     L"Session logon",
+    L"Session logoff",  L"Session lock",       L"Session unlock", L"Session remote control"};
 
 }  // namespace
 
@@ -33,7 +33,8 @@ bool JournalUserFromSessions(const SessionRecords& sessions, uint32_t sessionId,
 
 std::wstring JournalCellText(const SessionJournalRecord& r, int column, const FormatSettings& settings) {
   switch (column) {
-    case Index(JournalColumn::Timestamp): return FormatDateTime(settings.ShortDateFormat + L" " + settings.LongTimeFormat, r.Timestamp, settings);
+    case Index(JournalColumn::Timestamp):
+      return FormatDateTime(settings.ShortDateFormat + L" " + settings.LongTimeFormat, r.Timestamp, settings);
     case Index(JournalColumn::Session): return std::to_wstring(r.Session);
     case Index(JournalColumn::Type): return r.SesType;
     case Index(JournalColumn::Name): return r.Username;

@@ -17,7 +17,7 @@ namespace vantrel {
 struct SessionJournalRecord {
   DateTime Timestamp = 0;  // local time the notification was handled
   int32_t Session = 0;
-  std::wstring SesType;     // the kind of session the program itself runs in
+  std::wstring SesType;  // the kind of session the program itself runs in
   std::wstring Username;
   std::wstring Event;
 };

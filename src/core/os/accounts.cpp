@@ -23,14 +23,16 @@ std::wstring SIDToText(const uint8_t* sid, size_t size) {
 }
 
 std::wstring SessionTypeName(SessionType t) {
-  static constexpr std::array<const wchar_t*, 7> kNames{L"本地",   L"VMWare",   L"VirtualPC", L"VirtualBox",
+  static constexpr std::array<const wchar_t*, 7> kNames{L"本地", L"VMWare",   L"VirtualPC", L"VirtualBox",
                                                         L"QEMU", L"Terminal", L"Citrix"};
   const auto i = static_cast<size_t>(t);
   return i < kNames.size() ? kNames[i] : L"";
 }
 
 std::wstring SessionTypeToStr(SessionTypes types) {
-  static constexpr std::array<SessionType, 7> kOrder{SessionType::Local, SessionType::Terminal, SessionType::Citrix, SessionType::VMware, SessionType::VirtualPC, SessionType::VirtualBox, SessionType::Qemu};
+  static constexpr std::array<SessionType, 7> kOrder{
+      SessionType::Local,     SessionType::Terminal,   SessionType::Citrix, SessionType::VMware,
+      SessionType::VirtualPC, SessionType::VirtualBox, SessionType::Qemu};
   std::wstring text;
   for (SessionType t : kOrder) {
     if (!(types & SessionTypeBit(t))) continue;
@@ -47,8 +49,10 @@ SessionTypes VmMarkers(const std::vector<EnumKey>& keys) {
     const wchar_t* text;
     SessionType type;
   };
-  static constexpr std::array<Marker, 4> kMarkers{
-      {{L"VMWARE", SessionType::VMware}, {L"VBOX_HARD", SessionType::VirtualBox}, {L"VIRTUAL_HD", SessionType::VirtualPC}, {L"QEMU_HARD", SessionType::Qemu}}};
+  static constexpr std::array<Marker, 4> kMarkers{{{L"VMWARE", SessionType::VMware},
+                                                   {L"VBOX_HARD", SessionType::VirtualBox},
+                                                   {L"VIRTUAL_HD", SessionType::VirtualPC},
+                                                   {L"QEMU_HARD", SessionType::Qemu}}};
   SessionTypes found = 0;
   for (const EnumKey& key : keys) {
     if (!key.HasSubKeys) continue;

@@ -35,7 +35,7 @@ struct EnumKey {
 struct SessionFacts {
   std::vector<EnumKey> IdeKeys;   // HKLM\SYSTEM\CurrentControlSet\Enum\IDE
   std::vector<EnumKey> ScsiKeys;  // ...\Enum\SCSI, looked at only when IDE shows no marker
-  std::wstring GinaDll;            // Winlogon "GinaDLL"
+  std::wstring GinaDll;           // Winlogon "GinaDLL"
   bool CitrixConnectionKey = false;
   bool RemoteSession = false;
 };

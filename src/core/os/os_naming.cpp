@@ -59,7 +59,7 @@ constexpr std::array<NtRow, 5> kNt6Rows{{
 }};
 
 std::wstring Nt4Edition(const OsVersionFacts& f, bool workstation) {
-  std::wstring e = workstation ? L"Workstation"
+  std::wstring e = workstation                          ? L"Workstation"
                    : Has(f.SuiteMask, kSuiteEnterprise) ? L"Server 4.0, Enterprise"
                                                         : L"Server 4.0";
   if (EqualsNoCase(f.Nt4ProductType, L"WINNT")) e = L"Workstation";
@@ -157,12 +157,29 @@ std::wstring ProductTypeEdition(uint32_t code) {
       L"Standard without Hyper-V Core",
       L"Enterprise without Hyper-V Core",
       L"Microsoft Hyper-V Server",
-      nullptr, nullptr, nullptr, nullptr,  // 43-46
+      nullptr,
+      nullptr,
+      nullptr,
+      nullptr,  // 43-46
       L"Starter N",
       L"Professional",
       L"Professional N",
-      nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr,  // 50-57
-      nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr,  // 58-65
+      nullptr,
+      nullptr,
+      nullptr,
+      nullptr,
+      nullptr,
+      nullptr,
+      nullptr,
+      nullptr,  // 50-57
+      nullptr,
+      nullptr,
+      nullptr,
+      nullptr,
+      nullptr,
+      nullptr,
+      nullptr,
+      nullptr,  // 58-65
       L"Starter E",
       L"Home Basic E",
       L"Home Premium E",
@@ -235,7 +252,7 @@ OsName GetOSName(const OsVersionFacts& f) {
     } else if (f.Major == 5 && f.Minor == 0) {
       r.Name = L"Windows 2000";
       r.OS = OsKind::Win2000;
-      edition = workstation                            ? L"Professional"
+      edition = workstation                          ? L"Professional"
                 : Has(f.SuiteMask, kSuiteDatacenter) ? L"Datacenter Server"
                 : Has(f.SuiteMask, kSuiteEnterprise) ? L"Advanced Server"
                                                      : L"Server";
@@ -301,10 +318,10 @@ std::wstring KernelOSName(std::wstring_view kernelVersion, const OsVersionFacts&
   const uint16_t s = f.SuiteMask;
   std::wstring name;
   if (major == 5 && minor == 0) {
-    name = !server                             ? L"Windows 2000 Professional"
-           : Has(s, kSuiteDatacenter)          ? L"Windows 2000 Datacenter Server"
-           : Has(s, kSuiteEnterprise)          ? L"Windows 2000 Advanced Server"
-                                               : L"Windows 2000 Server";
+    name = !server                    ? L"Windows 2000 Professional"
+           : Has(s, kSuiteDatacenter) ? L"Windows 2000 Datacenter Server"
+           : Has(s, kSuiteEnterprise) ? L"Windows 2000 Advanced Server"
+                                      : L"Windows 2000 Server";
   } else if (major == 5 && minor == 1) {
     name = std::wstring(L"Windows XP") + (Has(s, kSuitePersonal) ? L" Home" : L" Professional") + XPEditionSuffix(f);
   } else if (major == 5 && minor == 2) {

@@ -10,7 +10,24 @@
 namespace vantrel {
 
 // Ordered: callers compare generations with < and >.
-enum class OsKind : int { Unknown = 0, Win95, Win98, WinME, NT4, Win2000, XP, Server2003, Vista, Server2008, Win7, Server2008R2, Win8, Server2012, Win81, Win10 };
+enum class OsKind : int {
+  Unknown = 0,
+  Win95,
+  Win98,
+  WinME,
+  NT4,
+  Win2000,
+  XP,
+  Server2003,
+  Vista,
+  Server2008,
+  Win7,
+  Server2008R2,
+  Win8,
+  Server2012,
+  Win81,
+  Win10
+};
 
 inline constexpr uint32_t kPlatformWin9x = 1;
 inline constexpr uint32_t kPlatformNT = 2;
@@ -26,18 +43,18 @@ struct OsVersionFacts {
   std::wstring CSDVersion;  // service-pack text
   uint16_t SPMajor = 0, SPMinor = 0;
   uint16_t SuiteMask = 0;
-  uint8_t ProductType = 0;  // 1 workstation, 2 domain controller, 3 server
-  uint16_t ProcessorArchitecture = 0;  // native view
+  uint8_t ProductType = 0;                                       // 1 workstation, 2 domain controller, 3 server
+  uint16_t ProcessorArchitecture = 0;                            // native view
   int ServerR2 = 0, Starter = 0, TabletPC = 0, MediaCenter = 0;  // GetSystemMetrics answers
-  std::optional<uint32_t> ProductInfo;  // GetProductInfo, when bound and successful
-  std::wstring Nt4ProductType;          // ProductOptions\ProductType (4.x only)
-  bool Nt4HotfixQ246009 = false;        // Hotfix\Q246009\Installed = 1 (4.x only)
+  std::optional<uint32_t> ProductInfo;                           // GetProductInfo, when bound and successful
+  std::wstring Nt4ProductType;                                   // ProductOptions\ProductType (4.x only)
+  bool Nt4HotfixQ246009 = false;                                 // Hotfix\Q246009\Installed = 1 (4.x only)
 };
 
 struct OsName {
-  std::wstring Name;     // empty when the version is not recognised
-  std::wstring Edition;  // trimmed
-  std::wstring Full;     // Name + " " + Edition, trimmed
+  std::wstring Name;            // empty when the version is not recognised
+  std::wstring Edition;         // trimmed
+  std::wstring Full;            // Name + " " + Edition, trimmed
   OsKind OS = OsKind::Unknown;  // the generation to compare with; a newer NT than the tables counts as the newest
   bool IsNT = false;
   bool Is64BitOS = false;

@@ -19,18 +19,14 @@ std::wstring RegValueBytesToText(uint32_t type, const uint8_t* data, size_t size
                                  const std::function<std::wstring(const std::wstring&)>& expand) {
   if (data == nullptr) return {};
   switch (type) {
-    case kRegSz:
-      return Utf16Text(data, size);
-    case kRegExpandSz:
-      return expand ? expand(Utf16Text(data, size)) : Utf16Text(data, size);
+    case kRegSz: return Utf16Text(data, size);
+    case kRegExpandSz: return expand ? expand(Utf16Text(data, size)) : Utf16Text(data, size);
     case kRegDword:
       if (size < 4) return {};
       return std::to_wstring(static_cast<uint32_t>(data[0]) | static_cast<uint32_t>(data[1]) << 8 |
                              static_cast<uint32_t>(data[2]) << 16 | static_cast<uint32_t>(data[3]) << 24);
-    case kRegBinary:
-      return size <= kMaxBinaryTextBytes ? Utf16Text(data, size) : std::wstring();
-    default:
-      return {};
+    case kRegBinary: return size <= kMaxBinaryTextBytes ? Utf16Text(data, size) : std::wstring();
+    default: return {};
   }
 }
 

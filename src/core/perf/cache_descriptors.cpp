@@ -8,6 +8,8 @@
 namespace vantrel {
 namespace {
 
+// One row per descriptor, as the vendor lists them: a table reads better unwrapped.
+// clang-format off
 constexpr CacheDescriptor kDescriptors[] = {
     {0x01, DescriptorTarget::Tlb, CacheAssociativity::FourWay, 32, 0, L"Code TLB, 4 KB pages, 4 ways, 32 entries"},
     {0x02, DescriptorTarget::Tlb, CacheAssociativity::Full, 2, 0, L"Code TLB, 4 MB pages, fully associative, 2 entries"},
@@ -129,6 +131,7 @@ constexpr CacheDescriptor kDescriptors[] = {
     {0xF1, DescriptorTarget::Other, CacheAssociativity::None, 0, 0, L"128-byte prefetching"},
     {0xFF, DescriptorTarget::Other, CacheAssociativity::None, 0, 0, L"No cache information in leaf 2; the deterministic leaf 4 describes the caches"},
 };
+// clang-format on
 
 }  // namespace
 

@@ -27,7 +27,7 @@ bool ReadProcessorFrequencies(uint32_t processorCount, const PowerInformationQue
 }
 
 FrequencyInput FrequencyInputFor(uint32_t monitor, const std::vector<ProcessorPowerInformation>& records,
-                                  uint32_t nominalMhz) {
+                                 uint32_t nominalMhz) {
   if (records.empty()) return {nominalMhz, nominalMhz};
   const auto& r = records[std::min<size_t>(monitor, records.size() - 1)];
   return {r.MaxMhz, r.CurrentMhz};

@@ -41,7 +41,7 @@ struct FrequencyInput {
 
 // Monitor j takes record min(j, count - 1); without records every monitor takes the nominal clock as both.
 FrequencyInput FrequencyInputFor(uint32_t monitor, const std::vector<ProcessorPowerInformation>& records,
-                                  uint32_t nominalMhz);
+                                 uint32_t nominalMhz);
 
 // The frequency monitor's arithmetic: the limit (its 100 %) only rises, starting at 1.
 class FrequencyScale {

@@ -32,7 +32,7 @@ constexpr VendorRow kVendors[] = {
     {L"GenuineTMx86", L"Transmeta", L"Transmeta", true},
 };
 
-constexpr const wchar_t* kAssociativityTexts[] = {L"None",  L"Direct", L"2-way", L"4-way", L"8-way",
+constexpr const wchar_t* kAssociativityTexts[] = {L"None",   L"Direct", L"2-way", L"4-way", L"8-way",
                                                   L"12-way", L"16-way", L"Full",  L"6-way", L"24-way"};
 
 struct FeatureRow {
@@ -41,8 +41,8 @@ struct FeatureRow {
   const wchar_t* Name;
   uint32_t Sets;  // bits 1 << FeatureSet
 };
-constexpr uint32_t S1 = Bit(FeatureSet::Standard1), S2 = Bit(FeatureSet::Standard2), E1 = Bit(FeatureSet::Extended1), E2 = Bit(FeatureSet::Extended2),
-                   PM = Bit(FeatureSet::PowerManagement);
+constexpr uint32_t S1 = Bit(FeatureSet::Standard1), S2 = Bit(FeatureSet::Standard2), E1 = Bit(FeatureSet::Extended1),
+                   E2 = Bit(FeatureSet::Extended2), PM = Bit(FeatureSet::PowerManagement);
 constexpr FeatureRow kFeatures[] = {
     {0, L"FPU", L"Floating point unit", S1 | E1},
     {1, L"VME", L"Virtual mode extension", S1 | E1},
@@ -271,11 +271,11 @@ void DecodeDeterministicCaches(const CpuIdDump& dump, uint32_t coreIds, CpuInfo&
     d.Shared = static_cast<int32_t>(shared);
     d.Associativity = WaysAssociativity(static_cast<uint32_t>(d.Ways));
     const wchar_t* kind = type == 1 ? L"Data" : type == 2 ? L"Code" : L"Unified";
-    d.Desc = Format(L"L%d %ls %d KB, %d-way set associative, %d-byte line size", d.Level, kind, d.Size, d.Ways,
-                    d.LineSize);
+    d.Desc =
+        Format(L"L%d %ls %d KB, %d-way set associative, %d-byte line size", d.Level, kind, d.Size, d.Ways, d.LineSize);
     CacheDetails* slot = nullptr;
-    if (d.Level == 1) slot = type == 1 ? &info.Cache.Level1Data : type == 2 ? &info.Cache.Level1Code
-                                                                            : &info.Cache.Level1Unified;
+    if (d.Level == 1)
+      slot = type == 1 ? &info.Cache.Level1Data : type == 2 ? &info.Cache.Level1Code : &info.Cache.Level1Unified;
     else if (d.Level == 2) slot = &info.Cache.Level2;
     else if (d.Level == 3) slot = &info.Cache.Level3;
     if (slot) *slot = d;
@@ -299,13 +299,13 @@ void DecodeExtendedCaches(const CpuIdDump& dump, CpuInfo& info) {
   if (dump.Has(0x80000005)) {
     const CpuIdRegs r = dump.Get(0x80000005);
     if (info.Cache.Level1Code.Size == 0 && Bits(r.edx, 24, 31))
-      info.Cache.Level1Code = ExtendedCache(2, 1, static_cast<int>(Bits(r.edx, 24, 31)),
-                                            static_cast<int>(Bits(r.edx, 0, 7)),
-                                            WaysAssociativity(Bits(r.edx, 16, 23)), L"Code");
+      info.Cache.Level1Code =
+          ExtendedCache(2, 1, static_cast<int>(Bits(r.edx, 24, 31)), static_cast<int>(Bits(r.edx, 0, 7)),
+                        WaysAssociativity(Bits(r.edx, 16, 23)), L"Code");
     if (info.Cache.Level1Data.Size == 0 && Bits(r.ecx, 24, 31))
-      info.Cache.Level1Data = ExtendedCache(1, 1, static_cast<int>(Bits(r.ecx, 24, 31)),
-                                            static_cast<int>(Bits(r.ecx, 0, 7)),
-                                            WaysAssociativity(Bits(r.ecx, 16, 23)), L"Data");
+      info.Cache.Level1Data =
+          ExtendedCache(1, 1, static_cast<int>(Bits(r.ecx, 24, 31)), static_cast<int>(Bits(r.ecx, 0, 7)),
+                        WaysAssociativity(Bits(r.ecx, 16, 23)), L"Data");
   }
   if (dump.Has(0x80000006) && info.Cache.Level2.Size == 0) {
     const uint32_t ecx = dump.Get(0x80000006).ecx;
@@ -314,8 +314,7 @@ void DecodeExtendedCaches(const CpuIdDump& dump, CpuInfo& info) {
     CacheAssociativity a = LookupAssociativity(Bits(ecx, 12, 15));
     if (info.Vendor == CpuVendor::Amd && info.Family == 6) a = CacheAssociativity::SixteenWay;
     if (size)
-      info.Cache.Level2 =
-          ExtendedCache(3, 2, static_cast<int>(size), static_cast<int>(Bits(ecx, 0, 7)), a, L"Unified");
+      info.Cache.Level2 = ExtendedCache(3, 2, static_cast<int>(size), static_cast<int>(Bits(ecx, 0, 7)), a, L"Unified");
   }
 }
 
@@ -329,17 +328,22 @@ void DecodeDescriptorCaches(const CpuIdDump& dump, CpuInfo& info) {
     if (!d) continue;
     DescriptorTarget target = d->Target;
     if (d->Value == 0x49) {
-      target = (info.IntelBrand & (Bit(IntelBrandBit::DuoCore))) ? DescriptorTarget::L2 : (info.IntelBrand & (Bit(IntelBrandBit::P4))) ? DescriptorTarget::L3 : DescriptorTarget::None;
+      target = (info.IntelBrand & (Bit(IntelBrandBit::DuoCore))) ? DescriptorTarget::L2
+               : (info.IntelBrand & (Bit(IntelBrandBit::P4)))    ? DescriptorTarget::L3
+                                                                 : DescriptorTarget::None;
     }
-    CacheDetails* slot = target == DescriptorTarget::L1Code ? &info.Cache.Level1Code
-                          : target == DescriptorTarget::L1Data ? &info.Cache.Level1Data
-                          : target == DescriptorTarget::L2     ? &info.Cache.Level2
-                          : target == DescriptorTarget::L3     ? &info.Cache.Level3
-                          : target == DescriptorTarget::Trace  ? &info.Cache.Trace
-                                               : nullptr;
+    CacheDetails* slot = target == DescriptorTarget::L1Code   ? &info.Cache.Level1Code
+                         : target == DescriptorTarget::L1Data ? &info.Cache.Level1Data
+                         : target == DescriptorTarget::L2     ? &info.Cache.Level2
+                         : target == DescriptorTarget::L3     ? &info.Cache.Level3
+                         : target == DescriptorTarget::Trace  ? &info.Cache.Trace
+                                                              : nullptr;
     if (!slot || slot->Size) continue;
     slot->Typ = target == DescriptorTarget::L1Code ? 2 : target == DescriptorTarget::L1Data ? 1 : 3;
-    slot->Level = target == DescriptorTarget::L1Code || target == DescriptorTarget::L1Data ? 1 : target == DescriptorTarget::L2 ? 2 : target == DescriptorTarget::L3 ? 3 : 0;
+    slot->Level = target == DescriptorTarget::L1Code || target == DescriptorTarget::L1Data ? 1
+                  : target == DescriptorTarget::L2                                         ? 2
+                  : target == DescriptorTarget::L3                                         ? 3
+                                                                                           : 0;
     slot->Size = d->SizeKB;
     slot->LineSize = d->LineSize;
     slot->Associativity = d->Associativity;
@@ -377,16 +381,29 @@ IntelBrandBits BrandTable(const CpuInfo& i) {
   };
   const bool fm2 = i.Family == 15 && i.Model == 2;
   switch (i.Brand) {
-    case 1: case 10: case 20: return set({IntelBrandBit::Celeron});
-    case 2: case 4: case 9: return set({IntelBrandBit::Pentium});
+    case 1:
+    case 10:
+    case 20: return set({IntelBrandBit::Celeron});
+    case 2:
+    case 4:
+    case 9: return set({IntelBrandBit::Pentium});
     case 3: return i.Cache.Level2.Size <= 128 ? set({IntelBrandBit::Celeron}) : set({IntelBrandBit::Xeon});
-    case 6: case 14: return set({IntelBrandBit::Pentium, IntelBrandBit::Mobile});
-    case 7: case 19: case 23: return set({IntelBrandBit::Celeron, IntelBrandBit::Mobile});
-    case 8: return fm2 && i.Stepping == 4 ? set({IntelBrandBit::Celeron, IntelBrandBit::Mobile}) : set({IntelBrandBit::Pentium});
-    case 11: return i.Cache.Level3.Size > 0 ? set({IntelBrandBit::Xeon, IntelBrandBit::MP}) : set({IntelBrandBit::Xeon});
+    case 6:
+    case 14: return set({IntelBrandBit::Pentium, IntelBrandBit::Mobile});
+    case 7:
+    case 19:
+    case 23: return set({IntelBrandBit::Celeron, IntelBrandBit::Mobile});
+    case 8:
+      return fm2 && i.Stepping == 4 ? set({IntelBrandBit::Celeron, IntelBrandBit::Mobile})
+                                    : set({IntelBrandBit::Pentium});
+    case 11:
+      return i.Cache.Level3.Size > 0 ? set({IntelBrandBit::Xeon, IntelBrandBit::MP}) : set({IntelBrandBit::Xeon});
     case 12: return set({IntelBrandBit::Xeon, IntelBrandBit::MP});
-    case 15: return fm2 && i.Stepping == 7 ? set({IntelBrandBit::Celeron, IntelBrandBit::Mobile}) : set({IntelBrandBit::Pentium, IntelBrandBit::Mobile});
-    case 17: case 21: return set({IntelBrandBit::Mobile});
+    case 15:
+      return fm2 && i.Stepping == 7 ? set({IntelBrandBit::Celeron, IntelBrandBit::Mobile})
+                                    : set({IntelBrandBit::Pentium, IntelBrandBit::Mobile});
+    case 17:
+    case 21: return set({IntelBrandBit::Mobile});
     case 18: return set({IntelBrandBit::Celeron, IntelBrandBit::M});
     case 22: return set({IntelBrandBit::Pentium, IntelBrandBit::M});
     default: return 0;
@@ -475,8 +492,7 @@ const wchar_t* CpuVendorFullName(CpuVendor v) { return kVendors[Index(v)].FullNa
 const wchar_t* CacheAssociativityText(CacheAssociativity a) { return kAssociativityTexts[Index(a)]; }
 
 const CpuFeature* CpuFeatures::Find(FeatureSet set, const std::wstring& mnemonic) const {
-  const std::vector<CpuFeature>* lists[] = {nullptr, &Standard1, &Standard2, &Extended1, &Extended2,
-                                             &PowerManagement};
+  const std::vector<CpuFeature>* lists[] = {nullptr, &Standard1, &Standard2, &Extended1, &Extended2, &PowerManagement};
   if (set == FeatureSet::Unknown) return nullptr;
   for (const auto& f : *lists[Index(set)])
     if (f.Mnemonic == mnemonic) return &f;
@@ -526,9 +542,8 @@ CpuInfo DecodeCpuId(const CpuIdDump& dump, const CpuSystemFacts& facts) {
   CpuInfo info;
   info.Architecture = facts.Architecture;
   info.CPUCount = std::max<uint32_t>(facts.CPUCount, 1);
-  info.CPUPhysicalCount = dump.Supported && !dump.Leaf1PerCpu.empty()
-                              ? CountPackages(dump.Leaf1PerCpu, info.CPUCount)
-                              : info.CPUCount;
+  info.CPUPhysicalCount =
+      dump.Supported && !dump.Leaf1PerCpu.empty() ? CountPackages(dump.Leaf1PerCpu, info.CPUCount) : info.CPUCount;
   info.CPUIDSupported = dump.Supported;
   uint32_t coreIds = 1;
   if (dump.Supported) {
@@ -556,12 +571,11 @@ CpuInfo DecodeCpuId(const CpuIdDump& dump, const CpuSystemFacts& facts) {
       DecodeTopology(dump, l1, info, coreIds);
       if (info.Vendor != CpuVendor::Transmeta) {
         if (dump.Has(0x80000004))
-          info.MarketingName = Trim(RegsText({dump.Get(0x80000002).eax, dump.Get(0x80000002).ebx,
-                                              dump.Get(0x80000002).ecx, dump.Get(0x80000002).edx,
-                                              dump.Get(0x80000003).eax, dump.Get(0x80000003).ebx,
-                                              dump.Get(0x80000003).ecx, dump.Get(0x80000003).edx,
-                                              dump.Get(0x80000004).eax, dump.Get(0x80000004).ebx,
-                                              dump.Get(0x80000004).ecx, dump.Get(0x80000004).edx}));
+          info.MarketingName =
+              Trim(RegsText({dump.Get(0x80000002).eax, dump.Get(0x80000002).ebx, dump.Get(0x80000002).ecx,
+                             dump.Get(0x80000002).edx, dump.Get(0x80000003).eax, dump.Get(0x80000003).ebx,
+                             dump.Get(0x80000003).ecx, dump.Get(0x80000003).edx, dump.Get(0x80000004).eax,
+                             dump.Get(0x80000004).ebx, dump.Get(0x80000004).ecx, dump.Get(0x80000004).edx}));
         else if (dump.Has(0x80860006)) {
           std::wstring s;
           for (uint32_t leaf = 0x80860003; leaf <= 0x80860006; ++leaf) {
@@ -618,7 +632,8 @@ CpuInfo DecodeCpuId(const CpuIdDump& dump, const CpuSystemFacts& facts) {
       else NameFromTable(info);
       break;
     case CpuVendor::Geode: info.CPUName = L"Geode"; break;
-    case CpuVendor::None: case CpuVendor::Unknown: break;
+    case CpuVendor::None:
+    case CpuVendor::Unknown: break;
     default: NameFromTable(info); break;
   }
   // Counts: the system's processor count is the truth for threads.
@@ -633,8 +648,8 @@ CpuInfo DecodeCpuId(const CpuIdDump& dump, const CpuSystemFacts& facts) {
 }
 
 std::wstring CpuSummaryText(const CpuInfo& i) {
-  return L"CPU: " + std::to_wstring(i.CPUPhysicalCount) + L" x " + CpuVendorName(i.Vendor) + L" " + i.CPUName +
-         L" - " + std::to_wstring(i.Frequency) + L" MHz (" + std::to_wstring(i.CoreCount) + L" 核心, " +
+  return L"CPU: " + std::to_wstring(i.CPUPhysicalCount) + L" x " + CpuVendorName(i.Vendor) + L" " + i.CPUName + L" - " +
+         std::to_wstring(i.Frequency) + L" MHz (" + std::to_wstring(i.CoreCount) + L" 核心, " +
          std::to_wstring(i.ThreadCount) + L" 线程)";
 }
 
@@ -664,9 +679,9 @@ uint32_t NormaliseClock(double cycles, double microseconds) {
 }
 
 bool ClockMeasurement::AddRound(uint64_t cycles, uint64_t counterTicks, uint64_t counterFrequency) {
-  const double us = counterFrequency >= 10 ? static_cast<double>(counterTicks) * 100000.0 /
-                                                 static_cast<double>(counterFrequency / 10)
-                                           : 0.0;
+  const double us = counterFrequency >= 10
+                        ? static_cast<double>(counterTicks) * 100000.0 / static_cast<double>(counterFrequency / 10)
+                        : 0.0;
   mhz_.push_back(us > 0 ? std::llrint(static_cast<double>(cycles) / us) : 0);
   cycles_ += static_cast<double>(cycles);
   microseconds_ += us;

@@ -21,9 +21,9 @@ struct CpuIdRegs {
 
 // The leaves read on the chosen processor, plus leaf 1's EBX of every logical processor (for the package count).
 struct CpuIdDump {
-  bool Supported = true;  // the CPUID instruction exists
+  bool Supported = true;                                      // the CPUID instruction exists
   std::map<std::pair<uint32_t, uint32_t>, CpuIdRegs> Leaves;  // (leaf, subleaf) → registers
-  std::vector<CpuIdRegs> Leaf1PerCpu;                          // leaf 1 of logical processor 0, 1, ...
+  std::vector<CpuIdRegs> Leaf1PerCpu;                         // leaf 1 of logical processor 0, 1, ...
 
   void Set(uint32_t leaf, uint32_t subleaf, CpuIdRegs r) { Leaves[{leaf, subleaf}] = r; }
   // Missing leaves read as zeros, as a processor answers above its maximum on the leaves that matter here.
@@ -34,21 +34,32 @@ struct CpuIdDump {
 
 // What the system reports beside CPUID.
 struct CpuSystemFacts {
-  uint32_t Architecture = 0;        // 0 x86, 6 IA64, 9 AMD64
-  uint32_t CPUCount = 1;            // GetNativeSystemInfo
-  uint32_t ProcessorRevision = 0;   // SYSTEM_INFO wProcessorRevision
-  uint32_t ThreadCount = 0;         // the native basic information's processor count; 0 when the query failed
-  std::wstring RegVendorIdentifier; // registry "VendorIdentifier", "Identifier", "ProcessorNameString"
+  uint32_t Architecture = 0;         // 0 x86, 6 IA64, 9 AMD64
+  uint32_t CPUCount = 1;             // GetNativeSystemInfo
+  uint32_t ProcessorRevision = 0;    // SYSTEM_INFO wProcessorRevision
+  uint32_t ThreadCount = 0;          // the native basic information's processor count; 0 when the query failed
+  std::wstring RegVendorIdentifier;  // registry "VendorIdentifier", "Identifier", "ProcessorNameString"
   std::wstring RegIdentifier;
   std::wstring RegProcessorName;
-  CpuTopology Topology;            // the system's own; when not Valid(), the counts come from CPUID
+  CpuTopology Topology;  // the system's own; when not Valid(), the counts come from CPUID
 };
 
 enum class CpuVendor { None, Unknown, Intel, Amd, Cyrix, IDT, NexGen, UMC, Rise, SiS, Geode, Transmeta };
 enum class IntelBrandBit { Celeron, Pentium, Xeon, MP, Mobile, M, DuoCore, P4 };
 using IntelBrandBits = uint32_t;  // bits 1 << IntelBrandBit
 enum class FeatureSet { Unknown, Standard1, Standard2, Extended1, Extended2, PowerManagement };
-enum class CacheAssociativity { None, Direct, TwoWay, FourWay, EightWay, TwelveWay, SixteenWay, Full, SixWay, TwentyFourWay };
+enum class CacheAssociativity {
+  None,
+  Direct,
+  TwoWay,
+  FourWay,
+  EightWay,
+  TwelveWay,
+  SixteenWay,
+  Full,
+  SixWay,
+  TwentyFourWay
+};
 
 const wchar_t* CpuVendorSignature(CpuVendor v);
 const wchar_t* CpuVendorName(CpuVendor v);      // short: "Intel", "AMD", ...; empty for CpuVendor::None

@@ -16,8 +16,8 @@ struct CpuTopology {
 // Relationship codes and the offsets of the fixed part, as the system lays out the records.
 inline constexpr uint32_t kRelationProcessorCore = 0;
 inline constexpr uint32_t kRelationProcessorPackage = 3;
-inline constexpr size_t kTopologyHeaderBytes = 8;          // Relationship, Size
-inline constexpr size_t kProcessorGroupCountOffset = 30;   // Flags, EfficiencyClass, Reserved[20] after the header
+inline constexpr size_t kTopologyHeaderBytes = 8;         // Relationship, Size
+inline constexpr size_t kProcessorGroupCountOffset = 30;  // Flags, EfficiencyClass, Reserved[20] after the header
 inline constexpr size_t kProcessorGroupMasksOffset = 32;
 
 // Threads are the bits of the cores' masks. Records that run past the buffer, or whose size cannot hold their

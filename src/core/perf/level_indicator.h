@@ -10,9 +10,9 @@ namespace vantrel {
 using RgbColor = uint32_t;  // red in the low byte
 
 struct IndicatorStrip {
-  int Y = 0;       // pixel row
-  int Left = 0;    // first pixel
-  int Right = 0;   // one past the last pixel
+  int Y = 0;      // pixel row
+  int Left = 0;   // first pixel
+  int Right = 0;  // one past the last pixel
   bool Lit = false;
 };
 

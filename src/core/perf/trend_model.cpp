@@ -54,16 +54,14 @@ void TrendModel::ClearBase() { std::fill_n(baseVals_.begin(), divisions_, 0); }
 void TrendModel::Push(std::array<int32_t, kTrendSlots>& series, int32_t value) {
   std::copy(series.begin() + 1, series.begin() + divisions_, series.begin());
   if (value < min_) value = min_;
-  if (autoScale_)
-    UpdateAutoScale(value);
-  else if (value > max_)
-    value = max_;
+  if (autoScale_) UpdateAutoScale(value);
+  else if (value > max_) value = max_;
   series[divisions_ - 1] = value;
 }
 
 void TrendModel::UpdateAutoScale(int32_t value) {
-  const int32_t m = std::max(*std::max_element(vals_.begin(), vals_.end()),
-                             *std::max_element(baseVals_.begin(), baseVals_.end()));
+  const int32_t m =
+      std::max(*std::max_element(vals_.begin(), vals_.end()), *std::max_element(baseVals_.begin(), baseVals_.end()));
   SetMaxVal(std::max(value, m));
 }
 
@@ -117,8 +115,8 @@ void TrendModel::DrawGrid(const TrendMetrics& m, TrendPicture& out) const {
   }
 }
 
-void TrendModel::Polyline(const std::array<int32_t, kTrendSlots>& series, RgbColor pen, const TrendMetrics& m,
-                           double s, TrendPicture& out) const {
+void TrendModel::Polyline(const std::array<int32_t, kTrendSlots>& series, RgbColor pen, const TrendMetrics& m, double s,
+                          TrendPicture& out) const {
   TrendPolyline& line = out.Lines[out.LineCount++];
   line.Pen = pen;
   line.Points.clear();
@@ -138,11 +136,11 @@ void TrendModel::DrawBars(const TrendMetrics& m, double s, TrendPicture& out) co
   const int h = m.Height;
   for (int i = 0; i < divisions_; ++i) {
     const int left = Round(m.Margin + i * s);
-    const int top = (options_ & kTrendPrintValues)
-                        ? static_cast<int>((static_cast<int64_t>(vals_[i]) - min_) *
-                                               (h - 2 * m.Margin - m.LabelHeight) / range +
-                                           m.Margin)
-                        : Y(vals_[i], h, m.Margin);
+    const int top =
+        (options_ & kTrendPrintValues)
+            ? static_cast<int>((static_cast<int64_t>(vals_[i]) - min_) * (h - 2 * m.Margin - m.LabelHeight) / range +
+                               m.Margin)
+            : Y(vals_[i], h, m.Margin);
     TrendShape bar{TrendShape::Rectangle, outline, color_, {}, 2};
     bar.Points[0] = {left, h - m.Margin};
     bar.Points[1] = {Round(left + s), h - top};
@@ -178,7 +176,9 @@ void TrendModel::DrawFilled(const TrendMetrics& m, double s, TrendPicture& out) 
   for (int i = 0; i + 1 < divisions_; ++i) {
     const int x = Round(m.Margin + i * s + s / 2), x2 = Round(x + s);
     TrendShape q{TrendShape::Polygon, color_, color_, {}, 4};
-    q.Points = {{{x, h - m.Margin}, {x2, h - m.Margin}, {x2, h - Y(vals_[i + 1], h, m.Margin)},
+    q.Points = {{{x, h - m.Margin},
+                 {x2, h - m.Margin},
+                 {x2, h - Y(vals_[i + 1], h, m.Margin)},
                  {x, h - Y(vals_[i], h, m.Margin)}}};
     out.Shapes.push_back(q);
   }
@@ -205,7 +205,8 @@ void TrendModel::Draw3D(const TrendMetrics& m, double s, TrendPicture& out) cons
     polygon(side, {{{xRight, h - lo}, {xRight + dx, h - lo - dy}, {xRight + dx, h - hi - dy}, {xRight, h - hi}}});
     polygon(top, {{{xRight, h - hi}, {xRight + dx, h - hi - dy}, {xLeft + dx, h - hi - dy}, {xLeft, h - hi}}});
     if (options_ & kTrendPrintValues) {
-      const int64_t v = (options_ & kTrendDrawTwin) ? std::llabs(static_cast<int64_t>(vals_[i]) - baseVals_[i]) : vals_[i];
+      const int64_t v =
+          (options_ & kTrendDrawTwin) ? std::llabs(static_cast<int64_t>(vals_[i]) - baseVals_[i]) : vals_[i];
       std::wstring text = std::to_wstring(v);
       const int tw = m.TextWidth ? m.TextWidth(text) : 0;
       out.Texts.push_back({Round(xLeft + Round(s) / 2 - tw / 2), h - hi - m.LabelHeight, std::move(text)});

@@ -17,7 +17,7 @@ namespace vantrel {
 enum class TrendStyle { Bar, Line, Scatter, ThreeD, Filled };
 enum class GridStyle { None, XGrid, YGrid, Full };
 inline constexpr uint32_t kTrendPrintValues = 1u << 0;  // print each value as text
-inline constexpr uint32_t kTrendDrawTwin = 1u << 1;    // draw the base series too
+inline constexpr uint32_t kTrendDrawTwin = 1u << 1;     // draw the base series too
 
 inline constexpr int kTrendSlots = 200;
 
@@ -50,8 +50,8 @@ struct TrendText {
 struct TrendPicture {
   RgbColor Background = 0;
   RgbColor GridColor = 0;
-  std::vector<int> GridX;  // vertical lines at these x, from the top to the bottom
-  std::vector<int> GridY;  // horizontal lines at these y, across
+  std::vector<int> GridX;              // vertical lines at these x, from the top to the bottom
+  std::vector<int> GridY;              // horizontal lines at these y, across
   std::array<TrendPolyline, 2> Lines;  // the first LineCount are drawn
   int LineCount = 0;
   std::vector<TrendShape> Shapes;

@@ -4,8 +4,16 @@ namespace vantrel::power {
 namespace {
 
 constexpr PowerMenuEntry kMenu[] = {
-    {L"切换用户", Index(PowerAction::SwitchUser)}, {L"注销", Index(PowerAction::LogOff)}, {L"锁定", Index(PowerAction::Lock)}, {L"", -1}, {L"重新启动", Index(PowerAction::Restart)},
-    {L"", -1}, {L"睡眠", Index(PowerAction::Sleep)}, {L"休眠", Index(PowerAction::Hibernate)}, {L"", -1}, {L"关闭电源", Index(PowerAction::PowerOff)},
+    {L"切换用户", Index(PowerAction::SwitchUser)},
+    {L"注销", Index(PowerAction::LogOff)},
+    {L"锁定", Index(PowerAction::Lock)},
+    {L"", -1},
+    {L"重新启动", Index(PowerAction::Restart)},
+    {L"", -1},
+    {L"睡眠", Index(PowerAction::Sleep)},
+    {L"休眠", Index(PowerAction::Hibernate)},
+    {L"", -1},
+    {L"关闭电源", Index(PowerAction::PowerOff)},
 };
 
 PowerOutcome Requested(bool succeeded, IPowerPlatform& platform) {
@@ -14,8 +22,8 @@ PowerOutcome Requested(bool succeeded, IPowerPlatform& platform) {
 
 PowerOutcome Suspend(bool hibernate, IPowerPlatform& platform, IPowerPrompts& prompts) {
   // Without the power-management binding the action counts as not allowed; nothing is called through it.
-  const bool allowed = platform.HasPowerManagement() &&
-                       (hibernate ? platform.IsPwrHibernateAllowed() : platform.IsPwrSuspendAllowed());
+  const bool allowed =
+      platform.HasPowerManagement() && (hibernate ? platform.IsPwrHibernateAllowed() : platform.IsPwrSuspendAllowed());
   if (!allowed) {
     prompts.Warning(std::wstring(kSleepNotSupported));  // hibernate too shows the sleep text
     return {PowerOutcome::Kind::NotSupported};
@@ -46,16 +54,12 @@ PowerOutcome RunPowerAction(int tag, std::wstring_view hint, IPowerPlatform& pla
     case Index(PowerAction::Lock):
       if (!platform.HasLockWorkStation()) return {PowerOutcome::Kind::Nothing};
       return Requested(platform.LockWorkStation(), platform);
-    case Index(PowerAction::Restart):
-      return Requested(ExitWindowsWithPrivilege(EWX_REBOOT_FLAG, platform), platform);
-    case Index(PowerAction::Sleep):
-      return Suspend(false, platform, prompts);
-    case Index(PowerAction::Hibernate):
-      return Suspend(true, platform, prompts);
+    case Index(PowerAction::Restart): return Requested(ExitWindowsWithPrivilege(EWX_REBOOT_FLAG, platform), platform);
+    case Index(PowerAction::Sleep): return Suspend(false, platform, prompts);
+    case Index(PowerAction::Hibernate): return Suspend(true, platform, prompts);
     case Index(PowerAction::PowerOff):
       return Requested(ExitWindowsWithPrivilege(EWX_POWEROFF_FLAG, platform), platform);
-    default:
-      return {PowerOutcome::Kind::Nothing};
+    default: return {PowerOutcome::Kind::Nothing};
   }
 }
 

@@ -18,7 +18,15 @@ struct PowerMenuEntry {
 inline constexpr std::wstring_view kShutdownCaption = L"关机";
 std::span<const PowerMenuEntry> ShutdownMenu();
 
-enum class PowerAction : int { SwitchUser = 0, LogOff = 1, Lock = 2, Restart = 3, Sleep = 4, Hibernate = 5, PowerOff = 6 };
+enum class PowerAction : int {
+  SwitchUser = 0,
+  LogOff = 1,
+  Lock = 2,
+  Restart = 3,
+  Sleep = 4,
+  Hibernate = 5,
+  PowerOff = 6
+};
 
 inline constexpr uint32_t EWX_LOGOFF_FLAG = 0, EWX_REBOOT_FLAG = 2, EWX_POWEROFF_FLAG = 8;
 inline constexpr std::wstring_view kSleepNotSupported = L"此系统上不支持睡眠。";

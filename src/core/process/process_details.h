@@ -17,9 +17,9 @@ struct DetailItem {
 
 struct DetailGroup {
   std::wstring Caption;
-  int Parent = -1;        // index of the group it sits in, or -1 at the top
+  int Parent = -1;  // index of the group it sits in, or -1 at the top
   bool Expanded = true;
-  bool Shaded = false;    // drawn on the light grey of the sub-groups
+  bool Shaded = false;  // drawn on the light grey of the sub-groups
   std::vector<DetailItem> Items;
 };
 

@@ -9,15 +9,15 @@ namespace vantrel {
 namespace {
 
 struct LayoutInfo {
-  uint64_t pebParameters;    // offset of the ProcessParameters pointer in the PEB
+  uint64_t pebParameters;  // offset of the ProcessParameters pointer in the PEB
   size_t pointerSize;
-  size_t stringSize;         // sizeof(UNICODE_STRING)
-  size_t stringBuffer;       // offset of Buffer in UNICODE_STRING
-  size_t currentDirectory;   // offsets in RTL_USER_PROCESS_PARAMETERS
+  size_t stringSize;        // sizeof(UNICODE_STRING)
+  size_t stringBuffer;      // offset of Buffer in UNICODE_STRING
+  size_t currentDirectory;  // offsets in RTL_USER_PROCESS_PARAMETERS
   size_t imagePathName;
   size_t commandLine;
   size_t environment;
-  size_t environmentSize;    // recorded from Vista on
+  size_t environmentSize;  // recorded from Vista on
 };
 
 constexpr LayoutInfo kLayout64{0x20, 8, 16, 8, 0x38, 0x60, 0x70, 0x80, 0x3F0};

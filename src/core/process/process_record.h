@@ -57,7 +57,7 @@ struct ProcessRecord {
   bool System = false;
   bool IsResponding = false;
   bool CanBeKilled = false;
-  bool Critical = false;  // the system stops when it ends
+  bool Critical = false;      // the system stops when it ends
   DateTime CreationTime = 0;  // local time
   int32_t ThreadCount = 0;
   int32_t WinCount = 0;

@@ -43,8 +43,8 @@ bool IsSystemProcess(const ProcessRecord& r) {
   using detail::EqualsNoCase;
   return EqualsNoCase(r.Domain, L"NT AUTHORITY") || EqualsNoCase(r.Domain, L"Window Manager") ||
          EqualsNoCase(r.Username, L"SYSTEM") || EqualsNoCase(r.Username, L"LOCAL SERVICE") ||
-         EqualsNoCase(r.Username, L"NETWORK SERVICE") ||
-         (r.Username.empty() && (r.Session == 0 || r.Session == 1)) || r.PID < 10;
+         EqualsNoCase(r.Username, L"NETWORK SERVICE") || (r.Username.empty() && (r.Session == 0 || r.Session == 1)) ||
+         r.PID < 10;
 }
 
 bool ProcessPassesFilter(const ProcessRecord& r, int filterKind, std::wstring_view currentUserName,

@@ -16,7 +16,6 @@ namespace vantrel {
 // The program itself and the system's own processes (PIDs below 10) are never ended, whatever the user checks.
 constexpr bool ProcessMayNeverBeEnded(uint32_t pid, uint32_t ownPid) { return pid < 10 || pid == ownPid; }
 
-
 inline constexpr wchar_t kIdleProcessName[] = L"系统空闲进程";
 
 // The file-name part of a snapshot entry's executable name (at most 260 characters); the idle name for PID 0.

@@ -8,7 +8,8 @@ std::wstring FormatThousands(uint64_t value, const FormatSettings& settings) {
   const std::wstring digits = std::to_wstring(value);
   std::wstring text;
   for (size_t i = 0; i < digits.size(); ++i) {
-    if (i > 0 && (digits.size() - i) % 3 == 0 && settings.ThousandSeparator != L'\0') text += settings.ThousandSeparator;
+    if (i > 0 && (digits.size() - i) % 3 == 0 && settings.ThousandSeparator != L'\0')
+      text += settings.ThousandSeparator;
     text += digits[i];
   }
   return text;
@@ -28,8 +29,8 @@ std::wstring ProcessCellText(const ProcessRecord& r, int column, const FormatSet
     case Index(ProcessColumn::Created): return DateTimeToStrDef(L"", r.CreationTime, settings);
     case Index(ProcessColumn::CPUTime):
       if (!r.IsAccessible && !(r.PID == 0 && !autoRefresh)) return L"";
-      return FormatSeconds(static_cast<double>(r.CPUTimes.KernelTime + r.CPUTimes.UserTime) / 10'000'000.0, true,
-                           false, true, settings);
+      return FormatSeconds(static_cast<double>(r.CPUTimes.KernelTime + r.CPUTimes.UserTime) / 10'000'000.0, true, false,
+                           true, settings);
     case Index(ProcessColumn::WorkingSet): return r.WorkingSet == 0 ? L"" : FormatKilobytes(r.WorkingSet, settings);
     case Index(ProcessColumn::FileName): return r.ImageName;
     default: return L"";

@@ -19,7 +19,6 @@ std::wstring FormatThousands(uint64_t value, const FormatSettings& settings);
 std::wstring FormatKilobytes(uint64_t bytes, const FormatSettings& settings);
 
 // One cell. The CPU time shows for processes that could be opened, and for PID 0 while automatic refresh is off.
-std::wstring ProcessCellText(const ProcessRecord& record, int column, const FormatSettings& settings,
-                             bool autoRefresh);
+std::wstring ProcessCellText(const ProcessRecord& record, int column, const FormatSettings& settings, bool autoRefresh);
 
 }  // namespace vantrel

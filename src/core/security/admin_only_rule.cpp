@@ -20,7 +20,8 @@ constexpr uint32_t kGenericAll = 0x10000000;
 constexpr uint32_t kGenericWrite = 0x40000000;
 
 constexpr uint32_t kFileAllAccess = 0x001F01FF;
-constexpr uint32_t kFileGenericWrite = kReadControl | kWriteData | kAppendData | kWriteEa | kWriteAttributes | kSynchronize;
+constexpr uint32_t kFileGenericWrite =
+    kReadControl | kWriteData | kAppendData | kWriteEa | kWriteAttributes | kSynchronize;
 constexpr uint32_t kChanging = kWriteData | kAppendData | kDeleteChild | kDelete | kWriteDac | kWriteOwner;
 
 }  // namespace

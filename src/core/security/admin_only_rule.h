@@ -11,13 +11,12 @@ namespace vantrel {
 // Well-known accounts in their SID text form.
 inline constexpr wchar_t kSidAdministrators[] = L"S-1-5-32-544";
 inline constexpr wchar_t kSidLocalSystem[] = L"S-1-5-18";
-inline constexpr wchar_t kSidTrustedInstaller[] =
-    L"S-1-5-80-956008885-3418522649-1831038044-1853292631-2271478464";
+inline constexpr wchar_t kSidTrustedInstaller[] = L"S-1-5-80-956008885-3418522649-1831038044-1853292631-2271478464";
 inline constexpr wchar_t kSidEveryone[] = L"S-1-1-0";
 
 // One entry of a discretionary access list, in list order.
 struct AccessEntry {
-  bool Allow = true;        // false: a deny entry
+  bool Allow = true;         // false: a deny entry
   bool InheritOnly = false;  // applies only to objects created below, not to this one
   uint32_t Mask = 0;         // access rights, generic bits still unmapped
   std::wstring Sid;          // the trustee as SID text

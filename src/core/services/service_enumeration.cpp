@@ -5,8 +5,8 @@
 namespace vantrel {
 
 EnumerationEnd RunBoundedEnumeration(const EnumerationLimits& limits,
-                                      const std::function<EnumerationCall(std::vector<uint8_t>&)>& call,
-                                      const std::function<void(const std::vector<uint8_t>&, uint32_t)>& batch) {
+                                     const std::function<EnumerationCall(std::vector<uint8_t>&)>& call,
+                                     const std::function<void(const std::vector<uint8_t>&, uint32_t)>& batch) {
   std::vector<uint8_t> buffer(std::min(limits.InitialBytes, limits.MaxBytes));
   bool grown = false;
   for (int i = 0; i < limits.MaxCalls; ++i) {

@@ -13,7 +13,7 @@ struct EnumerationCall {
   bool MoreData = false;  // it failed because more entries remain
   uint32_t Returned = 0;  // entries in the buffer
   uint32_t BytesNeeded = 0;
-  bool Advanced = true;   // the resume point moved past the returned entries
+  bool Advanced = true;  // the resume point moved past the returned entries
 };
 
 enum class EnumerationEnd { Complete, Failed, Stalled, CallLimit };
@@ -30,7 +30,7 @@ struct EnumerationLimits {
 // once to the bytes it needs (capped), and its entries are not passed on, so that none is seen twice; when that
 // does not help either, the loop ends as Stalled instead of spinning.
 EnumerationEnd RunBoundedEnumeration(const EnumerationLimits& limits,
-                                      const std::function<EnumerationCall(std::vector<uint8_t>&)>& call,
-                                      const std::function<void(const std::vector<uint8_t>&, uint32_t)>& batch);
+                                     const std::function<EnumerationCall(std::vector<uint8_t>&)>& call,
+                                     const std::function<void(const std::vector<uint8_t>&, uint32_t)>& batch);
 
 }  // namespace vantrel

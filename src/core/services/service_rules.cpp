@@ -10,9 +10,8 @@ namespace vantrel {
 namespace {
 
 constexpr std::array<const wchar_t*, 5> kStartUpTexts = {L"Boot", L"System", L"Automatic", L"Manual", L"Disabled"};
-constexpr std::array<const wchar_t*, 7> kStatusTexts = {L"Stopped",          L"Start/Pending", L"Stop/Pending",
-                                                        L"Started",          L"Continue/Pending",
-                                                        L"Pause/Pending",    L"Paused"};
+constexpr std::array<const wchar_t*, 7> kStatusTexts = {
+    L"Stopped", L"Start/Pending", L"Stop/Pending", L"Started", L"Continue/Pending", L"Pause/Pending", L"Paused"};
 
 std::wstring Fill(std::wstring_view pattern, std::initializer_list<std::wstring_view> args) {
   std::wstring out;
@@ -103,7 +102,8 @@ ServiceButtons ServiceButtonState(const ServiceRecord* focused, bool pageActive,
   b.ControlCaption = currentCaption;
   if (!focused) return b;
   b.ControlVisible = b.UninstallVisible = pageActive;
-  b.ControlEnabled = focused->StartUp != Index(ServiceStartType::Disabled) && ServiceControlAction(focused->Status) != ServiceAction::None;
+  b.ControlEnabled = focused->StartUp != Index(ServiceStartType::Disabled) &&
+                     ServiceControlAction(focused->Status) != ServiceAction::None;
   b.UninstallEnabled = focused->Status == Index(ServiceState::Stopped);
   switch (focused->Status) {
     case Index(ServiceState::Stopped): b.ControlCaption = kServiceStartCaption; break;
@@ -134,7 +134,7 @@ std::wstring ServiceStopErrorText(std::wstring_view name, std::wstring_view mess
 
 std::wstring ServiceControlErrorText(const ServiceTarget& t, std::wstring_view message) {
   return ServiceControlAction(t.Status) == ServiceAction::Stop ? ServiceStopErrorText(t.Name, message)
-                                                                : ServiceStartErrorText(t.Name, message);
+                                                               : ServiceStartErrorText(t.Name, message);
 }
 
 std::wstring ServicesCaption(size_t count) { return L" 服务 (" + std::to_wstring(count) + L") "; }

@@ -8,7 +8,18 @@
 
 namespace vantrel {
 
-enum class SessionState : int32_t { Active = 0, Connected = 1, ConnectQuery = 2, Shadow = 3, Disconnected = 4, Idle = 5, Listen = 6, Reset = 7, Down = 8, Init = 9 };
+enum class SessionState : int32_t {
+  Active = 0,
+  Connected = 1,
+  ConnectQuery = 2,
+  Shadow = 3,
+  Disconnected = 4,
+  Idle = 5,
+  Listen = 6,
+  Reset = 7,
+  Down = 8,
+  Init = 9
+};
 
 struct SessionRecord {
   uint32_t ID = 0;

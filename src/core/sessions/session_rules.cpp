@@ -73,8 +73,8 @@ std::wstring ClientDisplayText(int32_t width, int32_t height, int32_t depthCode)
 
 std::wstring ClientAddressText(uint32_t family, const uint8_t* address, size_t size) {
   if (family != 2 || !address || size < 6) return {};
-  return std::to_wstring(address[2]) + L"." + std::to_wstring(address[3]) + L"." + std::to_wstring(address[4]) +
-         L"." + std::to_wstring(address[5]);
+  return std::to_wstring(address[2]) + L"." + std::to_wstring(address[3]) + L"." + std::to_wstring(address[4]) + L"." +
+         std::to_wstring(address[5]);
 }
 
 std::wstring SessionCellText(const SessionRecord& r, int column) {
@@ -86,7 +86,8 @@ std::wstring SessionCellText(const SessionRecord& r, int column) {
     case Index(SessionColumn::State): return SessionStateText(r.State);
     case Index(SessionColumn::ProcCount): return std::to_wstring(r.ProcCount);
     case Index(SessionColumn::ClientOS): return ClientOSText(r.ClientBuildNumber);
-    case Index(SessionColumn::ClientDisplay): return ClientDisplayText(r.ClientDisplayWidth, r.ClientDisplayHeight, r.ClientDisplayDepth);
+    case Index(SessionColumn::ClientDisplay):
+      return ClientDisplayText(r.ClientDisplayWidth, r.ClientDisplayHeight, r.ClientDisplayDepth);
     case Index(SessionColumn::ClientAddress): return r.ClientAddress;
     default: return {};
   }
@@ -105,7 +106,8 @@ SessionButtons SessionButtonState(const SessionRecord* focused) {
   const int32_t s = focused->State;
   b.SendMessage = true;
   b.Disconnect = s == Index(SessionState::Active) || s == Index(SessionState::Connected);
-  b.Logoff = s == Index(SessionState::Active) || s == Index(SessionState::Connected) || s == Index(SessionState::Disconnected);
+  b.Logoff =
+      s == Index(SessionState::Active) || s == Index(SessionState::Connected) || s == Index(SessionState::Disconnected);
   return b;
 }
 
@@ -134,9 +136,7 @@ std::wstring SessionLogoffErrorText(const SessionTarget& t, std::wstring_view me
   return L"Session " + Bracketed(t) + L" cannot be logged off.\r\n" + std::wstring(message);
 }
 
-std::wstring SessionMessageCaption(const SessionTarget& t) {
-  return L"Message for " + Parenthesised(t.Username, t.ID);
-}
+std::wstring SessionMessageCaption(const SessionTarget& t) { return L"Message for " + Parenthesised(t.Username, t.ID); }
 
 std::wstring SessionMessageTitle(std::wstring_view currentUserName, int32_t currentSessionId) {
   return L"Message from " + Parenthesised(currentUserName, currentSessionId);

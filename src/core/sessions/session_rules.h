@@ -28,17 +28,32 @@ std::wstring ClientDisplayText(int32_t width, int32_t height, int32_t depthCode)
 // address field; empty for every other family or a field too short.
 std::wstring ClientAddressText(uint32_t family, const uint8_t* address, size_t size);
 
-enum class SessionColumn : int { ID, WinSta, Username, ClientName, State, ProcCount, ClientOS, ClientDisplay, ClientAddress };
+enum class SessionColumn : int {
+  ID,
+  WinSta,
+  Username,
+  ClientName,
+  State,
+  ProcCount,
+  ClientOS,
+  ClientDisplay,
+  ClientAddress
+};
 inline constexpr int kSessionColumnCount = 9;
 struct SessionColumnInfo {
   const wchar_t* Caption;
-  int Width;        // 0: the list's default width
+  int Width;  // 0: the list's default width
   bool RightAlign;
 };
-inline constexpr SessionColumnInfo kSessionColumns[kSessionColumnCount] = {
-    {L"ID", 0, true},           {L"窗口工作站", 100, false},     {L"用户名", 100, false},
-    {L"客户端名称", 150, false}, {L"状态", 80, false},            {L"进程数量", 0, true},
-    {L"客户端操作系统", 120, false}, {L"客户端显示器", 120, false}, {L"客户端地址", 100, false}};
+inline constexpr SessionColumnInfo kSessionColumns[kSessionColumnCount] = {{L"ID", 0, true},
+                                                                           {L"窗口工作站", 100, false},
+                                                                           {L"用户名", 100, false},
+                                                                           {L"客户端名称", 150, false},
+                                                                           {L"状态", 80, false},
+                                                                           {L"进程数量", 0, true},
+                                                                           {L"客户端操作系统", 120, false},
+                                                                           {L"客户端显示器", 120, false},
+                                                                           {L"客户端地址", 100, false}};
 
 std::wstring SessionCellText(const SessionRecord& record, int column);
 

@@ -25,14 +25,10 @@ std::vector<RefreshStep> PlanTimerRefresh(int activePage, const std::wstring& fi
   switch (activePage) {
     case kPageProcesses:
       return {{Refresher::Sessions, L""}, {Refresher::Processes, filterText}, {Refresher::Windows, L""}};
-    case kPageWindows:
-      return {{Refresher::Windows, L""}};
-    case kPageServices:
-      return {{Refresher::Services, filterText}};
-    case kPageSessions:
-      return {{Refresher::Sessions, filterText}};
-    default:
-      return {};
+    case kPageWindows: return {{Refresher::Windows, L""}};
+    case kPageServices: return {{Refresher::Services, filterText}};
+    case kPageSessions: return {{Refresher::Sessions, filterText}};
+    default: return {};
   }
 }
 

@@ -18,7 +18,8 @@ struct ScreenRect {
 // The main window's bounds: 1024 wide on a screen wider than 800 pixels (else the design width), the full
 // work-area height (50 pixels less in a remote session), centred in the work area. The three constants are
 // sizes at 96 DPI and scale with dpi; everything else is in device pixels.
-ScreenRect MainWindowBounds(const ScreenRect& workArea, int screenWidth, bool remoteSession, int designWidth, int dpi = 96);
+ScreenRect MainWindowBounds(const ScreenRect& workArea, int screenWidth, bool remoteSession, int designWidth,
+                            int dpi = 96);
 
 // The elevation button is hidden when the program already has administrative rights.
 constexpr bool ElevationButtonVisible(bool osOlderThanVista, bool isAdmin, bool isElevated) {

@@ -52,7 +52,9 @@ bool Compress(const uint8_t* bgrx, int width, int height, int stride, int qualit
   return true;
 }
 
-std::wstring TwoDigits(int v) { return {static_cast<wchar_t>(L'0' + v / 10 % 10), static_cast<wchar_t>(L'0' + v % 10)}; }
+std::wstring TwoDigits(int v) {
+  return {static_cast<wchar_t>(L'0' + v / 10 % 10), static_cast<wchar_t>(L'0' + v % 10)};
+}
 
 }  // namespace
 
@@ -64,8 +66,7 @@ std::wstring SnapshotBaseName(const SnapshotTime& t) {
 }
 
 std::optional<std::wstring> FreeSnapshotName(const SnapshotTime& t,
-                                             const std::function<bool(const std::wstring&)>& exists,
-                                             int maxTries) {
+                                             const std::function<bool(const std::wstring&)>& exists, int maxTries) {
   const std::wstring base = SnapshotBaseName(t);
   const std::wstring stem = base.substr(0, base.size() - 4);
   for (int n = 1; n <= maxTries; ++n) {

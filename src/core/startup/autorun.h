@@ -14,15 +14,25 @@ enum class AutorunLocation : uint8_t { Registry = 0, Folder = 1, BrowserHelper =
 
 // Where a registry entry was found; decides its check box and how it is removed.
 enum class AutorunPlace : uint8_t {
-  None, BrowserHelper, Run, RunOnce, RunOnceEx, RunServices, RunServicesOnce, Winlogon, WinlogonNotify,
-  AppInitDlls, BootExecute, StartupFolder
+  None,
+  BrowserHelper,
+  Run,
+  RunOnce,
+  RunOnceEx,
+  RunServices,
+  RunServicesOnce,
+  Winlogon,
+  WinlogonNotify,
+  AppInitDlls,
+  BootExecute,
+  StartupFolder
 };
 enum class RegistryRoot : uint8_t { None, LocalMachine, CurrentUser };
 
 struct AutorunRecord {
   AutorunLocation Location = AutorunLocation::Registry;
-  std::wstring Path;       // the place: "HKLM\<key path>", a folder, or "Browser Helper Objects"
-  std::wstring Name;       // empty for group rows
+  std::wstring Path;  // the place: "HKLM\<key path>", a folder, or "Browser Helper Objects"
+  std::wstring Name;  // empty for group rows
   std::wstring ImageName;
   std::wstring CmdLine;
   std::wstring Desc;

@@ -56,8 +56,7 @@ DateTime FromDayAndMSecs(int64_t day, int64_t msOfDay) {
 }
 
 bool SplitDateTime(DateTime value, int64_t& day, int64_t& msOfDay) {
-  if (!std::isfinite(value) || value < static_cast<double>(kMinDay) - 1.0 ||
-      value > static_cast<double>(kMaxDay) + 1.0)
+  if (!std::isfinite(value) || value < static_cast<double>(kMinDay) - 1.0 || value > static_cast<double>(kMaxDay) + 1.0)
     return false;
   const double whole = std::trunc(value);
   day = static_cast<int64_t>(whole);
@@ -95,8 +94,7 @@ bool TryEncodeTime(int Hour, int Minute, int Second, int Millisecond, DateTime& 
 
 bool TryEncodeDateTime(const DateTimeParts& P, DateTime& Value) {
   DateTime date = 0, time = 0;
-  if (!TryEncodeDate(P.Year, P.Month, P.Day, date) ||
-      !TryEncodeTime(P.Hour, P.Minute, P.Second, P.Millisecond, time))
+  if (!TryEncodeDate(P.Year, P.Month, P.Day, date) || !TryEncodeTime(P.Hour, P.Minute, P.Second, P.Millisecond, time))
     return false;
   Value = FromDayAndMSecs(static_cast<int64_t>(date), std::llround(time * static_cast<double>(kMSecsPerDay)));
   return true;
@@ -155,10 +153,16 @@ void AppendNumber(std::wstring& out, long long value, int minDigits) {
 
 bool IsPictureLetter(wchar_t c) {
   switch (c) {
-    case L'd': case L'M': case L'y': case L'g': case L'h': case L'H': case L'm': case L's': case L't':
-      return true;
-    default:
-      return false;
+    case L'd':
+    case L'M':
+    case L'y':
+    case L'g':
+    case L'h':
+    case L'H':
+    case L'm':
+    case L's':
+    case L't': return true;
+    default: return false;
   }
 }
 
@@ -213,18 +217,10 @@ std::wstring FormatParts(std::wstring_view pic, const DateTimeParts& p, const Fo
         break;
       case L'g':  // era names are not shown
         break;
-      case L'h':
-        AppendNumber(out, p.Hour % 12 == 0 ? 12 : p.Hour % 12, w);
-        break;
-      case L'H':
-        AppendNumber(out, p.Hour, w);
-        break;
-      case L'm':
-        AppendNumber(out, p.Minute, w);
-        break;
-      case L's':
-        AppendNumber(out, p.Second, w);
-        break;
+      case L'h': AppendNumber(out, p.Hour % 12 == 0 ? 12 : p.Hour % 12, w); break;
+      case L'H': AppendNumber(out, p.Hour, w); break;
+      case L'm': AppendNumber(out, p.Minute, w); break;
+      case L's': AppendNumber(out, p.Second, w); break;
       case L't':
         if (n == 1) {
           if (!pmText.empty()) out += pmText[0];
@@ -232,8 +228,7 @@ std::wstring FormatParts(std::wstring_view pic, const DateTimeParts& p, const Fo
           out += pmText;
         }
         break;
-      default:
-        break;
+      default: break;
     }
   }
   return out;
@@ -454,8 +449,7 @@ std::wstring FixedTwo(double seconds, int minIntDigits, wchar_t decimalSeparator
 
 }  // namespace
 
-std::wstring FormatSeconds(double Seconds, bool WholeSeconds, bool Full, bool Digital,
-                           const FormatSettings& Settings) {
+std::wstring FormatSeconds(double Seconds, bool WholeSeconds, bool Full, bool Digital, const FormatSettings& Settings) {
   double rest = Seconds > 0 ? Seconds : 0;  // NaN fails the test too
   if (rest > kFormatSecondsMax) rest = kFormatSecondsMax;
   long long counts[7] = {};

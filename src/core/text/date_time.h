@@ -26,7 +26,7 @@ bool TryEncodeTime(int Hour, int Minute, int Second, int Millisecond, DateTime& 
 bool TryEncodeDateTime(const DateTimeParts& Parts, DateTime& Value);
 // 0 when the parts are not a valid calendar time.
 DateTime EncodeDateTime(int Year, int Month, int Day, int Hour = 0, int Minute = 0, int Second = 0,
-                         int Millisecond = 0);
+                        int Millisecond = 0);
 // Rounds to the millisecond. False for NaN, infinities and values outside years 1..9999.
 bool TryDecodeDateTime(DateTime Value, DateTimeParts& Parts);
 // Milliseconds on a linear scale (0 = 1899-12-30 00:00), for exact comparison; false like TryDecodeDateTime.
@@ -55,7 +55,6 @@ bool TryTextToDateTime(std::wstring_view S, DateTime& Value, const FormatSetting
 // Full words "0 c, 0 yr, 0 m, 0 wk, 0 d, 0 h, 1 min, 30 s", short words from the first non-zero unit. A year is
 // 365.5 days, a month 30 days. Without WholeSeconds the seconds keep two decimals (locale decimal separator).
 inline constexpr double kFormatSecondsMax = 1e14;  // about 3.2 million years; every unit count stays below 65,536
-std::wstring FormatSeconds(double Seconds, bool WholeSeconds, bool Full, bool Digital,
-                           const FormatSettings& Settings);
+std::wstring FormatSeconds(double Seconds, bool WholeSeconds, bool Full, bool Digital, const FormatSettings& Settings);
 
 }  // namespace vantrel

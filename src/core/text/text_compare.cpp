@@ -98,14 +98,10 @@ CellSortKey MakeCellSortKey(std::wstring_view S, int MaxLen, const FormatSetting
 int CompareCellSortKeys(const CellSortKey& A, const CellSortKey& B) {
   if (A.Kind != B.Kind) return A.Kind < B.Kind ? -1 : 1;
   switch (A.Kind) {
-    case CellKind::Empty:
-      return 0;
-    case CellKind::DateTime:
-      return Sign(A.MSecs, B.MSecs);
-    case CellKind::Number:
-      return Sign(A.Number, B.Number);
-    case CellKind::Text:
-      break;
+    case CellKind::Empty: return 0;
+    case CellKind::DateTime: return Sign(A.MSecs, B.MSecs);
+    case CellKind::Number: return Sign(A.Number, B.Number);
+    case CellKind::Text: break;
   }
   // The difference of the first differing code units, or of the lengths (clamped, so the sign always survives).
   auto clampToInt = [](long long v) {

@@ -20,9 +20,9 @@ enum class CellKind : uint8_t { Empty, DateTime, Number, Text };
 
 struct CellSortKey {
   CellKind Kind = CellKind::Empty;
-  int64_t MSecs = 0;     // DateTime: milliseconds, linear
-  double Number = 0;     // Number
-  std::wstring Folded;   // Text: ASCII letters upper-cased
+  int64_t MSecs = 0;    // DateTime: milliseconds, linear
+  double Number = 0;    // Number
+  std::wstring Folded;  // Text: ASCII letters upper-cased
 };
 
 // A text of MaxLen characters or more is Text whatever it holds; otherwise a date-time, a number, or Text.

@@ -172,8 +172,8 @@ SplitUrl SplitURL(std::wstring_view url) {
   const size_t colon = server.rfind(L':');
   if (colon != std::wstring_view::npos) {
     const int64_t port = VersionComponent(server.substr(colon + 1));
-    if (port > 0 && port <= 0xFFFF && server.substr(colon + 1).find_first_not_of(L"0123456789") ==
-                                          std::wstring_view::npos) {
+    if (port > 0 && port <= 0xFFFF &&
+        server.substr(colon + 1).find_first_not_of(L"0123456789") == std::wstring_view::npos) {
       split.Port = static_cast<uint16_t>(port);
       server = server.substr(0, colon);
     }
@@ -243,8 +243,8 @@ bool IsShowableVersion(std::wstring_view version) {
   return true;
 }
 
-UpdateOutcome RunUpdateCheck(const std::wstring& productUrl, const std::wstring& runningVersion,
-                              VersionFormat format, const UpdateTagNames& tags, const FetchFn& fetch) {
+UpdateOutcome RunUpdateCheck(const std::wstring& productUrl, const std::wstring& runningVersion, VersionFormat format,
+                             const UpdateTagNames& tags, const FetchFn& fetch) {
   UpdateOutcome outcome;
   outcome.RunningVersion = runningVersion;
   std::wstring url = productUrl;

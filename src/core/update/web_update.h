@@ -94,7 +94,7 @@ enum class UpdateVerdict { Newer, Same, Older, Error };
 struct UpdateOutcome {
   UpdateVerdict Verdict = UpdateVerdict::Error;
   std::wstring RunningVersion;
-  UpdateInfo Info;            // the values of the last page read
+  UpdateInfo Info;             // the values of the last page read
   std::wstring DownloadError;  // Error only: the step reached or the error text
   int Redirections = 0;
 };
@@ -110,10 +110,11 @@ inline constexpr size_t kMaxShownVersionLength = 32;
 bool IsShowableVersion(std::wstring_view version);
 
 // Fetches productUrl, follows HTTP and META redirections (at most kMaxRedirections in all; one more is an
-// "empty info" failure; one that leaves the host or drops https, a kRedirectRefused failure), then compares the published version with the running one. A newer version that is not
-// showable counts as no update (an Error with kUnshowableVersion).
-UpdateOutcome RunUpdateCheck(const std::wstring& productUrl, const std::wstring& runningVersion,
-                              VersionFormat format, const UpdateTagNames& tags, const FetchFn& fetch);
+// "empty info" failure; one that leaves the host or drops https, a kRedirectRefused failure), then compares the
+// published version with the running one. A newer version that is not showable counts as no update (an Error with
+// kUnshowableVersion).
+UpdateOutcome RunUpdateCheck(const std::wstring& productUrl, const std::wstring& runningVersion, VersionFormat format,
+                             const UpdateTagNames& tags, const FetchFn& fetch);
 
 // The prompt shown when the published release is newer: "新的 %s 版本可用。" CR LF "你想下载它吗?". Its caption is
 // the application title; Yes opens kProductPageUrl (system/update/web_update.h) (nothing is downloaded or run).

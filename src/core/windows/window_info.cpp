@@ -10,28 +10,28 @@ namespace {
 using StyleName = std::pair<const wchar_t*, uint64_t>;
 
 constexpr StyleName kStyles[] = {
-    {L"WS_BORDER", 0x00800000},      {L"WS_CHILD", 0x40000000},       {L"WS_CLIPCHILDREN", 0x02000000},
-    {L"WS_CLIPSIBLINGS", 0x04000000}, {L"WS_DISABLED", 0x08000000},    {L"WS_DLGFRAME", 0x00400000},
-    {L"WS_GROUP", 0x00020000},       {L"WS_HSCROLL", 0x00100000},     {L"WS_MAXIMIZE", 0x01000000},
-    {L"WS_MAXIMIZEBOX", 0x00010000}, {L"WS_MINIMIZE", 0x20000000},    {L"WS_MINIMIZEBOX", 0x00020000},
-    {L"WS_POPUP", 0x80000000},       {L"WS_SYSMENU", 0x00080000},     {L"WS_TABSTOP", 0x00010000},
-    {L"WS_THICKFRAME", 0x00040000},  {L"WS_VISIBLE", 0x10000000},     {L"WS_VSCROLL", 0x00200000},
+    {L"WS_BORDER", 0x00800000},       {L"WS_CHILD", 0x40000000},    {L"WS_CLIPCHILDREN", 0x02000000},
+    {L"WS_CLIPSIBLINGS", 0x04000000}, {L"WS_DISABLED", 0x08000000}, {L"WS_DLGFRAME", 0x00400000},
+    {L"WS_GROUP", 0x00020000},        {L"WS_HSCROLL", 0x00100000},  {L"WS_MAXIMIZE", 0x01000000},
+    {L"WS_MAXIMIZEBOX", 0x00010000},  {L"WS_MINIMIZE", 0x20000000}, {L"WS_MINIMIZEBOX", 0x00020000},
+    {L"WS_POPUP", 0x80000000},        {L"WS_SYSMENU", 0x00080000},  {L"WS_TABSTOP", 0x00010000},
+    {L"WS_THICKFRAME", 0x00040000},   {L"WS_VISIBLE", 0x10000000},  {L"WS_VSCROLL", 0x00200000},
 };
 
 constexpr StyleName kExStylesFirst[] = {
-    {L"WS_EX_ACCEPTFILES", 0x10},    {L"WS_EX_DLGMODALFRAME", 0x1}, {L"WS_EX_NOPARENTNOTIFY", 0x4},
-    {L"WS_EX_TOPMOST", 0x8},         {L"WS_EX_TRANSPARENT", 0x20},  {L"WS_EX_MDICHILD", 0x40},
-    {L"WS_EX_TOOLWINDOW", 0x80},     {L"WS_EX_WINDOWEDGE", 0x100},  {L"WS_EX_CLIENTEDGE", 0x200},
+    {L"WS_EX_ACCEPTFILES", 0x10},  {L"WS_EX_DLGMODALFRAME", 0x1}, {L"WS_EX_NOPARENTNOTIFY", 0x4},
+    {L"WS_EX_TOPMOST", 0x8},       {L"WS_EX_TRANSPARENT", 0x20},  {L"WS_EX_MDICHILD", 0x40},
+    {L"WS_EX_TOOLWINDOW", 0x80},   {L"WS_EX_WINDOWEDGE", 0x100},  {L"WS_EX_CLIENTEDGE", 0x200},
     {L"WS_EX_CONTEXTHELP", 0x400},
 };
 constexpr StyleName kExStylesLast[] = {
     {L"WS_EX_CONTROLPARENT", 0x10000}, {L"WS_EX_STATICEDGE", 0x20000}, {L"WS_EX_APPWINDOW", 0x40000}};
 
 constexpr StyleName kClassStyles[] = {
-    {L"CS_BYTEALIGNCLIENT", 0x1000}, {L"CS_VREDRAW", 0x1},       {L"CS_HREDRAW", 0x2},
-    {L"CS_KEYCVTWINDOW", 0x4},       {L"CS_DBLCLKS", 0x8},       {L"CS_OWNDC", 0x20},
-    {L"CS_CLASSDC", 0x40},           {L"CS_PARENTDC", 0x80},     {L"CS_NOKEYCVT", 0x100},
-    {L"CS_NOCLOSE", 0x200},          {L"CS_SAVEBITS", 0x800},    {L"CS_BYTEALIGNWINDOW", 0x2000},
+    {L"CS_BYTEALIGNCLIENT", 0x1000}, {L"CS_VREDRAW", 0x1},    {L"CS_HREDRAW", 0x2},
+    {L"CS_KEYCVTWINDOW", 0x4},       {L"CS_DBLCLKS", 0x8},    {L"CS_OWNDC", 0x20},
+    {L"CS_CLASSDC", 0x40},           {L"CS_PARENTDC", 0x80},  {L"CS_NOKEYCVT", 0x100},
+    {L"CS_NOCLOSE", 0x200},          {L"CS_SAVEBITS", 0x800}, {L"CS_BYTEALIGNWINDOW", 0x2000},
     {L"CS_GLOBALCLASS", 0x4000},
 };
 
@@ -89,7 +89,8 @@ std::wstring WindowCellText(const WindowInfo& info, int column) {
 }
 
 bool WindowCellBold(const WindowInfo& info, int column) {
-  return (column == Index(WindowColumn::Handle) || column == Index(WindowColumn::ClassName)) && !detail::Trim(info.Text).empty();
+  return (column == Index(WindowColumn::Handle) || column == Index(WindowColumn::ClassName)) &&
+         !detail::Trim(info.Text).empty();
 }
 
 bool WindowRowGrey(const WindowInfo& info, bool selected) { return !info.Visible && !selected; }
@@ -100,8 +101,7 @@ std::wstring WindowVisibilityCaption(bool visible) { return visible ? L"隐藏" 
 
 std::wstring WindowActionConfirmation(const std::wstring& buttonCaption, uint32_t handle,
                                       const std::wstring& className) {
-  return L"Do you really want to " + buttonCaption + L" window [" + std::to_wstring(handle) + L"]" + className +
-         L"?";
+  return L"Do you really want to " + buttonCaption + L" window [" + std::to_wstring(handle) + L"]" + className + L"?";
 }
 
 std::wstring WindowsTabCaption(size_t count) { return L" 窗口 (" + std::to_wstring(count) + L") "; }

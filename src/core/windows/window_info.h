@@ -25,7 +25,7 @@ struct WindowInfo {
   int64_t UserData = 0;
   int64_t Style = 0;
   int64_t ExStyle = 0;
-  WindowRect Rect;        // screen coordinates
+  WindowRect Rect;  // screen coordinates
   WindowRect ClientRect;
   int64_t Atom = 0;
   int64_t ClassBytes = 0;
@@ -74,7 +74,7 @@ std::wstring WindowActionConfirmation(const std::wstring& buttonCaption, uint32_
 std::wstring WindowsTabCaption(size_t count);
 
 struct WindowInspectorItem {
-  std::wstring Group;    // "常规" or "矩形"
+  std::wstring Group;  // "常规" or "矩形"
   std::wstring Caption;
   std::wstring Value;
 };

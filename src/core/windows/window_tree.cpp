@@ -56,8 +56,7 @@ std::vector<WindowTreeRow> WindowTreeOrder(const std::vector<int>& parents) {
     const int p = parents[i];
     if (p >= 0 && static_cast<size_t>(p) < n && p != static_cast<int>(i))
       children[static_cast<size_t>(p)].push_back(static_cast<int>(i));
-    else
-      roots.push_back(static_cast<int>(i));
+    else roots.push_back(static_cast<int>(i));
   }
   std::vector<WindowTreeRow> rows;
   rows.reserve(n);

@@ -34,21 +34,23 @@ std::wstring ExtractWord(int n, std::wstring_view s, wchar_t sep) {
 std::wstring WmiValueText(int cimType, bool isNull, bool isArray, const std::vector<std::wstring>& elements) {
   if (isNull) return L"NULL";
   switch (cimType) {
-    case kCimSint8: case kCimUint8: case kCimSint16: case kCimUint16: case kCimSint32: case kCimUint32:
-    case kCimSint64:
-      return isArray ? Join(elements, L';') : (elements.empty() ? L"" : elements.front());
-    case kCimReal32: case kCimReal64: case kCimDateTime: case kCimReference:
-      return elements.empty() ? L"" : elements.front();
-    case kCimString: case kCimUint64:
-      return isArray ? Join(elements, L'|') : (elements.empty() ? L"" : elements.front());
-    case kCimBoolean:
-      return elements.empty() ? L"" : elements.front();
-    case kCimObject:
-      return L"<CIM Object>";
-    case kCimChar16:
-      return L"<16-bit character>";
-    default:
-      return {};
+    case kCimSint8:
+    case kCimUint8:
+    case kCimSint16:
+    case kCimUint16:
+    case kCimSint32:
+    case kCimUint32:
+    case kCimSint64: return isArray ? Join(elements, L';') : (elements.empty() ? L"" : elements.front());
+    case kCimReal32:
+    case kCimReal64:
+    case kCimDateTime:
+    case kCimReference: return elements.empty() ? L"" : elements.front();
+    case kCimString:
+    case kCimUint64: return isArray ? Join(elements, L'|') : (elements.empty() ? L"" : elements.front());
+    case kCimBoolean: return elements.empty() ? L"" : elements.front();
+    case kCimObject: return L"<CIM Object>";
+    case kCimChar16: return L"<16-bit character>";
+    default: return {};
   }
 }
 

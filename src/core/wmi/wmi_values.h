@@ -17,9 +17,22 @@ using WmiInstances = std::vector<InstanceProperties>;
 
 // CIM type codes (without the array flag).
 enum : int {
-  kCimSint16 = 2, kCimSint32 = 3, kCimReal32 = 4, kCimReal64 = 5, kCimString = 8, kCimBoolean = 11,
-  kCimObject = 13, kCimSint8 = 16, kCimUint8 = 17, kCimUint16 = 18, kCimUint32 = 19, kCimSint64 = 20,
-  kCimUint64 = 21, kCimDateTime = 101, kCimReference = 102, kCimChar16 = 103,
+  kCimSint16 = 2,
+  kCimSint32 = 3,
+  kCimReal32 = 4,
+  kCimReal64 = 5,
+  kCimString = 8,
+  kCimBoolean = 11,
+  kCimObject = 13,
+  kCimSint8 = 16,
+  kCimUint8 = 17,
+  kCimUint16 = 18,
+  kCimUint32 = 19,
+  kCimSint64 = 20,
+  kCimUint64 = 21,
+  kCimDateTime = 101,
+  kCimReference = 102,
+  kCimChar16 = 103,
 };
 
 // The text of a value: elements are the already converted texts of its element(s) (numbers in decimal, reals in

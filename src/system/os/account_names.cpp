@@ -37,7 +37,7 @@ struct AccountNames::State {
   struct Entry {
     bool answered = false;
     bool queued = false;
-    bool final = false;           // found, or no account: never asked again
+    bool final = false;              // found, or no account: never asked again
     bool failureToSchedule = false;  // the worker failed; the next Get starts the retry interval on its clock
     std::wstring user, domain;
     ReadRetry retry;

@@ -229,7 +229,8 @@ int FindProcessInSession(const std::wstring& name, int& sessionId) {
     entry.dwSize = sizeof entry;
     if (snapshot && ::Process32FirstW(snapshot.get(), &entry)) {
       do {
-        if (SameFileName(entry.szExeFile, name) || detail::EqualsNoCase(GetProcessFileName(entry.th32ProcessID), name)) {
+        if (SameFileName(entry.szExeFile, name) ||
+            detail::EqualsNoCase(GetProcessFileName(entry.th32ProcessID), name)) {
           const int session = SessionOf(entry.th32ProcessID);
           if (session >= 0 && session == sessionId) return static_cast<int>(entry.th32ProcessID);
         }
@@ -260,7 +261,8 @@ int GetConsoleSessionId(IWtsApi& wts) {
   if (wts.WTSEnumerateSessionsW(WTS_CURRENT_SERVER_HANDLE, 0, 1, sessions.put(), &count) && sessions.get()) {
     for (DWORD i = 0; i < count; ++i) {
       const WTS_SESSION_INFOW& s = sessions.get()[i];
-      if (s.pWinStationName && detail::EqualsNoCase(s.pWinStationName, L"Console")) return static_cast<int>(s.SessionId);
+      if (s.pWinStationName && detail::EqualsNoCase(s.pWinStationName, L"Console"))
+        return static_cast<int>(s.SessionId);
     }
   }
   return 0;

@@ -19,8 +19,7 @@ struct NativeApiTable {
                                             PULONG returned) = nullptr;
   NtStatus(NTAPI* NtQueryInformationFile)(HANDLE file, PVOID ioStatus, PVOID buffer, ULONG length,
                                           ULONG infoClass) = nullptr;
-  NtStatus(NTAPI* NtQueryObject)(HANDLE handle, ULONG infoClass, PVOID buffer, ULONG length,
-                                 PULONG returned) = nullptr;
+  NtStatus(NTAPI* NtQueryObject)(HANDLE handle, ULONG infoClass, PVOID buffer, ULONG length, PULONG returned) = nullptr;
   NtStatus(NTAPI* NtDuplicateObject)(HANDLE sourceProcess, HANDLE source, HANDLE targetProcess, PHANDLE target,
                                      ACCESS_MASK access, ULONG attributes, ULONG options) = nullptr;
   NtStatus(NTAPI* NtClose)(HANDLE handle) = nullptr;

@@ -154,8 +154,8 @@ void InitSystemFacts() {
   f.DriveMap = BuildDriveMap();
 
   f.OSServicePack = OSServicePackText(f.OSVersionInfo.wServicePackMajor, f.OSVersionInfo.wServicePackMinor);
-  f.OSCaption = OSCaptionText(f.OSName, f.OSEdition, f.OSVersionInfo.wServicePackMajor,
-                              f.OSVersionInfo.wServicePackMinor);
+  f.OSCaption =
+      OSCaptionText(f.OSName, f.OSEdition, f.OSVersionInfo.wServicePackMajor, f.OSVersionInfo.wServicePackMinor);
   f.OSKernelVersion = GetKernelVersion();
   f.OSKernelName = KernelOSName(f.OSKernelVersion, versionFacts);
   f.OSCompatibilityMode = IsCompatibilityMode(f.OSVersionInfo.dwMajorVersion, f.OSVersionInfo.dwMinorVersion,
@@ -190,8 +190,7 @@ void GetProcessMemoryCounters(HANDLE process, PROCESS_MEMORY_COUNTERS& counters)
 
 std::wstring SessionLabel() {
   const SystemFactSheet& f = SystemFacts();
-  return SessionLabelText(SessionTypeToStr(GetSessionType()), f.OSCompatibilityMode, f.OSKernelName,
-                          f.OSKernelVersion);
+  return SessionLabelText(SessionTypeToStr(GetSessionType()), f.OSCompatibilityMode, f.OSKernelName, f.OSKernelVersion);
 }
 
 }  // namespace vantrel

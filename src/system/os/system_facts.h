@@ -27,7 +27,7 @@ struct SystemFactSheet {
   bool IsWow64 = false;
   bool Is64BitOS = false;
   SYSTEM_INFO SystemInfo{};
-  std::wstring MachineName;      // upper case
+  std::wstring MachineName;  // upper case
   std::wstring CurrentUserName;
   uint64_t TotalPhysicalMemory = 0;
   std::wstring ExeFileName;

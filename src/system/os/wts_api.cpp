@@ -12,11 +12,20 @@ std::wstring ConnectStateText(int state) { return SessionStateText(state); }
 
 namespace {
 
-constexpr const char* kNames[] = {
-    "WTSEnumerateSessionsW",   "WTSEnumerateProcessesW", "WTSEnumerateProcessesExW",       "WTSTerminateProcess",
-    "WTSQuerySessionInformationW", "WTSGetActiveConsoleSessionId", "WTSSendMessageW",       "WTSDisconnectSession",
-    "WTSLogoffSession",        "WTSFreeMemory",          "WTSFreeMemoryExW", "WTSRegisterSessionNotification",
-    "WTSUnRegisterSessionNotification", "WTSEnumerateServersA"};
+constexpr const char* kNames[] = {"WTSEnumerateSessionsW",
+                                  "WTSEnumerateProcessesW",
+                                  "WTSEnumerateProcessesExW",
+                                  "WTSTerminateProcess",
+                                  "WTSQuerySessionInformationW",
+                                  "WTSGetActiveConsoleSessionId",
+                                  "WTSSendMessageW",
+                                  "WTSDisconnectSession",
+                                  "WTSLogoffSession",
+                                  "WTSFreeMemory",
+                                  "WTSFreeMemoryExW",
+                                  "WTSRegisterSessionNotification",
+                                  "WTSUnRegisterSessionNotification",
+                                  "WTSEnumerateServersA"};
 
 }  // namespace
 
@@ -44,21 +53,21 @@ F WtsBinding::Proc(Slot slot) const {
 }
 
 BOOL WtsBinding::WTSEnumerateSessionsW(HANDLE server, DWORD reserved, DWORD version, PWTS_SESSION_INFOW* sessions,
-                                        DWORD* count) {
+                                       DWORD* count) {
   using F = BOOL(WINAPI*)(HANDLE, DWORD, DWORD, PWTS_SESSION_INFOW*, DWORD*);
   const F f = Proc<F>(kEnumerateSessions);
   return f ? f(server, reserved, version, sessions, count) : FALSE;
 }
 
 BOOL WtsBinding::WTSEnumerateProcessesW(HANDLE server, DWORD reserved, DWORD version, PWTS_PROCESS_INFOW* processes,
-                                         DWORD* count) {
+                                        DWORD* count) {
   using F = BOOL(WINAPI*)(HANDLE, DWORD, DWORD, PWTS_PROCESS_INFOW*, DWORD*);
   const F f = Proc<F>(kEnumerateProcesses);
   return f ? f(server, reserved, version, processes, count) : FALSE;
 }
 
 BOOL WtsBinding::WTSEnumerateProcessesExW(HANDLE server, DWORD* level, DWORD sessionId, LPWSTR* processes,
-                                           DWORD* count) {
+                                          DWORD* count) {
   using F = BOOL(WINAPI*)(HANDLE, DWORD*, DWORD, LPWSTR*, DWORD*);
   const F f = Proc<F>(kEnumerateProcessesEx);
   return f ? f(server, level, sessionId, processes, count) : FALSE;
@@ -70,8 +79,8 @@ BOOL WtsBinding::WTSTerminateProcess(HANDLE server, DWORD processId, DWORD exitC
   return f ? f(server, processId, exitCode) : FALSE;
 }
 
-BOOL WtsBinding::WTSQuerySessionInformationW(HANDLE server, DWORD sessionId, WTS_INFO_CLASS infoClass,
-                                              LPWSTR* buffer, DWORD* bytes) {
+BOOL WtsBinding::WTSQuerySessionInformationW(HANDLE server, DWORD sessionId, WTS_INFO_CLASS infoClass, LPWSTR* buffer,
+                                             DWORD* bytes) {
   using F = BOOL(WINAPI*)(HANDLE, DWORD, WTS_INFO_CLASS, LPWSTR*, DWORD*);
   const F f = Proc<F>(kQuerySessionInformation);
   return f ? f(server, sessionId, infoClass, buffer, bytes) : FALSE;
@@ -84,7 +93,7 @@ DWORD WtsBinding::WTSGetActiveConsoleSessionId() {
 }
 
 BOOL WtsBinding::WTSSendMessageW(HANDLE server, DWORD sessionId, LPWSTR title, DWORD titleBytes, LPWSTR message,
-                                  DWORD messageBytes, DWORD style, DWORD timeout, DWORD* response, BOOL wait) {
+                                 DWORD messageBytes, DWORD style, DWORD timeout, DWORD* response, BOOL wait) {
   using F = BOOL(WINAPI*)(HANDLE, DWORD, LPWSTR, DWORD, LPWSTR, DWORD, DWORD, DWORD, DWORD*, BOOL);
   const F f = Proc<F>(kSendMessage);
   return f ? f(server, sessionId, title, titleBytes, message, messageBytes, style, timeout, response, wait) : FALSE;

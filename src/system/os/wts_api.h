@@ -68,8 +68,7 @@ class WtsBinding final : public IWtsApi {
                              DWORD* count) override;
   BOOL WTSEnumerateProcessesW(HANDLE server, DWORD reserved, DWORD version, PWTS_PROCESS_INFOW* processes,
                               DWORD* count) override;
-  BOOL WTSEnumerateProcessesExW(HANDLE server, DWORD* level, DWORD sessionId, LPWSTR* processes,
-                                DWORD* count) override;
+  BOOL WTSEnumerateProcessesExW(HANDLE server, DWORD* level, DWORD sessionId, LPWSTR* processes, DWORD* count) override;
   BOOL WTSTerminateProcess(HANDLE server, DWORD processId, DWORD exitCode) override;
   BOOL WTSQuerySessionInformationW(HANDLE server, DWORD sessionId, WTS_INFO_CLASS infoClass, LPWSTR* buffer,
                                    DWORD* bytes) override;
@@ -85,9 +84,21 @@ class WtsBinding final : public IWtsApi {
 
  private:
   enum Slot : size_t {
-    kEnumerateSessions, kEnumerateProcesses, kEnumerateProcessesEx, kTerminateProcess, kQuerySessionInformation,
-    kGetActiveConsoleSessionId, kSendMessage, kDisconnectSession, kLogoffSession, kFreeMemory, kFreeMemoryEx,
-    kRegisterSessionNotification, kUnRegisterSessionNotification, kEnumerateServers, kSlotCount
+    kEnumerateSessions,
+    kEnumerateProcesses,
+    kEnumerateProcessesEx,
+    kTerminateProcess,
+    kQuerySessionInformation,
+    kGetActiveConsoleSessionId,
+    kSendMessage,
+    kDisconnectSession,
+    kLogoffSession,
+    kFreeMemory,
+    kFreeMemoryEx,
+    kRegisterSessionNotification,
+    kUnRegisterSessionNotification,
+    kEnumerateServers,
+    kSlotCount
   };
   template <typename F>
   F Proc(Slot slot) const;

@@ -127,8 +127,7 @@ uint32_t MeasureCPUFrequency(int cpuIndex) {
         t2 = __rdtsc();
       } while (c2.QuadPart - c1.QuadPart < 1000);
     }
-    if (clock.AddRound(t2 - t1, static_cast<uint64_t>(c2.QuadPart - c1.QuadPart),
-                       static_cast<uint64_t>(freq.QuadPart)))
+    if (clock.AddRound(t2 - t1, static_cast<uint64_t>(c2.QuadPart - c1.QuadPart), static_cast<uint64_t>(freq.QuadPart)))
       break;
   }
   return clock.Frequency();

@@ -77,8 +77,7 @@ bool CpuUsageMeter::ReadTimes() {
       return false;
     const size_t n = std::min<size_t>({returned / sizeof(ProcessorPerformanceRecord), room, groups_[g]});
     for (size_t i = 0; i < n; ++i)
-      times_[filled + i] = {records[i].IdleTime.QuadPart, records[i].KernelTime.QuadPart,
-                            records[i].UserTime.QuadPart};
+      times_[filled + i] = {records[i].IdleTime.QuadPart, records[i].KernelTime.QuadPart, records[i].UserTime.QuadPart};
     filled += n;
   }
   return filled == times_.size();

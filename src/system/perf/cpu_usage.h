@@ -17,8 +17,8 @@ uint32_t NativeProcessorCount();
 
 class CpuUsageMeter {
  public:
-  using OnIntervalEvent = std::function<void(CpuUsageMeter& sender, const std::vector<int32_t>& values,
-                                              int32_t avgValue)>;
+  using OnIntervalEvent =
+      std::function<void(CpuUsageMeter& sender, const std::vector<int32_t>& values, int32_t avgValue)>;
 
   CpuUsageMeter();
   ~CpuUsageMeter();
@@ -48,9 +48,9 @@ class CpuUsageMeter {
   static void CALLBACK TimerProc(HWND, UINT, UINT_PTR id, DWORD);
 
   CpuLoadMeter meter_;
-  std::vector<unsigned char> buffer_;    // count × the native record
-  std::vector<ProcessorTimes> times_;   // count
-  std::vector<uint32_t> groups_;         // processors per processor group, read once
+  std::vector<unsigned char> buffer_;  // count × the native record
+  std::vector<ProcessorTimes> times_;  // count
+  std::vector<uint32_t> groups_;       // processors per processor group, read once
   uint32_t interval_ = 1000;
   UINT_PTR timer_ = 0;
 };

@@ -34,11 +34,11 @@ bool LoadPowrProf() {
   Bind(s.module, s.api.IsPwrSuspendAllowed, "IsPwrSuspendAllowed");
   Bind(s.module, s.api.IsPwrHibernateAllowed, "IsPwrHibernateAllowed");
   Bind(s.module, s.api.SetSuspendState, "SetSuspendState");
-  const char* const others[] = {"GetPwrDiskSpindownRange", "EnumPwrSchemes", "ReadGlobalPwrPolicy", "ReadPwrScheme",
-                                "WritePwrScheme", "DeletePwrScheme", "GetActivePwrScheme", "ReadProcessorPwrScheme",
-                                "SetActivePwrScheme", "GetPwrCapabilities", "IsPwrShutdownAllowed",
-                                "IsAdminOverrideActive", "GetCurrentPowerPolicies", "CanUserWritePwrScheme",
-                                "WriteProcessorPwrScheme", "ValidatePowerPolicies"};
+  const char* const others[] = {
+      "GetPwrDiskSpindownRange", "EnumPwrSchemes",        "ReadGlobalPwrPolicy",     "ReadPwrScheme",
+      "WritePwrScheme",          "DeletePwrScheme",       "GetActivePwrScheme",      "ReadProcessorPwrScheme",
+      "SetActivePwrScheme",      "GetPwrCapabilities",    "IsPwrShutdownAllowed",    "IsAdminOverrideActive",
+      "GetCurrentPowerPolicies", "CanUserWritePwrScheme", "WriteProcessorPwrScheme", "ValidatePowerPolicies"};
   for (size_t i = 0; i < std::size(others); ++i) s.api.Others[i] = ::GetProcAddress(s.module, others[i]);
   return true;
 }
@@ -58,9 +58,12 @@ bool ReadProcessorFrequencies(std::vector<ProcessorPowerInformation>& records) {
     return false;
   }
   const uint32_t count = SystemFacts().SystemInfo.dwNumberOfProcessors;
-  return ReadProcessorFrequencies(count, [call](void* buffer, uint32_t bytes) {
-    return static_cast<int32_t>(call(kProcessorInformation, nullptr, 0, buffer, bytes));
-  }, records);
+  return ReadProcessorFrequencies(
+      count,
+      [call](void* buffer, uint32_t bytes) {
+        return static_cast<int32_t>(call(kProcessorInformation, nullptr, 0, buffer, bytes));
+      },
+      records);
 }
 
 }  // namespace vantrel

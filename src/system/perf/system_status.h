@@ -6,7 +6,7 @@
 namespace vantrel {
 
 struct MemoryStatus {
-  uint32_t MemoryLoad = 0;  // percent of physical memory in use
+  uint32_t MemoryLoad = 0;                                                      // percent of physical memory in use
   uint64_t TotalPhys = 0, AvailPhys = 0, TotalPageFile = 0, AvailPageFile = 0;  // bytes
 };
 

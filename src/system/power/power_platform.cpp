@@ -11,7 +11,9 @@ BOOL(WINAPI* SystemPowerPlatform::DefaultLockWorkStation())() { return SystemEnt
 
 SystemPowerPlatform::SystemPowerPlatform(IWtsApi& wts, HWND owner, const wchar_t* powerLibrary,
                                          BOOL(WINAPI* lockWorkStation)())
-    : wts_(wts), owner_(owner), power_(::LoadLibraryExW(powerLibrary, nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32)),
+    : wts_(wts),
+      owner_(owner),
+      power_(::LoadLibraryExW(powerLibrary, nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32)),
       lockWorkStation_(lockWorkStation) {
   using Check = BOOLEAN(WINAPI*)();
   isSuspendAllowed_ = ProcAddress<Check>(power_.get(), "IsPwrSuspendAllowed");

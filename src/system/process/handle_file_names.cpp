@@ -92,11 +92,11 @@ struct FileNameQueue {
   CONDITION_VARIABLE jobsAdded = CONDITION_VARIABLE_INIT;  // idle workers wait on it
   CONDITION_VARIABLE allDone = CONDITION_VARIABLE_INIT;    // the listing waits on it
   std::vector<FileNameJob> jobs;
-  size_t next = 0;      // the first job no worker has taken
-  size_t finished = 0;  // jobs answered, given up on or dropped
-  size_t idle = 0;      // workers waiting for a job
-  bool closed = false;  // no more jobs are coming
-  bool stopped = false; // no more jobs are taken
+  size_t next = 0;               // the first job no worker has taken
+  size_t finished = 0;           // jobs answered, given up on or dropped
+  size_t idle = 0;               // workers waiting for a job
+  bool closed = false;           // no more jobs are coming
+  bool stopped = false;          // no more jobs are taken
   std::deque<WorkerSlot> slots;  // a deque: a worker's slot never moves
   std::function<std::wstring(HANDLE)> query;
 };
@@ -186,9 +186,8 @@ bool FileNameReader::Accepting() const {
 }
 
 size_t FileNameReader::LiveWorkers() const {
-  return static_cast<size_t>(std::count_if(workers_.begin(), workers_.end(), [this](const auto& w) {
-    return !queue_->slots[w->slot].abandoned;
-  }));
+  return static_cast<size_t>(std::count_if(workers_.begin(), workers_.end(),
+                                           [this](const auto& w) { return !queue_->slots[w->slot].abandoned; }));
 }
 
 // Starts workers up to the pool size, but never more than could still time out in this listing or get stuck in
@@ -256,10 +255,8 @@ void FileNameReader::GiveUpOnStuckWorkers() {
     gaveUp = true;
   }
   if (!gaveUp) return;
-  if (timeouts_ >= kFileNameTimeoutsPerListing || FileNameWorkersExhausted())
-    StopTakingFiles();
-  else
-    StartWorkers();
+  if (timeouts_ >= kFileNameTimeoutsPerListing || FileNameWorkersExhausted()) StopTakingFiles();
+  else StartWorkers();
 }
 
 void FileNameReader::Add(HANDLE file, const SlowFileNames::Key& key, size_t row) {
@@ -320,8 +317,7 @@ std::vector<FileNameReader::Name> FileNameReader::Finish() {
       if (!q.slots[w->slot].abandoned) ending.push_back(w->thread.get());
   }
   // The workers not given up on have nothing left to do: they end at once. Bounded all the same.
-  if (!ending.empty())
-    ::WaitForMultipleObjects(static_cast<DWORD>(ending.size()), ending.data(), TRUE, 2000);
+  if (!ending.empty()) ::WaitForMultipleObjects(static_cast<DWORD>(ending.size()), ending.data(), TRUE, 2000);
   return names;
 }
 

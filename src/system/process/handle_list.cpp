@@ -51,8 +51,8 @@ bool WantsMore(NtStatus s) {
 
 // The text of a counted string at the start of buf, only when its characters lie inside buf.
 std::wstring CountedText(const std::vector<uint64_t>& buf, size_t bytes) {
-  return CountedStringText(reinterpret_cast<const uint8_t*>(buf.data()), bytes,
-                           reinterpret_cast<uintptr_t>(buf.data()), sizeof(void*) == 8);
+  return CountedStringText(reinterpret_cast<const uint8_t*>(buf.data()), bytes, reinterpret_cast<uintptr_t>(buf.data()),
+                           sizeof(void*) == 8);
 }
 
 // NtQueryObject of a counted-string class, sized by the answer, at most twice more, capped.
@@ -152,15 +152,14 @@ std::wstring QueryFileName(HANDLE file) {
   // FILE_NAME_INFORMATION: a 4-byte length, then the characters; grown once by the answer's need, capped.
   std::vector<uint64_t> info(1024 / 8);
   IoStatus io{};
-  NtStatus s = api.NtQueryInformationFile(file, &io, info.data(), static_cast<ULONG>(info.size() * 8),
-                                          kFileNameInformation);
+  NtStatus s =
+      api.NtQueryInformationFile(file, &io, info.data(), static_cast<ULONG>(info.size() * 8), kFileNameInformation);
   if (s == kStatusBufferOverflow) {
     uint32_t claimed = 0;
     std::memcpy(&claimed, info.data(), 4);
     if (claimed + 8 <= kMaxQueryBytes) {
       info.assign((claimed + 8) / 8 + 1, 0);
-      s = api.NtQueryInformationFile(file, &io, info.data(), static_cast<ULONG>(info.size() * 8),
-                                     kFileNameInformation);
+      s = api.NtQueryInformationFile(file, &io, info.data(), static_cast<ULONG>(info.size() * 8), kFileNameInformation);
     }
   }
   if (s != kStatusSuccess) return {};
@@ -176,7 +175,7 @@ HandleList ReadHandles(uint32_t pid, const HandleListOptions& options) {
 }
 
 HandleList ReadHandles(uint32_t pid, std::span<const HandleTableEntry> table, HandleTableLayout layout,
-                        const HandleListOptions& options) {
+                       const HandleListOptions& options) {
   HandleList list;
   list.TableRead = true;
   // The legacy table cuts process ids to 16 bits: a larger id would match another process's handles.
@@ -244,8 +243,8 @@ size_t CountTableHandles(uint32_t pid) {
   std::vector<HandleTableEntry> table;
   HandleTableLayout layout;
   if (!ReadHandleTable(table, layout)) return 0;
-  return static_cast<size_t>(std::count_if(table.begin(), table.end(),
-                                           [pid](const HandleTableEntry& e) { return e.PID == pid; }));
+  return static_cast<size_t>(
+      std::count_if(table.begin(), table.end(), [pid](const HandleTableEntry& e) { return e.PID == pid; }));
 }
 
 }  // namespace vantrel

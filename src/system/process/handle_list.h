@@ -36,13 +36,13 @@ struct HandleListOptions {
 struct HandleList {
   bool TableRead = false;
   std::vector<HandleRecord> Handles;  // table order, named handles only
-  int FileNameTimeouts = 0;            // workers given up on in this listing
+  int FileNameTimeouts = 0;           // workers given up on in this listing
 };
 
 HandleList ReadHandles(uint32_t pid, const HandleListOptions& options = {});
 // The same from a table already read (a search over every process reads it once).
 HandleList ReadHandles(uint32_t pid, std::span<const HandleTableEntry> table, HandleTableLayout layout,
-                        const HandleListOptions& options = {});
+                       const HandleListOptions& options = {});
 
 // File-name workers still inside a query after their wait ended (they end on their own when it returns).
 size_t StuckFileNameWorkers();

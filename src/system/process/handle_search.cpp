@@ -83,8 +83,8 @@ ProcessFindOutcome FindInStep(const FindSources& sources, const FindStep& step, 
     outcome.FileNameTimeouts = handles.FileNameTimeouts;
     for (HandleRecord& h : handles.Handles)
       if (ContainsIgnoringCase(h.Name, text))
-        outcome.Results.push_back({FindResult::Handle, process.PID, process.Name, std::move(h.TypeName),
-                                   std::move(h.Name), h.Handle});
+        outcome.Results.push_back(
+            {FindResult::Handle, process.PID, process.Name, std::move(h.TypeName), std::move(h.Name), h.Handle});
     return outcome;
   }
   const bool is64 = ProcessIs64bit(process.PID);

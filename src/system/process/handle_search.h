@@ -54,6 +54,6 @@ struct ProcessFindOutcome {
 };
 // The handles or modules of one step whose names hold the text, ignoring case.
 ProcessFindOutcome FindInStep(const FindSources& sources, const FindStep& step, const std::wstring& text,
-                               const HandleListOptions& options = {});
+                              const HandleListOptions& options = {});
 
 }  // namespace vantrel

@@ -40,9 +40,9 @@ ImageFileFacts ReadImageFileFacts(const std::wstring& path, int32_t defaultImage
 FileStamp ReadFileStamp(const std::wstring& path) {
   WIN32_FILE_ATTRIBUTE_DATA data{};
   if (!::GetFileAttributesExW(path.c_str(), GetFileExInfoStandard, &data)) return {};
-  return {static_cast<int64_t>((uint64_t{data.nFileSizeHigh} << 32) | data.nFileSizeLow),
-          static_cast<int64_t>((uint64_t{data.ftLastWriteTime.dwHighDateTime} << 32) |
-                               data.ftLastWriteTime.dwLowDateTime)};
+  return {
+      static_cast<int64_t>((uint64_t{data.nFileSizeHigh} << 32) | data.nFileSizeLow),
+      static_cast<int64_t>((uint64_t{data.ftLastWriteTime.dwHighDateTime} << 32) | data.ftLastWriteTime.dwLowDateTime)};
 }
 
 const ImageFileFacts& ImageFileCache::Get(const std::wstring& path, int32_t defaultImageIndex) {

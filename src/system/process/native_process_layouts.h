@@ -10,8 +10,8 @@ namespace vantrel {
 struct NativeVmCounters {
   SIZE_T PeakVirtualSize, VirtualSize;
   ULONG PageFaultCount;
-  SIZE_T PeakWorkingSetSize, WorkingSetSize, QuotaPeakPagedPoolUsage, QuotaPagedPoolUsage,
-      QuotaPeakNonPagedPoolUsage, QuotaNonPagedPoolUsage, PagefileUsage, PeakPagefileUsage;
+  SIZE_T PeakWorkingSetSize, WorkingSetSize, QuotaPeakPagedPoolUsage, QuotaPagedPoolUsage, QuotaPeakNonPagedPoolUsage,
+      QuotaNonPagedPoolUsage, PagefileUsage, PeakPagefileUsage;
 };
 struct NativeTimes {
   LARGE_INTEGER CreateTime, ExitTime, KernelTime, UserTime;
@@ -30,9 +30,12 @@ struct NativeBasicInformation {  // PROCESS_BASIC_INFORMATION
 };
 
 inline VmCounters ToRecord(const NativeVmCounters& v) {
-  return {v.PeakVirtualSize,         v.VirtualSize,         v.PageFaultCount,          v.PeakWorkingSetSize,
-          v.WorkingSetSize,          v.QuotaPeakPagedPoolUsage, v.QuotaPagedPoolUsage, v.QuotaPeakNonPagedPoolUsage,
-          v.QuotaNonPagedPoolUsage,  v.PagefileUsage,       v.PeakPagefileUsage};
+  return {v.PeakVirtualSize,        v.VirtualSize,
+          v.PageFaultCount,         v.PeakWorkingSetSize,
+          v.WorkingSetSize,         v.QuotaPeakPagedPoolUsage,
+          v.QuotaPagedPoolUsage,    v.QuotaPeakNonPagedPoolUsage,
+          v.QuotaNonPagedPoolUsage, v.PagefileUsage,
+          v.PeakPagefileUsage};
 }
 inline IoCountersEx ToRecord(const IO_COUNTERS& io) {
   return {io.ReadOperationCount, io.WriteOperationCount, io.OtherOperationCount,

@@ -42,7 +42,8 @@ void Open(const ProcessTarget& target, Opened& o, IWtsApi& wts) {
   // Full query rights read the critical flag everywhere; the limited ones suffice on newer systems.
   o.handle.reset(::OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE | PROCESS_QUERY_INFORMATION, FALSE, target.PID));
   if (!o.handle)
-    o.handle.reset(::OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE | PROCESS_QUERY_LIMITED_INFORMATION, FALSE, target.PID));
+    o.handle.reset(
+        ::OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE | PROCESS_QUERY_LIMITED_INFORMATION, FALSE, target.PID));
   if (!o.handle) {
     o.outcome = EndThroughTerminalServices(target, ::GetLastError(), wts);
     o.done = true;
@@ -78,7 +79,7 @@ std::vector<TerminateOutcome> CloseOrTerminateProcesses(const std::vector<Proces
 }
 
 std::vector<TerminateOutcome> CloseOrTerminateProcesses(const std::vector<ProcessTarget>& targets, int timeoutMs,
-                                                         IWtsApi& wts) {
+                                                        IWtsApi& wts) {
   std::vector<Opened> opened(targets.size());
   for (size_t i = 0; i < targets.size(); ++i) Open(targets[i], opened[i], wts);
 

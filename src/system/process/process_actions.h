@@ -34,13 +34,13 @@ TerminateOutcome CloseOrTerminateProcess(const ProcessTarget& target, int timeou
 
 // Several processes with one budget: WM_CLOSE is posted to all their top-level windows, the processes without any
 // are terminated at once, the others are waited for together for at most timeoutMs, then the survivors are
-// terminated in the given order. It waits: call it on a worker, never on the window thread. The program itself and PIDs below
-// 10 are never touched (their outcome is a failure with ERROR_ACCESS_DENIED), nor is a critical process that was
+// terminated in the given order. It waits: call it on a worker, never on the window thread. The program itself and PIDs
+// below 10 are never touched (their outcome is a failure with ERROR_ACCESS_DENIED), nor is a critical process that was
 // not confirmed as such (its flag read through the handle opened to end it). A process that cannot be opened is
 // ended through terminal services (wts) only when the process list confirms its creation time.
 std::vector<TerminateOutcome> CloseOrTerminateProcesses(const std::vector<ProcessTarget>& targets, int timeoutMs);
 std::vector<TerminateOutcome> CloseOrTerminateProcesses(const std::vector<ProcessTarget>& targets, int timeoutMs,
-                                                         IWtsApi& wts);
+                                                        IWtsApi& wts);
 
 // ShellExecuteExW with the verb "runas"; false when it failed or the user declined.
 bool RunAsAdmin(HWND owner, const std::wstring& fileName, const std::wstring& parameters);

@@ -62,5 +62,4 @@ std::wstring ReadProcessImageName(HANDLE process, const std::wstring& name) {
   return {};
 }
 
-
 }  // namespace vantrel

@@ -82,10 +82,8 @@ std::vector<ProcessListEntry> ProcessListReader::Read() {
 std::vector<ProcessListEntry> ProcessListReader::Read(ProcessListSource source) {
   std::vector<ProcessListEntry> entries;
   lastSource_ = source;
-  if (source == ProcessListSource::Native)
-    ReadNative(entries);
-  else
-    ReadToolhelp(entries);
+  if (source == ProcessListSource::Native) ReadNative(entries);
+  else ReadToolhelp(entries);
   return entries;
 }
 

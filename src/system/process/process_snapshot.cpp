@@ -1,6 +1,5 @@
 #include "system/process/process_snapshot.h"
 
-
 #include <psapi.h>
 
 #include <cstring>
@@ -29,9 +28,9 @@ using detail::kProcessVmCounters;
 using detail::QueryProcess;
 
 HANDLE OpenForWork(DWORD pid) {
-  static const DWORD kAccess[] = {PROCESS_ALL_ACCESS, PROCESS_QUERY_INFORMATION | PROCESS_VM_READ |
-                                  PROCESS_VM_OPERATION, PROCESS_QUERY_INFORMATION,
-                                  PROCESS_QUERY_LIMITED_INFORMATION};
+  static const DWORD kAccess[] = {PROCESS_ALL_ACCESS,
+                                  PROCESS_QUERY_INFORMATION | PROCESS_VM_READ | PROCESS_VM_OPERATION,
+                                  PROCESS_QUERY_INFORMATION, PROCESS_QUERY_LIMITED_INFORMATION};
   for (DWORD access : kAccess)
     if (HANDLE h = ::OpenProcess(access, FALSE, pid)) return h;
   return nullptr;
@@ -123,7 +122,6 @@ void ReadCountersOfProcess(HANDLE process, ProcessRecord& p) {
 
 }  // namespace
 
-
 // ---- the walk ----
 
 struct ProcessSnapshot::WalkContext {
@@ -139,7 +137,7 @@ struct ProcessSnapshot::WalkContext {
 };
 
 void ProcessSnapshot::FirstPhase(const ProcessListEntry& entry, CacheEntry& cached, WalkContext& walk,
-                                  ProcessRecord& r) {
+                                 ProcessRecord& r) {
   r.PID = entry.PID;
   r.PPID = entry.PPID;
   r.Priority = entry.Priority;
@@ -161,14 +159,11 @@ void ProcessSnapshot::FirstPhase(const ProcessListEntry& entry, CacheEntry& cach
   r.IsAccessible = cached.Accessible;
   if (!cached.HaveOwnerSid && cached.Accessible && cached.OwnerRetry.Due(walk.nowMs)) {
     if (!walk.process) walk.process.reset(OpenForWork(r.PID));
-    if (walk.process && ReadProcessOwnerSid(walk.process.get(), cached.OwnerSid))
-      cached.HaveOwnerSid = true;
-    else
-      cached.OwnerRetry.Failed(walk.nowMs);
+    if (walk.process && ReadProcessOwnerSid(walk.process.get(), cached.OwnerSid)) cached.HaveOwnerSid = true;
+    else cached.OwnerRetry.Failed(walk.nowMs);
   }
   // The name is looked up on a worker: until it arrives the user stays empty (or the session list's).
-  const bool ownerPending =
-      cached.HaveOwnerSid && !names_->Get(cached.OwnerSid, walk.nowMs, r.Username, r.Domain);
+  const bool ownerPending = cached.HaveOwnerSid && !names_->Get(cached.OwnerSid, walk.nowMs, r.Username, r.Domain);
   ApplyWellKnownOwner(r);
 
   if (entry.HaveSession) r.Session = entry.Session;
@@ -254,12 +249,15 @@ void ProcessSnapshot::MergeWmiTexts(uint32_t pid, uint64_t createTime, const Wmi
 }
 
 ProcessSnapshot::ProcessSnapshot()
-    : files_(FileFactsThroughReads()), names_(std::make_unique<AccountNames>()), wmi_(std::make_shared<WmiProcessReader>()) {
+    : files_(FileFactsThroughReads()),
+      names_(std::make_unique<AccountNames>()),
+      wmi_(std::make_shared<WmiProcessReader>()) {
   SeedOwnAccount(*names_);
 }
 
 ImageFileReader ProcessSnapshot::FileFactsThroughReads() {
-  return [this](const std::wstring& path, int32_t defaultImageIndex) { return Reads.FileFacts(path, defaultImageIndex); };
+  return
+      [this](const std::wstring& path, int32_t defaultImageIndex) { return Reads.FileFacts(path, defaultImageIndex); };
 }
 
 void ProcessSnapshot::SetAccountLookup(SidLookupFn lookup) {

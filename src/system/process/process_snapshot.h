@@ -55,7 +55,7 @@ class ProcessSnapshot {
  public:
   struct SnapshotOptions {
     int32_t DefaultImageIndex = 0;  // the stock application icon
-    bool UseCache = true;  // false: every fact is read anew (the benchmark's comparison)
+    bool UseCache = true;           // false: every fact is read anew (the benchmark's comparison)
   };
   // Given the first-phase record, returns the record to complete (the new row's), or null when not shown.
   using RowSink = std::function<ProcessRecord*(const ProcessRecord&)>;

@@ -11,8 +11,8 @@ namespace vantrel {
 struct ResponsivenessProbe::State {
   struct Entry {
     uint64_t window = 0;
-    bool open = false;       // a question is queued or being asked
-    ULONGLONG askedAt = 0;   // tick of the open question
+    bool open = false;      // a question is queued or being asked
+    ULONGLONG askedAt = 0;  // tick of the open question
     bool answered = false;
     bool responding = true;
     bool askedSinceForget = true;
@@ -49,8 +49,8 @@ void AnswerQuestions(std::shared_ptr<State> state) {
     const UINT timeout = state->timeoutMs;
     lock.unlock();
     DWORD_PTR result = 0;
-    const bool answered = ::SendMessageTimeoutW(reinterpret_cast<HWND>(static_cast<uintptr_t>(window)), WM_NULL, 0,
-                                                0, SMTO_ABORTIFHUNG, timeout, &result) != 0;
+    const bool answered = ::SendMessageTimeoutW(reinterpret_cast<HWND>(static_cast<uintptr_t>(window)), WM_NULL, 0, 0,
+                                                SMTO_ABORTIFHUNG, timeout, &result) != 0;
     lock.lock();
     const auto now = state->entries.find(pid);
     if (now != state->entries.end() && now->second.open) {

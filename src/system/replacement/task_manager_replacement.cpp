@@ -23,8 +23,8 @@ std::wstring GetTaskManagerReplacement(const wchar_t* keyPath) {
     return L"taskmgr.exe";
   std::vector<wchar_t> buffer(bytes / sizeof(wchar_t) + 1, L'\0');
   bytes = static_cast<DWORD>((buffer.size() - 1) * sizeof(wchar_t));
-  if (::RegQueryValueExW(key.get(), kDebuggerValue, nullptr, &type, reinterpret_cast<BYTE*>(buffer.data()),
-                         &bytes) != ERROR_SUCCESS)
+  if (::RegQueryValueExW(key.get(), kDebuggerValue, nullptr, &type, reinterpret_cast<BYTE*>(buffer.data()), &bytes) !=
+      ERROR_SUCCESS)
     return L"taskmgr.exe";
   std::wstring value(buffer.data(), wcsnlen(buffer.data(), bytes / sizeof(wchar_t)));
   return Dequote(value, L'"');

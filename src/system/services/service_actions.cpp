@@ -2,7 +2,6 @@
 
 #include <shellapi.h>
 
-
 #include "core/services/service_record.h"
 #include "system/os/file_version.h"
 #include "system/raii.h"

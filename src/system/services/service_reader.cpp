@@ -39,9 +39,8 @@ class ReadContext {
 
   // The caller holds the reader's lock.
   std::wstring ImageOf(const std::wstring& cmdLine) {
-    return vantrel::ExtractFileFromCommandLine(cmdLine, env_, [this](const std::wstring& file) {
-      return drives_.IsLocalFixedPath(file) && FileExists(file);
-    });
+    return vantrel::ExtractFileFromCommandLine(
+        cmdLine, env_, [this](const std::wstring& file) { return drives_.IsLocalFixedPath(file) && FileExists(file); });
   }
   const ServiceReadOptions& options() const { return options_; }
 
@@ -158,7 +157,7 @@ void ReadConfigs(SC_HANDLE manager, ServiceRecords& records, const std::vector<s
 // Every Win32 service in the manager's order through the bounded loop; lastError is the error of the call that
 // ended it when it did not complete.
 EnumerationEnd EnumerateServices(SC_HANDLE manager, DWORD& lastError,
-                                  const std::function<void(const ENUM_SERVICE_STATUSW&)>& entry) {
+                                 const std::function<void(const ENUM_SERVICE_STATUSW&)>& entry) {
   DWORD resume = 0;
   const auto call = [&](std::vector<uint8_t>& buffer) {
     DWORD needed = 0, returned = 0;
@@ -224,15 +223,13 @@ ServicesRead ServicesReader::Read(const ServiceReadOptions& options) {
     for (size_t i = 0; i < result.Services.size(); ++i)
       if (configRead[i]) FillImage(result.Services[i], context, files_);
     // A filtered or broken read names only some of the files: forgetting the others would re-read them soon.
-    if (options.ReadFileFacts && options.Filter.empty() && result.End == EnumerationEnd::Complete)
-      files_.DropUnused();
+    if (options.ReadFileFacts && options.Filter.empty() && result.End == EnumerationEnd::Complete) files_.DropUnused();
   }
   if (result.End != EnumerationEnd::Complete) result.Error = lastError;
   return result;
 }
 
-void ServicesReader::RememberConfigs(const ServicesRead& read, const std::vector<char>& configRead,
-                                     bool forgetOthers) {
+void ServicesReader::RememberConfigs(const ServicesRead& read, const std::vector<char>& configRead, bool forgetOthers) {
   if (forgetOthers) configs_.clear();
   for (size_t i = 0; i < read.Services.size(); ++i) {
     const ServiceRecord& r = read.Services[i];

@@ -164,10 +164,8 @@ DateTime LocalNow() {
 
 SessionProcessesRead ReadSessionProcesses(IWtsApi& api, bool extended) {
   SessionProcessesRead result;
-  if (extended)
-    ReadExtendedProcesses(api, result);
-  else
-    ReadBasicProcesses(api, result);
+  if (extended) ReadExtendedProcesses(api, result);
+  else ReadBasicProcesses(api, result);
   return result;
 }
 
@@ -229,7 +227,7 @@ SessionOutcome LogoffSession(IWtsApi& api, uint32_t sessionId) {
 }
 
 SessionOutcome SendSessionMessage(IWtsApi& api, uint32_t sessionId, const std::wstring& title,
-                                   const std::wstring& text) {
+                                  const std::wstring& text) {
   std::wstring t = title, m = text;  // the call takes writable buffers
   DWORD response = 0;
   ::SetLastError(ERROR_SUCCESS);
@@ -252,7 +250,7 @@ std::wstring JournalUserFor(IWtsApi& api, uint32_t sessionId, const SessionRecor
 }
 
 SessionJournalRecord NewJournalEntry(IWtsApi& api, uint32_t eventCode, uint32_t sessionId,
-                                  const SessionRecords& listed) {
+                                     const SessionRecords& listed) {
   SessionJournalRecord r;
   r.Timestamp = LocalNow();
   r.Session = static_cast<int32_t>(sessionId);

@@ -62,12 +62,13 @@ SessionOutcome DisconnectSession(IWtsApi& api, uint32_t sessionId);
 SessionOutcome LogoffSession(IWtsApi& api, uint32_t sessionId);
 // An OK box on the session's desktop, not waited for.
 SessionOutcome SendSessionMessage(IWtsApi& api, uint32_t sessionId, const std::wstring& title,
-                                   const std::wstring& text);
+                                  const std::wstring& text);
 
 // A journal entry for a session change: now, the session, the program's own session type, the event text and the
 // user (from the listed row, else the session's client and user names when the interface is present, else the
 // logged-on user).
-SessionJournalRecord NewJournalEntry(IWtsApi& api, uint32_t eventCode, uint32_t sessionId, const SessionRecords& listed);
+SessionJournalRecord NewJournalEntry(IWtsApi& api, uint32_t eventCode, uint32_t sessionId,
+                                     const SessionRecords& listed);
 // Just the user part of that.
 std::wstring JournalUserFor(IWtsApi& api, uint32_t sessionId, const SessionRecords& listed);
 

@@ -17,7 +17,7 @@ bool SameFolder(const std::wstring& a, const std::wstring& b) {
                                               static_cast<int>(y.size()), TRUE) == CSTR_EQUAL;
 }
 
-std::wstring Read(UINT (WINAPI* get)(LPWSTR, UINT)) {
+std::wstring Read(UINT(WINAPI* get)(LPWSTR, UINT)) {
   wchar_t buffer[MAX_PATH];
   const UINT n = get(buffer, MAX_PATH);
   return n > 0 && n < MAX_PATH ? std::wstring(buffer, n) : std::wstring();

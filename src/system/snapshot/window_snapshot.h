@@ -21,10 +21,10 @@ bool CaptureWindow(HWND window, CapturedImage& image, DWORD& error);
 
 struct SnapshotOutcome {
   bool Saved = false;
-  std::wstring FileName;  // Saved: the full path written
-  DWORD Error = 0;        // not Saved: the failing call's error code
-  std::wstring ErrorText; // not Saved: the system's message text (or the encoder's), after the file's name
-                          // when writing failed
+  std::wstring FileName;   // Saved: the full path written
+  DWORD Error = 0;         // not Saved: the failing call's error code
+  std::wstring ErrorText;  // not Saved: the system's message text (or the encoder's), after the file's name
+                           // when writing failed
 };
 
 // Captures window and writes it into folder ("" = the current directory) as QRV_yyyymmddhhnnss.jpg, "_2", "_3"

@@ -26,7 +26,6 @@ struct FindTraits {
   static void Close(HANDLE h) { ::FindClose(h); }
 };
 
-
 constexpr DWORD kMaxValueBytes = 1u << 20;
 
 struct RegValue {
@@ -58,14 +57,16 @@ class OpenedKey {
   bool Open(HKEY root, const std::wstring& path) {
     return ::RegOpenKeyExW(root, path.c_str(), 0, kReadAccess, key_.put()) == ERROR_SUCCESS;
   }
-  bool Read(const std::wstring& name, RegValue& value) const { return ReadValue(key_.get(), name, value) == ERROR_SUCCESS; }
+  bool Read(const std::wstring& name, RegValue& value) const {
+    return ReadValue(key_.get(), name, value) == ERROR_SUCCESS;
+  }
   // Every value with its name's real length and its data as enumerated, never looked up again by a name that a
   // NUL would cut short.
   std::vector<RegValue> Values() const {
     std::vector<RegValue> values;
     DWORD count = 0, maxName = 0, maxData = 0;
-    if (::RegQueryInfoKeyW(key_.get(), nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, &count, &maxName,
-                           &maxData, nullptr, nullptr) != ERROR_SUCCESS)
+    if (::RegQueryInfoKeyW(key_.get(), nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, &count, &maxName, &maxData,
+                           nullptr, nullptr) != ERROR_SUCCESS)
       return values;
     std::vector<wchar_t> name(maxName + 2);
     std::vector<BYTE> data(std::min<DWORD>(maxData, kMaxValueBytes) + sizeof(wchar_t));
@@ -124,8 +125,8 @@ class Scanner {
     std::wstring PathText() const { return rootName + L"\\" + key; }
   };
   void AddRegistry(const ScanPlace& p, const std::wstring& name, const std::wstring& cmdLine,
-                   const std::wstring& regKey, const RegValue* read = nullptr, AutorunLocation location = AutorunLocation::Registry,
-                   const std::wstring& groupPath = L"");
+                   const std::wstring& regKey, const RegValue* read = nullptr,
+                   AutorunLocation location = AutorunLocation::Registry, const std::wstring& groupPath = L"");
   void Add(AutorunRecord entry, const std::wstring& imageName);
   void ScanValues(const ScanPlace& p, const OpenedKey& key, const std::wstring& regKey, bool runOnceEx);
   void ScanBrowserHelpers(const ScanPlace& p, const std::wstring& subRoot);
@@ -161,8 +162,8 @@ void Scanner::Add(AutorunRecord entry, const std::wstring& imageName) {
 }
 
 void Scanner::AddRegistry(const ScanPlace& p, const std::wstring& name, const std::wstring& cmdLine,
-                           const std::wstring& regKey, const RegValue* read, AutorunLocation location,
-                           const std::wstring& groupPath) {
+                          const std::wstring& regKey, const RegValue* read, AutorunLocation location,
+                          const std::wstring& groupPath) {
   AutorunRecord e;
   e.Location = location;
   e.Path = groupPath.empty() ? p.PathText() : groupPath;
@@ -197,9 +198,9 @@ void Scanner::ScanBrowserHelpers(const ScanPlace& p, const std::wstring& subRoot
     RegValue serverValue, className;
     if (!server.Read(L"", serverValue) || serverValue.Type != REG_SZ) continue;
     std::wstring name = id;
-    if (classKey.Read(L"", className) && className.Type == REG_SZ && !Text(className).empty())
-      name = Text(className);
-    AddRegistry(p, name, Text(serverValue), p.key + L"\\" + id, nullptr, AutorunLocation::BrowserHelper, std::wstring(kBrowserHelperGroup));
+    if (classKey.Read(L"", className) && className.Type == REG_SZ && !Text(className).empty()) name = Text(className);
+    AddRegistry(p, name, Text(serverValue), p.key + L"\\" + id, nullptr, AutorunLocation::BrowserHelper,
+                std::wstring(kBrowserHelperGroup));
   }
 }
 
@@ -241,10 +242,10 @@ void Scanner::ScanRegistryRoot(HKEY root, const std::wstring& subRoot, const std
   ScanBrowserHelpers(place(cv + L"\\Explorer\\Browser Helper Objects", AutorunPlace::BrowserHelper), subRoot);
 
   const std::pair<const wchar_t*, AutorunPlace> runKeys[] = {{L"\\Run", AutorunPlace::Run},
-                                                              {L"\\RunOnce", AutorunPlace::RunOnce},
-                                                              {L"\\RunOnceEx", AutorunPlace::RunOnceEx},
-                                                              {L"\\RunServices", AutorunPlace::RunServices},
-                                                              {L"\\RunServicesOnce", AutorunPlace::RunServicesOnce}};
+                                                             {L"\\RunOnce", AutorunPlace::RunOnce},
+                                                             {L"\\RunOnceEx", AutorunPlace::RunOnceEx},
+                                                             {L"\\RunServices", AutorunPlace::RunServices},
+                                                             {L"\\RunServicesOnce", AutorunPlace::RunServicesOnce}};
   for (const auto& [suffix, what] : runKeys) {
     list_.BeginPlace();
     const ScanPlace p = place(cv + suffix, what);
@@ -327,10 +328,10 @@ AutorunScan Scanner::Finish() {
       g.Group.ImageIndex = options_.RegistryIcon;
     } else {
       SHFILEINFOW info{};
-      g.Group.ImageIndex = ::SHGetFileInfoW(g.Group.Path.c_str(), 0, &info, sizeof info,
-                                            SHGFI_SYSICONINDEX | SHGFI_SMALLICON)
-                               ? info.iIcon
-                               : options_.AppIcon;
+      g.Group.ImageIndex =
+          ::SHGetFileInfoW(g.Group.Path.c_str(), 0, &info, sizeof info, SHGFI_SYSICONINDEX | SHGFI_SMALLICON)
+              ? info.iIcon
+              : options_.AppIcon;
     }
   }
   scan.LogLines = std::move(log_);
@@ -373,8 +374,7 @@ namespace {
 void RemoveValue(const AutorunRecord& entry, const AutorunRemoval& removal, AutorunRemovalOutcome& out) {
   const HKEY root = removal.Root == RegistryRoot::CurrentUser ? HKEY_CURRENT_USER : HKEY_LOCAL_MACHINE;
   win::UniqueRegKey key;
-  LONG rc = ::RegOpenKeyExW(root, removal.Key.c_str(), 0, KEY_QUERY_VALUE | KEY_SET_VALUE | KEY_WOW64_64KEY,
-                            key.put());
+  LONG rc = ::RegOpenKeyExW(root, removal.Key.c_str(), 0, KEY_QUERY_VALUE | KEY_SET_VALUE | KEY_WOW64_64KEY, key.put());
   RegValue now;
   if (rc == ERROR_SUCCESS) rc = ReadValue(key.get(), removal.Value, now);
   if (rc == ERROR_SUCCESS && (now.Type != entry.ReadType || now.Data != entry.ReadData)) {
@@ -389,8 +389,8 @@ void RemoveValue(const AutorunRecord& entry, const AutorunRemoval& removal, Auto
 // Opens the file itself (never through a link), compares it with what the list showed and deletes it through the
 // same handle, so that no other file can take its place in between.
 void RemoveFile(const AutorunRecord& entry, const AutorunRemoval& removal, AutorunRemovalOutcome& out) {
-  win::UniqueFileHandle file(::CreateFileW(removal.File.c_str(), DELETE | FILE_READ_ATTRIBUTES, FILE_SHARE_READ, nullptr,
-                                       OPEN_EXISTING, FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
+  win::UniqueFileHandle file(::CreateFileW(removal.File.c_str(), DELETE | FILE_READ_ATTRIBUTES, FILE_SHARE_READ,
+                                           nullptr, OPEN_EXISTING, FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
   if (!file) {
     out.Error = ::GetLastError();
     return;

@@ -22,8 +22,8 @@ struct AutorunScanOptions {
 };
 
 struct AutorunScan {
-  std::vector<AutorunGroup> Groups;      // the browser-helper group first
-  std::vector<std::wstring> LogLines;      // "RefreshAutoruns[...]: ...", "ResolveLink[...]: ..."
+  std::vector<AutorunGroup> Groups;    // the browser-helper group first
+  std::vector<std::wstring> LogLines;  // "RefreshAutoruns[...]: ...", "ResolveLink[...]: ..."
 };
 
 // HKLM\System, HKLM\Software (64-bit view), HKLM\Software\Wow6432Node (the 32-bit view), HKCU\Software, then the

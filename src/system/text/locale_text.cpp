@@ -72,9 +72,9 @@ DateTime UTCToLocalDateTime(DateTime Value) {
   SYSTEMTIME local{};
   if (!::SystemTimeToTzSpecificLocalTime(&tz, &utc, &local)) return Value;
   DateTime result = 0;
-  if (!TryEncodeDateTime({local.wYear, local.wMonth, local.wDay, local.wHour, local.wMinute, local.wSecond,
-                          local.wMilliseconds, 0},
-                         result))
+  if (!TryEncodeDateTime(
+          {local.wYear, local.wMonth, local.wDay, local.wHour, local.wMinute, local.wSecond, local.wMilliseconds, 0},
+          result))
     return Value;
   return result;
 }
@@ -137,9 +137,9 @@ DateTime Now() {
 
 std::wstring SystemErrorText(DWORD error) {
   wchar_t* text = nullptr;
-  const DWORD n = ::FormatMessageW(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM |
-                                       FORMAT_MESSAGE_IGNORE_INSERTS,
-                                   nullptr, error, 0, reinterpret_cast<wchar_t*>(&text), 0, nullptr);
+  const DWORD n =
+      ::FormatMessageW(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
+                       nullptr, error, 0, reinterpret_cast<wchar_t*>(&text), 0, nullptr);
   std::wstring result = n && text ? std::wstring(text, n) : L"Error " + std::to_wstring(error);
   if (text) ::LocalFree(text);
   while (!result.empty() && (result.back() == L'\n' || result.back() == L'\r' || result.back() == L' '))

@@ -37,14 +37,13 @@ const WinInetApi& WinInet() {
   static const WinInetApi api = [] {
     static SystemLibrary library(L"wininet.dll");
     WinInetApi a;
-    a.complete = library.Bind(a.InternetOpenW, "InternetOpenW") &&
-                 library.Bind(a.InternetConnectW, "InternetConnectW") &&
-                 library.Bind(a.InternetCloseHandle, "InternetCloseHandle") &&
-                 library.Bind(a.InternetSetOptionW, "InternetSetOptionW") &&
-                 library.Bind(a.InternetQueryDataAvailable, "InternetQueryDataAvailable") &&
-                 library.Bind(a.InternetReadFile, "InternetReadFile") &&
-                 library.Bind(a.HttpOpenRequestW, "HttpOpenRequestW") &&
-                 library.Bind(a.HttpSendRequestW, "HttpSendRequestW") && library.Bind(a.HttpQueryInfoW, "HttpQueryInfoW");
+    a.complete =
+        library.Bind(a.InternetOpenW, "InternetOpenW") && library.Bind(a.InternetConnectW, "InternetConnectW") &&
+        library.Bind(a.InternetCloseHandle, "InternetCloseHandle") &&
+        library.Bind(a.InternetSetOptionW, "InternetSetOptionW") &&
+        library.Bind(a.InternetQueryDataAvailable, "InternetQueryDataAvailable") &&
+        library.Bind(a.InternetReadFile, "InternetReadFile") && library.Bind(a.HttpOpenRequestW, "HttpOpenRequestW") &&
+        library.Bind(a.HttpSendRequestW, "HttpSendRequestW") && library.Bind(a.HttpQueryInfoW, "HttpQueryInfoW");
     a.module = library.Module();
     a.loadError = a.module ? ERROR_PROC_NOT_FOUND : library.LoadError();
     return a;
@@ -161,8 +160,10 @@ bool IsRedirectStatus(DWORD status) {
 class Exchange {
  public:
   Exchange(const UpdateCheckConfig& config, const std::atomic<bool>* aborting)
-      : config_(config), aborting_(aborting),
-        deadline_(Clock::now() + std::chrono::milliseconds(config.DeadlineMs)), watchdog_(deadline_, aborting) {}
+      : config_(config),
+        aborting_(aborting),
+        deadline_(Clock::now() + std::chrono::milliseconds(config.DeadlineMs)),
+        watchdog_(deadline_, aborting) {}
 
   FetchResult Fetch(const std::wstring& url) {
     step_ = L"Download start";
@@ -173,10 +174,10 @@ class Exchange {
                            watchdog_);
     if (!session) return Failed(StoppedOr(ErrorText(::GetLastError())));
     SetTimeouts(session.h);
-    InternetHandle connection(WinInet().InternetConnectW(session.h, target.Server.c_str(), target.Port,
-                                                 NullIfEmpty(config_.UserName), NullIfEmpty(config_.Password),
-                                                 INTERNET_SERVICE_HTTP, 0, 0),
-                              watchdog_);
+    InternetHandle connection(
+        WinInet().InternetConnectW(session.h, target.Server.c_str(), target.Port, NullIfEmpty(config_.UserName),
+                                   NullIfEmpty(config_.Password), INTERNET_SERVICE_HTTP, 0, 0),
+        watchdog_);
     if (!connection) return Failed(StoppedOr(ErrorText(::GetLastError())));
     step_ = L"Site connected";
     const wchar_t* accept[] = {L"*/*", nullptr};
@@ -185,9 +186,9 @@ class Exchange {
     DWORD flags = INTERNET_FLAG_RELOAD | INTERNET_FLAG_NO_AUTO_REDIRECT | INTERNET_FLAG_NO_UI | INTERNET_FLAG_NO_AUTH |
                   INTERNET_FLAG_NO_COOKIES;
     if (target.Secure) flags |= INTERNET_FLAG_SECURE | INTERNET_FLAG_PRAGMA_NOCACHE;
-    InternetHandle request(WinInet().HttpOpenRequestW(connection.h, L"GET", target.Path.c_str(), L"HTTP/1.0", nullptr,
-                                              accept, flags, 0),
-                           watchdog_);
+    InternetHandle request(
+        WinInet().HttpOpenRequestW(connection.h, L"GET", target.Path.c_str(), L"HTTP/1.0", nullptr, accept, flags, 0),
+        watchdog_);
     if (!request) return Failed(StoppedOr(ErrorText(::GetLastError())));
     SetTimeouts(connection.h);  // some WinInet builds read the timeouts from the request, not the session
     SetTimeouts(request.h);
@@ -210,7 +211,8 @@ class Exchange {
     DWORD length = 0;
     size = sizeof(length);
     // An announced length over the cap fails at once; without one the reads are capped.
-    if (WinInet().HttpQueryInfoW(request.h, HTTP_QUERY_CONTENT_LENGTH | HTTP_QUERY_FLAG_NUMBER, &length, &size, nullptr) &&
+    if (WinInet().HttpQueryInfoW(request.h, HTTP_QUERY_CONTENT_LENGTH | HTTP_QUERY_FLAG_NUMBER, &length, &size,
+                                 nullptr) &&
         length > config_.PageCap)
       return Failed(std::wstring(kPageTooLarge));
     return ReadPage(request.h);
@@ -253,9 +255,7 @@ class Exchange {
   }
 
   bool Stopped() const { return (aborting_ && *aborting_) || Clock::now() >= deadline_; }
-  std::wstring StopText() const {
-    return std::wstring(aborting_ && *aborting_ ? kAborted : kDeadlineReached);
-  }
+  std::wstring StopText() const { return std::wstring(aborting_ && *aborting_ ? kAborted : kDeadlineReached); }
   // A call that failed because the watchdog closed its handle reports why the watchdog did.
   std::wstring StoppedOr(std::wstring error) const { return Stopped() ? StopText() : std::move(error); }
   static FetchResult Failed(std::wstring text) { return {FetchResult::Kind::Failed, std::move(text)}; }

@@ -23,8 +23,7 @@ inline constexpr wchar_t kUpdateUrlVariable[] = L"VANTREL_UPDATE_URL";
 // VANTREL_UPDATE_URL when set and not empty, else kUpdatePageUrl; "http://" put in front when it has no scheme.
 // Elevated, the process's variable is ignored (a standard user can set it for the administrator's session): only
 // the machine-wide value of that name, which administrators alone can write, counts.
-inline constexpr wchar_t kMachineEnvironmentKey[] =
-    L"SYSTEM\\CurrentControlSet\\Control\\Session Manager\\Environment";
+inline constexpr wchar_t kMachineEnvironmentKey[] = L"SYSTEM\\CurrentControlSet\\Control\\Session Manager\\Environment";
 std::wstring UpdatePageAddress(bool elevated);
 
 struct UpdateCheckConfig {
@@ -35,8 +34,8 @@ struct UpdateCheckConfig {
   UpdateTagNames Tags;
   std::wstring UserName, Password;
   DWORD ConnectTimeoutMs = 5000, SendTimeoutMs = 5000, ReceiveTimeoutMs = 5000;
-  DWORD DeadlineMs = 10000;   // the whole check, all redirections included
-  size_t PageCap = 64 * 1024; // a longer page fails the check
+  DWORD DeadlineMs = 10000;    // the whole check, all redirections included
+  size_t PageCap = 64 * 1024;  // a longer page fails the check
 };
 
 inline constexpr std::wstring_view kPageTooLarge = L"page too large";

@@ -80,9 +80,7 @@ bool StillTheTarget(const WindowTarget& target, HWND hwnd) {
 }
 
 // As LongToHandle: a 32-bit window handle is sign-extended.
-HWND ToHwnd(uint32_t handle) {
-  return reinterpret_cast<HWND>(static_cast<intptr_t>(static_cast<int32_t>(handle)));
-}
+HWND ToHwnd(uint32_t handle) { return reinterpret_cast<HWND>(static_cast<intptr_t>(static_cast<int32_t>(handle))); }
 
 }  // namespace
 

@@ -27,8 +27,7 @@ WindowInfo ReadWindowInfo(HWND hwnd, bool withNames, bool readText = true, UINT 
 // showInvisible, top-level windows in z-order with each one's descendants after it. Once a window's text read
 // times out, the other windows of its thread are not asked (their texts stay empty), so one hung thread costs at
 // most one time-out per message.
-std::vector<WindowInfo> ReadProcessWindows(DWORD processId, bool showInvisible,
-                                            UINT timeoutMs = kWindowTextTimeoutMs);
+std::vector<WindowInfo> ReadProcessWindows(DWORD processId, bool showInvisible, UINT timeoutMs = kWindowTextTimeoutMs);
 
 // A window to act on, copied from the row before the confirmation box; the action checks that the handle still
 // names a window of that process and class.

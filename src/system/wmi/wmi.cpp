@@ -31,10 +31,8 @@ const OleAutApi& OleAut() {
     static SystemLibrary library(L"oleaut32.dll");
     OleAutApi a;
     a.complete = library.Bind(a.SysAllocStringLen, "SysAllocStringLen") &&
-                 library.Bind(a.SysFreeString, "SysFreeString") &&
-                 library.Bind(a.SysStringLen, "SysStringLen") &&
-                 library.Bind(a.VariantInit, "VariantInit") &&
-                 library.Bind(a.VariantClear, "VariantClear") &&
+                 library.Bind(a.SysFreeString, "SysFreeString") && library.Bind(a.SysStringLen, "SysStringLen") &&
+                 library.Bind(a.VariantInit, "VariantInit") && library.Bind(a.VariantClear, "VariantClear") &&
                  library.Bind(a.VariantChangeType, "VariantChangeType") &&
                  library.Bind(a.SafeArrayGetDim, "SafeArrayGetDim") &&
                  library.Bind(a.SafeArrayGetLBound, "SafeArrayGetLBound") &&
@@ -72,10 +70,12 @@ class Variant {
 // One scalar VARIANT as text.
 std::wstring ElementText(VARIANT* v) {
   switch (V_VT(v)) {
-    case VT_EMPTY: case VT_NULL: return {};
+    case VT_EMPTY:
+    case VT_NULL: return {};
     case VT_BOOL: return V_BOOL(v) ? L"True" : L"False";
     case VT_BSTR: return V_BSTR(v) ? std::wstring(V_BSTR(v), OleAut().SysStringLen(V_BSTR(v))) : std::wstring();
-    case VT_UNKNOWN: case VT_DISPATCH: return {};
+    case VT_UNKNOWN:
+    case VT_DISPATCH: return {};
     default: break;
   }
   Variant text;
@@ -145,22 +145,21 @@ void WmiConnection::Release() {
 }
 
 bool WmiConnection::Connect(const std::wstring& server, const std::wstring& user, const std::wstring& password,
-                             const std::wstring& nameSpace) {
+                            const std::wstring& nameSpace) {
   Release();
   if (!OleAut().complete) return false;
   const HRESULT init = ::CoInitialize(nullptr);
   if (init != S_OK && init != S_FALSE) return false;
   comInitialised_ = true;
-  if (FAILED(::CoCreateInstance(CLSID_WbemLocator, nullptr, CLSCTX_INPROC_SERVER, IID_IWbemLocator,
-                                locator_.put_void())))
+  if (FAILED(
+          ::CoCreateInstance(CLSID_WbemLocator, nullptr, CLSCTX_INPROC_SERVER, IID_IWbemLocator, locator_.put_void())))
     return false;
   // The flag bounds the connection (about two minutes at most); without it a dead server holds the caller for good.
   const std::wstring path = server.empty() ? nameSpace : L"\\\\" + server + L"\\" + nameSpace;
   Bstr bPath(path), bUser(user), bPassword(password);
   if (FAILED(locator_->ConnectServer(bPath.get(), user.empty() ? nullptr : bUser.get(),
-                                     password.empty() ? nullptr : bPassword.get(), nullptr, WBEM_FLAG_CONNECT_USE_MAX_WAIT,
-                                     nullptr, nullptr,
-                                     services_.put()))) {
+                                     password.empty() ? nullptr : bPassword.get(), nullptr,
+                                     WBEM_FLAG_CONNECT_USE_MAX_WAIT, nullptr, nullptr, services_.put()))) {
     services_.reset();
     return false;
   }
@@ -209,6 +208,8 @@ bool WMIConnect(const std::wstring& server, const std::wstring& user, const std:
   return ModuleConnection().Connect(server, user, password, nameSpace);
 }
 
-int WMICommand(const std::wstring& query, WmiInstances& instances) { return ModuleConnection().Command(query, instances); }
+int WMICommand(const std::wstring& query, WmiInstances& instances) {
+  return ModuleConnection().Command(query, instances);
+}
 
 }  // namespace vantrel
