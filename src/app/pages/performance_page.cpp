@@ -240,11 +240,10 @@ void PerformancePage::UpdateMemory() {
   SetTotalPhysicalMemory(m.TotalPhys);
   memoryTrend_.Add(static_cast<int32_t>(m.MemoryLoad));
   memoryIndicator_.SetValue(static_cast<int>(m.MemoryLoad), Percent(static_cast<int>(m.MemoryLoad)));
-  auto megabytes = [](uint64_t bytes) { return std::to_wstring(bytes >> 20) + texts::kMegabytes; };
-  SetText(facts_[kTotalPhys], texts::kTotalPhysical + megabytes(m.TotalPhys));
-  SetText(facts_[kAvailPhys], texts::kAvailablePhysical + megabytes(m.AvailPhys));
-  SetText(facts_[kTotalPageFile], texts::kTotalPageFile + megabytes(m.TotalPageFile));
-  SetText(facts_[kAvailPageFile], texts::kAvailablePageFile + megabytes(m.AvailPageFile));
+  const uint64_t amounts[] = {m.TotalPhys, m.AvailPhys, m.TotalPageFile, m.AvailPageFile};
+  static_assert(std::size(amounts) == std::size(texts::kMemoryLines) && kAvailPageFile - kTotalPhys == 3);
+  for (size_t i = 0; i < std::size(amounts); ++i)
+    SetText(facts_[kTotalPhys + i], texts::kMemoryLines[i] + std::to_wstring(amounts[i] >> 20) + texts::kMegabytes);
 }
 
 void PerformancePage::UpdateFrequencies() {
