@@ -113,6 +113,7 @@ uint32_t LeadingNumber(std::wstring_view s) {
 }  // namespace
 
 std::wstring ProductTypeEdition(uint32_t code) {
+  // clang-format off
   static constexpr std::array<const wchar_t*, 72> kTable{
       L"An unknown product",
       L"Ultimate",
@@ -157,29 +158,12 @@ std::wstring ProductTypeEdition(uint32_t code) {
       L"Standard without Hyper-V Core",
       L"Enterprise without Hyper-V Core",
       L"Microsoft Hyper-V Server",
-      nullptr,
-      nullptr,
-      nullptr,
-      nullptr,  // 43-46
+      nullptr, nullptr, nullptr, nullptr,  // 43-46
       L"Starter N",
       L"Professional",
       L"Professional N",
-      nullptr,
-      nullptr,
-      nullptr,
-      nullptr,
-      nullptr,
-      nullptr,
-      nullptr,
-      nullptr,  // 50-57
-      nullptr,
-      nullptr,
-      nullptr,
-      nullptr,
-      nullptr,
-      nullptr,
-      nullptr,
-      nullptr,  // 58-65
+      nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr,  // 50-57
+      nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr,  // 58-65
       L"Starter E",
       L"Home Basic E",
       L"Home Premium E",
@@ -187,6 +171,7 @@ std::wstring ProductTypeEdition(uint32_t code) {
       L"Enterprise E",
       L"Ultimate E",
   };
+  // clang-format on
   if (code >= kTable.size() || kTable[code] == nullptr) return {};
   return kTable[code];
 }
