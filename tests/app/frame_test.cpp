@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "app/frame/main_window.h"
+#include "app/ui/command_menu.h"
 #include "app/ui/list_export.h"
 #include "app/pages/log_page.h"
 #include "app/pages/performance_page.h"
@@ -793,6 +794,25 @@ std::vector<std::pair<std::wstring, UINT>> MenuItems(HMENU menu) {
 
 class CaptionModes : public ::testing::TestWithParam<bool> {};
 
+// Features place and mark their items by id: two items may share a caption (a feature's and a test's, or after a
+// translation) and each keeps its own place and mark; an anchor that is not in the menu appends.
+TEST(CommandMenu, ItemsArePlacedAndMarkedByIdNotByCaption) {
+  CommandMenu menu(100);
+  const auto first = menu.AddItem(L"项", {});
+  const auto second = menu.AddItem(L"项", {});
+  menu.AddItemAfter(L"之后", {}, first);
+  menu.AddItem(L"之前", {}, second);
+  menu.AddItemAfter(L"末尾", {}, 999);
+  menu.SetItemChecked(second, true);
+
+  const std::vector<std::pair<std::wstring, UINT>> expected = {
+      {L"项", first}, {L"之后", 102}, {L"之前", 103}, {L"项", second}, {L"末尾", 104}};
+  EXPECT_EQ(MenuItems(menu.get()), expected);
+  EXPECT_FALSE(menu.ItemChecked(first));
+  EXPECT_TRUE(menu.ItemChecked(second));
+  EXPECT_FALSE(menu.ItemChecked(999));
+}
+
 TEST_P(CaptionModes, ButtonsAndClockSitInTheCaptionOrTheStripAndTheMenuButtonDropsTheMenu) {
   const bool composed = GetParam();
   StartupEnvironment env = Frame::QuietEnvironment();
@@ -859,7 +879,7 @@ TEST(CaptionMenu, SystemMenuCarriesTheProgramMenuAndKeysOpenIt) {
   ASSERT_TRUE(f.Start());
   f.main->ShowAtStart(SW_SHOWNORMAL);
   int picked = 0;
-  f.main->Menu().AddItem(L"测试项", [&] { ++picked; });
+  const auto testItem = f.main->Menu().AddItem(L"测试项", [&] { ++picked; });
   HMENU system = ::GetSystemMenu(f.main->hwnd(), FALSE);
   ASSERT_NE(system, nullptr);
   ::SendMessageW(f.main->hwnd(), WM_INITMENUPOPUP, reinterpret_cast<WPARAM>(system), MAKELPARAM(0, TRUE));
@@ -890,7 +910,7 @@ TEST(CaptionMenu, SystemMenuCarriesTheProgramMenuAndKeysOpenIt) {
   ::SendMessageW(f.main->hwnd(), WM_SYSCOMMAND, program.back().second, 0);
   EXPECT_EQ(picked, 1);
   // A check mark set in the program menu shows the next time the system menu opens, and the copy does not pile up.
-  f.main->Menu().SetItemChecked(L"测试项", true);
+  f.main->Menu().SetItemChecked(testItem, true);
   ::SendMessageW(f.main->hwnd(), WM_INITMENUPOPUP, reinterpret_cast<WPARAM>(system), MAKELPARAM(0, TRUE));
   EXPECT_EQ(MenuItems(system).size(), all.size());
   EXPECT_TRUE(::GetMenuState(system, static_cast<UINT>(all.size() - 1), MF_BYPOSITION) & MF_CHECKED);

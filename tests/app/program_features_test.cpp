@@ -89,6 +89,11 @@ struct FeatureFrame {
     ::SendMessageW(main->hwnd(), WM_COMMAND, id, 0);
     Pump();
   }
+  // Whether the item captioned caption is checked, as the user sees the menu.
+  static bool Checked(HMENU menu, const std::wstring& caption) {
+    const UINT id = FindId(menu, caption);
+    return id != 0 && (::GetMenuState(menu, id, MF_BYCOMMAND) & MF_CHECKED) != 0;
+  }
   static UINT FindId(HMENU menu, const std::wstring& caption) {
     for (int i = 0; i < ::GetMenuItemCount(menu); ++i) {
       if (HMENU sub = ::GetSubMenu(menu, i)) {
@@ -259,18 +264,18 @@ TEST(ProgramFeaturesTest, ReplacementWritesAndRemovesOnlyTheDebuggerValue) {
   OptionsKey key;
   FeatureFrame f;
   ASSERT_TRUE(f.main->CreateAndStart());
-  EXPECT_FALSE(f.main->Menu().ItemChecked(kReplaceTaskManagerCaption));
+  EXPECT_FALSE(f.Checked(f.main->Menu().menu(), kReplaceTaskManagerCaption));
 
   f.Pick(f.main->Menu().menu(), kReplaceTaskManagerCaption);
   EXPECT_EQ(OptionsKey::Read(L"Debugger"), L"\"" + OwnPath() + L"\"");
-  EXPECT_TRUE(f.main->Menu().ItemChecked(kReplaceTaskManagerCaption));
-  EXPECT_TRUE(f.main->Tray().ItemChecked(kReplaceTaskManagerCaption));
+  EXPECT_TRUE(f.Checked(f.main->Menu().menu(), kReplaceTaskManagerCaption));
+  EXPECT_TRUE(f.Checked(f.main->Tray().Menu(), kReplaceTaskManagerCaption));
 
   f.Pick(f.main->Tray().Menu(), kReplaceTaskManagerCaption);
   EXPECT_EQ(OptionsKey::Read(L"Debugger"), L"<none>");
   EXPECT_EQ(OptionsKey::Read(L"Other"), L"keep");
-  EXPECT_FALSE(f.main->Menu().ItemChecked(kReplaceTaskManagerCaption));
-  EXPECT_FALSE(f.main->Tray().ItemChecked(kReplaceTaskManagerCaption));
+  EXPECT_FALSE(f.Checked(f.main->Menu().menu(), kReplaceTaskManagerCaption));
+  EXPECT_FALSE(f.Checked(f.main->Tray().Menu(), kReplaceTaskManagerCaption));
 }
 
 TEST(ProgramFeaturesTest, ReplacementMarkFollowsOutsideChangesAtActivation) {
@@ -293,9 +298,9 @@ TEST(ProgramFeaturesTest, ReplacementMarkFollowsOutsideChangesAtActivation) {
     OptionsKey::Write(step.value);
     // Nothing changes until the window is activated again.
     ::SendMessageW(f.main->hwnd(), WM_ACTIVATE, WA_ACTIVE, 0);
-    EXPECT_EQ(f.main->Menu().ItemChecked(kReplaceTaskManagerCaption), step.checked)
+    EXPECT_EQ(f.Checked(f.main->Menu().menu(), kReplaceTaskManagerCaption), step.checked)
         << std::string(step.value.begin(), step.value.end());
-    EXPECT_EQ(f.main->Tray().ItemChecked(kReplaceTaskManagerCaption), step.checked);
+    EXPECT_EQ(f.Checked(f.main->Tray().Menu(), kReplaceTaskManagerCaption), step.checked);
   }
 }
 
@@ -343,7 +348,7 @@ TEST(ProgramFeaturesTest, ReplacementOnlyForAnAdminOnlyFileAndAfterAYesOverAnoth
     }
     EXPECT_EQ(OptionsKey::Read(L"Debugger"), valueOf(c.after)) << name;
     EXPECT_EQ(OptionsKey::Read(L"Other"), L"keep") << name;
-    EXPECT_EQ(f.main->Menu().ItemChecked(kReplaceTaskManagerCaption), c.after == kOurs) << name;
+    EXPECT_EQ(f.Checked(f.main->Menu().menu(), kReplaceTaskManagerCaption), c.after == kOurs) << name;
   }
 }
 

@@ -40,10 +40,10 @@ std::vector<MenuEntry> PowerEntries(HWND mainWindow, const StartupEnvironment& e
 void AddPowerMenu(ProgramMenu& menu, TrayIcon& tray, HWND mainWindow, const StartupEnvironment& env) {
   const std::wstring caption(power::kShutdownCaption);
   const auto entries = PowerEntries(mainWindow, env);
-  menu.AddSubmenu(caption, entries, TrayIcon::kLoadDisplayCaption);
-  menu.AddSeparator(TrayIcon::kLoadDisplayCaption);
-  tray.AddSubmenu(caption, entries, TrayIcon::kLoadDisplayCaption);
-  tray.AddSeparator(TrayIcon::kLoadDisplayCaption);
+  menu.AddSubmenu(caption, entries, menu.Anchor());
+  menu.AddSeparator(menu.Anchor());
+  tray.AddSubmenu(caption, entries, tray.Anchor());
+  tray.AddSeparator(tray.Anchor());
 }
 
 }  // namespace vantrel::app

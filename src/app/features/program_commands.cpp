@@ -15,7 +15,7 @@ void AddProgramCommands(ProgramMenu& menu, TrayIcon& tray, HWND mainWindow, cons
 
   menu.AddItem(L"新建任务...", newTask);
   menu.AddSeparator();
-  menu.AddItem(TrayIcon::kLoadDisplayCaption, toggleLoadDisplay);
+  menu.SetAnchor(menu.AddItem(TrayIcon::kLoadDisplayCaption, toggleLoadDisplay));
   menu.AddSeparator();
   menu.AddItem(L"命令行帮助...", [] { InfoDlg(CommandLineHelpText(), L"命令行开关"); });
   menu.AddItem(L"关于...", about);
@@ -29,7 +29,7 @@ void AddProgramCommands(ProgramMenu& menu, TrayIcon& tray, HWND mainWindow, cons
   tray.AddItem(L"关于...", about);
   tray.AddSeparator();
   tray.AddItem(L"退出", exit);
-  tray.onLoadDisplayChanged = [&menu](bool on) { menu.SetItemChecked(TrayIcon::kLoadDisplayCaption, on); };
+  tray.onLoadDisplayChanged = [&menu, item = menu.Anchor()](bool on) { menu.SetItemChecked(item, on); };
 }
 
 void RunElevatedCopy(HWND mainWindow, SingleInstance* instance,

@@ -6,10 +6,11 @@
 
 namespace vantrel::app {
 
-void AddSnapshotItem(ProgramMenu& menu, HWND mainWindow, const std::wstring& folder, const std::wstring& before) {
-  menu.AddItem(
-      kSnapshotCaption, [mainWindow, folder] { TakeSnapshot(mainWindow, folder); }, before);
-  menu.AddSeparator(before);
+ProgramMenu::ItemId AddSnapshotItem(ProgramMenu& menu, HWND mainWindow, const std::wstring& folder) {
+  const auto item = menu.AddItem(
+      kSnapshotCaption, [mainWindow, folder] { TakeSnapshot(mainWindow, folder); }, menu.Anchor());
+  menu.AddSeparator(menu.Anchor());
+  return item;
 }
 
 void TakeSnapshot(HWND mainWindow, const std::wstring& folder) {

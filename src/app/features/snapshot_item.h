@@ -12,8 +12,9 @@ namespace vantrel::app {
 
 inline constexpr wchar_t kSnapshotCaption[] = L"拍摄快照";
 
-// Inserts the item with a separator after it before the item captioned before. folder: "" = current directory.
-void AddSnapshotItem(ProgramMenu& menu, HWND mainWindow, const std::wstring& folder, const std::wstring& before);
+// Inserts the item with a separator after it before the menu's anchor; returns the item. folder: "" = current
+// directory.
+ProgramMenu::ItemId AddSnapshotItem(ProgramMenu& menu, HWND mainWindow, const std::wstring& folder);
 // What the item does.
 void TakeSnapshot(HWND mainWindow, const std::wstring& folder);
 

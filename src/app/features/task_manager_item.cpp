@@ -24,23 +24,25 @@ std::wstring OwnExecutablePath() {
 
 }  // namespace
 
-void AddTaskManagerReplacementItem(ProgramMenu& menu, TrayIcon& tray, const std::wstring& keyPath,
-                                   AdminOnlyPathFn isAdminOnlyPath) {
-  auto toggle = [&menu, &tray, keyPath, isAdminOnlyPath = std::move(isAdminOnlyPath)] {
+std::function<void()> AddTaskManagerReplacementItem(ProgramMenu& menu, TrayIcon& tray, const std::wstring& keyPath,
+                                                    AdminOnlyPathFn isAdminOnlyPath) {
+  // The ids are known only once both items exist; the toggle reads them through the shared pair.
+  auto items = std::make_shared<std::pair<ProgramMenu::ItemId, TrayIcon::ItemId>>();
+  auto sync = [&menu, &tray, keyPath, items] {
+    const bool replaced = IsTaskManagerReplaced(OwnExecutablePath(), keyPath.c_str());
+    menu.SetItemChecked(items->first, replaced);
+    tray.SetItemChecked(items->second, replaced);
+  };
+  auto toggle = [keyPath, isAdminOnlyPath = std::move(isAdminOnlyPath), sync] {
     const std::wstring exe = OwnExecutablePath();
     // A standard user or a missing key leaves the registry as it was; the mark then shows that at once.
     SwitchTaskManagerReplacement(!IsTaskManagerReplaced(exe, keyPath.c_str()), exe, keyPath, isAdminOnlyPath);
-    SyncTaskManagerReplacementMark(menu, tray, keyPath);
+    sync();
   };
-  menu.AddItemAfter(kReplaceTaskManagerCaption, toggle, TrayIcon::kLoadDisplayCaption);
-  tray.AddItemAfter(kReplaceTaskManagerCaption, toggle, TrayIcon::kLoadDisplayCaption);
-  SyncTaskManagerReplacementMark(menu, tray, keyPath);
-}
-
-void SyncTaskManagerReplacementMark(ProgramMenu& menu, TrayIcon& tray, const std::wstring& keyPath) {
-  const bool replaced = IsTaskManagerReplaced(OwnExecutablePath(), keyPath.c_str());
-  menu.SetItemChecked(kReplaceTaskManagerCaption, replaced);
-  tray.SetItemChecked(kReplaceTaskManagerCaption, replaced);
+  items->first = menu.AddItemAfter(kReplaceTaskManagerCaption, toggle, menu.Anchor());
+  items->second = tray.AddItemAfter(kReplaceTaskManagerCaption, toggle, tray.Anchor());
+  sync();
+  return sync;
 }
 
 }  // namespace vantrel::app

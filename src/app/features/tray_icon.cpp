@@ -18,7 +18,7 @@ TrayIcon::TrayIcon() : CommandMenuOwner(0x5000) {
 }
 
 void TrayIcon::AddLoadDisplayItem() {
-  AddItem(kLoadDisplayCaption, [this] { SetLoadDisplay(!loadDisplay_); });
+  SetAnchor(AddItem(kLoadDisplayCaption, [this] { SetLoadDisplay(!loadDisplay_); }));
 }
 
 TrayIcon::~TrayIcon() {
@@ -53,7 +53,7 @@ void TrayIcon::Notify(DWORD message) {
 
 void TrayIcon::SetLoadDisplay(bool on) {
   loadDisplay_ = on;
-  SetItemChecked(kLoadDisplayCaption, on);
+  SetItemChecked(Anchor(), on);
   if (onLoadDisplayChanged) onLoadDisplayChanged(on);
   shownLoad_ = -1;
   if (on) return;  // the next tick draws the load

@@ -170,10 +170,9 @@ bool MainWindow::CreateControls() {
   tray_.Create(hwnd(), appIconSmall_, kApplicationTitle, env_.trayShellNotify);
   FollowCpuLoad();
   AddProgramCommands(programMenu_, tray_, hwnd(), {kApplicationTitle, fileVersion, copyright, appIconSmall_});
-  AddSnapshotItem(programMenu_, hwnd(), env_.snapshotFolder, TrayIcon::kLoadDisplayCaption);
-  AttachFindWindowFeed();
+  AttachFindWindowFeed(AddSnapshotItem(programMenu_, hwnd(), env_.snapshotFolder));
   AddPowerMenu(programMenu_, tray_, hwnd(), env_);
-  AddTaskManagerReplacementItem(
+  syncReplacementMark_ = AddTaskManagerReplacementItem(
       programMenu_, tray_, env_.replacementKey,
       env_.replacementFileIsAdminOnly ? env_.replacementFileIsAdminOnly : AdminOnlyPathFn(IsAdminOnlyPath));
   systemMenu_.Attach(hwnd(), programMenu_.menu());
@@ -397,8 +396,7 @@ bool MainWindow::PreTranslateMessage(MSG& msg) {
 }
 
 LRESULT MainWindow::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
-  if (msg == WM_ACTIVATE && LOWORD(wParam) != WA_INACTIVE)
-    SyncTaskManagerReplacementMark(programMenu_, tray_, env_.replacementKey);
+  if (msg == WM_ACTIVATE && LOWORD(wParam) != WA_INACTIVE && syncReplacementMark_) syncReplacementMark_();
   switch (msg) {
     case WM_COMMAND:
       if (LOWORD(wParam) == kIdRefreshAll) RefreshAllPages();

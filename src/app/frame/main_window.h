@@ -118,7 +118,8 @@ class MainWindow : public ui::Window, public PageHost {
   // main_window_keys.cpp
   bool OnShortcutKey(const MSG& msg);
   bool OnShortcutTimer(UINT_PTR id);
-  void AttachFindWindowFeed();
+  // The find item goes into the program menu before the item `before` (the snapshot).
+  void AttachFindWindowFeed(ProgramMenu::ItemId before);
   void DetachFindWindowFeed();
   void ShowProcessesPageForRequest();
   void StepPage(int direction);
@@ -145,6 +146,8 @@ class MainWindow : public ui::Window, public PageHost {
   bool maximiseWhenShown_ = false;
   ControlHints hints_;
   TrayIcon tray_;
+  // Sets the replacement item's check marks from the registry (on every activation).
+  std::function<void()> syncReplacementMark_;
   // The buttons below the pages outlive the pages, which hold their buttons.
   ActionBar actionBar_;
   ActionBar::Button* elevation_ = nullptr;

@@ -45,10 +45,10 @@ void MainWindow::ShowProcessesPageForRequest() {
   if (activePage_ != kPageProcesses) SetActivePage(kPageProcesses);
 }
 
-void MainWindow::AttachFindWindowFeed() {
+void MainWindow::AttachFindWindowFeed(ProgramMenu::ItemId before) {
   feeds_.processRowRequests.openFinder = [this] { OpenFindWindow(); };
   programMenu_.AddItem(
-      L"查找句柄或 DLL\tCtrl+F", [this] { OpenFindWindow(); }, kSnapshotCaption);
+      L"查找句柄或 DLL\tCtrl+F", [this] { OpenFindWindow(); }, before);
 }
 
 void MainWindow::DetachFindWindowFeed() {

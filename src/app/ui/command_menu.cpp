@@ -9,30 +9,34 @@ WORD CommandMenu::AddHandler(std::function<void()> onPick) {
   return static_cast<WORD>(first_ + handlers_.size() - 1);
 }
 
-void CommandMenu::AddItem(const std::wstring& caption, std::function<void()> onPick, const std::wstring& before,
-                          UINT extraFlags) {
-  InsertMenuEntry(menu_.get(), MF_STRING | extraFlags, AddHandler(std::move(onPick)), caption.c_str(), before);
+CommandMenu::ItemId CommandMenu::AddItem(const std::wstring& caption, std::function<void()> onPick, ItemId before,
+                                         UINT extraFlags) {
+  const ItemId id = AddHandler(std::move(onPick));
+  InsertMenuEntry(menu_.get(), MF_STRING | extraFlags, id, caption.c_str(), before);
+  return id;
 }
 
-void CommandMenu::AddItemAfter(const std::wstring& caption, std::function<void()> onPick, const std::wstring& after) {
-  InsertMenuEntry(menu_.get(), MF_STRING, AddHandler(std::move(onPick)), caption.c_str(), after, true);
+CommandMenu::ItemId CommandMenu::AddItemAfter(const std::wstring& caption, std::function<void()> onPick, ItemId after) {
+  const ItemId id = AddHandler(std::move(onPick));
+  InsertMenuEntry(menu_.get(), MF_STRING, id, caption.c_str(), after, true);
+  return id;
 }
 
-void CommandMenu::AddSeparator(const std::wstring& before) {
-  InsertMenuEntry(menu_.get(), MF_SEPARATOR, 0, nullptr, before);
-}
+void CommandMenu::AddSeparator(ItemId before) { InsertMenuEntry(menu_.get(), MF_SEPARATOR, 0, nullptr, before); }
 
-void CommandMenu::AddSubmenu(const std::wstring& caption, const std::vector<MenuEntry>& entries,
-                             const std::wstring& before) {
+void CommandMenu::AddSubmenu(const std::wstring& caption, const std::vector<MenuEntry>& entries, ItemId before) {
   HMENU sub = BuildSubmenu(entries, handlers_, first_);
   InsertMenuEntry(menu_.get(), MF_POPUP, reinterpret_cast<UINT_PTR>(sub), caption.c_str(), before);
 }
 
-void CommandMenu::SetItemChecked(const std::wstring& caption, bool checked) {
-  CheckMenuEntries(menu_.get(), caption, checked);
+void CommandMenu::SetItemChecked(ItemId item, bool checked) {
+  ::CheckMenuItem(menu_.get(), item, MF_BYCOMMAND | (checked ? MF_CHECKED : MF_UNCHECKED));
 }
 
-bool CommandMenu::ItemChecked(const std::wstring& caption) const { return MenuEntryChecked(menu_.get(), caption); }
+bool CommandMenu::ItemChecked(ItemId item) const {
+  const UINT state = ::GetMenuState(menu_.get(), item, MF_BYCOMMAND);
+  return state != static_cast<UINT>(-1) && (state & MF_CHECKED) != 0;
+}
 
 bool CommandMenu::OnCommand(WORD id) {
   if (id < first_ || id >= first_ + handlers_.size()) return false;

@@ -1,5 +1,5 @@
-// Placing items in a program pop-up menu by the caption of a neighbour, shared by the program menu and the tray
-// menu.
+// Placing items in a program pop-up menu next to a neighbour, found by its command id, shared by the program menu
+// and the tray menu.
 #pragma once
 
 #include <windows.h>
@@ -16,15 +16,10 @@ struct MenuEntry {
   std::function<void()> onPick;
 };
 
-// Inserts before (or after) the first item captioned anchor; appends when anchor is empty or not found.
-void InsertMenuEntry(HMENU menu, UINT flags, UINT_PTR id, const wchar_t* caption, const std::wstring& anchor,
-                     bool after = false);
+// Inserts before (or after) the item whose command id is anchor; appends when anchor is 0 or not in the menu.
+void InsertMenuEntry(HMENU menu, UINT flags, UINT_PTR id, const wchar_t* caption, UINT anchor, bool after = false);
 // A new pop-up menu of entries; each item's handler is appended to handlers and gets the id firstId + its index.
 HMENU BuildSubmenu(const std::vector<MenuEntry>& entries, std::vector<std::function<void()>>& handlers,
                    UINT_PTR firstId);
-// Sets the check mark of every item captioned caption, submenus included.
-void CheckMenuEntries(HMENU menu, const std::wstring& caption, bool checked);
-// Whether the first item captioned caption (submenus included) is checked.
-bool MenuEntryChecked(HMENU menu, const std::wstring& caption);
 
 }  // namespace vantrel::app
