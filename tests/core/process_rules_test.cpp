@@ -101,22 +101,35 @@ TEST(ProcessPassesFilter, FilterKindsAndName) {
   ProcessRecord hung = Rec(404, L"bob", L"PC", 1);
   hung.Name = L"hung.exe";
   struct Case {
-    int kind;
+    ProcessFilter filter;
     const wchar_t* name;
     bool sys, mine, hung;
   } cases[] = {
-      {Index(ProcessFilter::All), L"", true, true, true},  {Index(ProcessFilter::NonSystem), L"", false, true, true},
-      {Index(ProcessFilter::System), L"", true, false, false},      {Index(ProcessFilter::LoggedOnUser), L"", false, true, false},
-      {Index(ProcessFilter::NotResponding), L"", false, false, true}, {99, L"", true, true, true},
-      {Index(ProcessFilter::All), L"note", false, true, false},  // prefix, any case
-      {Index(ProcessFilter::All), L"pad", false, false, false},  // inside the name is not enough
-      {Index(ProcessFilter::LoggedOnUser), L"hung", false, false, false},
+      {ProcessFilter::All, L"", true, true, true},
+      {ProcessFilter::NonSystem, L"", false, true, true},
+      {ProcessFilter::System, L"", true, false, false},
+      {ProcessFilter::LoggedOnUser, L"", false, true, false},
+      {ProcessFilter::NotResponding, L"", false, false, true},
+      {ProcessFilter::All, L"note", false, true, false},  // prefix, any case
+      {ProcessFilter::All, L"pad", false, false, false},  // inside the name is not enough
+      {ProcessFilter::LoggedOnUser, L"hung", false, false, false},
   };
   for (const Case& c : cases) {
-    EXPECT_EQ(ProcessPassesFilter(sys, c.kind, L"alice", c.name), c.sys) << c.kind << " " << c.name;
-    EXPECT_EQ(ProcessPassesFilter(mine, c.kind, L"alice", c.name), c.mine) << c.kind << " " << c.name;
-    EXPECT_EQ(ProcessPassesFilter(hung, c.kind, L"alice", c.name), c.hung) << c.kind << " " << c.name;
+    const int kind = Index(c.filter);
+    EXPECT_EQ(ProcessPassesFilter(sys, c.filter, L"alice", c.name), c.sys) << kind << " " << c.name;
+    EXPECT_EQ(ProcessPassesFilter(mine, c.filter, L"alice", c.name), c.mine) << kind << " " << c.name;
+    EXPECT_EQ(ProcessPassesFilter(hung, c.filter, L"alice", c.name), c.hung) << kind << " " << c.name;
   }
+}
+
+// The drop-down's index: its items in the filter's order; none chosen (CB_ERR) or an unknown index shows all.
+TEST(ProcessFilterAt, ItemsInOrderAndAnythingElseShowsAll) {
+  const std::pair<int, ProcessFilter> cases[] = {
+      {0, ProcessFilter::All},          {1, ProcessFilter::NonSystem},     {2, ProcessFilter::System},
+      {3, ProcessFilter::LoggedOnUser}, {4, ProcessFilter::NotResponding}, {5, ProcessFilter::All},
+      {-1, ProcessFilter::All},         {99, ProcessFilter::All},
+  };
+  for (const auto& [index, filter] : cases) EXPECT_EQ(ProcessFilterAt(index), filter) << index;
 }
 
 TEST(ProcessRowColour, FirstRuleThatHolds) {

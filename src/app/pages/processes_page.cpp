@@ -167,7 +167,8 @@ void ProcessesPage::OnCommand(WORD id, WORD code, HWND /*control*/) {
 void ProcessesPage::Start(const CommandLineSwitches& switches, const StartupEnvironment& env) {
   // Without administrative rights the list starts on the user's own processes.
   const bool lacksRights = env.elevationButtonVisible && env.elevationButtonVisible();
-  ::SendMessageW(processFilter_, CB_SETCURSEL, lacksRights ? 3 : 0, 0);
+  ::SendMessageW(processFilter_, CB_SETCURSEL, Index(lacksRights ? ProcessFilter::LoggedOnUser : ProcessFilter::All),
+                 0);
   if (switches.Has(Switch::TREE)) treeSwitch_.SetOn(true);
   ApplyTreeLayout(treeSwitch_.On());
 }
@@ -268,7 +269,8 @@ void ProcessesPage::RefreshProcesses(const std::wstring& filter) {
   settings_ = ReadUserFormatSettings();
   autoRefresh_ = host().AutoRefresh();
   ApplyTreeLayout(treeSwitch_.On());
-  const int processFilter = static_cast<int>(::SendMessageW(processFilter_, CB_GETCURSEL, 0, 0));
+  const ProcessFilter processFilter =
+      ProcessFilterAt(static_cast<int>(::SendMessageW(processFilter_, CB_GETCURSEL, 0, 0)));
   const std::wstring& currentUser = SystemFacts().CurrentUserName;
   const uint32_t ownPid = ::GetCurrentProcessId();
   ProcessRecords& sessionProcesses = host().Feeds().sessionProcesses.records;

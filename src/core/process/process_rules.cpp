@@ -47,15 +47,20 @@ bool IsSystemProcess(const ProcessRecord& r) {
          r.PID < 10;
 }
 
-bool ProcessPassesFilter(const ProcessRecord& r, int filterKind, std::wstring_view currentUserName,
+ProcessFilter ProcessFilterAt(int index) {
+  if (index < Index(ProcessFilter::All) || index > Index(ProcessFilter::NotResponding)) return ProcessFilter::All;
+  return static_cast<ProcessFilter>(index);
+}
+
+bool ProcessPassesFilter(const ProcessRecord& r, ProcessFilter filter, std::wstring_view currentUserName,
                          std::wstring_view nameFilter) {
   bool shown = true;
-  switch (filterKind) {
-    case Index(ProcessFilter::NonSystem): shown = !r.System; break;
-    case Index(ProcessFilter::System): shown = r.System; break;
-    case Index(ProcessFilter::LoggedOnUser): shown = detail::EqualsNoCase(r.Username, currentUserName); break;
-    case Index(ProcessFilter::NotResponding): shown = !r.IsResponding; break;
-    default: break;
+  switch (filter) {
+    case ProcessFilter::All: break;
+    case ProcessFilter::NonSystem: shown = !r.System; break;
+    case ProcessFilter::System: shown = r.System; break;
+    case ProcessFilter::LoggedOnUser: shown = detail::EqualsNoCase(r.Username, currentUserName); break;
+    case ProcessFilter::NotResponding: shown = !r.IsResponding; break;
   }
   return shown && (nameFilter.empty() || PosText(nameFilter, r.Name) == 1);
 }

@@ -32,8 +32,11 @@ bool IsSystemProcess(const ProcessRecord& record);
 // The items of the process filter, by index.
 enum class ProcessFilter : int { All = 0, NonSystem = 1, System = 2, LoggedOnUser = 3, NotResponding = 4 };
 
-// Process filter and name filter together; an unknown filter index shows everything.
-bool ProcessPassesFilter(const ProcessRecord& record, int filterKind, std::wstring_view currentUserName,
+// The filter of the drop-down's item at index; an unknown index (none chosen) shows everything.
+ProcessFilter ProcessFilterAt(int index);
+
+// Process filter and name filter together.
+bool ProcessPassesFilter(const ProcessRecord& record, ProcessFilter filter, std::wstring_view currentUserName,
                          std::wstring_view nameFilter);
 
 // Parent row index for each record in snapshot order, -1 for the top level. In tree mode with no name filter a
