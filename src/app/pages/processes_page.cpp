@@ -269,7 +269,7 @@ void ProcessesPage::RefreshProcesses(const std::wstring& filter) {
   settings_ = ReadUserFormatSettings();
   autoRefresh_ = host().AutoRefresh();
   ApplyTreeLayout(treeSwitch_.On());
-  const ProcessFilter processFilter =
+  const vantrel::ProcessFilter processFilter =
       ProcessFilterAt(static_cast<int>(::SendMessageW(processFilter_, CB_GETCURSEL, 0, 0)));
   const std::wstring& currentUser = SystemFacts().CurrentUserName;
   const uint32_t ownPid = ::GetCurrentProcessId();
