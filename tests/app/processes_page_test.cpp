@@ -81,6 +81,15 @@ struct Window {
   }
 };
 
+// The rows of a page, refreshed until the PID is listed.
+ui::TreeNode* ListedRow(Window& w, uint32_t pid) {
+  for (int i = 0; i < 50 && !w.page().FindProcessNode(pid); ++i) {
+    ::Sleep(100);
+    w.main->RefreshActivePage();
+  }
+  return w.page().FindProcessNode(pid);
+}
+
 TEST(ProcessesPage, ListsTheRunningProcessesWithTheirFacts) {
   Notepad notepad;
   ASSERT_NE(notepad.pid(), 0u);
@@ -203,11 +212,7 @@ TEST(ProcessesPage, CheckedProcessesEndOnlyAfterYes) {
   Notepad notepad;
   Window w;
   ASSERT_TRUE(w.main->CreateAndStart());
-  for (int i = 0; i < 50 && !w.page().FindProcessNode(notepad.pid()); ++i) {
-    ::Sleep(100);
-    w.main->RefreshActivePage();
-  }
-  ui::TreeNode* row = w.page().FindProcessNode(notepad.pid());
+  ui::TreeNode* row = ListedRow(w, notepad.pid());
   ASSERT_NE(row, nullptr);
   ASSERT_TRUE(row->hasCheckBox());
   w.grid().ToggleCheck(row);  // as the user's click on the box
@@ -276,10 +281,7 @@ TEST(ProcessesPage, ACriticalProcessNeedsASecondYesThatNamesIt) {
   Notepad notepad;
   Window w;
   ASSERT_TRUE(w.main->CreateAndStart());
-  for (int i = 0; i < 50 && !w.page().FindProcessNode(notepad.pid()); ++i) {
-    ::Sleep(100);
-    w.main->RefreshActivePage();
-  }
+  ListedRow(w, notepad.pid());
   const auto markCritical = [&] {
     ui::TreeNode* row = w.page().FindProcessNode(notepad.pid());
     if (!row) return false;
@@ -408,11 +410,7 @@ TEST(ProcessesPage, TheKillButtonFollowsAutomaticRefreshThroughEveryKindOfRefres
   w.main->ShowAtStart(SW_SHOWNORMAL);
   ::SendMessageW(w.main->AutoSwitch().buttonHwnd(), BM_CLICK, 0, 0);
   auto focusNotepad = [&] {
-    for (int i = 0; i < 50 && !w.page().FindProcessNode(notepad.pid()); ++i) {
-      ::Sleep(100);
-      w.main->RefreshActivePage();
-    }
-    w.grid().SetFocusedNode(w.page().FindProcessNode(notepad.pid()));
+    w.grid().SetFocusedNode(ListedRow(w, notepad.pid()));
   };
   focusNotepad();
   auto expectFocusedMode = [&](const char* after) {
@@ -450,15 +448,6 @@ TEST(ProcessesPage, TheKillButtonFollowsAutomaticRefreshThroughEveryKindOfRefres
   EXPECT_EQ(ButtonText(w.page().KillButton().hwnd()), L"Terminate checked processes");
   EXPECT_FALSE(w.page().KillButton().Enabled());
   EXPECT_FALSE(w.main->Refresh().TimerRunning());
-}
-
-// The rows of a page, refreshed until the PID is listed.
-ui::TreeNode* ListedRow(Window& w, uint32_t pid) {
-  for (int i = 0; i < 50 && !w.page().FindProcessNode(pid); ++i) {
-    ::Sleep(100);
-    w.main->RefreshActivePage();
-  }
-  return w.page().FindProcessNode(pid);
 }
 
 // The window thread's answer time, measured from another thread while an action runs; only reported.

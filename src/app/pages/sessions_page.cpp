@@ -5,7 +5,6 @@
 
 #include "app/ui/input_box.h"
 #include "app/ui/list_export.h"
-#include "app/ui/save_file_box.h"
 #include "app/pages/sessions_texts.h"
 #include "controls/message_dialogs.h"
 #include "core/shell/pages.h"
@@ -26,21 +25,6 @@ constexpr int kStateColumnWidth = 95;
 constexpr int kTimestampColumnWidth = 150;
 
 const SessionRecord& RecordOf(const ui::TreeNode& node) { return *node.As<SessionRecord>(); }
-
-// The save dialog of the journal: the name is taken exactly as entered, no extension added.
-std::wstring AskJournalFileName(HWND owner, const std::wstring& suggestedName) {
-  std::vector<wchar_t> name(32768, L'\0');
-  suggestedName.copy(name.data(), std::min(suggestedName.size(), name.size() - 1));
-  OPENFILENAMEW ofn{};
-  ofn.lStructSize = sizeof(ofn);
-  ofn.hwndOwner = owner;
-  ofn.lpstrFilter = texts::kJournalSaveDialogFilter;
-  ofn.lpstrFile = name.data();
-  ofn.nMaxFile = static_cast<DWORD>(name.size());
-  ofn.Flags = OFN_OVERWRITEPROMPT | OFN_PATHMUSTEXIST | OFN_HIDEREADONLY | OFN_NOCHANGEDIR;
-  if (!ShowSaveFileBox(ofn)) return L"";
-  return name.data();
-}
 
 }  // namespace
 
@@ -293,15 +277,14 @@ void SessionsPage::ClearJournal() {
 
 void SessionsPage::SaveJournal() {
   const std::wstring path =
-      AskJournalFileName(host().OwnerWindow(), JournalProposedFileName(SystemFacts().MachineName));
+      // The journal's name is taken exactly as entered: no extension is added.
+      AskSaveFileName(host().OwnerWindow(), JournalProposedFileName(SystemFacts().MachineName),
+                      texts::kJournalSaveDialogFilter, nullptr);
   if (!path.empty()) SaveJournalReportingErrors(path);
 }
 
 bool SessionsPage::SaveJournalReportingErrors(const std::wstring& path) {
-  const DWORD error = SaveJournalTo(path);
-  if (error == 0) return true;
-  ErrorDlg(L"File " + path + L" cannot be saved.\r\n" + SystemErrorText(error));
-  return false;
+  return SaveListReportingErrors(journal_, path, CsvEncoding::AnsiCodePage);
 }
 
 DWORD SessionsPage::SaveJournalTo(const std::wstring& path) {

@@ -35,16 +35,17 @@ DWORD SaveTreeToCSV(ui::TreeGrid& list, const std::wstring& path, CsvEncoding en
   return WriteFileReplacing(path, bytes);
 }
 
-std::wstring AskSaveFileName(HWND owner, const std::wstring& suggestedName) {
+std::wstring AskSaveFileName(HWND owner, const std::wstring& suggestedName, const wchar_t* filter,
+                             const wchar_t* defaultExtension) {
   std::vector<wchar_t> name(32768, L'\0');
   suggestedName.copy(name.data(), std::min(suggestedName.size(), name.size() - 1));
   OPENFILENAMEW ofn{};
   ofn.lStructSize = sizeof(ofn);
   ofn.hwndOwner = owner;
-  ofn.lpstrFilter = L"CSV (*.csv)\0*.csv\0*.*\0*.*\0";
+  ofn.lpstrFilter = filter;
   ofn.lpstrFile = name.data();
   ofn.nMaxFile = static_cast<DWORD>(name.size());
-  ofn.lpstrDefExt = L"csv";
+  ofn.lpstrDefExt = defaultExtension;
   ofn.Flags = OFN_OVERWRITEPROMPT | OFN_PATHMUSTEXIST | OFN_HIDEREADONLY | OFN_NOCHANGEDIR;
   if (!ShowSaveFileBox(ofn)) return L"";
   return name.data();

@@ -4,6 +4,8 @@
 
 #include <mutex>
 
+#include "system/os/proc_address.h"
+
 namespace vantrel {
 
 // A system DLL that only some features need: loaded from the system folder when one first asks for it, never at
@@ -22,8 +24,7 @@ class SystemLibrary {
   // The export as the function type F (the type of &::TheFunction), nullptr when the DLL or the export is missing.
   template <typename F>
   F Function(const char* exportName) {
-    const HMODULE m = Module();
-    return m ? reinterpret_cast<F>(reinterpret_cast<void*>(::GetProcAddress(m, exportName))) : nullptr;
+    return ProcAddress<F>(Module(), exportName);
   }
 
   // Binds slot to the export; false when it is missing, so that a table of them is complete or unused.
